@@ -1,0 +1,192 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/window_manager.h"
+
+namespace blindfold {
+
+// The control panel's controls as plain data. The logic reads and writes this
+// model; the real dialog renders it and feeds the user's actions back.
+
+struct CheckBox {
+  int value = 0;  // 0 clear, 1 checked, 2 grayed
+  bool enabled = true;
+  bool visible = true;
+  std::string tag;
+
+  // A check box takes only its three states; any other value leaves it as it is.
+  bool TrySetValue(long long newValue) {
+    if (newValue < 0 || newValue > 2) return false;
+    value = static_cast<int>(newValue);
+    return true;
+  }
+  bool IsSet() const { return value == 1; }
+};
+
+struct TextBox {
+  std::string text;
+  bool enabled = true;
+  bool visible = true;
+};
+
+struct Label {
+  std::string caption;
+  bool visible = true;
+};
+
+struct Frame {
+  std::string caption;
+  bool visible = true;
+};
+
+struct Button {
+  std::string caption;
+  bool enabled = true;
+  bool visible = true;
+};
+
+struct Slider {
+  static constexpr int kMin = 0;
+  static constexpr int kMax = 100;
+  int value = kMax;
+  bool enabled = true;
+
+  bool TrySetValue(long long newValue) {
+    if (newValue < kMin || newValue > kMax) return false;
+    value = static_cast<int>(newValue);
+    return true;
+  }
+};
+
+struct OptionButton {
+  std::string caption;
+  std::string tag;  // the gesture's mouse-message code in decimal
+  bool value = false;
+  bool enabled = true;
+};
+
+struct ListRow {
+  std::string text;
+  WindowHandle itemData = 0;
+  bool marked = false;
+};
+
+// A list box. Row counts and indexes are 16-bit signed, so it holds at most
+// 32,767 rows. The current row (the one with the focus) is independent of the
+// marks.
+class ListBox {
+ public:
+  static constexpr std::size_t kMaxRows = 32767;
+
+  // Appends a row; false (and no row) once the list is full.
+  bool AddItem(std::string text, WindowHandle itemData = 0) {
+    if (rows_.size() >= kMaxRows) return false;
+    rows_.push_back(ListRow{std::move(text), itemData, false});
+    return true;
+  }
+  void RemoveItem(std::size_t index) {
+    if (index >= rows_.size()) return;
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (currentRow_ && *currentRow_ >= rows_.size()) currentRow_.reset();
+  }
+  void Clear() {
+    rows_.clear();
+    currentRow_.reset();
+  }
+  void Reserve(std::size_t count) { rows_.reserve(count); }
+
+  std::size_t ListCount() const { return rows_.size(); }
+  const std::vector<ListRow>& Rows() const { return rows_; }
+  ListRow& Row(std::size_t index) { return rows_.at(index); }
+  const ListRow& Row(std::size_t index) const { return rows_.at(index); }
+
+  std::optional<std::size_t> CurrentRow() const { return currentRow_; }
+  void SetCurrentRow(std::optional<std::size_t> row) {
+    currentRow_ = (row && *row < rows_.size()) ? row : std::nullopt;
+  }
+
+  bool visible = true;
+
+ private:
+  std::vector<ListRow> rows_;
+  std::optional<std::size_t> currentRow_;
+};
+
+// The six tray gestures, in the order of both option-button rows.
+inline constexpr std::array<const char*, 6> kTrayGestureCaptions = {
+    "[Dbl left click]", "[Left click]", "[Dbl right click]",
+    "[Right click]",    "[Dbl mid click]", "[Mid click]"};
+inline constexpr std::array<std::int32_t, 6> kTrayGestureCodes = {515, 513, 518, 517, 521, 520};
+
+using TrayOptionRow = std::array<OptionButton, 6>;
+
+inline TrayOptionRow MakeTrayOptionRow() {
+  TrayOptionRow row;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    row[i].caption = kTrayGestureCaptions[i];
+    row[i].tag = std::to_string(kTrayGestureCodes[i]);
+  }
+  return row;
+}
+
+enum class PanelPage { OpenWindows = 0, Hotkeys = 1, Settings = 2, Stealth = 3, About = 4 };
+
+struct PanelModel {
+  PanelPage SSTab1 = PanelPage::OpenWindows;
+
+  // "Open windows" page.
+  Frame frmWindowList{"Open windows list"};
+  ListBox List1;
+  Label Label1{"[ Select All ]"};
+  Label Label7{"[ Clear All ]"};
+  CheckBox chkTaskbar;          // "[ Hide Taskbar ]"; Tag: the taskbar's handle
+  CheckBox chkProgramManager;   // "[ Hide desktop icons ]"; Tag: the desktop's handle
+  Frame frameAlwaysHide{
+      "Always hide list - Double click to remove an item from the 'Always hide list.'"};
+  ListBox List2;  // single selection: its current row is the selected entry
+
+  // "Hotkeys" page: Check2(4h + j) is modifier j (Win, Ctrl, Alt, Shift) of hotkey h
+  // (0 panel, 1 windows, 2 panic).
+  std::array<CheckBox, 12> Check2;
+  TextBox txtBlindfoldShortcutKey{"X"};
+  TextBox txtWindowsShortcutKey{"Z"};
+  TextBox txtPanicShortcutKey{"A"};
+
+  // "Settings" page.
+  TextBox txtPassword;
+  CheckBox chkShowBlindfold;
+  CheckBox chkShowWindows;
+  CheckBox chkShutdownBlindfold;
+  CheckBox chkMute;
+  Slider Slider1;
+  Label lblSoundInfo{"SoundInfo", false};
+  CheckBox chkStartHidden;
+  CheckBox chkStartWithWindows;
+  Frame frmDecoy{"", false};
+  TextBox txtDecoy;
+
+  // "Stealth" page.
+  CheckBox chkDisplayIcon;
+  TextBox txtTrayIcon{"", false};
+  TextBox txtTrayIconTip;
+  TrayOptionRow optTrayMenu = MakeTrayOptionRow();
+  TrayOptionRow optTrayHideWindows = MakeTrayOptionRow();
+
+  // "About" page.
+  Label lblVersion;
+  Button cmdShutdown{"Shutdown"};
+
+  // Public variables of the main window that the loader fills.
+  std::int32_t lTrayMenu = 0;
+  std::int32_t lTrayHideWindows = 0;
+  std::string strTrayIcon;
+  std::string strTrayIconTip;
+};
+
+}  // namespace blindfold

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/panel_window.h"
+
+namespace blindfold {
+
+// Remembers its state and every change made to it, in order.
+class FakePanelWindow final : public PanelWindow {
+ public:
+  bool IsVisible() override { return visible; }
+  void SetVisible(bool value) override {
+    visible = value;
+    calls.push_back(value ? "show" : "hide");
+  }
+  void SetBorderStyle(BorderStyle style) override {
+    borderStyle = style;
+    calls.push_back(style == BorderStyle::None ? "border none" : "border fixed single");
+  }
+  void SetSizeTwips(int width, int height) override {
+    widthTwips = width;
+    heightTwips = height;
+    calls.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
+  }
+
+  bool visible = false;
+  BorderStyle borderStyle = BorderStyle::FixedSingle;
+  int widthTwips = 8325;
+  int heightTwips = 5955;
+  std::vector<std::string> calls;
+};
+
+}  // namespace blindfold

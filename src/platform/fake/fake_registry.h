@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+
+#include "platform/settings_store.h"
+
+namespace blindfold {
+
+// An in-memory registry with both roots. Writes to a root can be refused, as
+// HKEY_LOCAL_MACHINE refuses a standard user's writes.
+class FakeRegistry final : public RegistryBackend {
+ public:
+  std::optional<std::string> ReadValue(const RegistryLocation& where) override;
+  bool WriteValue(const RegistryLocation& where, const std::string& text) override;
+  bool DeleteValue(const RegistryLocation& where) override;
+
+  // Test set-up and inspection, by full path ("HKLM\...\name" or "HKCU\...").
+  void Set(const std::string& path, const std::string& text);
+  std::optional<std::string> Get(const std::string& path) const;
+  std::size_t ValueCount() const { return values_.size(); }
+
+  std::set<RegistryRoot> refusedRoots;  // writes and deletes there fail
+  bool unavailable = false;             // every operation fails
+  int writeCount = 0;
+
+ private:
+  using Key = std::tuple<RegistryRoot, std::string, std::string>;
+  static Key MakeKey(const RegistryLocation& where);
+  std::map<Key, std::string> values_;
+};
+
+}  // namespace blindfold

@@ -1,0 +1,102 @@
+#include "platform/fake/fake_window_manager.h"
+
+#include <algorithm>
+
+namespace blindfold {
+namespace {
+
+// The characters (code points) of a UTF-8 text that fit a buffer of
+// `bufferChars` characters with its terminator, cut at the first NUL.
+std::string FitBuffer(const std::string& text, int bufferChars) {
+  std::string cut = text.substr(0, text.find('\0'));
+  int chars = 0;
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    if ((static_cast<unsigned char>(cut[i]) & 0xC0) == 0x80) continue;
+    if (++chars > bufferChars - 1) return cut.substr(0, i);
+  }
+  return bufferChars > 0 ? cut : std::string();
+}
+
+}  // namespace
+
+WindowHandle FakeWindowManager::Add(FakeWindow window) {
+  if (window.handle == 0) window.handle = (nextHandle_ += 2);
+  window.placement.showCmd = window.visible ? kShowCmdShow : kShowCmdHide;
+  stack.push_back(window);
+  return window.handle;
+}
+
+void FakeWindowManager::Remove(WindowHandle window) {
+  std::erase_if(stack, [&](const FakeWindow& w) { return w.handle == window; });
+}
+
+FakeWindow* FakeWindowManager::Find(WindowHandle window) {
+  const auto cached = [&]() -> FakeWindow* {
+    const auto it = index_.find(window);
+    if (it == index_.end() || it->second >= stack.size() || stack[it->second].handle != window) {
+      return nullptr;
+    }
+    return &stack[it->second];
+  };
+  if (FakeWindow* found = cached()) return found;
+  index_.clear();
+  for (std::size_t i = 0; i < stack.size(); ++i) index_.emplace(stack[i].handle, i);
+  return cached();
+}
+
+void FakeWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
+  std::vector<WindowHandle> handles;
+  handles.reserve(stack.size());
+  for (const FakeWindow& window : stack) handles.push_back(window.handle);
+  for (const WindowHandle handle : handles) {
+    if (!visit(handle)) return;
+  }
+}
+
+WindowHandle FakeWindowManager::GetParent(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found ? found->owner : 0;
+}
+
+bool FakeWindowManager::IsWindowVisible(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->visible;
+}
+
+bool FakeWindowManager::IsWindowEnabled(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->enabled;
+}
+
+int FakeWindowManager::GetWindowTextLength(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found ? static_cast<int>(found->title.size()) : 0;
+}
+
+std::string FakeWindowManager::GetWindowText(WindowHandle window, int bufferChars) {
+  const FakeWindow* found = Find(window);
+  return found ? FitBuffer(found->title, bufferChars) : std::string();
+}
+
+std::string FakeWindowManager::GetClassName(WindowHandle window, int bufferChars) {
+  const FakeWindow* found = Find(window);
+  return found ? FitBuffer(found->className, bufferChars) : std::string();
+}
+
+bool FakeWindowManager::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
+  const FakeWindow* found = Find(window);
+  if (!found) return false;
+  placement = found->placement;
+  return true;
+}
+
+bool FakeWindowManager::SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) {
+  placementsSet.push_back(window);
+  FakeWindow* found = Find(window);
+  if (!found) return false;
+  found->placement = placement;
+  found->visible = placement.showCmd != kShowCmdHide;
+  return true;
+}
+
+}  // namespace blindfold

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/window_manager.h"
+
+namespace blindfold {
+
+struct FakeWindow {
+  WindowHandle handle = 0;
+  std::string title;
+  std::string className;
+  WindowHandle owner = 0;
+  bool visible = true;
+  bool enabled = true;
+  WindowPlacement placement;
+};
+
+// An in-memory stack of top-level windows, top first.
+class FakeWindowManager final : public WindowManager {
+ public:
+  // Adds a window below the others and returns its handle.
+  WindowHandle Add(FakeWindow window);
+  void Remove(WindowHandle window);
+  FakeWindow* Find(WindowHandle window);
+
+  void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
+  WindowHandle GetParent(WindowHandle window) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  int GetWindowTextLength(WindowHandle window) override;
+  std::string GetWindowText(WindowHandle window, int bufferChars) override;
+  std::string GetClassName(WindowHandle window, int bufferChars) override;
+  bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
+  bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
+
+  std::vector<FakeWindow> stack;
+  // Every handle passed to SetWindowPlacement, in order.
+  std::vector<WindowHandle> placementsSet;
+
+ private:
+  WindowHandle nextHandle_ = 0x10010;
+  std::unordered_map<WindowHandle, std::size_t> index_;  // rebuilt when found stale
+};
+
+}  // namespace blindfold

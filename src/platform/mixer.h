@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace blindfold {
+
+struct VolumeControl {
+  std::uint32_t controlId = 0;
+  std::int32_t minimum = 0;
+  std::int32_t maximum = 0;
+};
+
+// The speakers' master volume fader of the first audio device.
+class Mixer {
+ public:
+  virtual ~Mixer() = default;
+
+  virtual bool Open() = 0;
+  virtual std::optional<VolumeControl> FindSpeakersVolume() = 0;
+  virtual bool SetValue(const VolumeControl& control, std::uint32_t value) = 0;
+};
+
+}  // namespace blindfold

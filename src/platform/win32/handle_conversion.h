@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/window_manager.h"
+
+namespace blindfold::win32 {
+
+// Window handles carry 32 significant bits on every Windows build; widening
+// sign-extends them, as HandleToLong and LongToHandle do.
+inline HWND ToHwnd(WindowHandle window) {
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(window));
+}
+inline WindowHandle FromHwnd(HWND window) {
+  return static_cast<WindowHandle>(reinterpret_cast<std::intptr_t>(window));
+}
+
+}  // namespace blindfold::win32

@@ -1,0 +1,103 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
+
+namespace blindfold::win32 {
+namespace {
+
+struct KeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle key) { RegCloseKey(key); }
+};
+using UniqueKey = UniqueHandle<KeyTraits>;
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+UniqueKey OpenKey(const RegistryLocation& where, REGSAM access) {
+  UniqueKey key;
+  if (RegOpenKeyExW(RootKey(where.root), Widen(where.key).c_str(), 0, access | KEY_WOW64_32KEY,
+                    key.Put()) != ERROR_SUCCESS) {
+    return UniqueKey();
+  }
+  return key;
+}
+
+// A string value's text, cut at its first NUL (a value need not be terminated,
+// and may hold several strings).
+std::string StringValueText(const std::vector<BYTE>& data) {
+  const auto* chars = reinterpret_cast<const wchar_t*>(data.data());
+  std::wstring_view text(chars, data.size() / sizeof(wchar_t));
+  return Narrow(text.substr(0, text.find(L'\0')));
+}
+
+template <class Number>
+Number ReadNumber(const std::vector<BYTE>& data) {
+  Number number{};
+  std::memcpy(&number, data.data(), sizeof number);
+  return number;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Registry::ReadValue(const RegistryLocation& where) {
+  const UniqueKey key = OpenKey(where, KEY_QUERY_VALUE);
+  if (!key) return std::nullopt;
+  const std::wstring name = Widen(where.name);
+
+  // The value may grow between asking its size and reading it; ask again then.
+  DWORD type = 0;
+  DWORD size = 0;
+  std::vector<BYTE> data;
+  LSTATUS status = ERROR_MORE_DATA;
+  while (status == ERROR_MORE_DATA) {
+    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    data.resize(size + sizeof(wchar_t));
+    size = static_cast<DWORD>(data.size());
+    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size);
+  }
+  if (status != ERROR_SUCCESS) return std::nullopt;
+  data.resize(size);
+
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+      return StringValueText(data);
+    case REG_DWORD:
+      if (data.size() < sizeof(DWORD)) return std::nullopt;
+      return std::to_string(ReadNumber<std::int32_t>(data));
+    case REG_QWORD:
+      if (data.size() < sizeof(ULONGLONG)) return std::nullopt;
+      return std::to_string(ReadNumber<std::int64_t>(data));
+    default:
+      return std::nullopt;
+  }
+}
+
+bool Win32Registry::WriteValue(const RegistryLocation& where, const std::string& text) {
+  UniqueKey key;
+  if (RegCreateKeyExW(RootKey(where.root), Widen(where.key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::wstring value = Widen(text);
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(key.Get(), Widen(where.name).c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteValue(const RegistryLocation& where) {
+  const UniqueKey key = OpenKey(where, KEY_SET_VALUE);
+  return key && RegDeleteValueW(key.Get(), Widen(where.name).c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace blindfold::win32

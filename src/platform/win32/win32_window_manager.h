@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/window_manager.h"
+
+namespace blindfold::win32 {
+
+class Win32WindowManager final : public WindowManager {
+ public:
+  void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
+  WindowHandle GetParent(WindowHandle window) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  int GetWindowTextLength(WindowHandle window) override;
+  std::string GetWindowText(WindowHandle window, int bufferChars) override;
+  std::string GetClassName(WindowHandle window, int bufferChars) override;
+  bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
+  bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
+};
+
+}  // namespace blindfold::win32

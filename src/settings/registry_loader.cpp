@@ -1,0 +1,113 @@
+#include "settings/registry_loader.h"
+
+#include <optional>
+#include <vector>
+
+#include "settings/hotkey_text.h"
+#include "settings/schema.h"
+#include "settings/value_text.h"
+#include "tray/tray_gestures.h"
+
+namespace blindfold {
+namespace {
+
+// The stored password key is read under the lower-case name the password
+// functions have always used; names match without regard to case.
+constexpr std::string_view kPasswordReadPath = "HKLM\\Software\\Blindfold\\ShortcutKeys\\pw";
+
+std::optional<long long> ReadWholeNumber(SettingsStore& store, const StoredValue& value) {
+  const auto text = store.RegRead(value.path);
+  if (!text) return std::nullopt;
+  return ParseWholeNumber(*text);
+}
+
+// The skip-on-failure rule for the common case: a check box loaded from a
+// stored state.
+void LoadCheckBox(SettingsStore& store, const StoredValue& value, CheckBox& box) {
+  if (const auto state = ReadWholeNumber(store, value)) box.TrySetValue(*state);
+}
+
+// A hotkey text, with its default written first when it is missing or empty.
+// When even the default cannot be stored, there are no fields.
+std::vector<std::string> LoadHotkeyFields(SettingsStore& store, const StoredValue& value) {
+  auto text = store.RegRead(value.path);
+  if (!text || text->empty()) {
+    store.RegWrite(value.path, std::string(value.defaultText));
+    text = store.RegRead(value.path);
+    if (!text) return {};
+  }
+  return SplitHotkeyText(*text);
+}
+
+void ApplyHotkeyFields(const std::vector<std::string>& fields, PanelModel& panel, HotkeyId id,
+                       TextBox& keyBox) {
+  const std::size_t first = 4 * static_cast<std::size_t>(id);
+  for (std::size_t i = 0; i < 4 && i < fields.size(); ++i) {
+    if (const auto state = ParseWholeNumber(fields[i])) panel.Check2[first + i].TrySetValue(*state);
+  }
+  if (fields.size() > 4) keyBox.text = fields[4];
+}
+
+void LoadGestureCode(SettingsStore& store, const StoredValue& value, std::int32_t negativeCode,
+                     std::int32_t& code) {
+  const auto text = store.RegRead(value.path);
+  if (!text) return;
+  if (const auto number = ParseInt32(*text)) code = *number < 0 ? negativeCode : *number;
+}
+
+}  // namespace
+
+void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& programFolder) {
+  const auto panelKey = LoadHotkeyFields(store, kBlindfoldShortcutKey);
+  const auto windowsKey = LoadHotkeyFields(store, kWindowsShortcutKey);
+  const auto panicKey = LoadHotkeyFields(store, kPanicShortcutKey);
+
+  LoadCheckBox(store, kMute, panel.chkMute);
+  if (const auto level = ReadWholeNumber(store, kSoundLevel)) panel.Slider1.TrySetValue(*level);
+  LoadCheckBox(store, kStartHidden, panel.chkStartHidden);
+
+  // The Run value holds the executable's full path; the product name past its
+  // first character means the entry is ours.
+  if (const auto run = store.RegRead(kRunAtLogon.path)) {
+    const std::size_t at = run->find("Blindfold");
+    if (at != std::string::npos && at > 0) panel.chkStartWithWindows.value = 1;
+  }
+
+  LoadCheckBox(store, kShowBlindfoldProtected, panel.chkShowBlindfold);
+  LoadCheckBox(store, kShowWindowsProtected, panel.chkShowWindows);
+  LoadCheckBox(store, kShutdownProtected, panel.chkShutdownBlindfold);
+
+  if (const auto entries = store.RegRead(kAlwaysHide.path); entries && !entries->empty()) {
+    for (const std::string_view entry : SplitText(*entries, ',')) panel.List2.AddItem(std::string(entry));
+  }
+
+  if (const auto decoy = store.RegRead(kDecoy.path); decoy && !decoy->empty()) panel.txtDecoy.text = *decoy;
+
+  ApplyHotkeyFields(panelKey, panel, HotkeyId::Panel, panel.txtBlindfoldShortcutKey);
+  ApplyHotkeyFields(windowsKey, panel, HotkeyId::Windows, panel.txtWindowsShortcutKey);
+  ApplyHotkeyFields(panicKey, panel, HotkeyId::Panic, panel.txtPanicShortcutKey);
+
+  LoadGestureCode(store, kTrayMenu, kNegativeTrayMenuCode, panel.lTrayMenu);
+  LoadGestureCode(store, kTrayHideWindows, kNegativeTrayHideWindowsCode, panel.lTrayHideWindows);
+  for (std::size_t i = 0; i < panel.optTrayMenu.size(); ++i) {
+    if (ParseInt32(panel.optTrayMenu[i].tag) == panel.lTrayMenu) optTrayMenu_Click(panel, i);
+    if (ParseInt32(panel.optTrayHideWindows[i].tag) == panel.lTrayHideWindows) {
+      optTrayHideWindows_Click(panel, i);
+    }
+  }
+
+  if (auto icon = store.RegRead(kTrayIcon.path)) panel.strTrayIcon = std::move(*icon);
+  if (panel.strTrayIcon.empty()) panel.strTrayIcon = programFolder + std::string(kDefaultTrayIconFile);
+  panel.txtTrayIcon.text = panel.strTrayIcon;
+
+  if (auto tip = store.RegRead(kTrayIconTip.path)) panel.strTrayIconTip = std::move(*tip);
+  panel.txtTrayIconTip.text = panel.strTrayIconTip;
+
+  LoadCheckBox(store, kDisplayIcon, panel.chkDisplayIcon);
+  LoadCheckBox(store, kProgramManager, panel.chkProgramManager);
+  LoadCheckBox(store, kTaskbar, panel.chkTaskbar);
+
+  if (auto key = store.RegRead(kPasswordReadPath)) panel.txtPassword.text = std::move(*key);
+}
+
+}  // namespace blindfold

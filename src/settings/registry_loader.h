@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "app/panel_model.h"
+#include "settings/settings_store.h"
+
+namespace blindfold {
+
+// Copies every stored setting into the panel, once, as the main window loads.
+// Each statement stands alone: a value that is missing, does not convert or is
+// not accepted by its control is skipped, and its control keeps its state.
+// The only values written are the hotkey defaults for missing hotkey texts.
+void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& programFolder);
+
+}  // namespace blindfold

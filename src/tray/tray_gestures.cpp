@@ -1,0 +1,28 @@
+#include "tray/tray_gestures.h"
+
+namespace blindfold {
+namespace {
+
+void Select(TrayOptionRow& row, std::size_t index) {
+  for (std::size_t i = 0; i < row.size(); ++i) row[i].value = (i == index);
+}
+
+void ExcludeFromOtherRow(TrayOptionRow& other, std::size_t index) {
+  for (std::size_t j = 0; j < other.size(); ++j) other[j].enabled = (j != index);
+}
+
+}  // namespace
+
+void optTrayMenu_Click(PanelModel& panel, std::size_t index) {
+  if (index >= panel.optTrayMenu.size()) return;
+  Select(panel.optTrayMenu, index);
+  ExcludeFromOtherRow(panel.optTrayHideWindows, index);
+}
+
+void optTrayHideWindows_Click(PanelModel& panel, std::size_t index) {
+  if (index >= panel.optTrayHideWindows.size()) return;
+  Select(panel.optTrayHideWindows, index);
+  ExcludeFromOtherRow(panel.optTrayMenu, index);
+}
+
+}  // namespace blindfold

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+#include "app/panel_model.h"
+
+namespace blindfold {
+
+// The code used when a stored gesture code is negative.
+inline constexpr std::int32_t kNegativeTrayMenuCode = 516;         // right button pressed
+inline constexpr std::int32_t kNegativeTrayHideWindowsCode = 514;  // left button released
+
+// Selecting a gesture in one row: the same gesture is greyed out in the other row,
+// and every other gesture there becomes available again. The codes in use do not
+// change until the settings are saved.
+void optTrayMenu_Click(PanelModel& panel, std::size_t index);
+void optTrayHideWindows_Click(PanelModel& panel, std::size_t index);
+
+}  // namespace blindfold

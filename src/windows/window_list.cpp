@@ -1,0 +1,60 @@
+#include "windows/window_list.h"
+
+#include <unordered_set>
+
+namespace blindfold {
+
+std::string OpenWindowRowText(std::string_view title, std::string_view className) {
+  std::string row;
+  row.reserve(title.size() + className.size() + 10);
+  row.append(title).append("\t").append(className).append("  (class)");
+  return row;
+}
+
+void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle window) {
+  const WindowHandle parent = windows.GetParent(window);
+  const bool visible = windows.IsWindowVisible(window);
+  const bool enabled = windows.IsWindowEnabled(window);
+  if (parent != 0 || !(visible && enabled)) return;
+
+  const std::string className = windows.GetClassName(window, kClassNameBufferChars);
+  const int titleLength = windows.GetWindowTextLength(window);
+  const std::string title = titleLength > 0 ? windows.GetWindowText(window, titleLength + 1) : className;
+
+  if (title == kDesktopTitle) {
+    panel.chkProgramManager.tag = std::to_string(window);
+  } else if (title == kOwnPanelTitle) {
+    // The panel itself, or any window that shares its title.
+  } else if (title == kTaskbarTitle) {
+    panel.chkTaskbar.tag = std::to_string(window);
+  } else {
+    panel.List1.AddItem(OpenWindowRowText(title, className), window);
+  }
+}
+
+void RebuildOpenWindowsList(WindowManager& windows, PanelModel& panel) {
+  panel.List1.Clear();
+  windows.EnumWindows([&](WindowHandle window) {
+    EnumOpenWindowsProc(windows, panel, window);
+    return true;
+  });
+  if (panel.List1.ListCount() > 0) panel.List1.SetCurrentRow(0);
+}
+
+void MarkRowsOfWindows(ListBox& list, std::span<const WindowHandle> handles) {
+  if (handles.empty()) return;
+  const std::unordered_set<WindowHandle> wanted(handles.begin(), handles.end());
+  for (std::size_t i = 0; i < list.ListCount(); ++i) {
+    if (wanted.contains(list.Row(i).itemData)) list.Row(i).marked = true;
+  }
+}
+
+void Label1_Click(PanelModel& panel) {
+  for (std::size_t i = 0; i < panel.List1.ListCount(); ++i) panel.List1.Row(i).marked = true;
+}
+
+void Label7_Click(PanelModel& panel) {
+  for (std::size_t i = 0; i < panel.List1.ListCount(); ++i) panel.List1.Row(i).marked = false;
+}
+
+}  // namespace blindfold

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+
+#include "app/panel_model.h"
+#include "platform/window_manager.h"
+
+namespace blindfold {
+
+// What the toggle needs from the rest of the program: the panel's own window,
+// the password gate and the sound.
+class ToggleHost {
+ public:
+  virtual ~ToggleHost() = default;
+
+  // Closes the password dialog if one is waiting; its request then fails.
+  virtual void CloseLoginDialog() = 0;
+  virtual void HidePanel() = 0;
+  // Shows the panel for an instant as a borderless 1 by 1 twip window, then
+  // hides it again at its normal size and border.
+  virtual void FlashPanel() = 0;
+  virtual void MuteSound() = 0;
+  virtual void RestoreSound() = 0;
+  virtual bool AskPassword() = 0;
+};
+
+// Hiding and showing the chosen windows. Owns the hidden-window record and the
+// toggle state, both shared with the control panel.
+class WindowHiding {
+ public:
+  WindowHiding(PanelModel& panel, WindowManager& windows, ToggleHost& host)
+      : panel_(panel), windows_(windows), host_(host) {}
+
+  // The windows hotkey: hides the chosen windows, or shows what was hidden.
+  void KeyTest();
+  // Shows every recorded window without asking for a password or touching the
+  // sound; the record stays as it is.
+  void ShowHiddenWindows();
+  // "Refresh": rebuilds the list and marks again the recorded windows.
+  void cmdRefresh_Click();
+  // The panel's load: fills the empty list and counts the windows.
+  void FillOpenWindowsList();
+
+  // Hides or shows one window through its placement, keeping its positions.
+  // A handle of 0, or of a window that has gone, is skipped.
+  void HideOneWindow(WindowHandle window);
+  void ShowOneWindow(WindowHandle window);
+
+  std::string strHiddenWindows;
+  bool bWindowsHidden = false;
+
+ private:
+  void HideBranch();
+  void ShowBranch();
+  void SetShowCmd(WindowHandle window, std::int32_t showCmd);
+
+  PanelModel& panel_;
+  WindowManager& windows_;
+  ToggleHost& host_;
+};
+
+}  // namespace blindfold

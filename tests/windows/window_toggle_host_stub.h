@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "windows/window_toggle.h"
+
+namespace blindfold {
+
+// A toggle host whose password gate and panel can be scripted and inspected.
+class ToggleHostStub : public ToggleHost {
+ public:
+  void CloseLoginDialog() override { calls.push_back("close login"); }
+  void HidePanel() override { calls.push_back("hide panel"); }
+  void FlashPanel() override {
+    calls.push_back("flash panel");
+    if (onFlash) onFlash();
+  }
+  void MuteSound() override { calls.push_back("mute"); }
+  void RestoreSound() override { calls.push_back("restore"); }
+  bool AskPassword() override {
+    calls.push_back("ask password");
+    return passwordAccepted;
+  }
+
+  bool passwordAccepted = true;
+  std::function<void()> onFlash;
+  std::vector<std::string> calls;
+};
+
+}  // namespace blindfold

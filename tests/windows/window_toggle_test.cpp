@@ -1,0 +1,283 @@
+#include "windows/window_toggle.h"
+
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "platform/fake/fake_panel_window.h"
+#include "platform/fake/fake_program_files.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_window_manager.h"
+#include "windows/hidden_record.h"
+#include "windows/window_toggle_host_stub.h"
+
+namespace blindfold {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Record(std::initializer_list<WindowHandle> handles) {
+  std::string record;
+  for (const WindowHandle window : handles) AppendHiddenWindow(record, window);
+  return record;
+}
+
+class WindowToggleTest : public testing::Test {
+ protected:
+  WindowHandle Add(std::string title, std::string className = "Plain") {
+    return windows.Add({.title = std::move(title), .className = std::move(className),
+                        .placement = {.normalPosition = {10, 20, 410, 320}}});
+  }
+  bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
+  // The panel as the user left it: the list filled and some rows applied.
+  void Apply(std::initializer_list<WindowHandle> chosen) {
+    hiding.strHiddenWindows.clear();
+    for (const WindowHandle window : chosen) AppendHiddenWindow(hiding.strHiddenWindows, window);
+  }
+
+  FakeWindowManager windows;
+  PanelModel panel;
+  ToggleHostStub host;
+  WindowHiding hiding{panel, windows, host};
+};
+
+TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
+  const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
+  const WindowHandle c = Add("C");
+  Apply({c, a});
+
+  hiding.KeyTest();
+  EXPECT_TRUE(hiding.bWindowsHidden);
+  EXPECT_FALSE(Visible(a));
+  EXPECT_TRUE(Visible(b));
+  EXPECT_FALSE(Visible(c));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({a, c}));  // list order, not record order
+  EXPECT_EQ(panel.frmWindowList.caption, "Open window list. (Found 3 windows.)");
+  EXPECT_EQ(host.calls, (Strings{"close login", "hide panel", "mute"}));
+
+  host.calls.clear();
+  hiding.KeyTest();
+  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_TRUE(Visible(a) && Visible(b) && Visible(c));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({a, c}));  // kept for the next hide
+  EXPECT_EQ(host.calls, (Strings{"restore"}));
+}
+
+TEST_F(WindowToggleTest, HidingKeepsPositions) {
+  const WindowHandle a = Add("A");
+  Apply({a});
+  hiding.KeyTest();
+  hiding.KeyTest();
+  const FakeWindow& window = *windows.Find(a);
+  EXPECT_EQ(window.placement.normalPosition.left, 10);
+  EXPECT_EQ(window.placement.normalPosition.bottom, 320);
+  EXPECT_EQ(window.placement.showCmd, kShowCmdShow);
+  EXPECT_EQ(window.placement.length, 44);
+}
+
+TEST_F(WindowToggleTest, SecondPairHidesTheSameWindowsAgain) {
+  const WindowHandle a = Add("A");
+  Add("B");
+  Apply({a});
+  for (int i = 0; i < 2; ++i) {
+    hiding.KeyTest();
+    EXPECT_FALSE(Visible(a));
+    hiding.KeyTest();
+    EXPECT_TRUE(Visible(a));
+  }
+}
+
+TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
+  const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
+  Apply({a});
+  hiding.cmdRefresh_Click();
+  panel.List1.Row(1).marked = true;  // marked in the open panel, never applied
+
+  hiding.KeyTest();
+  EXPECT_FALSE(Visible(a));
+  EXPECT_TRUE(Visible(b));
+}
+
+TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
+  const WindowHandle a = Add("A");
+  const WindowHandle desktop = Add("Program Manager", "Progman");
+  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  panel.chkTaskbar.value = 1;
+  panel.chkProgramManager.value = 1;
+  bool desktopVisibleAtFlash = false;
+  host.onFlash = [&] { desktopVisibleAtFlash = Visible(desktop); };
+  Apply({a});
+
+  hiding.KeyTest();
+  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a}));
+  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{taskbar, desktop, a}));
+  EXPECT_TRUE(desktopVisibleAtFlash);
+  EXPECT_FALSE(Visible(taskbar) || Visible(desktop) || Visible(a));
+
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(taskbar) && Visible(desktop) && Visible(a));
+}
+
+TEST_F(WindowToggleTest, UnsetBoxesOrUnknownHandlesSkipTaskbarAndDesktop) {
+  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  panel.chkProgramManager.value = 1;  // set, but no desktop was ever met
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(taskbar));
+  EXPECT_EQ(hiding.strHiddenWindows, "");
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "flash panel"), 0);
+}
+
+TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {
+  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  panel.chkTaskbar.value = 1;
+  hiding.KeyTest();
+  ASSERT_FALSE(Visible(taskbar));
+  panel.chkTaskbar.value = 0;
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(taskbar));
+}
+
+TEST_F(WindowToggleTest, NothingMarkedStillEntersHiddenState) {
+  Add("A");
+  hiding.strHiddenWindows = ",999";
+  hiding.KeyTest();
+  EXPECT_TRUE(hiding.bWindowsHidden);
+  EXPECT_EQ(hiding.strHiddenWindows, "");
+  EXPECT_TRUE(windows.placementsSet.empty());
+
+  panel.chkShowWindows.value = 1;
+  hiding.KeyTest();
+  EXPECT_EQ(host.calls.back(), "restore");
+  EXPECT_FALSE(hiding.bWindowsHidden);
+}
+
+TEST_F(WindowToggleTest, RefusedPasswordKeepsEverythingHidden) {
+  const WindowHandle a = Add("A");
+  Apply({a});
+  panel.chkShowWindows.value = 1;
+  hiding.KeyTest();
+  host.passwordAccepted = false;
+  host.calls.clear();
+
+  hiding.KeyTest();
+  EXPECT_EQ(host.calls, (Strings{"ask password"}));  // no sound restored
+  EXPECT_TRUE(hiding.bWindowsHidden);
+  EXPECT_FALSE(Visible(a));
+
+  host.passwordAccepted = true;
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(a));
+  EXPECT_FALSE(hiding.bWindowsHidden);
+}
+
+TEST_F(WindowToggleTest, PasswordIsNotAskedWhenTheSwitchIsOff) {
+  const WindowHandle a = Add("A");
+  Apply({a});
+  host.passwordAccepted = false;
+  hiding.KeyTest();
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(a));
+}
+
+TEST_F(WindowToggleTest, ClosedWindowIsSkippedAndTheOthersShown) {
+  const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
+  Apply({a, b});
+  hiding.KeyTest();
+  windows.Remove(a);
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(b));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({a, b}));
+}
+
+TEST_F(WindowToggleTest, DuplicatesAreShownTwice) {
+  const WindowHandle a = Add("A");
+  hiding.strHiddenWindows = Record({a, a});
+  hiding.bWindowsHidden = true;
+  hiding.KeyTest();
+  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{a, a}));
+}
+
+TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {
+  const WindowHandle mail = Add("Inbox", "MailWnd");
+  const WindowHandle draft = Add("Draft", "MailWnd");
+  const WindowHandle editor = Add("notes", "EditWnd");
+  panel.List2.AddItem("Old title\tMailWnd  (class)");
+  hiding.KeyTest();
+  EXPECT_FALSE(Visible(mail));
+  EXPECT_FALSE(Visible(draft));
+  EXPECT_TRUE(Visible(editor));
+}
+
+TEST_F(WindowToggleTest, SelectedAlwaysHideEntryMatchesByTitle) {
+  const WindowHandle mail = Add("Inbox", "MailWnd");
+  const WindowHandle draft = Add("Draft", "MailWnd");
+  panel.List2.AddItem("Inbox\tOtherClass  (class)");
+  panel.List2.SetCurrentRow(0);
+  hiding.KeyTest();
+  EXPECT_FALSE(Visible(mail));
+  EXPECT_TRUE(Visible(draft));
+}
+
+TEST_F(WindowToggleTest, ShowHiddenWindowsNeitherAsksNorTouchesSound) {
+  const WindowHandle a = Add("A");
+  Apply({a});
+  panel.chkShowWindows.value = 1;
+  host.passwordAccepted = false;
+  hiding.KeyTest();
+  host.calls.clear();
+
+  hiding.ShowHiddenWindows();
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_TRUE(Visible(a));
+  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_EQ(hiding.strHiddenWindows, Record({a}));
+
+  hiding.ShowHiddenWindows();  // nothing hidden: harmless
+  EXPECT_FALSE(hiding.bWindowsHidden);
+}
+
+TEST_F(WindowToggleTest, HandleZeroAndVanishedWindowsAreSkipped) {
+  hiding.HideOneWindow(0);
+  hiding.ShowOneWindow(123456);
+  EXPECT_EQ(windows.placementsSet, std::vector<WindowHandle>{});
+}
+
+// The main window's part of the toggle: the flash of the panel before the
+// desktop window is hidden, and the stored-password gate.
+class Form1ToggleTest : public testing::Test {
+ protected:
+  FakeWindowManager windows;
+  FakeRegistry registry;
+  FakePanelWindow panelWindow;
+  FakeProgramFiles files;
+  Form1 form{Platform{windows, registry, panelWindow, files}};
+};
+
+TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
+  windows.Add({.title = "Program Manager", .className = "Progman"});
+  form.panel.chkProgramManager.value = 1;
+  panelWindow.visible = true;
+  form.VBHotKey1_HotKeyPressed();
+  EXPECT_EQ(panelWindow.calls, (Strings{"hide", "border none", "size 1x1", "show", "hide",
+                                        "border fixed single", "size 8325x5955"}));
+  EXPECT_FALSE(panelWindow.visible);
+}
+
+TEST_F(Form1ToggleTest, StoredPasswordKeepsTheWindowsHiddenUntilTheDialogExists) {
+  const WindowHandle a = windows.Add({.title = "A"});
+  form.hiding.strHiddenWindows = Record({a});
+  form.panel.chkShowWindows.value = 1;
+  registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\PW", "some key");
+  form.VBHotKey1_HotKeyPressed();
+  form.VBHotKey1_HotKeyPressed();
+  EXPECT_FALSE(windows.Find(a)->visible);
+
+  registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\PW", "");
+  form.VBHotKey1_HotKeyPressed();
+  EXPECT_TRUE(windows.Find(a)->visible);
+}
+
+}  // namespace
+}  // namespace blindfold
