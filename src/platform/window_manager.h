@@ -53,12 +53,12 @@ class WindowManager {
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;
   // Length of the window text in the platform's characters.
-  virtual int GetWindowTextLength(WindowHandle window) = 0;
+  virtual int WindowTextLength(WindowHandle window) = 0;
   // The window text read into a buffer of `bufferChars` characters (the last
   // one holds the terminator), cut at the first NUL.
-  virtual std::string GetWindowText(WindowHandle window, int bufferChars) = 0;
+  virtual std::string WindowText(WindowHandle window, int bufferChars) = 0;
   // The class name read the same way.
-  virtual std::string GetClassName(WindowHandle window, int bufferChars) = 0;
+  virtual std::string ClassName(WindowHandle window, int bufferChars) = 0;
   virtual bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) = 0;
   // Applies `placement`; showCmd kShowCmdHide hides the window and kShowCmdShow
   // shows it, positions unchanged.

@@ -17,9 +17,9 @@ void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle
   const bool enabled = windows.IsWindowEnabled(window);
   if (parent != 0 || !(visible && enabled)) return;
 
-  const std::string className = windows.GetClassName(window, kClassNameBufferChars);
-  const int titleLength = windows.GetWindowTextLength(window);
-  const std::string title = titleLength > 0 ? windows.GetWindowText(window, titleLength + 1) : className;
+  const std::string className = windows.ClassName(window, kClassNameBufferChars);
+  const int titleLength = windows.WindowTextLength(window);
+  const std::string title = titleLength > 0 ? windows.WindowText(window, titleLength + 1) : className;
 
   if (title == kDesktopTitle) {
     panel.chkProgramManager.tag = std::to_string(window);

@@ -68,17 +68,17 @@ bool FakeWindowManager::IsWindowEnabled(WindowHandle window) {
   return found && found->enabled;
 }
 
-int FakeWindowManager::GetWindowTextLength(WindowHandle window) {
+int FakeWindowManager::WindowTextLength(WindowHandle window) {
   const FakeWindow* found = Find(window);
   return found ? static_cast<int>(found->title.size()) : 0;
 }
 
-std::string FakeWindowManager::GetWindowText(WindowHandle window, int bufferChars) {
+std::string FakeWindowManager::WindowText(WindowHandle window, int bufferChars) {
   const FakeWindow* found = Find(window);
   return found ? FitBuffer(found->title, bufferChars) : std::string();
 }
 
-std::string FakeWindowManager::GetClassName(WindowHandle window, int bufferChars) {
+std::string FakeWindowManager::ClassName(WindowHandle window, int bufferChars) {
   const FakeWindow* found = Find(window);
   return found ? FitBuffer(found->className, bufferChars) : std::string();
 }

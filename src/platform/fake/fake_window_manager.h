@@ -30,9 +30,9 @@ class FakeWindowManager final : public WindowManager {
   WindowHandle GetParent(WindowHandle window) override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
-  int GetWindowTextLength(WindowHandle window) override;
-  std::string GetWindowText(WindowHandle window, int bufferChars) override;
-  std::string GetClassName(WindowHandle window, int bufferChars) override;
+  int WindowTextLength(WindowHandle window) override;
+  std::string WindowText(WindowHandle window, int bufferChars) override;
+  std::string ClassName(WindowHandle window, int bufferChars) override;
   bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
   bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
 

@@ -45,17 +45,17 @@ bool Win32WindowManager::IsWindowEnabled(WindowHandle window) {
   return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
 }
 
-int Win32WindowManager::GetWindowTextLength(WindowHandle window) {
+int Win32WindowManager::WindowTextLength(WindowHandle window) {
   return ::GetWindowTextLengthW(ToHwnd(window));
 }
 
-std::string Win32WindowManager::GetWindowText(WindowHandle window, int bufferChars) {
+std::string Win32WindowManager::WindowText(WindowHandle window, int bufferChars) {
   return ReadThroughBuffer(bufferChars, [&](wchar_t* buffer, int size) {
     return ::GetWindowTextW(ToHwnd(window), buffer, size);
   });
 }
 
-std::string Win32WindowManager::GetClassName(WindowHandle window, int bufferChars) {
+std::string Win32WindowManager::ClassName(WindowHandle window, int bufferChars) {
   return ReadThroughBuffer(bufferChars, [&](wchar_t* buffer, int size) {
     return ::GetClassNameW(ToHwnd(window), buffer, size);
   });

@@ -1,0 +1,138 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/panel_model.h"
+#include "settings/registry_loader.h"
+
+namespace blindfold::win32 {
+namespace {
+
+constexpr const wchar_t* kTestKey = L"Software\\BlindfoldRegistryTest";
+
+void DeleteTree(HKEY root, const wchar_t* parent, const wchar_t* child) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, parent, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &key) == ERROR_SUCCESS) {
+    RegDeleteTreeW(key, child);
+    RegCloseKey(key);
+  }
+}
+
+// Stores a value of any type in the 32-bit view, as another program might.
+void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+class Win32RegistryTest : public testing::Test {
+ protected:
+  void SetUp() override { DeleteTree(HKEY_CURRENT_USER, L"Software", L"BlindfoldRegistryTest"); }
+  void TearDown() override { SetUp(); }
+
+  static RegistryLocation At(const char* name) {
+    return {RegistryRoot::CurrentUser, "Software\\BlindfoldRegistryTest", name};
+  }
+
+  Win32Registry registry;
+};
+
+TEST_F(Win32RegistryTest, TextRoundTripsWhole) {
+  const std::string texts[] = {"", "1,0,0,0,X", "Überweisung – 東京 🙈", std::string(1 << 20, 'x')};
+  for (const std::string& text : texts) {
+    ASSERT_TRUE(registry.WriteValue(At("Value"), text));
+    EXPECT_EQ(registry.ReadValue(At("value")), text);
+  }
+}
+
+TEST_F(Win32RegistryTest, MissingValuesAndKeysReadAsMissing) {
+  EXPECT_EQ(registry.ReadValue(At("Nothing")), std::nullopt);
+  EXPECT_FALSE(registry.DeleteValue(At("Nothing")));
+  ASSERT_TRUE(registry.WriteValue(At("Gone"), "1"));
+  EXPECT_TRUE(registry.DeleteValue(At("GONE")));
+  EXPECT_EQ(registry.ReadValue(At("Gone")), std::nullopt);
+}
+
+TEST_F(Win32RegistryTest, NumbersReadAsDecimalTextAndOtherKindsAsMissing) {
+  const DWORD one = 1;
+  const DWORD minusOne = 0xffffffff;
+  const BYTE bytes[] = {1, 2, 3};
+  const wchar_t multi[] = L"a\0b\0";
+  SetRaw(L"Dword", REG_DWORD, &one, sizeof one);
+  SetRaw(L"Negative", REG_DWORD, &minusOne, sizeof minusOne);
+  SetRaw(L"Short", REG_DWORD, bytes, 2);
+  SetRaw(L"Binary", REG_BINARY, bytes, sizeof bytes);
+  SetRaw(L"Multi", REG_MULTI_SZ, multi, sizeof multi);
+  EXPECT_EQ(registry.ReadValue(At("Dword")), "1");
+  EXPECT_EQ(registry.ReadValue(At("Negative")), "-1");
+  EXPECT_EQ(registry.ReadValue(At("Short")), std::nullopt);
+  EXPECT_EQ(registry.ReadValue(At("Binary")), std::nullopt);
+  EXPECT_EQ(registry.ReadValue(At("Multi")), std::nullopt);
+}
+
+TEST_F(Win32RegistryTest, StringsAreCutAtTheirFirstNulAndNeedNoTerminator) {
+  const wchar_t withNul[] = L"1,0\0,0,0,X";
+  const wchar_t unterminated[] = {L'o', L'k'};
+  SetRaw(L"WithNul", REG_SZ, withNul, sizeof withNul);
+  SetRaw(L"Unterminated", REG_SZ, unterminated, sizeof unterminated);
+  SetRaw(L"OddSize", REG_SZ, L"abc", 3);
+  EXPECT_EQ(registry.ReadValue(At("WithNul")), "1,0");
+  EXPECT_EQ(registry.ReadValue(At("Unterminated")), "ok");
+  EXPECT_EQ(registry.ReadValue(At("OddSize")), "a");
+}
+
+TEST_F(Win32RegistryTest, ValuesLiveInTheThirtyTwoBitView) {
+  ASSERT_TRUE(registry.WriteValue(At("View"), "32"));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key),
+            ERROR_SUCCESS);
+  wchar_t text[8] = {};
+  DWORD size = sizeof text;
+  EXPECT_EQ(RegQueryValueExW(key, L"View", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(text, L"32");
+  RegCloseKey(key);
+}
+
+std::set<std::wstring> ValueNames(HKEY root, const wchar_t* path) {
+  std::set<std::wstring> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return names;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.insert(name);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+TEST(Win32Settings, FreshStoreHoldsExactlyTheThreeHotkeyDefaults) {
+  DeleteTree(HKEY_LOCAL_MACHINE, L"Software", L"Blindfold");
+  DeleteTree(HKEY_CURRENT_USER, L"Software", L"Blindfold");
+  Win32Registry registry;
+  SettingsStore store(registry);
+  PanelModel panel;
+  GetRegistryValues(store, panel, "C:\\Blindfold");
+
+  const wchar_t* key = L"Software\\Blindfold\\ShortcutKeys";
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, key),
+            (std::set<std::wstring>{L"BlindfoldShortcutKey", L"WindowsShortcutKey", L"PanicShortcutKey"}));
+  EXPECT_TRUE(ValueNames(HKEY_CURRENT_USER, key).empty());
+  EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\BlindfoldShortcutKey"), "1,0,0,0,X");
+  EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\WindowsShortcutKey"), "1,0,0,0,Z");
+  EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\PanicShortcutKey"), "1,0,0,0,V");
+  EXPECT_EQ(panel.txtPanicShortcutKey.text, "V");
+  DeleteTree(HKEY_LOCAL_MACHINE, L"Software", L"Blindfold");
+}
+
+}  // namespace
+}  // namespace blindfold::win32
