@@ -1,15 +1,139 @@
 #include "app/form1.h"
 
+#include <array>
+
+#include "app/version.h"
 #include "settings/registry_loader.h"
+#include "settings/save_settings.h"
 #include "settings/schema.h"
+#include "windows/always_hide.h"
+#include "windows/hidden_record.h"
 
 namespace blindfold {
+namespace {
 
-Form1::Form1(const Platform& platform) : hiding(panel, platform.windows, *this), platform_(platform) {}
+// Tab stops of both lists, in dialog units: three columns per row.
+const std::vector<std::int32_t> kListTabStops = {240, 400};
+
+// Where the load puts the controls of the "Open windows" page, in twips.
+constexpr std::array<ControlPlacement, 6> kLoadPlacements = {{
+    {"List1", 120, 480, 7575, 1410},
+    {"frmWindowList", 120, 360, 7935, 2295},
+    {"Label1", std::nullopt, 230, std::nullopt, std::nullopt},
+    {"Label7", std::nullopt, 230, std::nullopt, std::nullopt},
+    {"frameAlwaysHide", 120, std::nullopt, std::nullopt, std::nullopt},
+    {"chkTaskbar", 120, 1920, std::nullopt, std::nullopt},
+}};
+constexpr ControlPlacement kProgramManagerPlacement{"chkProgramManager", 1920, 1920, std::nullopt,
+                                                    std::nullopt};
+
+}  // namespace
+
+Form1::Form1(const Platform& platform)
+    : hiding(panel, platform.windows, *this),
+      VBHotKey3(platform.panelHotkey, 'X'),
+      VBHotKey1(platform.windowsHotkey, 'Z'),
+      VBHotKey2(platform.panicHotkey, 0),
+      platform_(platform) {
+  platform.panelHotkey.SetPressedHandler([this] { VBHotKey3_HotKeyPressed(); });
+  platform.windowsHotkey.SetPressedHandler([this] { VBHotKey1_HotKeyPressed(); });
+  platform.panicHotkey.SetPressedHandler([this] { VBHotKey2_HotKeyPressed(); });
+}
+
+void Form1::Form_Load() {
+  GetRegistryValues();
+  ArmHotkeys();
+  panel.List1.tabStops = kListTabStops;
+  panel.List2.tabStops = kListTabStops;
+  panel.SSTab1 = PanelPage::OpenWindows;
+
+  for (const ControlPlacement& placement : kLoadPlacements) platform_.panelWindow.PlaceControl(placement);
+  platform_.panelWindow.PlaceControl(kProgramManagerPlacement);
+  panel.List2.visible = true;
+  panel.frameAlwaysHide.visible = true;
+  panel.chkTaskbar.visible = true;
+  panel.chkProgramManager.visible = true;
+
+  hiding.FillOpenWindowsList();
+  MarkAlwaysHideByWholeText(panel.List2, panel.List1);
+  panel.lblVersion.caption = "Version " + VersionText();
+}
+
+bool Form1::Form_QueryUnload(CloseReason reason) {
+  if (reason == CloseReason::WindowsEnding || bShuttingDown) return true;
+  HidePanel();
+  return false;
+}
+
+void Form1::ShutdownBlindfold_Click() {
+  if (panel.chkShutdownBlindfold.IsSet() && !AskPassword()) return;
+  hiding.ShowHiddenWindows();
+  cmdRefresh_Click();
+  bShuttingDown = true;
+  platform_.panelWindow.Unload();
+}
+
+void Form1::VBHotKey3_HotKeyPressed() {
+  if (platform_.panelWindow.IsVisible()) {
+    cmdOK_Click();
+    if (!panel.chkShowBlindfold.IsSet()) cmdRefresh_Click();
+    return;
+  }
+  if (!panel.chkShowBlindfold.IsSet()) {
+    if (hiding.bWindowsHidden) hiding.ShowHiddenWindows();
+    ShowPanelOnFirstPage();
+    cmdRefresh_Click();
+    return;
+  }
+  const bool passed = AskPassword();
+  panel.SSTab1 = PanelPage::OpenWindows;
+  if (!passed) return;
+  if (hiding.bWindowsHidden) {
+    hiding.ShowHiddenWindows();
+    cmdRefresh_Click();
+  }
+  platform_.panelWindow.SetVisible(true);
+}
+
+void Form1::cmdOK_Click() {
+  MarkAlwaysHideByWholeText(panel.List2, panel.List1);
+  hiding.strHiddenWindows.clear();
+  for (const ListRow& row : panel.List1.Rows()) {
+    if (row.marked) AppendHiddenWindow(hiding.strHiddenWindows, row.itemData);
+  }
+  if (!SaveRegistrySettings()) return;
+  HidePanel();
+}
 
 void Form1::GetRegistryValues() {
   SettingsStore store(platform_.registry);
   blindfold::GetRegistryValues(store, panel, platform_.files.ProgramFolder());
+}
+
+void Form1::ArmHotkeys() {
+  VBHotKey3.ArmFrom(panel, HotkeyId::Panel);
+  VBHotKey1.ArmFrom(panel, HotkeyId::Windows);
+  VBHotKey2.ArmFrom(panel, HotkeyId::Panic);
+}
+
+bool Form1::SaveRegistrySettings() {
+  SettingsStore store(platform_.registry);
+  const SaveActions actions{platform_.files.ProgramFolder(), platform_.files.ExecutableBaseName(),
+                            [this] { ArmHotkeys(); }, nullptr};
+  const std::vector<std::string> failed = blindfold::SaveRegistrySettings(store, panel, actions);
+  if (failed.empty()) return true;
+  std::string names;
+  for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
+  platform_.messageBoxes.Show("These settings could not be saved, so they will be lost when Blindfold "
+                              "ends: " + names + ".\r\n\r\nCheck that you may write to the registry, "
+                              "then press \"Hide me!\" again.",
+                              "Blindfold", MessageBoxStyle::WarningOk);
+  return false;
+}
+
+void Form1::ShowPanelOnFirstPage() {
+  platform_.panelWindow.SetVisible(true);
+  panel.SSTab1 = PanelPage::OpenWindows;
 }
 
 void Form1::CloseLoginDialog() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <string>
+
 #include "app/panel_model.h"
+#include "platform/hotkey.h"
+#include "platform/message_box.h"
 #include "platform/panel_window.h"
 #include "platform/program_files.h"
 #include "platform/settings_store.h"
 #include "platform/window_manager.h"
-#include "settings/settings_store.h"
+#include "settings/hotkey_arming.h"
 #include "windows/window_toggle.h"
 
 namespace blindfold {
@@ -16,20 +20,50 @@ struct Platform {
   RegistryBackend& registry;
   PanelWindow& panelWindow;
   ProgramFiles& files;
+  HotkeyControl& panelHotkey;
+  HotkeyControl& windowsHotkey;
+  HotkeyControl& panicHotkey;
+  MessageBoxes& messageBoxes;
 };
+
+// Why the panel is asked to close.
+enum class CloseReason { ControlMenu = 0, Code = 1, WindowsEnding = 2, TaskManager = 3 };
 
 // The main window: owns the panel model and the state behind it, and answers
 // the events of the hotkeys, the tray icon and the panel.
 class Form1 final : private ToggleHost {
  public:
   explicit Form1(const Platform& platform);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
 
-  void GetRegistryValues();
+  // Loading: every setting into the panel, hotkeys armed, the list filled.
+  void Form_Load();
+  // A close request: true when the window may unload. Anything but the end of
+  // the Windows session or our own shut-down only hides the panel.
+  bool Form_QueryUnload(CloseReason reason);
+
+  // The only way for the user to end the program.
+  void ShutdownBlindfold_Click();
+  void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
 
   void VBHotKey1_HotKeyPressed() { hiding.KeyTest(); }
+  void VBHotKey2_HotKeyPressed() { hiding.PanicHide(); }
+  void VBHotKey3_HotKeyPressed();
+
+  // "Hide me!": applies and saves the panel, then hides it.
+  void cmdOK_Click();
+  void cmdRefresh_Click() { hiding.cmdRefresh_Click(); }
+
+  void GetRegistryValues();
+  void ArmHotkeys();
 
   PanelModel panel;
   WindowHiding hiding;
+  VBHotKey VBHotKey3;  // the control panel
+  VBHotKey VBHotKey1;  // the windows
+  VBHotKey VBHotKey2;  // panic
+  bool bShuttingDown = false;
 
   // The panel's normal size, restored after the flash.
   static constexpr int kPanelWidthTwips = 8325;
@@ -42,6 +76,11 @@ class Form1 final : private ToggleHost {
   void MuteSound() override;
   void RestoreSound() override;
   bool AskPassword() override;
+
+  void ShowPanelOnFirstPage();
+  // Saves the panel; false (after telling the user) when a setting could be
+  // stored nowhere.
+  bool SaveRegistrySettings();
 
   Platform platform_;
 };

@@ -112,6 +112,7 @@ class ListBox {
   }
 
   bool visible = true;
+  std::vector<std::int32_t> tabStops;  // in dialog units
 
  private:
   std::vector<ListRow> rows_;
@@ -157,6 +158,8 @@ struct PanelModel {
   TextBox txtBlindfoldShortcutKey{"X"};
   TextBox txtWindowsShortcutKey{"Z"};
   TextBox txtPanicShortcutKey{"A"};
+  // Beside each hotkey: why the platform refused its combination, if it did.
+  std::array<Label, 3> lblHotkeyStatus{Label{"", false}, Label{"", false}, Label{"", false}};
 
   // "Settings" page.
   TextBox txtPassword;
@@ -178,9 +181,14 @@ struct PanelModel {
   TrayOptionRow optTrayMenu = MakeTrayOptionRow();
   TrayOptionRow optTrayHideWindows = MakeTrayOptionRow();
 
+  Button cmdRefresh{"Refresh"};
+
   // "About" page.
   Label lblVersion;
   Button cmdShutdown{"Shutdown"};
+
+  // Outside the pages.
+  Button cmdOK{"Hide me!"};
 
   // Public variables of the main window that the loader fills.
   std::int32_t lTrayMenu = 0;

@@ -1,8 +1,21 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 namespace blindfold {
 
 enum class BorderStyle { None = 0, FixedSingle = 1 };
+
+// A control's place within its container, in twips; a field left empty keeps
+// the control's designed value.
+struct ControlPlacement {
+  std::string_view control;
+  std::optional<int> left;
+  std::optional<int> top;
+  std::optional<int> width;
+  std::optional<int> height;
+};
 
 // The control panel's own window: what the logic does to the window as a whole,
 // as opposed to its controls, which live in the panel model.
@@ -14,6 +27,9 @@ class PanelWindow {
   virtual void SetVisible(bool visible) = 0;
   virtual void SetBorderStyle(BorderStyle style) = 0;
   virtual void SetSizeTwips(int width, int height) = 0;
+  virtual void PlaceControl(const ControlPlacement& placement) = 0;
+  // Destroys the window; the program ends once it has gone.
+  virtual void Unload() = 0;
 };
 
 }  // namespace blindfold

@@ -53,6 +53,25 @@ void WindowHiding::HideBranch() {
   bWindowsHidden = true;
 }
 
+void WindowHiding::PanicHide() {
+  host_.MuteSound();
+  host_.HidePanel();
+  cmdRefresh_Click();
+  for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
+    ListRow& row = panel_.List1.Row(i);
+    row.marked = true;
+    HideOneWindow(row.itemData);
+    AppendHiddenWindow(strHiddenWindows, row.itemData);
+  }
+  // The desktop before the taskbar, both after the windows, and no flash.
+  for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
+    if (!box->IsSet() || box->tag.empty()) continue;
+    HideOneWindow(KeptHandle(*box));
+    AppendHiddenWindow(strHiddenWindows, box->tag);
+  }
+  bWindowsHidden = true;
+}
+
 void WindowHiding::ShowBranch() {
   if (panel_.chkShowWindows.IsSet() && !host_.AskPassword()) return;
   host_.RestoreSound();

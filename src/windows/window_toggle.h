@@ -33,6 +33,9 @@ class WindowHiding {
 
   // The windows hotkey: hides the chosen windows, or shows what was hidden.
   void KeyTest();
+  // The panic hotkey: hides every listed window, whatever is marked, adding
+  // them to what is already hidden so that one show brings everything back.
+  void PanicHide();
   // Shows every recorded window without asking for a password or touching the
   // sound; the record stays as it is.
   void ShowHiddenWindows();

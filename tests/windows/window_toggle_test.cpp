@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
-#include "platform/fake/fake_panel_window.h"
-#include "platform/fake/fake_program_files.h"
-#include "platform/fake/fake_registry.h"
-#include "platform/fake/fake_window_manager.h"
+#include "platform/fake/fake_platform.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -248,11 +244,11 @@ TEST_F(WindowToggleTest, HandleZeroAndVanishedWindowsAreSkipped) {
 // desktop window is hidden, and the stored-password gate.
 class Form1ToggleTest : public testing::Test {
  protected:
-  FakeWindowManager windows;
-  FakeRegistry registry;
-  FakePanelWindow panelWindow;
-  FakeProgramFiles files;
-  Form1 form{Platform{windows, registry, panelWindow, files}};
+  FakePlatform fakes;
+  FakeWindowManager& windows = fakes.windows;
+  FakeRegistry& registry = fakes.registry;
+  FakePanelWindow& panelWindow = fakes.panelWindow;
+  Form1 form{fakes.Get()};
 };
 
 TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {

@@ -25,7 +25,16 @@ class FakePanelWindow final : public PanelWindow {
     calls.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
   }
 
+  void PlaceControl(const ControlPlacement& placement) override {
+    calls.push_back("place " + std::string(placement.control));
+  }
+  void Unload() override {
+    unloaded = true;
+    calls.push_back("unload");
+  }
+
   bool visible = false;
+  bool unloaded = false;
   BorderStyle borderStyle = BorderStyle::FixedSingle;
   int widthTwips = 8325;
   int heightTwips = 5955;

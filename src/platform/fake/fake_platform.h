@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/form1.h"
+#include "platform/fake/fake_hotkey.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_panel_window.h"
+#include "platform/fake/fake_program_files.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_window_manager.h"
+
+namespace blindfold {
+
+// Every fake the main window needs, wired into one Platform.
+struct FakePlatform {
+  FakeWindowManager windows;
+  FakeRegistry registry;
+  FakePanelWindow panelWindow;
+  FakeProgramFiles files;
+  FakeHotkey panelHotkey;
+  FakeHotkey windowsHotkey;
+  FakeHotkey panicHotkey;
+  FakeMessageBoxes messageBoxes;
+
+  Platform Get() {
+    return Platform{windows,     registry,      panelWindow, files, panelHotkey,
+                    windowsHotkey, panicHotkey, messageBoxes};
+  }
+};
+
+}  // namespace blindfold

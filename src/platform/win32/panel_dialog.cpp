@@ -1,0 +1,416 @@
+#include "platform/win32/panel_dialog.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <utility>
+
+#include "platform/win32/resource.h"
+#include "platform/win32/text_conversion.h"
+#include "tray/tray_gestures.h"
+#include "windows/always_hide.h"
+#include "windows/window_list.h"
+
+namespace blindfold::win32 {
+namespace {
+
+constexpr std::array<PanelDialog::ControlLayout, 89> kDesign = {{
+#include "platform/win32/panel_layout.inc"
+}};
+
+// Controls the panel carries but never shows.
+constexpr std::array kNeverShown = {IDC_frmDecoy,  IDC_txtDecoy,       IDC_cmdBrowseIcon,
+                                    IDC_cmdUpdates, IDC_cmdVisitForums, IDC_cmdSysInfo};
+
+constexpr std::array<const wchar_t*, 5> kPageCaptions = {L"Open windows", L"Hotkeys", L"Settings", L"Stealth",
+                                                         L"About"};
+
+constexpr int Check2Id(std::size_t index) { return IDC_Check2_0 + static_cast<int>(index); }
+constexpr int OptTrayMenuId(std::size_t index) { return IDC_optTrayMenu_0 + static_cast<int>(index); }
+constexpr int OptTrayHideId(std::size_t index) { return IDC_optTrayHideWindows_0 + static_cast<int>(index); }
+constexpr std::array kHotkeyStatusIds = {IDC_lblHotkeyStatus0, IDC_lblHotkeyStatus1, IDC_lblHotkeyStatus2};
+
+// Where the load may move a control: its id and the origin of its container in
+// the client area, in twips.
+struct PlaceableControl {
+  std::string_view name;
+  int id;
+  int containerLeft;
+  int containerTop;
+};
+constexpr int kTabLeft = 60, kTabTop = 60;
+constexpr int kWindowListLeft = kTabLeft + 120, kWindowListTop = kTabTop + 360;
+constexpr std::array<PlaceableControl, 7> kPlaceable = {{
+    {"List1", IDC_List1, kWindowListLeft, kWindowListTop},
+    {"frmWindowList", IDC_frmWindowList, kTabLeft, kTabTop},
+    {"Label1", IDC_Label1, kWindowListLeft, kWindowListTop},
+    {"Label7", IDC_Label7, kWindowListLeft, kWindowListTop},
+    {"frameAlwaysHide", IDC_frameAlwaysHide, kTabLeft, kTabTop},
+    {"chkTaskbar", IDC_chkTaskbar, kWindowListLeft, kWindowListTop},
+    {"chkProgramManager", IDC_chkProgramManager, kWindowListLeft, kWindowListTop},
+}};
+
+}  // namespace
+
+PanelDialog::PanelDialog() : layout_(kDesign.begin(), kDesign.end()) {
+  dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
+                               reinterpret_cast<LPARAM>(this));
+  framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);
+  if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BLINDFOLD))) {
+    SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  HWND tab = GetDlgItem(dialog_, IDC_SSTab1);
+  for (std::size_t i = 0; i < kPageCaptions.size(); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
+    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // The pages' frames and the tab control lie behind the controls they hold.
+  for (const ControlLayout& control : layout_) {
+    wchar_t className[16] = {};
+    HWND window = GetDlgItem(dialog_, control.id);
+    GetClassNameW(window, className, 16);
+    const bool groupBox = (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+                          _wcsicmp(className, L"Button") == 0;
+    if (groupBox) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
+  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETTICFREQ, 10, 0);
+  SetSizeTwips(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  Layout();
+}
+
+PanelDialog::~PanelDialog() {
+  if (dialog_) DestroyWindow(dialog_);
+}
+
+void PanelDialog::Attach(Form1& form, std::vector<Win32Hotkey*> hotkeys) {
+  form_ = &form;
+  hotkeys_ = std::move(hotkeys);
+  Render();
+}
+
+int PanelDialog::Px(int twips) const {
+  const UINT dpi = GetDpiForWindow(dialog_);
+  return MulDiv(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI, 1440);
+}
+
+void PanelDialog::Layout() {
+  for (const ControlLayout& control : layout_) {
+    SetWindowPos(GetDlgItem(dialog_, control.id), nullptr, Px(control.left), Px(control.top), Px(control.width),
+                 Px(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+bool PanelDialog::Shown(int id, bool modelVisible) const {
+  for (const int hidden : kNeverShown) {
+    if (id == hidden) return false;
+  }
+  const int page = form_ ? static_cast<int>(form_->panel.SSTab1) : 0;
+  for (const ControlLayout& control : layout_) {
+    if (control.id == id) return modelVisible && (control.page == -1 || control.page == page);
+  }
+  return modelVisible;
+}
+
+void PanelDialog::SetText(int id, const std::string& text) {
+  if (GetText(id) != text) SetDlgItemTextW(dialog_, id, Widen(text).c_str());
+}
+
+std::string PanelDialog::GetText(int id) const {
+  HWND control = GetDlgItem(dialog_, id);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return Narrow(text);
+}
+
+void PanelDialog::Render() {
+  if (!form_) return;
+  rendering_ = true;
+  PanelModel& panel = form_->panel;
+
+  const auto check = [&](int id, const CheckBox& box) {
+    CheckDlgButton(dialog_, id, box.value == 1 ? BST_CHECKED : box.value == 2 ? BST_INDETERMINATE : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(dialog_, id), box.enabled);
+    ShowWindow(GetDlgItem(dialog_, id), Shown(id, box.visible) ? SW_SHOWNA : SW_HIDE);
+  };
+  const auto text = [&](int id, const TextBox& box) {
+    SetText(id, box.text);
+    EnableWindow(GetDlgItem(dialog_, id), box.enabled);
+    ShowWindow(GetDlgItem(dialog_, id), Shown(id, box.visible) ? SW_SHOWNA : SW_HIDE);
+  };
+  const auto caption = [&](int id, const std::string& value, bool visible) {
+    SetText(id, value);
+    ShowWindow(GetDlgItem(dialog_, id), Shown(id, visible) ? SW_SHOWNA : SW_HIDE);
+  };
+  const auto option = [&](int id, const OptionButton& button) {
+    CheckDlgButton(dialog_, id, button.value ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(dialog_, id), button.enabled);
+  };
+
+  SendDlgItemMessageW(dialog_, IDC_SSTab1, TCM_SETCURSEL, static_cast<WPARAM>(panel.SSTab1), 0);
+  for (const ControlLayout& control : layout_) {
+    ShowWindow(GetDlgItem(dialog_, control.id), Shown(control.id, true) ? SW_SHOWNA : SW_HIDE);
+  }
+
+  caption(IDC_frmWindowList, panel.frmWindowList.caption, panel.frmWindowList.visible);
+  caption(IDC_frameAlwaysHide, panel.frameAlwaysHide.caption, panel.frameAlwaysHide.visible);
+  RenderList(IDC_List1, panel.List1, shownList1_, true);
+  RenderList(IDC_List2, panel.List2, shownList2_, false);
+  ShowWindow(GetDlgItem(dialog_, IDC_List2), Shown(IDC_List2, panel.List2.visible) ? SW_SHOWNA : SW_HIDE);
+  check(IDC_chkTaskbar, panel.chkTaskbar);
+  check(IDC_chkProgramManager, panel.chkProgramManager);
+
+  for (std::size_t i = 0; i < panel.Check2.size(); ++i) check(Check2Id(i), panel.Check2[i]);
+  text(IDC_txtBlindfoldShortcutKey, panel.txtBlindfoldShortcutKey);
+  text(IDC_txtWindowsShortcutKey, panel.txtWindowsShortcutKey);
+  text(IDC_txtPanicShortcutKey, panel.txtPanicShortcutKey);
+  for (std::size_t h = 0; h < kHotkeyStatusIds.size(); ++h) {
+    caption(kHotkeyStatusIds[h], panel.lblHotkeyStatus[h].caption, panel.lblHotkeyStatus[h].visible);
+  }
+
+  text(IDC_txtPassword, panel.txtPassword);
+  check(IDC_chkShowBlindfold, panel.chkShowBlindfold);
+  check(IDC_chkShowWindows, panel.chkShowWindows);
+  check(IDC_chkShutdownBlindfold, panel.chkShutdownBlindfold);
+  check(IDC_chkMute, panel.chkMute);
+  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETPOS, TRUE, panel.Slider1.value);
+  EnableWindow(GetDlgItem(dialog_, IDC_Slider1), panel.Slider1.enabled);
+  caption(IDC_lblSoundInfo, panel.lblSoundInfo.caption, panel.lblSoundInfo.visible);
+  check(IDC_chkStartHidden, panel.chkStartHidden);
+  check(IDC_chkStartWithWindows, panel.chkStartWithWindows);
+  text(IDC_txtDecoy, panel.txtDecoy);
+
+  check(IDC_chkDisplayIcon, panel.chkDisplayIcon);
+  text(IDC_txtTrayIcon, panel.txtTrayIcon);
+  text(IDC_txtTrayIconTip, panel.txtTrayIconTip);
+  for (std::size_t i = 0; i < panel.optTrayMenu.size(); ++i) {
+    option(OptTrayMenuId(i), panel.optTrayMenu[i]);
+    option(OptTrayHideId(i), panel.optTrayHideWindows[i]);
+  }
+
+  caption(IDC_lblVersion, panel.lblVersion.caption, panel.lblVersion.visible);
+  ShowWindow(GetDlgItem(dialog_, IDC_cmdShutdown),
+             Shown(IDC_cmdShutdown, panel.cmdShutdown.visible) ? SW_SHOWNA : SW_HIDE);
+  rendering_ = false;
+}
+
+// Refills a list box only when its rows changed, without redrawing row by row,
+// then brings the marks and the current row in line.
+void PanelDialog::RenderList(int id, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect) {
+  HWND box = GetDlgItem(dialog_, id);
+  const auto sameRow = [](const ListRow& a, const ListRow& b) { return a.text == b.text && a.itemData == b.itemData; };
+  const bool rowsChanged = !std::equal(shown.begin(), shown.end(), list.Rows().begin(), list.Rows().end(), sameRow);
+  if (rowsChanged) {
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, LB_RESETCONTENT, 0, 0);
+    SendMessageW(box, LB_INITSTORAGE, list.ListCount(), static_cast<LPARAM>(64 * list.ListCount()));
+    if (!list.tabStops.empty()) {
+      SendMessageW(box, LB_SETTABSTOPS, list.tabStops.size(), reinterpret_cast<LPARAM>(list.tabStops.data()));
+    }
+    for (const ListRow& row : list.Rows()) {
+      const LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row.text).c_str()));
+      SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(index), row.itemData);
+    }
+    shown = list.Rows();
+    for (ListRow& row : shown) row.marked = false;
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
+  }
+  const auto current = list.CurrentRow();
+  if (multiSelect) {
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (shown[i].marked == list.Rows()[i].marked) continue;
+      SendMessageW(box, LB_SETSEL, list.Rows()[i].marked, static_cast<LPARAM>(i));
+      shown[i].marked = list.Rows()[i].marked;
+    }
+    if (current) SendMessageW(box, LB_SETCARETINDEX, *current, FALSE);
+  } else {
+    SendMessageW(box, LB_SETCURSEL, current ? static_cast<WPARAM>(*current) : static_cast<WPARAM>(-1), 0);
+  }
+}
+
+void PanelDialog::ReadListMarks() {
+  PanelModel& panel = form_->panel;
+  HWND box = GetDlgItem(dialog_, IDC_List1);
+  for (std::size_t i = 0; i < panel.List1.ListCount() && i < shownList1_.size(); ++i) {
+    const bool marked = SendMessageW(box, LB_GETSEL, i, 0) > 0;
+    panel.List1.Row(i).marked = marked;
+    shownList1_[i].marked = marked;
+  }
+  const LRESULT caret = SendMessageW(box, LB_GETCARETINDEX, 0, 0);
+  panel.List1.SetCurrentRow(caret >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(caret)) : std::nullopt);
+}
+
+void PanelDialog::OnCommand(int id, int code, HWND control) {
+  if (!form_ || rendering_) return;
+  PanelModel& panel = form_->panel;
+
+  if (code == BN_CLICKED) {
+    for (std::size_t i = 0; i < panel.optTrayMenu.size(); ++i) {
+      if (id == OptTrayMenuId(i)) return Dispatch([i](Form1& form) { optTrayMenu_Click(form.panel, i); });
+      if (id == OptTrayHideId(i)) return Dispatch([i](Form1& form) { optTrayHideWindows_Click(form.panel, i); });
+    }
+    const auto toggle = [&](CheckBox& box) {
+      box.value = box.value == 1 ? 0 : 1;
+      Render();
+    };
+    for (std::size_t i = 0; i < panel.Check2.size(); ++i) {
+      if (id == Check2Id(i)) return toggle(panel.Check2[i]);
+    }
+    switch (id) {
+      case IDC_chkTaskbar: return toggle(panel.chkTaskbar);
+      case IDC_chkProgramManager: return toggle(panel.chkProgramManager);
+      case IDC_chkShowBlindfold: return toggle(panel.chkShowBlindfold);
+      case IDC_chkShowWindows: return toggle(panel.chkShowWindows);
+      case IDC_chkShutdownBlindfold: return toggle(panel.chkShutdownBlindfold);
+      case IDC_chkMute: return toggle(panel.chkMute);
+      case IDC_chkStartHidden: return toggle(panel.chkStartHidden);
+      case IDC_chkStartWithWindows: return toggle(panel.chkStartWithWindows);
+      case IDC_chkDisplayIcon: return toggle(panel.chkDisplayIcon);
+      case IDOK:
+      case IDC_cmdOK: return Dispatch([](Form1& form) { form.cmdOK_Click(); });
+      case IDC_cmdRefresh: return Dispatch([](Form1& form) { form.cmdRefresh_Click(); });
+      case IDC_cmdShutdown: return Dispatch([](Form1& form) { form.cmdShutdown_Click(); });
+      default: return;
+    }
+  }
+  if (code == EN_CHANGE) {
+    const std::pair<int, TextBox*> boxes[] = {
+        {IDC_txtBlindfoldShortcutKey, &panel.txtBlindfoldShortcutKey},
+        {IDC_txtWindowsShortcutKey, &panel.txtWindowsShortcutKey},
+        {IDC_txtPanicShortcutKey, &panel.txtPanicShortcutKey},
+        {IDC_txtPassword, &panel.txtPassword},
+        {IDC_txtTrayIconTip, &panel.txtTrayIconTip},
+        {IDC_txtDecoy, &panel.txtDecoy},
+    };
+    for (const auto& [boxId, box] : boxes) {
+      if (id == boxId) box->text = GetText(id);
+    }
+    return;
+  }
+  if (id == IDC_List1 && code == LBN_SELCHANGE) return ReadListMarks();
+  if (id == IDC_List2 && code == LBN_SELCHANGE) {
+    const LRESULT selected = SendMessageW(control, LB_GETCURSEL, 0, 0);
+    panel.List2.SetCurrentRow(selected >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(selected))
+                                            : std::nullopt);
+    return;
+  }
+  if (id == IDC_List1 && code == LBN_DBLCLK) {
+    ReadListMarks();
+    return Dispatch([](Form1& form) { List1_DblClick(form.panel); });
+  }
+  if (id == IDC_List2 && code == LBN_DBLCLK) return Dispatch([](Form1& form) { List2_DblClick(form.panel); });
+}
+
+void PanelDialog::OnNotify(const NMHDR& header) {
+  if (!form_) return;
+  const int id = static_cast<int>(header.idFrom);
+  if (id == IDC_SSTab1 && header.code == TCN_SELCHANGE) {
+    const LRESULT page = SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0);
+    form_->panel.SSTab1 = static_cast<PanelPage>(page < 0 ? 0 : page);
+    Render();
+    return;
+  }
+  if (header.code != NM_CLICK && header.code != NM_RETURN) return;
+  switch (id) {
+    case IDC_Label1: return Dispatch([](Form1& form) { Label1_Click(form.panel); });
+    case IDC_Label7: return Dispatch([](Form1& form) { Label7_Click(form.panel); });
+    default: return;
+  }
+}
+
+INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    reinterpret_cast<PanelDialog*>(lParam)->dialog_ = dialog;
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return TRUE;
+    case WM_NOTIFY:
+      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return TRUE;
+    case WM_HSCROLL:
+      if (form_ && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog_, IDC_Slider1)) {
+        form_->panel.Slider1.TrySetValue(SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_GETPOS, 0, 0));
+      }
+      return TRUE;
+    case WM_HOTKEY:
+      for (Win32Hotkey* hotkey : hotkeys_) {
+        if (hotkey->Id() == static_cast<int>(wParam)) Dispatch([hotkey](Form1&) { hotkey->Pressed(); });
+      }
+      return TRUE;
+    case WM_CLOSE:
+      if (form_ && form_->Form_QueryUnload(CloseReason::ControlMenu)) Unload();
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam && form_ && form_->Form_QueryUnload(CloseReason::WindowsEnding)) Unload();
+      return TRUE;
+    case WM_DPICHANGED: {
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(dialog_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return TRUE;
+    }
+    case WM_DESTROY:
+      dialog_ = nullptr;
+      PostQuitMessage(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+bool PanelDialog::IsVisible() { return IsWindowVisible(dialog_) != FALSE; }
+
+void PanelDialog::SetVisible(bool visible) {
+  if (visible) Render();
+  ShowWindow(dialog_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void PanelDialog::SetBorderStyle(BorderStyle style) {
+  const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER | WS_DLGFRAME;
+  const LONG_PTR newStyle = style == BorderStyle::None ? (framedStyle_ & ~frame) : framedStyle_;
+  SetWindowLongPtrW(dialog_, GWL_STYLE, newStyle);
+  SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void PanelDialog::SetSizeTwips(int width, int height) {
+  SetWindowPos(dialog_, nullptr, 0, 0, Px(width), Px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PanelDialog::PlaceControl(const ControlPlacement& placement) {
+  for (const PlaceableControl& control : kPlaceable) {
+    if (control.name != placement.control) continue;
+    for (ControlLayout& layout : layout_) {
+      if (layout.id != control.id) continue;
+      if (placement.left) layout.left = control.containerLeft + *placement.left;
+      if (placement.top) layout.top = control.containerTop + *placement.top;
+      if (placement.width) layout.width = *placement.width;
+      if (placement.height) layout.height = *placement.height;
+      SetWindowPos(GetDlgItem(dialog_, layout.id), nullptr, Px(layout.left), Px(layout.top), Px(layout.width),
+                   Px(layout.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void PanelDialog::Unload() {
+  if (dialog_) DestroyWindow(dialog_);
+}
+
+}  // namespace blindfold::win32

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/hotkey.h"
+
+namespace blindfold::win32 {
+
+// One system-wide hotkey registered on the panel's window under `id`; the
+// panel's window procedure calls Pressed() on WM_HOTKEY.
+class Win32Hotkey final : public HotkeyControl {
+ public:
+  Win32Hotkey(HWND owner, int id) : owner_(owner), id_(id) {}
+  Win32Hotkey(const Win32Hotkey&) = delete;
+  Win32Hotkey& operator=(const Win32Hotkey&) = delete;
+  ~Win32Hotkey() override;
+
+  HotkeyArmResult Arm(const HotkeyCombination& combination) override;
+  void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
+
+  int Id() const { return id_; }
+  void Pressed() {
+    if (onPressed_) onPressed_();
+  }
+
+ private:
+  HWND owner_;
+  int id_;
+  bool registered_ = false;
+  std::function<void()> onPressed_;
+};
+
+}  // namespace blindfold::win32

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/message_box.h"
+#include "platform/program_files.h"
+#include "platform/single_instance.h"
+#include "platform/win32/unique_handle.h"
+
+namespace blindfold::win32 {
+
+// Kernel handles: CreateFile reports failure as INVALID_HANDLE_VALUE, others as
+// null; both are never closed.
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
+// A named mutex in this session's namespace, created at construction: a second
+// start in the same session finds it at once.
+class Win32SingleInstance final : public SingleInstance {
+ public:
+  Win32SingleInstance();
+  bool AnotherInstanceIsRunning() override { return anotherIsRunning_; }
+
+ private:
+  UniqueKernelHandle mutex_;
+  bool anotherIsRunning_ = false;
+};
+
+class Win32MessageBoxes final : public MessageBoxes {
+ public:
+  MessageBoxAnswer Show(const std::string& prompt, const std::string& title, MessageBoxStyle style) override;
+  HWND owner = nullptr;
+};
+
+class Win32ProgramFiles final : public ProgramFiles {
+ public:
+  std::string ProgramFolder() override;
+  std::string ExecutableBaseName() override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+};
+
+}  // namespace blindfold::win32

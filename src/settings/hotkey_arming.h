@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "app/panel_model.h"
+#include "platform/hotkey.h"
+#include "settings/hotkey_text.h"
+
+namespace blindfold {
+
+// The key of a hotkey: the code of the first character of the upper-cased key
+// text, which for letters and digits is the virtual-key code. Nothing for an
+// empty text.
+std::optional<std::int32_t> VirtualKeyOf(std::string_view keyText);
+
+// The key box of hotkey `id`.
+const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId id);
+inline TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId id) {
+  return const_cast<TextBox&>(HotkeyKeyBox(std::as_const(panel), id));
+}
+
+// One of the three hotkey controls: the combination it was last given, armed
+// with the platform. A new arming replaces the previous combination; an empty
+// key box keeps the previous key while the modifiers change.
+class VBHotKey {
+ public:
+  VBHotKey(HotkeyControl& platform, std::int32_t initialKey) : platform_(platform) {
+    properties_.vkey = initialKey;
+  }
+
+  // Arms from the panel's boxes of hotkey `id` and reports on the Hotkeys page
+  // whether the platform took the combination.
+  void ArmFrom(PanelModel& panel, HotkeyId id);
+
+  const HotkeyCombination& Properties() const { return properties_; }
+
+ private:
+  HotkeyControl& platform_;
+  HotkeyCombination properties_;
+};
+
+}  // namespace blindfold

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/panel_model.h"
+#include "settings/settings_store.h"
+
+namespace blindfold {
+
+struct SaveActions {
+  std::string programFolder;
+  std::string executableBaseName;
+  std::function<void()> armHotkeys;
+  // Takes the tray icon out and puts it back with the panel's icon and tip.
+  std::function<void()> reinstallTrayIcon;
+};
+
+// Writes every panel setting, adds or removes the start-at-log-on entry, arms
+// the hotkeys, takes over the tray gestures and re-installs the tray icon when
+// its file or tip changed. Each step stands alone: one that fails is skipped and
+// the others still run. Returns the names of the settings that could be stored
+// nowhere, so that the user can be told instead of losing them at the next start.
+std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
+                                              const SaveActions& actions);
+
+// The hotkey text of the panel's boxes for hotkey `h` (0 panel, 1 windows,
+// 2 panic): four states and the upper-cased key, joined with ",".
+std::string HotkeyTextFromPanel(const PanelModel& panel, std::size_t h);
+
+}  // namespace blindfold
