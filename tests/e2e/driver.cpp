@@ -1,0 +1,190 @@
+#include "driver.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace blindfold::e2e {
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+BlindfoldProcess::BlindfoldProcess() {
+  const char* path = std::getenv("BLINDFOLD_EXE");
+  if (!path) return;
+  std::wstring commandLine = L"\"" + std::wstring(path, path + std::strlen(path)) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+  WaitForInputIdle(info_.hProcess, 10000);
+}
+
+BlindfoldProcess::~BlindfoldProcess() {
+  if (!info_.hProcess) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 10000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool BlindfoldProcess::WaitForExit(std::chrono::milliseconds timeout) {
+  return WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD BlindfoldProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+HWND BlindfoldProcess::Panel() {
+  HWND panel = nullptr;
+  WaitUntil([&] {
+    const auto found = TopLevelWindows(Id(), L"Blindfold", L"#32770");
+    panel = found.empty() ? nullptr : found.front();
+    return panel != nullptr;
+  });
+  return panel;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+struct Search {
+  DWORD process;
+  std::wstring text;
+  std::wstring className;
+  bool prefix;
+  std::vector<HWND> found;
+};
+
+bool Matches(HWND window, const Search& search) {
+  const std::wstring text = TextOf(window);
+  const bool textMatches = search.prefix ? text.starts_with(search.text) : text == search.text;
+  return textMatches && (search.className.empty() || ClassOf(window) == search.className);
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, const std::wstring& className) {
+  Search search{process, title, className, false, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s.process && Matches(window, s)) s.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& className, bool prefix) {
+  Search search{0, text, className, prefix, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM data) {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (Matches(window, s)) s.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found.empty() ? nullptr : search.found.front();
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (const WORD key : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto it = keys.end(); it != keys.begin();) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *--it;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void ClickAt(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+void Click(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name) {
+  wchar_t text[1024] = {};
+  DWORD size = sizeof text;
+  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY, nullptr, text,
+                   &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(text);
+}
+
+void WriteSetting(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text) {
+  HKEY opened = nullptr;
+  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &opened, nullptr);
+  RegSetValueExW(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
+}
+
+void DeleteSettings() {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY software = nullptr;
+    if (RegOpenKeyExW(root, L"Software", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &software) == ERROR_SUCCESS) {
+      RegDeleteTreeW(software, L"Blindfold");
+      RegCloseKey(software);
+    }
+  }
+}
+
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key) {
+  std::vector<std::wstring> names;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened) != ERROR_SUCCESS) return names;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumValueW(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name);
+  }
+  RegCloseKey(opened);
+  return names;
+}
+
+}  // namespace blindfold::e2e

@@ -1,0 +1,58 @@
+#pragma once
+
+// Drives the real Blindfold.exe the way a user does: starts it, finds its
+// windows and controls by caption, presses keys and clicks with SendInput, and
+// reads the registry.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace blindfold::e2e {
+
+// Polls `done` until it holds or `timeout` passes.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// A running Blindfold.exe, ended when this goes out of scope.
+class BlindfoldProcess {
+ public:
+  BlindfoldProcess();
+  BlindfoldProcess(const BlindfoldProcess&) = delete;
+  BlindfoldProcess& operator=(const BlindfoldProcess&) = delete;
+  ~BlindfoldProcess();
+
+  DWORD Id() const { return info_.dwProcessId; }
+  bool WaitForExit(std::chrono::milliseconds timeout);
+  DWORD ExitCode() const;
+  // The control panel, once it exists (shown or not).
+  HWND Panel();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// Top-level windows of a process whose title and class match; an empty class
+// matches any.
+std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, const std::wstring& className = L"");
+// A child control whose text is `text` (or, with `prefix`, starts with it).
+HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& className = L"", bool prefix = false);
+std::wstring TextOf(HWND window);
+
+void PressKeys(std::initializer_list<WORD> keys);
+void ClickAt(POINT screen);
+void Click(HWND control);
+
+// The registry as the program sees it (32-bit view).
+std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name);
+void WriteSetting(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text);
+void DeleteSettings();
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key);
+
+inline const std::wstring kShortcutKeys = L"Software\\Blindfold\\ShortcutKeys";
+
+}  // namespace blindfold::e2e
