@@ -1,0 +1,190 @@
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "windows/hidden_record.h"
+
+namespace blindfold {
+namespace {
+
+const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
+
+class Form1Test : public testing::Test {
+ protected:
+  WindowHandle AddWindow(std::string title, std::string className = "Plain") {
+    return fakes.windows.Add({.title = std::move(title), .className = std::move(className)});
+  }
+  bool Visible(WindowHandle window) { return fakes.windows.Find(window)->visible; }
+
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+};
+
+TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
+  const WindowHandle mail = AddWindow("Inbox", "MailWnd");
+  AddWindow("Draft", "MailWnd");
+  fakes.registry.Set(kKey + "WindowsShortcutKey", "0,1,1,0,K");
+  fakes.registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "Inbox\tMailWnd  (class)");
+
+  form.Form_Load();
+  EXPECT_EQ(fakes.windowsHotkey.Current(), (HotkeyCombination{false, true, true, false, 'K'}));
+  EXPECT_EQ(fakes.panelHotkey.Current(), (HotkeyCombination{true, false, false, false, 'X'}));
+  EXPECT_EQ(fakes.panicHotkey.Current(), (HotkeyCombination{true, false, false, false, 'V'}));
+  EXPECT_EQ(form.panel.List1.tabStops, (std::vector<std::int32_t>{240, 400}));
+  EXPECT_EQ(form.panel.List2.tabStops, (std::vector<std::int32_t>{240, 400}));
+  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  EXPECT_EQ(form.panel.frmWindowList.caption, "Open windows list (2 windows found.)");
+  EXPECT_EQ(form.panel.List1.CurrentRow(), 0u);
+  // The whole-text rule at load: only the same title and class.
+  EXPECT_TRUE(form.panel.List1.Row(0).marked);
+  EXPECT_EQ(form.panel.List1.Row(0).itemData, mail);
+  EXPECT_FALSE(form.panel.List1.Row(1).marked);
+  EXPECT_EQ(form.panel.lblVersion.caption, "Version 1.3.10");
+  EXPECT_FALSE(fakes.panelWindow.visible);  // start-up decides
+}
+
+TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
+  fakes.panelWindow.visible = true;
+  for (const CloseReason reason : {CloseReason::ControlMenu, CloseReason::Code, CloseReason::TaskManager}) {
+    fakes.panelWindow.visible = true;
+    EXPECT_FALSE(form.Form_QueryUnload(reason));
+    EXPECT_FALSE(fakes.panelWindow.visible);
+  }
+  EXPECT_TRUE(form.Form_QueryUnload(CloseReason::WindowsEnding));
+  form.bShuttingDown = true;
+  EXPECT_TRUE(form.Form_QueryUnload(CloseReason::ControlMenu));
+}
+
+TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
+  const WindowHandle a = AddWindow("A");
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.VBHotKey1_HotKeyPressed();
+  ASSERT_FALSE(Visible(a));
+
+  form.cmdShutdown_Click();
+  EXPECT_TRUE(Visible(a));
+  EXPECT_TRUE(form.bShuttingDown);
+  EXPECT_TRUE(fakes.panelWindow.unloaded);
+  EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (1 windows found)", 0), 0u);
+}
+
+TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
+  const WindowHandle a = AddWindow("A");
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.VBHotKey1_HotKeyPressed();
+  form.panel.chkShutdownBlindfold.value = 1;
+  fakes.registry.Set(kKey + "PW", "a stored key");
+
+  form.ShutdownBlindfold_Click();
+  EXPECT_FALSE(fakes.panelWindow.unloaded);
+  EXPECT_FALSE(form.bShuttingDown);
+  EXPECT_FALSE(Visible(a));
+}
+
+TEST_F(Form1Test, HotkeysRunTheirOperations) {
+  const WindowHandle a = AddWindow("A");
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(Visible(a));
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(Visible(a));
+}
+
+TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
+  const WindowHandle a = AddWindow("A");
+  const WindowHandle b = AddWindow("B");
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();  // a hidden
+  form.panel.SSTab1 = PanelPage::About;
+
+  fakes.panelHotkey.Press();
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  EXPECT_TRUE(Visible(a));  // shown before the panel
+  EXPECT_FALSE(form.hiding.bWindowsHidden);
+  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  ASSERT_EQ(form.panel.List1.ListCount(), 2u);
+  EXPECT_TRUE(form.panel.List1.Row(0).marked);  // marked again from the record
+
+  form.panel.List1.Row(1).marked = true;  // the user marks B
+  fakes.panelHotkey.Press();
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a) + "," + std::to_string(b));
+  EXPECT_EQ(fakes.registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Z");  // saved
+}
+
+TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
+  const WindowHandle a = AddWindow("A");
+  AddWindow("B");
+  fakes.registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "A\tPlain  (class)");
+  form.Form_Load();
+  form.panel.List1.Row(0).marked = false;  // deselected by the user
+  fakes.panelWindow.visible = true;
+  form.cmdOK_Click();
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a));
+  EXPECT_FALSE(fakes.panelWindow.visible);
+}
+
+TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
+  form.Form_Load();
+  fakes.registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
+  fakes.panelWindow.visible = true;
+  form.cmdOK_Click();
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
+  EXPECT_NE(fakes.messageBoxes.shown[0].prompt.find("BlindfoldShortcutKey"), std::string::npos);
+  EXPECT_EQ(fakes.messageBoxes.shown[0].title, "Blindfold");
+}
+
+TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
+  const WindowHandle a = AddWindow("A");
+  const WindowHandle b = AddWindow("B");
+  const WindowHandle taskbar = AddWindow("", "Shell_TrayWnd");
+  const WindowHandle desktop = AddWindow("Program Manager", "Progman");
+  form.Form_Load();
+  form.panel.chkTaskbar.value = 1;
+  form.panel.chkProgramManager.value = 1;
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();  // the toggle hides the taskbar, the desktop and a
+  const std::string afterToggle = form.hiding.strHiddenWindows;
+  ASSERT_EQ(afterToggle, "," + std::to_string(taskbar) + "," + std::to_string(desktop) + "," + std::to_string(a));
+
+  fakes.panicHotkey.Press();
+  EXPECT_FALSE(Visible(b));
+  // Appended, never cleared; the kept handles come again after the windows.
+  EXPECT_EQ(form.hiding.strHiddenWindows,
+            afterToggle + "," + std::to_string(b) + "," + std::to_string(desktop) + "," + std::to_string(taskbar));
+  EXPECT_TRUE(form.hiding.bWindowsHidden);
+
+  fakes.windowsHotkey.Press();  // one show brings back both sets
+  EXPECT_TRUE(Visible(a) && Visible(b) && Visible(taskbar) && Visible(desktop));
+}
+
+TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
+  form.Form_Load();
+  form.hiding.strHiddenWindows = ",5";
+  fakes.panicHotkey.Press();
+  EXPECT_EQ(form.hiding.strHiddenWindows, ",5");
+  EXPECT_TRUE(form.hiding.bWindowsHidden);
+}
+
+TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
+  const WindowHandle a = AddWindow("A");
+  const WindowHandle taskbar = AddWindow("", "Shell_TrayWnd");
+  const WindowHandle desktop = AddWindow("Program Manager", "Progman");
+  form.Form_Load();
+  form.panel.chkTaskbar.value = 1;
+  form.panel.chkProgramManager.value = 1;
+  fakes.panicHotkey.Press();
+  EXPECT_EQ(form.hiding.strHiddenWindows,
+            "," + std::to_string(a) + "," + std::to_string(desktop) + "," + std::to_string(taskbar));
+  EXPECT_TRUE(form.panel.List1.Row(0).marked);
+  EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "border none"), 0);
+}
+
+}  // namespace
+}  // namespace blindfold

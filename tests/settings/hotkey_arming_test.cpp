@@ -1,0 +1,70 @@
+#include "settings/hotkey_arming.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_hotkey.h"
+
+namespace blindfold {
+namespace {
+
+TEST(VirtualKeyOf, UsesTheFirstCharacterUpperCased) {
+  EXPECT_EQ(VirtualKeyOf("x"), 'X');
+  EXPECT_EQ(VirtualKeyOf("Z"), 'Z');
+  EXPECT_EQ(VirtualKeyOf("7"), '7');
+  EXPECT_EQ(VirtualKeyOf("Fx"), 'F');
+  EXPECT_EQ(VirtualKeyOf(""), std::nullopt);
+  EXPECT_EQ(VirtualKeyOf("é"), 0xE9);
+}
+
+TEST(VBHotKey, ArmsFromTheBoxesOfItsOwnHotkey) {
+  FakeHotkey platform;
+  VBHotKey hotkey(platform, 'Z');
+  PanelModel panel;
+  panel.Check2[4].value = 1;  // windows hotkey: Win
+  panel.Check2[7].value = 2;  // and Shift (a grayed box counts as set)
+  panel.Check2[0].value = 1;  // the panel hotkey's box does not count
+  panel.txtWindowsShortcutKey.text = "q";
+
+  hotkey.ArmFrom(panel, HotkeyId::Windows);
+  ASSERT_EQ(platform.armed.size(), 1u);
+  EXPECT_EQ(platform.Current(), (HotkeyCombination{true, false, false, true, 'Q'}));
+  EXPECT_FALSE(panel.lblHotkeyStatus[1].visible);
+}
+
+TEST(VBHotKey, EmptyKeyBoxKeepsThePreviousKeyWhileModifiersChange) {
+  FakeHotkey platform;
+  VBHotKey hotkey(platform, 'X');
+  PanelModel panel;
+  panel.txtBlindfoldShortcutKey.text = "";
+  panel.Check2[1].value = 1;
+  hotkey.ArmFrom(panel, HotkeyId::Panel);
+  EXPECT_EQ(platform.Current(), (HotkeyCombination{false, true, false, false, 'X'}));
+
+  panel.txtBlindfoldShortcutKey.text = "K";
+  hotkey.ArmFrom(panel, HotkeyId::Panel);
+  panel.txtBlindfoldShortcutKey.text = "";
+  panel.Check2[1].value = 0;
+  panel.Check2[2].value = 1;
+  hotkey.ArmFrom(panel, HotkeyId::Panel);
+  EXPECT_EQ(platform.Current(), (HotkeyCombination{false, false, true, false, 'K'}));
+}
+
+TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
+  FakeHotkey platform;
+  VBHotKey hotkey(platform, 0);
+  PanelModel panel;
+  platform.refuse = true;
+  hotkey.ArmFrom(panel, HotkeyId::Panic);
+  EXPECT_TRUE(panel.lblHotkeyStatus[2].visible);
+  EXPECT_EQ(panel.lblHotkeyStatus[2].caption,
+            "Could not be registered: another program already uses this combination");
+  EXPECT_FALSE(panel.lblHotkeyStatus[0].visible);
+
+  platform.refuse = false;
+  hotkey.ArmFrom(panel, HotkeyId::Panic);
+  EXPECT_FALSE(panel.lblHotkeyStatus[2].visible);
+  EXPECT_EQ(panel.lblHotkeyStatus[2].caption, "");
+}
+
+}  // namespace
+}  // namespace blindfold

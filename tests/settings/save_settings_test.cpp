@@ -1,0 +1,119 @@
+#include "settings/save_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_registry.h"
+#include "settings/registry_loader.h"
+#include "tray/tray_gestures.h"
+
+namespace blindfold {
+namespace {
+
+const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
+const std::string kRun = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold";
+
+class SaveSettingsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SettingsStore store(registry);
+    GetRegistryValues(store, panel, "C:\\Tools");
+  }
+  std::vector<std::string> Save() {
+    SettingsStore store(registry);
+    return SaveRegistrySettings(store, panel,
+                                {"C:\\Tools", "Blindfold", [this] { ++armings; }, [this] { ++reinstalls; }});
+  }
+
+  FakeRegistry registry;
+  PanelModel panel;
+  int armings = 0;
+  int reinstalls = 0;
+};
+
+TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
+  EXPECT_TRUE(Save().empty());
+  EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,0,0,0,X");
+  EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Z");
+  EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "1,0,0,0,V");
+  for (const char* name : {"bMute", "StartHidden", "PPShutdown", "PPShowWindows", "PPShowBlindfold",
+                           "DisplayIcon", "ProgramManager", "Taskbar"}) {
+    EXPECT_EQ(registry.Get(kKey + name), "0") << name;
+  }
+  EXPECT_EQ(registry.Get(kKey + "SoundLevel"), "100");
+  EXPECT_EQ(registry.Get(kKey + "Decoy"), "");
+  EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "");
+  EXPECT_EQ(registry.Get(kKey + "TrayMenu"), std::nullopt);  // no gesture chosen
+  EXPECT_EQ(registry.Get(kRun), std::nullopt);
+  EXPECT_EQ(armings, 1);
+}
+
+TEST_F(SaveSettingsTest, KeysAreStoredUpperCasedAndWhole) {
+  panel.txtWindowsShortcutKey.text = "q";
+  panel.txtPanicShortcutKey.text = "ab";
+  panel.txtBlindfoldShortcutKey.text = "";
+  panel.Check2[1].value = 1;
+  Save();
+  EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Q");
+  EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "1,0,0,0,AB");
+  EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,1,0,0,");
+}
+
+TEST_F(SaveSettingsTest, RunValueIsWrittenAndDeleted) {
+  panel.chkStartWithWindows.value = 1;
+  Save();
+  EXPECT_EQ(registry.Get(kRun), "C:\\Tools\\Blindfold.exe");
+  panel.chkStartWithWindows.value = 0;
+  EXPECT_TRUE(Save().empty());
+  EXPECT_EQ(registry.Get(kRun), std::nullopt);
+  EXPECT_TRUE(Save().empty());  // nothing left to delete: not a failure
+}
+
+TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
+  for (const char* entry : {"", "First", "", "Second"}) panel.List2.AddItem(entry);
+  Save();
+  EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "First,,Second");
+}
+
+TEST_F(SaveSettingsTest, ChosenGesturesAreStoredAndTakenOver) {
+  optTrayMenu_Click(panel, 3);
+  optTrayHideWindows_Click(panel, 1);
+  Save();
+  EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "517");
+  EXPECT_EQ(registry.Get(kKey + "TrayHideWindows"), "513");
+  EXPECT_EQ(panel.lTrayMenu, 517);
+  EXPECT_EQ(panel.lTrayHideWindows, 513);
+}
+
+TEST_F(SaveSettingsTest, TrayIsReinstalledOnlyWhenItsIconOrTipChanged) {
+  Save();
+  EXPECT_EQ(reinstalls, 1);  // nothing was stored yet
+  Save();
+  EXPECT_EQ(reinstalls, 1);
+  panel.txtTrayIconTip.text = "Quiet";
+  Save();
+  EXPECT_EQ(reinstalls, 2);
+  EXPECT_EQ(registry.Get(kKey + "TrayIconTip"), "Quiet");
+}
+
+TEST_F(SaveSettingsTest, ReadOnlyMachineStoreSavesPerUser) {
+  registry.refusedRoots = {RegistryRoot::LocalMachine};
+  panel.chkMute.value = 1;
+  EXPECT_TRUE(Save().empty());
+  EXPECT_EQ(registry.Get("HKCU\\Software\\Blindfold\\ShortcutKeys\\bMute"), "1");
+
+  PanelModel reloaded;
+  SettingsStore store(registry);
+  GetRegistryValues(store, reloaded, "C:\\Tools");
+  EXPECT_EQ(reloaded.chkMute.value, 1);
+}
+
+TEST_F(SaveSettingsTest, SettingsStoredNowhereAreNamedAndTheRestStillRuns) {
+  registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
+  const auto failed = Save();
+  EXPECT_EQ(failed.front(), "BlindfoldShortcutKey");
+  EXPECT_NE(std::find(failed.begin(), failed.end(), "Taskbar"), failed.end());
+  EXPECT_EQ(armings, 1);
+}
+
+}  // namespace
+}  // namespace blindfold
