@@ -35,8 +35,11 @@ class BlindfoldE2E : public testing::Test {
     RECT rect{};
     GetWindowRect(tab, &rect);
     ClickAt({rect.left + 20, rect.top + 10});  // the first tab
-    for (int i = 0; i < page; ++i) PressKeys({VK_RIGHT});
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{page}; }, 3s);
+    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, 3s);
+    for (int i = 1; i <= page; ++i) {
+      PressKeys({VK_RIGHT});
+      WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, 3s);
+    }
   }
 };
 

@@ -25,7 +25,10 @@ constexpr std::array kNeverShown = {IDC_frmDecoy,  IDC_txtDecoy,       IDC_cmdBr
 constexpr std::array<const wchar_t*, 5> kPageCaptions = {L"Open windows", L"Hotkeys", L"Settings", L"Stealth",
                                                          L"About"};
 
-constexpr int Check2Id(std::size_t index) { return IDC_Check2_0 + static_cast<int>(index); }
+constexpr std::array kCheck2Ids = {IDC_Check2_0, IDC_Check2_1, IDC_Check2_2,  IDC_Check2_3,
+                                   IDC_Check2_4, IDC_Check2_5, IDC_Check2_6,  IDC_Check2_7,
+                                   IDC_Check2_8, IDC_Check2_9, IDC_Check2_10, IDC_Check2_11};
+constexpr int Check2Id(std::size_t index) { return kCheck2Ids[index]; }
 constexpr int OptTrayMenuId(std::size_t index) { return IDC_optTrayMenu_0 + static_cast<int>(index); }
 constexpr int OptTrayHideId(std::size_t index) { return IDC_optTrayHideWindows_0 + static_cast<int>(index); }
 constexpr std::array kHotkeyStatusIds = {IDC_lblHotkeyStatus0, IDC_lblHotkeyStatus1, IDC_lblHotkeyStatus2};
@@ -79,6 +82,13 @@ PanelDialog::PanelDialog() : layout_(kDesign.begin(), kDesign.end()) {
   SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
   SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETTICFREQ, 10, 0);
+  // The product name on the About page, in large type.
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfHeight = font.lfHeight * 5 / 2;
+  font.lfWeight = FW_BOLD;
+  titleFont_.Reset(CreateFontIndirectW(&font));
+  SendDlgItemMessageW(dialog_, IDC_Label5, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
   SetSizeTwips(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
   Layout();
 }

@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "platform/panel_window.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_hotkey.h"
 
 namespace blindfold::win32 {
@@ -71,6 +72,12 @@ class PanelDialog final : public PanelWindow {
   std::vector<ListRow> shownList2_;
   bool rendering_ = false;
   LONG_PTR framedStyle_ = 0;
+  struct FontTraits {
+    using Handle = HFONT;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle font) { DeleteObject(font); }
+  };
+  UniqueHandle<FontTraits> titleFont_;
 };
 
 }  // namespace blindfold::win32

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Takes a screenshot of each of the panel's five pages under Wine, into docs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --build --preset windows --target Blindfold select_page >/dev/null
+display=:$((150 + RANDOM % 100))
+Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+source scripts/wine-env.sh
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+mkdir -p docs
+names=(open-windows hotkeys settings stealth about)
+for page in 0 1 2 3 4; do
+  # A fresh start for every page: each picture shows the panel as a new user sees it.
+  wine build/windows/Blindfold.exe >/dev/null 2>&1 &
+  blindfold=$!
+  read -r left top width height < <(wine build/windows/tests/e2e/select_page.exe "$page" 2>/dev/null | tr -d '\r')
+  import -window root -crop "${width}x${height}+${left}+${top}" "docs/panel-${names[$page]}.png"
+  kill "$blindfold"
+  wait "$blindfold" 2>/dev/null || true
+done
+echo "Screenshots in docs/"
