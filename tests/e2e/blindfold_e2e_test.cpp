@@ -112,7 +112,7 @@ TEST_F(BlindfoldE2E, SecondStartWarnsAndNoStopsFurtherWarnings) {
 TEST_F(BlindfoldE2E, WindowsHotkeyHidesThePanelAndTheTaskbarAndShowsThemAgain) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"Taskbar", L"1");
   BlindfoldProcess blindfold;
-  HWND panel = blindfold.Panel();
+  HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
   HWND taskbar = Taskbar();
   ASSERT_NE(taskbar, nullptr);
@@ -158,6 +158,10 @@ TEST_F(BlindfoldE2E, ShutdownEndsTheProgram) {
   HWND shutdown = FindControl(panel, L"Shutdown", L"Button");
   ASSERT_NE(shutdown, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return Visible(shutdown); }));
+  RECT rect{};
+  GetWindowRect(shutdown, &rect);
+  HWND under = WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+  EXPECT_EQ(under, shutdown) << testing::PrintToString(TextOf(under)) << " is in the way";
   Click(shutdown);
   EXPECT_TRUE(blindfold.WaitForExit(10s));
 }

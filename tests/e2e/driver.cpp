@@ -55,6 +55,12 @@ HWND BlindfoldProcess::Panel() {
   return panel;
 }
 
+HWND BlindfoldProcess::ShownPanel() {
+  HWND panel = Panel();
+  if (!panel || !WaitUntil([&] { return IsWindowVisible(panel) != FALSE; })) return nullptr;
+  return panel;
+}
+
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));

@@ -31,6 +31,9 @@ class BlindfoldProcess {
   DWORD ExitCode() const;
   // The control panel, once it exists (shown or not).
   HWND Panel();
+  // The control panel once the program has loaded and shown it; from then on its
+  // hotkeys are armed.
+  HWND ShownPanel();
 
  private:
   PROCESS_INFORMATION info_{};
