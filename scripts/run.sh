@@ -17,13 +17,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exec wine build/windows/Blindfold.exe
 fi
 
-display=:$((150 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-source scripts/wine-env.sh
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+source scripts/wine-env.sh  # starts a virtual display
+trap stop_wine_and_display EXIT
 
 wine build/windows/Blindfold.exe >/dev/null 2>&1 &
 read -r left top width height < <(wine build/windows/tests/e2e/select_page.exe 0 2>/dev/null | tr -d '\r')

@@ -3,13 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build --preset windows --target Blindfold select_page >/dev/null
-display=:$((150 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-source scripts/wine-env.sh
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+unset DISPLAY
+source scripts/wine-env.sh  # a virtual display of the pictures' size
+trap stop_wine_and_display EXIT
 mkdir -p docs
 names=(open-windows hotkeys settings stealth about)
 for page in 0 1 2 3 4; do

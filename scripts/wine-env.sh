@@ -7,13 +7,23 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko download prompts: the project needs neither.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-if [ -z "${DISPLAY:-}" ]; then
-  export DISPLAY=:77
-  if [ ! -e /tmp/.X11-unix/X77 ]; then
-    Xvfb :77 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.1; done
-  fi
-fi
+# Starts Xvfb on a free display; sets DISPLAY and BLINDFOLD_XVFB_PID.
+start_virtual_display() {
+  local number=$((100 + RANDOM % 400))
+  while [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+  Xvfb ":$number" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+  BLINDFOLD_XVFB_PID=$!
+  export DISPLAY=":$number"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+}
+
+# Ends every Wine process of the prefix and the display started above.
+stop_wine_and_display() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${BLINDFOLD_XVFB_PID:-}" ]; then kill "$BLINDFOLD_XVFB_PID" 2>/dev/null || true; fi
+}
+
+[ -n "${DISPLAY:-}" ] || start_virtual_display
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"

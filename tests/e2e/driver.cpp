@@ -145,10 +145,17 @@ void ClickAt(POINT screen) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Clicks the middle of a control once it is on the screen, in place and not
+// covered, as a user would wait to see it before clicking.
 void Click(HWND control) {
-  RECT rect{};
-  GetWindowRect(control, &rect);
-  ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+  POINT middle{};
+  WaitUntil([&] {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    middle = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return IsWindowVisible(control) && WindowFromPoint(middle) == control;
+  }, std::chrono::seconds(3));
+  ClickAt(middle);
 }
 
 std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name) {
