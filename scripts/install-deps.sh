@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build
   wine wine64 xvfb xauth                          # running it: Wine on a virtual X display
+  pulseaudio                                      # an audio device for the volume tests
 )
 
 missing=()

@@ -34,6 +34,8 @@ Form1::Form1(const Platform& platform)
       VBHotKey3(platform.panelHotkey, 'X'),
       VBHotKey1(platform.windowsHotkey, 'Z'),
       VBHotKey2(platform.panicHotkey, 0),
+      passwordGate(platform.loginDialog, platform.registry, platform.crypto),
+      sound(platform.mixer),
       platform_(platform) {
   platform.panelHotkey.SetPressedHandler([this] { VBHotKey3_HotKeyPressed(); });
   platform.windowsHotkey.SetPressedHandler([this] { VBHotKey1_HotKeyPressed(); });
@@ -54,6 +56,7 @@ void Form1::Form_Load() {
   panel.chkTaskbar.visible = true;
   panel.chkProgramManager.visible = true;
 
+  sound.SoundInit(panel);
   hiding.FillOpenWindowsList();
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
   panel.lblVersion.caption = "Version " + VersionText();
@@ -101,8 +104,14 @@ void Form1::cmdOK_Click() {
   for (const ListRow& row : panel.List1.Rows()) {
     if (row.marked) AppendHiddenWindow(hiding.strHiddenWindows, row.itemData);
   }
+  ReenableLock(panel);
   if (!SaveRegistrySettings()) return;
   HidePanel();
+}
+
+void Form1::cmdSetPassword_Click() {
+  SettingsStore store(platform_.registry);
+  blindfold::cmdSetPassword_Click(panel, store, platform_.crypto);
 }
 
 void Form1::GetRegistryValues() {
@@ -136,9 +145,7 @@ void Form1::ShowPanelOnFirstPage() {
   panel.SSTab1 = PanelPage::OpenWindows;
 }
 
-void Form1::CloseLoginDialog() {
-  // The password dialog is only ever open inside AskPassword; there is none yet.
-}
+void Form1::CloseLoginDialog() { passwordGate.CloseLoginDialog(); }
 
 void Form1::HidePanel() { platform_.panelWindow.SetVisible(false); }
 
@@ -155,16 +162,10 @@ void Form1::FlashPanel() {
   window.SetSizeTwips(kPanelWidthTwips, kPanelHeightTwips);
 }
 
-void Form1::MuteSound() {}
+void Form1::MuteSound() { sound.MuteSound(panel); }
 
-void Form1::RestoreSound() {}
+void Form1::RestoreSound() { sound.RestoreSound(panel); }
 
-// Until the password dialog exists, a stored password keeps the guarded
-// operation closed rather than open.
-bool Form1::AskPassword() {
-  SettingsStore store(platform_.registry);
-  const auto key = store.RegRead(kPassword.path);
-  return !key || key->empty();
-}
+bool Form1::AskPassword() { return passwordGate.AskPassword(); }
 
 }  // namespace blindfold

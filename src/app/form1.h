@@ -3,13 +3,18 @@
 #include <string>
 
 #include "app/panel_model.h"
+#include "app/password.h"
+#include "platform/crypto.h"
 #include "platform/hotkey.h"
+#include "platform/login_dialog.h"
 #include "platform/message_box.h"
+#include "platform/mixer.h"
 #include "platform/panel_window.h"
 #include "platform/program_files.h"
 #include "platform/settings_store.h"
 #include "platform/window_manager.h"
 #include "settings/hotkey_arming.h"
+#include "sound/sound_control.h"
 #include "windows/window_toggle.h"
 
 namespace blindfold {
@@ -24,6 +29,9 @@ struct Platform {
   HotkeyControl& windowsHotkey;
   HotkeyControl& panicHotkey;
   MessageBoxes& messageBoxes;
+  LoginDialogHost& loginDialog;
+  Crypto& crypto;
+  Mixer& mixer;
 };
 
 // Why the panel is asked to close.
@@ -55,6 +63,9 @@ class Form1 final : private ToggleHost {
   void cmdOK_Click();
   void cmdRefresh_Click() { hiding.cmdRefresh_Click(); }
 
+  void cmdSetPassword_Click();
+  void mnuLock_Click() { blindfold::mnuLock_Click(panel); }
+
   void GetRegistryValues();
   void ArmHotkeys();
 
@@ -64,6 +75,8 @@ class Form1 final : private ToggleHost {
   VBHotKey VBHotKey1;  // the windows
   VBHotKey VBHotKey2;  // panic
   bool bShuttingDown = false;
+  PasswordGate passwordGate;
+  SoundControl sound;
 
   // The panel's normal size, restored after the flash.
   static constexpr int kPanelWidthTwips = 8325;

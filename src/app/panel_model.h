@@ -190,6 +190,9 @@ struct PanelModel {
   // Outside the pages.
   Button cmdOK{"Hide me!"};
 
+  // The tray menu's "Lock".
+  Button mnuLock{"Lock"};
+
   // Public variables of the main window that the loader fills.
   std::int32_t lTrayMenu = 0;
   std::int32_t lTrayHideWindows = 0;

@@ -11,11 +11,13 @@ struct VolumeControl {
   std::int32_t maximum = 0;
 };
 
-// The speakers' master volume fader of the first audio device.
+// The speakers' master volume fader of the first audio device. Values run
+// from 0 to 65535 whatever the device, as the mixer's volume controls do.
 class Mixer {
  public:
   virtual ~Mixer() = default;
 
+  // Opens the first device; false when there is none.
   virtual bool Open() = 0;
   virtual std::optional<VolumeControl> FindSpeakersVolume() = 0;
   virtual bool SetValue(const VolumeControl& control, std::uint32_t value) = 0;

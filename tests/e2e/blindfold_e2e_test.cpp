@@ -18,9 +18,12 @@ HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
 class BlindfoldE2E : public testing::Test {
  protected:
-  void SetUp() override { DeleteSettings(); }
+  void SetUp() override {
+    RestoreTaskbars();
+    DeleteSettings();
+  }
   void TearDown() override {
-    if (HWND taskbar = Taskbar()) ShowWindow(taskbar, SW_SHOWNA);
+    RestoreTaskbars();
     DeleteSettings();
   }
 

@@ -118,6 +118,15 @@ HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& clas
   return search.found.empty() ? nullptr : search.found.front();
 }
 
+void RestoreTaskbars() {
+  EnumWindows(
+      [](HWND window, LPARAM) {
+        if (ClassOf(window) == L"Shell_TrayWnd" && !IsWindowVisible(window)) ShowWindow(window, SW_SHOWNA);
+        return TRUE;
+      },
+      0);
+}
+
 void PressKeys(std::initializer_list<WORD> keys) {
   std::vector<INPUT> inputs;
   for (const WORD key : keys) {
@@ -136,13 +145,20 @@ void PressKeys(std::initializer_list<WORD> keys) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// One batch: move there, press, release, so that nothing can come between.
 void ClickAt(POINT screen) {
-  SetCursorPos(screen.x, screen.y);
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, inputs, sizeof(INPUT));
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT inputs[3] = {};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, width - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, height - 1);
+  }
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(3, inputs, sizeof(INPUT));
 }
 
 // Clicks the middle of a control once it is on the screen, in place and not
@@ -156,6 +172,32 @@ void Click(HWND control) {
     return IsWindowVisible(control) && WindowFromPoint(middle) == control;
   }, std::chrono::seconds(3));
   ClickAt(middle);
+}
+
+bool TypeInto(HWND box, const std::string& text) {
+  const DWORD thread = GetWindowThreadProcessId(box, nullptr);
+  const auto focused = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) && info.hwndFocus == box;
+  };
+  // A user clicks again when the first click did not put the caret there.
+  for (int attempt = 0; attempt < 3 && !focused(); ++attempt) {
+    Click(box);
+    WaitUntil(focused, std::chrono::seconds(1));
+  }
+  if (!focused()) return false;
+  const LRESULT before = SendMessageW(box, WM_GETTEXTLENGTH, 0, 0);
+  for (const char c : text) PressKeys({static_cast<WORD>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)});
+  return WaitUntil([&] {
+    return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == before + static_cast<LRESULT>(text.size());
+  }, std::chrono::seconds(3));
+}
+
+bool ToggleCheckBox(HWND box) {
+  const LRESULT before = SendMessageW(box, BM_GETCHECK, 0, 0);
+  Click(box);
+  return WaitUntil([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) != before; }, std::chrono::seconds(3));
 }
 
 std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name) {

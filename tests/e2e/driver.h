@@ -46,7 +46,16 @@ std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, cons
 HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& className = L"", bool prefix = false);
 std::wstring TextOf(HWND window);
 
+// Shows every taskbar window again, whatever a failed test left behind.
+void RestoreTaskbars();
+
 void PressKeys(std::initializer_list<WORD> keys);
+// Clicks into an edit box, waits until it has the keyboard focus, types `text`
+// (lower-case letters and digits) and waits until the box holds that many
+// characters.
+bool TypeInto(HWND box, const std::string& text);
+// Clicks a check box and waits until its state has changed.
+bool ToggleCheckBox(HWND box);
 void ClickAt(POINT screen);
 void Click(HWND control);
 

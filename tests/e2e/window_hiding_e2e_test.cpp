@@ -18,6 +18,7 @@ bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 class WindowHidingE2E : public testing::Test {
  protected:
   void SetUp() override {
+    RestoreTaskbars();
     DeleteSettings();
     const char* program = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
     ASSERT_NE(program, nullptr);
@@ -36,7 +37,7 @@ class WindowHidingE2E : public testing::Test {
     WaitForSingleObject(app_.hProcess, 10000);
     CloseHandle(app_.hThread);
     CloseHandle(app_.hProcess);
-    if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) ShowWindow(taskbar, SW_SHOWNA);
+    RestoreTaskbars();
     DeleteSettings();
   }
 
@@ -74,7 +75,20 @@ TEST_F(WindowHidingE2E, PanicHidesEveryListedWindowAndOneShowBringsBackBothSets)
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
-  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  // With two taskbars (the shell's and the test program's), the last one in the
+  // stacking order is the one the program keeps.
+  HWND taskbar = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM last) {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (std::wstring(name) == L"Shell_TrayWnd" && IsWindowVisible(window) && GetWindowTextLengthW(window) == 0) {
+          *reinterpret_cast<HWND*>(last) = window;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&taskbar));
+  ASSERT_NE(taskbar, nullptr);
   const auto listed = ListedWindows();
 
   PressKeys({VK_LWIN, 'Z'});  // the toggle: nothing marked, so only the taskbar

@@ -241,7 +241,7 @@ TEST_F(WindowToggleTest, HandleZeroAndVanishedWindowsAreSkipped) {
 }
 
 // The main window's part of the toggle: the flash of the panel before the
-// desktop window is hidden, and the stored-password gate.
+// desktop window is hidden.
 class Form1ToggleTest : public testing::Test {
  protected:
   FakePlatform fakes;
@@ -259,20 +259,6 @@ TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
   EXPECT_EQ(panelWindow.calls, (Strings{"hide", "border none", "size 1x1", "show", "hide",
                                         "border fixed single", "size 8325x5955"}));
   EXPECT_FALSE(panelWindow.visible);
-}
-
-TEST_F(Form1ToggleTest, StoredPasswordKeepsTheWindowsHiddenUntilTheDialogExists) {
-  const WindowHandle a = windows.Add({.title = "A"});
-  form.hiding.strHiddenWindows = Record({a});
-  form.panel.chkShowWindows.value = 1;
-  registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\PW", "some key");
-  form.VBHotKey1_HotKeyPressed();
-  form.VBHotKey1_HotKeyPressed();
-  EXPECT_FALSE(windows.Find(a)->visible);
-
-  registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\PW", "");
-  form.VBHotKey1_HotKeyPressed();
-  EXPECT_TRUE(windows.Find(a)->visible);
 }
 
 }  // namespace

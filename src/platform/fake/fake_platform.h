@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/form1.h"
+#include "platform/fake/fake_crypto.h"
 #include "platform/fake/fake_hotkey.h"
+#include "platform/fake/fake_login_dialog.h"
 #include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_panel_window.h"
 #include "platform/fake/fake_program_files.h"
 #include "platform/fake/fake_registry.h"
@@ -20,10 +23,13 @@ struct FakePlatform {
   FakeHotkey windowsHotkey;
   FakeHotkey panicHotkey;
   FakeMessageBoxes messageBoxes;
+  FakeLoginDialog loginDialog;
+  FakeCrypto crypto;
+  FakeMixer mixer;
 
   Platform Get() {
-    return Platform{windows,     registry,      panelWindow, files, panelHotkey,
-                    windowsHotkey, panicHotkey, messageBoxes};
+    return Platform{windows,       registry,    panelWindow,  files,       panelHotkey, windowsHotkey,
+                    panicHotkey,   messageBoxes, loginDialog, crypto,      mixer};
   }
 };
 

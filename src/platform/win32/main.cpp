@@ -6,6 +6,9 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "platform/win32/panel_dialog.h"
+#include "platform/win32/win32_crypto.h"
+#include "platform/win32/win32_login_dialog.h"
+#include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_hotkey.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
@@ -34,7 +37,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Win32Hotkey panelHotkey(dialog.Handle(), 3);
   Win32WindowManager windows;
   Win32ProgramFiles files;
-  Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes});
+  Win32LoginDialog loginDialog;
+  Win32Crypto crypto;
+  Win32Mixer mixer;
+  Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
+                      loginDialog, crypto, mixer});
   dialog.Attach(form, {&windowsHotkey, &panicHotkey, &panelHotkey});
 
   form.Form_Load();

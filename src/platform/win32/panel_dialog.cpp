@@ -285,6 +285,7 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
       case IDC_cmdOK: return Dispatch([](Form1& form) { form.cmdOK_Click(); });
       case IDC_cmdRefresh: return Dispatch([](Form1& form) { form.cmdRefresh_Click(); });
       case IDC_cmdShutdown: return Dispatch([](Form1& form) { form.cmdShutdown_Click(); });
+      case IDC_cmdSetPassword: return Dispatch([](Form1& form) { form.cmdSetPassword_Click(); });
       default: return;
     }
   }

@@ -4,6 +4,9 @@
 
 #define IDI_BLINDFOLD 1
 #define IDD_FORM1 100
+#define IDD_LOGIN 101
+#define IDC_LOGIN_LABEL 2001
+#define IDC_LOGIN_PASSWORD 2002
 
 #define IDC_SSTab1 1001
 #define IDC_frmWindowList 1002

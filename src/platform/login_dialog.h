@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace blindfold {
+
+// What the password dialog shows and answers.
+struct LoginForm {
+  bool loaded = false;
+  bool visible = false;
+  bool LoginSucceeded = false;
+  std::string txtPassword;
+};
+
+// The modal password dialog "Login": "&Password:" masked, "OK" (Enter) and
+// "Cancel" (Esc).
+class LoginDialogHost {
+ public:
+  virtual ~LoginDialogHost() = default;
+
+  // Shows the dialog modally for `form`; other events are still dispatched while
+  // it waits. Returns once Hide() has been called. The buttons call back with
+  // the typed text in form.txtPassword.
+  virtual void ShowModal(LoginForm& form, const std::function<void()>& onOk,
+                         const std::function<void()>& onCancel) = 0;
+  // Hides the dialog; the waiting ShowModal returns.
+  virtual void Hide() = 0;
+};
+
+}  // namespace blindfold

@@ -1,0 +1,49 @@
+#include "platform/win32/win32_crypto.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "platform/win32/unique_handle.h"
+
+namespace blindfold::win32 {
+namespace {
+
+struct AlgorithmTraits {
+  using Handle = BCRYPT_ALG_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+
+bool Succeeded(NTSTATUS status) { return status >= 0; }
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> Win32Crypto::Pbkdf2Sha256(std::string_view password,
+                                                                   std::span<const std::uint8_t> salt,
+                                                                   std::uint32_t iterations, std::size_t length) {
+  UniqueHandle<AlgorithmTraits> hmac;
+  if (!Succeeded(BCryptOpenAlgorithmProvider(hmac.Put(), BCRYPT_SHA256_ALGORITHM, nullptr,
+                                             BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> key(length);
+  // The password is passed as its UTF-8 bytes.
+  auto* passwordBytes = reinterpret_cast<PUCHAR>(const_cast<char*>(password.data()));
+  if (!Succeeded(BCryptDeriveKeyPBKDF2(hmac.Get(), passwordBytes, static_cast<ULONG>(password.size()),
+                                       const_cast<PUCHAR>(salt.data()), static_cast<ULONG>(salt.size()), iterations,
+                                       key.data(), static_cast<ULONG>(key.size()), 0))) {
+    return std::nullopt;
+  }
+  return key;
+}
+
+std::optional<std::vector<std::uint8_t>> Win32Crypto::RandomBytes(std::size_t count) {
+  std::vector<std::uint8_t> bytes(count);
+  if (!Succeeded(BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
+                                 BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+}  // namespace blindfold::win32

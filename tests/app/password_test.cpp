@@ -1,0 +1,221 @@
+#include "app/password.h"
+
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "app/password_key.h"
+#include "platform/fake/fake_platform.h"
+#include "windows/hidden_record.h"
+
+namespace blindfold {
+namespace {
+
+const std::string kPasswordPath = "HKLM\\Software\\Blindfold\\ShortcutKeys\\PW";
+
+TEST(PasswordKey, RightPasswordMatchesAndWrongOneDoesNot) {
+  FakeCrypto crypto;
+  const auto key = MakePasswordKey(crypto, "s3cret");
+  ASSERT_TRUE(key);
+  EXPECT_TRUE(PasswordMatchesKey(crypto, "s3cret", *key));
+  EXPECT_FALSE(PasswordMatchesKey(crypto, "s3cret ", *key));
+  EXPECT_FALSE(PasswordMatchesKey(crypto, "", *key));
+}
+
+TEST(PasswordKey, IsSelfDescribingSaltedAndNeverHoldsThePassword) {
+  FakeCrypto crypto;
+  const auto first = MakePasswordKey(crypto, "hunter2");
+  const auto second = MakePasswordKey(crypto, "hunter2");
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);  // two salts
+  EXPECT_EQ(first->rfind("pbkdf2-sha256$600000$", 0), 0u);
+  EXPECT_EQ(first->find("hunter2"), std::string::npos);
+  const auto fields = *first;
+  EXPECT_EQ(std::count(fields.begin(), fields.end(), '$'), 3);
+}
+
+TEST(PasswordKey, DamagedStoredKeysNeverMatch) {
+  FakeCrypto crypto;
+  for (const char* stored : {"x", "pbkdf2-sha256$600000$$", "pbkdf2-sha256$0$c2FsdA==$aGFzaA==",
+                             "pbkdf2-sha256$99999999999$c2FsdA==$aGFzaA==", "pbkdf2-sha256$10$c2FsdA=$aGFzaA==",
+                             "pbkdf2-sha1$10$c2FsdA==$aGFzaA==", "pbkdf2-sha256$10$c2FsdA==$aGFzaA==$"}) {
+    EXPECT_FALSE(PasswordMatchesKey(crypto, "", stored)) << stored;
+  }
+  crypto.derivations = 0;
+  PasswordMatchesKey(crypto, "", "pbkdf2-sha256$99999999999$c2FsdA==$aGFzaA==");
+  EXPECT_EQ(crypto.derivations, 0);  // a huge stored cost is refused, not run
+}
+
+TEST(PasswordKey, Base64RoundTripsEveryLength) {
+  std::vector<std::uint8_t> bytes;
+  for (int length = 0; length < 10; ++length) {
+    EXPECT_EQ(DecodeBase64(EncodeBase64(bytes)), bytes);
+    bytes.push_back(static_cast<std::uint8_t>(length * 91));
+  }
+  EXPECT_EQ(EncodeBase64(std::vector<std::uint8_t>{'M', 'a'}), "TWE=");
+  EXPECT_EQ(DecodeBase64("TW=E"), std::nullopt);
+  EXPECT_EQ(DecodeBase64("TWE"), std::nullopt);
+}
+
+TEST(PasswordKey, WipeLeavesNothingBehind) {
+  std::string text = "secret";
+  const char* characters = text.data();
+  WipeText(text);
+  EXPECT_TRUE(text.empty());
+  EXPECT_EQ(std::string(characters, 6), std::string(6, '\0'));
+}
+
+class PasswordGateTest : public testing::Test {
+ protected:
+  void SetPassword(const std::string& password) {
+    form.panel.txtPassword.text = password;
+    form.cmdSetPassword_Click();
+  }
+  WindowHandle HideOneWindow() {
+    const WindowHandle a = fakes.windows.Add({.title = "A"});
+    form.Form_Load();
+    AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+    fakes.windowsHotkey.Press();
+    return a;
+  }
+
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+};
+
+TEST_F(PasswordGateTest, NoPasswordPassesOnOkWhateverWasTypedButNotOnCancel) {
+  fakes.loginDialog.AnswerWith("anything");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+  fakes.loginDialog.AnswerCancel();
+  EXPECT_FALSE(form.passwordGate.AskPassword());
+  fakes.registry.Set(kPasswordPath, "");
+  fakes.loginDialog.AnswerWith("");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+}
+
+TEST_F(PasswordGateTest, StoredKeyAdmitsOnlyItsPassword) {
+  SetPassword("open sesame");
+  EXPECT_NE(form.panel.txtPassword.text, "open sesame");  // the box shows the key now
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), form.panel.txtPassword.text);
+  fakes.loginDialog.AnswerWith("open sesame");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+  fakes.loginDialog.AnswerWith("open sesame!");
+  EXPECT_FALSE(form.passwordGate.AskPassword());
+  EXPECT_FALSE(form.passwordGate.frmLogin().loaded);  // unloaded after every request
+}
+
+TEST_F(PasswordGateTest, SetPasswordWithTheKeyStillShownChangesNothing) {
+  SetPassword("first");
+  const std::string key = form.panel.txtPassword.text;
+  form.cmdSetPassword_Click();  // unchanged box
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), key);
+  fakes.loginDialog.AnswerWith("first");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+}
+
+TEST_F(PasswordGateTest, SetPasswordWithAnEmptyBoxRemovesThePassword) {
+  SetPassword("first");
+  SetPassword("");
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), "");
+  fakes.loginDialog.AnswerWith("whatever");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+}
+
+TEST_F(PasswordGateTest, TypedPasswordIsWipedAfterTheCheck) {
+  SetPassword("pw");
+  LoginForm* seen = nullptr;
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons& buttons) {
+    buttons.Type("pw");
+    seen = &buttons.form;
+    buttons.ok();
+  };
+  form.passwordGate.AskPassword();
+  ASSERT_NE(seen, nullptr);
+  EXPECT_TRUE(seen->txtPassword.empty());
+}
+
+TEST_F(PasswordGateTest, SecondRequestWhileTheDialogWaitsFailsBoth) {
+  bool inner = true;
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons&) { inner = form.passwordGate.AskPassword(); };
+  EXPECT_FALSE(form.passwordGate.AskPassword());
+  EXPECT_FALSE(inner);
+  EXPECT_EQ(fakes.loginDialog.shown, 1);  // never a second dialog
+}
+
+TEST_F(PasswordGateTest, ToggleArrivingWhileTheShowAsksLeavesWindowsHidden) {
+  const WindowHandle a = HideOneWindow();
+  form.panel.chkShowWindows.value = 1;
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons&) { fakes.windowsHotkey.Press(); };
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  EXPECT_TRUE(form.hiding.bWindowsHidden);
+}
+
+TEST_F(PasswordGateTest, CallerTable) {
+  SetPassword("pw");
+  const WindowHandle a = HideOneWindow();
+
+  // Showing the windows.
+  form.panel.chkShowWindows.value = 1;
+  fakes.loginDialog.AnswerWith("wrong");
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  fakes.loginDialog.AnswerWith("pw");
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);
+
+  // Showing the panel: a failure still leaves page 0 selected.
+  form.panel.chkShowBlindfold.value = 1;
+  form.panel.SSTab1 = PanelPage::About;
+  fakes.loginDialog.AnswerCancel();
+  fakes.panelHotkey.Press();
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  fakes.loginDialog.AnswerWith("pw");
+  fakes.panelHotkey.Press();
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  const int shownBefore = fakes.loginDialog.shown;
+  fakes.panelHotkey.Press();  // hiding never asks
+  EXPECT_EQ(fakes.loginDialog.shown, shownBefore);
+  EXPECT_FALSE(fakes.panelWindow.visible);
+
+  // Shutting down.
+  form.panel.chkShutdownBlindfold.value = 1;
+  fakes.loginDialog.AnswerWith("nope");
+  form.ShutdownBlindfold_Click();
+  EXPECT_FALSE(fakes.panelWindow.unloaded);
+  fakes.loginDialog.AnswerWith("pw");
+  form.ShutdownBlindfold_Click();
+  EXPECT_TRUE(fakes.panelWindow.unloaded);
+}
+
+TEST_F(PasswordGateTest, HidingNeverAsks) {
+  form.panel.chkShowWindows.value = 1;
+  form.panel.chkShowBlindfold.value = 1;
+  HideOneWindow();
+  fakes.panicHotkey.Press();
+  EXPECT_EQ(fakes.loginDialog.shown, 0);
+}
+
+TEST_F(PasswordGateTest, LockTurnsEveryGuardOnAndApplyReenablesIt) {
+  form.mnuLock_Click();
+  EXPECT_EQ(form.panel.chkShowWindows.value, 1);
+  EXPECT_EQ(form.panel.chkShowBlindfold.value, 1);
+  EXPECT_EQ(form.panel.chkShutdownBlindfold.value, 1);
+  EXPECT_FALSE(form.panel.mnuLock.enabled);
+
+  form.cmdOK_Click();  // all three on: stays disabled
+  EXPECT_FALSE(form.panel.mnuLock.enabled);
+  form.panel.mnuLock.enabled = true;
+  form.cmdOK_Click();  // and an enabled one stays enabled
+  EXPECT_TRUE(form.panel.mnuLock.enabled);
+
+  for (CheckBox* guard : {&form.panel.chkShowWindows, &form.panel.chkShutdownBlindfold, &form.panel.chkShowBlindfold}) {
+    form.mnuLock_Click();
+    guard->value = 0;
+    form.cmdOK_Click();
+    EXPECT_TRUE(form.panel.mnuLock.enabled);
+  }
+}
+
+}  // namespace
+}  // namespace blindfold

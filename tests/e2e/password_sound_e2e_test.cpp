@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "driver.h"
+
+#include <commctrl.h>
+
+namespace blindfold::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+
+void SelectPage(HWND panel, int page) {
+  HWND tab = FindControl(panel, L"", L"SysTabControl32");
+  RECT rect{};
+  GetWindowRect(tab, &rect);
+  ClickAt({rect.left + 20, rect.top + 10});
+  WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, 3s);
+  for (int i = 1; i <= page; ++i) {
+    PressKeys({VK_RIGHT});
+    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, 3s);
+  }
+}
+
+class PasswordSoundE2E : public testing::Test {
+ protected:
+  void SetUp() override {
+    RestoreTaskbars();
+    DeleteSettings();
+  }
+  void TearDown() override {
+    RestoreTaskbars();
+    DeleteSettings();
+  }
+
+  // Presses the windows hotkey and answers the password dialog it opens.
+  static void ShowWindowsAnswering(BlindfoldProcess& blindfold, const std::string& password, bool cancel = false) {
+    PressKeys({VK_LWIN, 'Z'});
+    HWND login = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      const auto found = TopLevelWindows(blindfold.Id(), L"Login");
+      login = found.empty() ? nullptr : found.front();
+      return login && Visible(login) && GetForegroundWindow() == login;
+    })) << "no Login dialog";
+    EXPECT_NE(FindControl(login, L"&Password:"), nullptr);
+    if (cancel) {
+      Click(FindControl(login, L"Cancel", L"Button"));
+    } else {
+      ASSERT_TRUE(TypeInto(FindControl(login, L"", L"Edit"), password));
+      PressKeys({VK_RETURN});
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login) || !Visible(login); }));
+  }
+};
+
+TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindows) {
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"Taskbar", L"1");
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  SetForegroundWindow(panel);
+  SelectPage(panel, 2);
+
+  HWND box = nullptr;
+  EnumChildWindows(
+      panel,
+      [](HWND child, LPARAM found) {
+        if (GetWindowLongPtrW(child, GWL_STYLE) & ES_PASSWORD) *reinterpret_cast<HWND*>(found) = child;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(TypeInto(box, "abc123"));
+  Click(FindControl(panel, L"Set password", L"Button"));
+  ASSERT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW").has_value(); }));
+  const std::wstring stored = *ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW");
+  EXPECT_EQ(stored.rfind(L"pbkdf2-sha256$", 0), 0u) << testing::PrintToString(stored);
+  EXPECT_EQ(stored.find(L"abc123"), std::wstring::npos);
+
+
+  ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Password protect 'Show windows' ]", L"Button")));
+  Click(FindControl(panel, L"Hide me!", L"Button"));
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+  EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PPShowWindows"), L"1");
+
+  HWND taskbar = Taskbar();
+  ASSERT_TRUE(Visible(taskbar));
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(taskbar); }));
+
+  ShowWindowsAnswering(blindfold, "wrong");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(Visible(taskbar));
+  ShowWindowsAnswering(blindfold, "", /*cancel=*/true);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(Visible(taskbar));
+  ShowWindowsAnswering(blindfold, "abc123");
+  EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
+}
+
+TEST_F(PasswordSoundE2E, MixerIsFoundAndMuteAndRestoreRun) {
+  if (!std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "no audio device was set up for this run";
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"bMute", L"1");
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_NE(FindControl(panel, L"0 to 65535", L"Static"), nullptr);  // the fader's range
+  HWND mute = FindControl(panel, L"[ Mute sound when hiding windows ]", L"Button");
+  ASSERT_NE(mute, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(mute));
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+  PressKeys({VK_LWIN, 'Z'});
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(blindfold.ExitCode(), STILL_ACTIVE);
+}
+
+// Run while no audio device exists (see the test command).
+TEST_F(PasswordSoundE2E, NoAudioDeviceTicksAndGreysTheMuteBox) {
+  if (std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "an audio device was set up for this run";
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  HWND mute = FindControl(panel, L"[ Mute sound when hiding windows ]", L"Button");
+  ASSERT_NE(mute, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(mute));
+  EXPECT_EQ(SendMessageW(mute, BM_GETCHECK, 0, 0), BST_CHECKED);
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+  PressKeys({VK_LWIN, 'Z'});
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(blindfold.ExitCode(), STILL_ACTIVE);
+}
+
+}  // namespace
+}  // namespace blindfold::e2e

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/password_key.h"
+#include "platform/win32/win32_crypto.h"
+#include "platform/win32/win32_mixer.h"
+
+namespace blindfold::win32 {
+namespace {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (const std::uint8_t byte : bytes) (text += kDigits[byte >> 4]) += kDigits[byte & 15];
+  return text;
+}
+
+struct Pbkdf2Vector {
+  std::uint32_t iterations;
+  const char* key;
+};
+
+class Pbkdf2 : public testing::TestWithParam<Pbkdf2Vector> {};
+
+// Published PBKDF2-HMAC-SHA256 vectors for "password" and "salt".
+TEST_P(Pbkdf2, MatchesThePublishedVectors) {
+  Win32Crypto crypto;
+  const std::string salt = "salt";
+  const auto key = crypto.Pbkdf2Sha256(
+      "password", std::span(reinterpret_cast<const std::uint8_t*>(salt.data()), salt.size()), GetParam().iterations, 32);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(Hex(*key), GetParam().key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Vectors, Pbkdf2,
+    testing::Values(Pbkdf2Vector{1, "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b"},
+                    Pbkdf2Vector{2, "ae4d0c95af6b46d32d0adff928f06dd02a303f8ef3c251dfd6e2d85a95474c43"},
+                    Pbkdf2Vector{4096, "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a"}));
+
+TEST(Win32Crypto, PasswordKeysWorkEndToEnd) {
+  Win32Crypto crypto;
+  const auto first = MakePasswordKey(crypto, "Überweisung");
+  const auto second = MakePasswordKey(crypto, "Überweisung");
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);
+  EXPECT_TRUE(PasswordMatchesKey(crypto, "Überweisung", *first));
+  EXPECT_FALSE(PasswordMatchesKey(crypto, "uberweisung", *first));
+}
+
+// The test command starts a PulseAudio null sink and says so; without one the
+// machine may simply have no audio device.
+TEST(Win32Mixer, FindsAndSetsTheSpeakersVolume) {
+  if (!std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "no audio device was set up for this run";
+  Win32Mixer mixer;
+  ASSERT_TRUE(mixer.Open());
+  const auto volume = mixer.FindSpeakersVolume();
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->minimum, 0);
+  EXPECT_EQ(volume->maximum, 65535);
+  EXPECT_TRUE(mixer.SetValue(*volume, 0));
+  EXPECT_TRUE(mixer.SetValue(*volume, 24050));
+  EXPECT_TRUE(mixer.SetValue(*volume, 65000));
+}
+
+}  // namespace
+}  // namespace blindfold::win32
