@@ -36,6 +36,9 @@ Form1::Form1(const Platform& platform)
       VBHotKey2(platform.panicHotkey, 0),
       passwordGate(platform.loginDialog, platform.registry, platform.crypto),
       sound(platform.mixer),
+      systray(platform.notificationArea, platform.subclass,
+              {[this] { return panel.lTrayMenu; }, [this] { return panel.lTrayHideWindows; },
+               [this] { SysTrayMouseEventHandler(); }, [this] { hiding.KeyTest(); }}),
       platform_(platform) {
   platform.panelHotkey.SetPressedHandler([this] { VBHotKey3_HotKeyPressed(); });
   platform.windowsHotkey.SetPressedHandler([this] { VBHotKey1_HotKeyPressed(); });
@@ -56,6 +59,12 @@ void Form1::Form_Load() {
   panel.chkTaskbar.visible = true;
   panel.chkProgramManager.visible = true;
 
+  if (panel.chkDisplayIcon.value == 1) {
+    InstallTrayIcon();
+    HidePanel();
+    // With a tray icon, shutting down is the tray menu's business.
+    panel.cmdShutdown.visible = false;
+  }
   sound.SoundInit(panel);
   hiding.FillOpenWindowsList();
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
@@ -68,12 +77,49 @@ bool Form1::Form_QueryUnload(CloseReason reason) {
   return false;
 }
 
+void Form1::Form_Unload() {
+  systray.UnhookTrayWindow();
+  systray.RemoveTrayIcon();
+}
+
 void Form1::ShutdownBlindfold_Click() {
   if (panel.chkShutdownBlindfold.IsSet() && !AskPassword()) return;
   hiding.ShowHiddenWindows();
   cmdRefresh_Click();
   bShuttingDown = true;
+  Form_Unload();
   platform_.panelWindow.Unload();
+}
+
+void Form1::mnuSysTrayShow_Click() {
+  if (panel.chkShowBlindfold.IsSet() && !AskPassword()) return;
+  hiding.ShowHiddenWindows();
+  cmdRefresh_Click();
+  ShowPanelOnFirstPage();
+}
+
+void Form1::SysTrayMouseEventHandler() {
+  platform_.popupMenu.SetForegroundWindow(platform_.panelWindow.Handle());
+  const std::vector<MenuEntry> entries = {
+      {panel.mnuLock.caption, panel.mnuLock.enabled}, {"-"}, {"Show UI"}, {"-"}, {"Shutdown"}};
+  const auto chosen = platform_.popupMenu.Pop(entries);
+  if (chosen == 0u) mnuLock_Click();
+  if (chosen == 2u) mnuSysTrayShow_Click();
+  if (chosen == 4u) ShutdownBlindfold_Click();
+}
+
+void Form1::lblBrowseForIcon_Click() {
+  const std::string file =
+      platform_.fileDialog.OpenFile("Icon Files(*.ico)|*.ico", "*.ico", "Browse for Blindfold tray icon");
+  if (!file.empty()) panel.txtTrayIcon.text = file;
+}
+
+void Form1::InstallTrayIcon() {
+  const std::string& path = panel.txtTrayIcon.text;
+  if (path.size() >= 4 && path.compare(path.size() - 4, 4, ".ico") == 0) platform_.panelWindow.LoadIconFile(path);
+  PanelWindow& window = platform_.panelWindow;
+  systray.HookTrayWindow(window.Handle());
+  systray.AddTrayIcon(window.Handle(), window.IconHandle(), window.IconHandle(), panel.txtTrayIconTip.text);
 }
 
 void Form1::VBHotKey3_HotKeyPressed() {
@@ -128,7 +174,12 @@ void Form1::ArmHotkeys() {
 bool Form1::SaveRegistrySettings() {
   SettingsStore store(platform_.registry);
   const SaveActions actions{platform_.files.ProgramFolder(), platform_.files.ExecutableBaseName(),
-                            [this] { ArmHotkeys(); }, nullptr};
+                            [this] { ArmHotkeys(); },
+                            [this] {
+                              systray.UnhookTrayWindow();
+                              systray.RemoveTrayIcon();
+                              InstallTrayIcon();
+                            }};
   const std::vector<std::string> failed = blindfold::SaveRegistrySettings(store, panel, actions);
   if (failed.empty()) return true;
   std::string names;

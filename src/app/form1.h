@@ -9,12 +9,14 @@
 #include "platform/login_dialog.h"
 #include "platform/message_box.h"
 #include "platform/mixer.h"
+#include "platform/notification_area.h"
 #include "platform/panel_window.h"
 #include "platform/program_files.h"
 #include "platform/settings_store.h"
 #include "platform/window_manager.h"
 #include "settings/hotkey_arming.h"
 #include "sound/sound_control.h"
+#include "tray/systray.h"
 #include "windows/window_toggle.h"
 
 namespace blindfold {
@@ -32,6 +34,10 @@ struct Platform {
   LoginDialogHost& loginDialog;
   Crypto& crypto;
   Mixer& mixer;
+  NotificationArea& notificationArea;
+  WindowSubclass& subclass;
+  PopupMenu& popupMenu;
+  FileDialog& fileDialog;
 };
 
 // Why the panel is asked to close.
@@ -51,6 +57,9 @@ class Form1 final : private ToggleHost {
   // the Windows session or our own shut-down only hides the panel.
   bool Form_QueryUnload(CloseReason reason);
 
+  // The window is going: the tray icon and its hook go with it.
+  void Form_Unload();
+
   // The only way for the user to end the program.
   void ShutdownBlindfold_Click();
   void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
@@ -62,6 +71,12 @@ class Form1 final : private ToggleHost {
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
   void cmdRefresh_Click() { hiding.cmdRefresh_Click(); }
+  // The tray menu's "Show UI".
+  void mnuSysTrayShow_Click();
+  // The tray menu, on its gesture.
+  void SysTrayMouseEventHandler();
+  // "[ Browse for Icon ]".
+  void lblBrowseForIcon_Click();
 
   void cmdSetPassword_Click();
   void mnuLock_Click() { blindfold::mnuLock_Click(panel); }
@@ -77,6 +92,7 @@ class Form1 final : private ToggleHost {
   bool bShuttingDown = false;
   PasswordGate passwordGate;
   SoundControl sound;
+  modSystray systray;
 
   // The panel's normal size, restored after the flash.
   static constexpr int kPanelWidthTwips = 8325;
@@ -91,6 +107,9 @@ class Form1 final : private ToggleHost {
   bool AskPassword() override;
 
   void ShowPanelOnFirstPage();
+  // Takes the main window's icon from the icon file when its name ends in
+  // ".ico", then hooks the window and adds the tray icon.
+  void InstallTrayIcon();
   // Saves the panel; false (after telling the user) when a setting could be
   // stored nowhere.
   bool SaveRegistrySettings();

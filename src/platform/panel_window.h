@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace blindfold {
@@ -22,6 +24,13 @@ struct ControlPlacement {
 class PanelWindow {
  public:
   virtual ~PanelWindow() = default;
+
+  // The window's handle, and the handle of its current icon.
+  virtual std::int32_t Handle() = 0;
+  virtual std::int32_t IconHandle() = 0;
+  // Makes the icon in `path` the window's icon; false (icon unchanged) when it
+  // cannot be loaded.
+  virtual bool LoadIconFile(const std::string& path) = 0;
 
   virtual bool IsVisible() = 0;
   virtual void SetVisible(bool visible) = 0;

@@ -145,8 +145,10 @@ void PressKeys(std::initializer_list<WORD> keys) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+
 // One batch: move there, press, release, so that nothing can come between.
-void ClickAt(POINT screen) {
+void MouseClickAt(POINT screen, DWORD down, DWORD up) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   INPUT inputs[3] = {};
@@ -156,9 +158,22 @@ void ClickAt(POINT screen) {
     input.mi.dy = MulDiv(screen.y, 65535, height - 1);
   }
   inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[1].mi.dwFlags = down | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  inputs[2].mi.dwFlags = up | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(3, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+void ClickAt(POINT screen) { MouseClickAt(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }
+
+void RightClickAt(POINT screen) { MouseClickAt(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+
+POINT TrayIconPoint() {
+  HWND shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+  RECT rect{};
+  GetWindowRect(shell, &rect);
+  return {rect.right - 10, (rect.top + rect.bottom) / 2};
 }
 
 // Clicks the middle of a control once it is on the screen, in place and not

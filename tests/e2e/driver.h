@@ -57,6 +57,10 @@ bool TypeInto(HWND box, const std::string& text);
 // Clicks a check box and waits until its state has changed.
 bool ToggleCheckBox(HWND box);
 void ClickAt(POINT screen);
+void RightClickAt(POINT screen);
+// Where our icon sits in the shell's notification area: the right end of the
+// taskbar.
+POINT TrayIconPoint();
 void Click(HWND control);
 
 // The registry as the program sees it (32-bit view).

@@ -157,5 +157,30 @@ TEST_F(WindowHidingE2E, AlwaysHideEntryAddedByDoubleClickHidesItsClassAfterARest
   EXPECT_TRUE(WaitUntil([&] { return Visible(AppWindow(L"BF Plain")); }));
 }
 
+TEST_F(WindowHidingE2E, TrayIconGesturesToggleAndTheMenuShutsDown) {
+  TerminateProcess(app_.hProcess, 0);  // its own Shell_TrayWnd would stand in front of the shell's
+  WaitForSingleObject(app_.hProcess, 10000);
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"DisplayIcon", L"1");
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"TrayHideWindows", L"513");
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"TrayMenu", L"517");
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(Visible(FindControl(panel, L"Shutdown", L"Button")));  // the tray menu has it
+
+  ClickAt(TrayIconPoint());  // left button pressed: the toggle, which hides the panel
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); })) << "the tray icon did not answer a left click";
+
+  RightClickAt(TrayIconPoint());  // right button released: the menu
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    menu = FindWindowW(L"#32768", nullptr);
+    return menu && Visible(menu);
+  })) << "no tray menu";
+  PressKeys({VK_UP});  // the last item, "Shutdown"
+  PressKeys({VK_RETURN});
+  EXPECT_TRUE(blindfold.WaitForExit(10s));
+}
+
 }  // namespace
 }  // namespace blindfold::e2e

@@ -10,6 +10,14 @@ namespace blindfold {
 // Remembers its state and every change made to it, in order.
 class FakePanelWindow final : public PanelWindow {
  public:
+  std::int32_t Handle() override { return 0x2001c; }
+  std::int32_t IconHandle() override { return icon; }
+  bool LoadIconFile(const std::string& path) override {
+    calls.push_back("load icon " + path);
+    if (!loadableIcons) return false;
+    icon += 2;
+    return true;
+  }
   bool IsVisible() override { return visible; }
   void SetVisible(bool value) override {
     visible = value;
@@ -34,6 +42,8 @@ class FakePanelWindow final : public PanelWindow {
   }
 
   bool visible = false;
+  std::int32_t icon = 0x10101;
+  bool loadableIcons = true;
   bool unloaded = false;
   BorderStyle borderStyle = BorderStyle::FixedSingle;
   int widthTwips = 8325;

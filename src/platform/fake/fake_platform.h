@@ -9,6 +9,7 @@
 #include "platform/fake/fake_panel_window.h"
 #include "platform/fake/fake_program_files.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_tray.h"
 #include "platform/fake/fake_window_manager.h"
 
 namespace blindfold {
@@ -26,10 +27,12 @@ struct FakePlatform {
   FakeLoginDialog loginDialog;
   FakeCrypto crypto;
   FakeMixer mixer;
+  FakeTray tray;
 
   Platform Get() {
-    return Platform{windows,       registry,    panelWindow,  files,       panelHotkey, windowsHotkey,
-                    panicHotkey,   messageBoxes, loginDialog, crypto,      mixer};
+    return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
+                    messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
+                    tray};
   }
 };
 

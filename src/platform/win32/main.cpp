@@ -12,6 +12,7 @@
 #include "platform/win32/win32_hotkey.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_tray.h"
 #include "platform/win32/win32_window_manager.h"
 
 using namespace blindfold;
@@ -31,17 +32,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   PanelDialog dialog;
-  messageBoxes.owner = dialog.Handle();
-  Win32Hotkey windowsHotkey(dialog.Handle(), 1);
-  Win32Hotkey panicHotkey(dialog.Handle(), 2);
-  Win32Hotkey panelHotkey(dialog.Handle(), 3);
+  messageBoxes.owner = dialog.Hwnd();
+  Win32Hotkey windowsHotkey(dialog.Hwnd(), 1);
+  Win32Hotkey panicHotkey(dialog.Hwnd(), 2);
+  Win32Hotkey panelHotkey(dialog.Hwnd(), 3);
   Win32WindowManager windows;
   Win32ProgramFiles files;
   Win32LoginDialog loginDialog;
   Win32Crypto crypto;
   Win32Mixer mixer;
+  Win32NotificationArea notificationArea;
+  Form1* tray = nullptr;  // the hook reaches the main window once it exists
+  Win32WindowSubclass subclass([&](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<std::int32_t> {
+    if (!tray) return std::nullopt;
+    const auto handled = tray->systray.TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
+    if (handled) dialog.Render();
+    return handled;
+  });
+  Win32PopupMenu popupMenu(dialog.Hwnd());
+  Win32FileDialog fileDialog(dialog.Hwnd());
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer});
+                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog});
+  tray = &form;
   dialog.Attach(form, {&windowsHotkey, &panicHotkey, &panelHotkey});
 
   form.Form_Load();
@@ -51,7 +63,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (dialog.Handle() && dialog.TranslateDialogMessage(message)) continue;
+    if (dialog.Hwnd() && dialog.TranslateDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

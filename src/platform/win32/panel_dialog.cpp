@@ -5,6 +5,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/win32/handle_conversion.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
 #include "tray/tray_gestures.h"
@@ -59,6 +60,8 @@ PanelDialog::PanelDialog() : layout_(kDesign.begin(), kDesign.end()) {
   dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
                                reinterpret_cast<LPARAM>(this));
   framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);
+  // Sent to every top-level window when the shell (re)starts.
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BLINDFOLD))) {
     SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -286,6 +289,7 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
       case IDC_cmdRefresh: return Dispatch([](Form1& form) { form.cmdRefresh_Click(); });
       case IDC_cmdShutdown: return Dispatch([](Form1& form) { form.cmdShutdown_Click(); });
       case IDC_cmdSetPassword: return Dispatch([](Form1& form) { form.cmdSetPassword_Click(); });
+      case IDC_cmdBrowseIcon: return Dispatch([](Form1& form) { form.lblBrowseForIcon_Click(); });
       default: return;
     }
   }
@@ -330,6 +334,7 @@ void PanelDialog::OnNotify(const NMHDR& header) {
   switch (id) {
     case IDC_Label1: return Dispatch([](Form1& form) { Label1_Click(form.panel); });
     case IDC_Label7: return Dispatch([](Form1& form) { Label7_Click(form.panel); });
+    case IDC_lblBrowseForIcon: return Dispatch([](Form1& form) { form.lblBrowseForIcon_Click(); });
     default: return;
   }
 }
@@ -369,7 +374,10 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam && form_ && form_->Form_QueryUnload(CloseReason::WindowsEnding)) Unload();
+      if (wParam && form_ && form_->Form_QueryUnload(CloseReason::WindowsEnding)) {
+        form_->Form_Unload();
+        Unload();
+      }
       return TRUE;
     case WM_DPICHANGED: {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
@@ -383,8 +391,27 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return TRUE;
     default:
+      if (message == taskbarCreated_ && form_) form_->systray.TaskbarCreated();
       return FALSE;
   }
+}
+
+std::int32_t PanelDialog::Handle() { return FromHwnd(dialog_); }
+
+std::int32_t PanelDialog::IconHandle() {
+  auto icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_BIG, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(dialog_, GCLP_HICON));
+  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(icon));
+}
+
+bool PanelDialog::LoadIconFile(const std::string& path) {
+  auto* icon = static_cast<HICON>(
+      LoadImageW(nullptr, Widen(path).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+  if (!icon) return false;
+  SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  loadedIcon_.Reset(icon);
+  return true;
 }
 
 bool PanelDialog::IsVisible() { return IsWindowVisible(dialog_) != FALSE; }

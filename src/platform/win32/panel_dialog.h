@@ -22,7 +22,7 @@ class PanelDialog final : public PanelWindow {
   PanelDialog& operator=(const PanelDialog&) = delete;
   ~PanelDialog() override;
 
-  HWND Handle() const { return dialog_; }
+  HWND Hwnd() const { return dialog_; }
   // From here on, events go to `form`; the hotkeys' presses arrive as WM_HOTKEY.
   void Attach(Form1& form, std::vector<Win32Hotkey*> hotkeys);
   // Writes the model into the controls.
@@ -30,6 +30,9 @@ class PanelDialog final : public PanelWindow {
   // Keyboard navigation for the modeless dialog; true when the message was used.
   bool TranslateDialogMessage(MSG& message) { return IsDialogMessageW(dialog_, &message) != FALSE; }
 
+  std::int32_t Handle() override;
+  std::int32_t IconHandle() override;
+  bool LoadIconFile(const std::string& path) override;
   bool IsVisible() override;
   void SetVisible(bool visible) override;
   void SetBorderStyle(BorderStyle style) override;
@@ -78,6 +81,13 @@ class PanelDialog final : public PanelWindow {
     static void Close(Handle font) { DeleteObject(font); }
   };
   UniqueHandle<FontTraits> titleFont_;
+  struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle icon) { DestroyIcon(icon); }
+  };
+  UniqueHandle<IconTraits> loadedIcon_;
+  UINT taskbarCreated_ = 0;
 };
 
 }  // namespace blindfold::win32

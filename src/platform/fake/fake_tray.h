@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/notification_area.h"
+
+namespace blindfold {
+
+// The notification area, the window hook, the tray menu and the file dialog,
+// remembering what they were asked in one shared log so that order can be
+// checked across them.
+class FakeTray final : public NotificationArea, public WindowSubclass, public PopupMenu, public FileDialog {
+ public:
+  bool AddIcon(const TrayIconRecord& record) override {
+    log.push_back("add");
+    added.push_back(record);
+    iconShown = true;
+    return true;
+  }
+  bool DeleteIcon(const TrayIconRecord& record) override {
+    log.push_back("delete");
+    deleted.push_back(record);
+    const bool wasShown = iconShown;
+    iconShown = false;
+    return wasShown;
+  }
+  std::intptr_t Install(std::int32_t) override {
+    log.push_back("hook");
+    return kPrevious;
+  }
+  void Restore(std::int32_t, std::intptr_t previous) override {
+    log.push_back(previous == kPrevious ? "unhook" : "unhook with a wrong procedure");
+  }
+  void SetForegroundWindow(std::int32_t) override { log.push_back("foreground"); }
+  std::optional<std::size_t> Pop(const std::vector<MenuEntry>& entries) override {
+    log.push_back("menu");
+    shownMenu = entries;
+    return menuChoice;
+  }
+  std::string OpenFile(const std::string& filter, const std::string& extension, const std::string& title) override {
+    dialogFilter = filter;
+    dialogExtension = extension;
+    dialogTitle = title;
+    return chosenFile;
+  }
+
+  static constexpr std::intptr_t kPrevious = 0x401000;
+  std::vector<std::string> log;
+  std::vector<TrayIconRecord> added;
+  std::vector<TrayIconRecord> deleted;
+  bool iconShown = false;
+  std::vector<MenuEntry> shownMenu;
+  std::optional<std::size_t> menuChoice;
+  std::string chosenFile;
+  std::string dialogFilter, dialogExtension, dialogTitle;
+};
+
+}  // namespace blindfold

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "platform/notification_area.h"
+
+namespace blindfold::win32 {
+
+class Win32NotificationArea final : public NotificationArea {
+ public:
+  bool AddIcon(const TrayIconRecord& record) override;
+  bool DeleteIcon(const TrayIconRecord& record) override;
+};
+
+// Replaces one window's procedure with a hook that offers every message to
+// `handler` first; what it does not take goes to the procedure that was there.
+class Win32WindowSubclass final : public WindowSubclass {
+ public:
+  using Handler = std::function<std::optional<std::int32_t>(UINT, WPARAM, LPARAM)>;
+  explicit Win32WindowSubclass(Handler handler);
+  ~Win32WindowSubclass() override;
+
+  Win32WindowSubclass(const Win32WindowSubclass&) = delete;
+  Win32WindowSubclass& operator=(const Win32WindowSubclass&) = delete;
+
+  std::intptr_t Install(std::int32_t window) override;
+  void Restore(std::int32_t window, std::intptr_t previous) override;
+
+ private:
+  Handler handler_;
+};
+
+class Win32PopupMenu final : public PopupMenu {
+ public:
+  explicit Win32PopupMenu(HWND owner) : owner_(owner) {}
+  void SetForegroundWindow(std::int32_t window) override;
+  std::optional<std::size_t> Pop(const std::vector<MenuEntry>& entries) override;
+
+ private:
+  HWND owner_;
+};
+
+class Win32FileDialog final : public FileDialog {
+ public:
+  explicit Win32FileDialog(HWND owner) : owner_(owner) {}
+  std::string OpenFile(const std::string& filter, const std::string& defaultExtension,
+                       const std::string& title) override;
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace blindfold::win32

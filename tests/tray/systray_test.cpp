@@ -1,0 +1,271 @@
+#include "tray/systray.h"
+
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "platform/fake/fake_platform.h"
+#include "tray/tray_gestures.h"
+#include "windows/hidden_record.h"
+
+namespace blindfold {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct TipCase {
+  std::size_t length;
+  bool hasNul;
+};
+
+class TipFieldTest : public testing::TestWithParam<TipCase> {};
+
+TEST_P(TipFieldTest, TextThenNulThenBlanksCutAtSixtyFour) {
+  const std::string tip(GetParam().length, 't');
+  const std::u16string field = TipField(tip);
+  ASSERT_EQ(field.size(), 64u);
+  const std::size_t kept = std::min<std::size_t>(GetParam().length, 64);
+  EXPECT_EQ(field.substr(0, kept), std::u16string(kept, u't'));
+  if (GetParam().hasNul) {
+    EXPECT_EQ(field[kept], u'\0');
+    EXPECT_EQ(field.substr(kept + 1), std::u16string(63 - kept, u' '));
+  } else {
+    EXPECT_EQ(field.find(u'\0'), std::u16string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, TipFieldTest,
+                         testing::Values(TipCase{0, true}, TipCase{1, true}, TipCase{63, true}, TipCase{64, false},
+                                         TipCase{100, false}));
+
+TEST(TipField, KeepsCharactersBeyondAscii) {
+  EXPECT_EQ(TipField("Tarnkappe – 東京").substr(0, 14), u"Tarnkappe – 東京");
+}
+
+class SystrayTest : public testing::Test {
+ protected:
+  modSystray MakeSystray() {
+    return modSystray(tray, tray,
+                      {[this] { return menuCode; }, [this] { return toggleCode; }, [this] { events.push_back("menu"); },
+                       [this] { events.push_back("toggle"); }});
+  }
+
+  FakeTray tray;
+  std::int32_t menuCode = 517;
+  std::int32_t toggleCode = 513;
+  Strings events;
+};
+
+TEST_F(SystrayTest, AddFillsTheRecordAndRemoveHandsTheSameRecordBack) {
+  modSystray systray = MakeSystray();
+  systray.AddTrayIcon(0x2001c, 0x10101, 0x10101, "Quiet");
+  ASSERT_EQ(tray.added.size(), 1u);
+  const TrayIconRecord& record = tray.added[0];
+  EXPECT_EQ(record.cbSize, 88u);
+  EXPECT_EQ(record.hWnd, 0x2001c);
+  EXPECT_EQ(record.uID, 0x10101);
+  EXPECT_EQ(record.hIcon, 0x10101);
+  EXPECT_EQ(record.uFlags, 7u);
+  EXPECT_EQ(record.uCallbackMessage, 1024u);
+  systray.RemoveTrayIcon();
+  ASSERT_EQ(tray.deleted.size(), 1u);
+  EXPECT_EQ(tray.deleted[0].uID, 0x10101);
+  EXPECT_EQ(tray.deleted[0].szTip, record.szTip);
+}
+
+TEST_F(SystrayTest, RemoveWithoutAnIconSendsAnEmptyRecord) {
+  modSystray systray = MakeSystray();
+  systray.RemoveTrayIcon();
+  ASSERT_EQ(tray.deleted.size(), 1u);
+  EXPECT_EQ(tray.deleted[0].cbSize, 0u);
+}
+
+TEST_F(SystrayTest, HookIsInstalledOnceAndRemovedOnlyWhenInstalled) {
+  modSystray systray = MakeSystray();
+  systray.UnhookTrayWindow();
+  systray.HookTrayWindow(1);
+  systray.HookTrayWindow(2);
+  systray.UnhookTrayWindow();
+  systray.UnhookTrayWindow();
+  EXPECT_EQ(tray.log, (Strings{"hook", "unhook"}));
+}
+
+struct CallbackCase {
+  std::int32_t menuCode;
+  std::int32_t toggleCode;
+  std::uint32_t message;
+  std::intptr_t mouse;
+  const char* expected;  // "" when the message goes on to the window
+};
+
+class TrayCallbacks : public SystrayTest, public testing::WithParamInterface<CallbackCase> {};
+
+TEST_P(TrayCallbacks, MenuFirstThenToggleElsePassedOn) {
+  menuCode = GetParam().menuCode;
+  toggleCode = GetParam().toggleCode;
+  modSystray systray = MakeSystray();
+  const auto result = systray.TrayWindowProc(GetParam().message, 0, GetParam().mouse);
+  const std::string expected = GetParam().expected;
+  if (expected.empty()) {
+    EXPECT_EQ(result, std::nullopt);
+    EXPECT_TRUE(events.empty());
+  } else {
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(events, Strings{expected});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gestures, TrayCallbacks,
+    testing::Values(CallbackCase{517, 513, 1024, 517, "menu"}, CallbackCase{517, 513, 1024, 513, "toggle"},
+                    CallbackCase{517, 513, 1024, 514, ""}, CallbackCase{517, 513, 1024, 512, ""},
+                    CallbackCase{513, 513, 1024, 513, "menu"},  // equal codes: only the menu
+                    CallbackCase{0, 0, 1024, 0, ""},            // 0 switches an action off
+                    CallbackCase{0, 513, 1024, 0, ""},
+                    CallbackCase{517, 513, 1025, 517, ""},      // only the callback message counts
+                    CallbackCase{517, 513, 513, 513, ""}, CallbackCase{516, 514, 1024, 516, "menu"},
+                    CallbackCase{516, 514, 1024, 514, "toggle"}));
+
+TEST_F(SystrayTest, CodesAreReadAfreshForEveryMessage) {
+  modSystray systray = MakeSystray();
+  systray.TrayWindowProc(1024, 0, 520);
+  toggleCode = 520;
+  systray.TrayWindowProc(1024, 0, 520);
+  EXPECT_EQ(events, Strings{"toggle"});
+}
+
+TEST_F(SystrayTest, ShellRestartBringsTheIconBackOnlyWhenItWasShown) {
+  modSystray systray = MakeSystray();
+  systray.TaskbarCreated();
+  EXPECT_TRUE(tray.added.empty());
+  systray.AddTrayIcon(1, 2, 2, "tip");
+  systray.TaskbarCreated();
+  EXPECT_EQ(tray.added.size(), 2u);
+  systray.RemoveTrayIcon();
+  systray.TaskbarCreated();
+  EXPECT_EQ(tray.added.size(), 2u);
+}
+
+class TrayFormTest : public testing::Test {
+ protected:
+  const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+};
+
+TEST_F(TrayFormTest, WithoutDisplayIconThereIsNoIconAndShutdownStaysOnThePanel) {
+  form.Form_Load();
+  EXPECT_TRUE(fakes.tray.log.empty());
+  EXPECT_TRUE(form.panel.cmdShutdown.visible);
+}
+
+TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) {
+  fakes.registry.Set(kKey + "DisplayIcon", "1");
+  fakes.registry.Set(kKey + "TrayIconTip", "Quiet");
+  fakes.panelWindow.visible = true;
+  form.Form_Load();
+  EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add"}));
+  EXPECT_EQ(fakes.tray.added[0].uID, fakes.panelWindow.IconHandle());
+  EXPECT_EQ(fakes.tray.added[0].szTip.substr(0, 6), std::u16string(u"Quiet\0", 6));
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_FALSE(form.panel.cmdShutdown.visible);
+
+  form.ShutdownBlindfold_Click();  // the unload takes them away again
+  EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add", "unhook", "delete"}));
+}
+
+TEST_F(TrayFormTest, OnlyALowerCaseIcoPathReplacesTheWindowIcon) {
+  fakes.registry.Set(kKey + "DisplayIcon", "1");
+  fakes.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ICO");
+  form.Form_Load();
+  EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "load icon C:\\icons\\eye.ICO"),
+            0);
+
+  FakePlatform other;
+  Form1 second{other.Get()};
+  other.registry.Set(kKey + "DisplayIcon", "1");
+  other.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ico");
+  second.Form_Load();
+  EXPECT_EQ(std::count(other.panelWindow.calls.begin(), other.panelWindow.calls.end(), "load icon C:\\icons\\eye.ico"), 1);
+  EXPECT_EQ(other.tray.added[0].hIcon, other.panelWindow.IconHandle());
+}
+
+TEST_F(TrayFormTest, SavingReinstallsRemoveThenAddOnlyWhenPathOrTipChanged) {
+  form.Form_Load();
+  form.cmdOK_Click();  // nothing stored yet: both texts are new
+  EXPECT_EQ(fakes.tray.log, (Strings{"delete", "hook", "add"}));  // no hook to remove yet
+  fakes.tray.log.clear();
+  form.cmdOK_Click();
+  EXPECT_TRUE(fakes.tray.log.empty());
+  form.panel.txtTrayIconTip.text = "New tip";
+  form.cmdOK_Click();
+  EXPECT_EQ(fakes.tray.log, (Strings{"unhook", "delete", "hook", "add"}));
+}
+
+TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
+  const WindowHandle a = fakes.windows.Add({.title = "A"});
+  fakes.registry.Set(kKey + "DisplayIcon", "1");
+  fakes.registry.Set(kKey + "TrayMenu", "517");
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.VBHotKey1_HotKeyPressed();
+
+  fakes.tray.menuChoice = 4;  // "Shutdown"
+  EXPECT_EQ(form.systray.TrayWindowProc(1024, 0, 517), -1);
+  ASSERT_EQ(fakes.tray.shownMenu.size(), 5u);
+  EXPECT_EQ(fakes.tray.shownMenu[0].caption, "Lock");
+  EXPECT_EQ(fakes.tray.shownMenu[1].caption, "-");
+  EXPECT_EQ(fakes.tray.shownMenu[2].caption, "Show UI");
+  EXPECT_EQ(fakes.tray.shownMenu[3].caption, "-");
+  EXPECT_EQ(fakes.tray.shownMenu[4].caption, "Shutdown");
+  EXPECT_EQ(fakes.tray.log[fakes.tray.log.size() - 4], "foreground");  // before the menu
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);  // shown before the end
+  EXPECT_TRUE(fakes.panelWindow.unloaded);
+}
+
+TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
+  form.Form_Load();
+  fakes.tray.menuChoice = 0;
+  form.SysTrayMouseEventHandler();
+  EXPECT_FALSE(form.panel.mnuLock.enabled);
+  fakes.tray.menuChoice = std::nullopt;
+  form.SysTrayMouseEventHandler();
+  EXPECT_FALSE(fakes.tray.shownMenu[0].enabled);
+}
+
+TEST_F(TrayFormTest, ShowUiShowsWindowsRefreshesAndShowsThePanelOnPageZero) {
+  form.Form_Load();
+  form.panel.SSTab1 = PanelPage::Stealth;
+  fakes.tray.menuChoice = 2;
+  form.SysTrayMouseEventHandler();
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (", 0), 0u);
+}
+
+TEST_F(TrayFormTest, BrowseForIconUsesItsFilterAndTitleAndIgnoresACancel) {
+  form.Form_Load();
+  const std::string before = form.panel.txtTrayIcon.text;
+  form.lblBrowseForIcon_Click();
+  EXPECT_EQ(fakes.tray.dialogFilter, "Icon Files(*.ico)|*.ico");
+  EXPECT_EQ(fakes.tray.dialogExtension, "*.ico");
+  EXPECT_EQ(fakes.tray.dialogTitle, "Browse for Blindfold tray icon");
+  EXPECT_EQ(form.panel.txtTrayIcon.text, before);
+  fakes.tray.chosenFile = "D:\\eye.ico";
+  form.lblBrowseForIcon_Click();
+  EXPECT_EQ(form.panel.txtTrayIcon.text, "D:\\eye.ico");
+}
+
+TEST(TrayGestures, ChoosingAGestureGreysItOppositeAndFreesThePreviousOne) {
+  PanelModel panel;
+  optTrayMenu_Click(panel, 3);
+  EXPECT_FALSE(panel.optTrayHideWindows[3].enabled);
+  optTrayMenu_Click(panel, 1);
+  EXPECT_TRUE(panel.optTrayHideWindows[3].enabled);
+  EXPECT_FALSE(panel.optTrayHideWindows[1].enabled);
+  EXPECT_TRUE(panel.optTrayMenu[1].value);
+  EXPECT_FALSE(panel.optTrayMenu[3].value);
+  EXPECT_EQ(panel.lTrayMenu, 0);  // codes change only when saved
+}
+
+}  // namespace
+}  // namespace blindfold
