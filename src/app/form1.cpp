@@ -3,6 +3,8 @@
 #include <array>
 
 #include "app/version.h"
+#include "info/links.h"
+#include "info/tips.h"
 #include "settings/registry_loader.h"
 #include "settings/save_settings.h"
 #include "settings/schema.h"
@@ -69,6 +71,7 @@ void Form1::Form_Load() {
   hiding.FillOpenWindowsList();
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
   panel.lblVersion.caption = "Version " + VersionText();
+  panel.Label3.caption = std::string(kWebHost);
 }
 
 bool Form1::Form_QueryUnload(CloseReason reason) {
@@ -112,6 +115,22 @@ void Form1::lblBrowseForIcon_Click() {
   const std::string file =
       platform_.fileDialog.OpenFile("Icon Files(*.ico)|*.ico", "*.ico", "Browse for Blindfold tray icon");
   if (!file.empty()) panel.txtTrayIcon.text = file;
+}
+
+void Form1::cmdAcknowledgments_Click() {
+  frmTip tips(TipsPlatform{platform_.registry, platform_.files, platform_.random});
+  tips.Form_Load();
+  if (!tips.dialog.unloaded) platform_.tipsDialog.ShowModal(tips);
+}
+
+void Form1::Help() { blindfold::Help(LinkPlatform()); }
+void Form1::CheckForUpdates() { blindfold::CheckForUpdates(LinkPlatform()); }
+void Form1::VisitForum() { blindfold::VisitForum(LinkPlatform()); }
+void Form1::VisitKestrel() { blindfold::VisitKestrel(LinkPlatform()); }
+void Form1::StartSysInfo() { blindfold::StartSysInfo(LinkPlatform()); }
+
+InfoPlatform Form1::LinkPlatform() const {
+  return InfoPlatform{platform_.shell, platform_.messageBoxes, platform_.registry, platform_.files};
 }
 
 void Form1::InstallTrayIcon() {

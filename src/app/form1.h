@@ -10,12 +10,16 @@
 #include "platform/message_box.h"
 #include "platform/mixer.h"
 #include "platform/notification_area.h"
+#include "platform/random.h"
+#include "platform/shell.h"
+#include "platform/tips_dialog.h"
 #include "platform/panel_window.h"
 #include "platform/program_files.h"
 #include "platform/settings_store.h"
 #include "platform/window_manager.h"
 #include "settings/hotkey_arming.h"
 #include "sound/sound_control.h"
+#include "info/links.h"
 #include "tray/systray.h"
 #include "windows/window_toggle.h"
 
@@ -38,6 +42,9 @@ struct Platform {
   WindowSubclass& subclass;
   PopupMenu& popupMenu;
   FileDialog& fileDialog;
+  Shell& shell;
+  RandomSource& random;
+  TipsDialogHost& tipsDialog;
 };
 
 // Why the panel is asked to close.
@@ -78,6 +85,14 @@ class Form1 final : private ToggleHost {
   // "[ Browse for Icon ]".
   void lblBrowseForIcon_Click();
 
+  // The About page and the links.
+  void cmdAcknowledgments_Click();
+  void Help();
+  void CheckForUpdates();
+  void VisitForum();
+  void VisitKestrel();
+  void StartSysInfo();
+
   void cmdSetPassword_Click();
   void mnuLock_Click() { blindfold::mnuLock_Click(panel); }
 
@@ -110,6 +125,7 @@ class Form1 final : private ToggleHost {
   // Takes the main window's icon from the icon file when its name ends in
   // ".ico", then hooks the window and adds the tray icon.
   void InstallTrayIcon();
+  InfoPlatform LinkPlatform() const;
   // Saves the panel; false (after telling the user) when a setting could be
   // stored nowhere.
   bool SaveRegistrySettings();

@@ -189,6 +189,7 @@ struct PanelModel {
 
   // Outside the pages.
   Button cmdOK{"Hide me!"};
+  Label Label3;  // the web site's address
 
   // The tray menu's "Lock".
   Button mnuLock{"Lock"};

@@ -188,3 +188,35 @@ TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
 
 }  // namespace
 }  // namespace blindfold
+
+namespace blindfold {
+namespace {
+
+TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+  fakes.files.files["C:\\Program Files\\Blindfold\\acknowledgments.TXT"] = "only line\r\n";
+  form.cmdAcknowledgments_Click();
+  EXPECT_EQ(fakes.tipsDialog.shown, 1);
+  EXPECT_EQ(fakes.tipsDialog.lastText, "only line");
+
+  fakes.registry.Set("HKCU\\Software\\Blindfold\\Blindfold\\Options\\Show Tips at Startup", "0");
+  form.cmdAcknowledgments_Click();
+  EXPECT_EQ(fakes.tipsDialog.shown, 1);
+}
+
+TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+  form.CheckForUpdates();
+  form.Help();
+  ASSERT_EQ(fakes.shell.addressRequests.size(), 2u);
+  EXPECT_EQ(fakes.shell.addressRequests[0], "https://blindfold.example/BlindfoldUpdates.asp?version=1.3.10");
+  EXPECT_TRUE(fakes.messageBoxes.shown.empty());
+  fakes.shell.refuseAddresses = true;
+  form.VisitForum();
+  EXPECT_EQ(fakes.messageBoxes.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace blindfold

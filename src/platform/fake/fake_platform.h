@@ -9,6 +9,9 @@
 #include "platform/fake/fake_panel_window.h"
 #include "platform/fake/fake_program_files.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_random.h"
+#include "platform/fake/fake_shell.h"
+#include "platform/fake/fake_tips_dialog.h"
 #include "platform/fake/fake_tray.h"
 #include "platform/fake/fake_window_manager.h"
 
@@ -28,11 +31,14 @@ struct FakePlatform {
   FakeCrypto crypto;
   FakeMixer mixer;
   FakeTray tray;
+  FakeShell shell;
+  FakeRandom random;
+  FakeTipsDialog tipsDialog;
 
   Platform Get() {
     return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
                     messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
-                    tray};
+                    tray,         shell,       random,      tipsDialog};
   }
 };
 

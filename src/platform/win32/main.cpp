@@ -12,6 +12,7 @@
 #include "platform/win32/win32_hotkey.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_tray.h"
 #include "platform/win32/win32_window_manager.h"
 
@@ -51,8 +52,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   });
   Win32PopupMenu popupMenu(dialog.Hwnd());
   Win32FileDialog fileDialog(dialog.Hwnd());
+  Win32Shell shell;
+  Win32Random random;
+  Win32TipsDialog tipsDialog(dialog.Hwnd());
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog});
+                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
+                      tipsDialog});
   tray = &form;
   dialog.Attach(form, {&windowsHotkey, &panicHotkey, &panelHotkey});
 

@@ -206,6 +206,7 @@ void PanelDialog::Render() {
   }
 
   caption(IDC_lblVersion, panel.lblVersion.caption, panel.lblVersion.visible);
+  caption(IDC_Label3, "<a>" + panel.Label3.caption + "</a>", panel.Label3.visible);
   ShowWindow(GetDlgItem(dialog_, IDC_cmdShutdown),
              Shown(IDC_cmdShutdown, panel.cmdShutdown.visible) ? SW_SHOWNA : SW_HIDE);
   rendering_ = false;
@@ -290,6 +291,10 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
       case IDC_cmdShutdown: return Dispatch([](Form1& form) { form.cmdShutdown_Click(); });
       case IDC_cmdSetPassword: return Dispatch([](Form1& form) { form.cmdSetPassword_Click(); });
       case IDC_cmdBrowseIcon: return Dispatch([](Form1& form) { form.lblBrowseForIcon_Click(); });
+      case IDC_cmdAcknowledgments: return Dispatch([](Form1& form) { form.cmdAcknowledgments_Click(); });
+      case IDC_cmdUpdates: return Dispatch([](Form1& form) { form.CheckForUpdates(); });
+      case IDC_cmdVisitForums: return Dispatch([](Form1& form) { form.VisitForum(); });
+      case IDC_cmdSysInfo: return Dispatch([](Form1& form) { form.StartSysInfo(); });
       default: return;
     }
   }
@@ -335,6 +340,15 @@ void PanelDialog::OnNotify(const NMHDR& header) {
     case IDC_Label1: return Dispatch([](Form1& form) { Label1_Click(form.panel); });
     case IDC_Label7: return Dispatch([](Form1& form) { Label7_Click(form.panel); });
     case IDC_lblBrowseForIcon: return Dispatch([](Form1& form) { form.lblBrowseForIcon_Click(); });
+    case IDC_lblCheckForUpdates: return Dispatch([](Form1& form) { form.CheckForUpdates(); });
+    case IDC_Label9:
+    case IDC_Label5: return Dispatch([](Form1& form) { form.VisitForum(); });
+    case IDC_Label3: return Dispatch([](Form1& form) { form.VisitKestrel(); });
+    case IDC_lblHelpOpenWindows_0:
+    case IDC_lblHelpOpenWindows_1:
+    case IDC_lblHelpOpenWindows_2:
+    case IDC_lblHelpOpenWindows_3:
+    case IDC_lblHelpOpenWindows_4: return Dispatch([](Form1& form) { form.Help(); });
     default: return;
   }
 }

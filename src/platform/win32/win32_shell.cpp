@@ -1,0 +1,74 @@
+#include "platform/win32/win32_shell.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/resource.h"
+#include "platform/win32/text_conversion.h"
+
+namespace blindfold::win32 {
+namespace {
+
+bool ShellOpen(const std::string& target, int show) {
+  const std::wstring wide = Widen(target);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = wide.c_str();
+  info.nShow = show;
+  return ShellExecuteExW(&info) != FALSE;
+}
+
+}  // namespace
+
+bool Win32Shell::OpenAddress(const std::string& address) { return ShellOpen(address, SW_SHOWNORMAL); }
+
+bool Win32Shell::StartProgram(const std::string& path) { return ShellOpen(path, SW_SHOWNORMAL); }
+
+void Win32TipsDialog::ShowModal(frmTip& tips) {
+  tips_ = &tips;
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP), owner_, DialogProc,
+                  reinterpret_cast<LPARAM>(this));
+  tips_ = nullptr;
+}
+
+void Win32TipsDialog::Render(HWND dialog) {
+  SetDlgItemTextW(dialog, IDC_TIP_TEXT, Widen(tips_->dialog.lblTipText.caption).c_str());
+  if (tips_->dialog.unloaded) EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK Win32TipsDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    reinterpret_cast<Win32TipsDialog*>(lParam)->Render(dialog);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<Win32TipsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!self || !self->tips_) return FALSE;
+  switch (message) {
+    case WM_CTLCOLORSTATIC: {
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id != IDC_TIP_TEXT && id != IDC_TIP_HEADING) return FALSE;
+      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+      return reinterpret_cast<INT_PTR>(self->white_);
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_TIP_NEXT:
+          self->tips_->cmdNextTip_Click();
+          break;
+        case IDOK:
+        case IDCANCEL:  // "OK" answers both Enter and Esc
+          self->tips_->cmdOK_Click();
+          break;
+        default:
+          return FALSE;
+      }
+      self->Render(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace blindfold::win32
