@@ -3,9 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "driver.h"
+
+#include <sddl.h>
+
+#include <commctrl.h>
 
 namespace blindfold::e2e {
 namespace {
@@ -49,6 +54,34 @@ class WindowHidingE2E : public testing::Test {
   std::vector<HWND> ListedWindows() {
     return {AppWindow(L"BF Plain"), AppWindow(L"BF\tTabbed"), AppWindow(L"BF Long class"),
             AppWindow(L"BF \u00dcberweisung \u2013 \u6771\u4eac"), TopLevelWindows(app_.dwProcessId, L"", L"BfTestNoTitle").front()};
+  }
+
+  // The middle of the row of the open-windows list whose text is `row`.
+  static std::optional<POINT> RowPoint(HWND panel, const std::wstring& row) {
+    HWND list = FindControl(panel, L"", L"ListBox");  // the open-windows list comes first
+    const LRESULT index = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(row.c_str()));
+    if (index < 0) return std::nullopt;
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    POINT point{item.left + 30, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &point);
+    return point;
+  }
+  // Clicks a row, marking or unmarking it, and waits until its mark changed.
+  static bool ToggleRow(HWND panel, const std::wstring& row) {
+    HWND list = FindControl(panel, L"", L"ListBox");
+    const LRESULT index = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(row.c_str()));
+    const auto point = RowPoint(panel, row);
+    if (!point) return false;
+    const LRESULT before = SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0);
+    ClickAt(*point);
+    const bool changed = WaitUntil([&] { return SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(index), 0) != before; },
+                                   std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::milliseconds(GetDoubleClickTime() + 100));  // no double-click
+    return changed;
   }
 
   // Double-clicks the row of the open-windows list whose text is `row`.
@@ -155,6 +188,121 @@ TEST_F(WindowHidingE2E, AlwaysHideEntryAddedByDoubleClickHidesItsClassAfterARest
   EXPECT_TRUE(Visible(AppWindow(L"BF\tTabbed")));
   PressKeys({VK_LWIN, 'Z'});
   EXPECT_TRUE(WaitUntil([&] { return Visible(AppWindow(L"BF Plain")); }));
+}
+
+TEST_F(WindowHidingE2E, MarkedWindowsAppliedWithHideMeAreHiddenAndSettingsSurviveARestart) {
+  const std::wstring plainRow = L"BF Plain\tBfTestPlain  (class)";
+  const std::wstring noTitleRow = L"BfTestNoTitle\tBfTestNoTitle  (class)";
+  HWND plain = AppWindow(L"BF Plain");
+  HWND noTitle = TopLevelWindows(app_.dwProcessId, L"", L"BfTestNoTitle").front();
+  HWND tabbed = AppWindow(L"BF\tTabbed");
+  RECT plainBefore{};
+  GetWindowRect(plain, &plainBefore);
+  {
+    BlindfoldProcess blindfold;
+    HWND panel = blindfold.ShownPanel();
+    ASSERT_NE(panel, nullptr);
+    SetForegroundWindow(panel);
+    ASSERT_TRUE(ToggleRow(panel, plainRow));
+    ASSERT_TRUE(ToggleRow(panel, noTitleRow));
+    ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Hide Taskbar ]", L"Button")));
+    ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Hide Taskbar ]", L"Button")));  // and back: unchanged
+    Click(FindControl(panel, L"Hide me!", L"Button"));
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+
+    // Every setting is stored.
+    for (const wchar_t* name : {L"BlindfoldShortcutKey", L"WindowsShortcutKey", L"PanicShortcutKey", L"bMute",
+                                L"SoundLevel", L"StartHidden", L"Decoy", L"PPShutdown", L"PPShowWindows",
+                                L"PPShowBlindfold", L"TrayIcon", L"TrayIconTip", L"DisplayIcon", L"ProgramManager",
+                                L"Taskbar"}) {
+      EXPECT_TRUE(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, name).has_value()) << testing::PrintToString(std::wstring(name));
+    }
+    EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"WindowsShortcutKey"), L"1,0,0,0,Z");
+    EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide"), L"");
+
+    PressKeys({VK_LWIN, 'Z'});  // exactly the two marked windows go
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(plain) && !Visible(noTitle); }));
+    EXPECT_TRUE(Visible(tabbed));
+    PressKeys({VK_LWIN, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] { return Visible(plain) && Visible(noTitle); }));
+    RECT plainAfter{};
+    GetWindowRect(plain, &plainAfter);
+    EXPECT_EQ(plainAfter.left, plainBefore.left);
+    EXPECT_EQ(plainAfter.top, plainBefore.top);
+
+    PressKeys({VK_LWIN, 'X'});  // the panel, on its first page
+    ASSERT_TRUE(WaitUntil([&] { return Visible(panel); }));
+    EXPECT_EQ(SendMessageW(FindControl(panel, L"", L"SysTabControl32"), TCM_GETCURSEL, 0, 0), 0);
+    ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Hide desktop icons ]", L"Button")));
+    PressKeys({VK_LWIN, 'X'});  // applies and hides
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+    EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"ProgramManager"), L"1");
+  }
+
+  BlindfoldProcess restarted;
+  HWND panel = restarted.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(SendMessageW(FindControl(panel, L"[ Hide desktop icons ]", L"Button"), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// A standard user may read the machine-wide settings but not write them.
+class ReadOnlyMachineSettings {
+ public:
+  ReadOnlyMachineSettings() {
+    for (const wchar_t* path : {L"Software\\Blindfold", L"Software\\Blindfold\\ShortcutKeys"}) {
+      HKEY key = nullptr;
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key,
+                      nullptr);
+      PSECURITY_DESCRIPTOR readOnly = nullptr;
+      ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                           nullptr);
+      ok_ = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS && ok_;
+      LocalFree(readOnly);
+      RegCloseKey(key);
+    }
+  }
+  ~ReadOnlyMachineSettings() {
+    for (const wchar_t* path : {L"Software\\Blindfold\\ShortcutKeys", L"Software\\Blindfold"}) {
+      HKEY key = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) continue;
+      PSECURITY_DESCRIPTOR open = nullptr;
+      ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;KA;;;WD)", SDDL_REVISION_1, &open, nullptr);
+      RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, open);
+      LocalFree(open);
+      RegCloseKey(key);
+    }
+  }
+  // Whether the platform really refuses the writes now.
+  bool Refuses() const {
+    HKEY key = nullptr;
+    const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Blindfold\\ShortcutKeys", 0,
+                                         KEY_SET_VALUE | KEY_WOW64_32KEY, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    return ok_ && status == ERROR_ACCESS_DENIED;
+  }
+
+ private:
+  bool ok_ = true;
+};
+
+TEST_F(WindowHidingE2E, ReadOnlyMachineSettingsAreSavedPerUserAndLoadedBack) {
+  ReadOnlyMachineSettings readOnly;
+  if (!readOnly.Refuses()) GTEST_SKIP() << "this platform does not enforce registry permissions";
+  {
+    BlindfoldProcess blindfold;
+    HWND panel = blindfold.ShownPanel();
+    ASSERT_NE(panel, nullptr);
+    SetForegroundWindow(panel);
+    ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Hide desktop icons ]", L"Button")));
+    Click(FindControl(panel, L"Hide me!", L"Button"));
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); })) << "the panel stayed: the settings were not saved";
+    EXPECT_EQ(ReadSetting(HKEY_CURRENT_USER, kShortcutKeys, L"ProgramManager"), L"1");
+    EXPECT_EQ(ReadSetting(HKEY_CURRENT_USER, kShortcutKeys, L"WindowsShortcutKey"), L"1,0,0,0,Z");
+  }
+  BlindfoldProcess restarted;
+  HWND panel = restarted.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(SendMessageW(FindControl(panel, L"[ Hide desktop icons ]", L"Button"), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 TEST_F(WindowHidingE2E, TrayIconGesturesToggleAndTheMenuShutsDown) {
