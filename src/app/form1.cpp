@@ -41,7 +41,9 @@ Form1::Form1(const Platform& platform)
       systray(platform.notificationArea, platform.subclass,
               {[this] { return panel.lTrayMenu; }, [this] { return panel.lTrayHideWindows; },
                [this] { SysTrayMouseEventHandler(); }, [this] { hiding.KeyTest(); }}),
+      recovery(platform.registry, platform.windows),
       platform_(platform) {
+  hiding.KeepDurable(&recovery);
   platform.panelHotkey.SetPressedHandler([this] { VBHotKey3_HotKeyPressed(); });
   platform.windowsHotkey.SetPressedHandler([this] { VBHotKey1_HotKeyPressed(); });
   platform.panicHotkey.SetPressedHandler([this] { VBHotKey2_HotKeyPressed(); });
@@ -72,6 +74,28 @@ void Form1::Form_Load() {
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
   panel.lblVersion.caption = "Version " + VersionText();
   panel.Label3.caption = std::string(kWebHost);
+  RecoverHiddenWindows();
+}
+
+void Form1::RecoverHiddenWindows() {
+  const std::vector<WindowHandle> ours = WindowsToRecover(platform_.windows, recovery.Load());
+  if (ours.empty()) {
+    recovery.Clear();
+    return;
+  }
+  hiding.strHiddenWindows.clear();
+  for (const WindowHandle window : ours) AppendHiddenWindow(hiding.strHiddenWindows, window);
+  hiding.bWindowsHidden = true;
+  recovery.Clear();
+  recovery.Add(ours);
+  // Without the guard they come back at once; with it, the next press of the
+  // windows hotkey asks for the password first.
+  if (!panel.chkShowWindows.IsSet()) hiding.ShowHiddenWindows();
+  cmdRefresh_Click();
+}
+
+void Form1::ShowWindowsBeforeDying() {
+  if (!panel.chkShowWindows.IsSet()) hiding.ShowHiddenWindows();
 }
 
 bool Form1::Form_QueryUnload(CloseReason reason) {

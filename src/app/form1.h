@@ -64,6 +64,13 @@ class Form1 final : private ToggleHost {
   // the Windows session or our own shut-down only hides the panel.
   bool Form_QueryUnload(CloseReason reason);
 
+  // Windows that a Blindfold which died left hidden: shown again, or, when
+  // showing windows needs the password, taken over as hidden.
+  void RecoverHiddenWindows();
+  // The program is dying: the hidden windows are shown while that is still
+  // possible, unless showing them needs the password.
+  void ShowWindowsBeforeDying();
+
   // The window is going: the tray icon and its hook go with it.
   void Form_Unload();
 
@@ -108,6 +115,7 @@ class Form1 final : private ToggleHost {
   PasswordGate passwordGate;
   SoundControl sound;
   modSystray systray;
+  RecoveryRecord recovery;
 
   // The panel's normal size, restored after the flash.
   static constexpr int kPanelWidthTwips = 8325;

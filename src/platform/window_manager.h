@@ -63,6 +63,14 @@ class WindowManager {
   // Applies `placement`; showCmd kShowCmdHide hides the window and kShowCmdShow
   // shows it, positions unchanged.
   virtual bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) = 0;
+
+  // The process a window belongs to; 0 when it has gone.
+  virtual std::uint32_t ProcessId(WindowHandle window) = 0;
+  // Whether the window's thread has stopped answering, so that anything that
+  // waits for it would freeze the caller.
+  virtual bool IsHung(WindowHandle window) = 0;
+  // Hides or shows the window without waiting for its thread; its positions stay.
+  virtual void ShowWindowAsync(WindowHandle window, std::int32_t showCmd) = 0;
 };
 
 }  // namespace blindfold

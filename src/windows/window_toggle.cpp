@@ -36,11 +36,24 @@ void WindowHiding::HideBranch() {
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
 
   strHiddenWindows.clear();
-  if (panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty()) {
+  const bool hideTaskbar = panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty();
+  const bool hideDesktop = panel_.chkProgramManager.IsSet() && !panel_.chkProgramManager.tag.empty();
+  if (durable_) {
+    std::vector<WindowHandle> toHide;
+    if (hideTaskbar) toHide.push_back(KeptHandle(panel_.chkTaskbar));
+    if (hideDesktop) toHide.push_back(KeptHandle(panel_.chkProgramManager));
+    for (const ListRow& row : panel_.List1.Rows()) {
+      if (row.marked) toHide.push_back(row.itemData);
+    }
+    durable_->Clear();
+    durable_->Add(toHide);
+  }
+
+  if (hideTaskbar) {
     AppendHiddenWindow(strHiddenWindows, panel_.chkTaskbar.tag);
     HideOneWindow(KeptHandle(panel_.chkTaskbar));
   }
-  if (panel_.chkProgramManager.IsSet() && !panel_.chkProgramManager.tag.empty()) {
+  if (hideDesktop) {
     host_.FlashPanel();
     AppendHiddenWindow(strHiddenWindows, panel_.chkProgramManager.tag);
     HideOneWindow(KeptHandle(panel_.chkProgramManager));
@@ -57,6 +70,14 @@ void WindowHiding::PanicHide() {
   host_.MuteSound();
   host_.HidePanel();
   cmdRefresh_Click();
+  if (durable_) {
+    std::vector<WindowHandle> toHide;
+    for (const ListRow& row : panel_.List1.Rows()) toHide.push_back(row.itemData);
+    for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
+      if (box->IsSet() && !box->tag.empty()) toHide.push_back(KeptHandle(*box));
+    }
+    durable_->Add(toHide);
+  }
   for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
     ListRow& row = panel_.List1.Row(i);
     row.marked = true;
@@ -81,6 +102,7 @@ void WindowHiding::ShowBranch() {
 void WindowHiding::ShowHiddenWindows() {
   for (const WindowHandle window : ParseHiddenWindows(strHiddenWindows)) ShowOneWindow(window);
   bWindowsHidden = false;
+  if (durable_) durable_->Clear();
 }
 
 void WindowHiding::cmdRefresh_Click() {
@@ -105,6 +127,13 @@ void WindowHiding::SetShowCmd(WindowHandle window, std::int32_t showCmd) {
   if (window == 0) return;
   WindowPlacement placement;
   if (!windows_.GetWindowPlacement(window, placement)) return;
+  // A window whose thread does not answer would freeze us, and every window
+  // after it would stay as it is: it is told without waiting, and goes or comes
+  // back as soon as its thread answers again.
+  if (windows_.IsHung(window)) {
+    windows_.ShowWindowAsync(window, showCmd);
+    return;
+  }
   placement.flags = 0;
   placement.showCmd = showCmd;
   placement.length = WindowPlacement::kLength;

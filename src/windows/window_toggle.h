@@ -4,6 +4,7 @@
 
 #include "app/panel_model.h"
 #include "platform/window_manager.h"
+#include "windows/recovery.h"
 
 namespace blindfold {
 
@@ -49,6 +50,10 @@ class WindowHiding {
   void HideOneWindow(WindowHandle window);
   void ShowOneWindow(WindowHandle window);
 
+  // From now on every hide is made durable in `record` before any window
+  // changes, and every show clears it.
+  void KeepDurable(RecoveryRecord* record) { durable_ = record; }
+
   std::string strHiddenWindows;
   bool bWindowsHidden = false;
 
@@ -60,6 +65,7 @@ class WindowHiding {
   PanelModel& panel_;
   WindowManager& windows_;
   ToggleHost& host_;
+  RecoveryRecord* durable_ = nullptr;
 };
 
 }  // namespace blindfold

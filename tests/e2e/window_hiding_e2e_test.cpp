@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <thread>
@@ -243,6 +244,87 @@ TEST_F(WindowHidingE2E, MarkedWindowsAppliedWithHideMeAreHiddenAndSettingsSurviv
   HWND panel = restarted.ShownPanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(SendMessageW(FindControl(panel, L"[ Hide desktop icons ]", L"Button"), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(WindowHidingE2E, WindowsHiddenWhenBlindfoldIsKilledComeBackAtTheNextStart) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide",
+               L"x\tBfTestPlain  (class),x\tBfTestNoTitle  (class)");
+  const std::vector<HWND> chosen = {AppWindow(L"BF Plain"), AppWindow(L"BF \u00dcberweisung \u2013 \u6771\u4eac"),
+                                    TopLevelWindows(app_.dwProcessId, L"", L"BfTestNoTitle").front()};
+  std::vector<RECT> before(chosen.size());
+  for (std::size_t i = 0; i < chosen.size(); ++i) GetWindowRect(chosen[i], &before[i]);
+  {
+    BlindfoldProcess blindfold;
+    ASSERT_NE(blindfold.ShownPanel(), nullptr);
+    PressKeys({VK_LWIN, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] {
+      return std::none_of(chosen.begin(), chosen.end(), [](HWND window) { return Visible(window); });
+    }));
+  }  // killed without warning
+  EXPECT_FALSE(Visible(chosen[0]));
+
+  BlindfoldProcess restarted;
+  ASSERT_NE(restarted.ShownPanel(), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return std::all_of(chosen.begin(), chosen.end(), Visible); }));
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    RECT after{};
+    GetWindowRect(chosen[i], &after);
+    EXPECT_EQ(after.left, before[i].left);
+    EXPECT_EQ(after.top, before[i].top);
+  }
+  EXPECT_FALSE(Visible(AppWindow(L"BF Invisible")));  // its own program hid it: not ours to show
+}
+
+TEST_F(WindowHidingE2E, WithTheShowGuardKilledBlindfoldsWindowsWaitForThePassword) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide", L"x\tBfTestPlain  (class)");
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PPShowWindows", L"1");
+  HWND plain = AppWindow(L"BF Plain");
+  {
+    BlindfoldProcess blindfold;
+    ASSERT_NE(blindfold.ShownPanel(), nullptr);
+    PressKeys({VK_LWIN, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }));
+  }
+  BlindfoldProcess restarted;
+  ASSERT_NE(restarted.ShownPanel(), nullptr);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(Visible(plain));
+
+  PressKeys({VK_LWIN, 'Z'});  // the password dialog; no password is set, so OK passes
+  HWND login = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto found = TopLevelWindows(restarted.Id(), L"Login");
+    login = found.empty() ? nullptr : found.front();
+    return login && Visible(login) && GetForegroundWindow() == login;
+  }));
+  PressKeys({VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] { return Visible(plain); }));
+}
+
+TEST_F(WindowHidingE2E, AHungWindowNeitherFreezesBlindfoldNorHoldsUpTheOthers) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide",
+               L"x\tBfTestPlain  (class),x\tBfTestNoTitle  (class)");
+  HWND hangs = AppWindow(L"BF Hangs");
+  HWND plain = AppWindow(L"BF Plain");
+  ASSERT_NE(hangs, nullptr);
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+
+  PostMessageW(hangs, WM_APP, 6000, 0);  // its thread stops answering for six seconds
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = std::chrono::steady_clock::now();
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }, std::chrono::seconds(3)))
+      << "the other windows waited for the hung one";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+
+  DWORD_PTR answer = 0;  // Blindfold itself still answers meanwhile
+  EXPECT_NE(SendMessageTimeoutW(panel, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
+  EXPECT_TRUE(WaitUntil([&] { return !Visible(hangs); }, std::chrono::seconds(10)))
+      << "the hung window was not hidden once it answered again";
+  PressKeys({VK_LWIN, 'X'});  // and its hotkeys work: the panel comes back, the windows with it
+  EXPECT_TRUE(WaitUntil([&] { return Visible(panel) && Visible(plain) && Visible(hangs); }));
 }
 
 // A standard user may read the machine-wide settings but not write them.

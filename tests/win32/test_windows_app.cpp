@@ -6,7 +6,12 @@
 
 namespace {
 
+// WM_APP to a window makes its thread stop answering for wParam milliseconds.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) {
+    Sleep(static_cast<DWORD>(wParam));
+    return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -51,6 +56,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Open(L"Shell_TrayWnd", L"", 8);
   Open(L"BfTestPlain", L"BF \u00dcberweisung \u2013 \u6771\u4eac", 9);
   Open(L"BfTestPlain", L"Blindfold", 10);
+  // A window on a thread of its own, which can be made to hang.
+  CloseHandle(CreateThread(
+      nullptr, 0,
+      [](void*) -> DWORD {
+        Open(L"BfTestNoTitle", L"BF Hangs", 11);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        return 0;
+      },
+      nullptr, 0, nullptr));
+  for (int i = 0; i < 100 && !FindWindowW(L"BfTestNoTitle", L"BF Hangs"); ++i) Sleep(20);
 
   if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, commandLine)) {
     SetEvent(ready);

@@ -92,6 +92,7 @@ TEST_F(RealWindowsTest, ListsOnlyOwnerlessVisibleEnabledWindows) {
                       "BF\tTabbed\tBfTestPlain  (class)",
                       "BF Long class\t" + longClass + "  (class)",
                       "BF Überweisung – 東京\tBfTestPlain  (class)",
+                      "BF Hangs\tBfTestNoTitle  (class)",
                   }));
 }
 

@@ -1,6 +1,7 @@
 #include "platform/fake/fake_window_manager.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace blindfold {
 namespace {
@@ -90,9 +91,29 @@ bool FakeWindowManager::GetWindowPlacement(WindowHandle window, WindowPlacement&
   return true;
 }
 
+std::uint32_t FakeWindowManager::ProcessId(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found ? found->processId : 0;
+}
+
+bool FakeWindowManager::IsHung(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->hung;
+}
+
+void FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
+  asyncShows.push_back(window);
+  if (FakeWindow* found = Find(window)) {
+    found->placement.showCmd = showCmd;
+    found->visible = showCmd != kShowCmdHide;
+  }
+}
+
 bool FakeWindowManager::SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) {
   placementsSet.push_back(window);
   FakeWindow* found = Find(window);
+  // A hung window's thread never answers: the caller would wait for ever.
+  if (found && found->hung) throw std::logic_error("waited for a hung window");
   if (!found) return false;
   found->placement = placement;
   found->visible = placement.showCmd != kShowCmdHide;

@@ -13,6 +13,8 @@ struct FakeWindow {
   std::string title;
   std::string className;
   WindowHandle owner = 0;
+  std::uint32_t processId = 4242;
+  bool hung = false;
   bool visible = true;
   bool enabled = true;
   WindowPlacement placement;
@@ -35,10 +37,15 @@ class FakeWindowManager final : public WindowManager {
   std::string ClassName(WindowHandle window, int bufferChars) override;
   bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
   bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  bool IsHung(WindowHandle window) override;
+  void ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
   std::vector<FakeWindow> stack;
   // Every handle passed to SetWindowPlacement, in order.
   std::vector<WindowHandle> placementsSet;
+  // Every handle passed to ShowWindowAsync, in order.
+  std::vector<WindowHandle> asyncShows;
 
  private:
   WindowHandle nextHandle_ = 0x10010;

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "app/form1.h"
 #include "app/startup.h"
 #include "platform/win32/panel_dialog.h"
@@ -18,6 +21,25 @@
 
 using namespace blindfold;
 using namespace blindfold::win32;
+
+namespace {
+
+// When Blindfold dies, the windows it hid must not die hidden with it.
+Form1* mainWindow = nullptr;
+
+void ShowWindowsBeforeDying() {
+  static bool dying = false;
+  if (dying || !mainWindow) return;
+  dying = true;
+  mainWindow->ShowWindowsBeforeDying();
+}
+
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*) {
+  ShowWindowsBeforeDying();
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Claimed before anything else, so that a second start is recognised at once.
@@ -59,6 +81,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
                       tipsDialog});
   tray = &form;
+  mainWindow = &form;
+  std::set_terminate([] {
+    ShowWindowsBeforeDying();
+    std::abort();
+  });
+  SetUnhandledExceptionFilter(OnUnhandledException);
   dialog.Attach(form, {&windowsHotkey, &panicHotkey, &panelHotkey});
 
   form.Form_Load();

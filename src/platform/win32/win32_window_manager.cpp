@@ -94,3 +94,27 @@ bool Win32WindowManager::SetWindowPlacement(WindowHandle window, const WindowPla
 }
 
 }  // namespace blindfold::win32
+
+namespace blindfold::win32 {
+
+std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(ToHwnd(window), &process);
+  return process;
+}
+
+// A quick probe: a thread that cannot answer an empty message within a fifth
+// of a second counts as hung.
+bool Win32WindowManager::IsHung(WindowHandle window) {
+  const HWND hwnd = ToHwnd(window);
+  if (IsHungAppWindow(hwnd)) return true;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &result) == 0 &&
+         IsWindow(hwnd);
+}
+
+void Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
+  ::ShowWindowAsync(ToHwnd(window), showCmd == kShowCmdHide ? SW_HIDE : SW_SHOW);
+}
+
+}  // namespace blindfold::win32

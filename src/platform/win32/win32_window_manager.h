@@ -15,6 +15,9 @@ class Win32WindowManager final : public WindowManager {
   std::string ClassName(WindowHandle window, int bufferChars) override;
   bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
   bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  bool IsHung(WindowHandle window) override;
+  void ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 };
 
 }  // namespace blindfold::win32

@@ -1,0 +1,139 @@
+#include "windows/recovery.h"
+
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "platform/fake/fake_platform.h"
+#include "windows/hidden_record.h"
+#include "windows/window_toggle_host_stub.h"
+
+namespace blindfold {
+namespace {
+
+const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
+
+TEST(RecoveryRecordText, RoundTripsAndSkipsWhatCannotBeRead) {
+  const std::vector<RecoveredWindow> windows = {{1234, 88, "Notepad"}, {-5, 4000000000u, "With,comma"}};
+  EXPECT_EQ(RecoveryRecord::Parse(RecoveryRecord::Format(windows)), windows);
+  EXPECT_EQ(RecoveryRecord::Parse("x,1,A\n0,1,B\n5,0,C\n5,-1,D\n5\n\n,,\n7,9,\n99999999999,1,E\n6,2,F"),
+            (std::vector<RecoveredWindow>{{7, 9, ""}, {6, 2, "F"}}));
+  EXPECT_EQ(RecoveryRecord::Format({{1, 2, "two\nlines"}}), "");
+}
+
+class RecoveryTest : public testing::Test {
+ protected:
+  WindowHandle Add(std::string title, std::uint32_t process = 100, std::string className = "Plain") {
+    return fakes.windows.Add({.title = std::move(title), .className = std::move(className), .processId = process});
+  }
+  bool Visible(WindowHandle window) { return fakes.windows.Find(window)->visible; }
+  std::optional<std::string> Durable() { return fakes.registry.Get(std::string(RecoveryRecord::kPath)); }
+
+  FakePlatform fakes;
+};
+
+TEST_F(RecoveryTest, EveryHideIsDurableBeforeAnyWindowChangesAndEveryShowClearsIt) {
+  const WindowHandle a = Add("A", 100, "Mail");
+  const WindowHandle b = Add("B", 200, "Edit");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();
+  EXPECT_EQ(RecoveryRecord::Parse(Durable().value_or("")), (std::vector<RecoveredWindow>{{a, 100, "Mail"}}));
+
+  fakes.panicHotkey.Press();  // added to, never cleared
+  EXPECT_EQ(RecoveryRecord::Parse(Durable().value_or("")),
+            (std::vector<RecoveredWindow>{{a, 100, "Mail"}, {b, 200, "Edit"}}));
+
+  fakes.windowsHotkey.Press();
+  EXPECT_EQ(Durable(), "");
+}
+
+TEST_F(RecoveryTest, RecordIsWrittenBeforeTheFirstWindowIsHidden) {
+  const WindowHandle a = Add("A");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.registry.refusedRoots = {RegistryRoot::CurrentUser};  // the durable write fails...
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(Visible(a));  // ...and hiding still works
+}
+
+TEST_F(RecoveryTest, AfterACrashOnlyOurStillHiddenWindowsComeBack) {
+  const WindowHandle ours = Add("Ours", 100, "Mail");
+  const WindowHandle reused = Add("Reused", 300, "Mail");    // same handle number, another process
+  const WindowHandle renamed = Add("Renamed", 100, "Other");  // same process, another class
+  const WindowHandle shown = Add("Shown", 100, "Mail");       // visible again already
+  const WindowHandle selfHidden = Add("Self-hidden", 100, "Mail");
+  for (const WindowHandle window : {ours, reused, renamed, selfHidden}) fakes.windows.Find(window)->visible = false;
+  fakes.registry.Set(std::string(RecoveryRecord::kPath),
+                     RecoveryRecord::Format({{ours, 100, "Mail"},
+                                             {reused, 100, "Mail"},
+                                             {renamed, 100, "Mail"},
+                                             {shown, 100, "Mail"},
+                                             {777777, 100, "Mail"}}));
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  EXPECT_TRUE(Visible(ours));
+  EXPECT_FALSE(Visible(reused));
+  EXPECT_FALSE(Visible(renamed));
+  EXPECT_FALSE(Visible(selfHidden));  // never ours: not in the record
+  EXPECT_FALSE(form.hiding.bWindowsHidden);
+  EXPECT_EQ(Durable(), "");
+}
+
+TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
+  const WindowHandle ours = Add("Ours", 100, "Mail");
+  fakes.windows.Find(ours)->visible = false;
+  fakes.registry.Set(std::string(RecoveryRecord::kPath), RecoveryRecord::Format({{ours, 100, "Mail"}}));
+  fakes.registry.Set(kKey + "PPShowWindows", "1");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  EXPECT_FALSE(Visible(ours));
+  EXPECT_TRUE(form.hiding.bWindowsHidden);
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(ours));
+  EXPECT_NE(Durable().value_or(""), "");  // still durable until shown
+
+  fakes.loginDialog.AnswerCancel();
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(Visible(ours));
+  fakes.loginDialog.AnswerWith("");  // no password stored: OK passes
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(Visible(ours));
+}
+
+TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
+  const WindowHandle a = Add("A");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();
+  form.panel.chkShowWindows.value = 1;
+  form.ShowWindowsBeforeDying();
+  EXPECT_FALSE(Visible(a));
+  form.panel.chkShowWindows.value = 0;
+  form.ShowWindowsBeforeDying();
+  EXPECT_TRUE(Visible(a));
+}
+
+TEST(HungWindows, AreToldWithoutWaitingAndDoNotHoldUpTheOthers) {
+  FakeWindowManager windows;
+  PanelModel panel;
+  ToggleHostStub host;
+  WindowHiding hiding(panel, windows, host);
+  const WindowHandle before = windows.Add({.title = "Before"});
+  const WindowHandle hung = windows.Add({.title = "Hung", .hung = true});
+  const WindowHandle after = windows.Add({.title = "After"});
+  for (const WindowHandle window : {before, hung, after}) AppendHiddenWindow(hiding.strHiddenWindows, window);
+
+  hiding.KeyTest();  // the fake throws if anything waits for the hung window
+  EXPECT_FALSE(windows.Find(before)->visible);
+  EXPECT_FALSE(windows.Find(hung)->visible);
+  EXPECT_FALSE(windows.Find(after)->visible);
+  EXPECT_EQ(windows.asyncShows, std::vector<WindowHandle>{hung});
+  hiding.KeyTest();
+  EXPECT_TRUE(windows.Find(hung)->visible);
+  EXPECT_EQ(windows.Find(hung)->placement.normalPosition.right, 0);  // placement untouched
+}
+
+}  // namespace
+}  // namespace blindfold
