@@ -59,11 +59,22 @@ void WindowHiding::HideBranch() {
     HideOneWindow(KeptHandle(panel_.chkProgramManager));
   }
   for (const ListRow& row : panel_.List1.Rows()) {
-    if (!row.marked) continue;
-    HideOneWindow(row.itemData);
-    AppendHiddenWindow(strHiddenWindows, row.itemData);
+    if (row.marked) AppendHiddenWindow(strHiddenWindows, row.itemData);
   }
+  HideMarkedRowsBottomUp();
   bWindowsHidden = true;
+}
+
+// The rows are in stacking order, top first, and the top one is often the
+// active window. Hiding the active window activates the next one down, so
+// hiding top first would pass the activation along every window being hidden,
+// one cross-process round of messages each. Hiding from the bottom up leaves
+// one activation at the end; the windows end up hidden all the same.
+void WindowHiding::HideMarkedRowsBottomUp() {
+  const auto& rows = panel_.List1.Rows();
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (row->marked) HideOneWindow(row->itemData);
+  }
 }
 
 void WindowHiding::PanicHide() {
@@ -81,9 +92,9 @@ void WindowHiding::PanicHide() {
   for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
     ListRow& row = panel_.List1.Row(i);
     row.marked = true;
-    HideOneWindow(row.itemData);
     AppendHiddenWindow(strHiddenWindows, row.itemData);
   }
+  HideMarkedRowsBottomUp();
   // The desktop before the taskbar, both after the windows, and no flash.
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
     if (!box->IsSet() || box->tag.empty()) continue;

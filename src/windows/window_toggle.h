@@ -61,6 +61,7 @@ class WindowHiding {
   void HideBranch();
   void ShowBranch();
   void SetShowCmd(WindowHandle window, std::int32_t showCmd);
+  void HideMarkedRowsBottomUp();
 
   PanelModel& panel_;
   WindowManager& windows_;

@@ -59,6 +59,16 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   EXPECT_EQ(host.calls, (Strings{"restore"}));
 }
 
+TEST_F(WindowToggleTest, WindowsAreHiddenBottomUpButRecordedTopDown) {
+  const WindowHandle top = Add("Top");
+  const WindowHandle middle = Add("Middle");
+  const WindowHandle bottom = Add("Bottom");
+  Apply({top, middle, bottom});
+  hiding.KeyTest();
+  EXPECT_EQ(hiding.strHiddenWindows, Record({top, middle, bottom}));
+  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{bottom, middle, top}));
+}
+
 TEST_F(WindowToggleTest, HidingKeepsPositions) {
   const WindowHandle a = Add("A");
   Apply({a});
