@@ -99,7 +99,6 @@ class ListBox {
     rows_.clear();
     currentRow_.reset();
   }
-  void Reserve(std::size_t count) { rows_.reserve(count); }
 
   std::size_t ListCount() const { return rows_.size(); }
   const std::vector<ListRow>& Rows() const { return rows_; }

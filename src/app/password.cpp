@@ -4,14 +4,6 @@
 #include "settings/schema.h"
 
 namespace blindfold {
-namespace {
-
-// The password functions read the key under this lower-case name; names match
-// without regard to case.
-constexpr std::string_view kPasswordReadPath = "HKLM\\Software\\Blindfold\\ShortcutKeys\\pw";
-
-}  // namespace
-
 bool PasswordGate::AskPassword() {
   if (!form_.visible) {
     Load();

@@ -5,19 +5,12 @@ namespace blindfold {
 std::optional<std::int32_t> VirtualKeyOf(std::string_view keyText) {
   if (keyText.empty()) return std::nullopt;
   const auto lead = static_cast<unsigned char>(keyText.front());
-  if (lead < 0x80) {
-    const auto upper = (lead >= 'a' && lead <= 'z') ? lead - ('a' - 'A') : lead;
-    return static_cast<std::int32_t>(upper);
-  }
-  // A character beyond ASCII: its code point, which names no key the platform
-  // knows, so the arming is reported as refused.
-  std::int32_t codePoint = 0;
-  int continuation = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-  codePoint = lead & (0x3F >> continuation);
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(continuation) && i < keyText.size(); ++i) {
-    codePoint = (codePoint << 6) | (static_cast<unsigned char>(keyText[i]) & 0x3F);
-  }
-  return codePoint;
+  const auto upper = (lead >= 'a' && lead <= 'z') ? lead - ('a' - 'A') : lead;
+  return static_cast<std::int32_t>(upper);
+}
+
+bool IsUsableKey(std::string_view keyText) {
+  return keyText.empty() || static_cast<unsigned char>(keyText.front()) < 0x80;
 }
 
 const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId id) {
@@ -38,10 +31,16 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
   properties_.ctrlKey = panel.Check2[first + 1].value != 0;
   properties_.altKey = panel.Check2[first + 2].value != 0;
   properties_.shiftKey = panel.Check2[first + 3].value != 0;
-  if (const auto key = VirtualKeyOf(HotkeyKeyBox(panel, id).text)) properties_.vkey = *key;
+  Label& status = panel.lblHotkeyStatus[static_cast<std::size_t>(id)];
+  const std::string& keyText = HotkeyKeyBox(panel, id).text;
+  if (!IsUsableKey(keyText)) {
+    status.caption = "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
+    status.visible = true;
+    return;
+  }
+  if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
-  Label& status = panel.lblHotkeyStatus[static_cast<std::size_t>(id)];
   status.caption = result.armed ? "" : "Could not be registered: " + result.reason;
   status.visible = !result.armed;
 }

@@ -15,6 +15,10 @@ namespace blindfold {
 // empty text.
 std::optional<std::int32_t> VirtualKeyOf(std::string_view keyText);
 
+// Whether a key text can be armed: a character beyond ASCII would give the code
+// of an unrelated key (0xC0 is the backquote key, for one), so it is refused.
+bool IsUsableKey(std::string_view keyText);
+
 // The key box of hotkey `id`.
 const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId id);
 inline TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId id) {

@@ -11,10 +11,6 @@
 namespace blindfold {
 namespace {
 
-// The stored password key is read under the lower-case name the password
-// functions have always used; names match without regard to case.
-constexpr std::string_view kPasswordReadPath = "HKLM\\Software\\Blindfold\\ShortcutKeys\\pw";
-
 std::optional<long long> ReadWholeNumber(SettingsStore& store, const StoredValue& value) {
   const auto text = store.RegRead(value.path);
   if (!text) return std::nullopt;

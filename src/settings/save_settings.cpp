@@ -22,6 +22,7 @@ class Writer {
     if (!store_.RegWrite(value.path, text)) failed_.emplace_back(value.name);
   }
   void Write(const StoredValue& value, int number) { Write(value, std::to_string(number)); }
+  void Fail(const StoredValue& value) { failed_.emplace_back(value.name); }
 
   std::vector<std::string> TakeFailures() { return std::move(failed_); }
 
@@ -54,11 +55,15 @@ std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& 
 
   if (panel.chkStartWithWindows.value == 1) {
     writer.Write(kRunAtLogon, actions.programFolder + "\\" + actions.executableBaseName + ".exe");
-  } else {
-    store.RegDelete(kRunAtLogon.path);  // usually there is nothing to delete
+  } else if (!store.RegDelete(kRunAtLogon.path) && store.RegRead(kRunAtLogon.path)) {
+    // Usually there is nothing to delete; an entry that stays would start
+    // Blindfold at the next log-on against the user's choice.
+    writer.Fail(kRunAtLogon);
   }
 
-  writer.Write(kMute, panel.chkMute.value);
+  // Without an audio device the mute box is shown ticked and greyed; that is not
+  // the user's choice and must not replace it.
+  if (panel.chkMute.enabled) writer.Write(kMute, panel.chkMute.value);
   writer.Write(kSoundLevel, panel.Slider1.value);
   writer.Write(kStartHidden, panel.chkStartHidden.value);
   writer.Write(kDecoy, panel.txtDecoy.text);

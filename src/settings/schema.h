@@ -75,6 +75,9 @@ inline constexpr StoredValue kTaskbar{
     "Taskbar", BLINDFOLD_KEY "Taskbar", TextForm::CheckState, "", "the taskbar is not hidden"};
 inline constexpr StoredValue kPassword{
     "PW", BLINDFOLD_KEY "PW", TextForm::PasswordKey, "", "no password"};
+// The password functions read the key under the lower-case name they have
+// always used; value names match without regard to case, so it is one value.
+inline constexpr std::string_view kPasswordReadPath = BLINDFOLD_KEY "pw";
 inline constexpr StoredValue kPrevInstWarning{
     "PrevInstWarning", BLINDFOLD_KEY "PrevInstWarning", TextForm::CheckState, "",
     "a second start shows no warning"};

@@ -58,9 +58,11 @@ bool SettingsStore::RegWrite(std::string_view path, const std::string& text) {
   const auto where = ParseValuePath(path);
   if (!where) return false;
   if (backend_.WriteValue(*where, text)) {
-    // A per-user copy would shadow the value just written.
-    if (where->root == RegistryRoot::LocalMachine) backend_.DeleteValue(PerUserCopy(*where));
-    return true;
+    // A per-user copy would shadow the value just written: it goes, or, when it
+    // cannot, it is brought up to date.
+    if (where->root != RegistryRoot::LocalMachine) return true;
+    const RegistryLocation perUser = PerUserCopy(*where);
+    return !backend_.ReadValue(perUser) || backend_.DeleteValue(perUser) || backend_.WriteValue(perUser, text);
   }
   return where->root == RegistryRoot::LocalMachine && backend_.WriteValue(PerUserCopy(*where), text);
 }

@@ -1,10 +1,11 @@
 #include "sound/sound_control.h"
 
+#include <algorithm>
+
 namespace blindfold {
 
 void SoundControl::SoundInit(PanelModel& panel) {
-  opened_ = mixer_.Open();
-  if (!opened_) {
+  if (!mixer_.Open()) {
     panel.Slider1.enabled = false;
     panel.chkMute.enabled = false;
     panel.chkMute.value = 1;
@@ -27,5 +28,10 @@ void SoundControl::RestoreSound(const PanelModel& panel) {
 }
 
 std::uint32_t SoundControl::FaderValue(int percent) { return static_cast<std::uint32_t>(percent * 650); }
+
+float SoundControl::EndpointLevel(std::uint32_t faderValue) {
+  constexpr std::uint32_t kFaderTop = 65535;
+  return static_cast<float>(std::min(faderValue, kFaderTop)) / static_cast<float>(kFaderTop);
+}
 
 }  // namespace blindfold

@@ -21,10 +21,11 @@ class SoundControl {
 
   // The fader value for a level in percent: 100% is 65000, not the fader's top.
   static std::uint32_t FaderValue(int percent);
+  // The same value on the 0-to-1 scale of a playback device's endpoint volume.
+  static float EndpointLevel(std::uint32_t faderValue);
 
  private:
   Mixer& mixer_;
-  bool opened_ = false;
   std::optional<VolumeControl> mxcVolume_;
 };
 

@@ -286,9 +286,11 @@ TEST_F(WindowHidingE2E, WithTheShowGuardKilledBlindfoldsWindowsWaitForThePasswor
     ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }));
   }
   BlindfoldProcess restarted;
-  ASSERT_NE(restarted.ShownPanel(), nullptr);
+  HWND panel = restarted.Panel();
+  ASSERT_NE(panel, nullptr);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_FALSE(Visible(plain));
+  EXPECT_FALSE(Visible(panel));  // the panel would show them without the password
 
   PressKeys({VK_LWIN, 'Z'});  // the password dialog; no password is set, so OK passes
   HWND login = nullptr;

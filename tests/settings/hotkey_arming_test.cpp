@@ -13,7 +13,19 @@ TEST(VirtualKeyOf, UsesTheFirstCharacterUpperCased) {
   EXPECT_EQ(VirtualKeyOf("7"), '7');
   EXPECT_EQ(VirtualKeyOf("Fx"), 'F');
   EXPECT_EQ(VirtualKeyOf(""), std::nullopt);
-  EXPECT_EQ(VirtualKeyOf("é"), 0xE9);
+}
+
+TEST(VBHotKey, KeyBeyondAsciiIsRefusedAndKeepsTheArmedCombination) {
+  FakeHotkey platform;
+  VBHotKey hotkey(platform, 'Z');
+  PanelModel panel;
+  panel.txtWindowsShortcutKey.text = "Z";
+  hotkey.ArmFrom(panel, HotkeyId::Windows);
+  panel.txtWindowsShortcutKey.text = "À";  // would arm the backquote key, 0xC0
+  hotkey.ArmFrom(panel, HotkeyId::Windows);
+  EXPECT_EQ(platform.armed.size(), 1u);
+  EXPECT_TRUE(panel.lblHotkeyStatus[1].visible);
+  EXPECT_EQ(panel.lblHotkeyStatus[1].caption, "Could not be registered: \"À\" is not a key this hotkey can use.");
 }
 
 TEST(VBHotKey, ArmsFromTheBoxesOfItsOwnHotkey) {

@@ -68,6 +68,20 @@ TEST_F(SaveSettingsTest, RunValueIsWrittenAndDeleted) {
   EXPECT_TRUE(Save().empty());  // nothing left to delete: not a failure
 }
 
+TEST_F(SaveSettingsTest, RunEntryThatCannotBeRemovedIsReported) {
+  registry.Set(kRun, "C:\\Tools\\Blindfold.exe");
+  registry.refusedRoots = {RegistryRoot::LocalMachine};
+  EXPECT_EQ(Save(), std::vector<std::string>{"Blindfold"});
+}
+
+TEST_F(SaveSettingsTest, GreyedMuteBoxWithoutAnAudioDeviceKeepsTheStoredChoice) {
+  registry.Set(kKey + "bMute", "0");
+  panel.chkMute.value = 1;
+  panel.chkMute.enabled = false;
+  Save();
+  EXPECT_EQ(registry.Get(kKey + "bMute"), "0");
+}
+
 TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
   for (const char* entry : {"", "First", "", "Second"}) panel.List2.AddItem(entry);
   Save();

@@ -75,6 +75,13 @@ TEST_F(SettingsStoreTest, SuccessfulMachineWriteIsNotShadowedByAnOldUserCopy) {
   EXPECT_EQ(store.RegRead(kMachinePath), "new");
 }
 
+TEST_F(SettingsStoreTest, UserCopyThatCannotBeRemovedIsBroughtUpToDate) {
+  registry.Set(kUserPath, "old");
+  registry.refusedDeletes = true;
+  ASSERT_TRUE(store.RegWrite(kMachinePath, "new"));
+  EXPECT_EQ(store.RegRead(kMachinePath), "new");
+}
+
 TEST_F(SettingsStoreTest, WriteRefusedEverywhereFails) {
   registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
   EXPECT_FALSE(store.RegWrite(kMachinePath, "1"));

@@ -51,9 +51,9 @@ TEST(Win32Crypto, PasswordKeysWorkEndToEnd) {
 
 // The test command starts a PulseAudio null sink and says so; without one the
 // machine may simply have no audio device.
-TEST(Win32Mixer, FindsAndSetsTheSpeakersVolume) {
+TEST(WinmmMixer, FindsAndSetsTheSpeakersVolume) {
   if (!std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "no audio device was set up for this run";
-  Win32Mixer mixer;
+  WinmmMixer mixer;
   ASSERT_TRUE(mixer.Open());
   const auto volume = mixer.FindSpeakersVolume();
   ASSERT_TRUE(volume);
@@ -62,6 +62,15 @@ TEST(Win32Mixer, FindsAndSetsTheSpeakersVolume) {
   EXPECT_TRUE(mixer.SetValue(*volume, 0));
   EXPECT_TRUE(mixer.SetValue(*volume, 24050));
   EXPECT_TRUE(mixer.SetValue(*volume, 65000));
+}
+
+TEST(Win32Mixer, UsesAVolumeItCanSet) {
+  if (!std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "no audio device was set up for this run";
+  Win32Mixer mixer;
+  ASSERT_TRUE(mixer.Open());
+  const auto volume = mixer.FindSpeakersVolume();
+  ASSERT_TRUE(volume);
+  EXPECT_TRUE(mixer.SetValue(*volume, 24050));
 }
 
 }  // namespace

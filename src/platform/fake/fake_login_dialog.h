@@ -21,10 +21,8 @@ class FakeLoginDialog final : public LoginDialogHost {
   void ShowModal(LoginForm& form, const std::function<void()>& onOk,
                  const std::function<void()>& onCancel) override {
     ++shown;
-    open_ = true;
     Buttons buttons{form, onOk, onCancel};
     if (user) user(buttons);
-    open_ = false;  // a real modal loop only returns once hidden
   }
   void Hide() override { ++hidden; }
 
@@ -42,9 +40,6 @@ class FakeLoginDialog final : public LoginDialogHost {
   std::function<void(Buttons&)> user;
   int shown = 0;
   int hidden = 0;
-
- private:
-  bool open_ = false;
 };
 
 }  // namespace blindfold

@@ -42,7 +42,7 @@ bool FakeRegistry::WriteValue(const RegistryLocation& where, const std::string& 
 }
 
 bool FakeRegistry::DeleteValue(const RegistryLocation& where) {
-  if (unavailable || refusedRoots.contains(where.root)) return false;
+  if (unavailable || refusedDeletes || refusedRoots.contains(where.root)) return false;
   return values_.erase(MakeKey(where)) > 0;
 }
 

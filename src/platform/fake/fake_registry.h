@@ -25,6 +25,7 @@ class FakeRegistry final : public RegistryBackend {
 
   std::set<RegistryRoot> refusedRoots;  // writes and deletes there fail
   bool unavailable = false;             // every operation fails
+  bool refusedDeletes = false;          // deletes fail everywhere
   int writeCount = 0;
 
  private:

@@ -55,20 +55,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   PanelDialog dialog;
+  if (!dialog.Hwnd()) return 1;
   messageBoxes.owner = dialog.Hwnd();
   Win32Hotkey windowsHotkey(dialog.Hwnd(), 1);
   Win32Hotkey panicHotkey(dialog.Hwnd(), 2);
   Win32Hotkey panelHotkey(dialog.Hwnd(), 3);
   Win32WindowManager windows;
   Win32ProgramFiles files;
-  Win32LoginDialog loginDialog;
+  Win32LoginDialog loginDialog(dialog.Hwnd());
   Win32Crypto crypto;
   Win32Mixer mixer;
   Win32NotificationArea notificationArea;
-  Form1* tray = nullptr;  // the hook reaches the main window once it exists
+  Form1* hookedForm = nullptr;  // the hook reaches the main window once it exists
   Win32WindowSubclass subclass([&](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<std::int32_t> {
-    if (!tray) return std::nullopt;
-    const auto handled = tray->systray.TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
+    if (!hookedForm) return std::nullopt;
+    const auto handled = hookedForm->systray.TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
     if (handled) dialog.Render();
     return handled;
   });
@@ -80,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
                       tipsDialog});
-  tray = &form;
+  hookedForm = &form;
   mainWindow = &form;
   std::set_terminate([] {
     ShowWindowsBeforeDying();
@@ -92,7 +93,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   form.Form_Load();
   dialog.Render();
   // Whatever the load did to the window, the start-hidden setting decides now.
-  if (road == StartupRoad::ShowPanel) dialog.SetVisible(true);
+  // Windows taken back hidden from a Blindfold that died wait for the windows
+  // hotkey and its password; the panel would show them without it.
+  if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) dialog.SetVisible(true);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -100,5 +103,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  mainWindow = nullptr;
   return static_cast<int>(message.wParam);
 }

@@ -15,9 +15,9 @@
 namespace blindfold::win32 {
 namespace {
 
-constexpr std::array<PanelDialog::ControlLayout, 89> kDesign = {{
+constexpr PanelDialog::ControlLayout kDesign[] = {
 #include "platform/win32/panel_layout.inc"
-}};
+};
 
 // Controls the panel carries but never shows.
 constexpr std::array kNeverShown = {IDC_frmDecoy,  IDC_txtDecoy,       IDC_cmdBrowseIcon,
@@ -56,7 +56,7 @@ constexpr std::array<PlaceableControl, 7> kPlaceable = {{
 
 }  // namespace
 
-PanelDialog::PanelDialog() : layout_(kDesign.begin(), kDesign.end()) {
+PanelDialog::PanelDialog() : layout_(std::begin(kDesign), std::end(kDesign)) {
   dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
                                reinterpret_cast<LPARAM>(this));
   framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);

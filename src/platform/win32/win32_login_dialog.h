@@ -10,12 +10,16 @@ namespace blindfold::win32 {
 // messages (hotkeys among them) are still dispatched.
 class Win32LoginDialog final : public LoginDialogHost {
  public:
+  // Owned by the panel, which it keeps from being used while it waits.
+  explicit Win32LoginDialog(HWND owner) : owner_(owner) {}
+
   void ShowModal(LoginForm& form, const std::function<void()>& onOk, const std::function<void()>& onCancel) override;
   void Hide() override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+  HWND owner_;
   HWND dialog_ = nullptr;
   LoginForm* form_ = nullptr;
   const std::function<void()>* onOk_ = nullptr;

@@ -1,14 +1,19 @@
 #include "platform/win32/win32_mixer.h"
 
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+
+#include "sound/sound_control.h"
+
 namespace blindfold::win32 {
 
-bool Win32Mixer::Open() { return mixerOpen(&mixer_, 0, 0, 0, 0) == MMSYSERR_NOERROR; }
+bool WinmmMixer::Open() { return mixerOpen(&mixer_, 0, 0, 0, 0) == MMSYSERR_NOERROR; }
 
-std::optional<VolumeControl> Win32Mixer::FindSpeakersVolume() {
+std::optional<VolumeControl> WinmmMixer::FindSpeakersVolume() {
   MIXERLINEW line{};
   line.cbStruct = sizeof line;
   line.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-  if (mixerGetLineInfoW(reinterpret_cast<HMIXEROBJ>(mixer_), &line, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+  if (mixerGetLineInfoW(reinterpret_cast<HMIXEROBJ>(mixer_), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -21,14 +26,14 @@ std::optional<VolumeControl> Win32Mixer::FindSpeakersVolume() {
   request.cControls = 1;
   request.cbmxctrl = sizeof control;
   request.pamxctrl = &control;
-  if (mixerGetLineControlsW(reinterpret_cast<HMIXEROBJ>(mixer_), &request, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+  if (mixerGetLineControlsW(reinterpret_cast<HMIXEROBJ>(mixer_), &request, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
   return VolumeControl{control.dwControlID, control.Bounds.lMinimum, control.Bounds.lMaximum};
 }
 
-bool Win32Mixer::SetValue(const VolumeControl& control, std::uint32_t value) {
+bool WinmmMixer::SetValue(const VolumeControl& control, std::uint32_t value) {
   MIXERCONTROLDETAILS_UNSIGNED level{value};
   MIXERCONTROLDETAILS details{};
   details.cbStruct = sizeof details;
@@ -36,8 +41,60 @@ bool Win32Mixer::SetValue(const VolumeControl& control, std::uint32_t value) {
   details.cChannels = 1;  // one value for every channel
   details.cbDetails = sizeof level;
   details.paDetails = &level;
-  return mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details, MIXER_SETCONTROLDETAILSF_VALUE) ==
+  return mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
          MMSYSERR_NOERROR;
+}
+
+EndpointMixer::EndpointMixer() {
+  const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  comStarted_ = SUCCEEDED(started);
+}
+
+EndpointMixer::~EndpointMixer() {
+  if (volume_) volume_->Release();
+  if (comStarted_) CoUninitialize();
+}
+
+bool EndpointMixer::Open() {
+  IMMDeviceEnumerator* devices = nullptr;
+  if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                              reinterpret_cast<void**>(&devices)))) {
+    return false;
+  }
+  IMMDevice* speakers = nullptr;
+  const bool found = SUCCEEDED(devices->GetDefaultAudioEndpoint(eRender, eConsole, &speakers));
+  devices->Release();
+  if (!found) return false;
+  const bool activated = SUCCEEDED(speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                                                      reinterpret_cast<void**>(&volume_)));
+  speakers->Release();
+  return activated;
+}
+
+bool EndpointMixer::AcceptsChanges() {
+  float level = 0;
+  return volume_ && SUCCEEDED(volume_->GetMasterVolumeLevelScalar(&level)) &&
+         SUCCEEDED(volume_->SetMasterVolumeLevelScalar(level, nullptr));
+}
+
+std::optional<VolumeControl> EndpointMixer::FindSpeakersVolume() {
+  if (!volume_) return std::nullopt;
+  return VolumeControl{0, 0, 65535};
+}
+
+bool EndpointMixer::SetValue(const VolumeControl&, std::uint32_t value) {
+  return volume_ && SUCCEEDED(volume_->SetMasterVolumeLevelScalar(SoundControl::EndpointLevel(value), nullptr));
+}
+
+// Some platforms hand out an endpoint volume that refuses every change; the
+// endpoint is only chosen once it has taken its own level back unchanged.
+bool Win32Mixer::Open() {
+  if (endpoint_.Open() && endpoint_.AcceptsChanges()) {
+    chosen_ = &endpoint_;
+    return true;
+  }
+  chosen_ = &winmm_;
+  return winmm_.Open();
 }
 
 }  // namespace blindfold::win32

@@ -5,11 +5,13 @@
 
 #include "platform/mixer.h"
 
+struct IAudioEndpointVolume;
+
 namespace blindfold::win32 {
 
-// The first audio device's mixer, through winmm. It is opened once and stays
-// open while the program runs.
-class Win32Mixer final : public Mixer {
+// The first audio device's mixer, through winmm: opened once, open while the
+// program runs.
+class WinmmMixer final : public Mixer {
  public:
   bool Open() override;
   std::optional<VolumeControl> FindSpeakersVolume() override;
@@ -17,6 +19,40 @@ class Win32Mixer final : public Mixer {
 
  private:
   HMIXER mixer_ = nullptr;
+};
+
+// The default playback device's master volume. On current Windows the winmm
+// mixer reaches only this program's own audio session, not the speakers.
+class EndpointMixer final : public Mixer {
+ public:
+  EndpointMixer();
+  ~EndpointMixer() override;
+  EndpointMixer(const EndpointMixer&) = delete;
+  EndpointMixer& operator=(const EndpointMixer&) = delete;
+
+  bool Open() override;
+  std::optional<VolumeControl> FindSpeakersVolume() override;
+  bool SetValue(const VolumeControl& control, std::uint32_t value) override;
+  bool AcceptsChanges();
+
+ private:
+  bool comStarted_ = false;
+  IAudioEndpointVolume* volume_ = nullptr;
+};
+
+// The endpoint volume where the platform provides it, the winmm mixer otherwise.
+class Win32Mixer final : public Mixer {
+ public:
+  bool Open() override;
+  std::optional<VolumeControl> FindSpeakersVolume() override { return chosen_->FindSpeakersVolume(); }
+  bool SetValue(const VolumeControl& control, std::uint32_t value) override {
+    return chosen_->SetValue(control, value);
+  }
+
+ private:
+  EndpointMixer endpoint_;
+  WinmmMixer winmm_;
+  Mixer* chosen_ = &winmm_;
 };
 
 }  // namespace blindfold::win32

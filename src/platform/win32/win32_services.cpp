@@ -70,9 +70,9 @@ bool Win32ProgramFiles::FileExists(const std::string& path) {
 }
 
 std::optional<std::string> Win32ProgramFiles::ReadFile(const std::string& path) {
-  const UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const UniqueFileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.Get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!file) return std::nullopt;
   std::string bytes;
   char buffer[16384];
   DWORD read = 0;

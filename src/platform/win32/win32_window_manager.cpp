@@ -93,10 +93,6 @@ bool Win32WindowManager::SetWindowPlacement(WindowHandle window, const WindowPla
   return ::IsWindow(hwnd) != FALSE;
 }
 
-}  // namespace blindfold::win32
-
-namespace blindfold::win32 {
-
 std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
   DWORD process = 0;
   GetWindowThreadProcessId(ToHwnd(window), &process);
