@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "clean_machine_test.h"
 #include "driver.h"
 
 #include <commctrl.h>
@@ -38,30 +39,12 @@ std::set<std::wstring> ShippedLines() {
   return lines;
 }
 
-class AboutE2E : public testing::Test {
+class AboutE2E : public CleanMachineTest {
  protected:
-  void SetUp() override {
-    RestoreTaskbars();
-    DeleteSettings();
-  }
-  void TearDown() override { DeleteSettings(); }
-
-  static void SelectAbout(HWND panel) {
-    SetForegroundWindow(panel);
-    HWND tab = FindControl(panel, L"", L"SysTabControl32");
-    RECT rect{};
-    GetWindowRect(tab, &rect);
-    ClickAt({rect.left + 20, rect.top + 10});
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, 3s);
-    for (int i = 1; i <= 4; ++i) {
-      PressKeys({VK_RIGHT});
-      WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, 3s);
-    }
-  }
 
   // Opens "Acknowledgments..." and returns the text it shows.
   static HWND OpenAcknowledgments(BlindfoldProcess& blindfold, HWND panel) {
-    SelectAbout(panel);
+    SelectPage(panel, 4);
     Click(FindControl(panel, L"Acknowledgments", L"Button"));
     HWND dialog = nullptr;
     WaitUntil([&] {
@@ -139,7 +122,7 @@ TEST_F(AboutE2E, CheckForUpdatesHandsTheAddressToTheBrowser) {
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
-  SelectAbout(panel);
+  SelectPage(panel, 4);
   Click(FindControl(panel, L"<a>[ Check for Updates ]</a>"));
   std::string opened;
   EXPECT_TRUE(WaitUntil([&] {

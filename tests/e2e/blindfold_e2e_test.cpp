@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "clean_machine_test.h"
 #include "driver.h"
 
 #include <commctrl.h>
@@ -16,33 +17,12 @@ bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
-class BlindfoldE2E : public testing::Test {
+class BlindfoldE2E : public CleanMachineTest {
  protected:
-  void SetUp() override {
-    RestoreTaskbars();
-    DeleteSettings();
-  }
-  void TearDown() override {
-    RestoreTaskbars();
-    DeleteSettings();
-  }
-
   // Brings the panel to the front and gives it the keyboard, as a click on it would.
   static void Activate(HWND panel) {
     SetForegroundWindow(panel);
     WaitUntil([&] { return GetForegroundWindow() == panel; }, 2s);
-  }
-  // Selects a page of the tab control with the keyboard, as a user without a mouse would.
-  static void SelectPage(HWND panel, int page) {
-    HWND tab = FindControl(panel, L"", L"SysTabControl32");
-    RECT rect{};
-    GetWindowRect(tab, &rect);
-    ClickAt({rect.left + 20, rect.top + 10});  // the first tab
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, 3s);
-    for (int i = 1; i <= page; ++i) {
-      PressKeys({VK_RIGHT});
-      WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, 3s);
-    }
   }
 };
 

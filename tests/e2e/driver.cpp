@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -213,6 +215,19 @@ bool ToggleCheckBox(HWND box) {
   const LRESULT before = SendMessageW(box, BM_GETCHECK, 0, 0);
   Click(box);
   return WaitUntil([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) != before; }, std::chrono::seconds(3));
+}
+
+void SelectPage(HWND panel, int page) {
+  SetForegroundWindow(panel);
+  HWND tab = FindControl(panel, L"", L"SysTabControl32");
+  RECT rect{};
+  GetWindowRect(tab, &rect);
+  ClickAt({rect.left + 20, rect.top + 10});
+  WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, std::chrono::seconds(3));
+  for (int i = 1; i <= page; ++i) {
+    PressKeys({VK_RIGHT});
+    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, std::chrono::seconds(3));
+  }
 }
 
 std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name) {

@@ -63,6 +63,10 @@ void RightClickAt(POINT screen);
 POINT TrayIconPoint();
 void Click(HWND control);
 
+// Selects a page of the panel's tab control with the keyboard, as a user
+// without a mouse would: a click on the first tab, then Right.
+void SelectPage(HWND panel, int page);
+
 // The registry as the program sees it (32-bit view).
 std::optional<std::wstring> ReadSetting(HKEY root, const std::wstring& key, const std::wstring& name);
 void WriteSetting(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text);
@@ -70,5 +74,6 @@ void DeleteSettings();
 std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key);
 
 inline const std::wstring kShortcutKeys = L"Software\\Blindfold\\ShortcutKeys";
+
 
 }  // namespace blindfold::e2e

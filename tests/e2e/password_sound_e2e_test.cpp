@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "clean_machine_test.h"
 #include "driver.h"
 
 #include <commctrl.h>
@@ -16,29 +17,9 @@ bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
-void SelectPage(HWND panel, int page) {
-  HWND tab = FindControl(panel, L"", L"SysTabControl32");
-  RECT rect{};
-  GetWindowRect(tab, &rect);
-  ClickAt({rect.left + 20, rect.top + 10});
-  WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, 3s);
-  for (int i = 1; i <= page; ++i) {
-    PressKeys({VK_RIGHT});
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, 3s);
-  }
-}
 
-class PasswordSoundE2E : public testing::Test {
+class PasswordSoundE2E : public CleanMachineTest {
  protected:
-  void SetUp() override {
-    RestoreTaskbars();
-    DeleteSettings();
-  }
-  void TearDown() override {
-    RestoreTaskbars();
-    DeleteSettings();
-  }
-
   // Presses the windows hotkey and answers the password dialog it opens.
   static void ShowWindowsAnswering(BlindfoldProcess& blindfold, const std::string& password, bool cancel = false) {
     PressKeys({VK_LWIN, 'Z'});

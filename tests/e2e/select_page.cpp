@@ -19,16 +19,7 @@ int main(int argc, char** argv) {
     return panel != nullptr && IsWindowVisible(panel);
   });
   if (!panel) return 1;
-  SetForegroundWindow(panel);
-  HWND tab = FindControl(panel, L"", L"SysTabControl32");
-  RECT tabRect{};
-  GetWindowRect(tab, &tabRect);
-  ClickAt({tabRect.left + 20, tabRect.top + 10});
-  WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; });
-  for (int i = 1; i <= page; ++i) {
-    PressKeys({VK_RIGHT});
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; });
-  }
+  SelectPage(panel, page);
   SetCursorPos(0, 0);
   Sleep(300);
   RECT rect{};

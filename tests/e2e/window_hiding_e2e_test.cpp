@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "clean_machine_test.h"
 #include "driver.h"
 
 #include <sddl.h>
@@ -21,11 +22,10 @@ using namespace std::chrono_literals;
 bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 // Blindfold together with a program whose windows it is to hide.
-class WindowHidingE2E : public testing::Test {
+class WindowHidingE2E : public CleanMachineTest {
  protected:
   void SetUp() override {
-    RestoreTaskbars();
-    DeleteSettings();
+    CleanMachineTest::SetUp();
     const char* program = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
     ASSERT_NE(program, nullptr);
     const std::wstring eventName = L"BlindfoldE2EWindowsReady" + std::to_wstring(GetCurrentProcessId());
@@ -43,8 +43,7 @@ class WindowHidingE2E : public testing::Test {
     WaitForSingleObject(app_.hProcess, 10000);
     CloseHandle(app_.hThread);
     CloseHandle(app_.hProcess);
-    RestoreTaskbars();
-    DeleteSettings();
+    CleanMachineTest::TearDown();
   }
 
   HWND AppWindow(const std::wstring& title) {
