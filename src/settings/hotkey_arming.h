@@ -38,8 +38,6 @@ class VBHotKey {
   // whether the platform took the combination.
   void ArmFrom(PanelModel& panel, HotkeyId id);
 
-  const HotkeyCombination& Properties() const { return properties_; }
-
  private:
   HotkeyControl& platform_;
   HotkeyCombination properties_;

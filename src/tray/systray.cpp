@@ -7,16 +7,23 @@ constexpr std::size_t kTipFieldChars = 64;
 constexpr std::uint32_t kRecordSize = 88;
 constexpr std::uint32_t kMessageIconTip = 7;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
 
+// UTF-8 to UTF-16; a broken sequence becomes U+FFFD and costs only its first
+// byte, so the characters after it survive.
 std::u16string Utf16(const std::string& utf8) {
   std::u16string text;
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    char32_t code = length == 1 ? (lead < 0x80 ? lead : 0xFFFD) : lead & (0x7F >> length);
+    std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
     for (std::size_t j = 1; j < length; ++j) {
-      code = (code << 6) | (i + j < utf8.size() ? static_cast<unsigned char>(utf8[i + j]) & 0x3F : 0);
+      if (i + j >= utf8.size() || (static_cast<unsigned char>(utf8[i + j]) & 0xC0) != 0x80) length = 0;
     }
-    i += length;
+    char32_t code = 0xFFFD;
+    if (length == 1) code = lead;
+    if (length > 1) {
+      code = lead & (0x7F >> length);
+      for (std::size_t j = 1; j < length; ++j) code = (code << 6) | (static_cast<unsigned char>(utf8[i + j]) & 0x3F);
+    }
+    i += length ? length : 1;
     if (code >= 0x10000) {
       code -= 0x10000;
       text += static_cast<char16_t>(0xD800 + (code >> 10));

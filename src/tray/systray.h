@@ -39,10 +39,6 @@ class modSystray {
   // when it was shown.
   void TaskbarCreated();
 
-  const TrayIconRecord& TrayIconData() const { return record_; }
-  bool bHooked() const { return bHooked_; }
-  bool IconShown() const { return iconShown_; }
-
  private:
   NotificationArea& area_;
   WindowSubclass& subclass_;

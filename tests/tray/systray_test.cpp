@@ -39,6 +39,13 @@ INSTANTIATE_TEST_SUITE_P(Lengths, TipFieldTest,
 
 TEST(TipField, KeepsCharactersBeyondAscii) {
   EXPECT_EQ(TipField("Tarnkappe – 東京").substr(0, 14), u"Tarnkappe – 東京");
+  EXPECT_EQ(TipField("😀").substr(0, 2), u"😀");
+}
+
+TEST(TipField, BrokenSequencesCostOnlyThemselves) {
+  EXPECT_EQ(TipField("a\xE6" "b").substr(0, 3), u"a\uFFFDb");   // cut-off three-byte sequence
+  EXPECT_EQ(TipField("\x80z").substr(0, 2), u"\uFFFDz");      // stray continuation byte
+  EXPECT_EQ(TipField("x\xF0").substr(0, 2), u"x\uFFFD");      // cut off at the end
 }
 
 class SystrayTest : public testing::Test {

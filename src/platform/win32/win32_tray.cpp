@@ -7,6 +7,7 @@
 
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
 
 namespace blindfold::win32 {
 namespace {
@@ -67,7 +68,13 @@ void Win32WindowSubclass::Restore(std::int32_t window, std::intptr_t previous) {
 void Win32PopupMenu::SetForegroundWindow(std::int32_t window) { ::SetForegroundWindow(ToHwnd(window)); }
 
 std::optional<std::size_t> Win32PopupMenu::Pop(const std::vector<MenuEntry>& entries) {
-  HMENU menu = CreatePopupMenu();
+  struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle menu) { DestroyMenu(menu); }
+  };
+  const UniqueHandle<MenuTraits> owned(CreatePopupMenu());
+  HMENU menu = owned.Get();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i].caption == "-") {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -81,7 +88,6 @@ std::optional<std::size_t> Win32PopupMenu::Pop(const std::vector<MenuEntry>& ent
   const BOOL chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, cursor.x, cursor.y, 0, owner_, nullptr);
   // Lets the menu close properly when the user clicks elsewhere next time.
   PostMessageW(owner_, WM_NULL, 0, 0);
-  DestroyMenu(menu);
   if (chosen <= 0) return std::nullopt;
   return static_cast<std::size_t>(chosen - 1);
 }
