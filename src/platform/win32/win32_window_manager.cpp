@@ -85,10 +85,13 @@ bool Win32WindowManager::SetWindowPlacement(WindowHandle window, const WindowPla
   native.rcNormalPosition = {placement.normalPosition.left, placement.normalPosition.top,
                              placement.normalPosition.right, placement.normalPosition.bottom};
   const HWND hwnd = ToHwnd(window);
-  if (::SetWindowPlacement(hwnd, &native)) return true;
   // Wine refuses SetWindowPlacement on another process's window. Showing or
   // hiding it directly leaves its positions as they are, which is all the
-  // placement was asked to keep.
+  // placement was asked to keep. Once refused, other processes' windows go
+  // straight to ShowWindow: the refused call costs a round of messages each.
+  const bool ours = ProcessId(window) == GetCurrentProcessId();
+  if ((ours || !placementRefusedAcrossProcesses_) && ::SetWindowPlacement(hwnd, &native)) return true;
+  if (!ours && ::IsWindow(hwnd)) placementRefusedAcrossProcesses_ = true;
   ::ShowWindow(hwnd, static_cast<int>(placement.showCmd));
   return ::IsWindow(hwnd) != FALSE;
 }

@@ -18,6 +18,9 @@ class Win32WindowManager final : public WindowManager {
   std::uint32_t ProcessId(WindowHandle window) override;
   bool IsHung(WindowHandle window) override;
   void ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+
+ private:
+  bool placementRefusedAcrossProcesses_ = false;
 };
 
 }  // namespace blindfold::win32
