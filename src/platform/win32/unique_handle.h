@@ -40,4 +40,12 @@ class UniqueHandle {
   Handle handle_ = Traits::Invalid();
 };
 
+// A COM interface pointer, released when done.
+template <class Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle object) { object->Release(); }
+};
+
 }  // namespace blindfold::win32

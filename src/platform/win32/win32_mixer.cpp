@@ -51,30 +51,26 @@ EndpointMixer::EndpointMixer() {
 }
 
 EndpointMixer::~EndpointMixer() {
-  if (volume_) volume_->Release();
+  volume_.Reset();
   if (comStarted_) CoUninitialize();
 }
 
 bool EndpointMixer::Open() {
-  IMMDeviceEnumerator* devices = nullptr;
+  UniqueHandle<ComTraits<IMMDeviceEnumerator>> devices;
   if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
-                              reinterpret_cast<void**>(&devices)))) {
+                              reinterpret_cast<void**>(devices.Put())))) {
     return false;
   }
-  IMMDevice* speakers = nullptr;
-  const bool found = SUCCEEDED(devices->GetDefaultAudioEndpoint(eRender, eConsole, &speakers));
-  devices->Release();
-  if (!found) return false;
-  const bool activated = SUCCEEDED(speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
-                                                      reinterpret_cast<void**>(&volume_)));
-  speakers->Release();
-  return activated;
+  UniqueHandle<ComTraits<IMMDevice>> speakers;
+  if (FAILED(devices.Get()->GetDefaultAudioEndpoint(eRender, eConsole, speakers.Put()))) return false;
+  return SUCCEEDED(speakers.Get()->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                                            reinterpret_cast<void**>(volume_.Put())));
 }
 
 bool EndpointMixer::AcceptsChanges() {
   float level = 0;
-  return volume_ && SUCCEEDED(volume_->GetMasterVolumeLevelScalar(&level)) &&
-         SUCCEEDED(volume_->SetMasterVolumeLevelScalar(level, nullptr));
+  return volume_ && SUCCEEDED(volume_.Get()->GetMasterVolumeLevelScalar(&level)) &&
+         SUCCEEDED(volume_.Get()->SetMasterVolumeLevelScalar(level, nullptr));
 }
 
 std::optional<VolumeControl> EndpointMixer::FindSpeakersVolume() {
@@ -83,7 +79,7 @@ std::optional<VolumeControl> EndpointMixer::FindSpeakersVolume() {
 }
 
 bool EndpointMixer::SetValue(const VolumeControl&, std::uint32_t value) {
-  return volume_ && SUCCEEDED(volume_->SetMasterVolumeLevelScalar(SoundControl::EndpointLevel(value), nullptr));
+  return volume_ && SUCCEEDED(volume_.Get()->SetMasterVolumeLevelScalar(SoundControl::EndpointLevel(value), nullptr));
 }
 
 // Some platforms hand out an endpoint volume that refuses every change; the

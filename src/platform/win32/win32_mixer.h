@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "platform/mixer.h"
+#include "platform/win32/unique_handle.h"
 
 struct IAudioEndpointVolume;
 
@@ -37,7 +38,7 @@ class EndpointMixer final : public Mixer {
 
  private:
   bool comStarted_ = false;
-  IAudioEndpointVolume* volume_ = nullptr;
+  UniqueHandle<ComTraits<IAudioEndpointVolume>> volume_;
 };
 
 // The endpoint volume where the platform provides it, the winmm mixer otherwise.
