@@ -18,16 +18,15 @@ namespace {
 const std::vector<std::int32_t> kListTabStops = {240, 400};
 
 // Where the load puts the controls of the "Open windows" page, in twips.
-constexpr std::array<ControlPlacement, 6> kLoadPlacements = {{
+constexpr std::array<ControlPlacement, 7> kLoadPlacements = {{
     {"List1", 120, 480, 7575, 1410},
     {"frmWindowList", 120, 360, 7935, 2295},
     {"Label1", std::nullopt, 230, std::nullopt, std::nullopt},
     {"Label7", std::nullopt, 230, std::nullopt, std::nullopt},
     {"frameAlwaysHide", 120, std::nullopt, std::nullopt, std::nullopt},
     {"chkTaskbar", 120, 1920, std::nullopt, std::nullopt},
+    {"chkProgramManager", 1920, 1920, std::nullopt, std::nullopt},
 }};
-constexpr ControlPlacement kProgramManagerPlacement{"chkProgramManager", 1920, 1920, std::nullopt,
-                                                    std::nullopt};
 
 }  // namespace
 
@@ -57,7 +56,6 @@ void Form1::Form_Load() {
   panel.SSTab1 = PanelPage::OpenWindows;
 
   for (const ControlPlacement& placement : kLoadPlacements) platform_.panelWindow.PlaceControl(placement);
-  platform_.panelWindow.PlaceControl(kProgramManagerPlacement);
   panel.List2.visible = true;
   panel.frameAlwaysHide.visible = true;
   panel.chkTaskbar.visible = true;
