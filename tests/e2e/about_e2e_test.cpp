@@ -17,8 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
 std::string Directory(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
 std::set<std::wstring> ShippedLines() {
@@ -46,13 +44,7 @@ class AboutE2E : public CleanMachineTest {
   static HWND OpenAcknowledgments(BlindfoldProcess& blindfold, HWND panel) {
     SelectPage(panel, 4);
     Click(FindControl(panel, L"Acknowledgments", L"Button"));
-    HWND dialog = nullptr;
-    WaitUntil([&] {
-      const auto found = TopLevelWindows(blindfold.Id(), L"Acknowledgments...");
-      dialog = found.empty() ? nullptr : found.front();
-      return dialog && Visible(dialog);
-    });
-    return dialog;
+    return WaitForShownWindow(blindfold.Id(), L"Acknowledgments...");
   }
 
   static std::wstring TipText(HWND dialog) {

@@ -13,8 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
 HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
 class BlindfoldE2E : public CleanMachineTest {
@@ -71,12 +69,8 @@ TEST_F(BlindfoldE2E, SecondStartWarnsAndNoStopsFurtherWarnings) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PrevInstWarning", L"1");
 
   BlindfoldProcess second;
-  HWND warning = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    const auto found = TopLevelWindows(second.Id(), L"Blindfold is already running in hidden mode!");
-    warning = found.empty() ? nullptr : found.front();
-    return warning != nullptr;
-  }));
+  HWND warning = WaitForShownWindow(second.Id(), L"Blindfold is already running in hidden mode!");
+  ASSERT_NE(warning, nullptr);
   const std::wstring expected =
       L"Blindfold is already running in hidden mode!\r\n"
       L"Use the Blindfold function keys to activate Blindfold.\r\n"

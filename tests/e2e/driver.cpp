@@ -63,6 +63,20 @@ HWND BlindfoldProcess::ShownPanel() {
   return panel;
 }
 
+bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+HWND WaitForShownWindow(DWORD process, const std::wstring& title, bool foreground) {
+  HWND shown = nullptr;
+  WaitUntil([&] {
+    shown = nullptr;
+    for (HWND window : TopLevelWindows(process, title)) {
+      if (Visible(window) && (!foreground || GetForegroundWindow() == window)) shown = window;
+    }
+    return shown != nullptr;
+  });
+  return shown;
+}
+
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));

@@ -45,6 +45,10 @@ std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, cons
 // A child control whose text is `text` (or, with `prefix`, starts with it).
 HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& className = L"", bool prefix = false);
 std::wstring TextOf(HWND window);
+bool Visible(HWND window);
+// A visible top-level window of `process` titled `title` (in the foreground too,
+// with `foreground`), once there is one; null when none comes in time.
+HWND WaitForShownWindow(DWORD process, const std::wstring& title, bool foreground = false);
 
 // Shows every taskbar window again, whatever a failed test left behind.
 void RestoreTaskbars();

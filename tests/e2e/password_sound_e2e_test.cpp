@@ -13,22 +13,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
 HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
-
 
 class PasswordSoundE2E : public CleanMachineTest {
  protected:
   // Presses the windows hotkey and answers the password dialog it opens.
   static void ShowWindowsAnswering(BlindfoldProcess& blindfold, const std::string& password, bool cancel = false) {
     PressKeys({VK_LWIN, 'Z'});
-    HWND login = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-      const auto found = TopLevelWindows(blindfold.Id(), L"Login");
-      login = found.empty() ? nullptr : found.front();
-      return login && Visible(login) && GetForegroundWindow() == login;
-    })) << "no Login dialog";
+    HWND login = WaitForShownWindow(blindfold.Id(), L"Login", /*foreground=*/true);
+    ASSERT_NE(login, nullptr) << "no Login dialog";
     EXPECT_NE(FindControl(login, L"&Password:"), nullptr);
     if (cancel) {
       Click(FindControl(login, L"Cancel", L"Button"));

@@ -19,8 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
 // Blindfold together with a program whose windows it is to hide.
 class WindowHidingE2E : public CleanMachineTest {
  protected:
@@ -292,12 +290,7 @@ TEST_F(WindowHidingE2E, WithTheShowGuardKilledBlindfoldsWindowsWaitForThePasswor
   EXPECT_FALSE(Visible(panel));  // the panel would show them without the password
 
   PressKeys({VK_LWIN, 'Z'});  // the password dialog; no password is set, so OK passes
-  HWND login = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    const auto found = TopLevelWindows(restarted.Id(), L"Login");
-    login = found.empty() ? nullptr : found.front();
-    return login && Visible(login) && GetForegroundWindow() == login;
-  }));
+  ASSERT_NE(WaitForShownWindow(restarted.Id(), L"Login", /*foreground=*/true), nullptr);
   PressKeys({VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return Visible(plain); }));
 }
