@@ -46,9 +46,7 @@ class HideScene {
     for (std::size_t i = 0; i < count; ++i) {
       const std::string title = "Document " + std::to_string(i) + " - Editor";
       const std::string_view className = kClasses[i % kClasses.size()];
-      const WindowHandle window = windows.Add(
-          {.title = title, .className = std::string(className),
-           .placement = {.normalPosition = {10, 20, 410, 320}}});
+      const WindowHandle window = windows.Add({.title = title, .className = std::string(className)});
       AppendHiddenWindow(hiding.strHiddenWindows, window);
       if (i % 4 == 0) {
         panel.List2.AddItem(OpenWindowRowText(title, className));
@@ -94,15 +92,15 @@ class HideScene {
 // iteration starts from the same state and does the same work.
 void BM_HideThenShow(benchmark::State& state) {
   HideScene scene(static_cast<std::size_t>(state.range(0)));
-  const std::size_t placementsPerPass = 2 * scene.Count();
+  const std::size_t toldPerPass = 2 * scene.Count();
   for (auto _ : state) {
     scene.hiding.KeyTest();
     scene.hiding.ShowHiddenWindows();
-    if (scene.windows.placementsSet.size() != placementsPerPass) {
+    if (scene.windows.toldToShowOrHide.size() != toldPerPass) {
       state.SkipWithError("a pass did not hide and show every window");
       break;
     }
-    scene.windows.placementsSet.clear();
+    scene.windows.toldToShowOrHide.clear();
     benchmark::DoNotOptimize(scene.hiding.strHiddenWindows.data());
     benchmark::ClobberMemory();
   }
@@ -124,7 +122,7 @@ void BM_Refresh(benchmark::State& state) {
     benchmark::DoNotOptimize(scene.panel.List1.Rows().data());
     benchmark::ClobberMemory();
   }
-  if (!scene.AtRest() || !scene.windows.placementsSet.empty()) {
+  if (!scene.AtRest() || !scene.windows.toldToShowOrHide.empty()) {
     state.SkipWithError("the scene did not come back to its start");
   }
   state.SetComplexityN(state.range(0));

@@ -12,10 +12,8 @@ std::string OpenWindowRowText(std::string_view title, std::string_view className
 }
 
 void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle window) {
-  const WindowHandle parent = windows.GetParent(window);
-  const bool visible = windows.IsWindowVisible(window);
-  const bool enabled = windows.IsWindowEnabled(window);
-  if (parent != 0 || !(visible && enabled)) return;
+  const WindowState state = windows.State(window);
+  if (state.parent != 0 || !(state.visible && state.enabled)) return;
 
   const std::string className = windows.ClassName(window, kClassNameBufferChars);
   const int titleLength = windows.WindowTextLength(window);

@@ -134,21 +134,13 @@ void WindowHiding::HideOneWindow(WindowHandle window) { SetShowCmd(window, kShow
 
 void WindowHiding::ShowOneWindow(WindowHandle window) { SetShowCmd(window, kShowCmdShow); }
 
+// Each window is told and left to it: waiting for one program after another
+// would make the hide as slow as all of them together, and a program that has
+// stopped answering would freeze Blindfold with the rest still showing. A
+// window that has gone is skipped.
 void WindowHiding::SetShowCmd(WindowHandle window, std::int32_t showCmd) {
   if (window == 0) return;
-  WindowPlacement placement;
-  if (!windows_.GetWindowPlacement(window, placement)) return;
-  // A window whose thread does not answer would freeze us, and every window
-  // after it would stay as it is: it is told without waiting, and goes or comes
-  // back as soon as its thread answers again.
-  if (windows_.IsHung(window)) {
-    windows_.ShowWindowAsync(window, showCmd);
-    return;
-  }
-  placement.flags = 0;
-  placement.showCmd = showCmd;
-  placement.length = WindowPlacement::kLength;
-  windows_.SetWindowPlacement(window, placement);
+  windows_.ShowWindowAsync(window, showCmd);
 }
 
 }  // namespace blindfold

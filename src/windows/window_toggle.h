@@ -45,8 +45,8 @@ class WindowHiding {
   // The panel's load: fills the empty list and counts the windows.
   void FillOpenWindowsList();
 
-  // Hides or shows one window through its placement, keeping its positions.
-  // A handle of 0, or of a window that has gone, is skipped.
+  // Hides or shows one window, keeping its positions and its minimised or
+  // maximised state. A handle of 0, or of a window that has gone, is skipped.
   void HideOneWindow(WindowHandle window);
   void ShowOneWindow(WindowHandle window);
 

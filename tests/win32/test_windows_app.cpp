@@ -7,10 +7,16 @@
 namespace {
 
 // WM_APP to a window makes its thread stop answering for wParam milliseconds.
+// A maximised window stays small, out of the way of the tests' clicks.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_APP) {
     Sleep(static_cast<DWORD>(wParam));
     return 0;
+  }
+  if (message == WM_GETMINMAXINFO) {
+    auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
+    limits.ptMaxSize = {200, 150};
+    limits.ptMaxPosition = {1100, 500};
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -25,14 +31,14 @@ void Register(const wchar_t* className) {
 }
 
 HWND Open(const wchar_t* className, const wchar_t* title, int slot, HWND owner = nullptr,
-          bool show = true) {
+          int show = SW_SHOWNOACTIVATE, DWORD ownedStyle = WS_POPUPWINDOW | WS_CAPTION) {
   const int x = 40 + (slot % 6) * 180;
   const int y = 40 + (slot / 6) * 140;
-  // An owned window is a pop-up, as dialogs are.
-  const DWORD style = owner ? WS_POPUPWINDOW | WS_CAPTION : WS_OVERLAPPEDWINDOW;
+  // An owned window is a pop-up, as dialogs are, unless asked otherwise.
+  const DWORD style = owner ? ownedStyle : WS_OVERLAPPEDWINDOW;
   HWND window = CreateWindowExW(0, className, title, style, x, y, 170, 120, owner, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
-  if (show) ShowWindow(window, SW_SHOWNOACTIVATE);
+  if (show != SW_HIDE) ShowWindow(window, show);
   return window;
 }
 
@@ -47,7 +53,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
 
   HWND plain = Open(L"BfTestPlain", L"BF Plain", 0);
   Open(L"BfTestPlain", L"BF Owned", 1, plain);
-  Open(L"BfTestPlain", L"BF Invisible", 2, nullptr, false);
+  Open(L"BfTestPlain", L"BF Invisible", 2, nullptr, SW_HIDE);
   EnableWindow(Open(L"BfTestPlain", L"BF Disabled", 3), FALSE);
   Open(L"BfTestNoTitle", L"", 4);
   Open(L"BfTestPlain", L"BF\tTabbed", 5);
@@ -56,6 +62,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Open(L"Shell_TrayWnd", L"", 8);
   Open(L"BfTestPlain", L"BF \u00dcberweisung \u2013 \u6771\u4eac", 9);
   Open(L"BfTestPlain", L"Blindfold", 10);
+  Open(L"BfTestPlain", L"BF Owned overlapped", 12, plain, SW_SHOWNOACTIVATE, WS_OVERLAPPEDWINDOW);
+  Open(L"BfTestPlain", L"BF Maximized", 13, nullptr, SW_MAXIMIZE);
+  Open(L"BfTestPlain", L"BF Minimized", 14, nullptr, SW_SHOWMINNOACTIVE);
   // A window on a thread of its own, which can be made to hang.
   CloseHandle(CreateThread(
       nullptr, 0,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -17,6 +18,18 @@
 
 namespace blindfold::win32 {
 namespace {
+
+// Other programs hide and show their windows when they next read their
+// messages; this waits for that, up to ten seconds.
+bool Eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 1000; ++i) {
+    if (done()) return true;
+    Sleep(10);
+  }
+  return done();
+}
+
+bool Visible(WindowHandle window) { return IsWindowVisible(ToHwnd(window)) != FALSE; }
 
 // Runs the test window program for the whole suite; its windows belong to
 // another process, as the windows Blindfold hides always do.
@@ -93,7 +106,28 @@ TEST_F(RealWindowsTest, ListsOnlyOwnerlessVisibleEnabledWindows) {
                       "BF Long class\t" + longClass + "  (class)",
                       "BF Überweisung – 東京\tBfTestPlain  (class)",
                       "BF Hangs\tBfTestNoTitle  (class)",
+                      "BF Owned overlapped\tBfTestPlain  (class)",  // only pop-ups count as owned
+                      "BF Maximized\tBfTestPlain  (class)",
+                      "BF Minimized\tBfTestPlain  (class)",
                   }));
+}
+
+// The state read from the style must answer as the platform's own three calls.
+TEST_F(RealWindowsTest, StateAgreesWithGetParentIsWindowVisibleAndIsWindowEnabled) {
+  int compared = 0;
+  windows.EnumWindows([&](WindowHandle window) {
+    const HWND hwnd = ToHwnd(window);
+    const WindowState state = windows.State(window);
+    EXPECT_EQ(state.parent, FromHwnd(GetParent(hwnd))) << window;
+    EXPECT_EQ(state.visible, IsWindowVisible(hwnd) != FALSE) << window;
+    EXPECT_EQ(state.enabled, IsWindowEnabled(hwnd) != FALSE) << window;
+    ++compared;
+    return true;
+  });
+  EXPECT_GT(compared, 15);
+  const WindowState gone = windows.State(0x4660);
+  EXPECT_EQ(gone.parent, 0);
+  EXPECT_FALSE(gone.visible || gone.enabled);
 }
 
 TEST_F(RealWindowsTest, KeepsTheLastDesktopAndTaskbarInStackingOrder) {
@@ -121,24 +155,38 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
   const auto app = AppWindows();
   const WindowHandle plain = app.at(L"BF Plain");
   const WindowHandle tabbed = app.at(L"BF\tTabbed");
+  const WindowHandle maximized = app.at(L"BF Maximized");
+  const WindowHandle minimized = app.at(L"BF Minimized");
+  const auto chosen = [&](WindowHandle window) {
+    return window == plain || window == tabbed || window == maximized || window == minimized;
+  };
+  WINDOWPLACEMENT minimizedBefore{sizeof(WINDOWPLACEMENT)};
+  GetWindowPlacement(ToHwnd(minimized), &minimizedBefore);
   std::map<WindowHandle, RECT> before;
   for (const auto& [title, window] : app) before[window] = Rect(window);
 
   ToggleHostStub host;
   WindowHiding hiding(panel, windows, host);
-  AppendHiddenWindow(hiding.strHiddenWindows, plain);
-  AppendHiddenWindow(hiding.strHiddenWindows, tabbed);
-
-  hiding.KeyTest();
-  for (const auto& [title, window] : app) {
-    const bool chosen = window == plain || window == tabbed;
-    const bool wasVisible = title != L"BF Invisible";
-    EXPECT_EQ(IsWindowVisible(ToHwnd(window)) != FALSE, wasVisible && !chosen) << Narrow(title);
+  for (const WindowHandle window : {plain, tabbed, maximized, minimized}) {
+    AppendHiddenWindow(hiding.strHiddenWindows, window);
   }
 
   hiding.KeyTest();
+  ASSERT_TRUE(Eventually([&] { return !Visible(plain) && !Visible(tabbed) && !Visible(maximized) && !Visible(minimized); }));
   for (const auto& [title, window] : app) {
-    EXPECT_EQ(IsWindowVisible(ToHwnd(window)) != FALSE, title != L"BF Invisible") << Narrow(title);
+    const bool wasVisible = title != L"BF Invisible";
+    EXPECT_EQ(Visible(window), wasVisible && !chosen(window)) << Narrow(title);
+  }
+
+  hiding.KeyTest();
+  ASSERT_TRUE(Eventually([&] { return Visible(plain) && Visible(tabbed) && Visible(maximized) && Visible(minimized); }));
+  EXPECT_TRUE(IsZoomed(ToHwnd(maximized)));
+  EXPECT_TRUE(IsIconic(ToHwnd(minimized)));
+  WINDOWPLACEMENT minimizedAfter{sizeof(WINDOWPLACEMENT)};
+  GetWindowPlacement(ToHwnd(minimized), &minimizedAfter);
+  EXPECT_TRUE(EqualRect(&minimizedAfter.rcNormalPosition, &minimizedBefore.rcNormalPosition));
+  for (const auto& [title, window] : app) {
+    EXPECT_EQ(Visible(window), title != L"BF Invisible") << Narrow(title);
     const RECT rect = Rect(window);
     EXPECT_EQ(rect.left, before[window].left) << Narrow(title);
     EXPECT_EQ(rect.top, before[window].top) << Narrow(title);
@@ -154,9 +202,9 @@ TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
   hiding.KeyTest();
   const WindowHandle taskbar = ParseHiddenWindows(hiding.strHiddenWindows).at(0);
   EXPECT_EQ(std::to_string(taskbar), panel.chkTaskbar.tag);
-  EXPECT_FALSE(IsWindowVisible(ToHwnd(taskbar)));
+  EXPECT_TRUE(Eventually([&] { return !Visible(taskbar); }));
   hiding.KeyTest();
-  EXPECT_TRUE(IsWindowVisible(ToHwnd(taskbar)));
+  EXPECT_TRUE(Eventually([&] { return Visible(taskbar); }));
 }
 
 TEST_F(RealWindowsTest, VanishedHandleIsSkipped) {

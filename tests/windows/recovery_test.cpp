@@ -115,25 +115,5 @@ TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   EXPECT_TRUE(Visible(a));
 }
 
-TEST(HungWindows, AreToldWithoutWaitingAndDoNotHoldUpTheOthers) {
-  FakeWindowManager windows;
-  PanelModel panel;
-  ToggleHostStub host;
-  WindowHiding hiding(panel, windows, host);
-  const WindowHandle before = windows.Add({.title = "Before"});
-  const WindowHandle hung = windows.Add({.title = "Hung", .hung = true});
-  const WindowHandle after = windows.Add({.title = "After"});
-  for (const WindowHandle window : {before, hung, after}) AppendHiddenWindow(hiding.strHiddenWindows, window);
-
-  hiding.KeyTest();  // the fake throws if anything waits for the hung window
-  EXPECT_FALSE(windows.Find(before)->visible);
-  EXPECT_FALSE(windows.Find(hung)->visible);
-  EXPECT_FALSE(windows.Find(after)->visible);
-  EXPECT_EQ(windows.asyncShows, std::vector<WindowHandle>{hung});
-  hiding.KeyTest();
-  EXPECT_TRUE(windows.Find(hung)->visible);
-  EXPECT_EQ(windows.Find(hung)->placement.normalPosition.right, 0);  // placement untouched
-}
-
 }  // namespace
 }  // namespace blindfold

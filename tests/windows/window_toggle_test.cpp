@@ -20,8 +20,7 @@ std::string Record(std::initializer_list<WindowHandle> handles) {
 class WindowToggleTest : public testing::Test {
  protected:
   WindowHandle Add(std::string title, std::string className = "Plain") {
-    return windows.Add({.title = std::move(title), .className = std::move(className),
-                        .placement = {.normalPosition = {10, 20, 410, 320}}});
+    return windows.Add({.title = std::move(title), .className = std::move(className)});
   }
   bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
   // The panel as the user left it: the list filled and some rows applied.
@@ -66,19 +65,7 @@ TEST_F(WindowToggleTest, WindowsAreHiddenBottomUpButRecordedTopDown) {
   Apply({top, middle, bottom});
   hiding.KeyTest();
   EXPECT_EQ(hiding.strHiddenWindows, Record({top, middle, bottom}));
-  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{bottom, middle, top}));
-}
-
-TEST_F(WindowToggleTest, HidingKeepsPositions) {
-  const WindowHandle a = Add("A");
-  Apply({a});
-  hiding.KeyTest();
-  hiding.KeyTest();
-  const FakeWindow& window = *windows.Find(a);
-  EXPECT_EQ(window.placement.normalPosition.left, 10);
-  EXPECT_EQ(window.placement.normalPosition.bottom, 320);
-  EXPECT_EQ(window.placement.showCmd, kShowCmdShow);
-  EXPECT_EQ(window.placement.length, 44);
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
 }
 
 TEST_F(WindowToggleTest, SecondPairHidesTheSameWindowsAgain) {
@@ -117,7 +104,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
 
   hiding.KeyTest();
   EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a}));
-  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{taskbar, desktop, a}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, a}));
   EXPECT_TRUE(desktopVisibleAtFlash);
   EXPECT_FALSE(Visible(taskbar) || Visible(desktop) || Visible(a));
 
@@ -150,7 +137,7 @@ TEST_F(WindowToggleTest, NothingMarkedStillEntersHiddenState) {
   hiding.KeyTest();
   EXPECT_TRUE(hiding.bWindowsHidden);
   EXPECT_EQ(hiding.strHiddenWindows, "");
-  EXPECT_TRUE(windows.placementsSet.empty());
+  EXPECT_TRUE(windows.toldToShowOrHide.empty());
 
   panel.chkShowWindows.value = 1;
   hiding.KeyTest();
@@ -202,7 +189,7 @@ TEST_F(WindowToggleTest, DuplicatesAreShownTwice) {
   hiding.strHiddenWindows = Record({a, a});
   hiding.bWindowsHidden = true;
   hiding.KeyTest();
-  EXPECT_EQ(windows.placementsSet, (std::vector<WindowHandle>{a, a}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, a}));
 }
 
 TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {
@@ -244,10 +231,16 @@ TEST_F(WindowToggleTest, ShowHiddenWindowsNeitherAsksNorTouchesSound) {
   EXPECT_FALSE(hiding.bWindowsHidden);
 }
 
-TEST_F(WindowToggleTest, HandleZeroAndVanishedWindowsAreSkipped) {
-  hiding.HideOneWindow(0);
-  hiding.ShowOneWindow(123456);
-  EXPECT_EQ(windows.placementsSet, std::vector<WindowHandle>{});
+TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
+  const WindowHandle a = Add("A", "Plain");
+  const WindowHandle b = Add("B", "Plain");
+  windows.Find(a)->visible = false;
+  windows.Find(b)->visible = false;
+  hiding.strHiddenWindows = ",0," + std::to_string(a) + ",123456," + std::to_string(b);
+  hiding.bWindowsHidden = true;
+  hiding.KeyTest();
+  EXPECT_TRUE(Visible(a) && Visible(b));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, 123456, b}));
 }
 
 // The main window's part of the toggle: the flash of the panel before the

@@ -1,7 +1,6 @@
 #include "platform/fake/fake_window_manager.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace blindfold {
 namespace {
@@ -22,7 +21,6 @@ std::string FitBuffer(const std::string& text, int bufferChars) {
 
 WindowHandle FakeWindowManager::Add(FakeWindow window) {
   if (window.handle == 0) window.handle = (nextHandle_ += 2);
-  window.placement.showCmd = window.visible ? kShowCmdShow : kShowCmdHide;
   stack.push_back(window);
   return window.handle;
 }
@@ -54,19 +52,15 @@ void FakeWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& vis
   }
 }
 
-WindowHandle FakeWindowManager::GetParent(WindowHandle window) {
+WindowState FakeWindowManager::State(WindowHandle window) {
   const FakeWindow* found = Find(window);
-  return found ? found->owner : 0;
+  if (!found) return {};
+  return {found->owner, found->visible, found->enabled};
 }
 
 bool FakeWindowManager::IsWindowVisible(WindowHandle window) {
   const FakeWindow* found = Find(window);
   return found && found->visible;
-}
-
-bool FakeWindowManager::IsWindowEnabled(WindowHandle window) {
-  const FakeWindow* found = Find(window);
-  return found && found->enabled;
 }
 
 int FakeWindowManager::WindowTextLength(WindowHandle window) {
@@ -84,39 +78,16 @@ std::string FakeWindowManager::ClassName(WindowHandle window, int bufferChars) {
   return found ? FitBuffer(found->className, bufferChars) : std::string();
 }
 
-bool FakeWindowManager::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
-  const FakeWindow* found = Find(window);
-  if (!found) return false;
-  placement = found->placement;
-  return true;
-}
-
 std::uint32_t FakeWindowManager::ProcessId(WindowHandle window) {
   const FakeWindow* found = Find(window);
   return found ? found->processId : 0;
 }
 
-bool FakeWindowManager::IsHung(WindowHandle window) {
-  const FakeWindow* found = Find(window);
-  return found && found->hung;
-}
-
-void FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
-  asyncShows.push_back(window);
-  if (FakeWindow* found = Find(window)) {
-    found->placement.showCmd = showCmd;
-    found->visible = showCmd != kShowCmdHide;
-  }
-}
-
-bool FakeWindowManager::SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) {
-  placementsSet.push_back(window);
+bool FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
+  toldToShowOrHide.push_back(window);
   FakeWindow* found = Find(window);
-  // A hung window's thread never answers: the caller would wait for ever.
-  if (found && found->hung) throw std::logic_error("waited for a hung window");
   if (!found) return false;
-  found->placement = placement;
-  found->visible = placement.showCmd != kShowCmdHide;
+  found->visible = showCmd != kShowCmdHide;
   return true;
 }
 

@@ -14,10 +14,8 @@ struct FakeWindow {
   std::string className;
   WindowHandle owner = 0;
   std::uint32_t processId = 4242;
-  bool hung = false;
   bool visible = true;
   bool enabled = true;
-  WindowPlacement placement;
 };
 
 // An in-memory stack of top-level windows, top first.
@@ -29,23 +27,17 @@ class FakeWindowManager final : public WindowManager {
   FakeWindow* Find(WindowHandle window);
 
   void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
-  WindowHandle GetParent(WindowHandle window) override;
+  WindowState State(WindowHandle window) override;
   bool IsWindowVisible(WindowHandle window) override;
-  bool IsWindowEnabled(WindowHandle window) override;
   int WindowTextLength(WindowHandle window) override;
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
-  bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
-  bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
   std::uint32_t ProcessId(WindowHandle window) override;
-  bool IsHung(WindowHandle window) override;
-  void ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
   std::vector<FakeWindow> stack;
-  // Every handle passed to SetWindowPlacement, in order.
-  std::vector<WindowHandle> placementsSet;
-  // Every handle passed to ShowWindowAsync, in order.
-  std::vector<WindowHandle> asyncShows;
+  // Every handle told to hide or show, in order; the fake does it at once.
+  std::vector<WindowHandle> toldToShowOrHide;
 
  private:
   WindowHandle nextHandle_ = 0x10010;

@@ -33,16 +33,28 @@ void Win32WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& vi
   ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
-WindowHandle Win32WindowManager::GetParent(WindowHandle window) {
-  return FromHwnd(::GetParent(ToHwnd(window)));
+// The window's style answers all three questions in one call, where
+// GetParent, IsWindowVisible and IsWindowEnabled would ask one each. GetParent
+// gives the parent of a child and the owner of a pop-up; a top-level window is
+// visible when its own visible bit is set, since the desktop it sits on always is.
+WindowState Win32WindowManager::State(WindowHandle window) {
+  const HWND hwnd = ToHwnd(window);
+  const auto style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  if (style == 0 && !::IsWindow(hwnd)) return {};
+  WindowState state;
+  if (style & WS_CHILD) {
+    state.parent = FromHwnd(::GetParent(hwnd));
+    state.visible = ::IsWindowVisible(hwnd) != FALSE;
+  } else {
+    if (style & WS_POPUP) state.parent = FromHwnd(GetWindow(hwnd, GW_OWNER));
+    state.visible = (style & WS_VISIBLE) != 0;
+  }
+  state.enabled = (style & WS_DISABLED) == 0;
+  return state;
 }
 
 bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
   return ::IsWindowVisible(ToHwnd(window)) != FALSE;
-}
-
-bool Win32WindowManager::IsWindowEnabled(WindowHandle window) {
-  return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
 }
 
 int Win32WindowManager::WindowTextLength(WindowHandle window) {
@@ -61,59 +73,17 @@ std::string Win32WindowManager::ClassName(WindowHandle window, int bufferChars) 
   });
 }
 
-bool Win32WindowManager::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
-  WINDOWPLACEMENT native{};
-  native.length = sizeof native;
-  if (!::GetWindowPlacement(ToHwnd(window), &native)) return false;
-  placement.length = static_cast<std::int32_t>(native.length);
-  placement.flags = static_cast<std::int32_t>(native.flags);
-  placement.showCmd = static_cast<std::int32_t>(native.showCmd);
-  placement.minPosition = {native.ptMinPosition.x, native.ptMinPosition.y};
-  placement.maxPosition = {native.ptMaxPosition.x, native.ptMaxPosition.y};
-  placement.normalPosition = {native.rcNormalPosition.left, native.rcNormalPosition.top,
-                              native.rcNormalPosition.right, native.rcNormalPosition.bottom};
-  return true;
-}
-
-bool Win32WindowManager::SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) {
-  WINDOWPLACEMENT native{};
-  native.length = sizeof native;
-  native.flags = static_cast<UINT>(placement.flags);
-  native.showCmd = static_cast<UINT>(placement.showCmd);
-  native.ptMinPosition = {placement.minPosition.x, placement.minPosition.y};
-  native.ptMaxPosition = {placement.maxPosition.x, placement.maxPosition.y};
-  native.rcNormalPosition = {placement.normalPosition.left, placement.normalPosition.top,
-                             placement.normalPosition.right, placement.normalPosition.bottom};
-  const HWND hwnd = ToHwnd(window);
-  // Wine refuses SetWindowPlacement on another process's window. Showing or
-  // hiding it directly leaves its positions as they are, which is all the
-  // placement was asked to keep. Once refused, other processes' windows go
-  // straight to ShowWindow: the refused call costs a round of messages each.
-  const bool ours = ProcessId(window) == GetCurrentProcessId();
-  if ((ours || !placementRefusedAcrossProcesses_) && ::SetWindowPlacement(hwnd, &native)) return true;
-  if (!ours && ::IsWindow(hwnd)) placementRefusedAcrossProcesses_ = true;
-  ::ShowWindow(hwnd, static_cast<int>(placement.showCmd));
-  return ::IsWindow(hwnd) != FALSE;
-}
-
 std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
   DWORD process = 0;
   GetWindowThreadProcessId(ToHwnd(window), &process);
   return process;
 }
 
-// A quick probe: a thread that cannot answer an empty message within a fifth
-// of a second counts as hung.
-bool Win32WindowManager::IsHung(WindowHandle window) {
-  const HWND hwnd = ToHwnd(window);
-  if (IsHungAppWindow(hwnd)) return true;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &result) == 0 &&
-         IsWindow(hwnd);
-}
-
-void Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
-  ::ShowWindowAsync(ToHwnd(window), showCmd == kShowCmdHide ? SW_HIDE : SW_SHOW);
+// Another thread's window gets the request in its queue, so a program that has
+// stopped answering holds up nobody; it hides or shows the window when it reads
+// its messages again.
+bool Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
+  return ::ShowWindowAsync(ToHwnd(window), showCmd == kShowCmdHide ? SW_HIDE : SW_SHOW) != FALSE;
 }
 
 }  // namespace blindfold::win32
