@@ -45,13 +45,22 @@ TEST_F(BlindfoldE2E, FirstStartShowsThePanelAndStoresTheDefaultHotkeys) {
   EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"WindowsShortcutKey"), L"1,0,0,0,Z");
   EXPECT_EQ(ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PanicShortcutKey"), L"1,0,0,0,V");
 
-  for (const wchar_t* caption : {L"[ Select All ]", L"[ Clear All ]", L"Refresh", L"[ Hide Taskbar ]",
-                                 L"[ Hide desktop icons ]", L"Hide me!", L"[ WinKey ]", L"Set password",
-                                 L"[ Mute sound when hiding windows ]", L"[Right click]", L"Shutdown",
-                                 L"Acknowledgments"}) {
-    HWND control = FindControl(panel, caption);
-    if (!control) control = FindControl(panel, std::wstring(L"<a>") + caption + L"</a>");  // a link
-    EXPECT_NE(control, nullptr) << "no control captioned " << testing::PrintToString(std::wstring(caption));
+  // Each page, once shown, carries its controls with their captions.
+  const std::vector<std::vector<const wchar_t*>> pages = {
+      {L"[ Select All ]", L"[ Clear All ]", L"Refresh", L"[ Hide Taskbar ]", L"[ Hide desktop icons ]", L"Hide me!"},
+      {L"[ WinKey ]", L"Hide me!"},
+      {L"Set password", L"[ Mute sound when hiding windows ]", L"Hide me!"},
+      {L"[Right click]", L"Hide me!"},
+      {L"Shutdown", L"Acknowledgments", L"Hide me!"},
+  };
+  for (std::size_t page = 0; page < pages.size(); ++page) {
+    SelectPage(panel, static_cast<int>(page));
+    for (const wchar_t* caption : pages[page]) {
+      HWND control = FindControl(panel, caption);
+      if (!control) control = FindControl(panel, std::wstring(L"<a>") + caption + L"</a>");  // a link
+      EXPECT_TRUE(control && Visible(control))
+          << "page " << page << " shows no control captioned " << testing::PrintToString(std::wstring(caption));
+    }
   }
 }
 
@@ -144,6 +153,8 @@ TEST_F(BlindfoldE2E, HotkeyHeldByAnotherProgramIsReportedOnTheHotkeysPage) {
   BlindfoldProcess blindfold;
   HWND panel = blindfold.Panel();
   ASSERT_NE(panel, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(panel); }));
+  SelectPage(panel, 1);
   HWND status = nullptr;
   EXPECT_TRUE(WaitUntil([&] {
     status = FindControl(panel, L"Could not be registered: ", L"Static", true);

@@ -231,16 +231,21 @@ bool ToggleCheckBox(HWND box) {
   return WaitUntil([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) != before; }, std::chrono::seconds(3));
 }
 
+// A click on the tab strip gives it the keyboard; the arrow keys then walk to
+// the page. (Under Wine a click on a tab does not always select it once the
+// panel has been on a later page, but it always takes the focus.)
 void SelectPage(HWND panel, int page) {
   SetForegroundWindow(panel);
   HWND tab = FindControl(panel, L"", L"SysTabControl32");
   RECT rect{};
   GetWindowRect(tab, &rect);
   ClickAt({rect.left + 20, rect.top + 10});
-  WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0; }, std::chrono::seconds(3));
-  for (int i = 1; i <= page; ++i) {
-    PressKeys({VK_RIGHT});
-    WaitUntil([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == LRESULT{i}; }, std::chrono::seconds(3));
+  const auto current = [&] { return static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); };
+  WaitUntil([&] { return current() == 0; }, std::chrono::milliseconds(300));
+  while (current() != page) {
+    const int from = current();
+    PressKeys({static_cast<WORD>(from < page ? VK_RIGHT : VK_LEFT)});
+    if (!WaitUntil([&] { return current() != from; }, std::chrono::seconds(3))) return;
   }
 }
 

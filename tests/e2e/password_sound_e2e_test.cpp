@@ -84,6 +84,7 @@ TEST_F(PasswordSoundE2E, MixerIsFoundAndMuteAndRestoreRun) {
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
+  SelectPage(panel, 2);
   EXPECT_NE(FindControl(panel, L"0 to 65535", L"Static"), nullptr);  // the fader's range
   HWND mute = FindControl(panel, L"[ Mute sound when hiding windows ]", L"Button");
   ASSERT_NE(mute, nullptr);
@@ -101,6 +102,7 @@ TEST_F(PasswordSoundE2E, NoAudioDeviceTicksAndGreysTheMuteBox) {
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
+  SelectPage(panel, 2);
   HWND mute = FindControl(panel, L"[ Mute sound when hiding windows ]", L"Button");
   ASSERT_NE(mute, nullptr);
   EXPECT_FALSE(IsWindowEnabled(mute));

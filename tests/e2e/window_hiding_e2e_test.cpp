@@ -390,7 +390,11 @@ TEST_F(WindowHidingE2E, TrayIconGesturesToggleAndTheMenuShutsDown) {
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
   ASSERT_NE(panel, nullptr);
-  EXPECT_FALSE(Visible(FindControl(panel, L"Shutdown", L"Button")));  // the tray menu has it
+  SelectPage(panel, 4);
+  HWND shutdown = FindControl(panel, L"Shutdown", L"Button");
+  ASSERT_NE(shutdown, nullptr);
+  EXPECT_FALSE(Visible(shutdown));  // the tray menu has it
+  SelectPage(panel, 0);
 
   ClickAt(TrayIconPoint());  // left button pressed: the toggle, which hides the panel
   ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); })) << "the tray icon did not answer a left click";

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <array>
+#include <map>
 #include <utility>
 
+#include "platform/win32/dialog_template.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
@@ -59,6 +61,14 @@ constexpr std::array<PlaceableControl, 7> kPlaceable = {{
 PanelDialog::PanelDialog() : layout_(std::begin(kDesign), std::end(kDesign)) {
   dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
                                reinterpret_cast<LPARAM>(this));
+  if (!dialog_) return;
+  EnumChildWindows(
+      dialog_,
+      [](HWND control, LPARAM self) {
+        reinterpret_cast<PanelDialog*>(self)->controls_[GetDlgCtrlID(control)] = control;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(this));
   framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);
   // Sent to every top-level window when the shell (re)starts.
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -66,34 +76,89 @@ PanelDialog::PanelDialog() : layout_(std::begin(kDesign), std::end(kDesign)) {
     SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   }
-  HWND tab = GetDlgItem(dialog_, IDC_SSTab1);
+  HWND tab = Control(IDC_SSTab1);
   for (std::size_t i = 0; i < kPageCaptions.size(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
     SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
-  // The pages' frames and the tab control lie behind the controls they hold.
+  std::vector<HWND> made;
   for (const ControlLayout& control : layout_) {
-    wchar_t className[16] = {};
-    HWND window = GetDlgItem(dialog_, control.id);
-    GetClassNameW(window, className, 16);
-    const bool groupBox = (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
-                          _wcsicmp(className, L"Button") == 0;
-    if (groupBox) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND window = Control(control.id)) made.push_back(window);
   }
-  SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
-  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETTICFREQ, 10, 0);
-  // The product name on the About page, in large type.
-  LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), sizeof font, &font);
-  font.lfHeight = font.lfHeight * 5 / 2;
-  font.lfWeight = FW_BOLD;
-  titleFont_.Reset(CreateFontIndirectW(&font));
-  SendDlgItemMessageW(dialog_, IDC_Label5, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+  SendFramesBehind(made);
   SetSizeTwips(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
   Layout();
+  pagesBuilt_[0] = true;
+}
+
+// The pages' frames and the tab control lie behind the controls they hold.
+void PanelDialog::SendFramesBehind(const std::vector<HWND>& controls) {
+  for (HWND control : controls) {
+    wchar_t className[16] = {};
+    GetClassNameW(control, className, 16);
+    const bool groupBox = (GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+                          _wcsicmp(className, L"Button") == 0;
+    if (groupBox) SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  SetWindowPos(Control(IDC_SSTab1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// A page other than the first gets its controls the first time it is shown:
+// most users never open most pages, and every control costs start-up time.
+// They are made from the page's template as the dialog manager would make them,
+// placed from the design, and take their place in the tab order ahead of the
+// controls that every page shows, as if they had been in the panel's template.
+void PanelDialog::BuildPage(int page) {
+  if (page < 0 || page >= static_cast<int>(pagesBuilt_.size()) || pagesBuilt_[static_cast<std::size_t>(page)]) {
+    return;
+  }
+  pagesBuilt_[static_cast<std::size_t>(page)] = true;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDD_PAGE1 + page - 1), RT_DIALOG);
+  const HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  const auto* data = loaded ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!data) return;
+  const auto font = static_cast<WPARAM>(SendMessageW(dialog_, WM_GETFONT, 0, 0));
+  HWND before = Control(IDC_cmdOK);
+  std::vector<HWND> made;
+  for (const DialogTemplateControl& item : ReadDialogTemplate({data, SizeofResource(instance, found)})) {
+    int left = 0, top = 0, width = 0, height = 0;
+    for (const ControlLayout& control : layout_) {
+      if (control.id != item.id) continue;
+      left = Px(control.left), top = Px(control.top), width = Px(control.width), height = Px(control.height);
+    }
+    HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.title.c_str(),
+                                   item.style, left, top, width, height, dialog_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+    if (!control) continue;
+    SendMessageW(control, WM_SETFONT, font, FALSE);
+    if (HWND above = before ? GetWindow(before, GW_HWNDPREV) : nullptr) {
+      SetWindowPos(control, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    controls_[item.id] = control;
+    made.push_back(control);
+  }
+  SendFramesBehind(made);
+  if (HWND slider = Control(IDC_Slider1); slider && page == 2) {
+    SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
+    SendMessageW(slider, TBM_SETTICFREQ, 10, 0);
+  }
+  if (HWND title = Control(IDC_Label5); title && page == 4) {
+    // The product name on the About page, in large type.
+    LOGFONTW large{};
+    GetObjectW(reinterpret_cast<HFONT>(font), sizeof large, &large);
+    large.lfHeight = large.lfHeight * 5 / 2;
+    large.lfWeight = FW_BOLD;
+    titleFont_.Reset(CreateFontIndirectW(&large));
+    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+  }
+}
+
+HWND PanelDialog::Control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
 }
 
 PanelDialog::~PanelDialog() {
@@ -113,8 +178,10 @@ int PanelDialog::Px(int twips) const {
 
 void PanelDialog::Layout() {
   for (const ControlLayout& control : layout_) {
-    SetWindowPos(GetDlgItem(dialog_, control.id), nullptr, Px(control.left), Px(control.top), Px(control.width),
-                 Px(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND window = Control(control.id);
+    if (!window) continue;  // its page has not been shown yet
+    SetWindowPos(window, nullptr, Px(control.left), Px(control.top), Px(control.width), Px(control.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -130,11 +197,24 @@ bool PanelDialog::Shown(int id, bool modelVisible) const {
 }
 
 void PanelDialog::SetText(int id, const std::string& text) {
-  if (GetText(id) != text) SetDlgItemTextW(dialog_, id, Widen(text).c_str());
+  HWND control = Control(id);
+  if (control && GetText(id) != text) SetWindowTextW(control, Widen(text).c_str());
+}
+
+void PanelDialog::SetCheck(int id, UINT state) {
+  HWND button = Control(id);
+  if (button && SendMessageW(button, BM_GETCHECK, 0, 0) != static_cast<LRESULT>(state)) {
+    SendMessageW(button, BM_SETCHECK, state, 0);
+  }
+}
+
+void PanelDialog::SetEnabled(int id, bool enabled) {
+  HWND control = Control(id);
+  if (control && (IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
 }
 
 std::string PanelDialog::GetText(int id) const {
-  HWND control = GetDlgItem(dialog_, id);
+  HWND control = Control(id);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
   return Narrow(text);
@@ -145,35 +225,39 @@ void PanelDialog::Render() {
   rendering_ = true;
   PanelModel& panel = form_->panel;
 
+  // Each control's visibility is decided first and applied once at the end,
+  // and only what differs from the screen is changed: every change costs a
+  // round of messages, and a control hidden and shown again would flicker.
+  std::map<int, bool> shown;
+  const auto show = [&](int id, bool visible) { shown[id] = Shown(id, visible); };
   const auto check = [&](int id, const CheckBox& box) {
-    CheckDlgButton(dialog_, id, box.value == 1 ? BST_CHECKED : box.value == 2 ? BST_INDETERMINATE : BST_UNCHECKED);
-    EnableWindow(GetDlgItem(dialog_, id), box.enabled);
-    ShowWindow(GetDlgItem(dialog_, id), Shown(id, box.visible) ? SW_SHOWNA : SW_HIDE);
+    SetCheck(id, box.value == 1 ? BST_CHECKED : box.value == 2 ? BST_INDETERMINATE : BST_UNCHECKED);
+    SetEnabled(id, box.enabled);
+    show(id, box.visible);
   };
   const auto text = [&](int id, const TextBox& box) {
     SetText(id, box.text);
-    EnableWindow(GetDlgItem(dialog_, id), box.enabled);
-    ShowWindow(GetDlgItem(dialog_, id), Shown(id, box.visible) ? SW_SHOWNA : SW_HIDE);
+    SetEnabled(id, box.enabled);
+    show(id, box.visible);
   };
   const auto caption = [&](int id, const std::string& value, bool visible) {
     SetText(id, value);
-    ShowWindow(GetDlgItem(dialog_, id), Shown(id, visible) ? SW_SHOWNA : SW_HIDE);
+    show(id, visible);
   };
   const auto option = [&](int id, const OptionButton& button) {
-    CheckDlgButton(dialog_, id, button.value ? BST_CHECKED : BST_UNCHECKED);
-    EnableWindow(GetDlgItem(dialog_, id), button.enabled);
+    SetCheck(id, button.value ? BST_CHECKED : BST_UNCHECKED);
+    SetEnabled(id, button.enabled);
   };
 
-  SendDlgItemMessageW(dialog_, IDC_SSTab1, TCM_SETCURSEL, static_cast<WPARAM>(panel.SSTab1), 0);
-  for (const ControlLayout& control : layout_) {
-    ShowWindow(GetDlgItem(dialog_, control.id), Shown(control.id, true) ? SW_SHOWNA : SW_HIDE);
-  }
+  BuildPage(static_cast<int>(panel.SSTab1));
+  SendMessageW(Control(IDC_SSTab1), TCM_SETCURSEL, static_cast<WPARAM>(panel.SSTab1), 0);
+  for (const ControlLayout& control : layout_) show(control.id, true);
 
   caption(IDC_frmWindowList, panel.frmWindowList.caption, panel.frmWindowList.visible);
   caption(IDC_frameAlwaysHide, panel.frameAlwaysHide.caption, panel.frameAlwaysHide.visible);
   RenderList(IDC_List1, panel.List1, shownList1_, true);
   RenderList(IDC_List2, panel.List2, shownList2_, false);
-  ShowWindow(GetDlgItem(dialog_, IDC_List2), Shown(IDC_List2, panel.List2.visible) ? SW_SHOWNA : SW_HIDE);
+  show(IDC_List2, panel.List2.visible);
   check(IDC_chkTaskbar, panel.chkTaskbar);
   check(IDC_chkProgramManager, panel.chkProgramManager);
 
@@ -190,8 +274,8 @@ void PanelDialog::Render() {
   check(IDC_chkShowWindows, panel.chkShowWindows);
   check(IDC_chkShutdownBlindfold, panel.chkShutdownBlindfold);
   check(IDC_chkMute, panel.chkMute);
-  SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_SETPOS, TRUE, panel.Slider1.value);
-  EnableWindow(GetDlgItem(dialog_, IDC_Slider1), panel.Slider1.enabled);
+  SendMessageW(Control(IDC_Slider1), TBM_SETPOS, TRUE, panel.Slider1.value);
+  SetEnabled(IDC_Slider1, panel.Slider1.enabled);
   caption(IDC_lblSoundInfo, panel.lblSoundInfo.caption, panel.lblSoundInfo.visible);
   check(IDC_chkStartHidden, panel.chkStartHidden);
   check(IDC_chkStartWithWindows, panel.chkStartWithWindows);
@@ -207,15 +291,21 @@ void PanelDialog::Render() {
 
   caption(IDC_lblVersion, panel.lblVersion.caption, panel.lblVersion.visible);
   caption(IDC_Label3, "<a>" + panel.Label3.caption + "</a>", panel.Label3.visible);
-  ShowWindow(GetDlgItem(dialog_, IDC_cmdShutdown),
-             Shown(IDC_cmdShutdown, panel.cmdShutdown.visible) ? SW_SHOWNA : SW_HIDE);
+  show(IDC_cmdShutdown, panel.cmdShutdown.visible);
+
+  for (const auto& [id, visible] : shown) {
+    HWND control = Control(id);
+    if (!control) continue;
+    const bool onScreen = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (onScreen != visible) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+  }
   rendering_ = false;
 }
 
 // Refills a list box only when its rows changed, without redrawing row by row,
 // then brings the marks and the current row in line.
 void PanelDialog::RenderList(int id, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect) {
-  HWND box = GetDlgItem(dialog_, id);
+  HWND box = Control(id);
   const auto sameRow = [](const ListRow& a, const ListRow& b) { return a.text == b.text && a.itemData == b.itemData; };
   const bool rowsChanged = !std::equal(shown.begin(), shown.end(), list.Rows().begin(), list.Rows().end(), sameRow);
   if (rowsChanged) {
@@ -249,7 +339,7 @@ void PanelDialog::RenderList(int id, const ListBox& list, std::vector<ListRow>& 
 
 void PanelDialog::ReadListMarks() {
   PanelModel& panel = form_->panel;
-  HWND box = GetDlgItem(dialog_, IDC_List1);
+  HWND box = Control(IDC_List1);
   for (std::size_t i = 0; i < panel.List1.ListCount() && i < shownList1_.size(); ++i) {
     const bool marked = SendMessageW(box, LB_GETSEL, i, 0) > 0;
     panel.List1.Row(i).marked = marked;
@@ -372,8 +462,8 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
       return TRUE;
     case WM_HSCROLL:
-      if (form_ && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog_, IDC_Slider1)) {
-        form_->panel.Slider1.TrySetValue(SendDlgItemMessageW(dialog_, IDC_Slider1, TBM_GETPOS, 0, 0));
+      if (form_ && lParam && reinterpret_cast<HWND>(lParam) == Control(IDC_Slider1)) {
+        form_->panel.Slider1.TrySetValue(SendMessageW(Control(IDC_Slider1), TBM_GETPOS, 0, 0));
       }
       return TRUE;
     case WM_HOTKEY:
@@ -455,8 +545,10 @@ void PanelDialog::PlaceControl(const ControlPlacement& placement) {
       if (placement.top) layout.top = control.containerTop + *placement.top;
       if (placement.width) layout.width = *placement.width;
       if (placement.height) layout.height = *placement.height;
-      SetWindowPos(GetDlgItem(dialog_, layout.id), nullptr, Px(layout.left), Px(layout.top), Px(layout.width),
-                   Px(layout.height), SWP_NOZORDER | SWP_NOACTIVATE);
+      if (HWND window = Control(layout.id)) {
+        SetWindowPos(window, nullptr, Px(layout.left), Px(layout.top), Px(layout.width), Px(layout.height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
     }
   }
 }

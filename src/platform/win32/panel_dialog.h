@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/form1.h"
@@ -59,11 +61,16 @@ class PanelDialog final : public PanelWindow {
     Render();
   }
 
+  HWND Control(int id) const;
+  void BuildPage(int page);
+  void SendFramesBehind(const std::vector<HWND>& controls);
   int Px(int twips) const;
   void Layout();
   void RenderList(int id, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect);
   void ReadListMarks();
   void SetText(int id, const std::string& text);
+  void SetCheck(int id, UINT state);
+  void SetEnabled(int id, bool enabled);
   std::string GetText(int id) const;
   bool Shown(int id, bool modelVisible) const;
 
@@ -71,6 +78,9 @@ class PanelDialog final : public PanelWindow {
   Form1* form_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
   std::vector<ControlLayout> layout_;
+  // The controls by id; a page's controls join when it is first shown.
+  std::unordered_map<int, HWND> controls_;
+  std::array<bool, 5> pagesBuilt_{};
   std::vector<ListRow> shownList1_;
   std::vector<ListRow> shownList2_;
   bool rendering_ = false;

@@ -6,6 +6,10 @@
 #define IDD_FORM1 100
 #define IDD_LOGIN 101
 #define IDD_TIP 102
+#define IDD_PAGE1 103
+#define IDD_PAGE2 104
+#define IDD_PAGE3 105
+#define IDD_PAGE4 106
 #define IDC_TIP_HEADING 2101
 #define IDC_TIP_TEXT 2102
 #define IDC_TIP_NEXT 2103
