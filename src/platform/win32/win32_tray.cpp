@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/win32/handle_conversion.h"
+#include "platform/win32/late_bound.h"
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/unique_handle.h"
 
@@ -110,7 +111,9 @@ std::string Win32FileDialog::OpenFile(const std::string& filter, const std::stri
   dialog.lpstrTitle = nativeTitle.c_str();
   dialog.lpstrDefExt = extension.c_str();
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&dialog)) return {};
+  // The file dialog brings the printing system along; it is loaded when used.
+  static const auto getOpenFileName = LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!getOpenFileName || !getOpenFileName(&dialog)) return {};
   return Narrow(file.c_str());
 }
 
