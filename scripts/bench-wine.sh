@@ -48,6 +48,13 @@ printf '| idle CPU time over %ss (ms) | | %d | %d | |\n' "$idle_seconds" \
   $(((b_ticks1 - b_ticks0) * 1000 / hz)) $(((m_ticks1 - m_ticks0) * 1000 / hz))
 printf '| idle wake-ups over %ss | | %d | %d | |\n' "$idle_seconds" \
   $((b_switch1 - b_switch0)) $((m_switch1 - m_switch0))
+# Memory after the idle stretch: anonymous resident memory, which is what Wine
+# reports to Windows programs as a process's private usage.
+anon() { awk '/^RssAnon:/ {print $2}' /proc/"$1"/status; }
+b_anon=$(anon "$blindfold")
+m_anon=$(anon "$minimal")
+printf '| private memory after idling (KiB) | | %d | %d | %s |\n' "$b_anon" "$m_anon" \
+  "$(awk -v b="$b_anon" -v m="$m_anon" 'BEGIN {printf "%.2f", b / m}')"
 printf '| executable size (KiB) | | %d | %d | |\n' \
   $(($(stat -c %s build/windows/Blindfold.exe) / 1024)) $(($(stat -c %s "$bench/bench_windows.exe") / 1024))
 wine reg delete 'HKLM\Software\Blindfold' /f /reg:32 >/dev/null 2>&1 || true

@@ -9,40 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
+
 namespace {
 
+using namespace blindfold::bench;
 using Clock = std::chrono::steady_clock;
-
-std::wstring Here() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
-std::vector<HWND> BenchWindows(DWORD process) {
-  struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-  } search{process, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.process) s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool All(const std::vector<HWND>& windows, bool visible) {
-  for (HWND window : windows) {
-    if ((IsWindowVisible(window) != FALSE) != visible) return false;
-  }
-  return true;
-}
 
 void Report(const char* what, const std::vector<HWND>& windows, const std::function<void(HWND)>& call,
             const std::function<void()>& after = {}) {
@@ -58,17 +30,9 @@ void Report(const char* what, const std::vector<HWND>& windows, const std::funct
 
 int wmain(int argc, wchar_t** argv) {
   const int count = argc > 1 ? _wtoi(argv[1]) : 1000;
-  const std::wstring event = L"BlindfoldCallCosts" + std::to_wstring(GetTickCount64());
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + Here() + L"bench_windows.exe\" " + std::to_wstring(count) + L" " + event;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) ||
-      WaitForSingleObject(ready, 60000) != WAIT_OBJECT_0) {
-    return 1;
-  }
-  const auto windows = BenchWindows(info.dwProcessId);
+  Process program;
+  if (!StartWindows(program, count)) return 1;
+  const auto windows = BenchWindows(program.info.dwProcessId);
   std::printf("%zu windows\n| Call | total (ms) | per window (us) |\n|---|---|---|\n", windows.size());
   Report("EnumWindows (once)", {windows.front()}, [](HWND) {
     EnumWindows([](HWND, LPARAM) { return TRUE; }, 0);
@@ -129,9 +93,5 @@ int wmain(int argc, wchar_t** argv) {
          [&] { while (!All(windows, false)) {} });
   Report("ShowWindowAsync SW_SHOW, bottom first", bottomUp, [](HWND w) { ShowWindowAsync(w, SW_SHOW); },
          [&] { while (!All(windows, true)) {} });
-  TerminateProcess(info.hProcess, 0);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  CloseHandle(ready);
   return 0;
 }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# What each platform call that hiding makes costs per window on another
+# program's windows under Wine, for N windows (default 1000). Prints a table.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+count=${1:-1000}
+scripts/install-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target call_costs >/dev/null
+
+unset DISPLAY
+source scripts/wine-env.sh
+trap stop_wine_and_display EXIT
+wineserver -p
+wine cmd /c exit </dev/null >/dev/null 2>&1
+wine build/windows/bench/wine/call_costs.exe "$count" 2>/dev/null | tr -d '\r'
