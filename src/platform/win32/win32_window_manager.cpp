@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/handle_conversion.h"
@@ -30,6 +31,7 @@ std::string ReadThroughBuffer(int bufferChars, Read read) {
 }  // namespace
 
 void Win32WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
+  classNames_.clear();
   ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
@@ -68,9 +70,20 @@ std::string Win32WindowManager::WindowText(WindowHandle window, int bufferChars)
 }
 
 std::string Win32WindowManager::ClassName(WindowHandle window, int bufferChars) {
-  return ReadThroughBuffer(bufferChars, [&](wchar_t* buffer, int size) {
-    return ::GetClassNameW(ToHwnd(window), buffer, size);
-  });
+  if (bufferChars <= 0) return {};
+  const HWND hwnd = ToHwnd(window);
+  auto known = classNames_.find(hwnd);
+  if (known == classNames_.end()) {
+    constexpr int kLongestClassName = 256;
+    std::wstring name(kLongestClassName + 1, L'\0');
+    const int copied = ::GetClassNameW(hwnd, name.data(), static_cast<int>(name.size()));
+    if (copied <= 0) return {};
+    name.resize(static_cast<std::size_t>(copied));
+    known = classNames_.emplace(hwnd, std::move(name)).first;
+  }
+  // As a buffer of `bufferChars` characters would hold it, terminator included.
+  const std::wstring& name = known->second;
+  return Narrow(name.substr(0, std::min(name.size(), static_cast<std::size_t>(bufferChars - 1))));
 }
 
 std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+
 #include "platform/window_manager.h"
 
 namespace blindfold::win32 {
@@ -14,6 +19,13 @@ class Win32WindowManager final : public WindowManager {
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+
+ private:
+  // The class names read since the last pass over the windows began, whole. A
+  // window's class never changes, so the record of hidden windows reuses what
+  // the listing read instead of asking the other program's window again. They
+  // are forgotten at the next pass, long before a handle could be reused.
+  std::unordered_map<HWND, std::wstring> classNames_;
 };
 
 }  // namespace blindfold::win32
