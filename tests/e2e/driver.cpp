@@ -232,8 +232,9 @@ bool ToggleCheckBox(HWND box) {
 }
 
 // A click on the tab strip gives it the keyboard; the arrow keys then walk to
-// the page. (Under Wine a click on a tab does not always select it once the
-// panel has been on a later page, but it always takes the focus.)
+// the page. (Once the arrow keys have moved between tabs, Wine's tab control
+// takes a later click on another tab for a change of a multiple selection and
+// selects nothing; the click still gives it the focus.)
 void SelectPage(HWND panel, int page) {
   SetForegroundWindow(panel);
   HWND tab = FindControl(panel, L"", L"SysTabControl32");
