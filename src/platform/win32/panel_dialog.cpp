@@ -124,13 +124,11 @@ void PanelDialog::BuildPage(int page) {
   HWND before = Control(IDC_cmdOK);
   std::vector<HWND> made;
   for (const DialogTemplateControl& item : ReadDialogTemplate({data, SizeofResource(instance, found)})) {
-    int left = 0, top = 0, width = 0, height = 0;
-    for (const ControlLayout& control : layout_) {
-      if (control.id != item.id) continue;
-      left = Px(control.left), top = Px(control.top), width = Px(control.width), height = Px(control.height);
-    }
+    const ControlLayout* layout = LayoutOf(item.id);
+    if (!layout) continue;
     HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.title.c_str(),
-                                   item.style, left, top, width, height, dialog_,
+                                   item.style, Px(layout->left), Px(layout->top), Px(layout->width),
+                                   Px(layout->height), dialog_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
     if (!control) continue;
     SendMessageW(control, WM_SETFONT, font, FALSE);
@@ -139,20 +137,24 @@ void PanelDialog::BuildPage(int page) {
     }
     controls_[item.id] = control;
     made.push_back(control);
+    Prepare(item.id, control, font);
   }
   SendFramesBehind(made);
-  if (HWND slider = Control(IDC_Slider1); slider && page == 2) {
-    SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
-    SendMessageW(slider, TBM_SETTICFREQ, 10, 0);
-  }
-  if (HWND title = Control(IDC_Label5); title && page == 4) {
+}
+
+// What a few controls need beyond their template.
+void PanelDialog::Prepare(int id, HWND control, WPARAM font) {
+  if (id == IDC_Slider1) {
+    SendMessageW(control, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
+    SendMessageW(control, TBM_SETTICFREQ, 10, 0);
+  } else if (id == IDC_Label5) {
     // The product name on the About page, in large type.
     LOGFONTW large{};
     GetObjectW(reinterpret_cast<HFONT>(font), sizeof large, &large);
     large.lfHeight = large.lfHeight * 5 / 2;
     large.lfWeight = FW_BOLD;
     titleFont_.Reset(CreateFontIndirectW(&large));
-    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
   }
 }
 
@@ -177,12 +179,23 @@ int PanelDialog::Px(int twips) const {
 }
 
 void PanelDialog::Layout() {
+  for (const ControlLayout& control : layout_) Place(control);
+}
+
+// Moves a control to where the design puts it; one whose page has not been
+// shown yet is placed when it is made.
+void PanelDialog::Place(const ControlLayout& control) {
+  HWND window = Control(control.id);
+  if (!window) return;
+  SetWindowPos(window, nullptr, Px(control.left), Px(control.top), Px(control.width), Px(control.height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+const PanelDialog::ControlLayout* PanelDialog::LayoutOf(int id) const {
   for (const ControlLayout& control : layout_) {
-    HWND window = Control(control.id);
-    if (!window) continue;  // its page has not been shown yet
-    SetWindowPos(window, nullptr, Px(control.left), Px(control.top), Px(control.width), Px(control.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (control.id == id) return &control;
   }
+  return nullptr;
 }
 
 bool PanelDialog::Shown(int id, bool modelVisible) const {
@@ -190,10 +203,8 @@ bool PanelDialog::Shown(int id, bool modelVisible) const {
     if (id == hidden) return false;
   }
   const int page = form_ ? static_cast<int>(form_->panel.SSTab1) : 0;
-  for (const ControlLayout& control : layout_) {
-    if (control.id == id) return modelVisible && (control.page == -1 || control.page == page);
-  }
-  return modelVisible;
+  const ControlLayout* control = LayoutOf(id);
+  return modelVisible && (!control || control->page == -1 || control->page == page);
 }
 
 void PanelDialog::SetText(int id, const std::string& text) {
@@ -545,10 +556,7 @@ void PanelDialog::PlaceControl(const ControlPlacement& placement) {
       if (placement.top) layout.top = control.containerTop + *placement.top;
       if (placement.width) layout.width = *placement.width;
       if (placement.height) layout.height = *placement.height;
-      if (HWND window = Control(layout.id)) {
-        SetWindowPos(window, nullptr, Px(layout.left), Px(layout.top), Px(layout.width), Px(layout.height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      Place(layout);
     }
   }
 }

@@ -63,9 +63,12 @@ class PanelDialog final : public PanelWindow {
 
   HWND Control(int id) const;
   void BuildPage(int page);
+  void Prepare(int id, HWND control, WPARAM font);
   void SendFramesBehind(const std::vector<HWND>& controls);
   int Px(int twips) const;
   void Layout();
+  void Place(const ControlLayout& control);
+  const ControlLayout* LayoutOf(int id) const;
   void RenderList(int id, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect);
   void ReadListMarks();
   void SetText(int id, const std::string& text);
