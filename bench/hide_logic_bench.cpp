@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/fake/fake_window_manager.h"
 #include "windows/hidden_record.h"
 #include "windows/window_list.h"

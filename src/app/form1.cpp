@@ -5,6 +5,7 @@
 #include "app/version.h"
 #include "info/links.h"
 #include "info/tips.h"
+#include "panel/texts.h"
 #include "settings/registry_loader.h"
 #include "settings/save_settings.h"
 #include "settings/schema.h"
@@ -19,13 +20,13 @@ const std::vector<std::int32_t> kListTabStops = {240, 400};
 
 // Where the load puts the controls of the "Open windows" page, in twips.
 constexpr std::array<ControlPlacement, 7> kLoadPlacements = {{
-    {"List1", 120, 480, 7575, 1410},
-    {"frmWindowList", 120, 360, 7935, 2295},
-    {"Label1", std::nullopt, 230, std::nullopt, std::nullopt},
-    {"Label7", std::nullopt, 230, std::nullopt, std::nullopt},
-    {"frameAlwaysHide", 120, std::nullopt, std::nullopt, std::nullopt},
-    {"chkTaskbar", 120, 1920, std::nullopt, std::nullopt},
-    {"chkProgramManager", 1920, 1920, std::nullopt, std::nullopt},
+    {Control::List1, 120, 480, 7575, 1410},
+    {Control::frmWindowList, 120, 360, 7935, 2295},
+    {Control::Label1, std::nullopt, 230, std::nullopt, std::nullopt},
+    {Control::Label7, std::nullopt, 230, std::nullopt, std::nullopt},
+    {Control::frameAlwaysHide, 120, std::nullopt, std::nullopt, std::nullopt},
+    {Control::chkTaskbar, 120, 1920, std::nullopt, std::nullopt},
+    {Control::chkProgramManager, 1920, 1920, std::nullopt, std::nullopt},
 }};
 
 }  // namespace
@@ -125,17 +126,21 @@ void Form1::mnuSysTrayShow_Click() {
 
 void Form1::SysTrayMouseEventHandler() {
   platform_.popupMenu.SetForegroundWindow(platform_.panelWindow.Handle());
-  const std::vector<MenuEntry> entries = {
-      {panel.mnuLock.caption, panel.mnuLock.enabled}, {"-"}, {"Show UI"}, {"-"}, {"Shutdown"}};
+  using enum TrayMenuItem;
+  const std::vector<MenuEntry> entries = {{Lock, std::string(texts::kMenuLock), panel.mnuLock.enabled},
+                                          {Separator, "", true},
+                                          {ShowUi, std::string(texts::kMenuShowUi)},
+                                          {Separator, "", true},
+                                          {Shutdown, std::string(texts::kMenuShutdown)}};
   const auto chosen = platform_.popupMenu.Pop(entries);
-  if (chosen == 0u) mnuLock_Click();
-  if (chosen == 2u) mnuSysTrayShow_Click();
-  if (chosen == 4u) ShutdownBlindfold_Click();
+  if (chosen == Lock) mnuLock_Click();
+  if (chosen == ShowUi) mnuSysTrayShow_Click();
+  if (chosen == Shutdown) ShutdownBlindfold_Click();
 }
 
 void Form1::lblBrowseForIcon_Click() {
-  const std::string file =
-      platform_.fileDialog.OpenFile("Icon Files(*.ico)|*.ico", "*.ico", "Browse for Blindfold tray icon");
+  const std::string file = platform_.fileDialog.OpenFile(
+      std::string(texts::kIconFilter), std::string(texts::kIconExtension), std::string(texts::kIconDialogTitle));
   if (!file.empty()) panel.txtTrayIcon.text = file;
 }
 
@@ -207,9 +212,19 @@ void Form1::GetRegistryValues() {
 }
 
 void Form1::ArmHotkeys() {
-  VBHotKey3.ArmFrom(panel, HotkeyId::Panel);
-  VBHotKey1.ArmFrom(panel, HotkeyId::Windows);
-  VBHotKey2.ArmFrom(panel, HotkeyId::Panic);
+  for (const HotkeyId hotkey : kHotkeyIds) HotkeyFor(hotkey).ArmFrom(panel, hotkey);
+}
+
+VBHotKey& Form1::HotkeyFor(HotkeyId hotkey) {
+  switch (hotkey) {
+    case HotkeyId::Panel:
+      return VBHotKey3;
+    case HotkeyId::Windows:
+      return VBHotKey1;
+    case HotkeyId::Panic:
+      break;
+  }
+  return VBHotKey2;
 }
 
 bool Form1::SaveRegistrySettings() {
@@ -225,10 +240,8 @@ bool Form1::SaveRegistrySettings() {
   if (failed.empty()) return true;
   std::string names;
   for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
-  platform_.messageBoxes.Show("These settings could not be saved, so they will be lost when Blindfold "
-                              "ends: " + names + ".\r\n\r\nCheck that you may write to the registry, "
-                              "then press \"Hide me!\" again.",
-                              "Blindfold", MessageBoxStyle::WarningOk);
+  platform_.messageBoxes.Show(texts::SettingsNotSaved(names), std::string(texts::kProgramName),
+                              MessageBoxStyle::WarningOk);
   return false;
 }
 

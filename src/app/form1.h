@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/panel_model.h"
+#include "panel/panel_events.h"
+#include "panel/panel_model.h"
 #include "app/password.h"
 #include "platform/crypto.h"
 #include "platform/hotkey.h"
@@ -47,12 +48,9 @@ struct Platform {
   TipsDialogHost& tipsDialog;
 };
 
-// Why the panel is asked to close.
-enum class CloseReason { ControlMenu = 0, Code = 1, WindowsEnding = 2, TaskManager = 3 };
-
 // The main window: owns the panel model and the state behind it, and answers
 // the events of the hotkeys, the tray icon and the panel.
-class Form1 final : private ToggleHost {
+class Form1 final : public PanelEvents, private ToggleHost {
  public:
   explicit Form1(const Platform& platform);
   Form1(const Form1&) = delete;
@@ -81,6 +79,7 @@ class Form1 final : private ToggleHost {
   void VBHotKey1_HotKeyPressed() { hiding.KeyTest(); }
   void VBHotKey2_HotKeyPressed() { hiding.PanicHide(); }
   void VBHotKey3_HotKeyPressed();
+  VBHotKey& HotkeyFor(HotkeyId hotkey);
 
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
@@ -105,6 +104,15 @@ class Form1 final : private ToggleHost {
 
   void GetRegistryValues();
   void ArmHotkeys();
+
+  // What the user does to the panel.
+  void Clicked(Control control) override;
+  void TextChanged(Control control, const std::string& text) override;
+  void ValueChanged(Control control, int value) override;
+  void PageSelected(PanelPage page) override;
+  void RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) override;
+  void RowDoubleClicked(Control list) override;
+  bool CloseRequested(CloseReason reason) override;
 
   PanelModel panel;
   WindowHiding hiding;

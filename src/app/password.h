@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/crypto.h"
 #include "platform/login_dialog.h"
 #include "settings/settings_store.h"

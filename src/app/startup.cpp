@@ -3,6 +3,7 @@
 #include "settings/hotkey_text.h"
 #include "settings/schema.h"
 #include "settings/value_text.h"
+#include "panel/texts.h"
 
 namespace blindfold {
 namespace {
@@ -33,12 +34,7 @@ std::string KeyDescription(const std::vector<std::string>& hotkeyFields) {
 }
 
 std::string SecondInstancePrompt(const std::string& hotkeyText) {
-  return "Blindfold is already running in hidden mode!\r\n"
-         "Use the Blindfold function keys to activate Blindfold.\r\n"
-         "Close this message then press the Blindfold hotkey " +
-         KeyDescription(SplitHotkeyText(hotkeyText)) +
-         "\r\n\r\n"
-         "Do you want to display this message in the future?";
+  return texts::SecondInstancePrompt(KeyDescription(SplitHotkeyText(hotkeyText)));
 }
 
 StartupRoad Startup(SingleInstance& instance, SettingsStore& store, MessageBoxes& messageBoxes) {
@@ -46,7 +42,7 @@ StartupRoad Startup(SingleInstance& instance, SettingsStore& store, MessageBoxes
     if (store.RegRead(kPrevInstWarning.path) == "1") {
       const std::string hotkeyText = store.RegRead(kBlindfoldShortcutKey.path).value_or("");
       const MessageBoxAnswer answer = messageBoxes.Show(SecondInstancePrompt(hotkeyText),
-                                                        kSecondInstanceTitle, MessageBoxStyle::WarningYesNo);
+                                                        std::string(texts::kSecondInstanceTitle), MessageBoxStyle::WarningYesNo);
       if (answer == MessageBoxAnswer::No) store.RegWrite(kPrevInstWarning.path, "0");
     }
     return StartupRoad::SecondInstance;

@@ -16,7 +16,6 @@ std::string KeyDescription(const std::vector<std::string>& hotkeyFields);
 
 // The second-instance message for a control-panel hotkey text.
 std::string SecondInstancePrompt(const std::string& hotkeyText);
-inline constexpr const char* kSecondInstanceTitle = "Blindfold is already running in hidden mode!";
 
 enum class StartupRoad { SecondInstance, ShowPanel, StartHidden };
 

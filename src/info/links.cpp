@@ -1,6 +1,7 @@
 #include "info/links.h"
 
 #include "app/version.h"
+#include "panel/texts.h"
 
 namespace blindfold {
 namespace {
@@ -60,9 +61,7 @@ std::string LinkAddress(SiteLink link, std::string_view versionText) {
 }
 
 std::string ConnectionWarning() {
-  return "Error connecting to " + std::string(kWebSiteName) + " web site.\r\n" +
-         "No Internet connection or a firewall/application blocked access.\r\n\r\n" +
-         "Blindfold only tries to connect to the Internet when you initiate a connection.";
+  return texts::ConnectionWarning(kWebSiteName);
 }
 
 void Help(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Help); }

@@ -95,9 +95,7 @@ std::string ShowTipsAtStartupPath(std::string_view executableBaseName) {
 }
 
 std::string MissingTipsFileMessage(std::string_view fileName) {
-  const std::string name(fileName);
-  return "That the " + name + " file was not found? " + "\r\n\r\n" + "Create a text file named " + name +
-         " using NotePad with 1 tip per line. " + "Then place it in the same directory as the application. ";
+  return texts::MissingTipsFile(fileName);
 }
 
 void frmTip::Form_Load() {

@@ -5,10 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/program_files.h"
 #include "platform/random.h"
 #include "platform/settings_store.h"
+#include "panel/texts.h"
 
 namespace blindfold {
 
@@ -24,11 +25,11 @@ std::string MissingTipsFileMessage(std::string_view fileName);
 
 // The acknowledgments dialog's controls as plain data, at their designed values.
 struct TipsDialogModel {
-  std::string caption = "Acknowledgments...";
-  Label Label1{"Blindfold acknowledgments..."};  // the heading beside the picture
+  std::string caption{texts::kTipsTitle};
+  Label Label1{std::string(texts::kTipsHeading)};  // the heading beside the picture
   Label lblTipText;
-  Button cmdNextTip{"&Next"};
-  Button cmdOK{"OK"};
+  Button cmdNextTip;
+  Button cmdOK;
   CheckBox chkLoadTipsAtStartup{0, true, false, ""};  // "&Show Tips at Startup", never shown
   bool unloaded = false;  // the dialog closed itself, or was closed
 };

@@ -10,23 +10,22 @@ namespace blindfold {
 // The callback message of the tray icon; the mouse message arrives in lParam.
 inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
 
-// The icon record handed to the notification area, field for field.
-struct TrayIconRecord {
-  std::uint32_t cbSize = 0;
-  std::int32_t hWnd = 0;
-  std::int32_t uID = 0;
-  std::uint32_t uFlags = 0;
-  std::uint32_t uCallbackMessage = 0;
-  std::int32_t hIcon = 0;
-  std::u16string szTip;  // the 64-character tip field exactly as filled
+// The program's icon in the notification area: the window its mouse messages
+// go to (as kTrayCallbackMessage), the icon's number there, its picture and its
+// tip. A window of 0 names no icon.
+struct TrayIcon {
+  std::int32_t window = 0;
+  std::int32_t id = 0;
+  std::int32_t icon = 0;
+  std::string tip;
 };
 
 class NotificationArea {
  public:
   virtual ~NotificationArea() = default;
 
-  virtual bool AddIcon(const TrayIconRecord& record) = 0;
-  virtual bool DeleteIcon(const TrayIconRecord& record) = 0;
+  virtual bool AddIcon(const TrayIcon& icon) = 0;
+  virtual bool DeleteIcon(const TrayIcon& icon) = 0;
 };
 
 // Puts the tray hook's window procedure in front of a window's own, and back.
@@ -39,8 +38,12 @@ class WindowSubclass {
   virtual void Restore(std::int32_t window, std::intptr_t previous) = 0;
 };
 
+// The tray menu's entries.
+enum class TrayMenuItem { Separator, Lock, ShowUi, Shutdown };
+
 struct MenuEntry {
-  std::string caption;  // "-" for a separator
+  TrayMenuItem item = TrayMenuItem::Separator;
+  std::string caption;
   bool enabled = true;
 };
 
@@ -50,8 +53,8 @@ class PopupMenu {
   virtual ~PopupMenu() = default;
 
   virtual void SetForegroundWindow(std::int32_t window) = 0;
-  // The chosen entry's index, or nothing when the menu was dismissed.
-  virtual std::optional<std::size_t> Pop(const std::vector<MenuEntry>& entries) = 0;
+  // The chosen entry, or nothing when the menu was dismissed.
+  virtual std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) = 0;
 };
 
 // The file-open dialog.

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "panel/control.h"
 
 namespace blindfold {
 
@@ -12,7 +13,7 @@ enum class BorderStyle { None = 0, FixedSingle = 1 };
 // A control's place within its container, in twips; a field left empty keeps
 // the control's designed value.
 struct ControlPlacement {
-  std::string_view control;
+  Control control;
   std::optional<int> left;
   std::optional<int> top;
   std::optional<int> width;

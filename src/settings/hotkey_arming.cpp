@@ -1,4 +1,5 @@
 #include "settings/hotkey_arming.h"
+#include "panel/texts.h"
 
 namespace blindfold {
 
@@ -13,35 +14,22 @@ bool IsUsableKey(std::string_view keyText) {
   return keyText.empty() || static_cast<unsigned char>(keyText.front()) < 0x80;
 }
 
-const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId id) {
-  switch (id) {
-    case HotkeyId::Panel:
-      return panel.txtBlindfoldShortcutKey;
-    case HotkeyId::Windows:
-      return panel.txtWindowsShortcutKey;
-    case HotkeyId::Panic:
-      break;
-  }
-  return panel.txtPanicShortcutKey;
-}
-
 void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
-  const std::size_t first = 4 * static_cast<std::size_t>(id);
-  properties_.winKey = panel.Check2[first].value != 0;
-  properties_.ctrlKey = panel.Check2[first + 1].value != 0;
-  properties_.altKey = panel.Check2[first + 2].value != 0;
-  properties_.shiftKey = panel.Check2[first + 3].value != 0;
-  Label& status = panel.lblHotkeyStatus[static_cast<std::size_t>(id)];
+  properties_.winKey = ModifierBox(panel, id, Modifier::Win).value != 0;
+  properties_.ctrlKey = ModifierBox(panel, id, Modifier::Ctrl).value != 0;
+  properties_.altKey = ModifierBox(panel, id, Modifier::Alt).value != 0;
+  properties_.shiftKey = ModifierBox(panel, id, Modifier::Shift).value != 0;
+  Label& status = HotkeyStatus(panel, id);
   const std::string& keyText = HotkeyKeyBox(panel, id).text;
   if (!IsUsableKey(keyText)) {
-    status.caption = "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
+    status.caption = texts::HotkeyUnusableKey(keyText);
     status.visible = true;
     return;
   }
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
-  status.caption = result.armed ? "" : "Could not be registered: " + result.reason;
+  status.caption = result.armed ? "" : texts::HotkeyRefused(result.reason);
   status.visible = !result.armed;
 }
 

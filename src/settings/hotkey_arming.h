@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/hotkey.h"
 #include "settings/hotkey_text.h"
 
@@ -18,12 +18,6 @@ std::optional<std::int32_t> VirtualKeyOf(std::string_view keyText);
 // Whether a key text can be armed: a character beyond ASCII would give the code
 // of an unrelated key (0xC0 is the backquote key, for one), so it is refused.
 bool IsUsableKey(std::string_view keyText);
-
-// The key box of hotkey `id`.
-const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId id);
-inline TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId id) {
-  return const_cast<TextBox&>(HotkeyKeyBox(std::as_const(panel), id));
-}
 
 // One of the three hotkey controls: the combination it was last given, armed
 // with the platform. A new arming replaces the previous combination; an empty

@@ -1,5 +1,6 @@
 #include "settings/registry_loader.h"
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -35,13 +36,12 @@ std::vector<std::string> LoadHotkeyFields(SettingsStore& store, const StoredValu
   return SplitHotkeyText(*text);
 }
 
-void ApplyHotkeyFields(const std::vector<std::string>& fields, PanelModel& panel, HotkeyId id,
-                       TextBox& keyBox) {
-  const std::size_t first = 4 * static_cast<std::size_t>(id);
-  for (std::size_t i = 0; i < 4 && i < fields.size(); ++i) {
-    if (const auto state = ParseWholeNumber(fields[i])) panel.Check2[first + i].TrySetValue(*state);
+void ApplyHotkeyFields(const std::vector<std::string>& fields, PanelModel& panel, HotkeyId id) {
+  constexpr std::array kModifiers = {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift};
+  for (std::size_t i = 0; i < kModifiers.size() && i < fields.size(); ++i) {
+    if (const auto state = ParseWholeNumber(fields[i])) ModifierBox(panel, id, kModifiers[i]).TrySetValue(*state);
   }
-  if (fields.size() > 4) keyBox.text = fields[4];
+  if (fields.size() > kModifiers.size()) HotkeyKeyBox(panel, id).text = fields[kModifiers.size()];
 }
 
 void LoadGestureCode(SettingsStore& store, const StoredValue& value, std::int32_t negativeCode,
@@ -79,9 +79,9 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
 
   if (const auto decoy = store.RegRead(kDecoy.path); decoy && !decoy->empty()) panel.txtDecoy.text = *decoy;
 
-  ApplyHotkeyFields(panelKey, panel, HotkeyId::Panel, panel.txtBlindfoldShortcutKey);
-  ApplyHotkeyFields(windowsKey, panel, HotkeyId::Windows, panel.txtWindowsShortcutKey);
-  ApplyHotkeyFields(panicKey, panel, HotkeyId::Panic, panel.txtPanicShortcutKey);
+  ApplyHotkeyFields(panelKey, panel, HotkeyId::Panel);
+  ApplyHotkeyFields(windowsKey, panel, HotkeyId::Windows);
+  ApplyHotkeyFields(panicKey, panel, HotkeyId::Panic);
 
   LoadGestureCode(store, kTrayMenu, kNegativeTrayMenuCode, panel.lTrayMenu);
   LoadGestureCode(store, kTrayHideWindows, kNegativeTrayHideWindowsCode, panel.lTrayHideWindows);

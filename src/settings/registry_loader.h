@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "settings/settings_store.h"
 
 namespace blindfold {

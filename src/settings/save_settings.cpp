@@ -40,18 +40,20 @@ void StoreGesture(Writer& writer, const StoredValue& value, const OptionButton& 
 
 }  // namespace
 
-std::string HotkeyTextFromPanel(const PanelModel& panel, std::size_t h) {
+std::string HotkeyTextFromPanel(const PanelModel& panel, HotkeyId hotkey) {
   std::string text;
-  for (std::size_t j = 0; j < 4; ++j) text += std::to_string(panel.Check2[4 * h + j].value) + ",";
-  return text + UpperCase(HotkeyKeyBox(panel, static_cast<HotkeyId>(h)).text);
+  for (const Modifier modifier : {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift}) {
+    text += std::to_string(ModifierBox(panel, hotkey, modifier).value) + ",";
+  }
+  return text + UpperCase(HotkeyKeyBox(panel, hotkey).text);
 }
 
 std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
                                               const SaveActions& actions) {
   Writer writer(store);
-  writer.Write(kBlindfoldShortcutKey, HotkeyTextFromPanel(panel, 0));
-  writer.Write(kWindowsShortcutKey, HotkeyTextFromPanel(panel, 1));
-  writer.Write(kPanicShortcutKey, HotkeyTextFromPanel(panel, 2));
+  writer.Write(kBlindfoldShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Panel));
+  writer.Write(kWindowsShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Windows));
+  writer.Write(kPanicShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Panic));
 
   if (panel.chkStartWithWindows.value == 1) {
     writer.Write(kRunAtLogon, actions.programFolder + "\\" + actions.executableBaseName + ".exe");

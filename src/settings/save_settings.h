@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "settings/settings_store.h"
 
 namespace blindfold {
@@ -27,6 +27,6 @@ std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& 
 
 // The hotkey text of the panel's boxes for hotkey `h` (0 panel, 1 windows,
 // 2 panic): four states and the upper-cased key, joined with ",".
-std::string HotkeyTextFromPanel(const PanelModel& panel, std::size_t h);
+std::string HotkeyTextFromPanel(const PanelModel& panel, HotkeyId hotkey);
 
 }  // namespace blindfold

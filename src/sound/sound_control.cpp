@@ -29,9 +29,4 @@ void SoundControl::RestoreSound(const PanelModel& panel) {
 
 std::uint32_t SoundControl::FaderValue(int percent) { return static_cast<std::uint32_t>(percent * 650); }
 
-float SoundControl::EndpointLevel(std::uint32_t faderValue) {
-  constexpr std::uint32_t kFaderTop = 65535;
-  return static_cast<float>(std::min(faderValue, kFaderTop)) / static_cast<float>(kFaderTop);
-}
-
 }  // namespace blindfold

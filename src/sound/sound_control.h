@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/mixer.h"
 
 namespace blindfold {
@@ -22,7 +22,6 @@ class SoundControl {
   // The fader value for a level in percent: 100% is 65000, not the fader's top.
   static std::uint32_t FaderValue(int percent);
   // The same value on the 0-to-1 scale of a playback device's endpoint volume.
-  static float EndpointLevel(std::uint32_t faderValue);
 
  private:
   Mixer& mixer_;

@@ -9,13 +9,24 @@
 
 namespace blindfold {
 
-// The tip text in the icon record's 64-character field: the text, one NUL,
-// then blanks; a text of 64 characters or more is cut to 64, without a NUL.
-std::u16string TipField(const std::string& tipUtf8);
+// What the window that carries the tray icon hands the tray.
+class TrayEvents {
+ public:
+  virtual ~TrayEvents() = default;
+
+  // For every message of the hooked window: -1 for a tray callback that matched
+  // a gesture (the menu first, then the toggle), nothing for any other message,
+  // which then goes to the procedure that was there before.
+  virtual std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,
+                                                     std::intptr_t lParam) = 0;
+  // The shell has restarted with an empty notification area: the icon goes back
+  // when it was shown.
+  virtual void TaskbarCreated() = 0;
+};
 
 // The tray icon and the hook that hands its mouse messages to the program.
 // Installed and removed as a pair.
-class modSystray {
+class modSystray final : public TrayEvents {
  public:
   struct Actions {
     std::function<std::int32_t()> lTrayMenu;          // read afresh for every message
@@ -31,19 +42,15 @@ class modSystray {
   void RemoveTrayIcon();
   void HookTrayWindow(std::int32_t hWnd);
   void UnhookTrayWindow();
-  // For every message of the hooked window: -1 for a tray callback that matched
-  // a gesture (the menu first, then the toggle), nothing for any other message,
-  // which then goes to the procedure that was there before.
-  std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam, std::intptr_t lParam);
-  // The shell has restarted with an empty notification area: the icon goes back
-  // when it was shown.
-  void TaskbarCreated();
+  std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,
+                                             std::intptr_t lParam) override;
+  void TaskbarCreated() override;
 
  private:
   NotificationArea& area_;
   WindowSubclass& subclass_;
   Actions actions_;
-  TrayIconRecord record_;
+  TrayIcon icon_;
   bool bHooked_ = false;
   bool iconShown_ = false;
   std::int32_t hSubclassWnd_ = 0;

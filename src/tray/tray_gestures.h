@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 
 namespace blindfold {
 

@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/window_manager.h"
 
 namespace blindfold {

@@ -5,6 +5,7 @@
 #include "windows/window_list.h"
 
 #include "settings/value_text.h"
+#include "panel/texts.h"
 
 namespace blindfold {
 namespace {
@@ -30,8 +31,7 @@ void WindowHiding::HideBranch() {
 
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption =
-      "Open window list. (Found " + std::to_string(panel_.List1.ListCount()) + " windows.)";
+  panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, previousRecord);
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
 
@@ -119,15 +119,13 @@ void WindowHiding::ShowHiddenWindows() {
 void WindowHiding::cmdRefresh_Click() {
   const auto record = ParseHiddenWindows(strHiddenWindows);
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption = "Open windows list - (" + std::to_string(panel_.List1.ListCount()) +
-                                 " windows found). Double click to add a windows to the 'Always hide list.'";
+  panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, record);
 }
 
 void WindowHiding::FillOpenWindowsList() {
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption =
-      "Open windows list (" + std::to_string(panel_.List1.ListCount()) + " windows found.)";
+  panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
 }
 
 void WindowHiding::HideOneWindow(WindowHandle window) { SetShowCmd(window, kShowCmdHide); }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "platform/window_manager.h"
 #include "windows/recovery.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "settings/hotkey_text.h"
 #include "settings/value_text.h"
 #include "windows/always_hide.h"

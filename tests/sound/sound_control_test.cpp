@@ -58,11 +58,11 @@ TEST_F(SoundControlTest, NoVolumeControlKeepsTheControlsUsable) {
 }
 
 TEST(EndpointLevel, MapsTheFaderOntoZeroToOne) {
-  EXPECT_FLOAT_EQ(SoundControl::EndpointLevel(0), 0.0f);
-  EXPECT_FLOAT_EQ(SoundControl::EndpointLevel(65535), 1.0f);
-  EXPECT_FLOAT_EQ(SoundControl::EndpointLevel(65000), 65000.0f / 65535.0f);  // 100% is not the top
-  EXPECT_FLOAT_EQ(SoundControl::EndpointLevel(SoundControl::FaderValue(37)), 24050.0f / 65535.0f);
-  EXPECT_FLOAT_EQ(SoundControl::EndpointLevel(70000), 1.0f);
+  EXPECT_FLOAT_EQ(FaderShare(0), 0.0f);
+  EXPECT_FLOAT_EQ(FaderShare(65535), 1.0f);
+  EXPECT_FLOAT_EQ(FaderShare(65000), 65000.0f / 65535.0f);  // 100% is not the top
+  EXPECT_FLOAT_EQ(FaderShare(SoundControl::FaderValue(37)), 24050.0f / 65535.0f);
+  EXPECT_FLOAT_EQ(FaderShare(70000), 1.0f);
 }
 
 }  // namespace

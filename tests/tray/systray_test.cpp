@@ -12,42 +12,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct TipCase {
-  std::size_t length;
-  bool hasNul;
-};
-
-class TipFieldTest : public testing::TestWithParam<TipCase> {};
-
-TEST_P(TipFieldTest, TextThenNulThenBlanksCutAtSixtyFour) {
-  const std::string tip(GetParam().length, 't');
-  const std::u16string field = TipField(tip);
-  ASSERT_EQ(field.size(), 64u);
-  const std::size_t kept = std::min<std::size_t>(GetParam().length, 64);
-  EXPECT_EQ(field.substr(0, kept), std::u16string(kept, u't'));
-  if (GetParam().hasNul) {
-    EXPECT_EQ(field[kept], u'\0');
-    EXPECT_EQ(field.substr(kept + 1), std::u16string(63 - kept, u' '));
-  } else {
-    EXPECT_EQ(field.find(u'\0'), std::u16string::npos);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Lengths, TipFieldTest,
-                         testing::Values(TipCase{0, true}, TipCase{1, true}, TipCase{63, true}, TipCase{64, false},
-                                         TipCase{100, false}));
-
-TEST(TipField, KeepsCharactersBeyondAscii) {
-  EXPECT_EQ(TipField("Tarnkappe – 東京").substr(0, 14), u"Tarnkappe – 東京");
-  EXPECT_EQ(TipField("😀").substr(0, 2), u"😀");
-}
-
-TEST(TipField, BrokenSequencesCostOnlyThemselves) {
-  EXPECT_EQ(TipField("a\xE6" "b").substr(0, 3), u"a\uFFFDb");   // cut-off three-byte sequence
-  EXPECT_EQ(TipField("\x80z").substr(0, 2), u"\uFFFDz");      // stray continuation byte
-  EXPECT_EQ(TipField("x\xF0").substr(0, 2), u"x\uFFFD");      // cut off at the end
-}
-
 class SystrayTest : public testing::Test {
  protected:
   modSystray MakeSystray() {
@@ -62,28 +26,23 @@ class SystrayTest : public testing::Test {
   Strings events;
 };
 
-TEST_F(SystrayTest, AddFillsTheRecordAndRemoveHandsTheSameRecordBack) {
+TEST_F(SystrayTest, RemoveHandsBackTheIconThatWasAddedOrNoneAtAll) {
   modSystray systray = MakeSystray();
-  systray.AddTrayIcon(0x2001c, 0x10101, 0x10101, "Quiet");
-  ASSERT_EQ(tray.added.size(), 1u);
-  const TrayIconRecord& record = tray.added[0];
-  EXPECT_EQ(record.cbSize, 88u);
-  EXPECT_EQ(record.hWnd, 0x2001c);
-  EXPECT_EQ(record.uID, 0x10101);
-  EXPECT_EQ(record.hIcon, 0x10101);
-  EXPECT_EQ(record.uFlags, 7u);
-  EXPECT_EQ(record.uCallbackMessage, 1024u);
   systray.RemoveTrayIcon();
   ASSERT_EQ(tray.deleted.size(), 1u);
-  EXPECT_EQ(tray.deleted[0].uID, 0x10101);
-  EXPECT_EQ(tray.deleted[0].szTip, record.szTip);
-}
+  EXPECT_EQ(tray.deleted[0].window, 0);
 
-TEST_F(SystrayTest, RemoveWithoutAnIconSendsAnEmptyRecord) {
-  modSystray systray = MakeSystray();
+  systray.AddTrayIcon(0x2001c, 0x10101, 0x10202, "Quiet");
+  ASSERT_EQ(tray.added.size(), 1u);
+  const TrayIcon& icon = tray.added[0];
+  EXPECT_EQ(icon.window, 0x2001c);
+  EXPECT_EQ(icon.id, 0x10101);
+  EXPECT_EQ(icon.icon, 0x10202);
+  EXPECT_EQ(icon.tip, "Quiet");
   systray.RemoveTrayIcon();
-  ASSERT_EQ(tray.deleted.size(), 1u);
-  EXPECT_EQ(tray.deleted[0].cbSize, 0u);
+  ASSERT_EQ(tray.deleted.size(), 2u);
+  EXPECT_EQ(tray.deleted[1].id, 0x10101);
+  EXPECT_EQ(tray.deleted[1].tip, "Quiet");
 }
 
 TEST_F(SystrayTest, HookIsInstalledOnceAndRemovedOnlyWhenInstalled) {
@@ -171,8 +130,8 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
   fakes.panelWindow.visible = true;
   form.Form_Load();
   EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add"}));
-  EXPECT_EQ(fakes.tray.added[0].uID, fakes.panelWindow.IconHandle());
-  EXPECT_EQ(fakes.tray.added[0].szTip.substr(0, 6), std::u16string(u"Quiet\0", 6));
+  EXPECT_EQ(fakes.tray.added[0].id, fakes.panelWindow.IconHandle());
+  EXPECT_EQ(fakes.tray.added[0].tip, "Quiet");
   EXPECT_FALSE(fakes.panelWindow.visible);
   EXPECT_FALSE(form.panel.cmdShutdown.visible);
 
@@ -193,7 +152,7 @@ TEST_F(TrayFormTest, OnlyALowerCaseIcoPathReplacesTheWindowIcon) {
   other.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ico");
   second.Form_Load();
   EXPECT_EQ(std::count(other.panelWindow.calls.begin(), other.panelWindow.calls.end(), "load icon C:\\icons\\eye.ico"), 1);
-  EXPECT_EQ(other.tray.added[0].hIcon, other.panelWindow.IconHandle());
+  EXPECT_EQ(other.tray.added[0].icon, other.panelWindow.IconHandle());
 }
 
 TEST_F(TrayFormTest, SavingReinstallsRemoveThenAddOnlyWhenPathOrTipChanged) {
@@ -216,14 +175,17 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
   AppendHiddenWindow(form.hiding.strHiddenWindows, a);
   form.VBHotKey1_HotKeyPressed();
 
-  fakes.tray.menuChoice = 4;  // "Shutdown"
+  fakes.tray.menuChoice = TrayMenuItem::Shutdown;
   EXPECT_EQ(form.systray.TrayWindowProc(1024, 0, 517), -1);
   ASSERT_EQ(fakes.tray.shownMenu.size(), 5u);
-  EXPECT_EQ(fakes.tray.shownMenu[0].caption, "Lock");
-  EXPECT_EQ(fakes.tray.shownMenu[1].caption, "-");
-  EXPECT_EQ(fakes.tray.shownMenu[2].caption, "Show UI");
-  EXPECT_EQ(fakes.tray.shownMenu[3].caption, "-");
-  EXPECT_EQ(fakes.tray.shownMenu[4].caption, "Shutdown");
+  const auto entry = [&](std::size_t i) {
+    return std::pair(fakes.tray.shownMenu[i].item, fakes.tray.shownMenu[i].caption);
+  };
+  EXPECT_EQ(entry(0), std::pair(TrayMenuItem::Lock, std::string("Lock")));
+  EXPECT_EQ(entry(1).first, TrayMenuItem::Separator);
+  EXPECT_EQ(entry(2), std::pair(TrayMenuItem::ShowUi, std::string("Show UI")));
+  EXPECT_EQ(entry(3).first, TrayMenuItem::Separator);
+  EXPECT_EQ(entry(4), std::pair(TrayMenuItem::Shutdown, std::string("Shutdown")));
   EXPECT_EQ(fakes.tray.log[fakes.tray.log.size() - 4], "foreground");  // before the menu
   EXPECT_TRUE(fakes.windows.Find(a)->visible);  // shown before the end
   EXPECT_TRUE(fakes.panelWindow.unloaded);
@@ -231,7 +193,7 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
 
 TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
   form.Form_Load();
-  fakes.tray.menuChoice = 0;
+  fakes.tray.menuChoice = TrayMenuItem::Lock;
   form.SysTrayMouseEventHandler();
   EXPECT_FALSE(form.panel.mnuLock.enabled);
   fakes.tray.menuChoice = std::nullopt;
@@ -242,7 +204,7 @@ TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
 TEST_F(TrayFormTest, ShowUiShowsWindowsRefreshesAndShowsThePanelOnPageZero) {
   form.Form_Load();
   form.panel.SSTab1 = PanelPage::Stealth;
-  fakes.tray.menuChoice = 2;
+  fakes.tray.menuChoice = TrayMenuItem::ShowUi;
   form.SysTrayMouseEventHandler();
   EXPECT_TRUE(fakes.panelWindow.visible);
   EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);

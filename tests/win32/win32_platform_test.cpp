@@ -5,9 +5,49 @@
 #include "app/password_key.h"
 #include "platform/win32/win32_crypto.h"
 #include "platform/win32/win32_mixer.h"
+#include "platform/win32/win32_tray.h"
 
 namespace blindfold::win32 {
 namespace {
+
+struct TipCase {
+  std::size_t length;
+  bool hasNul;
+};
+
+class TipFieldTest : public testing::TestWithParam<TipCase> {};
+
+TEST_P(TipFieldTest, TextThenNulThenBlanksCutAtSixtyFour) {
+  const std::string tip(GetParam().length, 't');
+  const std::wstring field = TipField(tip);
+  ASSERT_EQ(field.size(), 64u);
+  const std::size_t kept = std::min<std::size_t>(GetParam().length, 64);
+  EXPECT_EQ(field.substr(0, kept), std::wstring(kept, L't'));
+  if (GetParam().hasNul) {
+    EXPECT_EQ(field[kept], L'\0');
+    EXPECT_EQ(field.substr(kept + 1), std::wstring(63 - kept, L' '));
+  } else {
+    EXPECT_EQ(field.find(L'\0'), std::wstring::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, TipFieldTest,
+                         testing::Values(TipCase{0, true}, TipCase{1, true}, TipCase{63, true}, TipCase{64, false},
+                                         TipCase{100, false}));
+
+TEST(TipField, KeepsCharactersBeyondAscii) {
+  EXPECT_EQ(TipField("Tarnkappe – 東京").substr(0, 14), L"Tarnkappe – 東京");
+  EXPECT_EQ(TipField("😀").substr(0, 2), L"😀");
+}
+
+TEST(TipField, BrokenSequencesBecomeReplacementCharacters) {
+  // A cut-off sequence: whether the byte after it survives is the platform
+  // conversion's choice (Windows keeps it, Wine does not).
+  EXPECT_EQ(TipField("a\xE6" "b").substr(0, 2), L"a\uFFFD");
+  EXPECT_EQ(TipField("\x80z").substr(0, 2), L"\uFFFDz");      // stray continuation byte
+  EXPECT_EQ(TipField("x\xF0").substr(0, 2), L"x\uFFFD");      // cut off at the end
+}
+
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";

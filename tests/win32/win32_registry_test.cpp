@@ -6,7 +6,7 @@
 
 #include <set>
 
-#include "app/panel_model.h"
+#include "panel/panel_model.h"
 #include "settings/registry_loader.h"
 
 namespace blindfold::win32 {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "panel/controls.h"
+#include "panel/panel_events.h"
 #include "platform/panel_window.h"
 
 namespace blindfold {
@@ -34,13 +36,19 @@ class FakePanelWindow final : public PanelWindow {
   }
 
   void PlaceControl(const ControlPlacement& placement) override {
-    calls.push_back("place " + std::string(placement.control));
+    calls.push_back("place " + std::string(InfoOf(placement.control).name));
   }
   void Unload() override {
     unloaded = true;
     calls.push_back("unload");
   }
 
+  // What the user does, handed on as the real dialog hands it on.
+  void Attach(PanelEvents& to) { events = &to; }
+  void Click(Control control) { events->Clicked(control); }
+  void Type(Control control, const std::string& text) { events->TextChanged(control, text); }
+
+  PanelEvents* events = nullptr;
   bool visible = false;
   std::int32_t icon = 0x10101;
   bool loadableIcons = true;

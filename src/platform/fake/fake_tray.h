@@ -13,15 +13,15 @@ namespace blindfold {
 // checked across them.
 class FakeTray final : public NotificationArea, public WindowSubclass, public PopupMenu, public FileDialog {
  public:
-  bool AddIcon(const TrayIconRecord& record) override {
+  bool AddIcon(const TrayIcon& icon) override {
     log.push_back("add");
-    added.push_back(record);
+    added.push_back(icon);
     iconShown = true;
     return true;
   }
-  bool DeleteIcon(const TrayIconRecord& record) override {
+  bool DeleteIcon(const TrayIcon& icon) override {
     log.push_back("delete");
-    deleted.push_back(record);
+    deleted.push_back(icon);
     const bool wasShown = iconShown;
     iconShown = false;
     return wasShown;
@@ -34,7 +34,7 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
     log.push_back(previous == kPrevious ? "unhook" : "unhook with a wrong procedure");
   }
   void SetForegroundWindow(std::int32_t) override { log.push_back("foreground"); }
-  std::optional<std::size_t> Pop(const std::vector<MenuEntry>& entries) override {
+  std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override {
     log.push_back("menu");
     shownMenu = entries;
     return menuChoice;
@@ -48,11 +48,11 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
 
   static constexpr std::intptr_t kPrevious = 0x401000;
   std::vector<std::string> log;
-  std::vector<TrayIconRecord> added;
-  std::vector<TrayIconRecord> deleted;
+  std::vector<TrayIcon> added;
+  std::vector<TrayIcon> deleted;
   bool iconShown = false;
   std::vector<MenuEntry> shownMenu;
-  std::optional<std::size_t> menuChoice;
+  std::optional<TrayMenuItem> menuChoice;
   std::string chosenFile;
   std::string dialogFilter, dialogExtension, dialogTitle;
 };

@@ -54,22 +54,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                       ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  PanelDialog dialog;
+  PanelDialog dialog(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
   if (!dialog.Hwnd()) return 1;
   messageBoxes.owner = dialog.Hwnd();
-  Win32Hotkey windowsHotkey(dialog.Hwnd(), 1);
-  Win32Hotkey panicHotkey(dialog.Hwnd(), 2);
-  Win32Hotkey panelHotkey(dialog.Hwnd(), 3);
+  Win32Hotkey windowsHotkey(dialog.Hwnd(), HotkeyId::Windows);
+  Win32Hotkey panicHotkey(dialog.Hwnd(), HotkeyId::Panic);
+  Win32Hotkey panelHotkey(dialog.Hwnd(), HotkeyId::Panel);
   Win32WindowManager windows;
   Win32ProgramFiles files;
   Win32LoginDialog loginDialog(dialog.Hwnd());
   Win32Crypto crypto;
   Win32Mixer mixer;
   Win32NotificationArea notificationArea;
-  Form1* hookedForm = nullptr;  // the hook reaches the main window once it exists
+  TrayEvents* tray = nullptr;  // the hook reaches the tray once the main window exists
   Win32WindowSubclass subclass([&](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<std::int32_t> {
-    if (!hookedForm) return std::nullopt;
-    const auto handled = hookedForm->systray.TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
+    if (!tray) return std::nullopt;
+    const auto handled = tray->TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
     if (handled) dialog.Render();
     return handled;
   });
@@ -81,14 +81,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
                       tipsDialog});
-  hookedForm = &form;
+  tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {
     ShowWindowsBeforeDying();
     std::abort();
   });
   SetUnhandledExceptionFilter(OnUnhandledException);
-  dialog.Attach(form, {&windowsHotkey, &panicHotkey, &panelHotkey});
+  dialog.Attach(form.panel, form, {&windowsHotkey, &panicHotkey, &panelHotkey}, form.systray);
 
   form.Form_Load();
   dialog.Render();

@@ -2,31 +2,37 @@
 
 #include <windows.h>
 
-#include <array>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "app/form1.h"
+#include "panel/panel_events.h"
+#include "panel/panel_model.h"
 #include "platform/panel_window.h"
+#include "platform/win32/panel_controls.h"
+#include "platform/win32/panel_render.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_hotkey.h"
+#include "tray/systray.h"
 
 namespace blindfold::win32 {
 
 // The control panel as a real dialog. It renders the panel model into its
-// controls after every event, and turns what the user does into changes of the
-// model and calls of the main window's handlers.
+// controls after every event, and turns what the user does into calls of the
+// panel's events and nothing else.
 class PanelDialog final : public PanelWindow {
  public:
-  PanelDialog();
+  // The panel's normal size, in twips.
+  PanelDialog(int widthTwips, int heightTwips);
   PanelDialog(const PanelDialog&) = delete;
   PanelDialog& operator=(const PanelDialog&) = delete;
   ~PanelDialog() override;
 
   HWND Hwnd() const { return dialog_; }
-  // From here on, events go to `form`; the hotkeys' presses arrive as WM_HOTKEY.
-  void Attach(Form1& form, std::vector<Win32Hotkey*> hotkeys);
+  // From here on the dialog shows `panel` and reports to `events`; the
+  // hotkeys' presses arrive as WM_HOTKEY, and the shell's restart goes to
+  // `tray`.
+  void Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys, TrayEvents& tray);
   // Writes the model into the controls.
   void Render();
   // Keyboard navigation for the modeless dialog; true when the message was used.
@@ -42,63 +48,29 @@ class PanelDialog final : public PanelWindow {
   void PlaceControl(const ControlPlacement& placement) override;
   void Unload() override;
 
-  struct ControlLayout {
-    int id;
-    int page;  // -1: shown on every page
-    int left, top, width, height;  // twips, in the client area
-  };
-
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code, HWND control);
   void OnNotify(const NMHDR& header);
-  // Runs a handler of the main window, then shows what it changed.
-  template <class Handler>
-  void Dispatch(Handler handler) {
-    if (!form_) return;
-    handler(*form_);
+  // Hands one event to the logic, then shows what it changed.
+  template <class Event>
+  void Report(Event event) {
+    if (!events_ || rendering_) return;
+    event(*events_);
     Render();
   }
-
-  HWND Control(int id) const;
-  void BuildPage(int page);
-  void Prepare(int id, HWND control, WPARAM font);
-  void SendFramesBehind(const std::vector<HWND>& controls);
-  int Px(int twips) const;
-  void Layout();
-  void Place(const ControlLayout& control);
-  const ControlLayout* LayoutOf(int id) const;
-  void RenderList(int id, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect);
-  void ReadListMarks();
-  void SetText(int id, const std::string& text);
-  void SetCheck(int id, UINT state);
-  void SetEnabled(int id, bool enabled);
-  std::string GetText(int id) const;
-  bool Shown(int id, bool modelVisible) const;
+  std::vector<bool> ListMarks(HWND box) const;
 
   HWND dialog_ = nullptr;
-  Form1* form_ = nullptr;
+  std::unique_ptr<PanelControls> controls_;
+  PanelRenderer renderer_;
+  PanelModel* panel_ = nullptr;
+  PanelEvents* events_ = nullptr;
+  TrayEvents* tray_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
-  std::vector<ControlLayout> layout_;
-  // The controls by id; a page's controls join when it is first shown.
-  std::unordered_map<int, HWND> controls_;
-  std::array<bool, 5> pagesBuilt_{};
-  std::vector<ListRow> shownList1_;
-  std::vector<ListRow> shownList2_;
   bool rendering_ = false;
   LONG_PTR framedStyle_ = 0;
-  struct FontTraits {
-    using Handle = HFONT;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle font) { DeleteObject(font); }
-  };
-  UniqueHandle<FontTraits> titleFont_;
-  struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle icon) { DestroyIcon(icon); }
-  };
   UniqueHandle<IconTraits> loadedIcon_;
   UINT taskbarCreated_ = 0;
 };

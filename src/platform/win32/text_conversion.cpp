@@ -14,12 +14,16 @@ std::wstring Widen(std::string_view utf8) {
 }
 
 std::string Narrow(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int size = static_cast<int>(utf16.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, narrow.data(), length, nullptr, nullptr);
+  std::string narrow;
+  NarrowInto(utf16, narrow);
   return narrow;
+}
+
+void NarrowInto(std::wstring_view utf16, std::string& utf8) {
+  const int size = static_cast<int>(utf16.size());
+  const int length = size ? WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr) : 0;
+  utf8.resize(static_cast<std::size_t>(length));
+  if (length) WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), length, nullptr, nullptr);
 }
 
 }  // namespace blindfold::win32

@@ -9,5 +9,9 @@ namespace blindfold::win32 {
 // become U+FFFD rather than failing.
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// Converts into `utf8` itself, so that a secret leaves no copy behind in a
+// temporary (a short string lives inside the string object, where no one
+// wipes it).
+void NarrowInto(std::wstring_view utf16, std::string& utf8);
 
 }  // namespace blindfold::win32

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <utility>
 
 namespace blindfold::win32 {
@@ -47,5 +50,67 @@ struct ComTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle object) { object->Release(); }
 };
+
+// A window of our own, destroyed with its owner.
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle window) { DestroyWindow(window); }
+};
+
+struct FontTraits {
+  using Handle = HFONT;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle font) { DeleteObject(font); }
+};
+
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle icon) { DestroyIcon(icon); }
+};
+
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle menu) { DestroyMenu(menu); }
+};
+
+struct KeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle key) { RegCloseKey(key); }
+};
+
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
+// Files say that they could not be opened with INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
+struct MixerTraits {
+  using Handle = HMIXER;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle mixer) { mixerClose(mixer); }
+};
+
+// A BCrypt algorithm provider; BCrypt is loaded when first used, so closing
+// goes through the loaded library.
+struct AlgorithmTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle algorithm);
+};
+
+using UniqueKey = UniqueHandle<KeyTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 
 }  // namespace blindfold::win32

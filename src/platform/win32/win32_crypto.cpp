@@ -25,15 +25,11 @@ const BCrypt& Library() {
   return library;
 }
 
-struct AlgorithmTraits {
-  using Handle = BCRYPT_ALG_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle algorithm) { Library().close(algorithm, 0); }
-};
-
 bool Succeeded(NTSTATUS status) { return status >= 0; }
 
 }  // namespace
+
+void AlgorithmTraits::Close(Handle algorithm) { Library().close(algorithm, 0); }
 
 std::optional<std::vector<std::uint8_t>> Win32Crypto::Pbkdf2Sha256(std::string_view password,
                                                                    std::span<const std::uint8_t> salt,

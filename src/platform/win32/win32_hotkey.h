@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
+#include "panel/panel_model.h"
 #include "platform/hotkey.h"
 
 namespace blindfold::win32 {
 
-// One system-wide hotkey registered on the panel's window under `id`; the
-// panel's window procedure calls Pressed() on WM_HOTKEY.
+// One system-wide hotkey registered on the panel's window; the panel's window
+// procedure calls Pressed() on WM_HOTKEY.
 class Win32Hotkey final : public HotkeyControl {
  public:
-  Win32Hotkey(HWND owner, int id) : owner_(owner), id_(id) {}
+  // Registered under an id of its own: ids start at 1.
+  Win32Hotkey(HWND owner, HotkeyId hotkey) : owner_(owner), id_(static_cast<int>(hotkey) + 1) {}
   Win32Hotkey(const Win32Hotkey&) = delete;
   Win32Hotkey& operator=(const Win32Hotkey&) = delete;
   ~Win32Hotkey() override;

@@ -38,7 +38,7 @@ INT_PTR CALLBACK Win32LoginDialog::DialogProc(HWND dialog, UINT message, WPARAM 
       HWND box = GetDlgItem(dialog, IDC_LOGIN_PASSWORD);
       std::wstring typed(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
       typed.resize(static_cast<std::size_t>(GetWindowTextW(box, typed.data(), static_cast<int>(typed.size()))));
-      self->form_->txtPassword = Narrow(typed);
+      NarrowInto(typed, self->form_->txtPassword);
       SecureZeroMemory(typed.data(), typed.size() * sizeof(wchar_t));
       SetWindowTextW(box, L"");
       (*self->onOk_)();

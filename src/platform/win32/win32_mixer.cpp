@@ -3,17 +3,16 @@
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
-#include "sound/sound_control.h"
 
 namespace blindfold::win32 {
 
-bool WinmmMixer::Open() { return mixerOpen(&mixer_, 0, 0, 0, 0) == MMSYSERR_NOERROR; }
+bool WinmmMixer::Open() { return mixerOpen(mixer_.Put(), 0, 0, 0, 0) == MMSYSERR_NOERROR; }
 
 std::optional<VolumeControl> WinmmMixer::FindSpeakersVolume() {
   MIXERLINEW line{};
   line.cbStruct = sizeof line;
   line.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-  if (mixerGetLineInfoW(reinterpret_cast<HMIXEROBJ>(mixer_), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+  if (mixerGetLineInfoW(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -26,7 +25,7 @@ std::optional<VolumeControl> WinmmMixer::FindSpeakersVolume() {
   request.cControls = 1;
   request.cbmxctrl = sizeof control;
   request.pamxctrl = &control;
-  if (mixerGetLineControlsW(reinterpret_cast<HMIXEROBJ>(mixer_), &request, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+  if (mixerGetLineControlsW(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &request, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
       MMSYSERR_NOERROR) {
     return std::nullopt;
   }
@@ -41,7 +40,7 @@ bool WinmmMixer::SetValue(const VolumeControl& control, std::uint32_t value) {
   details.cChannels = 1;  // one value for every channel
   details.cbDetails = sizeof level;
   details.paDetails = &level;
-  return mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
+  return mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
          MMSYSERR_NOERROR;
 }
 
@@ -79,7 +78,7 @@ std::optional<VolumeControl> EndpointMixer::FindSpeakersVolume() {
 }
 
 bool EndpointMixer::SetValue(const VolumeControl&, std::uint32_t value) {
-  return volume_ && SUCCEEDED(volume_.Get()->SetMasterVolumeLevelScalar(SoundControl::EndpointLevel(value), nullptr));
+  return volume_ && SUCCEEDED(volume_.Get()->SetMasterVolumeLevelScalar(FaderShare(value), nullptr));
 }
 
 // Some platforms hand out an endpoint volume that refuses every change; the

@@ -19,7 +19,7 @@ class WinmmMixer final : public Mixer {
   bool SetValue(const VolumeControl& control, std::uint32_t value) override;
 
  private:
-  HMIXER mixer_ = nullptr;
+  UniqueHandle<MixerTraits> mixer_;
 };
 
 // The default playback device's master volume. On current Windows the winmm

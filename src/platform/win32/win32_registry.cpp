@@ -11,13 +11,6 @@
 namespace blindfold::win32 {
 namespace {
 
-struct KeyTraits {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle key) { RegCloseKey(key); }
-};
-using UniqueKey = UniqueHandle<KeyTraits>;
-
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }

@@ -9,21 +9,6 @@
 
 namespace blindfold::win32 {
 
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { CloseHandle(handle); }
-};
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-
-// Files say that they could not be opened with INVALID_HANDLE_VALUE, not null.
-struct FileHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { CloseHandle(handle); }
-};
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
-
 // A named mutex in this session's namespace, created at construction: a second
 // start in the same session finds it at once.
 class Win32SingleInstance final : public SingleInstance {

@@ -13,18 +13,20 @@
 namespace blindfold::win32 {
 namespace {
 
-// The icon record as the shell takes it. The logic's record keeps the size of
-// the first record version; the shell gets the size of that version's Unicode
-// form, whose tip field holds the same 64 characters.
-NOTIFYICONDATAW NativeRecord(const TrayIconRecord& record) {
+// The icon record as the shell takes it: the first record version, whose tip
+// field holds 64 characters. An icon of no window gives a record the shell
+// refuses, as removing an icon that was never added should.
+NOTIFYICONDATAW NativeRecord(const TrayIcon& icon) {
   NOTIFYICONDATAW native{};
-  native.cbSize = record.cbSize ? NOTIFYICONDATAW_V1_SIZE : 0;
-  native.hWnd = ToHwnd(record.hWnd);
-  native.uID = static_cast<UINT>(record.uID);
-  native.uFlags = record.uFlags;
-  native.uCallbackMessage = record.uCallbackMessage;
-  native.hIcon = reinterpret_cast<HICON>(static_cast<std::intptr_t>(record.hIcon));
-  std::copy_n(record.szTip.begin(), std::min<std::size_t>(record.szTip.size(), 64), native.szTip);
+  if (icon.window == 0) return native;
+  native.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  native.hWnd = ToHwnd(icon.window);
+  native.uID = static_cast<UINT>(icon.id);
+  native.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  native.uCallbackMessage = kTrayCallbackMessage;
+  native.hIcon = reinterpret_cast<HICON>(static_cast<std::intptr_t>(icon.icon));
+  const std::wstring field = TipField(icon.tip);
+  std::copy(field.begin(), field.end(), native.szTip);
   return native;
 }
 
@@ -41,13 +43,22 @@ LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-bool Win32NotificationArea::AddIcon(const TrayIconRecord& record) {
-  NOTIFYICONDATAW native = NativeRecord(record);
+// The tip in the record's 64-character field: the text, one NUL, then blanks;
+// a text of 64 characters or more is cut to 64, without a NUL.
+std::wstring TipField(const std::string& tip) {
+  constexpr std::size_t kTipFieldChars = 64;
+  std::wstring field = Widen(tip) + L'\0';
+  field.resize(kTipFieldChars, L' ');
+  return field;
+}
+
+bool Win32NotificationArea::AddIcon(const TrayIcon& icon) {
+  NOTIFYICONDATAW native = NativeRecord(icon);
   return Shell_NotifyIconW(NIM_ADD, &native) != FALSE;
 }
 
-bool Win32NotificationArea::DeleteIcon(const TrayIconRecord& record) {
-  NOTIFYICONDATAW native = NativeRecord(record);
+bool Win32NotificationArea::DeleteIcon(const TrayIcon& icon) {
+  NOTIFYICONDATAW native = NativeRecord(icon);
   return Shell_NotifyIconW(NIM_DELETE, &native) != FALSE;
 }
 
@@ -68,20 +79,16 @@ void Win32WindowSubclass::Restore(std::int32_t window, std::intptr_t previous) {
 
 void Win32PopupMenu::SetForegroundWindow(std::int32_t window) { ::SetForegroundWindow(ToHwnd(window)); }
 
-std::optional<std::size_t> Win32PopupMenu::Pop(const std::vector<MenuEntry>& entries) {
-  struct MenuTraits {
-    using Handle = HMENU;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle menu) { DestroyMenu(menu); }
-  };
+std::optional<TrayMenuItem> Win32PopupMenu::Pop(const std::vector<MenuEntry>& entries) {
   const UniqueHandle<MenuTraits> owned(CreatePopupMenu());
   HMENU menu = owned.Get();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].caption == "-") {
+  // An entry's command is its item; 0 is what a dismissed menu returns.
+  for (const MenuEntry& entry : entries) {
+    if (entry.item == TrayMenuItem::Separator) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu, MF_STRING | (entries[i].enabled ? 0u : MF_GRAYED), i + 1,
-                  Widen(entries[i].caption).c_str());
+      AppendMenuW(menu, MF_STRING | (entry.enabled ? 0u : MF_GRAYED), static_cast<UINT_PTR>(entry.item),
+                  Widen(entry.caption).c_str());
     }
   }
   POINT cursor{};
@@ -90,7 +97,7 @@ std::optional<std::size_t> Win32PopupMenu::Pop(const std::vector<MenuEntry>& ent
   // Lets the menu close properly when the user clicks elsewhere next time.
   PostMessageW(owner_, WM_NULL, 0, 0);
   if (chosen <= 0) return std::nullopt;
-  return static_cast<std::size_t>(chosen - 1);
+  return static_cast<TrayMenuItem>(chosen);
 }
 
 std::string Win32FileDialog::OpenFile(const std::string& filter, const std::string& defaultExtension,

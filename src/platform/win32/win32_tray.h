@@ -3,15 +3,18 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "platform/notification_area.h"
 
 namespace blindfold::win32 {
 
+std::wstring TipField(const std::string& tip);
+
 class Win32NotificationArea final : public NotificationArea {
  public:
-  bool AddIcon(const TrayIconRecord& record) override;
-  bool DeleteIcon(const TrayIconRecord& record) override;
+  bool AddIcon(const TrayIcon& icon) override;
+  bool DeleteIcon(const TrayIcon& icon) override;
 };
 
 // Replaces one window's procedure with a hook that offers every message to
@@ -36,7 +39,7 @@ class Win32PopupMenu final : public PopupMenu {
  public:
   explicit Win32PopupMenu(HWND owner) : owner_(owner) {}
   void SetForegroundWindow(std::int32_t window) override;
-  std::optional<std::size_t> Pop(const std::vector<MenuEntry>& entries) override;
+  std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override;
 
  private:
   HWND owner_;

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_manager.h"
+#include "panel/control.h"
+#include "platform/window_handle.h"
 
 namespace blindfold {
 
@@ -46,7 +47,6 @@ struct Frame {
 };
 
 struct Button {
-  std::string caption;
   bool enabled = true;
   bool visible = true;
 };
@@ -65,7 +65,6 @@ struct Slider {
 };
 
 struct OptionButton {
-  std::string caption;
   std::string tag;  // the gesture's mouse-message code in decimal
   bool value = false;
   bool enabled = true;
@@ -93,7 +92,14 @@ class ListBox {
   void RemoveItem(std::size_t index) {
     if (index >= rows_.size()) return;
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
-    if (currentRow_ && *currentRow_ >= rows_.size()) currentRow_.reset();
+    // The current row stays on the same row: it moves up when a row above it
+    // goes, and is gone when it was the row removed.
+    if (!currentRow_) return;
+    if (*currentRow_ == index) {
+      currentRow_.reset();
+    } else if (*currentRow_ > index) {
+      --*currentRow_;
+    }
   }
   void Clear() {
     rows_.clear();
@@ -118,37 +124,41 @@ class ListBox {
   std::optional<std::size_t> currentRow_;
 };
 
-// The six tray gestures, in the order of both option-button rows.
-inline constexpr std::array<const char*, 6> kTrayGestureCaptions = {
-    "[Dbl left click]", "[Left click]", "[Dbl right click]",
-    "[Right click]",    "[Dbl mid click]", "[Mid click]"};
+// The mouse-message codes of the six tray gestures, in the order of both
+// option-button rows.
 inline constexpr std::array<std::int32_t, 6> kTrayGestureCodes = {515, 513, 518, 517, 521, 520};
 
 using TrayOptionRow = std::array<OptionButton, 6>;
 
 inline TrayOptionRow MakeTrayOptionRow() {
   TrayOptionRow row;
-  for (std::size_t i = 0; i < row.size(); ++i) {
-    row[i].caption = kTrayGestureCaptions[i];
-    row[i].tag = std::to_string(kTrayGestureCodes[i]);
-  }
+  for (std::size_t i = 0; i < row.size(); ++i) row[i].tag = std::to_string(kTrayGestureCodes[i]);
   return row;
 }
 
 enum class PanelPage { OpenWindows = 0, Hotkeys = 1, Settings = 2, Stealth = 3, About = 4 };
 
+// The three hotkeys, in the order the panel and the store list them.
+enum class HotkeyId { Panel = 0, Windows = 1, Panic = 2 };
+inline constexpr std::array<HotkeyId, 3> kHotkeyIds = {HotkeyId::Panel, HotkeyId::Windows, HotkeyId::Panic};
+
+// The modifier boxes of each hotkey, in their order on the page.
+enum class Modifier { Win = 0, Ctrl = 1, Alt = 2, Shift = 3 };
+
+// Static captions come from the control table; the model holds the texts that
+// the program changes.
 struct PanelModel {
+  // Every label and frame starts with its caption from the control table.
+  PanelModel();
+
   PanelPage SSTab1 = PanelPage::OpenWindows;
 
   // "Open windows" page.
-  Frame frmWindowList{"Open windows list"};
+  Frame frmWindowList;  // its caption counts the windows
   ListBox List1;
-  Label Label1{"[ Select All ]"};
-  Label Label7{"[ Clear All ]"};
   CheckBox chkTaskbar;          // "[ Hide Taskbar ]"; Tag: the taskbar's handle
   CheckBox chkProgramManager;   // "[ Hide desktop icons ]"; Tag: the desktop's handle
-  Frame frameAlwaysHide{
-      "Always hide list - Double click to remove an item from the 'Always hide list.'"};
+  Frame frameAlwaysHide;
   ListBox List2;  // single selection: its current row is the selected entry
 
   // "Hotkeys" page: Check2(4h + j) is modifier j (Win, Ctrl, Alt, Shift) of hotkey h
@@ -167,7 +177,7 @@ struct PanelModel {
   CheckBox chkShutdownBlindfold;
   CheckBox chkMute;
   Slider Slider1;
-  Label lblSoundInfo{"SoundInfo", false};
+  Label lblSoundInfo{"", false};
   CheckBox chkStartHidden;
   CheckBox chkStartWithWindows;
   Frame frmDecoy{"", false};
@@ -180,18 +190,18 @@ struct PanelModel {
   TrayOptionRow optTrayMenu = MakeTrayOptionRow();
   TrayOptionRow optTrayHideWindows = MakeTrayOptionRow();
 
-  Button cmdRefresh{"Refresh"};
+  Button cmdRefresh;
 
   // "About" page.
   Label lblVersion;
-  Button cmdShutdown{"Shutdown"};
+  Button cmdShutdown;
 
   // Outside the pages.
-  Button cmdOK{"Hide me!"};
+  Button cmdOK;
   Label Label3;  // the web site's address
 
   // The tray menu's "Lock".
-  Button mnuLock{"Lock"};
+  Button mnuLock;
 
   // Public variables of the main window that the loader fills.
   std::int32_t lTrayMenu = 0;
@@ -199,5 +209,18 @@ struct PanelModel {
   std::string strTrayIcon;
   std::string strTrayIconTip;
 };
+
+// The named ways into the numbered controls.
+inline CheckBox& ModifierBox(PanelModel& panel, HotkeyId hotkey, Modifier modifier) {
+  return panel.Check2[4 * static_cast<std::size_t>(hotkey) + static_cast<std::size_t>(modifier)];
+}
+inline const CheckBox& ModifierBox(const PanelModel& panel, HotkeyId hotkey, Modifier modifier) {
+  return panel.Check2[4 * static_cast<std::size_t>(hotkey) + static_cast<std::size_t>(modifier)];
+}
+inline Label& HotkeyStatus(PanelModel& panel, HotkeyId hotkey) {
+  return panel.lblHotkeyStatus[static_cast<std::size_t>(hotkey)];
+}
+TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId hotkey);
+const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId hotkey);
 
 }  // namespace blindfold

@@ -1,0 +1,100 @@
+// The panel's events: what each control does when the user acts on it.
+#include <variant>
+
+#include "app/form1.h"
+#include "panel/controls.h"
+#include "tray/tray_gestures.h"
+#include "windows/always_hide.h"
+#include "windows/window_list.h"
+
+namespace blindfold {
+namespace {
+
+// The row of gestures an option button belongs to, and its place in it.
+struct GestureChoice {
+  bool menuRow;
+  std::size_t index;
+};
+
+std::optional<GestureChoice> GestureOf(Control control) {
+  const auto within = [control](Control first) -> std::optional<std::size_t> {
+    const std::size_t index = IndexOf(control) - IndexOf(first);
+    return IndexOf(control) >= IndexOf(first) && index < kTrayGestureCodes.size() ? std::optional(index)
+                                                                                  : std::nullopt;
+  };
+  if (const auto index = within(Control::optTrayMenu_0)) return GestureChoice{true, *index};
+  if (const auto index = within(Control::optTrayHideWindows_0)) return GestureChoice{false, *index};
+  return std::nullopt;
+}
+
+}  // namespace
+
+void Form1::Clicked(Control control) {
+  switch (control) {
+    case Control::cmdOK: return cmdOK_Click();
+    case Control::cmdRefresh: return cmdRefresh_Click();
+    case Control::cmdShutdown: return cmdShutdown_Click();
+    case Control::cmdSetPassword: return cmdSetPassword_Click();
+    case Control::cmdAcknowledgments: return cmdAcknowledgments_Click();
+    case Control::lblBrowseForIcon:
+    case Control::cmdBrowseIcon: return lblBrowseForIcon_Click();
+    case Control::lblCheckForUpdates:
+    case Control::cmdUpdates: return CheckForUpdates();
+    case Control::Label5:
+    case Control::Label9:
+    case Control::cmdVisitForums: return VisitForum();
+    case Control::cmdSysInfo: return StartSysInfo();
+    case Control::Label3: return VisitKestrel();
+    case Control::Label1: return Label1_Click(panel);
+    case Control::Label7: return Label7_Click(panel);
+    case Control::lblHelpOpenWindows_0:
+    case Control::lblHelpOpenWindows_1:
+    case Control::lblHelpOpenWindows_2:
+    case Control::lblHelpOpenWindows_3:
+    case Control::lblHelpOpenWindows_4: return Help();
+    default: break;
+  }
+  if (const auto gesture = GestureOf(control)) {
+    return gesture->menuRow ? optTrayMenu_Click(panel, gesture->index)
+                            : optTrayHideWindows_Click(panel, gesture->index);
+  }
+  // A check box's click changes only the box: what it means counts when the
+  // panel is applied.
+  const ModelField field = FieldOf(panel, control);
+  if (auto* const* box = std::get_if<CheckBox*>(&field); box && InfoOf(control).kind == ControlKind::CheckBox) {
+    (*box)->value = (*box)->value == 1 ? 0 : 1;
+  }
+}
+
+void Form1::TextChanged(Control control, const std::string& text) {
+  const ModelField field = FieldOf(panel, control);
+  if (auto* const* box = std::get_if<TextBox*>(&field)) (*box)->text = text;
+}
+
+void Form1::ValueChanged(Control control, int value) {
+  const ModelField field = FieldOf(panel, control);
+  if (auto* const* slider = std::get_if<Slider*>(&field)) (*slider)->TrySetValue(value);
+}
+
+void Form1::PageSelected(PanelPage page) { panel.SSTab1 = page; }
+
+void Form1::RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) {
+  const ModelField field = FieldOf(panel, list);
+  auto* const* box = std::get_if<ListBox*>(&field);
+  if (!box) return;
+  for (std::size_t i = 0; i < marks.size() && i < (*box)->ListCount(); ++i) (*box)->Row(i).marked = marks[i];
+  (*box)->SetCurrentRow(current);
+}
+
+void Form1::RowDoubleClicked(Control list) {
+  if (list == Control::List1) List1_DblClick(panel);
+  if (list == Control::List2) List2_DblClick(panel);
+}
+
+bool Form1::CloseRequested(CloseReason reason) {
+  if (!Form_QueryUnload(reason)) return false;
+  if (reason == CloseReason::WindowsEnding) Form_Unload();
+  return true;
+}
+
+}  // namespace blindfold

@@ -1,0 +1,181 @@
+#include "panel/controls.h"
+
+#include <array>
+#include <utility>
+
+namespace blindfold {
+namespace {
+
+// Binds a row to its part of the model.
+#define MODEL(member) [](PanelModel& panel) -> ModelField { return &panel.member; }
+
+constexpr int kOpenWindows = static_cast<int>(PanelPage::OpenWindows);
+constexpr int kHotkeys = static_cast<int>(PanelPage::Hotkeys);
+constexpr int kSettings = static_cast<int>(PanelPage::Settings);
+constexpr int kStealth = static_cast<int>(PanelPage::Stealth);
+constexpr int kAbout = static_cast<int>(PanelPage::About);
+
+using enum Control;
+using K = ControlKind;
+
+// clang-format off
+constexpr std::array<ControlInfo, kControlCount> kControls = {{
+    {SSTab1, "SSTab1", kEveryPage, K::Tabs, "", {60, 60, 8100, 4950}},
+
+    {frmWindowList, "frmWindowList", kOpenWindows, K::Frame, "Open windows list", {180, 420, 7935, 2295}, MODEL(frmWindowList)},
+    {Label1, "Label1", kOpenWindows, K::Link, "[ Select All ]", {5180, 650, 1300, 240}},
+    {Label7, "Label7", kOpenWindows, K::Link, "[ Clear All ]", {6580, 650, 1300, 240}},
+    {List1, "List1", kOpenWindows, K::MultiList, "", {300, 900, 7575, 1410}, MODEL(List1)},
+    {chkTaskbar, "chkTaskbar", kOpenWindows, K::CheckBox, "[ Hide Taskbar ]", {300, 2340, 1750, 300}, MODEL(chkTaskbar)},
+    {chkProgramManager, "chkProgramManager", kOpenWindows, K::CheckBox, "[ Hide desktop icons ]", {2100, 2340, 2400, 300}, MODEL(chkProgramManager)},
+    {cmdRefresh, "cmdRefresh", kOpenWindows, K::Button, "Refresh", {6780, 2310, 1095, 345}, MODEL(cmdRefresh)},
+    {frameAlwaysHide, "frameAlwaysHide", kOpenWindows, K::Frame, "Always hide list - Double click to remove an item from the 'Always hide list.'", {180, 2820, 7935, 1740}, MODEL(frameAlwaysHide)},
+    {List2, "List2", kOpenWindows, K::List, "", {300, 3120, 7695, 1320}, MODEL(List2)},
+    {lblHelpOpenWindows_0, "lblHelpOpenWindows(0)", kOpenWindows, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+
+    {frmHotkey0, "frmHotkey(0)", kHotkeys, K::Frame, "Blindfold hide/display hotkey (Toggles Blindfold UI between hidden/visible)", {180, 420, 7935, 1320}},
+    {Check2_0, "Check2(0)", kHotkeys, K::CheckBox, "[ WinKey ]", {420, 780, 1400, 300}, MODEL(Check2[0])},
+    {Check2_1, "Check2(1)", kHotkeys, K::CheckBox, "[ CtrlKey ]", {1870, 780, 1400, 300}, MODEL(Check2[1])},
+    {Check2_2, "Check2(2)", kHotkeys, K::CheckBox, "[ AltKey ]", {3320, 780, 1400, 300}, MODEL(Check2[2])},
+    {Check2_3, "Check2(3)", kHotkeys, K::CheckBox, "[ ShiftKey ]", {4770, 780, 1400, 300}, MODEL(Check2[3])},
+    {lblKey0, "lblKey(0)", kHotkeys, K::Label, "Key:", {6280, 820, 500, 250}},
+    {txtBlindfoldShortcutKey, "txtBlindfoldShortcutKey", kHotkeys, K::KeyBox, "", {6830, 750, 600, 330}, MODEL(txtBlindfoldShortcutKey)},
+    {lblHotkeyStatus0, "lblHotkeyStatus(0)", kHotkeys, K::Label, "", {420, 1260, 7500, 300}, MODEL(lblHotkeyStatus[0])},
+    {frmHotkey1, "frmHotkey(1)", kHotkeys, K::Frame, "Windows hide/display hotkey (Toggles windows between hidden and visible)", {180, 1860, 7935, 1320}},
+    {Check2_4, "Check2(4)", kHotkeys, K::CheckBox, "[ WinKey ]", {420, 2220, 1400, 300}, MODEL(Check2[4])},
+    {Check2_5, "Check2(5)", kHotkeys, K::CheckBox, "[ CtrlKey ]", {1870, 2220, 1400, 300}, MODEL(Check2[5])},
+    {Check2_6, "Check2(6)", kHotkeys, K::CheckBox, "[ AltKey ]", {3320, 2220, 1400, 300}, MODEL(Check2[6])},
+    {Check2_7, "Check2(7)", kHotkeys, K::CheckBox, "[ ShiftKey ]", {4770, 2220, 1400, 300}, MODEL(Check2[7])},
+    {lblKey1, "lblKey(1)", kHotkeys, K::Label, "Key:", {6280, 2260, 500, 250}},
+    {txtWindowsShortcutKey, "txtWindowsShortcutKey", kHotkeys, K::KeyBox, "", {6830, 2190, 600, 330}, MODEL(txtWindowsShortcutKey)},
+    {lblHotkeyStatus1, "lblHotkeyStatus(1)", kHotkeys, K::Label, "", {420, 2700, 7500, 300}, MODEL(lblHotkeyStatus[1])},
+    {frmHotkey2, "frmHotkey(2)", kHotkeys, K::Frame, "Panic hide hotkey (Makes all visible windows hidden)", {180, 3300, 7935, 1320}},
+    {Check2_8, "Check2(8)", kHotkeys, K::CheckBox, "[ WinKey ]", {420, 3660, 1400, 300}, MODEL(Check2[8])},
+    {Check2_9, "Check2(9)", kHotkeys, K::CheckBox, "[ CtrlKey ]", {1870, 3660, 1400, 300}, MODEL(Check2[9])},
+    {Check2_10, "Check2(10)", kHotkeys, K::CheckBox, "[ AltKey ]", {3320, 3660, 1400, 300}, MODEL(Check2[10])},
+    {Check2_11, "Check2(11)", kHotkeys, K::CheckBox, "[ ShiftKey ]", {4770, 3660, 1400, 300}, MODEL(Check2[11])},
+    {lblKey2, "lblKey(2)", kHotkeys, K::Label, "Key:", {6280, 3700, 500, 250}},
+    {txtPanicShortcutKey, "txtPanicShortcutKey", kHotkeys, K::KeyBox, "", {6830, 3630, 600, 330}, MODEL(txtPanicShortcutKey)},
+    {lblHotkeyStatus2, "lblHotkeyStatus(2)", kHotkeys, K::Label, "", {420, 4140, 7500, 300}, MODEL(lblHotkeyStatus[2])},
+    {lblHelpOpenWindows_1, "lblHelpOpenWindows(1)", kHotkeys, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+
+    {frmPassword, "frmPassword", kSettings, K::Frame, "Password protection", {180, 420, 7935, 1800}},
+    {lblPassword, "lblPassword", kSettings, K::Label, "Password:", {420, 810, 1000, 250}},
+    {txtPassword, "txtPassword", kSettings, K::PasswordBox, "", {1480, 750, 3000, 330}, MODEL(txtPassword)},
+    {cmdSetPassword, "cmdSetPassword", kSettings, K::Button, "Set password", {4680, 720, 1500, 375}},
+    {chkShowBlindfold, "chkShowBlindfold", kSettings, K::CheckBox, "[ Password protect 'Show Blindfold' ]", {420, 1200, 5000, 300}, MODEL(chkShowBlindfold)},
+    {chkShowWindows, "chkShowWindows", kSettings, K::CheckBox, "[ Password protect 'Show windows' ]", {420, 1530, 5000, 300}, MODEL(chkShowWindows)},
+    {chkShutdownBlindfold, "chkShutdownBlindfold", kSettings, K::CheckBox, "[ Password protect 'Shutdown Blindfold' ]", {420, 1860, 5000, 300}, MODEL(chkShutdownBlindfold)},
+    {frmSound, "frmSound", kSettings, K::Frame, "Sound (volume) control", {180, 2340, 7935, 1200}},
+    {chkMute, "chkMute", kSettings, K::CheckBox, "[ Mute sound when hiding windows ]", {420, 2670, 5000, 300}, MODEL(chkMute)},
+    {lblRestoreVolume, "lblRestoreVolume", kSettings, K::Label, "Restore volume level (0-100%):", {420, 3120, 2900, 250}},
+    {Slider1, "Slider1", kSettings, K::Slider, "", {3380, 3030, 4500, 420}, MODEL(Slider1)},
+    {lblSoundInfo, "lblSoundInfo", kSettings, K::Label, "SoundInfo", {5180, 2670, 2500, 250}, MODEL(lblSoundInfo)},
+    {frmStart, "frmStart", kSettings, K::Frame, "Start options", {180, 3660, 7935, 900}},
+    {chkStartHidden, "chkStartHidden", kSettings, K::CheckBox, "[ Start Blindfold in hidden mode ] ", {420, 3930, 5000, 300}, MODEL(chkStartHidden)},
+    {chkStartWithWindows, "chkStartWithWindows", kSettings, K::CheckBox, "[ Start Blindfold everytime Windows starts ] ", {420, 4230, 5000, 300}, MODEL(chkStartWithWindows)},
+    {frmDecoy, "frmDecoy", kSettings, K::Frame, "Decoy", {180, 3660, 100, 100}, MODEL(frmDecoy), true},
+    {txtDecoy, "txtDecoy", kSettings, K::TextBox, "", {180, 3660, 100, 100}, MODEL(txtDecoy), true},
+    {lblHelpOpenWindows_2, "lblHelpOpenWindows(2)", kSettings, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+
+    {frmTrayDisplay, "frmTrayDisplay", kStealth, K::Frame, "Blindfold Tray Icon display", {180, 420, 7935, 1080}},
+    {chkDisplayIcon, "chkDisplayIcon", kStealth, K::CheckBox, "[ Display Blindfold icon in the system tray ]", {420, 720, 5000, 300}, MODEL(chkDisplayIcon)},
+    {txtTrayIcon, "txtTrayIcon", kStealth, K::TextBox, "", {420, 1080, 5600, 330}, MODEL(txtTrayIcon)},
+    {lblBrowseForIcon, "lblBrowseForIcon", kStealth, K::Link, "[ Browse for Icon ]", {6180, 1120, 1800, 250}},
+    {cmdBrowseIcon, "cmdBrowseIcon", kStealth, K::Button, "Browse...", {6180, 670, 1200, 345}, nullptr, true},
+    {frmTrayMenu, "frmTrayMenu", kStealth, K::Frame, "Display Menu - Blindfold Tray Icon", {180, 1560, 7935, 1080}},
+    {optTrayMenu_0, "optTrayMenu(0)", kStealth, K::OptionButton, "[Dbl left click]", {420, 1890, 2450, 300}, MODEL(optTrayMenu[0])},
+    {optTrayMenu_1, "optTrayMenu(1)", kStealth, K::OptionButton, "[Left click]", {2970, 1890, 2450, 300}, MODEL(optTrayMenu[1])},
+    {optTrayMenu_2, "optTrayMenu(2)", kStealth, K::OptionButton, "[Dbl right click]", {5520, 1890, 2450, 300}, MODEL(optTrayMenu[2])},
+    {optTrayMenu_3, "optTrayMenu(3)", kStealth, K::OptionButton, "[Right click]", {420, 2220, 2450, 300}, MODEL(optTrayMenu[3])},
+    {optTrayMenu_4, "optTrayMenu(4)", kStealth, K::OptionButton, "[Dbl mid click]", {2970, 2220, 2450, 300}, MODEL(optTrayMenu[4])},
+    {optTrayMenu_5, "optTrayMenu(5)", kStealth, K::OptionButton, "[Mid click]", {5520, 2220, 2450, 300}, MODEL(optTrayMenu[5])},
+    {frmTrayTip, "frmTrayTip", kStealth, K::Frame, "Blindfold Tray Icon Tip", {180, 2700, 7935, 720}},
+    {lblTrayTip, "lblTrayTip", kStealth, K::Label, "Blindfold Tray Icon Tip:", {420, 3060, 2000, 250}},
+    {txtTrayIconTip, "txtTrayIconTip", kStealth, K::TextBox, "", {2480, 3000, 5400, 330}, MODEL(txtTrayIconTip)},
+    {frmTrayHide, "frmTrayHide", kStealth, K::Frame, "Hide Windows - Blindfold Tray Icon", {180, 3480, 7935, 1080}},
+    {optTrayHideWindows_0, "optTrayHideWindows(0)", kStealth, K::OptionButton, "[Dbl left click]", {420, 3810, 2450, 300}, MODEL(optTrayHideWindows[0])},
+    {optTrayHideWindows_1, "optTrayHideWindows(1)", kStealth, K::OptionButton, "[Left click]", {2970, 3810, 2450, 300}, MODEL(optTrayHideWindows[1])},
+    {optTrayHideWindows_2, "optTrayHideWindows(2)", kStealth, K::OptionButton, "[Dbl right click]", {5520, 3810, 2450, 300}, MODEL(optTrayHideWindows[2])},
+    {optTrayHideWindows_3, "optTrayHideWindows(3)", kStealth, K::OptionButton, "[Right click]", {420, 4140, 2450, 300}, MODEL(optTrayHideWindows[3])},
+    {optTrayHideWindows_4, "optTrayHideWindows(4)", kStealth, K::OptionButton, "[Dbl mid click]", {2970, 4140, 2450, 300}, MODEL(optTrayHideWindows[4])},
+    {optTrayHideWindows_5, "optTrayHideWindows(5)", kStealth, K::OptionButton, "[Mid click]", {5520, 4140, 2450, 300}, MODEL(optTrayHideWindows[5])},
+    {lblHelpOpenWindows_3, "lblHelpOpenWindows(3)", kStealth, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+
+    {Label5, "Label5", kAbout, K::Link, "Blindfold", {300, 480, 4000, 660}},
+    {lblVersion, "lblVersion", kAbout, K::Label, "Version", {300, 1260, 4000, 250}, MODEL(lblVersion)},
+    {lblCheckForUpdates, "lblCheckForUpdates", kAbout, K::Link, "[ Check for Updates ]", {300, 1680, 3000, 250}},
+    {Label9, "Label9", kAbout, K::Link, "[Visit Blindfold forum ]", {300, 2040, 3000, 250}},
+    {cmdAcknowledgments, "cmdAcknowledgments", kAbout, K::Button, "Acknowledgments", {300, 2520, 2000, 375}},
+    {cmdShutdown, "cmdShutdown", kAbout, K::Button, "Shutdown", {300, 3060, 2000, 375}, MODEL(cmdShutdown)},
+    {cmdUpdates, "cmdUpdates", kAbout, K::Button, "Updates", {4560, 2520, 1500, 375}, nullptr, true},
+    {cmdVisitForums, "cmdVisitForums", kAbout, K::Button, "Visit Forum", {4560, 3060, 1500, 375}, nullptr, true},
+    {cmdSysInfo, "cmdSysInfo", kAbout, K::Button, "&System Info...", {4560, 3600, 1500, 375}, nullptr, true},
+    {lblHelpOpenWindows_4, "lblHelpOpenWindows(4)", kAbout, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+
+    {cmdOK, "cmdOK", kEveryPage, K::DefaultButton, "Hide me!", {6840, 5100, 1320, 375}, MODEL(cmdOK)},
+    {Label3, "Label3", kEveryPage, K::Link, "https://blindfold.example", {120, 5160, 4000, 250}, MODEL(Label3)},
+}};
+// clang-format on
+
+#undef MODEL
+
+constexpr bool RowsFollowTheControls() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (IndexOf(kControls[i].control) != i) return false;
+  }
+  return true;
+}
+static_assert(RowsFollowTheControls(), "the control table lists every control once, in the order of Control");
+
+}  // namespace
+
+std::span<const ControlInfo> Controls() { return kControls; }
+
+const ControlInfo& InfoOf(Control control) { return kControls[IndexOf(control)]; }
+
+ModelField FieldOf(PanelModel& panel, Control control) {
+  const ControlInfo& info = InfoOf(control);
+  return info.field ? info.field(panel) : ModelField{};
+}
+
+// The controls of the open-windows list sit in its frame; every frame, and
+// everything else, sits on the tabs.
+Control ContainerOf(Control control) {
+  switch (control) {
+    case Control::List1:
+    case Control::Label1:
+    case Control::Label7:
+    case Control::chkTaskbar:
+    case Control::chkProgramManager:
+      return Control::frmWindowList;
+    default:
+      return Control::SSTab1;
+  }
+}
+
+PanelModel::PanelModel() {
+  for (const ControlInfo& info : kControls) {
+    const ModelField field = FieldOf(*this, info.control);
+    if (auto* frame = std::get_if<Frame*>(&field)) (*frame)->caption = info.caption;
+    if (auto* label = std::get_if<Label*>(&field)) (*label)->caption = info.caption;
+  }
+}
+
+TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId hotkey) {
+  return const_cast<TextBox&>(HotkeyKeyBox(std::as_const(panel), hotkey));
+}
+
+const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId hotkey) {
+  switch (hotkey) {
+    case HotkeyId::Panel:
+      return panel.txtBlindfoldShortcutKey;
+    case HotkeyId::Windows:
+      return panel.txtWindowsShortcutKey;
+    case HotkeyId::Panic:
+      break;
+  }
+  return panel.txtPanicShortcutKey;
+}
+
+}  // namespace blindfold

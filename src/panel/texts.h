@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Every text the program shows, but for the captions of the panel's controls,
+// which stand in the control table beside the rest of each control's design.
+namespace blindfold::texts {
+
+inline constexpr std::string_view kProgramName = "Blindfold";
+
+// The tray menu.
+inline constexpr std::string_view kMenuLock = "Lock";
+inline constexpr std::string_view kMenuShowUi = "Show UI";
+inline constexpr std::string_view kMenuShutdown = "Shutdown";
+
+// The icon file dialog.
+inline constexpr std::string_view kIconFilter = "Icon Files(*.ico)|*.ico";
+inline constexpr std::string_view kIconExtension = "*.ico";
+inline constexpr std::string_view kIconDialogTitle = "Browse for Blindfold tray icon";
+
+// The caption of the open-windows list after each way of filling it.
+inline std::string WindowListAfterLoad(std::size_t count) {
+  return "Open windows list (" + std::to_string(count) + " windows found.)";
+}
+inline std::string WindowListAfterHide(std::size_t count) {
+  return "Open window list. (Found " + std::to_string(count) + " windows.)";
+}
+inline std::string WindowListAfterRefresh(std::size_t count) {
+  return "Open windows list - (" + std::to_string(count) +
+         " windows found). Double click to add a windows to the 'Always hide list.'";
+}
+
+// Beside a hotkey the platform did not take.
+inline std::string HotkeyUnusableKey(const std::string& keyText) {
+  return "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
+}
+inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
+
+inline std::string SettingsNotSaved(const std::string& names) {
+  return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +
+         ".\r\n\r\nCheck that you may write to the registry, then press \"Hide me!\" again.";
+}
+
+inline constexpr std::string_view kSecondInstanceTitle = "Blindfold is already running in hidden mode!";
+inline std::string SecondInstancePrompt(const std::string& keyDescription) {
+  return "Blindfold is already running in hidden mode!\r\n"
+         "Use the Blindfold function keys to activate Blindfold.\r\n"
+         "Close this message then press the Blindfold hotkey " +
+         keyDescription +
+         "\r\n\r\n"
+         "Do you want to display this message in the future?";
+}
+
+inline std::string ConnectionWarning(std::string_view webSiteName) {
+  return "Error connecting to " + std::string(webSiteName) + " web site.\r\n" +
+         "No Internet connection or a firewall/application blocked access.\r\n\r\n" +
+         "Blindfold only tries to connect to the Internet when you initiate a connection.";
+}
+
+inline std::string MissingTipsFile(std::string_view fileName) {
+  const std::string name(fileName);
+  return "That the " + name + " file was not found? " + "\r\n\r\n" + "Create a text file named " + name +
+         " using NotePad with 1 tip per line. " + "Then place it in the same directory as the application. ";
+}
+
+inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
+inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
+
+}  // namespace blindfold::texts

@@ -1,0 +1,160 @@
+#include "platform/win32/panel_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/text_conversion.h"
+
+namespace blindfold::win32 {
+namespace {
+
+// Control ids stay clear of IDOK, IDCANCEL and the other ids dialogs reserve.
+constexpr int kFirstControlId = 1000;
+
+struct NativeKind {
+  const wchar_t* className;
+  DWORD style;
+};
+
+NativeKind NativeKindOf(ControlKind kind) {
+  constexpr DWORD kListStyle = LBS_USETABSTOPS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
+                               WS_TABSTOP;
+  switch (kind) {
+    case ControlKind::Tabs: return {WC_TABCONTROLW, WS_TABSTOP};
+    case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX | WS_GROUP};
+    case ControlKind::Label: return {WC_STATICW, SS_LEFT};
+    case ControlKind::Link: return {WC_LINK, LWS_TRANSPARENT | WS_TABSTOP};
+    // Check boxes change only when the model says so: a click is an event.
+    case ControlKind::CheckBox: return {WC_BUTTONW, BS_CHECKBOX | WS_TABSTOP};
+    case ControlKind::OptionButton: return {WC_BUTTONW, BS_RADIOBUTTON | WS_TABSTOP};
+    case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
+    case ControlKind::KeyBox: return {WC_EDITW, ES_AUTOHSCROLL | ES_UPPERCASE | WS_BORDER | WS_TABSTOP};
+    case ControlKind::PasswordBox: return {WC_EDITW, ES_AUTOHSCROLL | ES_PASSWORD | WS_BORDER | WS_TABSTOP};
+    case ControlKind::List: return {WC_LISTBOXW, kListStyle};
+    case ControlKind::MultiList: return {WC_LISTBOXW, kListStyle | LBS_MULTIPLESEL};
+    case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP};
+    case ControlKind::DefaultButton: return {WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP};
+    case ControlKind::Slider: return {TRACKBAR_CLASSW, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP};
+  }
+  return {WC_STATICW, 0};
+}
+
+std::wstring NativeCaption(const ControlInfo& info) {
+  const std::wstring caption = Widen(info.caption);
+  return info.kind == ControlKind::Link ? L"<a>" + caption + L"</a>" : caption;
+}
+
+}  // namespace
+
+int PanelControls::IdOf(Control control) { return kFirstControlId + static_cast<int>(IndexOf(control)); }
+
+std::optional<Control> PanelControls::ControlOf(int id) {
+  if (id < kFirstControlId || id >= kFirstControlId + static_cast<int>(kControlCount)) return std::nullopt;
+  return static_cast<Control>(id - kFirstControlId);
+}
+
+PanelControls::PanelControls(HWND dialog) : dialog_(dialog) {
+  for (const ControlInfo& info : Controls()) design_[IndexOf(info.control)] = info.design;
+  std::vector<HWND> made;
+  for (const ControlInfo& info : Controls()) {
+    if (info.page != kEveryPage && info.page != static_cast<int>(PanelPage::OpenWindows)) continue;
+    Make(info, nullptr);
+    if (HWND window = Get(info.control)) made.push_back(window);
+  }
+  SendFramesBehind(made);
+  pagesBuilt_[0] = true;
+}
+
+// A page other than the first gets its controls the first time it is shown:
+// most users never open most pages, and every control costs start-up time.
+// They take their place in the tab order ahead of the controls that every page
+// shows, as if they had been made with the rest.
+void PanelControls::BuildPage(int page) {
+  if (page < 0 || page >= static_cast<int>(pagesBuilt_.size()) || pagesBuilt_[static_cast<std::size_t>(page)]) {
+    return;
+  }
+  pagesBuilt_[static_cast<std::size_t>(page)] = true;
+  std::vector<HWND> made;
+  for (const ControlInfo& info : Controls()) {
+    if (info.page != page) continue;
+    Make(info, Get(Control::cmdOK));
+    if (HWND window = Get(info.control)) made.push_back(window);
+  }
+  SendFramesBehind(made);
+}
+
+void PanelControls::Make(const ControlInfo& info, HWND before) {
+  const NativeKind kind = NativeKindOf(info.kind);
+  const DesignRect& design = design_[IndexOf(info.control)];
+  HWND window = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kind.className, NativeCaption(info).c_str(),
+                                WS_CHILD | kind.style, Px(design.left), Px(design.top), Px(design.width),
+                                Px(design.height), dialog_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(info.control))),
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window) return;
+  SendMessageW(window, WM_SETFONT, static_cast<WPARAM>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), FALSE);
+  if (HWND above = before ? GetWindow(before, GW_HWNDPREV) : nullptr) {
+    SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  controls_[IndexOf(info.control)] = window;
+  Prepare(info.control, window);
+}
+
+// What a few controls need beyond their kind.
+void PanelControls::Prepare(Control control, HWND window) {
+  if (control == Control::Slider1) {
+    SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
+    SendMessageW(window, TBM_SETTICFREQ, 10, 0);
+  } else if (control == Control::Label5) {
+    // The product name on the About page, in large type.
+    LOGFONTW large{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), sizeof large, &large);
+    large.lfHeight = large.lfHeight * 5 / 2;
+    large.lfWeight = FW_BOLD;
+    titleFont_.Reset(CreateFontIndirectW(&large));
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+  }
+}
+
+// The pages' frames and the tab control lie behind the controls they hold.
+void PanelControls::SendFramesBehind(const std::vector<HWND>& made) {
+  for (const ControlInfo& info : Controls()) {
+    HWND window = Get(info.control);
+    if (info.kind != ControlKind::Frame || !window) continue;
+    if (std::find(made.begin(), made.end(), window) == made.end()) continue;
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  SetWindowPos(Get(Control::SSTab1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+int PanelControls::Px(int twips) const {
+  const UINT dpi = GetDpiForWindow(dialog_);
+  return MulDiv(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI, 1440);
+}
+
+void PanelControls::Layout() {
+  for (const ControlInfo& info : Controls()) MoveToDesign(info.control);
+}
+
+// A control whose page has not been shown yet is placed when it is made.
+void PanelControls::MoveToDesign(Control control) {
+  HWND window = Get(control);
+  if (!window) return;
+  const DesignRect& design = design_[IndexOf(control)];
+  SetWindowPos(window, nullptr, Px(design.left), Px(design.top), Px(design.width), Px(design.height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A placement is relative to the control's container, as the design was drawn.
+void PanelControls::Place(const ControlPlacement& placement) {
+  const DesignRect& container = design_[IndexOf(ContainerOf(placement.control))];
+  DesignRect& design = design_[IndexOf(placement.control)];
+  if (placement.left) design.left = container.left + *placement.left;
+  if (placement.top) design.top = container.top + *placement.top;
+  if (placement.width) design.width = *placement.width;
+  if (placement.height) design.height = *placement.height;
+  MoveToDesign(placement.control);
+}
+
+}  // namespace blindfold::win32

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <variant>
+
+#include "app/form1.h"
+#include "panel/controls.h"
+#include "platform/fake/fake_platform.h"
+
+namespace blindfold {
+namespace {
+
+// Which alternative of ModelField each kind of control is bound to.
+std::size_t FieldIndexOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Frame: return 1;
+    case ControlKind::Label:
+    case ControlKind::Link: return 2;
+    case ControlKind::CheckBox: return 3;
+    case ControlKind::OptionButton: return 4;
+    case ControlKind::TextBox:
+    case ControlKind::KeyBox:
+    case ControlKind::PasswordBox: return 5;
+    case ControlKind::List:
+    case ControlKind::MultiList: return 6;
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: return 7;
+    case ControlKind::Slider: return 8;
+    case ControlKind::Tabs: break;
+  }
+  return 0;
+}
+
+// The model's part behind each control is of the control's kind and its own:
+// a row bound to the wrong field would render one control into another and
+// route its clicks there.
+TEST(ControlTable, EveryRowIsBoundToAFieldOfItsKindAndNamedOnce) {
+  PanelModel panel;
+  std::set<std::string_view> names;
+  std::set<const void*> fields;
+  for (const ControlInfo& info : Controls()) {
+    EXPECT_TRUE(names.insert(info.name).second) << info.name;
+    const ModelField field = FieldOf(panel, info.control);
+    if (std::holds_alternative<std::monostate>(field)) continue;
+    EXPECT_EQ(field.index(), FieldIndexOf(info.kind)) << info.name;
+    const void* part = std::visit(
+        [](auto value) -> const void* {
+          if constexpr (std::is_pointer_v<decltype(value)>) {
+            return value;
+          } else {
+            return nullptr;
+          }
+        },
+        field);
+    EXPECT_TRUE(fields.insert(part).second) << info.name << " shares its field";
+  }
+  // The numbered names lead to the boxes their numbers say.
+  EXPECT_EQ(std::get<CheckBox*>(FieldOf(panel, Control::Check2_6)),
+            &ModifierBox(panel, HotkeyId::Windows, Modifier::Alt));
+  EXPECT_EQ(std::get<Label*>(FieldOf(panel, Control::lblHotkeyStatus2)), &HotkeyStatus(panel, HotkeyId::Panic));
+  EXPECT_EQ(std::get<TextBox*>(FieldOf(panel, Control::txtWindowsShortcutKey)),
+            &HotkeyKeyBox(panel, HotkeyId::Windows));
+}
+
+TEST(ListBox, TheCurrentRowStaysOnItsRowWhenRowsGo) {
+  ListBox list;
+  for (const char* text : {"a", "b", "c", "d"}) list.AddItem(text);
+  list.SetCurrentRow(2);  // "c"
+  list.RemoveItem(0);
+  EXPECT_EQ(list.CurrentRow(), 1u);
+  EXPECT_EQ(list.Row(*list.CurrentRow()).text, "c");
+  list.RemoveItem(2);  // below it: no change
+  EXPECT_EQ(list.CurrentRow(), 1u);
+  list.RemoveItem(1);  // the current row itself
+  EXPECT_EQ(list.CurrentRow(), std::nullopt);
+}
+
+class PanelRoutingTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fakes.panelWindow.Attach(form);
+    form.Form_Load();
+  }
+
+  FakePlatform fakes;
+  Form1 form{fakes.Get()};
+};
+
+TEST_F(PanelRoutingTest, ClicksReachWhatEachControlDoes) {
+  // A check box toggles once per click.
+  fakes.panelWindow.Click(Control::Check2_5);
+  EXPECT_EQ(ModifierBox(form.panel, HotkeyId::Windows, Modifier::Ctrl).value, 1);
+  fakes.panelWindow.Click(Control::Check2_5);
+  EXPECT_EQ(ModifierBox(form.panel, HotkeyId::Windows, Modifier::Ctrl).value, 0);
+
+  // Both forum links, and the hidden button, open the forum.
+  fakes.panelWindow.Click(Control::Label5);
+  fakes.panelWindow.Click(Control::Label9);
+  fakes.panelWindow.Click(Control::cmdVisitForums);
+  ASSERT_EQ(fakes.shell.addressRequests.size(), 3u);
+  EXPECT_EQ(fakes.shell.addressRequests[0], fakes.shell.addressRequests[1]);
+  EXPECT_EQ(fakes.shell.addressRequests[0], fakes.shell.addressRequests[2]);
+  EXPECT_NE(fakes.shell.addressRequests[0].find("phpBB"), std::string::npos);
+
+  // An option button chooses in its row and greys the same gesture in the other.
+  fakes.panelWindow.Click(Control::optTrayMenu_3);
+  EXPECT_TRUE(form.panel.optTrayMenu[3].value);
+  EXPECT_FALSE(form.panel.optTrayHideWindows[3].enabled);
+  fakes.panelWindow.Click(Control::optTrayHideWindows_1);
+  EXPECT_TRUE(form.panel.optTrayHideWindows[1].value);
+  EXPECT_FALSE(form.panel.optTrayMenu[1].enabled);
+
+  // Text goes into its box; "Hide me!" applies and hides the panel.
+  fakes.panelWindow.Type(Control::txtPanicShortcutKey, "Q");
+  fakes.panelWindow.visible = true;
+  fakes.panelWindow.Click(Control::cmdOK);
+  EXPECT_EQ(fakes.panicHotkey.Current().vkey, 'Q');
+  EXPECT_FALSE(fakes.panelWindow.visible);
+}
+
+TEST_F(PanelRoutingTest, ListsAndTheCloseBox) {
+  fakes.windows.Add({.title = "Mail", .className = "MailWnd"});
+  form.cmdRefresh_Click();
+  PanelEvents& events = form;
+  events.RowsSelected(Control::List1, {true}, 0);
+  EXPECT_TRUE(form.panel.List1.Row(0).marked);
+  events.RowDoubleClicked(Control::List1);  // onto the always-hide list
+  ASSERT_EQ(form.panel.List2.ListCount(), 1u);
+  events.RowsSelected(Control::List2, {}, 0);
+  events.RowDoubleClicked(Control::List2);  // and off it again
+  EXPECT_EQ(form.panel.List2.ListCount(), 0u);
+
+  fakes.panelWindow.visible = true;
+  EXPECT_FALSE(events.CloseRequested(CloseReason::ControlMenu));
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_TRUE(events.CloseRequested(CloseReason::WindowsEnding));
+}
+
+}  // namespace
+}  // namespace blindfold
