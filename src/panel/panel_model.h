@@ -72,7 +72,7 @@ struct OptionButton {
 
 struct ListRow {
   std::string text;
-  WindowHandle itemData = 0;
+  WindowHandle itemData;
   bool marked = false;
 };
 
@@ -84,7 +84,7 @@ class ListBox {
   static constexpr std::size_t kMaxRows = 32767;
 
   // Appends a row; false (and no row) once the list is full.
-  bool AddItem(std::string text, WindowHandle itemData = 0) {
+  bool AddItem(std::string text, WindowHandle itemData = WindowHandle()) {
     if (rows_.size() >= kMaxRows) return false;
     rows_.push_back(ListRow{std::move(text), itemData, false});
     return true;

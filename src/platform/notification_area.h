@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/window_handle.h"
+
 namespace blindfold {
 
 // The callback message of the tray icon; the mouse message arrives in lParam.
@@ -14,7 +16,7 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
 // go to (as kTrayCallbackMessage), the icon's number there, its picture and its
 // tip. A window of 0 names no icon.
 struct TrayIcon {
-  std::int32_t window = 0;
+  WindowHandle window;
   std::int32_t id = 0;
   std::int32_t icon = 0;
   std::string tip;
@@ -34,8 +36,8 @@ class WindowSubclass {
   virtual ~WindowSubclass() = default;
 
   // Returns the procedure that was in place (opaque to the logic).
-  virtual std::intptr_t Install(std::int32_t window) = 0;
-  virtual void Restore(std::int32_t window, std::intptr_t previous) = 0;
+  virtual std::intptr_t Install(WindowHandle window) = 0;
+  virtual void Restore(WindowHandle window, std::intptr_t previous) = 0;
 };
 
 // The tray menu's entries.
@@ -52,7 +54,7 @@ class PopupMenu {
  public:
   virtual ~PopupMenu() = default;
 
-  virtual void SetForegroundWindow(std::int32_t window) = 0;
+  virtual void SetForegroundWindow(WindowHandle window) = 0;
   // The chosen entry, or nothing when the menu was dismissed.
   virtual std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) = 0;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "panel/control.h"
+#include "platform/window_handle.h"
 
 namespace blindfold {
 
@@ -27,7 +28,7 @@ class PanelWindow {
   virtual ~PanelWindow() = default;
 
   // The window's handle, and the handle of its current icon.
-  virtual std::int32_t Handle() = 0;
+  virtual WindowHandle Handle() = 0;
   virtual std::int32_t IconHandle() = 0;
   // Makes the icon in `path` the window's icon; false (icon unchanged) when it
   // cannot be loaded.

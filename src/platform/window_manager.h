@@ -13,7 +13,7 @@ inline constexpr std::int32_t kShowCmdShow = 5;  // SW_SHOW
 
 struct WindowState {
   // The parent, or for an owned pop-up its owner; 0 for neither.
-  WindowHandle parent = 0;
+  WindowHandle parent;
   bool visible = false;
   bool enabled = false;
 };

@@ -2,7 +2,7 @@
 
 namespace blindfold {
 
-void modSystray::AddTrayIcon(std::int32_t hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip) {
+void modSystray::AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip) {
   icon_ = TrayIcon{hWnd, uID, hIcon, tip};
   area_.AddIcon(icon_);
   iconShown_ = true;
@@ -13,7 +13,7 @@ void modSystray::RemoveTrayIcon() {
   iconShown_ = false;
 }
 
-void modSystray::HookTrayWindow(std::int32_t hWnd) {
+void modSystray::HookTrayWindow(WindowHandle hWnd) {
   if (bHooked_) return;
   hSubclassWnd_ = hWnd;
   lpPrevWndProc_ = subclass_.Install(hWnd);

@@ -38,9 +38,9 @@ class modSystray final : public TrayEvents {
   modSystray(NotificationArea& area, WindowSubclass& subclass, Actions actions)
       : area_(area), subclass_(subclass), actions_(std::move(actions)) {}
 
-  void AddTrayIcon(std::int32_t hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
+  void AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
   void RemoveTrayIcon();
-  void HookTrayWindow(std::int32_t hWnd);
+  void HookTrayWindow(WindowHandle hWnd);
   void UnhookTrayWindow();
   std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,
                                              std::intptr_t lParam) override;
@@ -53,7 +53,7 @@ class modSystray final : public TrayEvents {
   TrayIcon icon_;
   bool bHooked_ = false;
   bool iconShown_ = false;
-  std::int32_t hSubclassWnd_ = 0;
+  WindowHandle hSubclassWnd_;
   std::intptr_t lpPrevWndProc_ = 0;
 };
 

@@ -8,14 +8,14 @@ std::vector<WindowHandle> ParseHiddenWindows(std::string_view record) {
   std::vector<WindowHandle> windows;
   for (const std::string_view piece : SplitText(record, ',')) {
     if (piece.empty()) continue;
-    if (const auto handle = ParseInt32(piece)) windows.push_back(*handle);
+    if (const auto handle = ParseInt32(piece)) windows.emplace_back(*handle);
   }
   return windows;
 }
 
 void AppendHiddenWindow(std::string& record, WindowHandle window) {
   record += ',';
-  record += std::to_string(window);
+  record += std::to_string(window.Value());
 }
 
 void AppendHiddenWindow(std::string& record, std::string_view handleText) {

@@ -14,7 +14,7 @@ constexpr int kFullClassNameChars = 257;
 void RecoveryRecord::Add(const std::vector<WindowHandle>& hidden) {
   std::vector<RecoveredWindow> recorded = Load();
   for (const WindowHandle window : hidden) {
-    if (window == 0) continue;
+    if (!window) continue;
     recorded.push_back({window, windows_.ProcessId(window), windows_.ClassName(window, kFullClassNameChars)});
   }
   SettingsStore store(registry_);
@@ -38,7 +38,7 @@ std::string RecoveryRecord::Format(const std::vector<RecoveredWindow>& windows) 
     // A class name with a line break could not be read back; such a window is
     // left out rather than mistaken for another.
     if (window.className.find('\n') != std::string::npos) continue;
-    text += std::to_string(window.handle) + "," + std::to_string(window.processId) + "," + window.className + "\n";
+    text += std::to_string(window.handle.Value()) + "," + std::to_string(window.processId) + "," + window.className + "\n";
   }
   return text;
 }
@@ -52,7 +52,7 @@ std::vector<RecoveredWindow> RecoveryRecord::Parse(std::string_view text) {
     const auto handle = ParseInt32(line.substr(0, first));
     const auto process = ParseWholeNumber(line.substr(first + 1, second - first - 1));
     if (!handle || *handle == 0 || !process || *process <= 0 || *process > 0xFFFFFFFFll) continue;
-    windows.push_back({*handle, static_cast<std::uint32_t>(*process), std::string(line.substr(second + 1))});
+    windows.push_back({WindowHandle(*handle), static_cast<std::uint32_t>(*process), std::string(line.substr(second + 1))});
   }
   return windows;
 }

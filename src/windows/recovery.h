@@ -14,7 +14,7 @@ namespace blindfold {
 // What makes a hidden window recognisable after Blindfold has died: handles
 // are reused, so the process and class must still match.
 struct RecoveredWindow {
-  WindowHandle handle = 0;
+  WindowHandle handle;
   std::uint32_t processId = 0;
   std::string className;
 

@@ -13,18 +13,18 @@ std::string OpenWindowRowText(std::string_view title, std::string_view className
 
 void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle window) {
   const WindowState state = windows.State(window);
-  if (state.parent != 0 || !(state.visible && state.enabled)) return;
+  if (state.parent || !(state.visible && state.enabled)) return;
 
   const std::string className = windows.ClassName(window, kClassNameBufferChars);
   const int titleLength = windows.WindowTextLength(window);
   const std::string title = titleLength > 0 ? windows.WindowText(window, titleLength + 1) : className;
 
   if (title == kDesktopTitle) {
-    panel.chkProgramManager.tag = std::to_string(window);
+    panel.chkProgramManager.tag = std::to_string(window.Value());
   } else if (title == kOwnPanelTitle) {
     // The panel itself, or any window that shares its title.
   } else if (title == kTaskbarTitle) {
-    panel.chkTaskbar.tag = std::to_string(window);
+    panel.chkTaskbar.tag = std::to_string(window.Value());
   } else {
     panel.List1.AddItem(OpenWindowRowText(title, className), window);
   }

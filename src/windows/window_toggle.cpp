@@ -12,7 +12,7 @@ namespace {
 
 // The taskbar's and the desktop's handles, kept as decimal text in the Tags of
 // their check boxes.
-WindowHandle KeptHandle(const CheckBox& box) { return ParseInt32(box.tag).value_or(0); }
+WindowHandle KeptHandle(const CheckBox& box) { return WindowHandle(ParseInt32(box.tag).value_or(0)); }
 
 }  // namespace
 
@@ -137,7 +137,7 @@ void WindowHiding::ShowOneWindow(WindowHandle window) { SetShowCmd(window, kShow
 // stopped answering would freeze Blindfold with the rest still showing. A
 // window that has gone is skipped.
 void WindowHiding::SetShowCmd(WindowHandle window, std::int32_t showCmd) {
-  if (window == 0) return;
+  if (!window) return;
   windows_.ShowWindowAsync(window, showCmd);
 }
 

@@ -112,7 +112,7 @@ TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   form.panel.List1.Row(1).marked = true;  // the user marks B
   fakes.panelHotkey.Press();
   EXPECT_FALSE(fakes.panelWindow.visible);
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a) + "," + std::to_string(b));
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a.Value()) + "," + std::to_string(b.Value()));
   EXPECT_EQ(fakes.registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Z");  // saved
 }
 
@@ -124,7 +124,7 @@ TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
   form.panel.List1.Row(0).marked = false;  // deselected by the user
   fakes.panelWindow.visible = true;
   form.cmdOK_Click();
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a));
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a.Value()));
   EXPECT_FALSE(fakes.panelWindow.visible);
 }
 
@@ -150,13 +150,13 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   AppendHiddenWindow(form.hiding.strHiddenWindows, a);
   fakes.windowsHotkey.Press();  // the toggle hides the taskbar, the desktop and a
   const std::string afterToggle = form.hiding.strHiddenWindows;
-  ASSERT_EQ(afterToggle, "," + std::to_string(taskbar) + "," + std::to_string(desktop) + "," + std::to_string(a));
+  ASSERT_EQ(afterToggle, "," + std::to_string(taskbar.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(a.Value()));
 
   fakes.panicHotkey.Press();
   EXPECT_FALSE(Visible(b));
   // Appended, never cleared; the kept handles come again after the windows.
   EXPECT_EQ(form.hiding.strHiddenWindows,
-            afterToggle + "," + std::to_string(b) + "," + std::to_string(desktop) + "," + std::to_string(taskbar));
+            afterToggle + "," + std::to_string(b.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(taskbar.Value()));
   EXPECT_TRUE(form.hiding.bWindowsHidden);
 
   fakes.windowsHotkey.Press();  // one show brings back both sets
@@ -180,7 +180,7 @@ TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
   form.panel.chkProgramManager.value = 1;
   fakes.panicHotkey.Press();
   EXPECT_EQ(form.hiding.strHiddenWindows,
-            "," + std::to_string(a) + "," + std::to_string(desktop) + "," + std::to_string(taskbar));
+            "," + std::to_string(a.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(taskbar.Value()));
   EXPECT_TRUE(form.panel.List1.Row(0).marked);
   EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "border none"), 0);
 }

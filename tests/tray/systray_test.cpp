@@ -30,12 +30,12 @@ TEST_F(SystrayTest, RemoveHandsBackTheIconThatWasAddedOrNoneAtAll) {
   modSystray systray = MakeSystray();
   systray.RemoveTrayIcon();
   ASSERT_EQ(tray.deleted.size(), 1u);
-  EXPECT_EQ(tray.deleted[0].window, 0);
+  EXPECT_FALSE(tray.deleted[0].window);
 
-  systray.AddTrayIcon(0x2001c, 0x10101, 0x10202, "Quiet");
+  systray.AddTrayIcon(WindowHandle(0x2001c), 0x10101, 0x10202, "Quiet");
   ASSERT_EQ(tray.added.size(), 1u);
   const TrayIcon& icon = tray.added[0];
-  EXPECT_EQ(icon.window, 0x2001c);
+  EXPECT_EQ(icon.window, WindowHandle(0x2001c));
   EXPECT_EQ(icon.id, 0x10101);
   EXPECT_EQ(icon.icon, 0x10202);
   EXPECT_EQ(icon.tip, "Quiet");
@@ -48,8 +48,8 @@ TEST_F(SystrayTest, RemoveHandsBackTheIconThatWasAddedOrNoneAtAll) {
 TEST_F(SystrayTest, HookIsInstalledOnceAndRemovedOnlyWhenInstalled) {
   modSystray systray = MakeSystray();
   systray.UnhookTrayWindow();
-  systray.HookTrayWindow(1);
-  systray.HookTrayWindow(2);
+  systray.HookTrayWindow(WindowHandle(1));
+  systray.HookTrayWindow(WindowHandle(2));
   systray.UnhookTrayWindow();
   systray.UnhookTrayWindow();
   EXPECT_EQ(tray.log, (Strings{"hook", "unhook"}));
@@ -103,7 +103,7 @@ TEST_F(SystrayTest, ShellRestartBringsTheIconBackOnlyWhenItWasShown) {
   modSystray systray = MakeSystray();
   systray.TaskbarCreated();
   EXPECT_TRUE(tray.added.empty());
-  systray.AddTrayIcon(1, 2, 2, "tip");
+  systray.AddTrayIcon(WindowHandle(1), 2, 2, "tip");
   systray.TaskbarCreated();
   EXPECT_EQ(tray.added.size(), 2u);
   systray.RemoveTrayIcon();

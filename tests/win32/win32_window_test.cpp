@@ -118,22 +118,22 @@ TEST_F(RealWindowsTest, StateAgreesWithGetParentIsWindowVisibleAndIsWindowEnable
   windows.EnumWindows([&](WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
     const WindowState state = windows.State(window);
-    EXPECT_EQ(state.parent, FromHwnd(GetParent(hwnd))) << window;
-    EXPECT_EQ(state.visible, IsWindowVisible(hwnd) != FALSE) << window;
-    EXPECT_EQ(state.enabled, IsWindowEnabled(hwnd) != FALSE) << window;
+    EXPECT_EQ(state.parent, FromHwnd(GetParent(hwnd))) << window.Value();
+    EXPECT_EQ(state.visible, IsWindowVisible(hwnd) != FALSE) << window.Value();
+    EXPECT_EQ(state.enabled, IsWindowEnabled(hwnd) != FALSE) << window.Value();
     ++compared;
     return true;
   });
   EXPECT_GT(compared, 15);
-  const WindowState gone = windows.State(0x4660);
-  EXPECT_EQ(gone.parent, 0);
+  const WindowState gone = windows.State(WindowHandle(0x4660));
+  EXPECT_FALSE(gone.parent);
   EXPECT_FALSE(gone.visible || gone.enabled);
 }
 
 TEST_F(RealWindowsTest, KeepsTheLastDesktopAndTaskbarInStackingOrder) {
   RebuildOpenWindowsList(windows, panel);
-  WindowHandle lastDesktop = 0;
-  WindowHandle lastTaskbar = 0;
+  WindowHandle lastDesktop;
+  WindowHandle lastTaskbar;
   windows.EnumWindows([&](WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
     if (GetParent(hwnd) || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return true;
@@ -145,10 +145,10 @@ TEST_F(RealWindowsTest, KeepsTheLastDesktopAndTaskbarInStackingOrder) {
     if (!title[0] && std::wstring(className) == L"Shell_TrayWnd") lastTaskbar = window;
     return true;
   });
-  ASSERT_NE(lastDesktop, 0);
-  ASSERT_NE(lastTaskbar, 0);
-  EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(lastDesktop));
-  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(lastTaskbar));
+  ASSERT_TRUE(lastDesktop);
+  ASSERT_TRUE(lastTaskbar);
+  EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(lastDesktop.Value()));
+  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(lastTaskbar.Value()));
 }
 
 TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
@@ -201,7 +201,7 @@ TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
   panel.chkTaskbar.value = 1;
   hiding.KeyTest();
   const WindowHandle taskbar = ParseHiddenWindows(hiding.strHiddenWindows).at(0);
-  EXPECT_EQ(std::to_string(taskbar), panel.chkTaskbar.tag);
+  EXPECT_EQ(std::to_string(taskbar.Value()), panel.chkTaskbar.tag);
   EXPECT_TRUE(Eventually([&] { return !Visible(taskbar); }));
   hiding.KeyTest();
   EXPECT_TRUE(Eventually([&] { return Visible(taskbar); }));

@@ -71,7 +71,7 @@ TEST(AlwaysHideList, DoubleClickAddsTheCurrentRowOnce) {
   PanelModel panel;
   List1_DblClick(panel);  // no current row
   EXPECT_EQ(panel.List2.ListCount(), 0u);
-  panel.List1.AddItem(kMail, 10);
+  panel.List1.AddItem(kMail, WindowHandle(10));
   panel.List1.SetCurrentRow(0);
   List1_DblClick(panel);
   List1_DblClick(panel);

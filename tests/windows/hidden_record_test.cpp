@@ -7,13 +7,19 @@ namespace {
 
 struct RecordCase {
   const char* record;
-  std::vector<WindowHandle> windows;
+  std::vector<std::int32_t> windows;
 };
+
+std::vector<std::int32_t> Values(const std::vector<WindowHandle>& windows) {
+  std::vector<std::int32_t> values;
+  for (const WindowHandle window : windows) values.push_back(window.Value());
+  return values;
+}
 
 class HiddenRecord : public testing::TestWithParam<RecordCase> {};
 
 TEST_P(HiddenRecord, ParsesHandlesInOrder) {
-  EXPECT_EQ(ParseHiddenWindows(GetParam().record), GetParam().windows) << GetParam().record;
+  EXPECT_EQ(Values(ParseHiddenWindows(GetParam().record)), GetParam().windows) << GetParam().record;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -25,11 +31,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HiddenRecord, AppendingWritesCommaAndSignedDecimal) {
   std::string record;
-  AppendHiddenWindow(record, 1234);
-  AppendHiddenWindow(record, -5);
+  AppendHiddenWindow(record, WindowHandle(1234));
+  AppendHiddenWindow(record, WindowHandle(-5));
   AppendHiddenWindow(record, std::string_view("77"));
   EXPECT_EQ(record, ",1234,-5,77");
-  EXPECT_EQ(ParseHiddenWindows(record), (std::vector<WindowHandle>{1234, -5, 77}));
+  EXPECT_EQ(Values(ParseHiddenWindows(record)), (std::vector<std::int32_t>{1234, -5, 77}));
 }
 
 }  // namespace

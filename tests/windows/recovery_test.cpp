@@ -13,11 +13,11 @@ namespace {
 const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
 
 TEST(RecoveryRecordText, RoundTripsAndSkipsWhatCannotBeRead) {
-  const std::vector<RecoveredWindow> windows = {{1234, 88, "Notepad"}, {-5, 4000000000u, "With,comma"}};
+  const std::vector<RecoveredWindow> windows = {{WindowHandle(1234), 88, "Notepad"}, {WindowHandle(-5), 4000000000u, "With,comma"}};
   EXPECT_EQ(RecoveryRecord::Parse(RecoveryRecord::Format(windows)), windows);
   EXPECT_EQ(RecoveryRecord::Parse("x,1,A\n0,1,B\n5,0,C\n5,-1,D\n5\n\n,,\n7,9,\n99999999999,1,E\n6,2,F"),
-            (std::vector<RecoveredWindow>{{7, 9, ""}, {6, 2, "F"}}));
-  EXPECT_EQ(RecoveryRecord::Format({{1, 2, "two\nlines"}}), "");
+            (std::vector<RecoveredWindow>{{WindowHandle(7), 9, ""}, {WindowHandle(6), 2, "F"}}));
+  EXPECT_EQ(RecoveryRecord::Format({{WindowHandle(1), 2, "two\nlines"}}), "");
 }
 
 class RecoveryTest : public testing::Test {
@@ -70,7 +70,7 @@ TEST_F(RecoveryTest, AfterACrashOnlyOurStillHiddenWindowsComeBack) {
                                              {reused, 100, "Mail"},
                                              {renamed, 100, "Mail"},
                                              {shown, 100, "Mail"},
-                                             {777777, 100, "Mail"}}));
+                                             {WindowHandle(777777), 100, "Mail"}}));
   Form1 form{fakes.Get()};
   form.Form_Load();
   EXPECT_TRUE(Visible(ours));
@@ -90,7 +90,7 @@ TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
   form.Form_Load();
   EXPECT_FALSE(Visible(ours));
   EXPECT_TRUE(form.hiding.bWindowsHidden);
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(ours));
+  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(ours.Value()));
   EXPECT_NE(Durable().value_or(""), "");  // still durable until shown
 
   fakes.loginDialog.AnswerCancel();

@@ -74,8 +74,8 @@ TEST_F(WindowListTest, DesktopAndTaskbarAreKeptNotListed) {
   const WindowHandle taskbar = Add("", "Shell_TrayWnd");
   RebuildOpenWindowsList(windows, panel);
   EXPECT_TRUE(RowTexts().empty());
-  EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(impostor));  // the last one wins
-  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(taskbar));
+  EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(impostor.Value()));  // the last one wins
+  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(taskbar.Value()));
   EXPECT_FALSE(panel.List1.CurrentRow());
 }
 
@@ -84,7 +84,7 @@ TEST_F(WindowListTest, KeptHandlesSurviveAPassThatDoesNotMeetThem) {
   RebuildOpenWindowsList(windows, panel);
   windows.Find(taskbar)->visible = false;
   RebuildOpenWindowsList(windows, panel);
-  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(taskbar));
+  EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(taskbar.Value()));
 }
 
 TEST_F(WindowListTest, TabInTitleGivesMoreFields) {
@@ -117,7 +117,7 @@ TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
   const WindowHandle a = Add("A");
   Add("B");
   const WindowHandle c = Add("C");
-  hiding.strHiddenWindows = "," + std::to_string(a) + ",424242," + std::to_string(c);
+  hiding.strHiddenWindows = "," + std::to_string(a.Value()) + ",424242," + std::to_string(c.Value());
   RebuildOpenWindowsList(windows, panel);
   panel.List1.Row(1).marked = true;  // a mark not yet applied
 

@@ -236,11 +236,11 @@ TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
   const WindowHandle b = Add("B", "Plain");
   windows.Find(a)->visible = false;
   windows.Find(b)->visible = false;
-  hiding.strHiddenWindows = ",0," + std::to_string(a) + ",123456," + std::to_string(b);
+  hiding.strHiddenWindows = ",0," + std::to_string(a.Value()) + ",123456," + std::to_string(b.Value());
   hiding.bWindowsHidden = true;
   hiding.KeyTest();
   EXPECT_TRUE(Visible(a) && Visible(b));
-  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, 123456, b}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, WindowHandle(123456), b}));
 }
 
 // The main window's part of the toggle: the flash of the panel before the

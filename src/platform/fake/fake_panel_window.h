@@ -12,7 +12,7 @@ namespace blindfold {
 // Remembers its state and every change made to it, in order.
 class FakePanelWindow final : public PanelWindow {
  public:
-  std::int32_t Handle() override { return 0x2001c; }
+  WindowHandle Handle() override { return WindowHandle(0x2001c); }
   std::int32_t IconHandle() override { return icon; }
   bool LoadIconFile(const std::string& path) override {
     calls.push_back("load icon " + path);

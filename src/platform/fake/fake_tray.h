@@ -26,14 +26,14 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
     iconShown = false;
     return wasShown;
   }
-  std::intptr_t Install(std::int32_t) override {
+  std::intptr_t Install(WindowHandle) override {
     log.push_back("hook");
     return kPrevious;
   }
-  void Restore(std::int32_t, std::intptr_t previous) override {
+  void Restore(WindowHandle, std::intptr_t previous) override {
     log.push_back(previous == kPrevious ? "unhook" : "unhook with a wrong procedure");
   }
-  void SetForegroundWindow(std::int32_t) override { log.push_back("foreground"); }
+  void SetForegroundWindow(WindowHandle) override { log.push_back("foreground"); }
   std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override {
     log.push_back("menu");
     shownMenu = entries;

@@ -20,7 +20,7 @@ std::string FitBuffer(const std::string& text, int bufferChars) {
 }  // namespace
 
 WindowHandle FakeWindowManager::Add(FakeWindow window) {
-  if (window.handle == 0) window.handle = (nextHandle_ += 2);
+  if (!window.handle) window.handle = WindowHandle(nextHandle_ += 2);
   stack.push_back(window);
   return window.handle;
 }

@@ -9,10 +9,10 @@
 namespace blindfold {
 
 struct FakeWindow {
-  WindowHandle handle = 0;
+  WindowHandle handle;
   std::string title;
   std::string className;
-  WindowHandle owner = 0;
+  WindowHandle owner;
   std::uint32_t processId = 4242;
   bool visible = true;
   bool enabled = true;
@@ -40,7 +40,7 @@ class FakeWindowManager final : public WindowManager {
   std::vector<WindowHandle> toldToShowOrHide;
 
  private:
-  WindowHandle nextHandle_ = 0x10010;
+  std::int32_t nextHandle_ = 0x10010;
   std::unordered_map<WindowHandle, std::size_t> index_;  // rebuilt when found stale
 };
 

@@ -169,7 +169,7 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-std::int32_t PanelDialog::Handle() { return FromHwnd(dialog_); }
+WindowHandle PanelDialog::Handle() { return FromHwnd(dialog_); }
 
 std::int32_t PanelDialog::IconHandle() {
   auto icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_BIG, 0));

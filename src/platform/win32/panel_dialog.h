@@ -38,7 +38,7 @@ class PanelDialog final : public PanelWindow {
   // Keyboard navigation for the modeless dialog; true when the message was used.
   bool TranslateDialogMessage(MSG& message) { return IsDialogMessageW(dialog_, &message) != FALSE; }
 
-  std::int32_t Handle() override;
+  WindowHandle Handle() override;
   std::int32_t IconHandle() override;
   bool LoadIconFile(const std::string& path) override;
   bool IsVisible() override;

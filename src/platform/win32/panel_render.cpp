@@ -114,7 +114,7 @@ void PanelRenderer::RenderList(HWND box, const ListBox& list, std::vector<ListRo
     }
     for (const ListRow& row : list.Rows()) {
       const LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row.text).c_str()));
-      SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(index), row.itemData);
+      SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(index), row.itemData.Value());
     }
     shown = list.Rows();
     for (ListRow& row : shown) row.marked = false;

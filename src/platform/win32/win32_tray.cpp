@@ -18,7 +18,7 @@ namespace {
 // refuses, as removing an icon that was never added should.
 NOTIFYICONDATAW NativeRecord(const TrayIcon& icon) {
   NOTIFYICONDATAW native{};
-  if (icon.window == 0) return native;
+  if (!icon.window) return native;
   native.cbSize = NOTIFYICONDATAW_V1_SIZE;
   native.hWnd = ToHwnd(icon.window);
   native.uID = static_cast<UINT>(icon.id);
@@ -66,18 +66,18 @@ Win32WindowSubclass::Win32WindowSubclass(Handler handler) : handler_(std::move(h
 
 Win32WindowSubclass::~Win32WindowSubclass() { hookHandler = nullptr; }
 
-std::intptr_t Win32WindowSubclass::Install(std::int32_t window) {
+std::intptr_t Win32WindowSubclass::Install(WindowHandle window) {
   const LONG_PTR previous =
       SetWindowLongPtrW(ToHwnd(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookProcedure));
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
   return previous;
 }
 
-void Win32WindowSubclass::Restore(std::int32_t window, std::intptr_t previous) {
+void Win32WindowSubclass::Restore(WindowHandle window, std::intptr_t previous) {
   SetWindowLongPtrW(ToHwnd(window), GWLP_WNDPROC, previous);
 }
 
-void Win32PopupMenu::SetForegroundWindow(std::int32_t window) { ::SetForegroundWindow(ToHwnd(window)); }
+void Win32PopupMenu::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(ToHwnd(window)); }
 
 std::optional<TrayMenuItem> Win32PopupMenu::Pop(const std::vector<MenuEntry>& entries) {
   const UniqueHandle<MenuTraits> owned(CreatePopupMenu());

@@ -28,8 +28,8 @@ class Win32WindowSubclass final : public WindowSubclass {
   Win32WindowSubclass(const Win32WindowSubclass&) = delete;
   Win32WindowSubclass& operator=(const Win32WindowSubclass&) = delete;
 
-  std::intptr_t Install(std::int32_t window) override;
-  void Restore(std::int32_t window, std::intptr_t previous) override;
+  std::intptr_t Install(WindowHandle window) override;
+  void Restore(WindowHandle window, std::intptr_t previous) override;
 
  private:
   Handler handler_;
@@ -38,7 +38,7 @@ class Win32WindowSubclass final : public WindowSubclass {
 class Win32PopupMenu final : public PopupMenu {
  public:
   explicit Win32PopupMenu(HWND owner) : owner_(owner) {}
-  void SetForegroundWindow(std::int32_t window) override;
+  void SetForegroundWindow(WindowHandle window) override;
   std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override;
 
  private:
