@@ -32,7 +32,7 @@ constexpr std::array<ControlPlacement, 7> kLoadPlacements = {{
 }  // namespace
 
 Form1::Form1(const Platform& platform)
-    : hiding(panel, platform.windows, *this),
+    : hiding(panel, platform.windows, platform.windowWatch, *this),
       VBHotKey3(platform.panelHotkey, 'X'),
       VBHotKey1(platform.windowsHotkey, 'Z'),
       VBHotKey2(platform.panicHotkey, 0),
@@ -82,14 +82,23 @@ void Form1::RecoverHiddenWindows() {
     recovery.Clear();
     return;
   }
+  // Guarded when they were hidden (by the stored switch or by Lock), they stay
+  // guarded now: the switch is on for this run, as Lock would have left it.
+  if (recovery.Guarded()) panel.chkShowWindows.value = 1;
   hiding.strHiddenWindows.clear();
   for (const WindowHandle window : ours) AppendHiddenWindow(hiding.strHiddenWindows, window);
   hiding.bWindowsHidden = true;
   recovery.Clear();
   recovery.Add(ours);
-  // Without the guard they come back at once; with it, the next press of the
-  // windows hotkey asks for the password first.
-  if (!panel.chkShowWindows.IsSet()) hiding.ShowHiddenWindows();
+  recovery.SetGuarded(panel.chkShowWindows.IsSet());
+  // Without the guard they come back at once; with it they stay hidden, and
+  // the next press of the windows hotkey asks for the password first.
+  if (panel.chkShowWindows.IsSet()) {
+    for (const WindowHandle window : ours) hiding.HideOneWindow(window);
+    hiding.KeepHidden();
+  } else {
+    hiding.ShowHiddenWindows();
+  }
   cmdRefresh_Click();
 }
 
@@ -109,7 +118,7 @@ void Form1::Form_Unload() {
 }
 
 void Form1::ShutdownBlindfold_Click() {
-  if (panel.chkShutdownBlindfold.IsSet() && !AskPassword()) return;
+  if (!PassGate(panel.chkShutdownBlindfold.IsSet())) return;
   hiding.ShowHiddenWindows();
   cmdRefresh_Click();
   bShuttingDown = true;
@@ -118,7 +127,7 @@ void Form1::ShutdownBlindfold_Click() {
 }
 
 void Form1::mnuSysTrayShow_Click() {
-  if (panel.chkShowBlindfold.IsSet() && !AskPassword()) return;
+  if (!PassGate(panel.chkShowBlindfold.IsSet())) return;
   hiding.ShowHiddenWindows();
   cmdRefresh_Click();
   ShowPanelOnFirstPage();
@@ -175,7 +184,10 @@ void Form1::VBHotKey3_HotKeyPressed() {
     return;
   }
   if (!panel.chkShowBlindfold.IsSet()) {
-    if (hiding.bWindowsHidden) hiding.ShowHiddenWindows();
+    if (hiding.bWindowsHidden) {
+      if (!PassGate(false)) return;
+      hiding.ShowHiddenWindows();
+    }
     ShowPanelOnFirstPage();
     cmdRefresh_Click();
     return;
@@ -197,6 +209,7 @@ void Form1::cmdOK_Click() {
     if (row.marked) AppendHiddenWindow(hiding.strHiddenWindows, row.itemData);
   }
   ReenableLock(panel);
+  if (hiding.bWindowsHidden) recovery.SetGuarded(panel.chkShowWindows.IsSet());
   if (!SaveRegistrySettings()) return;
   HidePanel();
 }
@@ -250,6 +263,14 @@ void Form1::ShowPanelOnFirstPage() {
   panel.SSTab1 = PanelPage::OpenWindows;
 }
 
+// Every way of showing the panel or ending the program shows the hidden
+// windows too, so while the show-windows guard holds them, the action asks for
+// the password even where its own guard is off; once is enough.
+bool Form1::PassGate(bool actionGuarded) {
+  const bool windowsGuarded = hiding.bWindowsHidden && panel.chkShowWindows.IsSet();
+  return !(actionGuarded || windowsGuarded) || AskPassword();
+}
+
 void Form1::CloseLoginDialog() { passwordGate.CloseLoginDialog(); }
 
 void Form1::HidePanel() { platform_.panelWindow.SetVisible(false); }
@@ -272,5 +293,13 @@ void Form1::MuteSound() { sound.MuteSound(panel); }
 void Form1::RestoreSound() { sound.RestoreSound(panel); }
 
 bool Form1::AskPassword() { return passwordGate.AskPassword(); }
+
+WindowHandle Form1::PanelHandle() { return platform_.panelWindow.Handle(); }
+
+void Form1::mnuLock_Click() {
+  blindfold::mnuLock_Click(panel);
+  // The lock holds for the windows hidden now even if Blindfold dies.
+  if (hiding.bWindowsHidden) recovery.SetGuarded(true);
+}
 
 }  // namespace blindfold

@@ -18,6 +18,7 @@
 #include "platform/program_files.h"
 #include "platform/settings_store.h"
 #include "platform/window_manager.h"
+#include "platform/window_watch.h"
 #include "settings/hotkey_arming.h"
 #include "sound/sound_control.h"
 #include "info/links.h"
@@ -46,6 +47,7 @@ struct Platform {
   Shell& shell;
   RandomSource& random;
   TipsDialogHost& tipsDialog;
+  WindowWatch& windowWatch;
 };
 
 // The main window: owns the panel model and the state behind it, and answers
@@ -100,7 +102,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void StartSysInfo();
 
   void cmdSetPassword_Click();
-  void mnuLock_Click() { blindfold::mnuLock_Click(panel); }
+  void mnuLock_Click();
 
   void GetRegistryValues();
   void ArmHotkeys();
@@ -136,8 +138,12 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void MuteSound() override;
   void RestoreSound() override;
   bool AskPassword() override;
+  WindowHandle PanelHandle() override;
 
   void ShowPanelOnFirstPage();
+  // The password gate for an action guarded by its own switch when
+  // `actionGuarded`; true when the action may go on.
+  bool PassGate(bool actionGuarded);
   // Takes the main window's icon from the icon file when its name ends in
   // ".ico", then hooks the window and adds the tray icon.
   void InstallTrayIcon();

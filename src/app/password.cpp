@@ -22,7 +22,7 @@ void PasswordGate::CloseLoginDialog() {
 void PasswordGate::cmdOK_Click() {
   SettingsStore store(registry_);
   // A key that was never stored counts as no password.
-  const std::string storedKey = store.RegRead(kPassword.path).value_or("");
+  const std::string storedKey = store.ReadAsSaved(kPassword.path).value_or("");
   const bool accepted = storedKey.empty() || PasswordMatchesKey(crypto_, form_.txtPassword, storedKey);
   WipeText(form_.txtPassword);
   if (!accepted) {
@@ -54,13 +54,13 @@ void PasswordGate::HideAndUnload() {
 }
 
 void cmdSetPassword_Click(PanelModel& panel, SettingsStore& store, Crypto& crypto) {
-  if (const auto stored = store.RegRead(kPasswordReadPath); stored && *stored == panel.txtPassword.text) return;
+  if (const auto stored = store.ReadAsSaved(kPasswordReadPath); stored && *stored == panel.txtPassword.text) return;
   // An empty box removes the password rather than storing the key of nothing.
   const auto key = panel.txtPassword.text.empty() ? std::optional<std::string>("")
                                                   : MakePasswordKey(crypto, panel.txtPassword.text);
   WipeText(panel.txtPassword.text);
   if (key) store.RegWrite(kPassword.path, *key);
-  if (const auto stored = store.RegRead(kPasswordReadPath)) panel.txtPassword.text = *stored;
+  if (const auto stored = store.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.text = *stored;
 }
 
 void mnuLock_Click(PanelModel& panel) {

@@ -13,7 +13,7 @@ enum class Control : std::uint8_t {
   SSTab1,
   // "Open windows"
   frmWindowList, Label1, Label7, List1, chkTaskbar, chkProgramManager, cmdRefresh, frameAlwaysHide, List2,
-  lblHelpOpenWindows_0,
+  lblHideStatus, lblHelpOpenWindows_0,
   // "Hotkeys": one frame per hotkey (panel, windows, panic), its four modifier
   // boxes (Win, Ctrl, Alt, Shift), its key and what the platform said of it.
   frmHotkey0, Check2_0, Check2_1, Check2_2, Check2_3, lblKey0, txtBlindfoldShortcutKey, lblHotkeyStatus0,

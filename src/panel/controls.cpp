@@ -31,6 +31,7 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {cmdRefresh, "cmdRefresh", kOpenWindows, K::Button, "Refresh", {6780, 2310, 1095, 345}, MODEL(cmdRefresh)},
     {frameAlwaysHide, "frameAlwaysHide", kOpenWindows, K::Frame, "Always hide list - Double click to remove an item from the 'Always hide list.'", {180, 2820, 7935, 1740}, MODEL(frameAlwaysHide)},
     {List2, "List2", kOpenWindows, K::List, "", {300, 3120, 7695, 1320}, MODEL(List2)},
+    {lblHideStatus, "lblHideStatus", kOpenWindows, K::Label, "", {300, 4620, 6300, 250}, MODEL(lblHideStatus)},
     {lblHelpOpenWindows_0, "lblHelpOpenWindows(0)", kOpenWindows, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
 
     {frmHotkey0, "frmHotkey(0)", kHotkeys, K::Frame, "Blindfold hide/display hotkey (Toggles Blindfold UI between hidden/visible)", {180, 420, 7935, 1320}},

@@ -160,6 +160,7 @@ struct PanelModel {
   CheckBox chkProgramManager;   // "[ Hide desktop icons ]"; Tag: the desktop's handle
   Frame frameAlwaysHide;
   ListBox List2;  // single selection: its current row is the selected entry
+  Label lblHideStatus{"", false};  // a window that could not be kept hidden
 
   // "Hotkeys" page: Check2(4h + j) is modifier j (Win, Ctrl, Alt, Shift) of hotkey h
   // (0 panel, 1 windows, 2 panic).

@@ -38,6 +38,11 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 }
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
 
+// Beneath the open windows, after a window kept coming back while hidden.
+inline std::string NotKeptHidden(const std::string& title) {
+  return "Kept coming back, so it is no longer hidden: " + title;
+}
+
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +
          ".\r\n\r\nCheck that you may write to the registry, then press \"Hide me!\" again.";

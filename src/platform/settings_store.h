@@ -28,6 +28,8 @@ class RegistryBackend {
   virtual bool WriteValue(const RegistryLocation& where, const std::string& text) = 0;
   // False when the value does not exist or may not be deleted.
   virtual bool DeleteValue(const RegistryLocation& where) = 0;
+  // Whether this program may change the value's key, which exists.
+  virtual bool MayWrite(const RegistryLocation& where) = 0;
 };
 
 }  // namespace blindfold

@@ -24,6 +24,14 @@ void LoadCheckBox(SettingsStore& store, const StoredValue& value, CheckBox& box)
   if (const auto state = ReadWholeNumber(store, value)) box.TrySetValue(*state);
 }
 
+// A password switch is on or off: a grey box would look ticked while guarding
+// nothing, so a stored grey state counts as on, and is saved as on.
+void LoadPasswordSwitch(SettingsStore& store, const StoredValue& value, CheckBox& box) {
+  const auto text = store.ReadAsSaved(value.path);
+  const auto state = text ? ParseWholeNumber(*text) : std::nullopt;
+  if (state && box.TrySetValue(*state) && box.value == 2) box.value = 1;
+}
+
 // A hotkey text, with its default written first when it is missing or empty.
 // When even the default cannot be stored, there are no fields.
 std::vector<std::string> LoadHotkeyFields(SettingsStore& store, const StoredValue& value) {
@@ -69,9 +77,9 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
     if (at != std::string::npos && at > 0) panel.chkStartWithWindows.value = 1;
   }
 
-  LoadCheckBox(store, kShowBlindfoldProtected, panel.chkShowBlindfold);
-  LoadCheckBox(store, kShowWindowsProtected, panel.chkShowWindows);
-  LoadCheckBox(store, kShutdownProtected, panel.chkShutdownBlindfold);
+  LoadPasswordSwitch(store, kShowBlindfoldProtected, panel.chkShowBlindfold);
+  LoadPasswordSwitch(store, kShowWindowsProtected, panel.chkShowWindows);
+  LoadPasswordSwitch(store, kShutdownProtected, panel.chkShutdownBlindfold);
 
   if (const auto entries = store.RegRead(kAlwaysHide.path); entries && !entries->empty()) {
     for (const std::string_view entry : SplitText(*entries, ',')) panel.List2.AddItem(std::string(entry));
@@ -103,7 +111,7 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
   LoadCheckBox(store, kProgramManager, panel.chkProgramManager);
   LoadCheckBox(store, kTaskbar, panel.chkTaskbar);
 
-  if (auto key = store.RegRead(kPasswordReadPath)) panel.txtPassword.text = std::move(*key);
+  if (auto key = store.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.text = std::move(*key);
 }
 
 }  // namespace blindfold

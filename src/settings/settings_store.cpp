@@ -54,6 +54,15 @@ std::optional<std::string> SettingsStore::RegRead(std::string_view path) {
   return backend_.ReadValue(*where);
 }
 
+std::optional<std::string> SettingsStore::ReadAsSaved(std::string_view path) {
+  const auto where = ParseValuePath(path);
+  if (!where) return std::nullopt;
+  if (where->root == RegistryRoot::LocalMachine && backend_.MayWrite(*where)) {
+    if (auto machineWide = backend_.ReadValue(*where)) return machineWide;
+  }
+  return RegRead(path);
+}
+
 bool SettingsStore::RegWrite(std::string_view path, const std::string& text) {
   const auto where = ParseValuePath(path);
   if (!where) return false;

@@ -34,6 +34,11 @@ class SettingsStore {
   // Removes every copy of the value; false when none existed or one could not
   // be removed.
   bool RegDelete(std::string_view path);
+  // A value that guards something, read where this program's saves put it: a
+  // save writes machine-wide when it may, and then removes the per-user copy,
+  // so a per-user copy beside a machine-wide value this program may write was
+  // put there by someone else, and must not weaken the guard.
+  std::optional<std::string> ReadAsSaved(std::string_view path);
 
  private:
   RegistryBackend& backend_;

@@ -1,5 +1,6 @@
 #include "windows/recovery.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "settings/value_text.h"
@@ -8,32 +9,58 @@ namespace blindfold {
 namespace {
 
 constexpr int kFullClassNameChars = 257;
+constexpr std::string_view kGuardedLine = "guarded";
 
 }  // namespace
 
 void RecoveryRecord::Add(const std::vector<WindowHandle>& hidden) {
-  std::vector<RecoveredWindow> recorded = Load();
+  const std::string text = Text();
+  std::vector<RecoveredWindow> recorded = Parse(text);
+  std::unordered_set<WindowHandle> known;
+  for (const RecoveredWindow& window : recorded) known.insert(window.handle);
   for (const WindowHandle window : hidden) {
-    if (!window) continue;
+    if (!window || !known.insert(window).second) continue;
     recorded.push_back({window, windows_.ProcessId(window), windows_.ClassName(window, kFullClassNameChars)});
   }
-  SettingsStore store(registry_);
-  store.RegWrite(kPath, Format(recorded));
+  Write(recorded, ParseGuarded(text));
 }
 
+void RecoveryRecord::Remove(WindowHandle window) {
+  const std::string text = Text();
+  std::vector<RecoveredWindow> recorded = Parse(text);
+  std::erase_if(recorded, [window](const RecoveredWindow& recordedWindow) { return recordedWindow.handle == window; });
+  Write(recorded, ParseGuarded(text));
+}
+
+void RecoveryRecord::SetGuarded(bool guarded) {
+  const std::string text = Text();
+  if (ParseGuarded(text) != guarded) Write(Parse(text), guarded);
+}
+
+bool RecoveryRecord::Guarded() { return ParseGuarded(Text()); }
+
+// A record of another type than text reads as missing, and is cleared all the
+// same: it must not come back at the next start.
 void RecoveryRecord::Clear() {
   SettingsStore store(registry_);
-  if (store.RegRead(kPath).value_or("").empty()) return;
+  if (const auto text = store.RegRead(kPath); text && text->empty()) return;
   store.RegWrite(kPath, "");
 }
 
-std::vector<RecoveredWindow> RecoveryRecord::Load() {
+std::vector<RecoveredWindow> RecoveryRecord::Load() { return Parse(Text()); }
+
+std::string RecoveryRecord::Text() {
   SettingsStore store(registry_);
-  return Parse(store.RegRead(kPath).value_or(""));
+  return store.RegRead(kPath).value_or("");
 }
 
-std::string RecoveryRecord::Format(const std::vector<RecoveredWindow>& windows) {
-  std::string text;
+void RecoveryRecord::Write(const std::vector<RecoveredWindow>& windows, bool guarded) {
+  SettingsStore store(registry_);
+  store.RegWrite(kPath, Format(windows, guarded));
+}
+
+std::string RecoveryRecord::Format(const std::vector<RecoveredWindow>& windows, bool guarded) {
+  std::string text = guarded ? std::string(kGuardedLine) + "\n" : std::string();
   for (const RecoveredWindow& window : windows) {
     // A class name with a line break could not be read back; such a window is
     // left out rather than mistaken for another.
@@ -43,9 +70,15 @@ std::string RecoveryRecord::Format(const std::vector<RecoveredWindow>& windows) 
   return text;
 }
 
+bool RecoveryRecord::ParseGuarded(std::string_view text) { return text.substr(0, text.find('\n')) == kGuardedLine; }
+
 std::vector<RecoveredWindow> RecoveryRecord::Parse(std::string_view text) {
   std::vector<RecoveredWindow> windows;
-  for (const std::string_view line : SplitText(text, '\n')) {
+  std::size_t lines = 0;
+  for (std::size_t start = 0; start < text.size() && lines < kMostLines; ++lines) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view line = text.substr(start, end - start);
+    start = end + 1;
     const std::size_t first = line.find(',');
     const std::size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
     if (second == std::string_view::npos) continue;
@@ -63,7 +96,6 @@ std::vector<WindowHandle> WindowsToRecover(WindowManager& windows, const std::ve
   for (const RecoveredWindow& window : recorded) {
     if (!seen.insert(window.handle).second) continue;
     if (windows.ProcessId(window.handle) != window.processId) continue;  // gone, or someone else's now
-    if (windows.IsWindowVisible(window.handle)) continue;                // shown meanwhile
     if (windows.ClassName(window.handle, kFullClassNameChars) != window.className) continue;
     ours.push_back(window.handle);
   }

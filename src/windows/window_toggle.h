@@ -4,6 +4,7 @@
 
 #include "panel/panel_model.h"
 #include "platform/window_manager.h"
+#include "windows/hidden_watch.h"
 #include "windows/recovery.h"
 
 namespace blindfold {
@@ -23,14 +24,15 @@ class ToggleHost {
   virtual void MuteSound() = 0;
   virtual void RestoreSound() = 0;
   virtual bool AskPassword() = 0;
+  // The panel's own window, whose program is this one.
+  virtual WindowHandle PanelHandle() = 0;
 };
 
 // Hiding and showing the chosen windows. Owns the hidden-window record and the
 // toggle state, both shared with the control panel.
 class WindowHiding {
  public:
-  WindowHiding(PanelModel& panel, WindowManager& windows, ToggleHost& host)
-      : panel_(panel), windows_(windows), host_(host) {}
+  WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatch& watch, ToggleHost& host);
 
   // The windows hotkey: hides the chosen windows, or shows what was hidden.
   void KeyTest();
@@ -53,6 +55,8 @@ class WindowHiding {
   // From now on every hide is made durable in `record` before any window
   // changes, and every show clears it.
   void KeepDurable(RecoveryRecord* record) { durable_ = record; }
+  // Windows hidden otherwise (taken back after a crash) are kept hidden too.
+  void KeepHidden();
 
   std::string strHiddenWindows;
   bool bWindowsHidden = false;
@@ -62,11 +66,18 @@ class WindowHiding {
   void ShowBranch();
   void SetShowCmd(WindowHandle window, std::int32_t showCmd);
   void HideMarkedRowsBottomUp();
+  // The recorded windows that the list does not show but that still exist: a
+  // show moments ago may not have reached them yet.
+  std::vector<WindowHandle> UnlistedRecordedWindows(const std::vector<WindowHandle>& record) const;
+  void Record(const std::vector<WindowHandle>& windows);
+  void JoinHidden(WindowHandle window);
+  void LeaveToItsProgram(WindowHandle window);
 
   PanelModel& panel_;
   WindowManager& windows_;
   ToggleHost& host_;
   RecoveryRecord* durable_ = nullptr;
+  HiddenWindowWatch watch_;
 };
 
 }  // namespace blindfold

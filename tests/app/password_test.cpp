@@ -190,6 +190,42 @@ TEST_F(PasswordGateTest, CallerTable) {
   EXPECT_TRUE(fakes.panelWindow.unloaded);
 }
 
+// Showing the panel or ending the program shows the hidden windows too, so
+// while the show-windows guard holds them every such path asks, once.
+TEST_F(PasswordGateTest, EveryPathThatShowsHiddenWindowsAsksOnce) {
+  SetPassword("pw");
+  const WindowHandle a = HideOneWindow();
+  form.panel.chkShowWindows.value = 1;
+  const auto stillHidden = [&] { return !fakes.windows.Find(a)->visible && form.hiding.bWindowsHidden; };
+
+  fakes.loginDialog.AnswerCancel();
+  fakes.panelHotkey.Press();
+  EXPECT_TRUE(stillHidden());
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  form.mnuSysTrayShow_Click();
+  EXPECT_TRUE(stillHidden());
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  form.ShutdownBlindfold_Click();
+  EXPECT_TRUE(stillHidden());
+  EXPECT_FALSE(fakes.panelWindow.unloaded);
+  EXPECT_EQ(fakes.loginDialog.shown, 3);
+
+  // Both guards on one path: one dialog.
+  form.panel.chkShowBlindfold.value = 1;
+  fakes.loginDialog.AnswerWith("pw");
+  form.mnuSysTrayShow_Click();
+  EXPECT_EQ(fakes.loginDialog.shown, 4);
+  EXPECT_FALSE(stillHidden());
+  EXPECT_TRUE(fakes.panelWindow.visible);
+
+  // With nothing hidden the panel's own guard alone decides.
+  form.panel.chkShowBlindfold.value = 0;
+  fakes.panelWindow.visible = false;
+  fakes.panelHotkey.Press();
+  EXPECT_EQ(fakes.loginDialog.shown, 4);
+  EXPECT_TRUE(fakes.panelWindow.visible);
+}
+
 TEST_F(PasswordGateTest, HidingNeverAsks) {
   form.panel.chkShowWindows.value = 1;
   form.panel.chkShowBlindfold.value = 1;

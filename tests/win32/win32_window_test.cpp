@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "platform/fake/fake_window_watch.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/text_conversion.h"
 #include "windows/hidden_record.h"
@@ -166,7 +167,8 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
   for (const auto& [title, window] : app) before[window] = Rect(window);
 
   ToggleHostStub host;
-  WindowHiding hiding(panel, windows, host);
+  FakeWindowWatch watch;
+  WindowHiding hiding(panel, windows, watch, host);
   for (const WindowHandle window : {plain, tabbed, maximized, minimized}) {
     AppendHiddenWindow(hiding.strHiddenWindows, window);
   }
@@ -197,7 +199,8 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
 
 TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
   ToggleHostStub host;
-  WindowHiding hiding(panel, windows, host);
+  FakeWindowWatch watch;
+  WindowHiding hiding(panel, windows, watch, host);
   panel.chkTaskbar.value = 1;
   hiding.KeyTest();
   const WindowHandle taskbar = ParseHiddenWindows(hiding.strHiddenWindows).at(0);
@@ -209,7 +212,8 @@ TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
 
 TEST_F(RealWindowsTest, VanishedHandleIsSkipped) {
   ToggleHostStub host;
-  WindowHiding hiding(panel, windows, host);
+  FakeWindowWatch watch;
+  WindowHiding hiding(panel, windows, watch, host);
   hiding.strHiddenWindows = ",4660";  // no such window
   hiding.bWindowsHidden = true;
   hiding.KeyTest();

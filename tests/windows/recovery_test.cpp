@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "app/password_key.h"
 #include "platform/fake/fake_platform.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
@@ -113,6 +114,82 @@ TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   form.panel.chkShowWindows.value = 0;
   form.ShowWindowsBeforeDying();
   EXPECT_TRUE(Visible(a));
+}
+
+// The guard in force when the windows were hidden is the one that counts
+// after a crash, whether it was stored, set by Lock, or stored as grey.
+TEST_F(RecoveryTest, TheGuardInForceAtTheHideHoldsAfterACrash) {
+  const WindowHandle a = Add("A", 100, "Mail");
+  {
+    Form1 first{fakes.Get()};
+    first.Form_Load();
+    AppendHiddenWindow(first.hiding.strHiddenWindows, a);
+    fakes.windowsHotkey.Press();
+    first.mnuLock_Click();  // never saved
+  }
+  EXPECT_EQ(fakes.registry.Get(kKey + "PPShowWindows"), std::nullopt);
+  Form1 second{fakes.Get()};
+  second.Form_Load();
+  EXPECT_FALSE(Visible(a));
+  EXPECT_EQ(second.panel.chkShowWindows.value, 1);
+  fakes.loginDialog.AnswerCancel();
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(Visible(a));
+  fakes.loginDialog.AnswerWith("");
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(Visible(a));
+}
+
+TEST_F(RecoveryTest, AGreyGuardIsOnAndAForeignPerUserPasswordOpensNothing) {
+  FakeCrypto crypto;
+  const std::string key = MakePasswordKey(crypto, "pw").value();
+  fakes.registry.Set(kKey + "PPShowWindows", "2");
+  fakes.registry.Set(kKey + "PW", key);
+  fakes.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "");  // written behind our back
+  const WindowHandle a = Add("A", 100, "Mail");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  EXPECT_EQ(form.panel.chkShowWindows.value, 1);
+  EXPECT_EQ(form.panel.txtPassword.text, key);
+  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  fakes.windowsHotkey.Press();
+  fakes.loginDialog.AnswerWith("");
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(Visible(a));
+  fakes.loginDialog.AnswerWith("pw");
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(Visible(a));
+  form.cmdOK_Click();
+  EXPECT_EQ(fakes.registry.Get(kKey + "PPShowWindows"), "1");
+
+  // A standard user's own settings live per user: there they count.
+  FakePlatform standard;
+  standard.registry.refusedRoots.insert(RegistryRoot::LocalMachine);
+  standard.registry.Set(kKey + "PW", key);
+  standard.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "");
+  Form1 user{standard.Get()};
+  user.Form_Load();
+  EXPECT_EQ(user.panel.txtPassword.text, "");
+}
+
+// A program that was not answering got its hide after Blindfold died: at the
+// next start its window may still be on screen with the hide on its way.
+TEST_F(RecoveryTest, ARecordedWindowStillOnScreenIsToldToShowToo) {
+  const WindowHandle slow = Add("Slow", 100, "Mail");
+  fakes.registry.Set(std::string(RecoveryRecord::kPath), RecoveryRecord::Format({{slow, 100, "Mail"}}));
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  ASSERT_FALSE(fakes.windows.toldToShowOrHide.empty());
+  EXPECT_EQ(fakes.windows.toldToShowOrHide.back(), slow);
+  EXPECT_TRUE(Visible(slow));
+  EXPECT_EQ(Durable(), "");
+}
+
+TEST(RecoveryRecordText, ReadsNoMoreThanCouldHaveBeenWritten) {
+  std::string text = "guarded\n";
+  for (int i = 1; i <= 200000; ++i) text += std::to_string(i) + ",7,C\n";
+  EXPECT_TRUE(RecoveryRecord::ParseGuarded(text));
+  EXPECT_EQ(RecoveryRecord::Parse(text).size(), RecoveryRecord::kMostLines - 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/fake/fake_panel_window.h"
 #include "platform/fake/fake_window_manager.h"
+#include "platform/fake/fake_window_watch.h"
 #include "windows/window_toggle.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -29,7 +30,8 @@ class WindowListTest : public testing::Test {
   FakeWindowManager windows;
   PanelModel panel;
   ToggleHostStub host;
-  WindowHiding hiding{panel, windows, host};
+  FakeWindowWatch watch;
+  WindowHiding hiding{panel, windows, watch, host};
 };
 
 TEST_F(WindowListTest, ListsOwnerlessVisibleEnabledWindowsInStackOrder) {

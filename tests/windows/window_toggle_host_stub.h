@@ -23,8 +23,10 @@ class ToggleHostStub : public ToggleHost {
     calls.push_back("ask password");
     return passwordAccepted;
   }
+  WindowHandle PanelHandle() override { return panel; }
 
   bool passwordAccepted = true;
+  WindowHandle panel;
   std::function<void()> onFlash;
   std::vector<std::string> calls;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_window_watch.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -32,7 +33,8 @@ class WindowToggleTest : public testing::Test {
   FakeWindowManager windows;
   PanelModel panel;
   ToggleHostStub host;
-  WindowHiding hiding{panel, windows, host};
+  FakeWindowWatch watch;
+  WindowHiding hiding{panel, windows, watch, host};
 };
 
 TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {

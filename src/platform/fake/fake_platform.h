@@ -14,6 +14,7 @@
 #include "platform/fake/fake_tips_dialog.h"
 #include "platform/fake/fake_tray.h"
 #include "platform/fake/fake_window_manager.h"
+#include "platform/fake/fake_window_watch.h"
 
 namespace blindfold {
 
@@ -34,11 +35,12 @@ struct FakePlatform {
   FakeShell shell;
   FakeRandom random;
   FakeTipsDialog tipsDialog;
+  FakeWindowWatch windowWatch;
 
   Platform Get() {
     return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
                     messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
-                    tray,         shell,       random,      tipsDialog};
+                    tray,         shell,       random,      tipsDialog,    windowWatch};
   }
 };
 

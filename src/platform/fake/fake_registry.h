@@ -17,6 +17,9 @@ class FakeRegistry final : public RegistryBackend {
   std::optional<std::string> ReadValue(const RegistryLocation& where) override;
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
+  bool MayWrite(const RegistryLocation& where) override {
+    return !unavailable && !refusedRoots.contains(where.root);
+  }
 
   // Test set-up and inspection, by full path ("HKLM\...\name" or "HKCU\...").
   void Set(const std::string& path, const std::string& text);

@@ -78,9 +78,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Win32Shell shell;
   Win32Random random;
   Win32TipsDialog tipsDialog(dialog.Hwnd());
+  Win32WindowWatch windowWatch;
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
-                      tipsDialog});
+                      tipsDialog, windowWatch});
   tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {

@@ -88,6 +88,8 @@ bool Win32Registry::WriteValue(const RegistryLocation& where, const std::string&
                         reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
 }
 
+bool Win32Registry::MayWrite(const RegistryLocation& where) { return static_cast<bool>(OpenKey(where, KEY_SET_VALUE)); }
+
 bool Win32Registry::DeleteValue(const RegistryLocation& where) {
   const UniqueKey key = OpenKey(where, KEY_SET_VALUE);
   return key && RegDeleteValueW(key.Get(), Widen(where.name).c_str()) == ERROR_SUCCESS;

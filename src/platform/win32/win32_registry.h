@@ -11,6 +11,7 @@ class Win32Registry final : public RegistryBackend {
   std::optional<std::string> ReadValue(const RegistryLocation& where) override;
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
+  bool MayWrite(const RegistryLocation& where) override;
 };
 
 }  // namespace blindfold::win32

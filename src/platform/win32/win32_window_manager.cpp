@@ -99,4 +99,39 @@ bool Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showC
   return ::ShowWindowAsync(ToHwnd(window), showCmd == kShowCmdHide ? SW_HIDE : SW_SHOW) != FALSE;
 }
 
+namespace {
+
+// One watch at a time, as the program keeps one set of windows hidden.
+Win32WindowWatch* runningWatch = nullptr;
+
+}  // namespace
+
+void Win32WindowWatch::Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) {
+  Stop();
+  look_ = std::move(look);
+  runningWatch = this;
+  timer_ = SetTimer(nullptr, 0, static_cast<UINT>(intervalMs), OnTimer);
+  hook_ = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnShown, 0, 0,
+                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+}
+
+void Win32WindowWatch::Stop() {
+  if (timer_) KillTimer(nullptr, timer_);
+  if (hook_) UnhookWinEvent(hook_);
+  timer_ = 0;
+  hook_ = nullptr;
+  look_ = nullptr;
+  if (runningWatch == this) runningWatch = nullptr;
+}
+
+void CALLBACK Win32WindowWatch::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (runningWatch && runningWatch->look_) runningWatch->look_(std::nullopt);
+}
+
+void CALLBACK Win32WindowWatch::OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object != OBJID_WINDOW || child != CHILDID_SELF || !window) return;
+  if (GetAncestor(window, GA_ROOT) != window) return;  // a control, not a window of its own
+  if (runningWatch && runningWatch->look_) runningWatch->look_(FromHwnd(window));
+}
+
 }  // namespace blindfold::win32

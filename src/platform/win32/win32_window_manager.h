@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/window_manager.h"
+#include "platform/window_watch.h"
 
 namespace blindfold::win32 {
 
@@ -26,6 +27,28 @@ class Win32WindowManager final : public WindowManager {
   // the listing read instead of asking the other program's window again. They
   // are forgotten at the next pass, long before a handle could be reused.
   std::unordered_map<HWND, std::wstring> classNames_;
+};
+
+// The shell reports each window that is shown as it happens (where it reports
+// other processes' windows at all: Wine does not), and a timer looks at them
+// all in between. Both arrive through the message loop.
+class Win32WindowWatch final : public WindowWatch {
+ public:
+  Win32WindowWatch() = default;
+  Win32WindowWatch(const Win32WindowWatch&) = delete;
+  Win32WindowWatch& operator=(const Win32WindowWatch&) = delete;
+  ~Win32WindowWatch() override { Stop(); }
+
+  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
+  void Stop() override;
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  static void CALLBACK OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD);
+
+  std::function<void(std::optional<WindowHandle>)> look_;
+  UINT_PTR timer_ = 0;
+  HWINEVENTHOOK hook_ = nullptr;
 };
 
 }  // namespace blindfold::win32

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/window_watch.h"
+
+namespace blindfold {
+
+// A watch whose time passes when a test says so.
+class FakeWindowWatch final : public WindowWatch {
+ public:
+  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override {
+    interval = intervalMs;
+    look_ = std::move(look);
+  }
+  void Stop() override { look_ = nullptr; }
+
+  bool Running() const { return static_cast<bool>(look_); }
+  // One interval passes.
+  void Tick() {
+    if (look_) look_(std::nullopt);
+  }
+  // The platform reports that `window` was shown.
+  void Shown(WindowHandle window) {
+    if (look_) look_(window);
+  }
+
+  int interval = 0;
+
+ private:
+  std::function<void(std::optional<WindowHandle>)> look_;
+};
+
+}  // namespace blindfold
