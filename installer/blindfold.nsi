@@ -15,6 +15,9 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
+; A file still in use must fail the install, not leave the old one in place
+; behind a setup that reports success.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include nsDialogs.nsh
