@@ -9,11 +9,10 @@ scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Blindfold whole_program_bench >/dev/null
 
-unset DISPLAY
-source scripts/wine-env.sh
-trap stop_wine_and_display EXIT
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+session=build/windows/wine
+scripts/wine-session start "$session" --no-audio
+trap 'scripts/wine-session stop "$session"' EXIT
+source "$session/env"
 wine reg delete 'HKLM\Software\Blindfold' /f /reg:32 >/dev/null 2>&1 || true
 
 bench=build/windows/bench/wine

@@ -8,9 +8,8 @@ scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target call_costs >/dev/null
 
-unset DISPLAY
-source scripts/wine-env.sh
-trap stop_wine_and_display EXIT
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+session=build/windows/wine
+scripts/wine-session start "$session" --no-audio
+trap 'scripts/wine-session stop "$session"' EXIT
+source "$session/env"
 wine build/windows/bench/wine/call_costs.exe "$count" 2>/dev/null | tr -d '\r'

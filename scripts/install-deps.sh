@@ -7,6 +7,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev         # native build, sanitizers, libFuzzer
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build
+  nsis                                            # its setup program
   wine wine64 xvfb xauth                          # running it: Wine on a virtual X display
   pulseaudio                                      # an audio device for the volume tests
 )

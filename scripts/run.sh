@@ -11,14 +11,19 @@ command -v import >/dev/null || { sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo;
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Blindfold select_page
 
+session=build/windows/wine
 if [ -n "${DISPLAY:-}" ]; then
-  source scripts/wine-env.sh
+  scripts/wine-session start "$session" --no-audio --this-display
+  trap 'scripts/wine-session stop "$session"' EXIT
+  source "$session/env"
   echo "Starting Blindfold (Win+X shows the panel, Win+Z hides the windows you chose)."
-  exec wine build/windows/Blindfold.exe
+  wine build/windows/Blindfold.exe
+  exit
 fi
 
-source scripts/wine-env.sh  # starts a virtual display
-trap stop_wine_and_display EXIT
+scripts/wine-session start "$session" --no-audio  # a virtual display
+trap 'scripts/wine-session stop "$session"' EXIT
+source "$session/env"
 
 wine build/windows/Blindfold.exe >/dev/null 2>&1 &
 read -r left top width height < <(wine build/windows/tests/e2e/select_page.exe 0 2>/dev/null | tr -d '\r')

@@ -3,9 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build --preset windows --target Blindfold select_page >/dev/null
-unset DISPLAY
-source scripts/wine-env.sh  # a virtual display of the pictures' size
-trap stop_wine_and_display EXIT
+session=build/windows/wine
+scripts/wine-session start "$session" --no-audio  # a virtual display of the pictures' size
+trap 'scripts/wine-session stop "$session"' EXIT
+source "$session/env"
 mkdir -p docs
 names=(open-windows hotkeys settings stealth about)
 for page in 0 1 2 3 4; do

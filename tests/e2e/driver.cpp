@@ -17,10 +17,14 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return done();
 }
 
-BlindfoldProcess::BlindfoldProcess() {
+BlindfoldProcess::BlindfoldProcess() : BlindfoldProcess([] {
   const char* path = std::getenv("BLINDFOLD_EXE");
-  if (!path) return;
-  std::wstring commandLine = L"\"" + std::wstring(path, path + std::strlen(path)) + L"\"";
+  return path ? std::wstring(path, path + std::strlen(path)) : std::wstring();
+}()) {}
+
+BlindfoldProcess::BlindfoldProcess(const std::wstring& path) {
+  if (path.empty()) return;
+  std::wstring commandLine = L"\"" + path + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);

@@ -21,7 +21,10 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // A running Blindfold.exe, ended when this goes out of scope.
 class BlindfoldProcess {
  public:
+  // The build's Blindfold.exe (BLINDFOLD_EXE).
   BlindfoldProcess();
+  // Blindfold.exe from elsewhere, as where it was installed.
+  explicit BlindfoldProcess(const std::wstring& path);
   BlindfoldProcess(const BlindfoldProcess&) = delete;
   BlindfoldProcess& operator=(const BlindfoldProcess&) = delete;
   ~BlindfoldProcess();
