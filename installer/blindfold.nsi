@@ -28,7 +28,7 @@ AllowSkipFiles off
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SETTINGS_KEY "Software\Blindfold"
-; The panel's Shutdown button (src/platform/win32/resource.h): a click on it
+; The panel's Shutdown button (its id in src/panel/controls.cpp): a click on it
 ; (BN_CLICKED, 0) is what the setup sends.
 !define IDC_cmdShutdown 1079
 !define SYNCHRONIZE 0x00100000

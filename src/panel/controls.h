@@ -43,6 +43,10 @@ inline constexpr int kEveryPage = -1;
 
 struct ControlInfo {
   Control control;
+  // The number the platform's dialog knows the control by. It never changes
+  // once given: other programs may address a control by it (the setup program
+  // asks a running Blindfold to shut down through its button).
+  int id;
   std::string_view name;     // the control's traditional name
   int page;                  // a PanelPage, or kEveryPage
   ControlKind kind;

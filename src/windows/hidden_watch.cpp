@@ -54,14 +54,18 @@ void HiddenWindowWatch::Look(std::optional<WindowHandle> shown) {
 
 void HiddenWindowWatch::LookAtAll() {
   ++looks_;
-  // A hidden window counts as staying hidden once it has been seen so; until
-  // then its program may simply not have got round to hiding it.
+  // A window seen hidden that shows again has come back. One not seen hidden
+  // yet may have come back before the first look, or its program may not have
+  // got round to hiding it (a program that is not answering does it when it
+  // wakes): it is told again, but that never counts against it.
   const std::vector<WindowHandle> hidden(hidden_.begin(), hidden_.end());
   for (const WindowHandle window : hidden) {
     if (!windows_.IsWindowVisible(window)) {
       confirmed_.insert(window);
     } else if (confirmed_.contains(window)) {
       HideAgain(window);
+    } else {
+      windows_.ShowWindowAsync(window, kShowCmdHide);
     }
   }
   windows_.EnumWindows([this](WindowHandle window) {

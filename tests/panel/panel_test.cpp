@@ -34,12 +34,14 @@ std::size_t FieldIndexOf(ControlKind kind) {
 // The model's part behind each control is of the control's kind and its own:
 // a row bound to the wrong field would render one control into another and
 // route its clicks there.
-TEST(ControlTable, EveryRowIsBoundToAFieldOfItsKindAndNamedOnce) {
+TEST(ControlTable, EveryRowIsBoundToAFieldOfItsKindAndNamedAndNumberedOnce) {
   PanelModel panel;
   std::set<std::string_view> names;
+  std::set<int> ids;
   std::set<const void*> fields;
   for (const ControlInfo& info : Controls()) {
     EXPECT_TRUE(names.insert(info.name).second) << info.name;
+    EXPECT_TRUE(ids.insert(info.id).second) << info.name;
     const ModelField field = FieldOf(panel, info.control);
     if (std::holds_alternative<std::monostate>(field)) continue;
     EXPECT_EQ(field.index(), FieldIndexOf(info.kind)) << info.name;

@@ -6,12 +6,32 @@
 
 namespace {
 
-// WM_APP to a window makes its thread stop answering for wParam milliseconds.
+HWND Open(const wchar_t* className, const wchar_t* title, int slot, HWND owner = nullptr,
+          int show = SW_SHOWNOACTIVATE, DWORD ownedStyle = WS_POPUPWINDOW | WS_CAPTION);
+
+// What a test can ask of a window, as a program on its own would do it:
+constexpr UINT kStopAnswering = WM_APP;       // for wParam milliseconds
+constexpr UINT kShowAgain = WM_APP + 1;       // the window shows itself
+constexpr UINT kOpenWindow = WM_APP + 2;      // a new window of the program
+constexpr UINT kOpenOwnedWindow = WM_APP + 3; // a new window owned by this one
+
 // A maximised window stays small, out of the way of the tests' clicks.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP) {
-    Sleep(static_cast<DWORD>(wParam));
-    return 0;
+  switch (message) {
+    case kStopAnswering:
+      Sleep(static_cast<DWORD>(wParam));
+      return 0;
+    case kShowAgain:
+      ShowWindow(window, SW_SHOWNOACTIVATE);
+      return 0;
+    case kOpenWindow:
+      Open(L"BfTestPlain", L"BF Opened later", 15);
+      return 0;
+    case kOpenOwnedWindow:
+      Open(L"BfTestPlain", L"BF Owned later", 16, window);
+      return 0;
+    default:
+      break;
   }
   if (message == WM_GETMINMAXINFO) {
     auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
@@ -30,8 +50,7 @@ void Register(const wchar_t* className) {
   RegisterClassW(&windowClass);
 }
 
-HWND Open(const wchar_t* className, const wchar_t* title, int slot, HWND owner = nullptr,
-          int show = SW_SHOWNOACTIVATE, DWORD ownedStyle = WS_POPUPWINDOW | WS_CAPTION) {
+HWND Open(const wchar_t* className, const wchar_t* title, int slot, HWND owner, int show, DWORD ownedStyle) {
   const int x = 40 + (slot % 6) * 180;
   const int y = 40 + (slot / 6) * 140;
   // An owned window is a pop-up, as dialogs are, unless asked otherwise.

@@ -32,6 +32,16 @@ bool Eventually(const std::function<bool()>& done) {
 
 bool Visible(WindowHandle window) { return IsWindowVisible(ToHwnd(window)) != FALSE; }
 
+// The same, with this thread's messages handled meanwhile, as the program's
+// message loop does.
+bool EventuallyWithMessages(const std::function<bool()>& done) {
+  return Eventually([&] {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    return done();
+  });
+}
+
 // Runs the test window program for the whole suite; its windows belong to
 // another process, as the windows Blindfold hides always do.
 class RealWindowsTest : public testing::Test {
@@ -184,7 +194,10 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
   }
 
   hiding.KeyTest();
-  ASSERT_TRUE(Eventually([&] { return Visible(plain) && Visible(tabbed) && Visible(maximized) && Visible(minimized); }));
+  ASSERT_TRUE(Eventually([&] {
+    return Visible(plain) && Visible(tabbed) && Visible(maximized) && Visible(minimized) &&
+           Visible(app.at(L"BF Owned"));
+  }));
   EXPECT_TRUE(IsZoomed(ToHwnd(maximized)));
   EXPECT_TRUE(IsIconic(ToHwnd(minimized)));
   WINDOWPLACEMENT minimizedAfter{sizeof(WINDOWPLACEMENT)};
@@ -221,6 +234,26 @@ TEST_F(RealWindowsTest, VanishedHandleIsSkipped) {
   hiding.bWindowsHidden = true;
   hiding.KeyTest();
   EXPECT_FALSE(hiding.bWindowsHidden);
+}
+
+// The watch on the real platform: its program shows the hidden window again,
+// and it is hidden again while this thread reads its messages.
+TEST_F(RealWindowsTest, AWindowItsProgramShowsAgainIsHiddenAgain) {
+  const auto app = AppWindows();
+  const WindowHandle plain = app.at(L"BF Plain");
+  ToggleHostStub host;
+  Win32WindowWatch watch;
+  WindowHiding hiding(panel, windows, watch, host);
+  AppendHiddenWindow(hiding.strHiddenWindows, plain);
+  hiding.KeyTest();
+  ASSERT_TRUE(EventuallyWithMessages([&] { return !Visible(plain); }));
+  int looks = 0;
+  EventuallyWithMessages([&] { return ++looks > 30; });  // a few looks while it stays hidden
+  PostMessageW(ToHwnd(plain), WM_APP + 1, 0, 0);  // it shows itself
+  ASSERT_TRUE(Eventually([&] { return Visible(plain); }));
+  EXPECT_TRUE(EventuallyWithMessages([&] { return !Visible(plain); }));
+  hiding.KeyTest();
+  EXPECT_TRUE(Eventually([&] { return Visible(plain); }));
 }
 
 }  // namespace

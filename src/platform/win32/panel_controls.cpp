@@ -9,9 +9,6 @@
 namespace blindfold::win32 {
 namespace {
 
-// Control ids stay clear of IDOK, IDCANCEL and the other ids dialogs reserve.
-constexpr int kFirstControlId = 1000;
-
 struct NativeKind {
   const wchar_t* className;
   DWORD style;
@@ -47,11 +44,13 @@ std::wstring NativeCaption(const ControlInfo& info) {
 
 }  // namespace
 
-int PanelControls::IdOf(Control control) { return kFirstControlId + static_cast<int>(IndexOf(control)); }
+int PanelControls::IdOf(Control control) { return InfoOf(control).id; }
 
 std::optional<Control> PanelControls::ControlOf(int id) {
-  if (id < kFirstControlId || id >= kFirstControlId + static_cast<int>(kControlCount)) return std::nullopt;
-  return static_cast<Control>(id - kFirstControlId);
+  for (const ControlInfo& info : Controls()) {
+    if (info.id == id) return info.control;
+  }
+  return std::nullopt;
 }
 
 PanelControls::PanelControls(HWND dialog) : dialog_(dialog) {

@@ -1,0 +1,140 @@
+// What the user hid stays hidden until the user shows it: every path to the
+// hidden windows asks for the password, and nothing hidden comes back by
+// itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "clean_machine_test.h"
+#include "driver.h"
+
+namespace blindfold::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// What the test program does when asked, as a program on its own would.
+constexpr UINT kShowAgain = WM_APP + 1;
+constexpr UINT kOpenWindow = WM_APP + 2;
+constexpr UINT kOpenOwnedWindow = WM_APP + 3;
+
+class PrivacyE2E : public CleanMachineTest {
+ protected:
+  void SetUp() override {
+    CleanMachineTest::SetUp();
+    const char* program = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
+    ASSERT_NE(program, nullptr);
+    const std::wstring eventName = L"BlindfoldPrivacyReady" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    std::wstring commandLine = L"\"" + std::wstring(program, program + std::strlen(program)) + L"\" " + eventName;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &app_));
+    ASSERT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
+    CloseHandle(ready);
+  }
+  void TearDown() override {
+    TerminateProcess(app_.hProcess, 0);
+    WaitForSingleObject(app_.hProcess, 10000);
+    CloseHandle(app_.hThread);
+    CloseHandle(app_.hProcess);
+    CleanMachineTest::TearDown();
+  }
+
+  HWND AppWindow(const std::wstring& title) {
+    const auto found = TopLevelWindows(app_.dwProcessId, title);
+    return found.empty() ? nullptr : found.front();
+  }
+  // Watches the window titled `title` for `span` after `act`: how long it was
+  // seen on screen, sampled, and whether it ended hidden.
+  std::chrono::milliseconds TimeOnScreen(const std::wstring& title, const std::function<void()>& act,
+                                         std::chrono::milliseconds span = 1500ms) {
+    act();
+    std::chrono::milliseconds seen{0};
+    const auto end = Clock::now() + span;
+    auto last = Clock::now();
+    while (Clock::now() < end) {
+      std::this_thread::sleep_for(5ms);
+      const auto now = Clock::now();
+      HWND window = AppWindow(title);
+      if (window && Visible(window)) seen += std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
+      last = now;
+    }
+    return seen;
+  }
+
+  PROCESS_INFORMATION app_{};
+};
+
+TEST_F(PrivacyE2E, HiddenWindowsStayHiddenAndEveryWayBackAsksForThePassword) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide", L"x\tBfTestPlain  (class)");
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PPShowWindows", L"1");
+  HWND plain = AppWindow(L"BF Plain");
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }));
+
+  // Its program shows it again, opens a new window, opens one owned by it:
+  // none of them is on screen long enough to be read.
+  EXPECT_LT(TimeOnScreen(L"BF Plain", [&] { PostMessageW(plain, kShowAgain, 0, 0); }), 250ms);
+  EXPECT_LT(TimeOnScreen(L"BF Opened later", [&] { PostMessageW(plain, kOpenWindow, 0, 0); }), 250ms);
+  EXPECT_LT(TimeOnScreen(L"BF Owned later", [&] { PostMessageW(plain, kOpenOwnedWindow, 0, 0); }), 250ms);
+  ASSERT_NE(AppWindow(L"BF Opened later"), nullptr);
+  ASSERT_NE(AppWindow(L"BF Owned later"), nullptr);
+  EXPECT_FALSE(Visible(AppWindow(L"BF Opened later")));
+
+  // The panel's hotkey would show them with the panel: it asks, and a cancel
+  // leaves everything as it was.
+  PressKeys({VK_LWIN, 'X'});
+  ASSERT_NE(WaitForShownWindow(blindfold.Id(), L"Login", /*foreground=*/true), nullptr);
+  PressKeys({VK_ESCAPE});
+  ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows(blindfold.Id(), L"Login").empty() ||
+                                     !Visible(TopLevelWindows(blindfold.Id(), L"Login").front()); }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(Visible(plain));
+  EXPECT_FALSE(Visible(panel));
+
+  // Given the password (none is set, so OK passes), everything comes back.
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_NE(WaitForShownWindow(blindfold.Id(), L"Login", /*foreground=*/true), nullptr);
+  PressKeys({VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] {
+    return Visible(plain) && Visible(AppWindow(L"BF Opened later")) && Visible(AppWindow(L"BF Owned later"));
+  }));
+}
+
+// A show tells every window and returns at once: a hide a moment later must
+// still find them all.
+TEST_F(PrivacyE2E, HidesPressedRightAfterAShowLeaveEveryWindowHidden) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide",
+               L"x\tBfTestPlain  (class),x\tBfTestNoTitle  (class)");
+  const std::vector<HWND> chosen = {AppWindow(L"BF Plain"), AppWindow(L"BF \u00dcberweisung \u2013 \u6771\u4eac"),
+                                    TopLevelWindows(app_.dwProcessId, L"", L"BfTestNoTitle").front()};
+  BlindfoldProcess blindfold;
+  ASSERT_NE(blindfold.ShownPanel(), nullptr);
+  const auto allHidden = [&] { return std::none_of(chosen.begin(), chosen.end(), Visible); };
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil(allHidden));
+  for (int round = 0; round < 3; ++round) {
+    PressKeys({VK_LWIN, 'Z'});  // show
+    std::this_thread::sleep_for(std::chrono::milliseconds(15 * round));
+    PressKeys({VK_LWIN, 'Z'});  // and hide again at once
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(allHidden()) << "round " << round;
+  }
+  PressKeys({VK_LWIN, 'Z'});  // show, then panic at once
+  PressKeys({VK_LWIN, 'V'});
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(allHidden());
+}
+
+}  // namespace
+}  // namespace blindfold::e2e
