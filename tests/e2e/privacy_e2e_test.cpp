@@ -128,7 +128,11 @@ TEST_F(PrivacyE2E, HidesPressedRightAfterAShowLeaveEveryWindowHidden) {
     std::this_thread::sleep_for(std::chrono::milliseconds(15 * round));
     PressKeys({VK_LWIN, 'Z'});  // and hide again at once
     std::this_thread::sleep_for(500ms);
-    EXPECT_TRUE(allHidden()) << "round " << round;
+    std::string shown;
+    for (HWND window : chosen) {
+      if (Visible(window)) shown += " " + std::to_string(reinterpret_cast<std::uintptr_t>(window));
+    }
+    EXPECT_TRUE(allHidden()) << "round " << round << ", still shown:" << shown;
   }
   PressKeys({VK_LWIN, 'Z'});  // show, then panic at once
   PressKeys({VK_LWIN, 'V'});
