@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build
   nsis                                            # its setup program
   wine wine64 xvfb xauth                          # running it: Wine on a virtual X display
+  fonts-wine                                      # Wine's own fonts: caption buttons drawn as symbols
   pulseaudio                                      # an audio device for the volume tests
 )
 

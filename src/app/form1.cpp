@@ -39,7 +39,7 @@ Form1::Form1(const Platform& platform)
       passwordGate(platform.loginDialog, platform.registry, platform.crypto),
       sound(platform.mixer),
       systray(platform.notificationArea, platform.subclass,
-              {[this] { return panel.lTrayMenu; }, [this] { return panel.lTrayHideWindows; },
+              {[this] { return TrayMenuCode(); }, [this] { return panel.lTrayHideWindows; },
                [this] { SysTrayMouseEventHandler(); }, [this] { hiding.KeyTest(); }}),
       recovery(platform.registry, platform.windows),
       platform_(platform) {
@@ -112,6 +112,22 @@ bool Form1::Form_QueryUnload(CloseReason reason) {
   return false;
 }
 
+// A tray icon that answers no click would be a dead end: with no gesture
+// chosen for the menu, a right click opens it, unless a right click hides the
+// windows.
+std::int32_t Form1::TrayMenuCode() const {
+  constexpr std::int32_t kRightClick = 517;
+  if (panel.lTrayMenu != 0) return panel.lTrayMenu;
+  return panel.lTrayHideWindows == kRightClick ? 0 : kRightClick;
+}
+
+void Form1::ShowPanelWhenThereIsNoWayIn() {
+  const bool hotkeyArmed = !HotkeyStatus(panel, HotkeyId::Panel).visible;
+  if (hotkeyArmed || panel.chkDisplayIcon.IsSet() || platform_.panelWindow.IsVisible()) return;
+  panel.SSTab1 = PanelPage::Hotkeys;
+  platform_.panelWindow.SetVisible(true);
+}
+
 void Form1::Form_Unload() {
   systray.UnhookTrayWindow();
   systray.RemoveTrayIcon();
@@ -136,7 +152,9 @@ void Form1::mnuSysTrayShow_Click() {
 void Form1::SysTrayMouseEventHandler() {
   platform_.popupMenu.SetForegroundWindow(platform_.panelWindow.Handle());
   using enum TrayMenuItem;
-  const std::vector<MenuEntry> entries = {{Lock, std::string(texts::kMenuLock), panel.mnuLock.enabled},
+  // Without a password, Lock would lock nothing: any text opens it.
+  const bool passwordSet = !SettingsStore(platform_.registry).ReadAsSaved(kPassword.path).value_or("").empty();
+  const std::vector<MenuEntry> entries = {{Lock, std::string(texts::kMenuLock), panel.mnuLock.enabled && passwordSet},
                                           {Separator, "", true},
                                           {ShowUi, std::string(texts::kMenuShowUi)},
                                           {Separator, "", true},

@@ -74,6 +74,10 @@ class Form1 final : public PanelEvents, private ToggleHost {
   // The window is going: the tray icon and its hook go with it.
   void Form_Unload();
 
+  // With neither the panel's hotkey armed nor a tray icon, a hidden panel
+  // could never be shown again: it shows at once, on the page that says why.
+  void ShowPanelWhenThereIsNoWayIn();
+
   // The only way for the user to end the program.
   void ShutdownBlindfold_Click();
   void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
@@ -141,6 +145,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   WindowHandle PanelHandle() override;
 
   void ShowPanelOnFirstPage();
+  std::int32_t TrayMenuCode() const;
   // The password gate for an action guarded by its own switch when
   // `actionGuarded`; true when the action may go on.
   bool PassGate(bool actionGuarded);

@@ -97,6 +97,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Windows taken back hidden from a Blindfold that died wait for the windows
   // hotkey and its password; the panel would show them without it.
   if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) dialog.SetVisible(true);
+  form.ShowPanelWhenThereIsNoWayIn();
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

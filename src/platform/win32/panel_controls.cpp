@@ -15,8 +15,8 @@ struct NativeKind {
 };
 
 NativeKind NativeKindOf(ControlKind kind) {
-  constexpr DWORD kListStyle = LBS_USETABSTOPS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
-                               WS_TABSTOP;
+  constexpr DWORD kListStyle = LBS_USETABSTOPS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL |
+                               WS_BORDER | WS_TABSTOP;
   switch (kind) {
     case ControlKind::Tabs: return {WC_TABCONTROLW, WS_TABSTOP};
     case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX | WS_GROUP};
@@ -102,6 +102,8 @@ void PanelControls::Make(const ControlInfo& info, HWND before) {
 
 // What a few controls need beyond their kind.
 void PanelControls::Prepare(Control control, HWND window) {
+  // A hotkey's key is one key.
+  if (InfoOf(control).kind == ControlKind::KeyBox) SendMessageW(window, EM_LIMITTEXT, 1, 0);
   if (control == Control::Slider1) {
     SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
     SendMessageW(window, TBM_SETTICFREQ, 10, 0);

@@ -64,6 +64,26 @@ void PanelDialog::Render() {
   rendering_ = false;
 }
 
+// The pages' keys of every tabbed dialog: Ctrl+Tab and Ctrl+PgDn go to the
+// next page, Ctrl+Shift+Tab and Ctrl+PgUp to the one before, round the end.
+bool PanelDialog::TranslateDialogMessage(MSG& message) {
+  if (message.message == WM_KEYDOWN && panel_ && (GetKeyState(VK_CONTROL) & 0x8000) &&
+      (message.hwnd == dialog_ || IsChild(dialog_, message.hwnd))) {
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    int step = 0;
+    if (message.wParam == VK_TAB) step = shift ? -1 : 1;
+    if (message.wParam == VK_NEXT) step = 1;
+    if (message.wParam == VK_PRIOR) step = -1;
+    if (step != 0) {
+      constexpr int kPages = 5;
+      const int page = (static_cast<int>(panel_->SSTab1) + step + kPages) % kPages;
+      Report([&](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
+      return true;
+    }
+  }
+  return IsDialogMessageW(dialog_, &message) != FALSE;
+}
+
 std::vector<bool> PanelDialog::ListMarks(HWND box) const {
   std::vector<bool> marks(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(box, LB_GETCOUNT, 0, 0), 0)));
   for (std::size_t i = 0; i < marks.size(); ++i) marks[i] = SendMessageW(box, LB_GETSEL, i, 0) > 0;
@@ -71,13 +91,26 @@ std::vector<bool> PanelDialog::ListMarks(HWND box) const {
 }
 
 void PanelDialog::OnCommand(int id, int code, HWND control) {
+  // Esc is the close box.
+  if (id == IDCANCEL) {
+    if (events_ && !rendering_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
+    return;
+  }
   // Enter presses the default button, whose id the dialog manager does not know.
   const auto which = id == IDOK ? std::optional(Control::cmdOK) : PanelControls::ControlOf(id);
   if (!which) return;
   switch (InfoOf(*which).kind) {
+    case ControlKind::PasswordBox:
+      // Enter in the password box sets the password: the default button
+      // follows the focus there.
+      if (code == EN_SETFOCUS || code == EN_KILLFOCUS) {
+        const Control button = code == EN_SETFOCUS ? Control::cmdSetPassword : Control::cmdOK;
+        SendMessageW(dialog_, DM_SETDEFID, static_cast<WPARAM>(PanelControls::IdOf(button)), 0);
+        return;
+      }
+      [[fallthrough]];
     case ControlKind::TextBox:
     case ControlKind::KeyBox:
-    case ControlKind::PasswordBox:
       if (code != EN_CHANGE) return;
       return Report([&](PanelEvents& events) { events.TextChanged(*which, TextOf(control)); });
     case ControlKind::MultiList:

@@ -36,7 +36,7 @@ class PanelDialog final : public PanelWindow {
   // Writes the model into the controls.
   void Render();
   // Keyboard navigation for the modeless dialog; true when the message was used.
-  bool TranslateDialogMessage(MSG& message) { return IsDialogMessageW(dialog_, &message) != FALSE; }
+  bool TranslateDialogMessage(MSG& message);
 
   WindowHandle Handle() override;
   std::int32_t IconHandle() override;

@@ -65,6 +65,39 @@ struct FieldWriter {
   bool operator()(const ListBox* list) const { return list->visible; }
 };
 
+// How wide the widest row is drawn, in pixels, its columns at the list's tab
+// stops: a long title must not push the class out of sight.
+int WidestRow(HWND box, const ListBox& list) {
+  HDC dc = GetDC(box);
+  if (!dc) return 0;
+  const HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  std::vector<int> stops;
+  for (const std::int32_t stop : list.tabStops) {
+    RECT units{0, 0, stop, 0};
+    MapDialogRect(GetParent(box), &units);
+    stops.push_back(units.right);
+  }
+  int widest = 0;
+  for (const ListRow& row : list.Rows()) {
+    const std::wstring text = Widen(row.text);
+    int x = 0;
+    std::size_t column = 0;
+    for (std::size_t start = 0; start <= text.size(); ++column) {
+      const std::size_t end = std::min(text.find(L'\t', start), text.size());
+      if (column > 0) x = column - 1 < stops.size() ? std::max(x, stops[column - 1]) : x + 8;
+      SIZE size{};
+      GetTextExtentPoint32W(dc, text.data() + start, static_cast<int>(end - start), &size);
+      x += size.cx;
+      start = end + 1;
+    }
+    widest = std::max(widest, x);
+  }
+  SelectObject(dc, previousFont);
+  ReleaseDC(box, dc);
+  constexpr int kMargin = 8;
+  return widest + kMargin;
+}
+
 }  // namespace
 
 std::string TextOf(HWND control) {
@@ -118,6 +151,7 @@ void PanelRenderer::RenderList(HWND box, const ListBox& list, std::vector<ListRo
     }
     shown = list.Rows();
     for (ListRow& row : shown) row.marked = false;
+    SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestRow(box, list)), 0);
     SendMessageW(box, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box, nullptr, TRUE);
   }

@@ -41,7 +41,9 @@ INT_PTR CALLBACK Win32TipsDialog::DialogProc(HWND dialog, UINT message, WPARAM w
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     reinterpret_cast<Win32TipsDialog*>(lParam)->Render(dialog);
-    return TRUE;
+    // The focus on OK, the default button, as Enter would press it.
+    SetFocus(GetDlgItem(dialog, IDOK));
+    return FALSE;
   }
   auto* self = reinterpret_cast<Win32TipsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (!self || !self->tips_) return FALSE;
