@@ -12,10 +12,12 @@ bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
-WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType) {
+WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
+                         std::span<const unsigned long> otherStandardTypes) {
   for (const unsigned long type : types) {
     if (type == dockType) return WindowRole::Dock;
     if (type == desktopType) return WindowRole::Desktop;
+    if (std::ranges::find(otherStandardTypes, type) != otherStandardTypes.end()) return WindowRole::Normal;
   }
   return WindowRole::Normal;
 }

@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "windows/window_list.h"
@@ -62,8 +63,12 @@ void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visi
 WindowRole X11WindowManager::Role(::Window window) {
   const auto types = x_.ReadProperty(window, x_.Intern("_NET_WM_WINDOW_TYPE"), XA_ATOM);
   if (!types) return WindowRole::Normal;
+  const std::array<unsigned long, 6> others = {
+      x_.Intern("_NET_WM_WINDOW_TYPE_NORMAL"),  x_.Intern("_NET_WM_WINDOW_TYPE_DIALOG"),
+      x_.Intern("_NET_WM_WINDOW_TYPE_UTILITY"), x_.Intern("_NET_WM_WINDOW_TYPE_TOOLBAR"),
+      x_.Intern("_NET_WM_WINDOW_TYPE_MENU"),    x_.Intern("_NET_WM_WINDOW_TYPE_SPLASH")};
   return RoleFromTypes(types->numbers, x_.Intern("_NET_WM_WINDOW_TYPE_DOCK"),
-                       x_.Intern("_NET_WM_WINDOW_TYPE_DESKTOP"));
+                       x_.Intern("_NET_WM_WINDOW_TYPE_DESKTOP"), others);
 }
 
 // A window is visible while the window manager shows it or keeps it minimised,
