@@ -42,8 +42,8 @@ class PulseMixer final : public Mixer {
   bool Wait(pa_operation* operation);
   bool ReadDefaultSink();
 
-  UniqueHandle<ContextTraits> context_;  // before the loop it runs on: gone first
   UniqueHandle<MainloopTraits> loop_;
+  UniqueHandle<ContextTraits> context_;  // after the loop it runs on, so that it goes first
   std::string sink_;
   std::uint8_t channels_ = 0;
   std::uint32_t volume_ = 0;

@@ -81,8 +81,10 @@ std::optional<Property> X11Connection::ReadProperty(::Window window, Atom proper
       const auto* items = reinterpret_cast<const short*>(data);
       for (unsigned long i = 0; i < count; ++i) result.numbers.push_back(static_cast<unsigned short>(items[i]));
     } else if (format == 32) {
+      // Xlib widens the server's 32-bit items into longs with their sign, so
+      // 0xFFFFFFFF (every desktop) would come back as -1.
       const auto* items = reinterpret_cast<const unsigned long*>(data);
-      result.numbers.assign(items, items + count);
+      for (unsigned long i = 0; i < count; ++i) result.numbers.push_back(items[i] & 0xFFFFFFFFul);
     }
     return result;
   }
