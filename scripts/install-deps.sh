@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build
   wine wine64 xvfb xauth                          # running it: Wine on a virtual X display
   pulseaudio                                      # an audio device for the volume tests
+  pkg-config libx11-dev libglib2.0-dev libpulse-dev nettle-dev   # the X11 platform
+  openbox tint2 xdotool x11-utils                 # its tests: a window manager, a panel, key presses
 )
 
 missing=()
