@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::string_view kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kRecordKey = "Software\\Blindfold\\Recovery";
+constexpr std::string_view kSystemInformationKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kDesktopEntry = "Desktop Entry";
 
 struct KeyFileTraits {
@@ -135,6 +137,15 @@ std::string QuotedCommand(const std::string& path) {
 
 }  // namespace
 
+std::optional<std::string> FindSystemInformationTool() {
+  static constexpr std::array<const char*, 6> kTools = {"hardinfo2",          "hardinfo",         "kinfocenter",
+                                                        "mate-system-monitor", "gnome-system-monitor", "lxtask"};
+  for (const char* tool : kTools) {
+    if (const UniqueGString path(g_find_program_in_path(tool)); path) return std::string(path.Get());
+  }
+  return std::nullopt;
+}
+
 SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   const std::string config = g_get_user_config_dir();
   SettingsPaths paths;
@@ -183,6 +194,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
 
 KeyFileRegistry::Place KeyFileRegistry::PlaceOf(const RegistryLocation& where) {
   if (EqualsIgnoringCase(where.key, kRunKey)) return Place::Autostart;
+  if (EqualsIgnoringCase(where.key, kSystemInformationKey)) return Place::SystemInformation;
   if (where.root == RegistryRoot::CurrentUser && StartsWithIgnoringCase(where.key, kRecordKey)) return Place::Record;
   return Place::Settings;
 }
@@ -195,6 +207,7 @@ const std::string& KeyFileRegistry::FileOf(const RegistryLocation& where) const 
     case Place::Record:
       return paths_.recordFile;
     case Place::Settings:
+    case Place::SystemInformation:
       break;
   }
   return machine ? paths_.machineFile : paths_.userFile;
@@ -202,6 +215,9 @@ const std::string& KeyFileRegistry::FileOf(const RegistryLocation& where) const 
 
 // A start-at-login entry that the user switched off (Hidden=true) counts as none.
 std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& where) {
+  if (PlaceOf(where) == Place::SystemInformation) {
+    return EqualsIgnoringCase(where.name, "PATH") ? FindSystemInformationTool() : std::nullopt;
+  }
   const auto file = Load(FileOf(where), onDamaged_);
   if (!file) return std::nullopt;
   if (PlaceOf(where) == Place::Autostart) {
@@ -222,6 +238,7 @@ std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& wh
 }
 
 bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::string& text) {
+  if (PlaceOf(where) == Place::SystemInformation) return false;
   const std::string& path = FileOf(where);
   const auto file = Load(path, onDamaged_);
   if (!file) return false;
@@ -239,6 +256,7 @@ bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::strin
 }
 
 bool KeyFileRegistry::DeleteValue(const RegistryLocation& where) {
+  if (PlaceOf(where) == Place::SystemInformation) return false;
   const std::string& path = FileOf(where);
   if (PlaceOf(where) == Place::Autostart) {
     return g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && g_unlink(path.c_str()) == 0;

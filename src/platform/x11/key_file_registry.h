@@ -23,13 +23,16 @@ struct SettingsPaths {
 };
 
 // The settings store as GLib key files: a key path is a group (its backslashes
-// turned into slashes) and a value name a key. Three key paths have a place of
+// turned into slashes) and a value name a key. Some key paths have a place of
 // their own:
 //  - the Windows Run key, where start-at-login is written, is the XDG autostart
 //    entry of the same root;
 //  - Software\Blindfold\Recovery, the record of hidden windows, is a file in
 //    the session's runtime folder, which ends with the session as the window
-//    ids do.
+//    ids do;
+//  - where Windows registers its System Information program reads as the
+//    first system-information tool of the desktops found on the PATH, and
+//    cannot be written.
 // Every write replaces the file whole (temporary file, fsync, rename), readable
 // by its owner alone. A file that cannot be read as a key file is moved aside,
 // not overwritten, and `onDamaged` tells the user once.
@@ -45,13 +48,17 @@ class KeyFileRegistry final : public RegistryBackend {
   bool DeleteValue(const RegistryLocation& where) override;
 
  private:
-  enum class Place { Settings, Autostart, Record };
+  enum class Place { Settings, Autostart, Record, SystemInformation };
   static Place PlaceOf(const RegistryLocation& where);
   const std::string& FileOf(const RegistryLocation& where) const;
 
   SettingsPaths paths_;
   DamagedReport onDamaged_;
 };
+
+// The desktops' system-information tools, the first found on the PATH; nothing
+// when none is installed.
+std::optional<std::string> FindSystemInformationTool();
 
 // What the user is told about a damaged settings file.
 std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs);

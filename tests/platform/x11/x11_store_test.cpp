@@ -165,6 +165,21 @@ TEST_F(KeyFileStoreTest, TheHiddenWindowRecordLivesInTheRuntimeFolder) {
                                          record));
 }
 
+TEST_F(KeyFileStoreTest, SystemInformationIsTheDesktopsToolWhenOneIsInstalled) {
+  KeyFileRegistry registry = MakeRegistry();
+  const RegistryLocation where{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"};
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const fs::path bin = root / "bin";
+  fs::create_directories(bin);
+  setenv("PATH", bin.c_str(), 1);
+  EXPECT_FALSE(registry.ReadValue(where)) << "none installed";
+  WriteAll(bin / "mate-system-monitor", "#!/bin/sh\n");
+  fs::permissions(bin / "mate-system-monitor", fs::perms::owner_all);
+  EXPECT_EQ(registry.ReadValue(where), (bin / "mate-system-monitor").string());
+  EXPECT_FALSE(registry.WriteValue(where, "/bin/false"));
+  setenv("PATH", savedPath.c_str(), 1);
+}
+
 TEST(X11SingleInstance, TheSecondLockOfADisplayFindsTheFirst) {
   const fs::path lock = fs::temp_directory_path() / ("blindfold-lock-" + std::to_string(getpid())) / "x.lock";
   {
