@@ -33,7 +33,7 @@ using namespace std::chrono_literals;
 
 // Waits for what the window manager or the server does in its own time.
 template <class Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 5s) {
+bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;

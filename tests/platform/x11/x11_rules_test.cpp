@@ -10,6 +10,7 @@
 #include "platform/x11/key_rules.h"
 #include "platform/x11/pulse_mixer.h"
 #include "platform/x11/window_rules.h"
+#include "platform/x11/x11_connection.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -122,6 +123,11 @@ TEST(PulseScale, FullAndSilentMeetAtTheEnds) {
   for (const std::uint32_t value : {1u, 100u, 32768u, 65534u}) {
     EXPECT_NEAR(MixerValueOf(ServerVolumeOf(value)), value, 1) << value;
   }
+}
+
+TEST(X11Connection, NoServerIsNoConnection) {
+  // A session without X (pure Wayland, or none) must be told apart, not crash.
+  EXPECT_EQ(X11Connection::Open("unix:9999"), nullptr);
 }
 
 }  // namespace
