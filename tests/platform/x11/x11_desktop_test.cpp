@@ -15,15 +15,18 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
 
 #include "app/panel_model.h"
+#include "platform/x11/key_file_registry.h"
 #include "platform/x11/pulse_mixer.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_window_manager.h"
+#include "windows/recovery.h"
 #include "windows/window_list.h"
 
 namespace blindfold::x11 {
@@ -246,8 +249,20 @@ TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
 
   // A second hide must not forget what the first kept.
   ASSERT_TRUE(windows->ShowWindowAsync(app.Handle(1), kShowCmdHide));
-  // Shown by a Blindfold that knows nothing of the hide (as after a crash).
+
+  // Blindfold dies here; the one started next finds the windows in the record
+  // and knows nothing else of the hide.
+  const std::filesystem::path runtime =
+      std::filesystem::temp_directory_path() / ("blindfold-record-" + std::to_string(getpid()));
+  SettingsPaths paths;
+  paths.recordFile = runtime / "hidden-windows.ini";
+  KeyFileRegistry registry(paths, nullptr);
+  std::vector<WindowHandle> hidden;
+  for (std::size_t i = 0; i < app.ids.size(); ++i) hidden.push_back(app.Handle(i));
+  RecoveryRecord(registry, *windows).Add(hidden);
   X11WindowManager restarted(*x);
+  EXPECT_EQ(WindowsToRecover(restarted, RecoveryRecord(registry, restarted).Load()), hidden);
+  std::filesystem::remove_all(runtime);
   for (std::size_t i = 0; i < app.ids.size(); ++i) ASSERT_TRUE(restarted.ShowWindowAsync(app.Handle(i), kShowCmdShow));
   ASSERT_TRUE(restarted.ShowWindowAsync(taskbar, kShowCmdShow));
   ASSERT_TRUE(WaitFor([&] {
