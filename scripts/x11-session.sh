@@ -26,6 +26,18 @@ stop() {
   rm -rf "$dir"
 }
 
+# Says what did not come up, with the last words of each program, and takes
+# down what did.
+fail() {
+  echo "$1" >&2
+  for log in "$dir"/*.log; do
+    echo "--- $(basename "$log")" >&2
+    tail -5 "$log" >&2
+  done
+  stop
+  exit 1
+}
+
 if [ "$command" = stop ]; then
   stop
   exit 0
@@ -42,13 +54,15 @@ number=77
 while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
 export DISPLAY=":$number"
 
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+# -noreset: an X server resets when its last client leaves, and refuses
+# connections meanwhile; the probe below would leave it so just as openbox comes.
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
 echo $! >>"$dir/pids"
 for _ in $(seq 100); do
   xdpyinfo >/dev/null 2>&1 && break
   sleep 0.1
 done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $DISPLAY" >&2; exit 1; }
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
 
 export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
@@ -58,13 +72,19 @@ for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start on $DISPLAY"
 
 tint2 >"$dir/tint2.log" 2>&1 &
 echo $! >>"$dir/pids"
-for _ in $(seq 100); do
-  xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id' && break
+# tint2 maps its panel again once its tray has started; the tests begin when
+# the panel has stayed with the window manager for a second.
+steady=0
+for _ in $(seq 150); do
+  if xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id'; then steady=$((steady + 1)); else steady=0; fi
+  [ $steady -ge 10 ] && break
   sleep 0.1
 done
+[ $steady -ge 10 ] || fail "tint2's panel did not settle on $DISPLAY"
 
 export PULSE_RUNTIME_PATH="$dir/pulse"
 mkdir -p "$PULSE_RUNTIME_PATH"
