@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/unique_handle.h"
+#include "platform/x11/window_rules.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -154,8 +155,7 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   paths.machineAutostart = "/etc/xdg/autostart/blindfold.desktop";
   paths.userAutostart = config + "/autostart/blindfold.desktop";
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-    std::string display = displayName;
-    std::ranges::replace(display, '/', '_');
+    const std::string display = SessionKeyOfDisplay(displayName);
     paths.recordFile = std::string(runtime) + "/blindfold/hidden-windows-" + display + ".ini";
   }
   return paths;

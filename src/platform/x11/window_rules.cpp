@@ -64,6 +64,20 @@ std::string TextThroughBuffer(std::string_view utf8, int bufferChars) {
   return std::string(utf8);
 }
 
+std::string SessionKeyOfDisplay(std::string_view displayName) {
+  std::string_view host = displayName;
+  std::string_view number;
+  if (const std::size_t colon = displayName.rfind(':'); colon != std::string_view::npos) {
+    host = displayName.substr(0, colon);
+    number = displayName.substr(colon + 1);
+    number = number.substr(0, number.find('.'));
+  }
+  if (host == "unix" || host == "localhost") host = {};
+  std::string key = std::string(host) + ":" + std::string(number);
+  std::ranges::replace(key, '/', '_');
+  return key;
+}
+
 // version, flags, desktop, x, y, width, height, state count, group count,
 // then the states and the group.
 std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement) {

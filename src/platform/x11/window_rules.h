@@ -35,6 +35,11 @@ int CountCharacters(std::string_view utf8);
 // first NUL, and at bufferChars - 1 characters (never inside a character).
 std::string TextThroughBuffer(std::string_view utf8, int bufferChars);
 
+// The part of a display name that names the X server: ":0", ":0.0" and
+// "unix:0" are one session, so they share one lock and one record. Slashes
+// (a launchd socket path) become underscores, fit for a file name.
+std::string SessionKeyOfDisplay(std::string_view displayName);
+
 // What a window had when it was hidden, so that showing it again brings it
 // back as the user left it. Kept on the hidden window itself, so that a
 // Blindfold started after a crash still knows it.

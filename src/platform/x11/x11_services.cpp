@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/x11/window_rules.h"
+
 namespace blindfold::x11 {
 
 void FileDescriptorTraits::Close(int fd) { close(fd); }
@@ -18,8 +20,7 @@ void FileDescriptorTraits::Close(int fd) { close(fd); }
 std::string X11SingleInstance::LockFileForDisplay(const std::string& displayName) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (!runtime || !*runtime) return {};
-  std::string display = displayName;
-  std::ranges::replace(display, '/', '_');
+  const std::string display = SessionKeyOfDisplay(displayName);
   return std::string(runtime) + "/blindfold/instance-" + display + ".lock";
 }
 

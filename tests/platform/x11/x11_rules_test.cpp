@@ -88,6 +88,15 @@ TEST(WindowRules, PlacementSurvivesItsRoundTripAndDamageIsRefused) {
   EXPECT_FALSE(DecodePlacement({}));
 }
 
+TEST(WindowRules, OneServerIsOneSessionHoweverItsDisplayIsSpelled) {
+  for (const char* name : {":0", ":0.0", ":0.1", "unix:0", "localhost:0.0"}) {
+    EXPECT_EQ(SessionKeyOfDisplay(name), ":0") << name;
+  }
+  EXPECT_EQ(SessionKeyOfDisplay(":10"), ":10");
+  EXPECT_EQ(SessionKeyOfDisplay("remote:10.0"), "remote:10");
+  EXPECT_EQ(SessionKeyOfDisplay("/tmp/launch-x/org.x:0"), "_tmp_launch-x_org.x:0");
+}
+
 TEST(KeyRules, VirtualKeysNameTheirKeysyms) {
   struct Case {
     std::int32_t vkey;
