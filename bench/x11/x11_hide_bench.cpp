@@ -57,10 +57,10 @@ struct Figures {
 // Another process's windows, made by the tests' window program.
 struct OtherProcess {
   explicit OtherProcess(std::size_t count) {
-    std::vector<std::string> specs;
-    for (std::size_t i = 0; i < count; ++i) specs.push_back("Window " + std::to_string(i) + "|Bench");
+    std::vector<std::string> descriptions;
+    for (std::size_t i = 0; i < count; ++i) descriptions.push_back("Window " + std::to_string(i) + "|Bench");
     std::vector<gchar*> argv = {const_cast<gchar*>(BLINDFOLD_TEST_WINDOWS_APP)};
-    for (std::string& spec : specs) argv.push_back(spec.data());
+    for (std::string& description : descriptions) argv.push_back(description.data());
     argv.push_back(nullptr);
     int output = -1;
     g_spawn_async_with_pipes(nullptr, argv.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, &input,

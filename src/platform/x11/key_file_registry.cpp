@@ -126,7 +126,7 @@ bool Save(GKeyFile* file, const std::string& path) {
   return data && ReplaceFileAtomically(path, std::string(data.Get(), length));
 }
 
-// Exec= of a desktop entry is quoted as its specification asks.
+// Exec= of a desktop entry takes its program quoted, with these four escaped.
 std::string QuotedCommand(const std::string& path) {
   std::string quoted = "\"";
   for (const char c : path) {

@@ -48,9 +48,9 @@ bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
 // Another process and its windows; it ends when the object goes.
 class TestWindows {
  public:
-  explicit TestWindows(std::vector<std::string> specs) {
+  explicit TestWindows(std::vector<std::string> descriptions) {
     std::vector<gchar*> argv = {const_cast<gchar*>(BLINDFOLD_TEST_WINDOWS_APP)};
-    for (std::string& spec : specs) argv.push_back(spec.data());
+    for (std::string& description : descriptions) argv.push_back(description.data());
     argv.push_back(nullptr);
     int output = -1;
     if (!g_spawn_async_with_pipes(nullptr, argv.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid_,
@@ -59,7 +59,7 @@ class TestWindows {
     }
     FILE* lines = fdopen(output, "r");
     unsigned long id = 0;
-    for (std::size_t i = 0; i < specs.size() && std::fscanf(lines, "%lu", &id) == 1; ++i) ids.push_back(id);
+    for (std::size_t i = 0; i < descriptions.size() && std::fscanf(lines, "%lu", &id) == 1; ++i) ids.push_back(id);
     std::fclose(lines);
   }
   ~TestWindows() { End(); }
