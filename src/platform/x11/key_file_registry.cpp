@@ -161,6 +161,17 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   return paths;
 }
 
+std::string ProgramPathOf(std::string_view storedPath) {
+  constexpr std::string_view kWindowsSuffix = ".exe";
+  if (storedPath.size() > kWindowsSuffix.size() &&
+      EqualsIgnoringCase(storedPath.substr(storedPath.size() - kWindowsSuffix.size()), kWindowsSuffix)) {
+    storedPath.remove_suffix(kWindowsSuffix.size());
+  }
+  std::string path(storedPath);
+  std::ranges::replace(path, '\\', '/');
+  return path;
+}
+
 std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs) {
   return "Blindfold could not read its settings in " + path +
          ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
@@ -245,7 +256,7 @@ bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::strin
   if (PlaceOf(where) == Place::Autostart) {
     g_key_file_set_string(file->Get(), kDesktopEntry, "Type", "Application");
     g_key_file_set_string(file->Get(), kDesktopEntry, "Name", "Blindfold");
-    g_key_file_set_string(file->Get(), kDesktopEntry, "Exec", QuotedCommand(text).c_str());
+    g_key_file_set_string(file->Get(), kDesktopEntry, "Exec", QuotedCommand(ProgramPathOf(text)).c_str());
     g_key_file_remove_key(file->Get(), kDesktopEntry, "Hidden", nullptr);
     return Save(file->Get(), path);
   }

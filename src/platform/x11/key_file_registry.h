@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/settings_store.h"
 
@@ -59,6 +60,10 @@ class KeyFileRegistry final : public RegistryBackend {
 // The desktops' system-information tools, the first found on the PATH; nothing
 // when none is installed.
 std::optional<std::string> FindSystemInformationTool();
+
+// The program a start-at-login value names, as a path this system can start:
+// the logic writes it the Windows way ("folder\\Blindfold.exe").
+std::string ProgramPathOf(std::string_view storedPath);
 
 // What the user is told about a damaged settings file.
 std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs);

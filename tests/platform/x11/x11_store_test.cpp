@@ -10,6 +10,8 @@
 #include "app/password_key.h"
 #include "platform/x11/key_file_registry.h"
 #include "platform/x11/x11_services.h"
+#include "settings/registry_loader.h"
+#include "settings/save_settings.h"
 #include "settings/schema.h"
 #include "settings/settings_store.h"
 #include "windows/recovery.h"
@@ -85,6 +87,41 @@ TEST_F(KeyFileStoreTest, PerUserValuesWinAndWritesFallBackToThem) {
   ASSERT_TRUE(userStore.RegDelete(kDecoy.path));
   EXPECT_FALSE(userStore.RegRead(kDecoy.path));
   EXPECT_FALSE(userStore.RegDelete(kDecoy.path));
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
+  MakeMachineUnwritable();
+  paths.machineAutostart = root / "etc/blocked/blindfold.desktop";
+  KeyFileRegistry registry = MakeRegistry();
+  SettingsStore store(registry);
+  PanelModel saved;
+  GetRegistryValues(store, saved, "/usr/lib/blindfold");
+  saved.chkMute.value = 1;
+  saved.Slider1.value = 37;
+  saved.chkStartHidden.value = 1;
+  saved.chkStartWithWindows.value = 1;
+  saved.txtDecoy.text = "Quarterly report, draft 3";
+  saved.chkTaskbar.value = 1;
+  saved.List2.AddItem("Firefox");
+  EXPECT_TRUE(SaveRegistrySettings(store, saved, {"/usr/lib/blindfold", "Blindfold", {}, {}}).empty());
+
+  KeyFileRegistry nextStart = MakeRegistry();
+  SettingsStore nextStore(nextStart);
+  PanelModel loaded;
+  GetRegistryValues(nextStore, loaded, "/usr/lib/blindfold");
+  EXPECT_EQ(loaded.chkMute.value, 1);
+  EXPECT_EQ(loaded.Slider1.value, 37);
+  EXPECT_EQ(loaded.chkStartHidden.value, 1);
+  EXPECT_EQ(loaded.chkStartWithWindows.value, 1);
+  EXPECT_EQ(loaded.txtDecoy.text, "Quarterly report, draft 3");
+  EXPECT_EQ(loaded.chkTaskbar.value, 1);
+  EXPECT_EQ(HotkeyTextFromPanel(loaded, 1), kWindowsShortcutKey.defaultText);
+  ASSERT_EQ(loaded.List2.ListCount(), 1u);
+  EXPECT_EQ(loaded.List2.Row(0).text, "Firefox");
+  // An entry the desktop can start.
+  EXPECT_NE(ReadAll(paths.userAutostart).find("Exec=\"/usr/lib/blindfold/Blindfold\"\n"), std::string::npos)
+      << ReadAll(paths.userAutostart);
   EXPECT_TRUE(reports.empty());
 }
 
