@@ -4,6 +4,7 @@
 //   title|class|latin1 titled with WM_NAME alone, as Latin-1
 //   title|class|owned  owned by the first window (WM_TRANSIENT_FOR)
 //   title|class|desktop a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP)
+//   title|class|dock   a second panel (_NET_WM_WINDOW_TYPE_DOCK)
 // The windows' ids are written one a line once all are mapped; the program
 // ends when its standard input closes.
 #include <X11/Xatom.h>
@@ -76,8 +77,9 @@ int main(int argc, char** argv) {
     XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
     if (kind == "owned" && !windows.empty()) XSetTransientForHint(display, window, windows.front());
-    if (kind == "desktop") {
-      const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    if (kind == "desktop" || kind == "dock") {
+      const Atom type = XInternAtom(display, kind == "dock" ? "_NET_WM_WINDOW_TYPE_DOCK" : "_NET_WM_WINDOW_TYPE_DESKTOP",
+                                    False);
       XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                       PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
     }

@@ -201,7 +201,12 @@ TEST_F(X11DesktopTest, ListsOtherProgramsWindowsAsTheLogicExpects) {
 TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
   TestWindows app({"On desktop two|Test", "Maximised above|Test", "Minimised|Test", "On every desktop|Test", "Moved|Test"});
   ASSERT_EQ(app.ids.size(), 5u);
-  ASSERT_TRUE(WaitFor([&] { return std::ranges::all_of(app.ids, [&](unsigned long id) { return Managed(id); }); }));
+  // A second panel, which goes and comes back with tint2's.
+  TestWindows secondPanel({"Panel|Dock|dock"});
+  ASSERT_EQ(secondPanel.ids.size(), 1u);
+  const unsigned long dock = secondPanel.ids[0];
+  ASSERT_TRUE(WaitFor([&] { return std::ranges::all_of(app.ids, [&](unsigned long id) { return Managed(id); }) &&
+                                   Managed(dock); }));
   const unsigned long onTwo = app.ids[0], maximised = app.ids[1], minimised = app.ids[2], sticky = app.ids[3],
                       moved = app.ids[4];
   AskWindowManager(onTwo, "_NET_WM_DESKTOP", {1, 0, 0});
@@ -231,6 +236,8 @@ TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
   ASSERT_FALSE(panel.chkTaskbar.tag.empty());
   const WindowHandle taskbar = std::stoi(panel.chkTaskbar.tag);
   const auto taskbarAt = Position(static_cast<unsigned long>(taskbar));
+  const auto dockAt = Position(dock);
+  EXPECT_EQ(RowOf(panel, static_cast<WindowHandle>(dock)), -1) << "one taskbar stands for every panel";
 
   for (std::size_t i = 0; i < app.ids.size(); ++i) {
     EXPECT_TRUE(windows->IsWindowVisible(app.Handle(i))) << i << ": a minimised window counts as visible";
@@ -240,8 +247,8 @@ TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
   ASSERT_TRUE(windows->ShowWindowAsync(taskbar, kShowCmdHide));
   ASSERT_TRUE(WaitFor([&] {
     return std::ranges::none_of(app.ids, [&](unsigned long id) { return Managed(id) || WmState(id) != WithdrawnState; }) &&
-           !Managed(static_cast<unsigned long>(taskbar));
-  })) << "the window manager let go of every hidden window and of the panel";
+           !Managed(static_cast<unsigned long>(taskbar)) && !Managed(dock);
+  })) << "the window manager let go of every hidden window and of both panels";
   PanelModel whileHidden;
   RebuildOpenWindowsList(*windows, whileHidden);
   EXPECT_EQ(whileHidden.chkTaskbar.tag, "");
@@ -267,7 +274,7 @@ TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
   ASSERT_TRUE(restarted.ShowWindowAsync(taskbar, kShowCmdShow));
   ASSERT_TRUE(WaitFor([&] {
     return std::ranges::all_of(app.ids, [&](unsigned long id) { return Managed(id); }) &&
-           Managed(static_cast<unsigned long>(taskbar)) && WmState(minimised) == IconicState;
+           Managed(static_cast<unsigned long>(taskbar)) && Managed(dock) && WmState(minimised) == IconicState;
   }));
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(Numbers(onTwo, "_NET_WM_DESKTOP", XA_CARDINAL), std::vector<unsigned long>{1});
@@ -279,6 +286,7 @@ TEST_F(X11DesktopTest, HidesAndShowsWindowsAsTheUserLeftThem) {
   EXPECT_EQ(Numbers(sticky, "_NET_WM_DESKTOP", XA_CARDINAL), std::vector<unsigned long>{0xFFFFFFFF});
   EXPECT_EQ(Position(moved), movedAt);
   EXPECT_EQ(Position(static_cast<unsigned long>(taskbar)), taskbarAt);
+  EXPECT_EQ(Position(dock), dockAt);
   for (std::size_t i = 0; i < app.ids.size(); ++i) EXPECT_TRUE(windows->IsWindowVisible(app.Handle(i))) << i;
 }
 
