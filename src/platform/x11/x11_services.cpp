@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/x11/window_rules.h"
@@ -70,6 +71,46 @@ bool GioShell::StartProgram(const std::string& path) {
   gchar* argv[] = {const_cast<gchar*>(path.c_str()), nullptr};
   return g_spawn_async(nullptr, argv, nullptr, static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH), nullptr, nullptr,
                        nullptr, nullptr) != FALSE;
+}
+
+namespace {
+
+std::string ExecutablePath() {
+  gchar* path = g_file_read_link("/proc/self/exe", nullptr);
+  std::string result = path ? path : "";
+  g_free(path);
+  return result;
+}
+
+}  // namespace
+
+std::string PosixProgramFiles::ProgramFolder() {
+  const std::string path = ExecutablePath();
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string PosixProgramFiles::ExecutableBaseName() {
+  const std::string path = ExecutablePath();
+  return path.substr(path.rfind('/') + 1);
+}
+
+bool PosixProgramFiles::FileExists(const std::string& path) {
+  return g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR) != FALSE;
+}
+
+std::optional<std::string> PosixProgramFiles::ReadFile(const std::string& path) {
+  gchar* bytes = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(path.c_str(), &bytes, &length, nullptr)) return std::nullopt;
+  std::string contents(bytes, length);
+  g_free(bytes);
+  return contents;
+}
+
+void ClockRandom::SeedFromClock() {
+  generator_.seed(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
 }  // namespace blindfold::x11

@@ -2,7 +2,11 @@
 
 #include <string>
 
+#include <random>
+
 #include "platform/crypto.h"
+#include "platform/program_files.h"
+#include "platform/random.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "platform/unique_handle.h"
@@ -45,6 +49,26 @@ class GioShell final : public Shell {
  public:
   bool OpenAddress(const std::string& address) override;
   bool StartProgram(const std::string& path) override;
+};
+
+// The running executable's place, read from /proc/self/exe.
+class PosixProgramFiles final : public ProgramFiles {
+ public:
+  std::string ProgramFolder() override;
+  std::string ExecutableBaseName() override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+};
+
+class ClockRandom final : public RandomSource {
+ public:
+  void SeedFromClock() override;
+  // 24 random bits scaled by 2^-24: exact in a float and always below 1, which
+  // a float distribution does not promise everywhere.
+  float Next() override { return static_cast<float>(generator_() >> 8) / 16777216.0f; }
+
+ private:
+  std::mt19937 generator_;
 };
 
 }  // namespace blindfold::x11

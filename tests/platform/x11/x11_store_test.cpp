@@ -233,6 +233,35 @@ TEST(X11SingleInstance, TheSecondLockOfADisplayFindsTheFirst) {
   fs::remove_all(lock.parent_path());
 }
 
+TEST(PosixProgramFiles, FindsTheRunningProgramAndReadsFiles) {
+  PosixProgramFiles files;
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  EXPECT_EQ(files.ProgramFolder(), self.parent_path().string());
+  EXPECT_EQ(files.ExecutableBaseName(), "x11_tests");
+  const fs::path file = fs::temp_directory_path() / ("blindfold-read-" + std::to_string(getpid()));
+  WriteAll(file, std::string("two\0lines\n", 10));
+  EXPECT_TRUE(files.FileExists(file));
+  EXPECT_EQ(files.ReadFile(file), std::string("two\0lines\n", 10));
+  EXPECT_FALSE(files.FileExists(fs::temp_directory_path())) << "a folder is no file";
+  fs::remove(file);
+  EXPECT_FALSE(files.FileExists(file));
+  EXPECT_FALSE(files.ReadFile(file));
+
+  ClockRandom random;
+  random.SeedFromClock();
+  float lowest = 1;
+  float highest = 0;
+  for (int i = 0; i < 10000; ++i) {
+    const float r = random.Next();
+    ASSERT_GE(r, 0.0f);
+    ASSERT_LT(r, 1.0f);
+    lowest = std::min(lowest, r);
+    highest = std::max(highest, r);
+  }
+  EXPECT_LT(lowest, 0.01f);
+  EXPECT_GT(highest, 0.99f);
+}
+
 TEST(NettleCrypto, DerivesTheStandardKeysAndStoresTheUsualForm) {
   NettleCrypto crypto;
   // RFC 7914, section 11: PBKDF2-HMAC-SHA256 ("passwd", "salt", 1, 64).
