@@ -11,6 +11,8 @@ packages=(
   wine wine64 xvfb xauth                          # running it: Wine on a virtual X display
   fonts-wine                                      # Wine's own fonts: caption buttons drawn as symbols
   pulseaudio                                      # an audio device for the volume tests
+  pkg-config libx11-dev libglib2.0-dev libpulse-dev nettle-dev   # the X11 platform
+  openbox tint2 xdotool x11-utils                 # its tests: a window manager, a panel, key presses
 )
 
 missing=()

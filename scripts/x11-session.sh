@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# A desktop of its own for the X11 tests: a virtual X server, openbox as the
+# window manager, tint2 as a real panel (its dock window and tray) and a
+# PulseAudio server with a null sink.
+#   x11-session.sh start DIR   starts it all; DIR/env tells the tests where
+#   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
+# Only the processes started here are ended, by their ids.
+set -euo pipefail
+
+command=${1:?start or stop}
+dir=${2:?state folder}
+
+stop() {
+  [ -f "$dir/pids" ] || return 0
+  # Last started first: the panel and the window manager before their server.
+  tac "$dir/pids" | while read -r pid; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for _ in $(seq 50); do
+    alive=0
+    while read -r pid; do kill -0 "$pid" 2>/dev/null && alive=1; done <"$dir/pids"
+    [ $alive -eq 0 ] && break
+    sleep 0.1
+  done
+  while read -r pid; do kill -9 "$pid" 2>/dev/null || true; done <"$dir/pids"
+  rm -rf "$dir"
+}
+
+# Says what did not come up, with the last words of each program, and takes
+# down what did.
+fail() {
+  echo "$1" >&2
+  for log in "$dir"/*.log; do
+    echo "--- $(basename "$log")" >&2
+    tail -5 "$log" >&2
+  done
+  stop
+  exit 1
+}
+
+if [ "$command" = stop ]; then
+  stop
+  exit 0
+fi
+
+stop
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+: >"$dir/pids"
+trap 'stop' ERR
+
+# A display number nobody else uses, above those a desktop usually takes.
+number=77
+while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+export DISPLAY=":$number"
+
+# -noreset: an X server resets when its last client leaves, and refuses
+# connections meanwhile; the probe below would leave it so just as openbox comes.
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+echo $! >>"$dir/pids"
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
+
+export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
+mkdir -p "$XDG_CONFIG_HOME"
+openbox --sm-disable >"$dir/openbox.log" 2>&1 &
+echo $! >>"$dir/pids"
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start on $DISPLAY"
+
+tint2 >"$dir/tint2.log" 2>&1 &
+echo $! >>"$dir/pids"
+# tint2 maps its panel again once its tray has started; the tests begin when
+# the panel has stayed with the window manager for a second.
+steady=0
+for _ in $(seq 150); do
+  if xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id'; then steady=$((steady + 1)); else steady=0; fi
+  [ $steady -ge 10 ] && break
+  sleep 0.1
+done
+[ $steady -ge 10 ] || fail "tint2's panel did not settle on $DISPLAY"
+
+export PULSE_RUNTIME_PATH="$dir/pulse"
+mkdir -p "$PULSE_RUNTIME_PATH"
+pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
+  --load=module-native-protocol-unix --log-target=stderr >"$dir/pulse.log" 2>&1 &
+echo $! >>"$dir/pids"
+for _ in $(seq 100); do
+  [ -S "$PULSE_RUNTIME_PATH/native" ] && break
+  sleep 0.1
+done
+
+cat >"$dir/env" <<ENV
+DISPLAY=$DISPLAY
+PULSE_SERVER=unix:$PULSE_RUNTIME_PATH/native
+ENV
+trap - ERR

@@ -1,0 +1,295 @@
+#include "platform/x11/key_file_registry.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+
+#include "platform/unique_handle.h"
+#include "platform/x11/window_rules.h"
+
+namespace blindfold::x11 {
+namespace {
+
+constexpr std::string_view kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kRecordKey = "Software\\Blindfold\\Recovery";
+constexpr std::string_view kSystemInformationKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr const char* kDesktopEntry = "Desktop Entry";
+
+struct KeyFileTraits {
+  using Handle = GKeyFile*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle file) { g_key_file_unref(file); }
+};
+using UniqueKeyFile = UniqueHandle<KeyFileTraits>;
+
+struct GFreeTraits {
+  using Handle = gchar*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle text) { g_free(text); }
+};
+using UniqueGString = UniqueHandle<GFreeTraits>;
+
+struct StrvTraits {
+  using Handle = gchar**;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle list) { g_strfreev(list); }
+};
+using UniqueStrv = UniqueHandle<StrvTraits>;
+
+struct ErrorTraits {
+  using Handle = GError*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle error) { g_error_free(error); }
+};
+using UniqueError = UniqueHandle<ErrorTraits>;
+
+struct FdTraits {
+  using Handle = int;
+  static Handle Invalid() { return -1; }
+  static void Close(Handle fd) { close(fd); }
+};
+using UniqueFd = UniqueHandle<FdTraits>;
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+  return text.size() >= start.size() && EqualsIgnoringCase(text.substr(0, start.size()), start);
+}
+
+std::string GroupOf(std::string_view keyPath) {
+  std::string group(keyPath);
+  std::ranges::replace(group, '\\', '/');
+  return group;
+}
+
+// The spelling already in the file of a name that matches without regard to
+// case, or `name` itself when there is none.
+std::string SpellingIn(gchar** names, const std::string& name) {
+  for (gchar** item = names; item && *item; ++item) {
+    if (EqualsIgnoringCase(*item, name)) return *item;
+  }
+  return name;
+}
+
+std::optional<std::string> FindGroup(GKeyFile* file, const std::string& group) {
+  const UniqueStrv groups(g_key_file_get_groups(file, nullptr));
+  std::string spelled = SpellingIn(groups.Get(), group);
+  if (!g_key_file_has_group(file, spelled.c_str())) return std::nullopt;
+  return spelled;
+}
+
+std::optional<std::string> FindKey(GKeyFile* file, const std::string& group, const std::string& key) {
+  const UniqueStrv keys(g_key_file_get_keys(file, group.c_str(), nullptr, nullptr));
+  std::string spelled = SpellingIn(keys.Get(), key);
+  if (!g_key_file_has_key(file, group.c_str(), spelled.c_str(), nullptr)) return std::nullopt;
+  return spelled;
+}
+
+// A damaged file keeps its name with ".damaged" added; an older damaged copy
+// already there is not overwritten either.
+std::string FreeDamagedName(const std::string& path) {
+  std::string candidate = path + ".damaged";
+  for (int i = 2; g_file_test(candidate.c_str(), G_FILE_TEST_EXISTS); ++i) {
+    candidate = path + ".damaged." + std::to_string(i);
+  }
+  return candidate;
+}
+
+// The file's key file; an empty one when it does not exist, and nothing when
+// it exists but cannot be read at all.
+std::optional<UniqueKeyFile> Load(const std::string& path, const KeyFileRegistry::DamagedReport& onDamaged) {
+  UniqueKeyFile file(g_key_file_new());
+  if (path.empty()) return std::nullopt;
+  UniqueError error;
+  if (g_key_file_load_from_file(file.Get(), path.c_str(), G_KEY_FILE_KEEP_COMMENTS, error.Put())) return file;
+  if (error.Get()->domain == G_FILE_ERROR && error.Get()->code == G_FILE_ERROR_NOENT) return file;
+  if (error.Get()->domain != G_KEY_FILE_ERROR) return std::nullopt;
+  const std::string keptAs = FreeDamagedName(path);
+  if (g_rename(path.c_str(), keptAs.c_str()) != 0) return std::nullopt;
+  if (onDamaged) onDamaged(DamagedSettingsMessage(path, keptAs));
+  return UniqueKeyFile(g_key_file_new());
+}
+
+bool Save(GKeyFile* file, const std::string& path) {
+  gsize length = 0;
+  const UniqueGString data(g_key_file_to_data(file, &length, nullptr));
+  return data && ReplaceFileAtomically(path, std::string(data.Get(), length));
+}
+
+// Exec= of a desktop entry takes its program quoted, with these four escaped.
+std::string QuotedCommand(const std::string& path) {
+  std::string quoted = "\"";
+  for (const char c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::optional<std::string> FindSystemInformationTool() {
+  static constexpr std::array<const char*, 6> kTools = {"hardinfo2",          "hardinfo",         "kinfocenter",
+                                                        "mate-system-monitor", "gnome-system-monitor", "lxtask"};
+  for (const char* tool : kTools) {
+    if (const UniqueGString path(g_find_program_in_path(tool)); path) return std::string(path.Get());
+  }
+  return std::nullopt;
+}
+
+SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
+  const std::string config = g_get_user_config_dir();
+  SettingsPaths paths;
+  paths.machineFile = "/etc/xdg/blindfold/settings.ini";
+  paths.userFile = config + "/blindfold/settings.ini";
+  paths.machineAutostart = "/etc/xdg/autostart/blindfold.desktop";
+  paths.userAutostart = config + "/autostart/blindfold.desktop";
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+    const std::string display = SessionKeyOfDisplay(displayName);
+    paths.recordFile = std::string(runtime) + "/blindfold/hidden-windows-" + display + ".ini";
+  }
+  return paths;
+}
+
+std::string ProgramPathOf(std::string_view storedPath) {
+  constexpr std::string_view kWindowsSuffix = ".exe";
+  if (storedPath.size() > kWindowsSuffix.size() &&
+      EqualsIgnoringCase(storedPath.substr(storedPath.size() - kWindowsSuffix.size()), kWindowsSuffix)) {
+    storedPath.remove_suffix(kWindowsSuffix.size());
+  }
+  std::string path(storedPath);
+  std::ranges::replace(path, '\\', '/');
+  return path;
+}
+
+std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs) {
+  return "Blindfold could not read its settings in " + path +
+         ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
+  const UniqueGString folder(g_path_get_dirname(path.c_str()));
+  if (g_mkdir_with_parents(folder.Get(), 0700) != 0) return false;
+  std::string temporary = path + ".XXXXXX";
+  UniqueFd fd(g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0600));
+  if (!fd) return false;
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t result = write(fd.Get(), bytes.data() + written, bytes.size() - written);
+    if (result <= 0) {
+      g_unlink(temporary.c_str());
+      return false;
+    }
+    written += static_cast<std::size_t>(result);
+  }
+  if (fsync(fd.Get()) != 0 || close(fd.Release()) != 0 || g_rename(temporary.c_str(), path.c_str()) != 0) {
+    g_unlink(temporary.c_str());
+    return false;
+  }
+  // The rename itself lasts once the folder is on disk too.
+  if (const UniqueFd folderFd(open(folder.Get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); folderFd) {
+    fsync(folderFd.Get());
+  }
+  return true;
+}
+
+KeyFileRegistry::Place KeyFileRegistry::PlaceOf(const RegistryLocation& where) {
+  if (EqualsIgnoringCase(where.key, kRunKey)) return Place::Autostart;
+  if (EqualsIgnoringCase(where.key, kSystemInformationKey)) return Place::SystemInformation;
+  if (where.root == RegistryRoot::CurrentUser && StartsWithIgnoringCase(where.key, kRecordKey)) return Place::Record;
+  return Place::Settings;
+}
+
+const std::string& KeyFileRegistry::FileOf(const RegistryLocation& where) const {
+  const bool machine = where.root == RegistryRoot::LocalMachine;
+  switch (PlaceOf(where)) {
+    case Place::Autostart:
+      return machine ? paths_.machineAutostart : paths_.userAutostart;
+    case Place::Record:
+      return paths_.recordFile;
+    case Place::Settings:
+    case Place::SystemInformation:
+      break;
+  }
+  return machine ? paths_.machineFile : paths_.userFile;
+}
+
+// A start-at-login entry that the user switched off (Hidden=true) counts as none.
+std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& where) {
+  if (PlaceOf(where) == Place::SystemInformation) {
+    return EqualsIgnoringCase(where.name, "PATH") ? FindSystemInformationTool() : std::nullopt;
+  }
+  const auto file = Load(FileOf(where), onDamaged_);
+  if (!file) return std::nullopt;
+  if (PlaceOf(where) == Place::Autostart) {
+    if (g_key_file_get_boolean(file->Get(), kDesktopEntry, "Hidden", nullptr)) return std::nullopt;
+    const UniqueGString exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
+    gchar** argv = nullptr;
+    if (!exec || !g_shell_parse_argv(exec.Get(), nullptr, &argv, nullptr)) return std::nullopt;
+    const UniqueStrv owned(argv);
+    return std::string(argv[0]);
+  }
+  const auto group = FindGroup(file->Get(), GroupOf(where.key));
+  if (!group) return std::nullopt;
+  const auto key = FindKey(file->Get(), *group, where.name);
+  if (!key) return std::nullopt;
+  const UniqueGString value(g_key_file_get_string(file->Get(), group->c_str(), key->c_str(), nullptr));
+  if (!value) return std::nullopt;
+  return std::string(value.Get());
+}
+
+bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::string& text) {
+  if (PlaceOf(where) == Place::SystemInformation) return false;
+  const std::string& path = FileOf(where);
+  const auto file = Load(path, onDamaged_);
+  if (!file) return false;
+  if (PlaceOf(where) == Place::Autostart) {
+    g_key_file_set_string(file->Get(), kDesktopEntry, "Type", "Application");
+    g_key_file_set_string(file->Get(), kDesktopEntry, "Name", "Blindfold");
+    g_key_file_set_string(file->Get(), kDesktopEntry, "Exec", QuotedCommand(ProgramPathOf(text)).c_str());
+    g_key_file_remove_key(file->Get(), kDesktopEntry, "Hidden", nullptr);
+    return Save(file->Get(), path);
+  }
+  const std::string group = FindGroup(file->Get(), GroupOf(where.key)).value_or(GroupOf(where.key));
+  const std::string key = FindKey(file->Get(), group, where.name).value_or(where.name);
+  g_key_file_set_string(file->Get(), group.c_str(), key.c_str(), text.c_str());
+  return Save(file->Get(), path);
+}
+
+// A write replaces the file through its folder, so the folder decides.
+bool KeyFileRegistry::MayWrite(const RegistryLocation& where) {
+  if (PlaceOf(where) == Place::SystemInformation) return false;
+  const UniqueGString folder(g_path_get_dirname(FileOf(where).c_str()));
+  return access(folder.Get(), W_OK) == 0;
+}
+
+bool KeyFileRegistry::DeleteValue(const RegistryLocation& where) {
+  if (PlaceOf(where) == Place::SystemInformation) return false;
+  const std::string& path = FileOf(where);
+  if (PlaceOf(where) == Place::Autostart) {
+    return g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && g_unlink(path.c_str()) == 0;
+  }
+  const auto file = Load(path, onDamaged_);
+  if (!file) return false;
+  const auto group = FindGroup(file->Get(), GroupOf(where.key));
+  if (!group) return false;
+  const auto key = FindKey(file->Get(), *group, where.name);
+  if (!key) return false;
+  g_key_file_remove_key(file->Get(), group->c_str(), key->c_str(), nullptr);
+  gsize remaining = 0;
+  const UniqueStrv keys(g_key_file_get_keys(file->Get(), group->c_str(), &remaining, nullptr));
+  if (remaining == 0) g_key_file_remove_group(file->Get(), group->c_str(), nullptr);
+  return Save(file->Get(), path);
+}
+
+}  // namespace blindfold::x11

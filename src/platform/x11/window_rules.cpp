@@ -1,0 +1,125 @@
+#include "platform/x11/window_rules.h"
+
+#include <algorithm>
+
+namespace blindfold::x11 {
+namespace {
+
+constexpr unsigned long kPlacementVersion = 1;
+constexpr std::size_t kPlacementHeader = 9;
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
+                         std::span<const unsigned long> otherStandardTypes) {
+  for (const unsigned long type : types) {
+    if (type == dockType) return WindowRole::Dock;
+    if (type == desktopType) return WindowRole::Desktop;
+    if (std::ranges::find(otherStandardTypes, type) != otherStandardTypes.end()) return WindowRole::Normal;
+  }
+  return WindowRole::Normal;
+}
+
+std::string TitleFromNames(const std::optional<std::string>& netWmName, const std::optional<std::string>& wmName) {
+  if (netWmName) return *netWmName;
+  return wmName.value_or("");
+}
+
+std::string ClassFromWmClass(std::string_view wmClass) {
+  const std::size_t instanceEnd = wmClass.find('\0');
+  if (instanceEnd == std::string_view::npos) return {};
+  const std::string_view rest = wmClass.substr(instanceEnd + 1);
+  return std::string(rest.substr(0, rest.find('\0')));
+}
+
+std::string Latin1ToUtf8(std::string_view latin1) {
+  std::string utf8;
+  utf8.reserve(latin1.size());
+  for (const char c : latin1) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+int CountCharacters(std::string_view utf8) {
+  return static_cast<int>(std::ranges::count_if(utf8, [](char c) { return !IsContinuationByte(c); }));
+}
+
+std::string TextThroughBuffer(std::string_view utf8, int bufferChars) {
+  if (bufferChars <= 1) return {};
+  utf8 = utf8.substr(0, utf8.find('\0'));
+  int characters = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (IsContinuationByte(utf8[i])) continue;
+    if (characters++ == bufferChars - 1) return std::string(utf8.substr(0, i));
+  }
+  return std::string(utf8);
+}
+
+std::string SessionKeyOfDisplay(std::string_view displayName) {
+  std::string_view host = displayName;
+  std::string_view number;
+  if (const std::size_t colon = displayName.rfind(':'); colon != std::string_view::npos) {
+    host = displayName.substr(0, colon);
+    number = displayName.substr(colon + 1);
+    number = number.substr(0, number.find('.'));
+  }
+  if (host == "unix" || host == "localhost") host = {};
+  std::string key = std::string(host) + ":" + std::string(number);
+  std::ranges::replace(key, '/', '_');
+  return key;
+}
+
+// version, flags, desktop, x, y, width, height, state count, group count,
+// then the states and the group.
+std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement) {
+  std::vector<unsigned long> items = {
+      kPlacementVersion,
+      (placement.hasDesktop ? 1ul : 0ul) | (placement.minimised ? 2ul : 0ul),
+      placement.desktop,
+      static_cast<std::uint32_t>(placement.x),
+      static_cast<std::uint32_t>(placement.y),
+      placement.width,
+      placement.height,
+      placement.states.size(),
+      placement.group.size(),
+  };
+  items.insert(items.end(), placement.states.begin(), placement.states.end());
+  items.insert(items.end(), placement.group.begin(), placement.group.end());
+  return items;
+}
+
+std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> items) {
+  if (items.size() < kPlacementHeader || items[0] != kPlacementVersion) return std::nullopt;
+  const unsigned long stateCount = items[7];
+  const unsigned long groupCount = items[8];
+  if (stateCount > items.size() || groupCount > items.size() ||
+      kPlacementHeader + stateCount + groupCount != items.size()) {
+    return std::nullopt;
+  }
+  // The server keeps 32 bits of each item; a value wider than that was not written here.
+  if (std::ranges::any_of(items, [](unsigned long item) { return item > 0xFFFFFFFFul; })) return std::nullopt;
+  SavedPlacement placement;
+  placement.hasDesktop = (items[1] & 1) != 0;
+  placement.minimised = (items[1] & 2) != 0;
+  placement.desktop = static_cast<std::uint32_t>(items[2]);
+  placement.x = static_cast<std::int32_t>(static_cast<std::uint32_t>(items[3]));
+  placement.y = static_cast<std::int32_t>(static_cast<std::uint32_t>(items[4]));
+  placement.width = static_cast<std::uint32_t>(items[5]);
+  placement.height = static_cast<std::uint32_t>(items[6]);
+  const auto states = items.subspan(kPlacementHeader, stateCount);
+  const auto group = items.subspan(kPlacementHeader + stateCount, groupCount);
+  placement.states.assign(states.begin(), states.end());
+  placement.group.assign(group.begin(), group.end());
+  return placement;
+}
+
+}  // namespace blindfold::x11

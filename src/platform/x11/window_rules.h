@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// How X11 windows and their properties map onto the window model the logic
+// knows from Windows; free of X so that the rules can be tested alone.
+namespace blindfold::x11 {
+
+// The role a window plays on the desktop, from its _NET_WM_WINDOW_TYPE list.
+enum class WindowRole { Normal, Dock, Desktop };
+
+// The list names types in order of preference, vendor types before the
+// standard one they fall back on: the first standard type decides.
+WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
+                         std::span<const unsigned long> otherStandardTypes);
+
+// The title: _NET_WM_NAME when set (UTF-8), else WM_NAME; empty for neither.
+std::string TitleFromNames(const std::optional<std::string>& netWmName, const std::optional<std::string>& wmName);
+
+// The class part of WM_CLASS, which holds "instance\0class\0".
+std::string ClassFromWmClass(std::string_view wmClass);
+
+// WM_NAME of type STRING is Latin-1.
+std::string Latin1ToUtf8(std::string_view latin1);
+
+// Characters here are Unicode code points of UTF-8 text: the counterpart of the
+// UTF-16 units Windows counts.
+int CountCharacters(std::string_view utf8);
+// The text as a buffer of `bufferChars` characters would hold it: cut at the
+// first NUL, and at bufferChars - 1 characters (never inside a character).
+std::string TextThroughBuffer(std::string_view utf8, int bufferChars);
+
+// The part of a display name that names the X server: ":0", ":0.0" and
+// "unix:0" are one session, so they share one lock and one record. Slashes
+// (a launchd socket path) become underscores, fit for a file name.
+std::string SessionKeyOfDisplay(std::string_view displayName);
+
+// What a window had when it was hidden, so that showing it again brings it
+// back as the user left it. Kept on the hidden window itself, so that a
+// Blindfold started after a crash still knows it.
+struct SavedPlacement {
+  std::uint32_t desktop = 0;      // _NET_WM_DESKTOP; 0xFFFFFFFF on every desktop
+  bool hasDesktop = false;
+  std::int32_t x = 0;             // where the window manager is asked to put it
+  std::int32_t y = 0;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  bool minimised = false;
+  std::vector<unsigned long> states;  // _NET_WM_STATE atoms
+  std::vector<unsigned long> group;   // other windows hidden and shown with it
+
+  bool operator==(const SavedPlacement&) const = default;
+};
+
+// As 32-bit items of one window property, and back; nothing for items that
+// are not such a record (another version, or damaged).
+std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement);
+std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> items);
+
+}  // namespace blindfold::x11

@@ -1,0 +1,98 @@
+#include "platform/x11/x11_hotkey.h"
+
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include "platform/x11/key_rules.h"
+
+namespace blindfold::x11 {
+namespace {
+
+struct ModifierMapTraits {
+  using Handle = XModifierKeymap*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle map) { XFreeModifiermap(map); }
+};
+
+constexpr unsigned int kCombinationModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+
+}  // namespace
+
+X11Hotkey::X11Hotkey(X11Connection& connection) : x_(connection) {
+  listener_ = x_.AddListener([this](const XEvent& event) { OnEvent(event); });
+}
+
+X11Hotkey::~X11Hotkey() {
+  Release();
+  x_.RemoveListener(listener_);
+}
+
+// The modifier bit a key such as NumLock or Super sits on, which differs from
+// keyboard to keyboard; 0 when it sits on none.
+unsigned int X11Hotkey::ModifierMaskOf(unsigned long keysym) {
+  const KeyCode keycode = XKeysymToKeycode(x_.Get(), keysym);
+  if (keycode == 0) return 0;
+  const UniqueHandle<ModifierMapTraits> map(XGetModifierMapping(x_.Get()));
+  if (!map) return 0;
+  for (int modifier = 0; modifier < 8; ++modifier) {
+    for (int i = 0; i < map.Get()->max_keypermod; ++i) {
+      if (map.Get()->modifiermap[modifier * map.Get()->max_keypermod + i] == keycode) return 1u << modifier;
+    }
+  }
+  return 0;
+}
+
+void X11Hotkey::Release() {
+  if (!grab_) return;
+  for (const unsigned int locks : LockVariants(ModifierMaskOf(XK_Num_Lock), LockMask, ModifierMaskOf(XK_Scroll_Lock))) {
+    XUngrabKey(x_.Get(), grab_->keycode, grab_->modifiers | locks, x_.Root());
+  }
+  XFlush(x_.Get());
+  grab_.reset();
+  down_ = false;
+}
+
+HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
+  Release();
+  const unsigned long keysym = KeysymOfVirtualKey(combination.vkey);
+  const KeyCode keycode = keysym == 0 ? 0 : XKeysymToKeycode(x_.Get(), keysym);
+  if (keycode == 0) return {false, "this keyboard has no such key."};
+  unsigned int superMask = ModifierMaskOf(XK_Super_L);
+  if (superMask == 0) superMask = Mod4Mask;
+  Grab grab{keycode, 0};
+  if (combination.winKey) grab.modifiers |= superMask;
+  if (combination.ctrlKey) grab.modifiers |= ControlMask;
+  if (combination.altKey) grab.modifiers |= Mod1Mask;
+  if (combination.shiftKey) grab.modifiers |= ShiftMask;
+
+  const auto variants = LockVariants(ModifierMaskOf(XK_Num_Lock), LockMask, ModifierMaskOf(XK_Scroll_Lock));
+  // Another program's grab of any variant is answered with BadAccess; the
+  // variants already taken are given back then.
+  const int error = x_.Trap([&] {
+    for (const unsigned int locks : variants) {
+      XGrabKey(x_.Get(), grab.keycode, grab.modifiers | locks, x_.Root(), False, GrabModeAsync, GrabModeAsync);
+    }
+  });
+  grab_ = grab;
+  if (error == Success) return {true, ""};
+  Release();
+  if (error == BadAccess) return {false, "another program, or the desktop itself, already uses this combination."};
+  return {false, "the X server refused the combination (error " + std::to_string(error) + ")."};
+}
+
+// Holding the keys down repeats presses alone (detectable auto-repeat is on),
+// so a press counts only after a release.
+void X11Hotkey::OnEvent(const XEvent& event) {
+  if (!grab_ || (event.type != KeyPress && event.type != KeyRelease)) return;
+  if (event.xkey.keycode != static_cast<unsigned int>(grab_->keycode)) return;
+  if (event.type == KeyRelease) {
+    down_ = false;
+    return;
+  }
+  if ((event.xkey.state & kCombinationModifiers) != (grab_->modifiers & kCombinationModifiers)) return;
+  if (down_) return;
+  down_ = true;
+  if (onPressed_) onPressed_();
+}
+
+}  // namespace blindfold::x11

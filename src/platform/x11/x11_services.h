@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+
+#include <random>
+
+#include "platform/crypto.h"
+#include "platform/program_files.h"
+#include "platform/random.h"
+#include "platform/shell.h"
+#include "platform/single_instance.h"
+#include "platform/unique_handle.h"
+
+namespace blindfold::x11 {
+
+struct FileDescriptorTraits {
+  using Handle = int;
+  static Handle Invalid() { return -1; }
+  static void Close(Handle fd);
+};
+using UniqueFileDescriptor = UniqueHandle<FileDescriptorTraits>;
+
+// The lock file of this X display in the session's runtime folder, locked with
+// flock at construction: the kernel lets go of it when the program ends, how
+// ever it ends, so a crash never leaves a stale mark behind.
+class X11SingleInstance final : public SingleInstance {
+ public:
+  // `lockFile` empty (no runtime folder) finds no other instance.
+  explicit X11SingleInstance(const std::string& lockFile);
+  bool AnotherInstanceIsRunning() override { return anotherIsRunning_; }
+
+  static std::string LockFileForDisplay(const std::string& displayName);
+
+ private:
+  UniqueFileDescriptor lock_;
+  bool anotherIsRunning_ = false;
+};
+
+// Nettle's PBKDF2 with HMAC-SHA256 and the kernel's random source.
+class NettleCrypto final : public Crypto {
+ public:
+  std::optional<std::vector<std::uint8_t>> Pbkdf2Sha256(std::string_view password, std::span<const std::uint8_t> salt,
+                                                        std::uint32_t iterations, std::size_t length) override;
+  std::optional<std::vector<std::uint8_t>> RandomBytes(std::size_t count) override;
+};
+
+// The desktop's own handlers, started without waiting for them.
+class GioShell final : public Shell {
+ public:
+  bool OpenAddress(const std::string& address) override;
+  bool StartProgram(const std::string& path) override;
+};
+
+// The running executable's place, read from /proc/self/exe.
+class PosixProgramFiles final : public ProgramFiles {
+ public:
+  std::string ProgramFolder() override;
+  std::string ExecutableBaseName() override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+};
+
+class ClockRandom final : public RandomSource {
+ public:
+  void SeedFromClock() override;
+  // 24 random bits scaled by 2^-24: exact in a float and always below 1, which
+  // a float distribution does not promise everywhere.
+  float Next() override { return static_cast<float>(generator_() >> 8) / 16777216.0f; }
+
+ private:
+  std::mt19937 generator_;
+};
+
+}  // namespace blindfold::x11

@@ -1,0 +1,143 @@
+// The rules by which X11 windows, keys and volumes map onto what the logic
+// knows from Windows; no X server needed.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <pulse/volume.h>
+
+#include <algorithm>
+#include <array>
+
+#include "platform/x11/key_rules.h"
+#include "platform/x11/pulse_mixer.h"
+#include "platform/x11/window_rules.h"
+#include "platform/x11/x11_connection.h"
+
+namespace blindfold::x11 {
+namespace {
+
+constexpr unsigned long kDock = 301;
+constexpr unsigned long kDesktop = 302;
+constexpr unsigned long kNormal = 303;
+constexpr std::array<unsigned long, 2> kOthers = {kNormal, 304};
+
+TEST(WindowRules, TheFirstKnownTypeDecidesTheRole) {
+  struct Case {
+    std::vector<unsigned long> types;
+    WindowRole role;
+  };
+  for (const Case& c : std::vector<Case>{{{}, WindowRole::Normal},
+                                         {{kNormal}, WindowRole::Normal},
+                                         {{kDock}, WindowRole::Dock},
+                                         {{999, kDesktop}, WindowRole::Desktop},
+                                         {{999, kNormal, kDock}, WindowRole::Normal},
+                                         {{kDesktop, kDock}, WindowRole::Desktop},
+                                         {{kNormal, kDock}, WindowRole::Normal}}) {
+    EXPECT_EQ(RoleFromTypes(c.types, kDock, kDesktop, kOthers), c.role) << c.types.size();
+  }
+}
+
+TEST(WindowRules, TitleFallsBackFromNetWmNameToWmName) {
+  EXPECT_EQ(TitleFromNames("Über", "Uber"), "Über");
+  EXPECT_EQ(TitleFromNames(std::nullopt, "Uber"), "Uber");
+  EXPECT_EQ(TitleFromNames("", "Uber"), "");  // an empty _NET_WM_NAME is still the title
+  EXPECT_EQ(TitleFromNames(std::nullopt, std::nullopt), "");
+  EXPECT_EQ(Latin1ToUtf8("caf\xe9 \xff"), "café ÿ");
+}
+
+TEST(WindowRules, ClassIsTheSecondPartOfWmClass) {
+  using namespace std::string_view_literals;
+  EXPECT_EQ(ClassFromWmClass("xterm\0XTerm\0"sv), "XTerm");
+  EXPECT_EQ(ClassFromWmClass("navigator\0Firefox"sv), "Firefox");
+  EXPECT_EQ(ClassFromWmClass("lonely"sv), "");
+  EXPECT_EQ(ClassFromWmClass(""sv), "");
+}
+
+TEST(WindowRules, TextsAreCountedAndCutInWholeCharacters) {
+  EXPECT_EQ(CountCharacters("abc"), 3);
+  EXPECT_EQ(CountCharacters("Übersicht ✓"), 11);
+  EXPECT_EQ(TextThroughBuffer("Übersicht", 3), "Üb");
+  EXPECT_EQ(TextThroughBuffer("✓✓✓", 2), "✓");
+  EXPECT_EQ(TextThroughBuffer("abc", 4), "abc");
+  EXPECT_EQ(TextThroughBuffer("abc", 1), "");
+  EXPECT_EQ(TextThroughBuffer(std::string_view("ab\0cd", 5), 10), "ab");
+}
+
+TEST(WindowRules, PlacementSurvivesItsRoundTripAndDamageIsRefused) {
+  SavedPlacement placement;
+  placement.hasDesktop = true;
+  placement.desktop = 0xFFFFFFFF;
+  placement.x = -20;
+  placement.y = 1030;
+  placement.width = 640;
+  placement.height = 480;
+  placement.minimised = true;
+  placement.states = {11, 12};
+  placement.group = {0x400001, 0x400002, 0x400003};
+  const auto items = EncodePlacement(placement);
+  EXPECT_EQ(DecodePlacement(items), placement);
+
+  auto truncated = items;
+  truncated.pop_back();
+  EXPECT_FALSE(DecodePlacement(truncated));
+  auto otherVersion = items;
+  otherVersion[0] = 2;
+  EXPECT_FALSE(DecodePlacement(otherVersion));
+  auto hugeCount = items;
+  hugeCount[7] = ~0ul;
+  EXPECT_FALSE(DecodePlacement(hugeCount));
+  EXPECT_FALSE(DecodePlacement({}));
+}
+
+TEST(WindowRules, OneServerIsOneSessionHoweverItsDisplayIsSpelled) {
+  for (const char* name : {":0", ":0.0", ":0.1", "unix:0", "localhost:0.0"}) {
+    EXPECT_EQ(SessionKeyOfDisplay(name), ":0") << name;
+  }
+  EXPECT_EQ(SessionKeyOfDisplay(":10"), ":10");
+  EXPECT_EQ(SessionKeyOfDisplay("remote:10.0"), "remote:10");
+  EXPECT_EQ(SessionKeyOfDisplay("/tmp/launch-x/org.x:0"), "_tmp_launch-x_org.x:0");
+}
+
+TEST(KeyRules, VirtualKeysNameTheirKeysyms) {
+  struct Case {
+    std::int32_t vkey;
+    unsigned long keysym;
+  };
+  for (const Case& c : std::vector<Case>{{'A', XK_a},         {'Z', XK_z},        {'0', XK_0},
+                                         {'9', XK_9},         {0x70, XK_F1},      {0x87, XK_F24},
+                                         {0x60, XK_KP_0},     {0x20, XK_space},   {0x2E, XK_Delete},
+                                         {0x25, XK_Left},     {0xDE, XK_apostrophe}, {0x1B, XK_Escape}}) {
+    EXPECT_EQ(KeysymOfVirtualKey(c.vkey), c.keysym) << c.vkey;
+  }
+  for (const std::int32_t unknown : {0, 0x07, 0x5B, 0xFF, -1}) EXPECT_EQ(KeysymOfVirtualKey(unknown), 0u) << unknown;
+}
+
+TEST(KeyRules, EveryLockCombinationIsGrabbedOnce) {
+  const auto all = LockVariants(0x10, 0x02, 0x80);
+  EXPECT_EQ(all.size(), 8u);
+  EXPECT_EQ(all.front(), 0u);
+  for (const unsigned int mask : {0x10u, 0x02u, 0x80u, 0x12u, 0x90u, 0x82u, 0x92u}) {
+    EXPECT_NE(std::ranges::find(all, mask), all.end()) << mask;
+  }
+  // A keyboard without ScrollLock: no grab twice.
+  const auto noScroll = LockVariants(0x10, 0x02, 0);
+  EXPECT_EQ(noScroll, (std::vector<unsigned int>{0, 0x10, 0x02, 0x12}));
+}
+
+TEST(PulseScale, FullAndSilentMeetAtTheEnds) {
+  EXPECT_EQ(ServerVolumeOf(0), PA_VOLUME_MUTED);
+  EXPECT_EQ(ServerVolumeOf(65535), PA_VOLUME_NORM);
+  EXPECT_EQ(ServerVolumeOf(70000), PA_VOLUME_NORM);
+  EXPECT_EQ(MixerValueOf(PA_VOLUME_NORM), 65535u);
+  EXPECT_EQ(MixerValueOf(PA_VOLUME_NORM * 2), 65535u);  // amplified: full on the fader
+  for (const std::uint32_t value : {1u, 100u, 32768u, 65534u}) {
+    EXPECT_NEAR(MixerValueOf(ServerVolumeOf(value)), value, 1) << value;
+  }
+}
+
+TEST(X11Connection, NoServerIsNoConnection) {
+  // A session without X (pure Wayland, or none) must be told apart, not crash.
+  EXPECT_EQ(X11Connection::Open("unix:9999"), nullptr);
+}
+
+}  // namespace
+}  // namespace blindfold::x11
