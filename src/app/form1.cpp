@@ -68,7 +68,6 @@ void Form1::Form_Load() {
     // With a tray icon, shutting down is the tray menu's business.
     panel.cmdShutdown.visible = false;
   }
-  sound.SoundInit(panel);
   hiding.FillOpenWindowsList();
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
   panel.lblVersion.caption = "Version " + VersionText();
@@ -306,9 +305,25 @@ void Form1::FlashPanel() {
   window.SetSizeTwips(kPanelWidthTwips, kPanelHeightTwips);
 }
 
-void Form1::MuteSound() { sound.MuteSound(panel); }
+void Form1::MuteSound() {
+  FindSound();
+  sound.MuteSound(panel);
+}
 
-void Form1::RestoreSound() { sound.RestoreSound(panel); }
+void Form1::RestoreSound() {
+  FindSound();
+  sound.RestoreSound(panel);
+}
+
+// The audio device is looked for when it is first needed: when the sound is
+// first muted, or the page that shows its controls is first shown. Finding it
+// costs start-up time and memory (the platform's audio libraries), and until
+// then the mute box shows the stored choice, which is what a save keeps.
+void Form1::FindSound() {
+  if (soundFound_) return;
+  soundFound_ = true;
+  sound.SoundInit(panel);
+}
 
 bool Form1::AskPassword() { return passwordGate.AskPassword(); }
 

@@ -145,6 +145,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   WindowHandle PanelHandle() override;
 
   void ShowPanelOnFirstPage();
+  void FindSound();
   std::int32_t TrayMenuCode() const;
   // The password gate for an action guarded by its own switch when
   // `actionGuarded`; true when the action may go on.
@@ -158,6 +159,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   bool SaveRegistrySettings();
 
   Platform platform_;
+  bool soundFound_ = false;
 };
 
 }  // namespace blindfold

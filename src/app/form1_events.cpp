@@ -76,7 +76,10 @@ void Form1::ValueChanged(Control control, int value) {
   if (auto* const* slider = std::get_if<Slider*>(&field)) (*slider)->TrySetValue(value);
 }
 
-void Form1::PageSelected(PanelPage page) { panel.SSTab1 = page; }
+void Form1::PageSelected(PanelPage page) {
+  if (page == PanelPage::Settings) FindSound();
+  panel.SSTab1 = page;
+}
 
 void Form1::RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) {
   const ModelField field = FieldOf(panel, list);

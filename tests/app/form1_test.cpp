@@ -217,5 +217,28 @@ TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
   EXPECT_EQ(fakes.messageBoxes.shown.size(), 1u);
 }
 
+// The audio device is looked for only once it is needed; until then the mute
+// box holds the stored choice, and a save keeps it.
+TEST_F(Form1Test, TheAudioDeviceIsLookedForWhenFirstNeeded) {
+  fakes.mixer.hasDevice = false;
+  fakes.registry.Set(kKey + "bMute", "0");
+  form.Form_Load();
+  EXPECT_EQ(fakes.mixer.opened, 0);
+  form.cmdOK_Click();
+  EXPECT_EQ(fakes.registry.Get(kKey + "bMute"), "0");
+  PanelEvents& events = form;
+  events.PageSelected(PanelPage::Settings);
+  EXPECT_EQ(fakes.mixer.opened, 1);
+  EXPECT_FALSE(form.panel.chkMute.enabled);  // no device: greyed, as before
+  form.VBHotKey1_HotKeyPressed();
+  EXPECT_EQ(fakes.mixer.opened, 1);  // once
+
+  FakePlatform other;
+  Form1 second{other.Get()};
+  second.Form_Load();
+  second.VBHotKey1_HotKeyPressed();  // the first hide mutes
+  EXPECT_EQ(other.mixer.opened, 1);
+}
+
 }  // namespace
 }  // namespace blindfold

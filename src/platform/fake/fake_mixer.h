@@ -8,7 +8,10 @@ namespace blindfold {
 
 class FakeMixer final : public Mixer {
  public:
-  bool Open() override { return hasDevice; }
+  bool Open() override {
+    ++opened;
+    return hasDevice;
+  }
   std::optional<VolumeControl> FindSpeakersVolume() override {
     if (!hasVolumeControl) return std::nullopt;
     return VolumeControl{7, 0, 65535};
@@ -18,6 +21,7 @@ class FakeMixer final : public Mixer {
     return true;
   }
 
+  int opened = 0;
   bool hasDevice = true;
   bool hasVolumeControl = true;
   std::vector<std::uint32_t> values;  // every value set, in order
