@@ -14,6 +14,7 @@
 
 #include "panel/panel_model.h"
 #include "platform/fake/fake_window_manager.h"
+#include "platform/fake/fake_window_watch.h"
 #include "windows/hidden_record.h"
 #include "windows/window_list.h"
 #include "windows/window_toggle.h"
@@ -30,6 +31,7 @@ class NullToggleHost final : public ToggleHost {
   void MuteSound() override {}
   void RestoreSound() override {}
   bool AskPassword() override { return true; }
+  WindowHandle PanelHandle() override { return WindowHandle(); }
 };
 
 constexpr std::array<std::string_view, 4> kClasses = {"TextEditor", "BrowserFrame", "ConsoleHost",
@@ -79,7 +81,8 @@ class HideScene {
   FakeWindowManager windows;
   PanelModel panel;
   NullToggleHost host;
-  WindowHiding hiding{panel, windows, host};
+  FakeWindowWatch watch;
+  WindowHiding hiding{panel, windows, watch, host};
 
  private:
   std::size_t count_;
@@ -129,6 +132,29 @@ void BM_Refresh(benchmark::State& state) {
   state.counters["windows"] = static_cast<double>(scene.Count());
 }
 
+// One look of the watch that keeps hidden windows hidden, with one window in
+// ten hidden and the rest on screen: what each tick costs in the logic while
+// windows are hidden. The platform's calls come on top (scripts/bench-wine.sh).
+void BM_LookWhileHidden(benchmark::State& state) {
+  FakeWindowManager windows;
+  PanelModel panel;
+  NullToggleHost host;
+  FakeWindowWatch watch;
+  WindowHiding hiding{panel, windows, watch, host};
+  const auto count = static_cast<std::size_t>(state.range(0));
+  for (std::size_t i = 0; i < count; ++i) {
+    const WindowHandle window = windows.Add({.title = "Window " + std::to_string(i),
+                                             .className = std::string(kClasses[i % kClasses.size()]),
+                                             .processId = static_cast<std::uint32_t>(100 + i)});
+    if (i % 10 == 0) AppendHiddenWindow(hiding.strHiddenWindows, window);
+  }
+  hiding.KeyTest();
+  for (auto _ : state) watch.Tick();
+  if (!watch.Running()) state.SkipWithError("the watch stopped");
+  state.SetComplexityN(state.range(0));
+}
+
+BENCHMARK(BM_LookWhileHidden)->RangeMultiplier(10)->Range(20, 2000)->Unit(benchmark::kMicrosecond)->Complexity();
 BENCHMARK(BM_HideThenShow)
     ->RangeMultiplier(10)
     ->Range(100, 10000)

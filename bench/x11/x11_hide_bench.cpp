@@ -88,12 +88,12 @@ Figures Blindfold(X11Connection& x, std::size_t count) {
   for (int i = 0; i < kRepetitions; ++i) {
     const auto start = Clock::now();
     for (auto w = other.windows.rbegin(); w != other.windows.rend(); ++w) {
-      windows.ShowWindowAsync(static_cast<blindfold::WindowHandle>(*w), blindfold::kShowCmdHide);
+      windows.ShowWindowAsync(blindfold::WindowHandle(static_cast<std::int32_t>(*w)), blindfold::kShowCmdHide);
     }
     WaitUntil(x, other.windows, false);
     const auto hidden = Clock::now();
     for (const unsigned long w : other.windows) {
-      windows.ShowWindowAsync(static_cast<blindfold::WindowHandle>(w), blindfold::kShowCmdShow);
+      windows.ShowWindowAsync(blindfold::WindowHandle(static_cast<std::int32_t>(w)), blindfold::kShowCmdShow);
     }
     WaitUntil(x, other.windows, true);
     const auto shown = Clock::now();
