@@ -57,14 +57,17 @@ void HiddenWindowWatch::LookAtAll() {
   // A window seen hidden that shows again has come back. One not seen hidden
   // yet may have come back before the first look, or its program may not have
   // got round to hiding it (a program that is not answering does it when it
-  // wakes): it is told again, but that never counts against it.
+  // wakes): it is told again, but that never counts against it, and only a
+  // few are told per look, so that a program busy hiding many windows is not
+  // buried under requests.
   const std::vector<WindowHandle> hidden(hidden_.begin(), hidden_.end());
+  std::size_t toldAgain = 0;
   for (const WindowHandle window : hidden) {
     if (!windows_.IsWindowVisible(window)) {
       confirmed_.insert(window);
     } else if (confirmed_.contains(window)) {
       HideAgain(window);
-    } else {
+    } else if (toldAgain++ < kMostToldAgainPerLook) {
       windows_.ShowWindowAsync(window, kShowCmdHide);
     }
   }

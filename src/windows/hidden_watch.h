@@ -31,6 +31,8 @@ class HiddenWindowWatch {
   static constexpr int kIntervalMs = 100;
   static constexpr std::size_t kMostReturns = 5;
   static constexpr std::uint64_t kReturnLooks = 30;
+  // How many hidden windows not yet seen hidden are told again per look.
+  static constexpr std::size_t kMostToldAgainPerLook = 8;
   // A new window is looked at this many times while it is not shown yet.
   static constexpr std::uint64_t kPendingLooks = 20;
 
