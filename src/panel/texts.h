@@ -36,6 +36,8 @@ inline std::string WindowListAfterRefresh(std::size_t count) {
 inline std::string HotkeyUnusableKey(const std::string& keyText) {
   return "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
 }
+inline constexpr std::string_view kHotkeyWithoutModifier =
+    "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
 
 inline std::string SettingsNotSaved(const std::string& names) {
