@@ -63,6 +63,7 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {lblPassword, "lblPassword", kSettings, K::Label, "Password:", {420, 810, 1000, 250}},
     {txtPassword, "txtPassword", kSettings, K::PasswordBox, "", {1480, 750, 3000, 330}, MODEL(txtPassword)},
     {cmdSetPassword, "cmdSetPassword", kSettings, K::Button, "Set password", {4680, 720, 1500, 375}},
+    {lblPasswordStatus, "lblPasswordStatus", kSettings, K::Label, "(256 characters at most)", {6240, 810, 1860, 250}, MODEL(lblPasswordStatus)},
     {chkShowBlindfold, "chkShowBlindfold", kSettings, K::CheckBox, "[ Password protect 'Show Blindfold' ]", {420, 1200, 5000, 300}, MODEL(chkShowBlindfold)},
     {chkShowWindows, "chkShowWindows", kSettings, K::CheckBox, "[ Password protect 'Show windows' ]", {420, 1530, 5000, 300}, MODEL(chkShowWindows)},
     {chkShutdownBlindfold, "chkShutdownBlindfold", kSettings, K::CheckBox, "[ Password protect 'Shutdown Blindfold' ]", {420, 1860, 5000, 300}, MODEL(chkShutdownBlindfold)},
