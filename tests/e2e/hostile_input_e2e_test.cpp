@@ -81,6 +81,7 @@ TEST_F(HostileInputE2E, BlindfoldHoldsUpAndNeverLeavesWindowsHidden) {
   PostMessageW(panel, WM_DESTROY, 0, 0);
   std::this_thread::sleep_for(500ms);
   ASSERT_EQ(blindfold.ExitCode(), STILL_ACTIVE);
+  ASSERT_TRUE(SendMessageTimeoutW(panel, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr)) << "no longer answers";
   EXPECT_TRUE(Visible(panel));
 
   // A huge paste into the password box: the box takes 256 characters, and
