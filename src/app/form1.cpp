@@ -36,7 +36,7 @@ Form1::Form1(const Platform& platform)
       VBHotKey3(platform.panelHotkey, 'X'),
       VBHotKey1(platform.windowsHotkey, 'Z'),
       VBHotKey2(platform.panicHotkey, 0),
-      passwordGate(platform.loginDialog, platform.registry, platform.crypto),
+      passwordGate(platform.loginDialog, platform.registry, platform.crypto, platform.background),
       sound(platform.mixer),
       systray(platform.notificationArea, platform.subclass,
               {[this] { return TrayMenuCode(); }, [this] { return panel.lTrayHideWindows; },
@@ -73,6 +73,7 @@ void Form1::Form_Load() {
   panel.lblVersion.caption = "Version " + VersionText();
   panel.Label3.caption = std::string(kWebHost);
   RecoverHiddenWindows();
+  ReportDamagedPasswordKey(platform_.registry, platform_.messageBoxes);
 }
 
 void Form1::RecoverHiddenWindows() {
@@ -232,8 +233,7 @@ void Form1::cmdOK_Click() {
 }
 
 void Form1::cmdSetPassword_Click() {
-  SettingsStore store(platform_.registry);
-  blindfold::cmdSetPassword_Click(panel, store, platform_.crypto);
+  blindfold::cmdSetPassword_Click(panel, platform_.registry, platform_.crypto, platform_.background);
 }
 
 void Form1::GetRegistryValues() {

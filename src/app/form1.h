@@ -5,6 +5,7 @@
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
 #include "app/password.h"
+#include "platform/background.h"
 #include "platform/crypto.h"
 #include "platform/hotkey.h"
 #include "platform/login_dialog.h"
@@ -48,6 +49,7 @@ struct Platform {
   RandomSource& random;
   TipsDialogHost& tipsDialog;
   WindowWatch& windowWatch;
+  Background& background;
 };
 
 // The main window: owns the panel model and the state behind it, and answers

@@ -1,9 +1,35 @@
 #include "app/password.h"
 
+#include <memory>
+
 #include "app/password_key.h"
+#include "panel/texts.h"
 #include "settings/schema.h"
 
 namespace blindfold {
+namespace {
+
+static_assert(kPasswordMaxChars == 256, "the Settings page and its status name this limit");
+
+// What a derivation off the user-interface thread works on: its own copy of
+// the password, wiped as soon as the key is made.
+struct Derivation {
+  std::string password;
+  std::string storedKey;
+  bool matches = false;
+  std::optional<std::string> newKey;
+};
+
+}  // namespace
+
+bool FitsPasswordBox(std::string_view password) {
+  // Counted in characters, as the boxes count them: every byte but a UTF-8
+  // continuation byte starts one.
+  std::size_t characters = 0;
+  for (const char c : password) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return characters <= kPasswordMaxChars;
+}
+
 bool PasswordGate::AskPassword() {
   if (!form_.visible) {
     Load();
@@ -20,18 +46,34 @@ void PasswordGate::CloseLoginDialog() {
 }
 
 void PasswordGate::cmdOK_Click() {
+  if (checking_ || !form_.visible) return;
   SettingsStore store(registry_);
   // A key that was never stored counts as no password.
   const std::string storedKey = store.ReadAsSaved(kPassword.path).value_or("");
-  const bool accepted = storedKey.empty() || PasswordMatchesKey(crypto_, form_.txtPassword, storedKey);
-  WipeText(form_.txtPassword);
-  if (!accepted) {
-    HideAndUnload();
-    return;
+  if (storedKey.empty()) {
+    WipeText(form_.txtPassword);
+    return Admit();
   }
-  form_.LoginSucceeded = true;
-  form_.visible = false;
-  dialog_.Hide();
+  if (!FitsPasswordBox(form_.txtPassword)) {
+    WipeText(form_.txtPassword);
+    return HideAndUnload();
+  }
+  auto check = std::make_shared<Derivation>();
+  check->password = form_.txtPassword;
+  check->storedKey = storedKey;
+  WipeText(form_.txtPassword);
+  checking_ = true;
+  background_.Run(
+      [check, &crypto = crypto_] {
+        check->matches = PasswordMatchesKey(crypto, check->password, check->storedKey);
+        WipeText(check->password);
+      },
+      [this, check, showing = showing_] {
+        if (showing != showing_) return;
+        checking_ = false;
+        if (check->matches) return Admit();
+        HideAndUnload();
+      });
 }
 
 void PasswordGate::cmdCancel_Click() {
@@ -47,20 +89,80 @@ void PasswordGate::Load() {
   WipeText(form_.txtPassword);
 }
 
+void PasswordGate::Admit() {
+  form_.LoginSucceeded = true;
+  form_.visible = false;
+  dialog_.Hide();
+}
+
 void PasswordGate::HideAndUnload() {
   if (form_.visible) dialog_.Hide();
   WipeText(form_.txtPassword);
   form_ = LoginForm{};
+  checking_ = false;
+  ++showing_;
 }
 
-void cmdSetPassword_Click(PanelModel& panel, SettingsStore& store, Crypto& crypto) {
+void cmdSetPassword_Click(PanelModel& panel, RegistryBackend& registry, Crypto& crypto, Background& background) {
+  if (panel.busy) return;
+  SettingsStore store(registry);
   if (const auto stored = store.ReadAsSaved(kPasswordReadPath); stored && *stored == panel.txtPassword.text) return;
+  if (!FitsPasswordBox(panel.txtPassword.text)) {
+    WipeText(panel.txtPassword.text);
+    panel.lblPasswordStatus.caption = texts::kPasswordTooLong;
+    return;
+  }
+  const auto showStoredKey = [&panel, &registry](std::string_view outcome) {
+    SettingsStore reread(registry);
+    if (const auto stored = reread.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.text = *stored;
+    panel.lblPasswordStatus.caption = outcome;
+  };
   // An empty box removes the password rather than storing the key of nothing.
-  const auto key = panel.txtPassword.text.empty() ? std::optional<std::string>("")
-                                                  : MakePasswordKey(crypto, panel.txtPassword.text);
+  if (panel.txtPassword.text.empty()) {
+    const bool removed = store.RegWrite(kPassword.path, "");
+    return showStoredKey(removed ? texts::kPasswordRemoved : texts::kPasswordNotSet);
+  }
+  auto derivation = std::make_shared<Derivation>();
+  derivation->password = panel.txtPassword.text;
   WipeText(panel.txtPassword.text);
-  if (key) store.RegWrite(kPassword.path, *key);
-  if (const auto stored = store.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.text = *stored;
+  panel.busy = true;
+  panel.lblPasswordStatus.caption = texts::kPasswordBeingSet;
+  background.Run(
+      [derivation, &crypto] {
+        derivation->newKey = MakePasswordKey(crypto, derivation->password);
+        WipeText(derivation->password);
+      },
+      [derivation, &panel, &registry, showStoredKey] {
+        panel.busy = false;
+        SettingsStore later(registry);
+        const bool set = derivation->newKey && later.RegWrite(kPassword.path, *derivation->newKey);
+        showStoredKey(set ? texts::kPasswordSet : texts::kPasswordNotSet);
+      });
+}
+
+void ReportDamagedPasswordKey(RegistryBackend& registry, MessageBoxes& messageBoxes) {
+  auto where = ParseValuePath(kPassword.path);
+  if (!where) return;
+  // The per-user value wins where both are stored, so it is the one to name.
+  RegistryLocation perUser = *where;
+  perUser.root = RegistryRoot::CurrentUser;
+  auto stored = registry.ReadValue(perUser);
+  if (stored) {
+    where = perUser;
+  } else {
+    stored = registry.ReadValue(*where);
+  }
+  if (!stored || stored->empty() || IsWellFormedPasswordKey(*stored)) return;
+  std::string place = (where->root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") +
+                      where->key;
+  // A 32-bit view of the machine's settings: 64-bit Windows keeps it apart.
+  constexpr std::string_view kSoftware = "Software\\";
+  if (where->root == RegistryRoot::LocalMachine && where->key.starts_with(kSoftware)) {
+    place += " (on 64-bit Windows: HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\" +
+             where->key.substr(kSoftware.size()) + ")";
+  }
+  messageBoxes.Show(texts::DamagedPasswordKey(where->name, place), std::string(texts::kProgramName),
+                    MessageBoxStyle::WarningOk);
 }
 
 void mnuLock_Click(PanelModel& panel) {

@@ -66,18 +66,36 @@ std::optional<std::string> MakePasswordKey(Crypto& crypto, std::string_view pass
          EncodeBase64(*key);
 }
 
-bool PasswordMatchesKey(Crypto& crypto, std::string_view password, std::string_view storedKey) {
+namespace {
+
+struct StoredKey {
+  std::uint32_t iterations = 0;
+  std::vector<std::uint8_t> salt;
+  std::vector<std::uint8_t> key;
+};
+
+std::optional<StoredKey> ParseStoredKey(std::string_view storedKey) {
   const auto fields = SplitText(storedKey, '$');
-  if (fields.size() != 4 || fields[0] != kAlgorithm) return false;
+  if (fields.size() != 4 || fields[0] != kAlgorithm) return std::nullopt;
   const auto iterations = ParseWholeNumber(fields[1]);
-  const auto salt = DecodeBase64(fields[2]);
-  const auto expected = DecodeBase64(fields[3]);
+  auto salt = DecodeBase64(fields[2]);
+  auto expected = DecodeBase64(fields[3]);
   if (!iterations || *iterations < 1 || *iterations > kMaxIterations || !salt || salt->empty() || !expected ||
       expected->empty() || expected->size() > 64) {
-    return false;
+    return std::nullopt;
   }
-  const auto key = crypto.Pbkdf2Sha256(password, *salt, static_cast<std::uint32_t>(*iterations), expected->size());
-  return key && EqualInConstantTime(*key, *expected);
+  return StoredKey{static_cast<std::uint32_t>(*iterations), std::move(*salt), std::move(*expected)};
+}
+
+}  // namespace
+
+bool IsWellFormedPasswordKey(std::string_view storedKey) { return ParseStoredKey(storedKey).has_value(); }
+
+bool PasswordMatchesKey(Crypto& crypto, std::string_view password, std::string_view storedKey) {
+  const auto stored = ParseStoredKey(storedKey);
+  if (!stored) return false;
+  const auto key = crypto.Pbkdf2Sha256(password, stored->salt, stored->iterations, stored->key.size());
+  return key && EqualInConstantTime(*key, stored->key);
 }
 
 void WipeText(std::string& text) {

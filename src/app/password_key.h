@@ -20,6 +20,10 @@ inline constexpr std::size_t kPasswordKeyBytes = 32;
 // cannot provide randomness or the derivation.
 std::optional<std::string> MakePasswordKey(Crypto& crypto, std::string_view password);
 
+// Whether a stored text is a key this program could have made. A stored text
+// that is neither this nor empty admits no password at all.
+bool IsWellFormedPasswordKey(std::string_view storedKey);
+
 // Whether `password` gives `storedKey`. A stored text that is not such a key
 // never matches: a damaged value keeps the guard closed rather than open.
 bool PasswordMatchesKey(Crypto& crypto, std::string_view password, std::string_view storedKey);

@@ -21,7 +21,7 @@ enum class Control : std::uint8_t {
   frmHotkey2, Check2_8, Check2_9, Check2_10, Check2_11, lblKey2, txtPanicShortcutKey, lblHotkeyStatus2,
   lblHelpOpenWindows_1,
   // "Settings"
-  frmPassword, lblPassword, txtPassword, cmdSetPassword, chkShowBlindfold, chkShowWindows, chkShutdownBlindfold,
+  frmPassword, lblPassword, txtPassword, cmdSetPassword, lblPasswordStatus, chkShowBlindfold, chkShowWindows, chkShutdownBlindfold,
   frmSound, chkMute, lblRestoreVolume, Slider1, lblSoundInfo,
   frmStart, chkStartHidden, chkStartWithWindows, frmDecoy, txtDecoy,
   lblHelpOpenWindows_2,

@@ -64,6 +64,7 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {lblPassword, 1036, "lblPassword", kSettings, K::Label, "Password:", {420, 810, 1000, 250}},
     {txtPassword, 1037, "txtPassword", kSettings, K::PasswordBox, "", {1480, 750, 3000, 330}, MODEL(txtPassword)},
     {cmdSetPassword, 1038, "cmdSetPassword", kSettings, K::Button, "Set password", {4680, 720, 1500, 375}},
+    {lblPasswordStatus, 1091, "lblPasswordStatus", kSettings, K::Label, "(256 characters at most)", {6240, 810, 1860, 250}, MODEL(lblPasswordStatus)},
     {chkShowBlindfold, 1039, "chkShowBlindfold", kSettings, K::CheckBox, "[ Password protect 'Show Blindfold' ]", {420, 1200, 5000, 300}, MODEL(chkShowBlindfold)},
     {chkShowWindows, 1040, "chkShowWindows", kSettings, K::CheckBox, "[ Password protect 'Show windows' ]", {420, 1530, 5000, 300}, MODEL(chkShowWindows)},
     {chkShutdownBlindfold, 1041, "chkShutdownBlindfold", kSettings, K::CheckBox, "[ Password protect 'Shutdown Blindfold' ]", {420, 1860, 5000, 300}, MODEL(chkShutdownBlindfold)},

@@ -173,6 +173,8 @@ struct PanelModel {
 
   // "Settings" page.
   TextBox txtPassword;
+  // Beside "Set password": the longest password taken, then how setting it went.
+  Label lblPasswordStatus;
   CheckBox chkShowBlindfold;
   CheckBox chkShowWindows;
   CheckBox chkShutdownBlindfold;
@@ -203,6 +205,9 @@ struct PanelModel {
 
   // The tray menu's "Lock".
   Button mnuLock;
+
+  // A slow job runs for the panel: it shows a wait cursor and takes no input.
+  bool busy = false;
 
   // Public variables of the main window that the loader fills.
   std::int32_t lTrayMenu = 0;

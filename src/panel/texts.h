@@ -36,11 +36,27 @@ inline std::string WindowListAfterRefresh(std::size_t count) {
 inline std::string HotkeyUnusableKey(const std::string& keyText) {
   return "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
 }
+inline constexpr std::string_view kHotkeyWithoutModifier =
+    "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
 
 // Beneath the open windows, after a window kept coming back while hidden.
 inline std::string NotKeptHidden(const std::string& title) {
   return "Kept coming back, so it is no longer hidden: " + title;
+}
+
+// Beside "Set password", after it was pressed.
+inline constexpr std::string_view kPasswordBeingSet = "Setting the password...";
+inline constexpr std::string_view kPasswordSet = "Password set.";
+inline constexpr std::string_view kPasswordRemoved = "Password removed.";
+inline constexpr std::string_view kPasswordNotSet = "Not set: try again.";
+inline constexpr std::string_view kPasswordTooLong = "Not set: 256 characters at most.";
+
+// At start, when the stored password can never be matched.
+inline std::string DamagedPasswordKey(const std::string& name, const std::string& place) {
+  return "The stored password of Blindfold is damaged: no password can pass its guards, so what they guard "
+         "stays locked.\r\n\r\nTo get out, open the Registry Editor and delete the value \"" + name + "\" in " +
+         place + ". Blindfold then asks for no password until you set a new one on its Settings page.";
 }
 
 inline std::string SettingsNotSaved(const std::string& names) {

@@ -28,6 +28,8 @@ class HotkeyControl {
   virtual ~HotkeyControl() = default;
 
   virtual HotkeyArmResult Arm(const HotkeyCombination& combination) = 0;
+  // Gives back whatever combination is armed.
+  virtual void Disarm() = 0;
   virtual void SetPressedHandler(std::function<void()> onPressed) = 0;
 };
 

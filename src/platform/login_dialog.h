@@ -1,9 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace blindfold {
+
+// The longest password either password box takes, in characters. Deriving the
+// key of a password costs time in proportion to its length.
+inline constexpr std::size_t kPasswordMaxChars = 256;
 
 // What the password dialog shows and answers.
 struct LoginForm {

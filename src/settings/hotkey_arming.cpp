@@ -26,6 +26,13 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
     status.visible = true;
     return;
   }
+  // A bare key armed system-wide would take that letter from every program.
+  if (!properties_.winKey && !properties_.ctrlKey && !properties_.altKey && !properties_.shiftKey) {
+    platform_.Disarm();
+    status.caption = std::string(texts::kHotkeyWithoutModifier);
+    status.visible = true;
+    return;
+  }
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);

@@ -32,24 +32,22 @@ void LoadPasswordSwitch(SettingsStore& store, const StoredValue& value, CheckBox
   if (state && box.TrySetValue(*state) && box.value == 2) box.value = 1;
 }
 
-// A hotkey text, with its default written first when it is missing or empty.
-// When even the default cannot be stored, there are no fields.
-std::vector<std::string> LoadHotkeyFields(SettingsStore& store, const StoredValue& value) {
-  auto text = store.RegRead(value.path);
-  if (!text || text->empty()) {
-    store.RegWrite(value.path, std::string(value.defaultText));
-    text = store.RegRead(value.path);
-    if (!text) return {};
+// A hotkey text, with its default written first when it is missing or not
+// well-formed. When even the default cannot be stored, there are no fields.
+std::optional<HotkeyFields> LoadHotkeyFields(SettingsStore& store, const StoredValue& value) {
+  if (const auto text = store.RegRead(value.path)) {
+    if (auto fields = ParseHotkeyText(*text)) return fields;
   }
-  return SplitHotkeyText(*text);
+  store.RegWrite(value.path, std::string(value.defaultText));
+  const auto text = store.RegRead(value.path);
+  return text ? ParseHotkeyText(*text) : std::nullopt;
 }
 
-void ApplyHotkeyFields(const std::vector<std::string>& fields, PanelModel& panel, HotkeyId id) {
+void ApplyHotkeyFields(const std::optional<HotkeyFields>& fields, PanelModel& panel, HotkeyId id) {
+  if (!fields) return;
   constexpr std::array kModifiers = {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift};
-  for (std::size_t i = 0; i < kModifiers.size() && i < fields.size(); ++i) {
-    if (const auto state = ParseWholeNumber(fields[i])) ModifierBox(panel, id, kModifiers[i]).TrySetValue(*state);
-  }
-  if (fields.size() > kModifiers.size()) HotkeyKeyBox(panel, id).text = fields[kModifiers.size()];
+  for (std::size_t i = 0; i < kModifiers.size(); ++i) ModifierBox(panel, id, kModifiers[i]).value = fields->modifiers[i];
+  HotkeyKeyBox(panel, id).text = fields->key;
 }
 
 void LoadGestureCode(SettingsStore& store, const StoredValue& value, std::int32_t negativeCode,

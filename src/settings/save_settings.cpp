@@ -1,5 +1,7 @@
 #include "settings/save_settings.h"
 
+#include <array>
+
 #include "settings/hotkey_arming.h"
 #include "settings/schema.h"
 #include "settings/value_text.h"
@@ -31,11 +33,18 @@ class Writer {
   std::vector<std::string> failed_;
 };
 
-// Takes over the selected gesture of one option row, if any.
-void StoreGesture(Writer& writer, const StoredValue& value, const OptionButton& option, std::int32_t& code) {
-  if (!option.value) return;
-  writer.Write(value, option.tag);
-  if (const auto number = ParseInt32(option.tag)) code = *number;
+// Takes over the selected gesture of one option row; with none selected, no
+// gesture acts, whatever code was stored before.
+template <std::size_t N>
+void StoreGesture(Writer& writer, const StoredValue& value, const std::array<OptionButton, N>& row,
+                  std::int32_t& code) {
+  code = 0;
+  for (const OptionButton& option : row) {
+    if (!option.value) continue;
+    if (const auto number = ParseInt32(option.tag)) code = *number;
+    break;
+  }
+  writer.Write(value, code);
 }
 
 }  // namespace
@@ -85,18 +94,20 @@ std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& 
 
   if (actions.armHotkeys) actions.armHotkeys();
 
-  for (std::size_t i = 0; i < panel.optTrayMenu.size(); ++i) {
-    StoreGesture(writer, kTrayMenu, panel.optTrayMenu[i], panel.lTrayMenu);
-    StoreGesture(writer, kTrayHideWindows, panel.optTrayHideWindows[i], panel.lTrayHideWindows);
-  }
+  StoreGesture(writer, kTrayMenu, panel.optTrayMenu, panel.lTrayMenu);
+  StoreGesture(writer, kTrayHideWindows, panel.optTrayHideWindows, panel.lTrayHideWindows);
 
+  // Written even when unchanged: a value stored as a number, or with text past
+  // a stray end mark, reads like the box but is not what the box holds.
   bool trayChanged = false;
   for (const auto& [value, box] : {std::pair{&kTrayIcon, &panel.txtTrayIcon},
                                    std::pair{&kTrayIconTip, &panel.txtTrayIconTip}}) {
-    if (store.RegRead(value->path) != box->text) {
-      writer.Write(*value, box->text);
-      trayChanged = true;
-    }
+    trayChanged = trayChanged || store.RegRead(value->path) != box->text;
+    writer.Write(*value, box->text);
+  }
+  // The warning at a second start is shown only for exactly "1".
+  if (const auto warning = store.RegRead(kPrevInstWarning.path)) {
+    writer.Write(kPrevInstWarning, *warning == "1" ? 1 : 0);
   }
 
   writer.Write(kDisplayIcon, panel.chkDisplayIcon.value);

@@ -28,7 +28,9 @@ void HiddenWindowWatch::Begin(const std::vector<WindowHandle>& hidden, std::uint
     if (!hidden_.contains(window)) Meet(window, true);
     return true;
   });
-  if (!watching_) watch_.Start(kIntervalMs, [this](std::optional<WindowHandle> shown) { Look(shown); });
+  const int interval = std::max(kIntervalMs, static_cast<int>(hidden_.size()) * kMsPerHiddenWindow);
+  if (watching_) watch_.Stop();
+  watch_.Start(interval, [this](std::optional<WindowHandle> shown) { Look(shown); });
   watching_ = true;
 }
 

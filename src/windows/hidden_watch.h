@@ -29,6 +29,9 @@ class HiddenWindowWatch {
   // How often everything is looked at, and how often a window may come back
   // within how many looks before it is given up on.
   static constexpr int kIntervalMs = 100;
+  // Each hidden window costs a question to the window system per look; with
+  // many hidden the looks come less often, so that the watch stays cheap.
+  static constexpr int kMsPerHiddenWindow = 2;
   static constexpr std::size_t kMostReturns = 5;
   static constexpr std::uint64_t kReturnLooks = 30;
   // How many hidden windows not yet seen hidden are told again per look.

@@ -226,6 +226,80 @@ TEST_F(PasswordGateTest, EveryPathThatShowsHiddenWindowsAsksOnce) {
   EXPECT_TRUE(fakes.panelWindow.visible);
 }
 
+TEST_F(PasswordGateTest, KeysAreDerivedInTheBackgroundWhileHotkeysStillAct) {
+  const WindowHandle a = HideOneWindow();
+  fakes.windowsHotkey.Press();  // shown again, no guard yet
+  fakes.background.hold = true;
+
+  // Setting: the panel waits, panic still hides, then the key is stored.
+  form.panel.txtPassword.text = "pw";
+  form.cmdSetPassword_Click();
+  EXPECT_TRUE(form.panel.busy);
+  EXPECT_EQ(form.panel.lblPasswordStatus.caption, "Setting the password...");
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), std::nullopt);
+  fakes.panicHotkey.Press();
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  fakes.background.Finish();
+  EXPECT_FALSE(form.panel.busy);
+  EXPECT_EQ(form.panel.lblPasswordStatus.caption, "Password set.");
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), form.panel.txtPassword.text);
+
+  // Checking: a hide while the check runs closes the dialog, and the late
+  // answer opens nothing.
+  form.panel.chkShowWindows.value = 1;
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons& buttons) {
+    buttons.Type("pw");
+    buttons.ok();
+    form.passwordGate.CloseLoginDialog();
+  };
+  EXPECT_FALSE(form.passwordGate.AskPassword());
+  fakes.background.Finish();
+  EXPECT_FALSE(form.passwordGate.frmLogin().LoginSucceeded);
+  // Left to finish while the dialog waits, the right password passes.
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons& buttons) {
+    buttons.Type("pw");
+    buttons.ok();
+    buttons.ok();  // pressed again meanwhile: still one check
+    EXPECT_EQ(fakes.background.pending.size(), 1u);
+    fakes.background.Finish();
+  };
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+
+  // Too long for the box: refused before any key is derived.
+  const std::string key = form.panel.txtPassword.text;
+  form.panel.txtPassword.text = std::string(256, 'x') + "\xC3\xA9";
+  form.cmdSetPassword_Click();
+  EXPECT_EQ(form.panel.lblPasswordStatus.caption, "Not set: 256 characters at most.");
+  EXPECT_TRUE(fakes.background.pending.empty());
+  EXPECT_EQ(fakes.registry.Get(kPasswordPath), key);
+  form.panel.txtPassword.text = std::string(255, 'x') + "\xC3\xA9";
+  form.cmdSetPassword_Click();
+  EXPECT_EQ(fakes.background.pending.size(), 1u);
+}
+
+TEST_F(PasswordGateTest, DamagedStoredKeyIsReportedOnceAtStartAndStillAdmitsNoOne) {
+  for (const char* guard : {"PPShowWindows", "PPShowBlindfold", "PPShutdown"}) {
+    fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\" + std::string(guard), "1");
+  }
+  fakes.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "pbkdf2-sha256$600000$c2FsdA==");
+  form.Form_Load();
+  ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
+  EXPECT_NE(fakes.messageBoxes.shown[0].prompt.find("\"PW\" in HKEY_CURRENT_USER\\Software\\Blindfold\\ShortcutKeys"),
+            std::string::npos);
+  EXPECT_EQ(form.panel.chkShowWindows.value, 1);
+  fakes.loginDialog.AnswerWith("");
+  EXPECT_FALSE(form.passwordGate.AskPassword());
+
+  // A sound key, or none, says nothing.
+  for (const std::string& stored : {std::string(""), *MakePasswordKey(fakes.crypto, "pw")}) {
+    FakePlatform sound;
+    sound.registry.Set(kPasswordPath, stored);
+    Form1 started{sound.Get()};
+    started.Form_Load();
+    EXPECT_TRUE(sound.messageBoxes.shown.empty());
+  }
+}
+
 TEST_F(PasswordGateTest, HidingNeverAsks) {
   form.panel.chkShowWindows.value = 1;
   form.panel.chkShowBlindfold.value = 1;

@@ -19,6 +19,7 @@ TEST(VBHotKey, KeyBeyondAsciiIsRefusedAndKeepsTheArmedCombination) {
   FakeHotkey platform;
   VBHotKey hotkey(platform, 'Z');
   PanelModel panel;
+  panel.Check2[4].value = 1;
   panel.txtWindowsShortcutKey.text = "Z";
   hotkey.ArmFrom(panel, HotkeyId::Windows);
   panel.txtWindowsShortcutKey.text = "À";  // would arm the backquote key, 0xC0
@@ -65,6 +66,7 @@ TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
   FakeHotkey platform;
   VBHotKey hotkey(platform, 0);
   PanelModel panel;
+  panel.Check2[9].value = 1;
   platform.refuse = true;
   hotkey.ArmFrom(panel, HotkeyId::Panic);
   EXPECT_TRUE(panel.lblHotkeyStatus[2].visible);
@@ -76,6 +78,25 @@ TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
   hotkey.ArmFrom(panel, HotkeyId::Panic);
   EXPECT_FALSE(panel.lblHotkeyStatus[2].visible);
   EXPECT_EQ(panel.lblHotkeyStatus[2].caption, "");
+}
+
+
+TEST(VBHotKey, BareKeyIsNeverArmedAndGivesBackTheCombinationHeldBefore) {
+  FakeHotkey platform;
+  VBHotKey hotkey(platform, 'Z');
+  PanelModel panel;
+  panel.Check2[5].value = 1;
+  panel.txtWindowsShortcutKey.text = "Z";
+  hotkey.ArmFrom(panel, HotkeyId::Windows);
+  ASSERT_TRUE(platform.active);
+
+  panel.Check2[5].value = 0;
+  hotkey.ArmFrom(panel, HotkeyId::Windows);
+  EXPECT_EQ(platform.armed.size(), 1u);
+  EXPECT_FALSE(platform.active);
+  EXPECT_TRUE(panel.lblHotkeyStatus[1].visible);
+  EXPECT_EQ(panel.lblHotkeyStatus[1].caption,
+            "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.");
 }
 
 }  // namespace

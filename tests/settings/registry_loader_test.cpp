@@ -75,22 +75,43 @@ TEST_F(RegistryLoaderTest, StoredHotkeyTextIsUsedUnchanged) {
   EXPECT_EQ(panel.txtPanicShortcutKey.text, "K");
 }
 
-TEST_F(RegistryLoaderTest, ShortHotkeyTextSetsOnlyTheFieldsItHas) {
-  registry.Set(kKey + "BlindfoldShortcutKey", "1,0,X");
-  panel.Check2[2].value = 1;
-  panel.Check2[3].value = 1;
+// A stored windows hotkey and what the panel shows after loading it: anything
+// but five well-formed fields counts as missing, so the default comes back.
+struct StoredHotkeyCase {
+  const char* stored;
+  std::vector<int> modifiers;
+  const char* key;
+};
+
+class StoredHotkeyText : public RegistryLoaderTest, public testing::WithParamInterface<StoredHotkeyCase> {};
+
+TEST_P(StoredHotkeyText, IsUsedOnlyWhenWellFormed) {
+  registry.Set(kKey + "WindowsShortcutKey", GetParam().stored);
+  panel.Check2[6].value = 1;  // whatever the box showed before does not survive
   Load();
-  EXPECT_EQ(Modifiers(0), (std::vector<int>{1, 0, 1, 1}));
-  EXPECT_EQ(panel.txtBlindfoldShortcutKey.text, "X");
+  EXPECT_EQ(Modifiers(1), GetParam().modifiers);
+  EXPECT_EQ(panel.txtWindowsShortcutKey.text, GetParam().key);
+  const bool isDefault = GetParam().modifiers == std::vector<int>{1, 0, 0, 0} && std::string(GetParam().key) == "Z";
+  EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), isDefault ? "1,0,0,0,Z" : GetParam().stored);
 }
 
-TEST_F(RegistryLoaderTest, HotkeyFieldsThatAreNotStatesLeaveTheirBoxes) {
-  registry.Set(kKey + "WindowsShortcutKey", "7,abc,,-1,Q,extra");
-  panel.Check2[4].value = 1;
-  Load();
-  EXPECT_EQ(Modifiers(1), (std::vector<int>{1, 0, 0, 0}));
-  EXPECT_EQ(panel.txtWindowsShortcutKey.text, "Q");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, StoredHotkeyText,
+    testing::Values(StoredHotkeyCase{"0,1,1,0,K", {0, 1, 1, 0}, "K"},
+                    StoredHotkeyCase{"0,2,0,1,7", {0, 2, 0, 1}, "7"},
+                    StoredHotkeyCase{"0,0,0,0,Q", {0, 0, 0, 0}, "Q"},  // read as stored; arming refuses it
+                    StoredHotkeyCase{"Win+Z", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"abc", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"-1", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"4294967295", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"99999999999999999999999", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"1,0,X", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"1,0,0,0,Q,extra", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"7,0,0,0,Q", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"0,abc,0,0,Q", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"0,1,0,0,", {0, 1, 0, 0}, ""},
+                    StoredHotkeyCase{"0,1,0,0, Q", {1, 0, 0, 0}, "Z"},
+                    StoredHotkeyCase{"0,1,0,0,\xC3\x80", {1, 0, 0, 0}, "Z"}));
 
 TEST_F(RegistryLoaderTest, RefusedDefaultsLeaveTheInitialHotkeyBoxes) {
   registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
@@ -263,7 +284,7 @@ TEST_F(RegistryLoaderTest, HugeAndOddValuesNeverCrash) {
   EXPECT_EQ(panel.Slider1.value, Slider::kMax);
   EXPECT_EQ(panel.lTrayMenu, 0);
   EXPECT_EQ(panel.txtDecoy.text, "\xff\xfe invalid UTF-8");
-  EXPECT_EQ(panel.Check2[0].value, 0);  // "1\0" is not a state
+  EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,0,0,0,X");  // "1\0" is not a state
 }
 
 TEST(Schema, EveryValueHasAPathInTheProgramsKeysOrTheRunList) {

@@ -42,7 +42,7 @@ TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
   EXPECT_EQ(registry.Get(kKey + "SoundLevel"), "100");
   EXPECT_EQ(registry.Get(kKey + "Decoy"), "");
   EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "");
-  EXPECT_EQ(registry.Get(kKey + "TrayMenu"), std::nullopt);  // no gesture chosen
+  EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "0");  // no gesture chosen
   EXPECT_EQ(registry.Get(kRun), std::nullopt);
   EXPECT_EQ(armings, 1);
 }
@@ -107,6 +107,18 @@ TEST_F(SaveSettingsTest, TrayIsReinstalledOnlyWhenItsIconOrTipChanged) {
   Save();
   EXPECT_EQ(reinstalls, 2);
   EXPECT_EQ(registry.Get(kKey + "TrayIconTip"), "Quiet");
+}
+
+TEST_F(SaveSettingsTest, GarbageFoundInOwnedValuesIsWrittenBackClean) {
+  registry.Set(kKey + "TrayMenu", "abc");
+  registry.Set(kKey + "TrayHideWindows", "999");
+  registry.Set(kKey + "PrevInstWarning", " 1x");
+  SetUp();
+  Save();
+  EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "0");
+  EXPECT_EQ(registry.Get(kKey + "TrayHideWindows"), "0");
+  EXPECT_EQ(panel.lTrayHideWindows, 0);
+  EXPECT_EQ(registry.Get(kKey + "PrevInstWarning"), "0");
 }
 
 TEST_F(SaveSettingsTest, ReadOnlyMachineStoreSavesPerUser) {

@@ -14,9 +14,11 @@ class FakeHotkey final : public HotkeyControl {
  public:
   HotkeyArmResult Arm(const HotkeyCombination& combination) override {
     armed.push_back(combination);
+    active = !refuse;
     if (refuse) return {false, "another program already uses this combination"};
     return {true, ""};
   }
+  void Disarm() override { active = false; }
   void SetPressedHandler(std::function<void()> onPressed) override { handler_ = std::move(onPressed); }
   void Press() {
     if (handler_) handler_();
@@ -25,6 +27,7 @@ class FakeHotkey final : public HotkeyControl {
 
   std::vector<HotkeyCombination> armed;
   bool refuse = false;
+  bool active = false;  // the last combination armed is still held
 
  private:
   std::function<void()> handler_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form1.h"
+#include "platform/fake/fake_background.h"
 #include "platform/fake/fake_crypto.h"
 #include "platform/fake/fake_hotkey.h"
 #include "platform/fake/fake_login_dialog.h"
@@ -36,11 +37,13 @@ struct FakePlatform {
   FakeRandom random;
   FakeTipsDialog tipsDialog;
   FakeWindowWatch windowWatch;
+  FakeBackground background;
 
   Platform Get() {
     return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
                     messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
-                    tray,         shell,       random,      tipsDialog,    windowWatch};
+                    tray,         shell,       random,      tipsDialog,    windowWatch,
+                    background};
   }
 };
 

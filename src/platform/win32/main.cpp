@@ -9,6 +9,8 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "platform/win32/panel_dialog.h"
+#include "platform/win32/posted_messages.h"
+#include "platform/win32/win32_background.h"
 #include "platform/win32/win32_crypto.h"
 #include "platform/win32/win32_login_dialog.h"
 #include "platform/win32/win32_mixer.h"
@@ -44,6 +46,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Claimed before anything else, so that a second start is recognised at once.
   Win32SingleInstance instance;
+  const PostedMessageFilter postedMessages;
   Win32Registry registry;
   Win32MessageBoxes messageBoxes;
   SettingsStore store(registry);
@@ -79,9 +82,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Win32Random random;
   Win32TipsDialog tipsDialog(dialog.Hwnd());
   Win32WindowWatch windowWatch;
+  Win32Background background([&dialog] { dialog.Render(); });
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
-                      tipsDialog, windowWatch});
+                      tipsDialog, windowWatch, background});
   tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {
@@ -104,6 +108,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (dialog.Hwnd() && dialog.TranslateDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+  }
+  // A WM_QUIT that any program may post ends the loop as our own does; only our
+  // own shut-down and the end of the session may leave windows hidden.
+  if (!form.bShuttingDown && !dialog.SessionEnded()) {
+    ShowWindowsBeforeDying();
+    form.Form_Unload();
   }
   mainWindow = nullptr;
   return static_cast<int>(message.wParam);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/login_dialog.h"
 #include "platform/win32/text_conversion.h"
 
 namespace blindfold::win32 {
@@ -104,7 +105,9 @@ void PanelControls::Make(const ControlInfo& info, HWND before) {
 void PanelControls::Prepare(Control control, HWND window) {
   // A hotkey's key is one key.
   if (InfoOf(control).kind == ControlKind::KeyBox) SendMessageW(window, EM_LIMITTEXT, 1, 0);
-  if (control == Control::Slider1) {
+  if (InfoOf(control).kind == ControlKind::PasswordBox) {
+    SendMessageW(window, EM_LIMITTEXT, kPasswordMaxChars, 0);
+  } else if (control == Control::Slider1) {
     SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
     SendMessageW(window, TBM_SETTICFREQ, 10, 0);
   } else if (control == Control::Label5) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32/handle_conversion.h"
+#include "platform/win32/posted_messages.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
 
@@ -62,6 +63,11 @@ void PanelDialog::Render() {
   rendering_ = true;
   renderer_.Render(*panel_, *controls_);
   rendering_ = false;
+  if (panel_->busy != busy_) {
+    busy_ = panel_->busy;
+    EnableWindow(dialog_, busy_ ? FALSE : TRUE);
+    SetCursor(LoadCursorW(nullptr, busy_ ? IDC_WAIT : IDC_ARROW));
+  }
 }
 
 // The pages' keys of every tabbed dialog: Ctrl+Tab and Ctrl+PgDn go to the
@@ -133,7 +139,8 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
 
 void PanelDialog::OnNotify(const NMHDR& header) {
   const auto which = PanelControls::ControlOf(static_cast<int>(header.idFrom));
-  if (!which) return;
+  // Only our own controls notify; anything else names a window we did not make.
+  if (!which || header.hwndFrom != controls_->Get(*which)) return;
   if (which == Control::SSTab1 && header.code == TCN_SELCHANGE) {
     const LRESULT page = SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0);
     return Report([&](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page < 0 ? 0 : page)); });
@@ -159,13 +166,18 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_NOTIFY:
-      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      if (const auto* header = MessagePointer<NMHDR>(lParam)) OnNotify(*header);
       return TRUE;
     case WM_HSCROLL:
       if (lParam && reinterpret_cast<HWND>(lParam) == controls_->Get(Control::Slider1)) {
         const auto value = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0));
         Report([&](PanelEvents& events) { events.ValueChanged(Control::Slider1, value); });
       }
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!busy_) return FALSE;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_HOTKEY:
       for (Win32Hotkey* hotkey : hotkeys_) {
@@ -182,12 +194,16 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam && events_ && events_->CloseRequested(CloseReason::WindowsEnding)) Unload();
+      if (wParam && events_ && events_->CloseRequested(CloseReason::WindowsEnding)) {
+        sessionEnded_ = true;
+        Unload();
+      }
       return TRUE;
     case WM_DPICHANGED: {
-      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(dialog_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      const auto* suggested = MessagePointer<RECT>(lParam);
+      if (!suggested) return TRUE;
+      SetWindowPos(dialog_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       controls_->Layout();
       return TRUE;
     }

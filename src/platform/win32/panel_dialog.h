@@ -37,6 +37,8 @@ class PanelDialog final : public PanelWindow {
   void Render();
   // Keyboard navigation for the modeless dialog; true when the message was used.
   bool TranslateDialogMessage(MSG& message);
+  // Whether the window went because the Windows session ends.
+  bool SessionEnded() const { return sessionEnded_; }
 
   WindowHandle Handle() override;
   std::int32_t IconHandle() override;
@@ -70,6 +72,8 @@ class PanelDialog final : public PanelWindow {
   TrayEvents* tray_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
   bool rendering_ = false;
+  bool sessionEnded_ = false;
+  bool busy_ = false;
   LONG_PTR framedStyle_ = 0;
   UniqueHandle<IconTraits> loadedIcon_;
   UINT taskbarCreated_ = 0;

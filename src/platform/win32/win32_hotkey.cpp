@@ -27,6 +27,11 @@ Win32Hotkey::~Win32Hotkey() {
   if (registered_) UnregisterHotKey(owner_, id_);
 }
 
+void Win32Hotkey::Disarm() {
+  if (registered_) UnregisterHotKey(owner_, id_);
+  registered_ = false;
+}
+
 HotkeyArmResult Win32Hotkey::Arm(const HotkeyCombination& combination) {
   if (registered_) UnregisterHotKey(owner_, id_);
   // Without MOD_NOREPEAT, holding the keys down would toggle back and forth.

@@ -18,6 +18,7 @@ class Win32Hotkey final : public HotkeyControl {
   ~Win32Hotkey() override;
 
   HotkeyArmResult Arm(const HotkeyCombination& combination) override;
+  void Disarm() override;
   void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
 
   int Id() const { return id_; }

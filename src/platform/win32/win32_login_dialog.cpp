@@ -27,6 +27,7 @@ INT_PTR CALLBACK Win32LoginDialog::DialogProc(HWND dialog, UINT message, WPARAM 
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     auto* self = reinterpret_cast<Win32LoginDialog*>(lParam);
     self->dialog_ = dialog;
+    SendDlgItemMessageW(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, kPasswordMaxChars, 0);
     // Asked for by a hotkey, it must come to the front to be typed into.
     SetForegroundWindow(dialog);
     return TRUE;

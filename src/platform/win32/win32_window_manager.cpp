@@ -49,7 +49,7 @@ WindowState Win32WindowManager::State(WindowHandle window) {
     state.visible = ::IsWindowVisible(hwnd) != FALSE;
   } else {
     if (style & WS_POPUP) state.parent = FromHwnd(GetWindow(hwnd, GW_OWNER));
-    state.visible = (style & WS_VISIBLE) != 0;
+    state.visible = VisibleAsCommanded(hwnd, (style & WS_VISIBLE) != 0);
   }
   state.enabled = (style & WS_DISABLED) == 0;
   return state;
@@ -57,6 +57,22 @@ WindowState Win32WindowManager::State(WindowHandle window) {
 
 bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
   return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+// A show or hide is only queued for the window's own thread. Until that thread
+// has carried it out, the window still looks as it was: a press of the windows
+// hotkey that came in between would leave a window just told to show out of
+// the list of windows to hide, and that press would be lost for it. The list
+// goes by what the window was told; asking whether a window is on the screen
+// still gets the answer of the moment.
+bool Win32WindowManager::VisibleAsCommanded(HWND hwnd, bool actual) {
+  const auto found = commanded_.find(hwnd);
+  if (found == commanded_.end()) return actual;
+  if (found->second.visible == actual || std::chrono::steady_clock::now() > found->second.until) {
+    commanded_.erase(found);
+    return actual;
+  }
+  return found->second.visible;
 }
 
 int Win32WindowManager::WindowTextLength(WindowHandle window) {
@@ -96,7 +112,13 @@ std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
 // stopped answering holds up nobody; it hides or shows the window when it reads
 // its messages again.
 bool Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
-  return ::ShowWindowAsync(ToHwnd(window), showCmd == kShowCmdHide ? SW_HIDE : SW_SHOW) != FALSE;
+  const HWND hwnd = ToHwnd(window);
+  const bool visible = showCmd != kShowCmdHide;
+  if (!::ShowWindowAsync(hwnd, visible ? SW_SHOW : SW_HIDE)) return false;
+  // A program that answers at all carries a show out well within this.
+  constexpr auto kCarriedOutWithin = std::chrono::seconds(2);
+  commanded_[hwnd] = {visible, std::chrono::steady_clock::now() + kCarriedOutWithin};
+  return true;
 }
 
 namespace {

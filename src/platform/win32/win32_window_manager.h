@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <unordered_map>
 
@@ -22,6 +23,17 @@ class Win32WindowManager final : public WindowManager {
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
  private:
+  // What a window was last told to become, until it has become it or the time
+  // for that has passed.
+  struct Commanded {
+    bool visible = false;
+    std::chrono::steady_clock::time_point until;
+  };
+  // The visibility to go by: the commanded one while the window has yet to
+  // carry out the command.
+  bool VisibleAsCommanded(HWND hwnd, bool actual);
+
+  std::unordered_map<HWND, Commanded> commanded_;
   // The class names read since the last pass over the windows began, whole. A
   // window's class never changes, so the record of hidden windows reuses what
   // the listing read instead of asking the other program's window again. They

@@ -20,6 +20,7 @@ class X11Hotkey final : public HotkeyControl {
   ~X11Hotkey() override;
 
   HotkeyArmResult Arm(const HotkeyCombination& combination) override;
+  void Disarm() override { Release(); }
   void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
 
  private:
