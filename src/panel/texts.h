@@ -43,6 +43,10 @@ inline std::string NotKeptHidden(const std::string& title) {
   return "Kept coming back, so it is no longer hidden: " + title;
 }
 
+// Beneath the open windows, after a hide that some windows refused, as
+// programs running with higher rights do.
+inline std::string NotHidden(const std::string& names) { return "Could not be hidden: " + names; }
+
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +
          ".\r\n\r\nCheck that you may write to the registry, then press \"Hide me!\" again.";
