@@ -1,5 +1,6 @@
 #include "windows/window_toggle.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "windows/always_hide.h"
@@ -247,8 +248,12 @@ void WindowHiding::ShowHiddenWindows() {
   for (auto window = stacked.rbegin(); window != stacked.rend(); ++window) {
     SetShowCmd(*window, kShowCmdShowNoActivate);
   }
+  // The shows are still on their way, so the user's window counts as there
+  // when it was hidden with the others; its activation queues behind its show.
   if (bWindowsHidden && !stacked.empty()) {
-    const bool stillThere = activeAtHide_ && windows_.IsWindowVisible(activeAtHide_);
+    const bool stillThere =
+        activeAtHide_ && (std::find(stacked.begin(), stacked.end(), activeAtHide_) != stacked.end() ||
+                          windows_.IsWindowVisible(activeAtHide_));
     windows_.Activate(stillThere ? activeAtHide_ : stacked.front());
   }
   activeAtHide_ = WindowHandle();
