@@ -189,7 +189,7 @@ void WindowHiding::HideMarkedRowsBottomUp() {
 }
 
 void WindowHiding::PanicHide() {
-  // Unless the panel is up, in which case the shortcut went to it.
+  // A panic on top of a hide keeps the window the user worked in before it.
   if (!bWindowsHidden) activeAtHide_ = windows_.ForegroundWindow();
   host_.MuteSound();
   host_.HidePanel();
