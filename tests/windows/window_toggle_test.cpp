@@ -135,21 +135,25 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
 
 TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
   const WindowHandle desktop = Add("Program Manager", "Progman");
   const WindowHandle taskbar = Add("", "Shell_TrayWnd");
   panel.chkTaskbar.value = 1;
   panel.chkProgramManager.value = 1;
   bool desktopVisibleAtFlash = false;
   host.onFlash = [&] { desktopVisibleAtFlash = Visible(desktop); };
-  Apply({a});
+  Apply({a, b});
 
   hiding.KeyTest();
-  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a}));
-  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, a}));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a, b}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(desktopVisibleAtFlash);
   EXPECT_FALSE(Visible(taskbar) || Visible(desktop) || Visible(a));
 
+  // Back first as well, and the windows bottom up after them.
+  windows.toldToShowOrHide.clear();
   hiding.KeyTest();
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(Visible(taskbar) && Visible(desktop) && Visible(a));
 }
 
