@@ -329,6 +329,10 @@ bool Form1::AskPassword() { return passwordGate.AskPassword(); }
 
 WindowHandle Form1::PanelHandle() { return platform_.panelWindow.Handle(); }
 
+// The panel is usually hidden while windows are, so the tray icon, when it is
+// shown, says it where the user will see it.
+void Form1::ReportNotHidden(const std::string& line) { systray.ShowBalloon(std::string(texts::kProgramName), line); }
+
 void Form1::mnuLock_Click() {
   blindfold::mnuLock_Click(panel);
   // The lock holds for the windows hidden now even if Blindfold dies.

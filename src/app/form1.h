@@ -145,6 +145,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void RestoreSound() override;
   bool AskPassword() override;
   WindowHandle PanelHandle() override;
+  void ReportNotHidden(const std::string& line) override;
 
   void ShowPanelOnFirstPage();
   void FindSound();

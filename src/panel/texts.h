@@ -59,6 +59,10 @@ inline std::string DamagedPasswordKey(const std::string& name, const std::string
          place + ". Blindfold then asks for no password until you set a new one on its Settings page.";
 }
 
+// Beneath the open windows, after a hide that some windows refused, as
+// programs running with higher rights do.
+inline std::string NotHidden(const std::string& names) { return "Could not be hidden: " + names; }
+
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +
          ".\r\n\r\nCheck that you may write to the registry, then press \"Hide me!\" again.";

@@ -28,6 +28,8 @@ class NotificationArea {
 
   virtual bool AddIcon(const TrayIcon& icon) = 0;
   virtual bool DeleteIcon(const TrayIcon& icon) = 0;
+  // A short message in a balloon from the icon, which must be shown.
+  virtual bool ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) = 0;
 };
 
 // Puts the tray hook's window procedure in front of a window's own, and back.

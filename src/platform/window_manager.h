@@ -10,6 +10,7 @@ namespace blindfold {
 
 inline constexpr std::int32_t kShowCmdHide = 0;  // SW_HIDE
 inline constexpr std::int32_t kShowCmdShow = 5;  // SW_SHOW
+inline constexpr std::int32_t kShowCmdShowNoActivate = 8;  // SW_SHOWNA
 
 struct WindowState {
   // The parent, or for an owned pop-up its owner; 0 for neither.
@@ -41,11 +42,26 @@ class WindowManager {
   virtual std::string ClassName(WindowHandle window, int bufferChars) = 0;
   // The process a window belongs to; 0 when it has gone.
   virtual std::uint32_t ProcessId(WindowHandle window) = 0;
-  // Tells the window to hide (kShowCmdHide) or show (kShowCmdShow) and returns
+  // Whether the window's own program cloaked it: it is there for the API but
+  // never drawn (a suspended app's frame, a ghost). A window the shell cloaks
+  // because it sits on another virtual desktop does not count, and where the
+  // platform cannot tell, no window is cloaked.
+  virtual bool CloakedByItsApp(WindowHandle window) = 0;
+  // Whether the window's program reads its messages: it answered within a
+  // moment. Having answered, it has also carried out what it was told before.
+  virtual bool Answering(WindowHandle window) = 0;
+  // The window the user is working in; 0 when there is none.
+  virtual WindowHandle ForegroundWindow() = 0;
+  // Brings the window to the front and gives it the keyboard. False when it
+  // has gone or the platform refused.
+  virtual bool Activate(WindowHandle window) = 0;
+  // Tells the window to hide (kShowCmdHide), show (kShowCmdShow) or show
+  // without taking the activation (kShowCmdShowNoActivate) and returns
   // without waiting for its program, which does it as soon as it next reads its
   // messages; a window of the calling thread does it at once. Its positions, its
   // minimised or maximised state and where it restores to all stay as they are.
-  // False when the window has gone.
+  // False when the window has gone or may not be changed by this program (one
+  // running with higher rights).
   virtual bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) = 0;
 };
 

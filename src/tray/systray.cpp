@@ -13,6 +13,10 @@ void modSystray::RemoveTrayIcon() {
   iconShown_ = false;
 }
 
+bool modSystray::ShowBalloon(const std::string& title, const std::string& text) {
+  return iconShown_ && area_.ShowBalloon(icon_, title, text);
+}
+
 void modSystray::HookTrayWindow(WindowHandle hWnd) {
   if (bHooked_) return;
   hSubclassWnd_ = hWnd;

@@ -40,6 +40,8 @@ class modSystray final : public TrayEvents {
 
   void AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
   void RemoveTrayIcon();
+  // False when the icon is not shown, and nothing is said.
+  bool ShowBalloon(const std::string& title, const std::string& text);
   void HookTrayWindow(WindowHandle hWnd);
   void UnhookTrayWindow();
   std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,

@@ -43,6 +43,7 @@ void HiddenWindowWatch::End() {
 }
 
 void HiddenWindowWatch::Look(std::optional<WindowHandle> shown) {
+  if (actions_.shownElsewhere && actions_.shownElsewhere()) return End();
   if (!shown) return LookAtAll();
   if (hidden_.contains(*shown)) {
     if (confirmed_.contains(*shown) && windows_.IsWindowVisible(*shown)) HideAgain(*shown);
@@ -57,17 +58,18 @@ void HiddenWindowWatch::Look(std::optional<WindowHandle> shown) {
 void HiddenWindowWatch::LookAtAll() {
   ++looks_;
   // A window seen hidden that shows again has come back. One not seen hidden
-  // yet may have come back before the first look, or its program may not have
-  // got round to hiding it (a program that is not answering does it when it
-  // wakes): it is told again, but that never counts against it, and only a
-  // few are told per look, so that a program busy hiding many windows is not
-  // buried under requests.
+  // yet may have come back between two looks, every time (its program shows it
+  // as soon as it is hidden), or its program may not have got round to hiding
+  // it: a program that answers has, so the window came back; one that is not
+  // answering hides it when it wakes, and that never counts against it. Only a
+  // few of those are told again per look, so that a program busy hiding many
+  // windows is not buried under requests.
   const std::vector<WindowHandle> hidden(hidden_.begin(), hidden_.end());
   std::size_t toldAgain = 0;
   for (const WindowHandle window : hidden) {
     if (!windows_.IsWindowVisible(window)) {
       confirmed_.insert(window);
-    } else if (confirmed_.contains(window)) {
+    } else if (confirmed_.contains(window) || windows_.Answering(window)) {
       HideAgain(window);
     } else if (toldAgain++ < kMostToldAgainPerLook) {
       windows_.ShowWindowAsync(window, kShowCmdHide);

@@ -24,6 +24,9 @@ class HiddenWindowWatch {
     std::function<void(WindowHandle)> hidden;
     // A window kept coming back and is left to its program.
     std::function<void(WindowHandle)> givenUp;
+    // Whether the windows were shown by other means (the rescue command), so
+    // that there is nothing left to keep hidden; asked before every look.
+    std::function<bool()> shownElsewhere;
   };
 
   // How often everything is looked at, and how often a window may come back

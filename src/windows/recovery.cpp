@@ -39,6 +39,8 @@ void RecoveryRecord::SetGuarded(bool guarded) {
 
 bool RecoveryRecord::Guarded() { return ParseGuarded(Text()); }
 
+bool RecoveryRecord::Empty() { return Text().empty(); }
+
 // A record of another type than text reads as missing, and is cleared all the
 // same: it must not come back at the next start.
 void RecoveryRecord::Clear() {

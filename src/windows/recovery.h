@@ -42,6 +42,8 @@ class RecoveryRecord {
   bool Guarded();
   // The windows are visible again.
   void Clear();
+  // Nothing is recorded: read without parsing, as it is asked often.
+  bool Empty();
   std::vector<RecoveredWindow> Load();
 
   // No more lines are read than the program could ever have written: one per

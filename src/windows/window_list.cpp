@@ -14,6 +14,8 @@ std::string OpenWindowRowText(std::string_view title, std::string_view className
 void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle window) {
   const WindowState state = windows.State(window);
   if (state.parent || !(state.visible && state.enabled)) return;
+  // Visible to the API but never on screen: nothing the user could want hidden.
+  if (windows.CloakedByItsApp(window)) return;
 
   const std::string className = windows.ClassName(window, kClassNameBufferChars);
   const int titleLength = windows.WindowTextLength(window);

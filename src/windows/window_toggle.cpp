@@ -1,5 +1,6 @@
 #include "windows/window_toggle.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "windows/always_hide.h"
@@ -28,7 +29,7 @@ WindowHiding::WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatc
       host_(host),
       watch_(windows, watch, panel.List2,
              {[this](WindowHandle window) { JoinHidden(window); },
-              [this](WindowHandle window) { LeaveToItsProgram(window); }}) {}
+              [this](WindowHandle window) { LeaveToItsProgram(window); }, [this] { return ShownElsewhere(); }}) {}
 
 void WindowHiding::KeyTest() {
   if (bWindowsHidden) {
@@ -39,6 +40,7 @@ void WindowHiding::KeyTest() {
 }
 
 void WindowHiding::HideBranch() {
+  activeAtHide_ = windows_.ForegroundWindow();
   host_.CloseLoginDialog();
   host_.HidePanel();
   host_.MuteSound();
@@ -65,12 +67,12 @@ void WindowHiding::HideBranch() {
 
   if (hideTaskbar) {
     AppendHiddenWindow(strHiddenWindows, panel_.chkTaskbar.tag);
-    HideOneWindow(KeptHandle(panel_.chkTaskbar));
+    HideOrNote(KeptHandle(panel_.chkTaskbar));
   }
   if (hideDesktop) {
     host_.FlashPanel();
     AppendHiddenWindow(strHiddenWindows, panel_.chkProgramManager.tag);
-    HideOneWindow(KeptHandle(panel_.chkProgramManager));
+    HideOrNote(KeptHandle(panel_.chkProgramManager));
   }
   for (const ListRow& row : panel_.List1.Rows()) {
     if (row.marked) AppendHiddenWindow(strHiddenWindows, row.itemData);
@@ -78,8 +80,9 @@ void WindowHiding::HideBranch() {
   HideMarkedRowsBottomUp();
   for (const WindowHandle window : unlisted) {
     AppendHiddenWindow(strHiddenWindows, window);
-    HideOneWindow(window);
+    HideOrNote(window);
   }
+  LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
 }
@@ -105,7 +108,18 @@ void WindowHiding::Record(const std::vector<WindowHandle>& windows) {
 }
 
 void WindowHiding::KeepHidden() {
+  durableAtHide_ = durable_ && !durable_->Empty();
   watch_.Begin(ParseHiddenWindows(strHiddenWindows), windows_.ProcessId(host_.PanelHandle()));
+}
+
+// The rescue command shows the recorded windows and empties the record, maybe
+// while this Blindfold still runs: fighting it would hide them again at once.
+bool WindowHiding::ShownElsewhere() {
+  if (!durableAtHide_ || !durable_->Empty()) return false;
+  durableAtHide_ = false;
+  bWindowsHidden = false;
+  host_.RestoreSound();
+  return true;
 }
 
 void WindowHiding::JoinHidden(WindowHandle window) {
@@ -114,17 +128,52 @@ void WindowHiding::JoinHidden(WindowHandle window) {
 }
 
 void WindowHiding::LeaveToItsProgram(WindowHandle window) {
-  if (durable_) durable_->Remove(window);
+  Forget(window);
+  Report(texts::NotKeptHidden(NameOf(window)));
+}
+
+// A window left out is not the program's to show later: a show would bring it
+// to the front the user may have put elsewhere by then.
+void WindowHiding::Forget(WindowHandle window) {
+  if (durable_) {
+    durable_->Remove(window);
+    // Emptied by us, not by the rescue command.
+    durableAtHide_ = durableAtHide_ && !durable_->Empty();
+  }
   std::string kept;
   for (const WindowHandle recorded : ParseHiddenWindows(strHiddenWindows)) {
     if (recorded != window) AppendHiddenWindow(kept, recorded);
   }
   strHiddenWindows = std::move(kept);
-  const int titleLength = windows_.WindowTextLength(window);
-  panel_.lblHideStatus.caption =
-      texts::NotKeptHidden(titleLength > 0 ? windows_.WindowText(window, titleLength + 1)
-                                           : windows_.ClassName(window, kClassNameBufferChars));
+}
+
+void WindowHiding::Report(const std::string& line) {
+  panel_.lblHideStatus.caption = line;
   panel_.lblHideStatus.visible = true;
+  host_.ReportNotHidden(line);
+}
+
+std::string WindowHiding::NameOf(WindowHandle window) {
+  const int titleLength = windows_.WindowTextLength(window);
+  return titleLength > 0 ? windows_.WindowText(window, titleLength + 1)
+                         : windows_.ClassName(window, kClassNameBufferChars);
+}
+
+void WindowHiding::HideOrNote(WindowHandle window) {
+  if (!HideOneWindow(window)) refused_.push_back(window);
+}
+
+// A program running with higher rights refuses; the others are hidden all the
+// same, and the user learns in one line which windows are still on screen.
+void WindowHiding::LeaveOutRefused() {
+  if (refused_.empty()) return;
+  std::string names;
+  for (const WindowHandle window : refused_) {
+    Forget(window);
+    names += (names.empty() ? "" : ", ") + NameOf(window);
+  }
+  refused_.clear();
+  Report(texts::NotHidden(names));
 }
 
 // The rows are in stacking order, top first, and the top one is often the
@@ -135,11 +184,13 @@ void WindowHiding::LeaveToItsProgram(WindowHandle window) {
 void WindowHiding::HideMarkedRowsBottomUp() {
   const auto& rows = panel_.List1.Rows();
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    if (row->marked) HideOneWindow(row->itemData);
+    if (row->marked) HideOrNote(row->itemData);
   }
 }
 
 void WindowHiding::PanicHide() {
+  // A panic on top of a hide keeps the window the user worked in before it.
+  if (!bWindowsHidden) activeAtHide_ = windows_.ForegroundWindow();
   host_.MuteSound();
   host_.HidePanel();
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
@@ -159,13 +210,14 @@ void WindowHiding::PanicHide() {
   }
   HideMarkedRowsBottomUp();
   // Already in the record, which panic only appends to.
-  for (const WindowHandle window : unlisted) HideOneWindow(window);
+  for (const WindowHandle window : unlisted) HideOrNote(window);
   // The desktop before the taskbar, both after the windows, and no flash.
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
     if (!box->IsSet() || box->tag.empty()) continue;
-    HideOneWindow(KeptHandle(*box));
+    HideOrNote(KeptHandle(*box));
     AppendHiddenWindow(strHiddenWindows, box->tag);
   }
+  LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
 }
@@ -176,9 +228,35 @@ void WindowHiding::ShowBranch() {
   ShowHiddenWindows();
 }
 
+// The record lists the taskbar and the desktop, then the windows top first.
+// The taskbar and the desktop come back first, as before. Each window shown
+// without activation goes on top of those shown before it, so showing the rest
+// from the bottom up stacks them exactly as they were, with no activation
+// passed from one program to the next; one activation at the end gives the
+// user back the window they were working in, or else the top one.
 void WindowHiding::ShowHiddenWindows() {
   watch_.End();
-  for (const WindowHandle window : ParseHiddenWindows(strHiddenWindows)) ShowOneWindow(window);
+  const std::vector<WindowHandle> record = ParseHiddenWindows(strHiddenWindows);
+  std::vector<WindowHandle> stacked;
+  for (const WindowHandle window : record) {
+    if (IsKeptHandle(panel_, window)) {
+      ShowOneWindow(window);
+    } else if (window) {
+      stacked.push_back(window);
+    }
+  }
+  for (auto window = stacked.rbegin(); window != stacked.rend(); ++window) {
+    SetShowCmd(*window, kShowCmdShowNoActivate);
+  }
+  // The shows are still on their way, so the user's window counts as there
+  // when it was hidden with the others; its activation queues behind its show.
+  if (bWindowsHidden && !stacked.empty()) {
+    const bool stillThere =
+        activeAtHide_ && (std::find(stacked.begin(), stacked.end(), activeAtHide_) != stacked.end() ||
+                          windows_.IsWindowVisible(activeAtHide_));
+    windows_.Activate(stillThere ? activeAtHide_ : stacked.front());
+  }
+  activeAtHide_ = WindowHandle();
   bWindowsHidden = false;
   if (durable_) durable_->Clear();
 }
@@ -195,17 +273,18 @@ void WindowHiding::FillOpenWindowsList() {
   panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
 }
 
-void WindowHiding::HideOneWindow(WindowHandle window) { SetShowCmd(window, kShowCmdHide); }
+bool WindowHiding::HideOneWindow(WindowHandle window) { return SetShowCmd(window, kShowCmdHide); }
 
 void WindowHiding::ShowOneWindow(WindowHandle window) { SetShowCmd(window, kShowCmdShow); }
 
 // Each window is told and left to it: waiting for one program after another
 // would make the hide as slow as all of them together, and a program that has
 // stopped answering would freeze Blindfold with the rest still showing. A
-// window that has gone is skipped.
-void WindowHiding::SetShowCmd(WindowHandle window, std::int32_t showCmd) {
-  if (!window) return;
-  windows_.ShowWindowAsync(window, showCmd);
+// window that has gone is skipped; one that is there but refused is told apart
+// by asking after it only then.
+bool WindowHiding::SetShowCmd(WindowHandle window, std::int32_t showCmd) {
+  if (!window) return true;
+  return windows_.ShowWindowAsync(window, showCmd) || windows_.ProcessId(window) == 0;
 }
 
 }  // namespace blindfold

@@ -26,6 +26,9 @@ class ToggleHost {
   virtual bool AskPassword() = 0;
   // The panel's own window, whose program is this one.
   virtual WindowHandle PanelHandle() = 0;
+  // Tells the user, besides the panel's status line, what could not be kept
+  // hidden (a balloon from the tray icon, when it is shown).
+  virtual void ReportNotHidden(const std::string& line) = 0;
 };
 
 // Hiding and showing the chosen windows. Owns the hidden-window record and the
@@ -49,7 +52,8 @@ class WindowHiding {
 
   // Hides or shows one window, keeping its positions and its minimised or
   // maximised state. A handle of 0, or of a window that has gone, is skipped.
-  void HideOneWindow(WindowHandle window);
+  // False when the window is there but may not be changed.
+  bool HideOneWindow(WindowHandle window);
   void ShowOneWindow(WindowHandle window);
 
   // From now on every hide is made durable in `record` before any window
@@ -64,20 +68,34 @@ class WindowHiding {
  private:
   void HideBranch();
   void ShowBranch();
-  void SetShowCmd(WindowHandle window, std::int32_t showCmd);
+  bool SetShowCmd(WindowHandle window, std::int32_t showCmd);
+  // Hides a window, or notes it as one that may not be hidden.
+  void HideOrNote(WindowHandle window);
   void HideMarkedRowsBottomUp();
+  // The windows noted as not to be hidden leave the record and are reported.
+  void LeaveOutRefused();
+  void Forget(WindowHandle window);
+  void Report(const std::string& line);
+  std::string NameOf(WindowHandle window);
   // The recorded windows that the list does not show but that still exist: a
   // show moments ago may not have reached them yet.
   std::vector<WindowHandle> UnlistedRecordedWindows(const std::vector<WindowHandle>& record) const;
   void Record(const std::vector<WindowHandle>& windows);
   void JoinHidden(WindowHandle window);
   void LeaveToItsProgram(WindowHandle window);
+  bool ShownElsewhere();
 
   PanelModel& panel_;
   WindowManager& windows_;
   ToggleHost& host_;
   RecoveryRecord* durable_ = nullptr;
+  // The record held windows when they were hidden: once it is empty, they were
+  // shown by other means.
+  bool durableAtHide_ = false;
   HiddenWindowWatch watch_;
+  // The window the user worked in when the windows were hidden.
+  WindowHandle activeAtHide_;
+  std::vector<WindowHandle> refused_;
 };
 
 }  // namespace blindfold

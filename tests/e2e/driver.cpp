@@ -17,14 +17,16 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return done();
 }
 
-BlindfoldProcess::BlindfoldProcess() : BlindfoldProcess([] {
+std::wstring BuiltBlindfold() {
   const char* path = std::getenv("BLINDFOLD_EXE");
   return path ? std::wstring(path, path + std::strlen(path)) : std::wstring();
-}()) {}
+}
 
-BlindfoldProcess::BlindfoldProcess(const std::wstring& path) {
+BlindfoldProcess::BlindfoldProcess() : BlindfoldProcess(BuiltBlindfold()) {}
+
+BlindfoldProcess::BlindfoldProcess(const std::wstring& path, const std::wstring& arguments) {
   if (path.empty()) return;
-  std::wstring commandLine = L"\"" + path + L"\"";
+  std::wstring commandLine = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);

@@ -23,8 +23,9 @@ class BlindfoldProcess {
  public:
   // The build's Blindfold.exe (BLINDFOLD_EXE).
   BlindfoldProcess();
-  // Blindfold.exe from elsewhere, as where it was installed.
-  explicit BlindfoldProcess(const std::wstring& path);
+  // Blindfold.exe from elsewhere, as where it was installed, with what follows
+  // its name on the command line.
+  explicit BlindfoldProcess(const std::wstring& path, const std::wstring& arguments = {});
   BlindfoldProcess(const BlindfoldProcess&) = delete;
   BlindfoldProcess& operator=(const BlindfoldProcess&) = delete;
   ~BlindfoldProcess();
@@ -41,6 +42,9 @@ class BlindfoldProcess {
  private:
   PROCESS_INFORMATION info_{};
 };
+
+// The build's Blindfold.exe (BLINDFOLD_EXE).
+std::wstring BuiltBlindfold();
 
 // Top-level windows of a process whose title and class match; an empty class
 // matches any.

@@ -22,6 +22,16 @@ using Clock = std::chrono::steady_clock;
 constexpr UINT kShowAgain = WM_APP + 1;
 constexpr UINT kOpenWindow = WM_APP + 2;
 constexpr UINT kOpenOwnedWindow = WM_APP + 3;
+constexpr UINT kOpenStubbornWindow = WM_APP + 4;
+
+// The windows among `windows` in stacking order, top first.
+std::vector<HWND> Stacking(const std::vector<HWND>& windows) {
+  std::vector<HWND> order;
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+    if (std::find(windows.begin(), windows.end(), window) != windows.end()) order.push_back(window);
+  }
+  return order;
+}
 
 class PrivacyE2E : public CleanMachineTest {
  protected:
@@ -138,6 +148,64 @@ TEST_F(PrivacyE2E, HidesPressedRightAfterAShowLeaveEveryWindowHidden) {
   PressKeys({VK_LWIN, 'V'});
   std::this_thread::sleep_for(500ms);
   EXPECT_TRUE(allHidden());
+}
+
+// A window that its program shows again whenever it is hidden is given up on
+// and named, the others stay hidden and come back stacked as they were with the
+// user's window in front, and the rescue command brings back what a killed
+// Blindfold left hidden.
+TEST_F(PrivacyE2E, StubbornWindowIsGivenUpShowKeepsTheStackingAndRestoreRescues) {
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide",
+               L"x\tBfTestPlain  (class),x\tBfTestStubborn  (class)");
+  PostMessageW(AppWindow(L"BF Plain"), kOpenStubbornWindow, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return AppWindow(L"BF Stubborn") && Visible(AppWindow(L"BF Stubborn")); }));
+  HWND stubborn = AppWindow(L"BF Stubborn");
+  HWND users = AppWindow(L"BF Maximized");
+  const std::vector<HWND> chosen = {AppWindow(L"BF Plain"), AppWindow(L"BF \u00dcberweisung \u2013 \u6771\u4eac"),
+                                    users, AppWindow(L"BF Minimized")};
+  const auto allHidden = [&] { return std::none_of(chosen.begin(), chosen.end(), Visible); };
+  const auto allShown = [&] { return std::all_of(chosen.begin(), chosen.end(), Visible); };
+  BlindfoldProcess blindfold;
+  ASSERT_NE(blindfold.ShownPanel(), nullptr);
+  SetForegroundWindow(users);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == users; }));
+  const std::vector<HWND> before = Stacking(chosen);
+
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil(allHidden));
+  // Hidden again a few times, then left on screen for good.
+  std::this_thread::sleep_for(3s);
+  EXPECT_TRUE(Visible(stubborn));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(Visible(stubborn));
+  EXPECT_TRUE(allHidden());
+
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil(allShown));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == users; }, 2s));
+  EXPECT_EQ(Stacking(chosen), before);
+
+  PressKeys({VK_LWIN, 'X'});
+  HWND panel = WaitForShownWindow(blindfold.Id(), L"Blindfold");
+  ASSERT_NE(panel, nullptr);
+  HWND status = FindControl(panel, L"Kept coming back", L"Static", /*prefix=*/true);
+  ASSERT_NE(status, nullptr);
+  EXPECT_NE(TextOf(status).find(L"BF Stubborn"), std::wstring::npos);
+  EXPECT_TRUE(Visible(status));
+
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil(allHidden));
+  // Killed while the windows are hidden.
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, blindfold.Id());
+  ASSERT_NE(process, nullptr);
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  BlindfoldProcess rescue(BuiltBlindfold(), L"/restore");
+  ASSERT_TRUE(rescue.WaitForExit(10s));
+  EXPECT_EQ(rescue.ExitCode(), 0u);
+  EXPECT_TRUE(WaitUntil(allShown));
+  EXPECT_EQ(ReadSetting(HKEY_CURRENT_USER, L"Software\\Blindfold\\Recovery", L"HiddenWindows").value_or(L""), L"");
 }
 
 }  // namespace

@@ -139,6 +139,24 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
   EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add", "unhook", "delete"}));
 }
 
+// What cannot be kept hidden is told in a balloon while the icon is shown,
+// and only then.
+TEST_F(TrayFormTest, AWindowNotHiddenIsToldInABalloonWhenTheIconIsShown) {
+  const WindowHandle admin = fakes.windows.Add({.title = "Admin tool", .refusing = true});
+  form.Form_Load();
+  AppendHiddenWindow(form.hiding.strHiddenWindows, admin);
+  fakes.windowsHotkey.Press();
+  EXPECT_TRUE(fakes.tray.balloons.empty());
+  fakes.windowsHotkey.Press();
+
+  fakes.registry.Set(kKey + "DisplayIcon", "1");
+  Form1 withIcon{fakes.Get()};
+  withIcon.Form_Load();
+  AppendHiddenWindow(withIcon.hiding.strHiddenWindows, admin);
+  fakes.windowsHotkey.Press();
+  EXPECT_EQ(fakes.tray.balloons, (Strings{"Blindfold: Could not be hidden: Admin tool"}));
+}
+
 TEST_F(TrayFormTest, OnlyALowerCaseIcoPathReplacesTheWindowIcon) {
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   fakes.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ICO");

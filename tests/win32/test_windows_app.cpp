@@ -14,6 +14,7 @@ constexpr UINT kStopAnswering = WM_APP;       // for wParam milliseconds
 constexpr UINT kShowAgain = WM_APP + 1;       // the window shows itself
 constexpr UINT kOpenWindow = WM_APP + 2;      // a new window of the program
 constexpr UINT kOpenOwnedWindow = WM_APP + 3; // a new window owned by this one
+constexpr UINT kOpenStubbornWindow = WM_APP + 4; // "BF Stubborn", which shows itself again whenever hidden
 
 // A maximised window stays small, out of the way of the tests' clicks.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,6 +31,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case kOpenOwnedWindow:
       Open(L"BfTestPlain", L"BF Owned later", 16, window);
       return 0;
+    case kOpenStubbornWindow:
+      Open(L"BfTestStubborn", L"BF Stubborn", 17);
+      return 0;
+    case WM_SHOWWINDOW: {
+      // As some programs do, once the hide has been carried out.
+      wchar_t className[32] = {};
+      GetClassNameW(window, className, 32);
+      if (!wParam && std::wstring(className) == L"BfTestStubborn") PostMessageW(window, kShowAgain, 0, 0);
+      break;
+    }
     default:
       break;
   }
@@ -65,7 +76,8 @@ HWND Open(const wchar_t* className, const wchar_t* title, int slot, HWND owner, 
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   const std::wstring longClass = L"BfTestLongClass" + std::wstring(55, L'L');  // 70 characters
-  for (const wchar_t* name : {L"BfTestPlain", L"BfTestNoTitle", L"BfTestProgman", L"Shell_TrayWnd"}) {
+  for (const wchar_t* name :
+       {L"BfTestPlain", L"BfTestNoTitle", L"BfTestProgman", L"Shell_TrayWnd", L"BfTestStubborn"}) {
     Register(name);
   }
   Register(longClass.c_str());

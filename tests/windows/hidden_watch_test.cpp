@@ -99,6 +99,23 @@ TEST_F(HiddenWatchTest, AWindowThatKeepsComingBackIsGivenUpOnAndReported) {
   EXPECT_FALSE(Visible(quiet));
 }
 
+// Its program shows it again the moment it is hidden, so no look ever sees it
+// hidden; a program that is not answering has simply not hidden it yet.
+TEST_F(HiddenWatchTest, AWindowBackBeforeEveryLookIsGivenUpButOneNotAnsweringIsNot) {
+  const WindowHandle stubborn = Add("Stubborn", kMessenger);
+  const WindowHandle hung = Add("Hung", kEditor);
+  windows.Find(hung)->answering = false;
+  Hide({stubborn, hung});
+  for (std::size_t i = 0; i <= 2 * HiddenWindowWatch::kMostReturns; ++i) {
+    windows.Find(stubborn)->visible = true;
+    windows.Find(hung)->visible = true;
+    watch.Tick();
+  }
+  EXPECT_TRUE(Visible(stubborn));
+  EXPECT_EQ(hiding.strHiddenWindows, "," + std::to_string(hung.Value()));
+  EXPECT_FALSE(Visible(hung));
+}
+
 // A show tells each window and returns; a hide a moment later finds them not
 // yet shown, and must hide them all the same.
 TEST_F(HiddenWatchTest, AHideRightAfterAShowCoversTheWindowsStillComingBack) {

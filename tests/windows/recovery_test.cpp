@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "app/password_key.h"
+#include "app/restore.h"
 #include "platform/fake/fake_platform.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
@@ -114,6 +115,38 @@ TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   form.panel.chkShowWindows.value = 0;
   form.ShowWindowsBeforeDying();
   EXPECT_TRUE(Visible(a));
+}
+
+// The rescue command run while another Blindfold holds the windows hidden.
+TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
+  const WindowHandle top = Add("Top", 100, "Mail");
+  const WindowHandle bottom = Add("Bottom", 200, "Edit");
+  Form1 running{fakes.Get()};
+  running.Form_Load();
+  running.hiding.strHiddenWindows = "," + std::to_string(top.Value()) + "," + std::to_string(bottom.Value());
+  fakes.windowsHotkey.Press();
+  fakes.registry.Set(kKey + "PPShowWindows", "1");  // stored after the hide
+  ASSERT_FALSE(Visible(top) || Visible(bottom));
+
+  SettingsStore store(fakes.registry);
+  RecoveryRecord record(fakes.registry, fakes.windows);
+  PasswordGate gate(fakes.loginDialog, fakes.registry, fakes.crypto, fakes.background);
+  fakes.loginDialog.AnswerCancel();
+  EXPECT_FALSE(RestoreRecordedWindows(record, fakes.windows, store, gate));
+  EXPECT_FALSE(Visible(top) || Visible(bottom));
+  EXPECT_NE(Durable().value_or(""), "");
+
+  fakes.loginDialog.AnswerWith("");
+  fakes.windows.toldToShowOrHide.clear();
+  EXPECT_TRUE(RestoreRecordedWindows(record, fakes.windows, store, gate));
+  EXPECT_EQ(fakes.windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, top}));
+  EXPECT_EQ(fakes.windows.foreground, top);
+  EXPECT_EQ(Durable(), "");
+  EXPECT_EQ(fakes.loginDialog.shown, 2);
+  // The running Blindfold lets them be, and its next press hides again.
+  fakes.windowWatch.Tick();
+  EXPECT_TRUE(Visible(top) && Visible(bottom));
+  EXPECT_FALSE(running.hiding.bWindowsHidden);
 }
 
 // The guard in force when the windows were hidden is the one that counts

@@ -40,6 +40,9 @@ TEST_F(WindowListTest, ListsOwnerlessVisibleEnabledWindowsInStackOrder) {
   windows.Add({.title = "Owned dialog", .className = "#32770", .owner = owner});
   windows.Add({.title = "Invisible", .visible = false});
   windows.Add({.title = "Blocked by a modal dialog", .enabled = false});
+  // Cloaked by its own app (a suspended app's frame); the shell's cloak for
+  // another virtual desktop is not the app's, so that window stays listed.
+  windows.Add({.title = "Suspended app", .cloakedByItsApp = true});
   Add("Last");
 
   RebuildOpenWindowsList(windows, panel);

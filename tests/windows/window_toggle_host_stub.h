@@ -24,6 +24,7 @@ class ToggleHostStub : public ToggleHost {
     return passwordAccepted;
   }
   WindowHandle PanelHandle() override { return panel; }
+  void ReportNotHidden(const std::string& line) override { calls.push_back("report " + line); }
 
   bool passwordAccepted = true;
   WindowHandle panel;

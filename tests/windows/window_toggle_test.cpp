@@ -60,14 +60,53 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   EXPECT_EQ(host.calls, (Strings{"restore"}));
 }
 
-TEST_F(WindowToggleTest, WindowsAreHiddenBottomUpButRecordedTopDown) {
+TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   const WindowHandle top = Add("Top");
   const WindowHandle middle = Add("Middle");
+  const WindowHandle other = Add("Other");
   const WindowHandle bottom = Add("Bottom");
+  windows.foreground = middle;
+  const std::vector<WindowHandle> before = windows.StackOrder();
   Apply({top, middle, bottom});
   hiding.KeyTest();
   EXPECT_EQ(hiding.strHiddenWindows, Record({top, middle, bottom}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
+
+  windows.toldToShowOrHide.clear();
+  hiding.KeyTest();
+  // Bottom up without activation, then only the user's window is activated.
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{middle}));
+  EXPECT_EQ(windows.foreground, middle);
+  // Back above the window left on screen, in their own order, but for the
+  // user's window, which comes to the front as activated windows do.
+  EXPECT_EQ(windows.StackOrder(), (std::vector<WindowHandle>{middle, top, bottom, other}));
+
+  // With the user's window gone, the top one of those hidden gets the keyboard.
+  windows.foreground = other;
+  Apply({top, bottom});
+  hiding.KeyTest();
+  windows.Find(other)->visible = false;
+  hiding.KeyTest();
+  EXPECT_EQ(windows.activated.back(), top);
+  EXPECT_EQ(before, (std::vector<WindowHandle>{top, middle, other, bottom}));
+}
+
+TEST_F(WindowToggleTest, AWindowThatMayNotBeHiddenIsLeftOutAndNamed) {
+  const WindowHandle a = Add("A");
+  const WindowHandle admin = Add("Admin tool");
+  const WindowHandle b = Add("B");
+  windows.Find(admin)->refusing = true;
+  Apply({a, admin, b});
+  hiding.KeyTest();
+  EXPECT_FALSE(Visible(a) || Visible(b));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({a, b}));
+  EXPECT_EQ(panel.lblHideStatus.caption, "Could not be hidden: Admin tool");
+  EXPECT_EQ(host.calls.back(), "report Could not be hidden: Admin tool");
+
+  windows.toldToShowOrHide.clear();
+  hiding.KeyTest();
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{b, a}));
 }
 
 TEST_F(WindowToggleTest, SecondPairHidesTheSameWindowsAgain) {
@@ -96,21 +135,25 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
 
 TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
   const WindowHandle desktop = Add("Program Manager", "Progman");
   const WindowHandle taskbar = Add("", "Shell_TrayWnd");
   panel.chkTaskbar.value = 1;
   panel.chkProgramManager.value = 1;
   bool desktopVisibleAtFlash = false;
   host.onFlash = [&] { desktopVisibleAtFlash = Visible(desktop); };
-  Apply({a});
+  Apply({a, b});
 
   hiding.KeyTest();
-  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a}));
-  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, a}));
+  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a, b}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(desktopVisibleAtFlash);
   EXPECT_FALSE(Visible(taskbar) || Visible(desktop) || Visible(a));
 
+  // Back first as well, and the windows bottom up after them.
+  windows.toldToShowOrHide.clear();
   hiding.KeyTest();
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(Visible(taskbar) && Visible(desktop) && Visible(a));
 }
 
@@ -242,7 +285,7 @@ TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
   hiding.bWindowsHidden = true;
   hiding.KeyTest();
   EXPECT_TRUE(Visible(a) && Visible(b));
-  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, WindowHandle(123456), b}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{b, WindowHandle(123456), a}));
 }
 
 // The main window's part of the toggle: the flash of the panel before the

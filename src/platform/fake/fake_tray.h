@@ -26,6 +26,11 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
     iconShown = false;
     return wasShown;
   }
+  bool ShowBalloon(const TrayIcon&, const std::string& title, const std::string& text) override {
+    log.push_back("balloon");
+    balloons.push_back(title + ": " + text);
+    return iconShown;
+  }
   std::intptr_t Install(WindowHandle) override {
     log.push_back("hook");
     return kPrevious;
@@ -48,6 +53,7 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
 
   static constexpr std::intptr_t kPrevious = 0x401000;
   std::vector<std::string> log;
+  std::vector<std::string> balloons;
   std::vector<TrayIcon> added;
   std::vector<TrayIcon> deleted;
   bool iconShown = false;

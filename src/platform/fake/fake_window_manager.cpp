@@ -83,12 +83,46 @@ std::uint32_t FakeWindowManager::ProcessId(WindowHandle window) {
   return found ? found->processId : 0;
 }
 
+bool FakeWindowManager::CloakedByItsApp(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->cloakedByItsApp;
+}
+
+bool FakeWindowManager::Answering(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->answering;
+}
+
+bool FakeWindowManager::Activate(WindowHandle window) {
+  activated.push_back(window);
+  if (!Find(window)) return false;
+  BringToTop(window);
+  foreground = window;
+  return true;
+}
+
 bool FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
   toldToShowOrHide.push_back(window);
   FakeWindow* found = Find(window);
-  if (!found) return false;
+  if (!found || found->refusing) return false;
+  const bool wasVisible = found->visible;
   found->visible = showCmd != kShowCmdHide;
+  if (!found->visible && foreground == window) foreground = WindowHandle();
+  if (found->visible && !wasVisible) BringToTop(window);
+  if (showCmd == kShowCmdShow) foreground = window;
   return true;
+}
+
+std::vector<WindowHandle> FakeWindowManager::StackOrder() const {
+  std::vector<WindowHandle> handles;
+  for (const FakeWindow& window : stack) handles.push_back(window.handle);
+  return handles;
+}
+
+void FakeWindowManager::BringToTop(WindowHandle window) {
+  const auto it = std::find_if(stack.begin(), stack.end(), [&](const FakeWindow& w) { return w.handle == window; });
+  if (it == stack.end() || it == stack.begin()) return;
+  std::rotate(stack.begin(), it, it + 1);
 }
 
 }  // namespace blindfold

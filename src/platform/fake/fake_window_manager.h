@@ -16,6 +16,10 @@ struct FakeWindow {
   std::uint32_t processId = 4242;
   bool visible = true;
   bool enabled = true;
+  bool cloakedByItsApp = false;
+  bool answering = true;
+  // Its program runs with higher rights: it may not be hidden or shown.
+  bool refusing = false;
 };
 
 // An in-memory stack of top-level windows, top first.
@@ -24,6 +28,8 @@ class FakeWindowManager final : public WindowManager {
   // Adds a window below the others and returns its handle.
   WindowHandle Add(FakeWindow window);
   void Remove(WindowHandle window);
+  // The handles, top first.
+  std::vector<WindowHandle> StackOrder() const;
   FakeWindow* Find(WindowHandle window);
 
   void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
@@ -33,14 +39,24 @@ class FakeWindowManager final : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
+  bool CloakedByItsApp(WindowHandle window) override;
+  bool Answering(WindowHandle window) override;
+  WindowHandle ForegroundWindow() override { return foreground; }
+  bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
+  // As the real window manager does: a window shown goes to the top, and one
+  // shown with kShowCmdShow, or activated, takes the foreground.
   std::vector<FakeWindow> stack;
+  WindowHandle foreground;
+  std::vector<WindowHandle> activated;
   // Every handle told to hide or show, in order; the fake does it at once.
   std::vector<WindowHandle> toldToShowOrHide;
 
  private:
   std::int32_t nextHandle_ = 0x10010;
+  void BringToTop(WindowHandle window);
+
   std::unordered_map<WindowHandle, std::size_t> index_;  // rebuilt when found stale
 };
 

@@ -15,12 +15,13 @@ class FakeWindowWatch final : public WindowWatch {
 
   bool Running() const { return static_cast<bool>(look_); }
   // One interval passes.
+  // A copy is called, as a look may stop the watch.
   void Tick() {
-    if (look_) look_(std::nullopt);
+    if (auto look = look_) look(std::nullopt);
   }
   // The platform reports that `window` was shown.
   void Shown(WindowHandle window) {
-    if (look_) look_(window);
+    if (auto look = look_) look(window);
   }
 
   int interval = 0;

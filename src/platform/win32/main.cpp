@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 #include "app/form1.h"
+#include "app/restore.h"
 #include "app/startup.h"
 #include "platform/win32/panel_dialog.h"
 #include "platform/win32/posted_messages.h"
@@ -41,9 +43,33 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// "Blindfold.exe /restore", the rescue for windows left hidden: shows them and
+// ends. It claims no single instance, so it works beside a Blindfold that has
+// stopped answering as well as after one that died.
+bool IsRestoreCommand(PWSTR commandLine) {
+  std::wstring_view text = commandLine ? commandLine : L"";
+  while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
+  return text.size() == 8 && (text[0] == L'/' || text[0] == L'-') &&
+         CompareStringOrdinal(text.data() + 1, 7, L"restore", 7, TRUE) == CSTR_EQUAL;
+}
+
+int RunRestoreCommand() {
+  Win32Registry registry;
+  Win32WindowManager windows;
+  Win32LoginDialog loginDialog(nullptr);
+  Win32Crypto crypto;
+  Win32Background background([] {});
+  SettingsStore store(registry);
+  RecoveryRecord record(registry, windows);
+  PasswordGate gate(loginDialog, registry, crypto, background);
+  return RestoreRecordedWindows(record, windows, store, gate) ? 0 : 1;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  if (IsRestoreCommand(commandLine)) return RunRestoreCommand();
   // Claimed before anything else, so that a second start is recognised at once.
   Win32SingleInstance instance;
   const PostedMessageFilter postedMessages;

@@ -62,6 +62,23 @@ bool Win32NotificationArea::DeleteIcon(const TrayIcon& icon) {
   return Shell_NotifyIconW(NIM_DELETE, &native) != FALSE;
 }
 
+// Balloons need the longer record that has their fields; the icon itself is
+// left as it is.
+bool Win32NotificationArea::ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) {
+  if (!icon.window) return false;
+  NOTIFYICONDATAW native{};
+  native.cbSize = sizeof native;
+  native.hWnd = ToHwnd(icon.window);
+  native.uID = static_cast<UINT>(icon.id);
+  native.uFlags = NIF_INFO;
+  native.dwInfoFlags = NIIF_WARNING;
+  const std::wstring wideTitle = Widen(title).substr(0, std::size(native.szInfoTitle) - 1);
+  const std::wstring wideText = Widen(text).substr(0, std::size(native.szInfo) - 1);
+  std::copy(wideTitle.begin(), wideTitle.end(), native.szInfoTitle);
+  std::copy(wideText.begin(), wideText.end(), native.szInfo);
+  return Shell_NotifyIconW(NIM_MODIFY, &native) != FALSE;
+}
+
 Win32WindowSubclass::Win32WindowSubclass(Handler handler) : handler_(std::move(handler)) { hookHandler = &handler_; }
 
 Win32WindowSubclass::~Win32WindowSubclass() { hookHandler = nullptr; }

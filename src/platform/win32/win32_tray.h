@@ -15,6 +15,7 @@ class Win32NotificationArea final : public NotificationArea {
  public:
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
+  bool ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) override;
 };
 
 // Replaces one window's procedure with a hook that offers every message to

@@ -114,12 +114,54 @@ std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
 bool Win32WindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
   const HWND hwnd = ToHwnd(window);
   const bool visible = showCmd != kShowCmdHide;
-  if (!::ShowWindowAsync(hwnd, visible ? SW_SHOW : SW_HIDE)) return false;
+  const int command = showCmd == kShowCmdHide ? SW_HIDE : showCmd == kShowCmdShowNoActivate ? SW_SHOWNA : SW_SHOW;
+  if (!::ShowWindowAsync(hwnd, command)) return false;
   // A program that answers at all carries a show out well within this.
   constexpr auto kCarriedOutWithin = std::chrono::seconds(2);
   commanded_[hwnd] = {visible, std::chrono::steady_clock::now() + kCarriedOutWithin};
   return true;
 }
+
+namespace {
+
+using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+
+// Loaded when first needed and kept: most runs never ask, and systems without
+// the desktop window manager (or with one that cannot answer, as under Wine)
+// simply have no cloaked windows.
+GetWindowAttribute DwmWindowAttributeReader() {
+  static const GetWindowAttribute reader = [] {
+    const HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return dwm ? reinterpret_cast<GetWindowAttribute>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+  }();
+  return reader;
+}
+
+}  // namespace
+
+bool Win32WindowManager::CloakedByItsApp(WindowHandle window) {
+  constexpr DWORD kCloakedAttribute = 14;  // DWMWA_CLOAKED
+  constexpr DWORD kCloakedByApp = 1;       // DWM_CLOAKED_APP; the shell's own cloak is 2
+  const GetWindowAttribute read = DwmWindowAttributeReader();
+  if (!read) return false;
+  DWORD cloaked = 0;
+  if (FAILED(read(ToHwnd(window), kCloakedAttribute, &cloaked, sizeof cloaked))) return false;
+  return (cloaked & kCloakedByApp) != 0;
+}
+
+// Sent, not posted: the reply comes once the program has read what was sent to
+// it before. A short wait, and none at all for a program known to hang, so
+// that asking holds Blindfold up no more than a moment.
+bool Win32WindowManager::Answering(WindowHandle window) {
+  constexpr UINT kWaitMs = 20;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kWaitMs, &result) != 0;
+}
+
+WindowHandle Win32WindowManager::ForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
+
+bool Win32WindowManager::Activate(WindowHandle window) { return ::SetForegroundWindow(ToHwnd(window)) != FALSE; }
 
 namespace {
 
@@ -146,14 +188,19 @@ void Win32WindowWatch::Stop() {
   if (runningWatch == this) runningWatch = nullptr;
 }
 
+// A copy is called, as a look may stop the watch and drop its own function.
 void CALLBACK Win32WindowWatch::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (runningWatch && runningWatch->look_) runningWatch->look_(std::nullopt);
+  if (!runningWatch || !runningWatch->look_) return;
+  const auto look = runningWatch->look_;
+  look(std::nullopt);
 }
 
 void CALLBACK Win32WindowWatch::OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
   if (object != OBJID_WINDOW || child != CHILDID_SELF || !window) return;
   if (GetAncestor(window, GA_ROOT) != window) return;  // a control, not a window of its own
-  if (runningWatch && runningWatch->look_) runningWatch->look_(FromHwnd(window));
+  if (!runningWatch || !runningWatch->look_) return;
+  const auto look = runningWatch->look_;
+  look(FromHwnd(window));
 }
 
 }  // namespace blindfold::win32

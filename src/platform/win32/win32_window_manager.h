@@ -20,6 +20,10 @@ class Win32WindowManager final : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
+  bool CloakedByItsApp(WindowHandle window) override;
+  bool Answering(WindowHandle window) override;
+  WindowHandle ForegroundWindow() override;
+  bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
  private:

@@ -287,4 +287,34 @@ bool X11WindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd
   return true;
 }
 
+// The server carries out every request in order; a window is there to be
+// changed as long as it exists.
+bool X11WindowManager::Answering(WindowHandle handle) {
+  XWindowAttributes attributes;
+  return Attributes(x_.Get(), ToWindow(handle), attributes);
+}
+
+WindowHandle X11WindowManager::ForegroundWindow() {
+  const auto active = x_.ReadProperty(x_.Root(), x_.Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+  if (!active || active->numbers.empty()) return WindowHandle();
+  return ToHandle(static_cast<::Window>(active->numbers.front()));
+}
+
+// Asks the window manager, as a pager would (source indication 2).
+bool X11WindowManager::Activate(WindowHandle handle) {
+  const ::Window window = ToWindow(handle);
+  XWindowAttributes attributes;
+  if (!Attributes(x_.Get(), window, attributes)) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = x_.Intern("_NET_ACTIVE_WINDOW");
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 2;
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(x_.Get());
+  return true;
+}
+
 }  // namespace blindfold::x11

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/password.h"
+#include "platform/window_manager.h"
+#include "settings/settings_store.h"
+#include "windows/recovery.h"
+
+namespace blindfold {
+
+// The rescue command: shows every window in the durable record of hidden
+// windows and empties it, whether or not a Blindfold is running. When showing
+// them is guarded (as recorded, or by the stored switch) the password is asked
+// first. False when the password was not given; nothing is shown then.
+bool RestoreRecordedWindows(RecoveryRecord& record, WindowManager& windows, SettingsStore& store,
+                            PasswordGate& gate);
+
+}  // namespace blindfold
