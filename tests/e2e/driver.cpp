@@ -298,4 +298,31 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key) {
   return names;
 }
 
+PROCESS_INFORMATION StartTestWindowsProgram() {
+  PROCESS_INFORMATION program{};
+  const char* path = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
+  if (!path) return program;
+  const std::wstring eventName = L"BlindfoldE2EWindowsReady" + std::to_wstring(GetCurrentProcessId());
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+  std::wstring commandLine = L"\"" + std::wstring(path, path + std::strlen(path)) + L"\" " + eventName;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &program) &&
+      WaitForSingleObject(ready, 30000) != WAIT_OBJECT_0) {
+    EndProgram(program);
+  }
+  CloseHandle(ready);
+  return program;
+}
+
+void EndProgram(PROCESS_INFORMATION& program) {
+  if (!program.hProcess) return;
+  TerminateProcess(program.hProcess, 0);
+  WaitForSingleObject(program.hProcess, 10000);
+  CloseHandle(program.hThread);
+  CloseHandle(program.hProcess);
+  program = {};
+}
+
 }  // namespace blindfold::e2e

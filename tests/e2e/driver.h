@@ -46,6 +46,11 @@ class BlindfoldProcess {
 // The build's Blindfold.exe (BLINDFOLD_EXE).
 std::wstring BuiltBlindfold();
 
+// Starts the program whose windows the tests hide (BLINDFOLD_TEST_WINDOWS_APP)
+// and returns once its windows are open; EndProgram ends it.
+PROCESS_INFORMATION StartTestWindowsProgram();
+void EndProgram(PROCESS_INFORMATION& program);
+
 // Top-level windows of a process whose title and class match; an empty class
 // matches any.
 std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, const std::wstring& className = L"");

@@ -37,23 +37,11 @@ class PrivacyE2E : public CleanMachineTest {
  protected:
   void SetUp() override {
     CleanMachineTest::SetUp();
-    const char* program = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
-    ASSERT_NE(program, nullptr);
-    const std::wstring eventName = L"BlindfoldPrivacyReady" + std::to_wstring(GetCurrentProcessId());
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    std::wstring commandLine = L"\"" + std::wstring(program, program + std::strlen(program)) + L"\" " + eventName;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &app_));
-    ASSERT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
-    CloseHandle(ready);
+    app_ = StartTestWindowsProgram();
+    ASSERT_NE(app_.hProcess, nullptr) << "the test windows did not open";
   }
   void TearDown() override {
-    TerminateProcess(app_.hProcess, 0);
-    WaitForSingleObject(app_.hProcess, 10000);
-    CloseHandle(app_.hThread);
-    CloseHandle(app_.hProcess);
+    EndProgram(app_);
     CleanMachineTest::TearDown();
   }
 

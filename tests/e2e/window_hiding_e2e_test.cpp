@@ -24,23 +24,11 @@ class WindowHidingE2E : public CleanMachineTest {
  protected:
   void SetUp() override {
     CleanMachineTest::SetUp();
-    const char* program = std::getenv("BLINDFOLD_TEST_WINDOWS_APP");
-    ASSERT_NE(program, nullptr);
-    const std::wstring eventName = L"BlindfoldE2EWindowsReady" + std::to_wstring(GetCurrentProcessId());
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    std::wstring commandLine = L"\"" + std::wstring(program, program + std::strlen(program)) + L"\" " + eventName;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &app_));
-    ASSERT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
-    CloseHandle(ready);
+    app_ = StartTestWindowsProgram();
+    ASSERT_NE(app_.hProcess, nullptr) << "the test windows did not open";
   }
   void TearDown() override {
-    TerminateProcess(app_.hProcess, 0);
-    WaitForSingleObject(app_.hProcess, 10000);
-    CloseHandle(app_.hThread);
-    CloseHandle(app_.hProcess);
+    EndProgram(app_);
     CleanMachineTest::TearDown();
   }
 
@@ -382,8 +370,7 @@ TEST_F(WindowHidingE2E, ReadOnlyMachineSettingsAreSavedPerUserAndLoadedBack) {
 }
 
 TEST_F(WindowHidingE2E, TrayIconGesturesToggleAndTheMenuShutsDown) {
-  TerminateProcess(app_.hProcess, 0);  // its own Shell_TrayWnd would stand in front of the shell's
-  WaitForSingleObject(app_.hProcess, 10000);
+  EndProgram(app_);  // its own Shell_TrayWnd would stand in front of the shell's
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"DisplayIcon", L"1");
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"TrayHideWindows", L"513");
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"TrayMenu", L"517");
