@@ -20,4 +20,25 @@ class CleanMachineTest : public testing::Test {
   }
 };
 
+// A clean machine with a program whose windows Blindfold is to hide.
+class WithTestWindows : public CleanMachineTest {
+ protected:
+  void SetUp() override {
+    CleanMachineTest::SetUp();
+    app_ = StartTestWindowsProgram();
+    ASSERT_NE(app_.hProcess, nullptr) << "the test windows did not open";
+  }
+  void TearDown() override {
+    EndProgram(app_);
+    CleanMachineTest::TearDown();
+  }
+
+  HWND AppWindow(const std::wstring& title) {
+    const auto found = TopLevelWindows(app_.dwProcessId, title);
+    return found.empty() ? nullptr : found.front();
+  }
+
+  PROCESS_INFORMATION app_{};
+};
+
 }  // namespace blindfold::e2e

@@ -33,22 +33,8 @@ std::vector<HWND> Stacking(const std::vector<HWND>& windows) {
   return order;
 }
 
-class PrivacyE2E : public CleanMachineTest {
+class PrivacyE2E : public WithTestWindows {
  protected:
-  void SetUp() override {
-    CleanMachineTest::SetUp();
-    app_ = StartTestWindowsProgram();
-    ASSERT_NE(app_.hProcess, nullptr) << "the test windows did not open";
-  }
-  void TearDown() override {
-    EndProgram(app_);
-    CleanMachineTest::TearDown();
-  }
-
-  HWND AppWindow(const std::wstring& title) {
-    const auto found = TopLevelWindows(app_.dwProcessId, title);
-    return found.empty() ? nullptr : found.front();
-  }
   // Watches the window titled `title` for `span` after `act`: how long it was
   // seen on screen, sampled, and whether it ended hidden.
   std::chrono::milliseconds TimeOnScreen(const std::wstring& title, const std::function<void()>& act,
@@ -67,7 +53,6 @@ class PrivacyE2E : public CleanMachineTest {
     return seen;
   }
 
-  PROCESS_INFORMATION app_{};
 };
 
 TEST_F(PrivacyE2E, HiddenWindowsStayHiddenAndEveryWayBackAsksForThePassword) {

@@ -20,22 +20,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Blindfold together with a program whose windows it is to hide.
-class WindowHidingE2E : public CleanMachineTest {
+class WindowHidingE2E : public WithTestWindows {
  protected:
-  void SetUp() override {
-    CleanMachineTest::SetUp();
-    app_ = StartTestWindowsProgram();
-    ASSERT_NE(app_.hProcess, nullptr) << "the test windows did not open";
-  }
-  void TearDown() override {
-    EndProgram(app_);
-    CleanMachineTest::TearDown();
-  }
-
-  HWND AppWindow(const std::wstring& title) {
-    const auto found = TopLevelWindows(app_.dwProcessId, title);
-    return found.empty() ? nullptr : found.front();
-  }
   // The test program's windows that the open-windows list shows.
   std::vector<HWND> ListedWindows() {
     return {AppWindow(L"BF Plain"), AppWindow(L"BF\tTabbed"), AppWindow(L"BF Long class"),
@@ -86,7 +72,6 @@ class WindowHidingE2E : public CleanMachineTest {
     return true;
   }
 
-  PROCESS_INFORMATION app_{};
 };
 
 TEST_F(WindowHidingE2E, PanicHidesEveryListedWindowAndOneShowBringsBackBothSets) {
