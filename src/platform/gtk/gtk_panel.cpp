@@ -95,6 +95,13 @@ std::vector<std::string> ColumnsOf(const std::string& text) {
   return columns;
 }
 
+// A caption as it reads on Linux, where a program starts when the user logs
+// in rather than when the system starts.
+std::string CaptionOf(const ControlInfo& info) {
+  if (info.control == Control::chkStartWithWindows) return "[ Start Blindfold everytime you log in ] ";
+  return std::string(info.caption);
+}
+
 }  // namespace
 
 Glib::ustring Mnemonic(std::string_view caption) {
@@ -156,18 +163,19 @@ void GtkPanel::Build() {
 }
 
 Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
-  const Glib::ustring caption = Mnemonic(info.caption);
+  const std::string plainCaption = CaptionOf(info);
+  const Glib::ustring caption = Mnemonic(plainCaption);
   switch (info.kind) {
     case ControlKind::Frame:
-      return Gtk::make_managed<Gtk::Frame>(std::string(info.caption));
+      return Gtk::make_managed<Gtk::Frame>(plainCaption);
     case ControlKind::Label: {
-      auto* label = Gtk::make_managed<Gtk::Label>(std::string(info.caption));
+      auto* label = Gtk::make_managed<Gtk::Label>(plainCaption);
       label->set_xalign(0);
       label->set_line_wrap(true);
       return label;
     }
     case ControlKind::Link: {
-      auto* link = Gtk::make_managed<Gtk::LinkButton>("", std::string(info.caption));
+      auto* link = Gtk::make_managed<Gtk::LinkButton>("", plainCaption);
       link->set_halign(Gtk::ALIGN_START);
       link->set_relief(Gtk::RELIEF_NONE);
       if (info.control == Control::Label5) {
@@ -185,6 +193,8 @@ Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
     case ControlKind::KeyBox:
     case ControlKind::PasswordBox: {
       auto* entry = Gtk::make_managed<Gtk::Entry>();
+      // As wide as the design says, not as wide as GTK's default text.
+      entry->set_width_chars(1);
       if (info.kind == ControlKind::KeyBox) entry->set_max_length(1);
       if (info.kind == ControlKind::PasswordBox) entry->set_visibility(false);
       // Enter in any other box presses the default button.

@@ -124,11 +124,14 @@ int main(int argc, char** argv) {
     std::abort();
   });
   // The session's end reaches a program as SIGTERM (or SIGHUP from its
-  // terminal): the logic answers it as Windows' end of session.
+  // terminal): the logic answers it as Windows' end of session. Unlike
+  // Windows' end, it may also be a plain kill while the session goes on, so
+  // the hidden windows come back first.
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
     g_unix_signal_add(
         signal,
         [](gpointer data) -> gboolean {
+          ShowWindowsBeforeDying();
           static_cast<GtkPanel*>(data)->SessionEnding();
           return G_SOURCE_CONTINUE;
         },

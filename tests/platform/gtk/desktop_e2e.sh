@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The native program on a real desktop (the x11_session fixture: Xvfb, openbox,
+# tint2, PulseAudio), driven as a user drives it: clicks and keys through XTest,
+# another process's windows to hide, the settings file and the autostart entry
+# read from disk.
+#   desktop_e2e.sh BLINDFOLD TEST_WINDOWS_APP SESSION_DIR
+# Places in the panel are the design's, in pixels of the client area: the
+# design is laid out on a fixed grid, so they hold on any GTK theme.
+set -euo pipefail
+
+blindfold=$1
+test_windows=$2
+session=$3
+set -a
+source "$session/env"
+set +a
+work=$(mktemp -d)
+# The machine's folder too: run by root, Blindfold writes the machine's settings.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+config=$XDG_CONFIG_HOME
+[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
+settings="$config/blindfold/settings.ini"
+autostart="$config/autostart/blindfold.desktop"
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
+}
+# Waits up to five seconds for COMMAND to succeed.
+eventually() {
+  for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+unmapped() { ! mapped "$1"; }
+panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
+panel_shown() { [ -n "$(panel)" ]; }
+panel_hidden() { [ -z "$(panel)" ]; }
+click() {  # click X Y in the panel's client area
+  xdotool mousemove --window "$(panel)" "$1" "$2" click 1
+  sleep 0.3
+}
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+
+# Another program's windows, open as long as their input is.
+windows_of() {  # windows_of FD DESCRIPTION...
+  local fd=$1 fifo="$work/windows$1"
+  shift
+  mkfifo "$fifo"
+  "$test_windows" "$@" <"$fifo" >"$fifo.ids" &
+  pids+=($!)
+  eval "exec $fd>$fifo"
+  eventually test -s "$fifo.ids"
+}
+
+start_blindfold() {
+  "$blindfold" >>"$work/blindfold.log" 2>&1 &
+  blindfold_pid=$!
+  pids+=("$blindfold_pid")
+  eventually panel_shown
+}
+
+windows_of 7 "Secret notes|notes"
+notes=$(head -1 "$work/windows7.ids")
+
+start_blindfold
+check "the panel shows at start" panel_shown
+# The page of open windows lists the notes alone; its row is marked.
+click 128 102
+# Hotkeys page: the panel's key becomes P, the windows' key Q.
+keys ctrl+Tab
+click 597 100 && keys ctrl+a p
+click 597 218 && keys ctrl+a q
+# Settings page: start on logging in.
+keys ctrl+Tab
+click 44 386
+click 625 440  # Hide me!
+check "Hide me! hides the panel" eventually panel_hidden
+check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
+check "Hide me! writes the autostart entry" grep -q "^Exec=.*Blindfold" "$autostart"
+
+keys super+q
+check "the windows hotkey hides the marked window" eventually unmapped "$notes"
+keys super+q
+check "the windows hotkey shows it again" eventually mapped "$notes"
+
+windows_of 8 "Public page|browser"
+page=$(head -1 "$work/windows8.ids")
+panic=$(sed -n 's/^PanicShortcutKey=.*,\(.\)$/\1/p' "$settings" | tr "A-Z" "a-z" || true)
+keys "super+${panic:-v}"
+check "panic hides every window" eventually eval "unmapped $notes && unmapped $page"
+keys super+q
+check "the windows hotkey shows what panic hid" eventually eval "mapped $notes && mapped $page"
+
+# Dying while windows are hidden leaves them to the next start.
+keys super+q
+check "the notes are hidden before the kill" eventually unmapped "$notes"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "a killed Blindfold leaves its windows hidden" unmapped "$notes"
+start_blindfold
+check "the next start brings them back" eventually mapped "$notes"
+keys super+p
+check "the restart reloaded the panel's key" eventually panel_hidden
+keys super+p
+check "which shows the panel again" eventually panel_shown
+
+# The notes marked again, start on log-in off again, then the session ends
+# while the notes are hidden.
+click 128 102
+keys ctrl+Tab ctrl+Tab
+click 44 386
+click 625 440
+check "Hide me! removes the autostart entry" eventually eval "! grep -q '^Exec=' '$autostart' 2>/dev/null || grep -q '^Hidden=true' '$autostart'"
+keys super+q
+check "the marked window is hidden again" eventually unmapped "$notes"
+kill -TERM "$blindfold_pid"
+check "ending the session shows the hidden windows" eventually mapped "$notes"
+status=0
+wait "$blindfold_pid" || status=$?
+check "and ends Blindfold cleanly" test "$status" -eq 0
+
+if [ $failures -gt 0 ]; then
+  echo "--- blindfold's output" >&2
+  tail -40 "$work/blindfold.log" >&2
+  exit 1
+fi
