@@ -176,8 +176,9 @@ Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
     }
     case ControlKind::Link: {
       auto* link = Gtk::make_managed<Gtk::LinkButton>("", plainCaption);
-      link->set_halign(Gtk::ALIGN_START);
       link->set_relief(Gtk::RELIEF_NONE);
+      // Flush left in its design rectangle, as a label is.
+      if (auto* text = dynamic_cast<Gtk::Label*>(link->get_child())) text->set_xalign(0);
       if (info.control == Control::Label5) {
         link->get_child()->override_font(Pango::FontDescription("Sans Bold 20"));
       }
