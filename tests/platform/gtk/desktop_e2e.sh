@@ -36,9 +36,10 @@ check() {  # check DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
 }
-# Waits up to five seconds for COMMAND to succeed.
+# Waits up to fifteen seconds for COMMAND to succeed: a sanitized GTK program
+# on a busy machine takes its time.
 eventually() {
-  for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
+  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
   return 1
 }
 
@@ -49,9 +50,24 @@ panel_shown() { [ -n "$(panel)" ]; }
 panel_hidden() { [ -z "$(panel)" ]; }
 click() {  # click X Y in the panel's client area
   xdotool mousemove --window "$(panel)" "$1" "$2" click 1
-  sleep 0.3
+  sleep 0.5
 }
-keys() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
+# The panel, shown and drawn.
+panel_ready() {
+  eventually panel_shown && sleep 1
+}
+select_all() { click 480 85; }  # "[ Select All ]" on the first page
+hide_me() { click 625 440; }
+# The tray icon: the window GTK embeds in tint2's tray.
+tray_icon() {
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) (has no name): ("Blindfold" "Blindfold")  22x22.*/\1/p' | head -1
+}
+tray_shown() { [ -n "$(tray_icon)" ]; }
+on_tray() {  # on_tray XDOTOOL-CLICK-ARGUMENTS...
+  xdotool mousemove --window "$(tray_icon)" 11 11 click "$@"
+  sleep 0.5
+}
 
 # Another program's windows, open as long as their input is.
 windows_of() {  # windows_of FD DESCRIPTION...
@@ -68,7 +84,7 @@ start_blindfold() {
   "$blindfold" >>"$work/blindfold.log" 2>&1 &
   blindfold_pid=$!
   pids+=("$blindfold_pid")
-  eventually panel_shown
+  panel_ready
 }
 
 windows_of 7 "Secret notes|notes"
@@ -85,7 +101,7 @@ click 597 218 && keys ctrl+a q
 # Settings page: start on logging in.
 keys ctrl+Tab
 click 44 386
-click 625 440  # Hide me!
+hide_me
 check "Hide me! hides the panel" eventually panel_hidden
 check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
 check "Hide me! writes the autostart entry" grep -q "^Exec=.*Blindfold" "$autostart"
@@ -102,6 +118,7 @@ keys "super+${panic:-v}"
 check "panic hides every window" eventually eval "unmapped $notes && unmapped $page"
 keys super+q
 check "the windows hotkey shows what panic hid" eventually eval "mapped $notes && mapped $page"
+exec 8>&-  # the public page goes
 
 # Dying while windows are hidden leaves them to the next start.
 keys super+q
@@ -114,14 +131,45 @@ check "the next start brings them back" eventually mapped "$notes"
 keys super+p
 check "the restart reloaded the panel's key" eventually panel_hidden
 keys super+p
-check "which shows the panel again" eventually panel_shown
+check "which shows the panel again" panel_ready
 
-# The notes marked again, start on log-in off again, then the session ends
-# while the notes are hidden.
-click 128 102
+# The tray icon, with every gesture: the menu on a middle click, the windows
+# on each of the other five in turn.
+select_all
+keys ctrl+Tab ctrl+Tab ctrl+Tab
+click 44 93     # "[ Display Blindfold icon in the system tray ]"
+click 473 218   # the menu on "[Mid click]"
+hide_options=("48 351" "260 351" "473 351" "48 378" "260 378")
+gestures=("--repeat 2 --delay 120 1" "1" "--repeat 2 --delay 120 3" "3" "--repeat 2 --delay 120 2")
+names=("double left click" "left click" "double right click" "right click" "double middle click")
+for i in "${!gestures[@]}"; do
+  if panel_hidden; then
+    keys super+p
+    panel_ready
+    select_all
+    keys ctrl+Tab ctrl+Tab ctrl+Tab
+  fi
+  # shellcheck disable=SC2086
+  click ${hide_options[$i]}
+  hide_me
+  check "the tray icon is in the tray" eventually tray_shown
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a ${names[$i]} on the tray icon hides the windows" eventually unmapped "$notes"
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a second ${names[$i]} shows them" eventually mapped "$notes"
+done
+on_tray 2
+keys Down Return
+check "the tray menu's Show UI shows the panel" panel_ready
+
+# Start on log-in off again, then the session ends while the windows are
+# hidden.
+select_all
 keys ctrl+Tab ctrl+Tab
 click 44 386
-click 625 440
+hide_me
 check "Hide me! removes the autostart entry" eventually eval "! grep -q '^Exec=' '$autostart' 2>/dev/null || grep -q '^Hidden=true' '$autostart'"
 keys super+q
 check "the marked window is hidden again" eventually unmapped "$notes"
@@ -130,6 +178,23 @@ check "ending the session shows the hidden windows" eventually mapped "$notes"
 status=0
 wait "$blindfold_pid" || status=$?
 check "and ends Blindfold cleanly" test "$status" -eq 0
+
+# A password in front of showing the windows: the Login dialog asks for it.
+start_blindfold
+select_all
+keys ctrl+Tab ctrl+Tab
+click 251 98 && xdotool type --delay 50 secret && keys Return
+click 48 161    # "[ Password protect 'Show windows' ]"
+hide_me
+keys super+q
+check "the windows hide without the password" eventually unmapped "$notes"
+keys super+q
+login() { xdotool search --onlyvisible --name '^Login$' 2>/dev/null | head -1; }
+check "showing them asks for the password" eventually eval '[ -n "$(login)" ]'
+check "and keeps them hidden meanwhile" unmapped "$notes"
+xdotool type --window "$(login)" --delay 50 secret
+keys Return
+check "the right password shows them" eventually mapped "$notes"
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
