@@ -112,19 +112,18 @@ std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string
   dialog.add_button(Mnemonic("&Cancel"), Gtk::RESPONSE_CANCEL);
   dialog.add_button(Mnemonic("&Open"), Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
-  // The filter's "name|pattern" pairs; pictures GTK reads as icons come too.
-  auto pictures = Gtk::FileFilter::create();
-  pictures->set_name("Icons (*.ico, *.png, *.svg)");
-  for (const char* pattern : {"*.png", "*.svg"}) pictures->add_pattern(pattern);
+  // The filter's "name|pattern" pairs, as Windows' file dialog takes them.
   std::size_t start = 0;
   while (start < filter.size()) {
     const std::size_t bar = filter.find('|', start);
     if (bar == std::string::npos) break;
     const std::size_t end = std::min(filter.find('|', bar + 1), filter.size());
+    auto pictures = Gtk::FileFilter::create();
+    pictures->set_name(filter.substr(start, bar - start));
     pictures->add_pattern(filter.substr(bar + 1, end - bar - 1));
+    dialog.add_filter(pictures);
     start = end + 1;
   }
-  dialog.add_filter(pictures);
   if (dialog.run() != Gtk::RESPONSE_OK) return {};
   return dialog.get_filename();
 }
