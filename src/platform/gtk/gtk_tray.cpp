@@ -45,20 +45,23 @@ bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {
   return true;
 }
 
+// Double clicks are told apart here, as Windows tells them: a press soon
+// after the same button's last single press is the double click, in place of
+// that press, and the press after it starts afresh. GDK's own double and
+// triple presses count differently, so a quick second double click would be
+// lost.
 bool GtkNotificationArea::OnButton(GdkEventButton* event) {
-  // GTK reports a double click as press, release, press, double press: that
-  // second press is not a gesture of its own, and Windows sends none for it.
-  if (event->type == GDK_BUTTON_PRESS) {
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE) return true;
+  GdkEventType type = event->type;
+  if (type == GDK_BUTTON_PRESS) {
     const auto doubleClickTime =
         static_cast<guint32>(Gtk::Settings::get_default()->property_gtk_double_click_time().get_value());
-    const bool secondOfDouble = pressTime_ && event->button == pressButton_ && event->time - *pressTime_ <= doubleClickTime;
-    pressTime_ = secondOfDouble ? std::nullopt : std::optional(event->time);
+    const bool second = pressTime_ && event->button == pressButton_ && event->time - *pressTime_ <= doubleClickTime;
+    pressTime_ = second ? std::nullopt : std::optional(event->time);
     pressButton_ = event->button;
-    if (secondOfDouble) return true;
+    if (second) type = GDK_2BUTTON_PRESS;
   }
-  if (const auto message = MouseMessageOf(event->type, event->button)) {
-    callback_(kTrayCallbackMessage, 0, *message);
-  }
+  if (const auto message = MouseMessageOf(type, event->button)) callback_(kTrayCallbackMessage, 0, *message);
   return true;
 }
 

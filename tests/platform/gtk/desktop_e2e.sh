@@ -59,6 +59,15 @@ panel_ready() {
 }
 select_all() { click 480 85; }  # "[ Select All ]" on the first page
 hide_me() { click 625 440; }
+# The tray icon: the window GTK embeds in tint2's tray.
+tray_icon() {
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("Blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
+}
+tray_shown() { [ -n "$(tray_icon)" ]; }
+on_tray() {  # on_tray XDOTOOL-CLICK-ARGUMENTS...
+  xdotool mousemove --window "$(tray_icon)" 11 11 click "$@"
+  sleep 0.5
+}
 
 # Another program's windows, open as long as their input is.
 windows_of() {  # windows_of FD DESCRIPTION...
@@ -128,6 +137,43 @@ keys super+p
 check "the restart reloaded the panel's key" eventually panel_hidden
 keys super+p
 check "which shows the panel again" panel_ready
+
+# The tray icon, with every gesture: the menu on a double middle click, the
+# windows on each of the other five in turn. A click is the button's release,
+# which a double click also begins with, so the menu's gesture is a double one
+# and the hiding gestures end with another button's.
+select_all
+keys ctrl+Tab ctrl+Tab ctrl+Tab
+click 44 93     # "[ Display Blindfold icon in the system tray ]"
+click 260 218   # the menu on "[Dbl mid click]"
+# A new tip puts the icon in the tray at once; the box alone waits for the
+# next start.
+click 309 285 && xdotool type --delay 50 "Notes"
+hide_options=("473 378" "48 351" "260 351" "473 351" "48 378")
+gestures=("2" "--repeat 2 --delay 120 1" "1" "--repeat 2 --delay 120 3" "3")
+names=("middle click" "double left click" "left click" "double right click" "right click")
+for i in "${!gestures[@]}"; do
+  if panel_hidden; then
+    keys super+p
+    panel_ready
+    select_all
+    keys ctrl+Tab ctrl+Tab ctrl+Tab
+  fi
+  # shellcheck disable=SC2086
+  click ${hide_options[$i]}
+  hide_me
+  check "the tray icon is in the tray" eventually tray_shown
+  sleep 1  # placed by the tray
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a ${names[$i]} on the tray icon hides the windows" eventually unmapped "$notes"
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a second ${names[$i]} shows them" eventually mapped "$notes"
+done
+on_tray --repeat 2 --delay 120 2
+keys Down Return
+check "the tray menu's Show UI shows the panel" panel_ready
 
 # Start on log-in off again, then the session ends while the windows are
 # hidden.
