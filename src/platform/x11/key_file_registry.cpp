@@ -149,10 +149,15 @@ std::optional<std::string> FindSystemInformationTool() {
 
 SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   const std::string config = g_get_user_config_dir();
+  // The machine's place is the first of $XDG_CONFIG_DIRS (/etc/xdg unless
+  // the session says otherwise), where the desktop also looks for autostart
+  // entries.
+  const gchar* const* systemDirs = g_get_system_config_dirs();
+  const std::string machine = systemDirs && systemDirs[0] ? systemDirs[0] : "/etc/xdg";
   SettingsPaths paths;
-  paths.machineFile = "/etc/xdg/blindfold/settings.ini";
+  paths.machineFile = machine + "/blindfold/settings.ini";
   paths.userFile = config + "/blindfold/settings.ini";
-  paths.machineAutostart = "/etc/xdg/autostart/blindfold.desktop";
+  paths.machineAutostart = machine + "/autostart/blindfold.desktop";
   paths.userAutostart = config + "/autostart/blindfold.desktop";
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
     const std::string display = SessionKeyOfDisplay(displayName);

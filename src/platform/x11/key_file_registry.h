@@ -18,7 +18,7 @@ struct SettingsPaths {
   std::string recordFile;         // the hidden-window record of this X display
 
   // The usual places for the user running the program on display `displayName`:
-  // /etc/xdg, $XDG_CONFIG_HOME (~/.config), $XDG_RUNTIME_DIR. No runtime
+  // $XDG_CONFIG_DIRS (/etc/xdg), $XDG_CONFIG_HOME (~/.config), $XDG_RUNTIME_DIR. No runtime
   // folder leaves the record without a place, so it cannot be written.
   static SettingsPaths ForSession(const std::string& displayName);
 };

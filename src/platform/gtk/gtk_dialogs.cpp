@@ -1,0 +1,156 @@
+#include "platform/gtk/gtk_dialogs.h"
+
+#include "info/tips.h"
+#include "platform/gtk/gtk_panel.h"
+
+namespace blindfold::gtk {
+
+std::string UnixLines(const std::string& text) {
+  std::string lines;
+  for (const char c : text) {
+    if (c != '\r') lines += c;
+  }
+  return lines;
+}
+
+void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onOk,
+                               const std::function<void()>& onCancel) {
+  Gtk::Dialog dialog("Login", owner_, true);
+  dialog.set_resizable(false);
+  dialog.set_keep_above(true);
+  Gtk::Box row(Gtk::ORIENTATION_HORIZONTAL, 8);
+  Gtk::Label label(Mnemonic("&Password:"), true);
+  Gtk::Entry entry;
+  entry.set_visibility(false);
+  entry.set_activates_default(true);
+  label.set_mnemonic_widget(entry);
+  row.pack_start(label, false, false);
+  row.pack_start(entry, true, true);
+  row.set_border_width(8);
+  dialog.get_content_area()->pack_start(row);
+  dialog.add_button("OK", Gtk::RESPONSE_OK);
+  dialog.add_button("Cancel", Gtk::RESPONSE_CANCEL);
+  dialog.set_default_response(Gtk::RESPONSE_OK);
+  dialog.signal_response().connect([&](int response) {
+    if (response == Gtk::RESPONSE_OK) {
+      form.txtPassword = entry.get_text();
+      entry.set_text("");
+      onOk();
+    } else {
+      // The close box and Esc cancel too; the dialog stays until the logic hides it.
+      onCancel();
+    }
+  });
+  dialog.show_all();
+  // Asked for by a hotkey, it must come to the front to be typed into.
+  dialog.present();
+  entry.grab_focus();
+  dialog_ = &dialog;
+  loop_ = Glib::MainLoop::create();
+  loop_->run();
+  loop_.reset();
+  dialog_ = nullptr;
+}
+
+void GtkLoginDialog::Hide() {
+  if (dialog_) dialog_->hide();
+  if (loop_) loop_->quit();
+}
+
+MessageBoxAnswer GtkMessageBoxes::Show(const std::string& prompt, const std::string& title, MessageBoxStyle style) {
+  const bool question = style == MessageBoxStyle::WarningYesNo;
+  const Gtk::MessageType type = style == MessageBoxStyle::Ok ? Gtk::MESSAGE_INFO : Gtk::MESSAGE_WARNING;
+  const Gtk::ButtonsType buttons = question ? Gtk::BUTTONS_YES_NO : Gtk::BUTTONS_OK;
+  std::unique_ptr<Gtk::MessageDialog> dialog;
+  if (owner && owner->get_visible()) {
+    dialog = std::make_unique<Gtk::MessageDialog>(*owner, UnixLines(prompt), false, type, buttons, true);
+  } else {
+    dialog = std::make_unique<Gtk::MessageDialog>(UnixLines(prompt), false, type, buttons, true);
+  }
+  dialog->set_title(title);
+  dialog->set_keep_above(true);
+  const int response = dialog->run();
+  if (!question) return MessageBoxAnswer::Ok;
+  return response == Gtk::RESPONSE_YES ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
+}
+
+void GtkTipsDialog::ShowModal(frmTip& tips) {
+  Gtk::Dialog dialog(tips.dialog.caption, owner_, true);
+  dialog.set_default_size(420, 220);
+  Gtk::Box box(Gtk::ORIENTATION_VERTICAL, 8);
+  box.set_border_width(12);
+  Gtk::Label heading;
+  heading.set_markup("<b>" + Glib::Markup::escape_text(tips.dialog.Label1.caption) + "</b>");
+  heading.set_xalign(0);
+  Gtk::Label text(tips.dialog.lblTipText.caption);
+  text.set_xalign(0);
+  text.set_yalign(0);
+  text.set_line_wrap(true);
+  text.set_selectable(true);
+  box.pack_start(heading, false, false);
+  box.pack_start(text, true, true);
+  dialog.get_content_area()->pack_start(box, true, true);
+  constexpr int kNext = 1;
+  dialog.add_button(Mnemonic("&Next"), kNext);
+  dialog.add_button("OK", Gtk::RESPONSE_OK);
+  dialog.set_default_response(Gtk::RESPONSE_OK);
+  dialog.show_all();
+  // "OK" answers both Enter and Esc; "Next" only its own click.
+  while (!tips.dialog.unloaded) {
+    const int response = dialog.run();
+    if (response == kNext) {
+      tips.cmdNextTip_Click();
+    } else {
+      tips.cmdOK_Click();
+    }
+    text.set_text(tips.dialog.lblTipText.caption);
+  }
+}
+
+std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string&, const std::string& title) {
+  Gtk::FileChooserDialog dialog(owner_, title, Gtk::FILE_CHOOSER_ACTION_OPEN);
+  dialog.add_button(Mnemonic("&Cancel"), Gtk::RESPONSE_CANCEL);
+  dialog.add_button(Mnemonic("&Open"), Gtk::RESPONSE_OK);
+  dialog.set_default_response(Gtk::RESPONSE_OK);
+  // The filter's "name|pattern" pairs, as Windows' file dialog takes them.
+  std::size_t start = 0;
+  while (start < filter.size()) {
+    const std::size_t bar = filter.find('|', start);
+    if (bar == std::string::npos) break;
+    const std::size_t end = std::min(filter.find('|', bar + 1), filter.size());
+    auto pictures = Gtk::FileFilter::create();
+    pictures->set_name(filter.substr(start, bar - start));
+    pictures->add_pattern(filter.substr(bar + 1, end - bar - 1));
+    dialog.add_filter(pictures);
+    start = end + 1;
+  }
+  if (dialog.run() != Gtk::RESPONSE_OK) return {};
+  return dialog.get_filename();
+}
+
+std::optional<TrayMenuItem> GtkPopupMenu::Pop(const std::vector<MenuEntry>& entries) {
+  Gtk::Menu menu;
+  std::optional<TrayMenuItem> chosen;
+  for (const MenuEntry& entry : entries) {
+    if (entry.item == TrayMenuItem::Separator) {
+      menu.append(*Gtk::make_managed<Gtk::SeparatorMenuItem>());
+      continue;
+    }
+    auto* item = Gtk::make_managed<Gtk::MenuItem>(Mnemonic(entry.caption), true);
+    item->set_sensitive(entry.enabled);
+    item->signal_activate().connect([&chosen, which = entry.item] { chosen = which; });
+    menu.append(*item);
+  }
+  menu.show_all();
+  auto loop = Glib::MainLoop::create();
+  // The chosen item is activated just after the menu closes.
+  menu.signal_deactivate().connect([loop] { Glib::signal_idle().connect_once([loop] { loop->quit(); }); });
+  GdkEvent* trigger = gtk_get_current_event();
+  menu.popup_at_pointer(trigger);
+  if (trigger) gdk_event_free(trigger);
+  if (!menu.get_visible()) return std::nullopt;
+  loop->run();
+  return chosen;
+}
+
+}  // namespace blindfold::gtk

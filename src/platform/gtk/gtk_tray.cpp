@@ -1,0 +1,125 @@
+#include "platform/gtk/gtk_tray.h"
+
+#include "platform/gtk/gtk_panel.h"
+// Xlib last: its None macro breaks the headers above.
+#include "platform/x11/x11_connection.h"
+
+namespace blindfold::gtk {
+
+std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button) {
+  // WM_LBUTTONDOWN is 513; each button has down, up and double click in a row,
+  // left, right, middle.
+  int first = 0;
+  switch (button) {
+    case 1: first = 513; break;
+    case 3: first = 516; break;
+    case 2: first = 519; break;
+    default: return std::nullopt;
+  }
+  switch (type) {
+    case GDK_BUTTON_PRESS: return first;
+    case GDK_BUTTON_RELEASE: return first + 1;
+    case GDK_2BUTTON_PRESS: return first + 2;
+    default: return std::nullopt;
+  }
+}
+
+bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
+  if (!icon.window) return false;
+  if (!icon_) {
+    icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
+    icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+    icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  } else if (panel_.Icon()) {
+    icon_->set(panel_.Icon());
+  }
+  icon_->set_tooltip_text(icon.tip);
+  icon_->set_title(icon.tip);
+  icon_->set_visible(true);
+  return true;
+}
+
+bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {
+  if (!icon.window || !icon_ || !icon_->get_visible()) return false;
+  icon_->set_visible(false);
+  return true;
+}
+
+// Double clicks are told apart here, as Windows tells them: a press soon
+// after the same button's last single press is the double click, in place of
+// that press, and the press after it starts afresh. GDK's own double and
+// triple presses count differently, so a quick second double click would be
+// lost.
+bool GtkNotificationArea::OnButton(GdkEventButton* event) {
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE) return true;
+  GdkEventType type = event->type;
+  if (type == GDK_BUTTON_PRESS) {
+    const auto doubleClickTime =
+        static_cast<guint32>(Gtk::Settings::get_default()->property_gtk_double_click_time().get_value());
+    const bool second = pressTime_ && event->button == pressButton_ && event->time - *pressTime_ <= doubleClickTime;
+    pressTime_ = second ? std::nullopt : std::optional(event->time);
+    pressButton_ = event->button;
+    if (second) type = GDK_2BUTTON_PRESS;
+  }
+  if (const auto message = MouseMessageOf(type, event->button)) callback_(kTrayCallbackMessage, 0, *message);
+  return true;
+}
+
+void GlibWindowWatch::Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) {
+  Stop();
+  look_ = std::move(look);
+  timer_ = Glib::signal_timeout().connect(
+      [this] {
+        look_(std::nullopt);
+        return true;
+      },
+      static_cast<unsigned int>(intervalMs));
+}
+
+struct XEventSource::Source {
+  GSource base;
+  x11::X11Connection* connection;
+  std::function<void()>* afterEvents;
+  GPollFD poll;
+};
+
+namespace {
+
+gboolean Prepare(GSource* base, gint* timeout) {
+  auto* source = reinterpret_cast<XEventSource::Source*>(base);
+  *timeout = -1;
+  return XPending(source->connection->Get()) > 0;
+}
+
+gboolean Check(GSource* base) {
+  auto* source = reinterpret_cast<XEventSource::Source*>(base);
+  return (source->poll.revents & G_IO_IN) != 0 || XPending(source->connection->Get()) > 0;
+}
+
+gboolean Dispatch(GSource* base, GSourceFunc, gpointer) {
+  auto* source = reinterpret_cast<XEventSource::Source*>(base);
+  source->connection->DispatchPending();
+  (*source->afterEvents)();
+  return G_SOURCE_CONTINUE;
+}
+
+GSourceFuncs kFuncs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+XEventSource::XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents) {
+  source_ = reinterpret_cast<Source*>(g_source_new(&kFuncs, sizeof(Source)));
+  source_->connection = &connection;
+  source_->afterEvents = new std::function<void()>(std::move(afterEvents));
+  source_->poll = GPollFD{connection.Fd(), G_IO_IN, 0};
+  g_source_add_poll(&source_->base, &source_->poll);
+  g_source_attach(&source_->base, nullptr);
+}
+
+XEventSource::~XEventSource() {
+  g_source_destroy(&source_->base);
+  delete source_->afterEvents;
+  g_source_unref(&source_->base);
+}
+
+}  // namespace blindfold::gtk

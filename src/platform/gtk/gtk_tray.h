@@ -1,0 +1,85 @@
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <optional>
+
+#include "platform/notification_area.h"
+#include "platform/window_watch.h"
+
+namespace blindfold::x11 {
+class X11Connection;
+}
+
+namespace blindfold::gtk {
+
+class GtkPanel;
+
+// The tray icon as an XEmbed status icon. Its clicks arrive as the Windows
+// mouse messages of the tray callback, so that the logic's gestures need no
+// second reading. GTK embeds the icon again by itself whenever a tray host
+// (re)starts, so no "taskbar created" news is needed.
+class GtkNotificationArea final : public NotificationArea {
+ public:
+  using Callback = std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)>;
+
+  GtkNotificationArea(GtkPanel& panel, Callback callback) : panel_(panel), callback_(std::move(callback)) {}
+  bool AddIcon(const TrayIcon& icon) override;
+  bool DeleteIcon(const TrayIcon& icon) override;
+
+ private:
+  bool OnButton(GdkEventButton* event);
+
+  GtkPanel& panel_;
+  Callback callback_;
+  Glib::RefPtr<Gtk::StatusIcon> icon_;
+  std::optional<guint32> pressTime_;
+  unsigned int pressButton_ = 0;
+};
+
+// The mouse message of a button event: 513..521 for the left, right and middle
+// button's down, up and double click; nothing for other buttons.
+std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button);
+
+// The tray's messages reach the logic only while its hook is installed.
+class GtkWindowSubclass final : public WindowSubclass {
+ public:
+  std::intptr_t Install(WindowHandle) override {
+    hooked = true;
+    return 1;
+  }
+  void Restore(WindowHandle, std::intptr_t) override { hooked = false; }
+  bool hooked = false;
+};
+
+// A GLib timer: X tells no one when another program maps a window, short of
+// watching every window, so the watch looks at them all every interval.
+class GlibWindowWatch final : public WindowWatch {
+ public:
+  ~GlibWindowWatch() override { Stop(); }
+  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
+  void Stop() override { timer_.disconnect(); }
+
+ private:
+  sigc::connection timer_;
+  std::function<void(std::optional<WindowHandle>)> look_;
+};
+
+// Serves the X connection's events (the hotkeys) from the GLib main loop,
+// including those Xlib has already read into its queue, which leave nothing
+// on the socket to wake a poll; `afterEvents` runs after each batch.
+class XEventSource {
+ public:
+  XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents);
+  XEventSource(const XEventSource&) = delete;
+  XEventSource& operator=(const XEventSource&) = delete;
+  ~XEventSource();
+
+  struct Source;  // the GSource, with what it serves
+
+ private:
+  Source* source_ = nullptr;
+};
+
+}  // namespace blindfold::gtk

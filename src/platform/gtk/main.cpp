@@ -1,0 +1,158 @@
+// Blindfold's entry point on Linux: wires the X11 platform and the GTK panel to
+// the logic and runs the GLib main loop.
+#include <glib-unix.h>
+#include <gtkmm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "panel/texts.h"
+#include "platform/gtk/gtk_dialogs.h"
+#include "platform/gtk/gtk_panel.h"
+#include "platform/gtk/gtk_tray.h"
+#include "platform/x11/key_file_registry.h"
+#include "platform/x11/pulse_mixer.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_hotkey.h"
+#include "platform/x11/x11_services.h"
+#include "platform/x11/x11_window_manager.h"
+
+using namespace blindfold;
+using namespace blindfold::gtk;
+using namespace blindfold::x11;
+
+namespace {
+
+// The logic names the files it ships with as "folder\name" beside the
+// executable. Installed, they live in the data folder beside bin instead.
+class InstalledFiles final : public ProgramFiles {
+ public:
+  std::string ProgramFolder() override { return files_.ProgramFolder(); }
+  std::string ExecutableBaseName() override { return files_.ExecutableBaseName(); }
+  bool FileExists(const std::string& path) override { return files_.FileExists(Where(path)); }
+  std::optional<std::string> ReadFile(const std::string& path) override { return files_.ReadFile(Where(path)); }
+
+  // The data folder of an installed program, or the build folder.
+  std::string DataFolder() {
+    const std::string folder = files_.ProgramFolder();
+    if (folder.size() > 4 && folder.ends_with("/bin")) {
+      const std::string shared = folder.substr(0, folder.size() - 4) + "/share/blindfold";
+      if (g_file_test(shared.c_str(), G_FILE_TEST_IS_DIR)) return shared;
+    }
+    return folder;
+  }
+
+ private:
+  std::string Where(std::string path) {
+    std::ranges::replace(path, '\\', '/');
+    const std::string folder = files_.ProgramFolder() + "/";
+    if (path.starts_with(folder) && !files_.FileExists(path)) return DataFolder() + "/" + path.substr(folder.size());
+    return path;
+  }
+
+  PosixProgramFiles files_;
+};
+
+// When Blindfold dies, the windows it hid must not die hidden with it.
+Form1* mainWindow = nullptr;
+
+void ShowWindowsBeforeDying() {
+  static bool dying = false;
+  if (dying || !mainWindow) return;
+  dying = true;
+  mainWindow->ShowWindowsBeforeDying();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The windows are hidden through the X server, so GTK must draw through it
+  // too, even where a Wayland compositor offers X as a guest.
+  gdk_set_allowed_backends("x11");
+  auto x = X11Connection::Open();
+  if (!x) {
+    std::cerr << kNeedsX11Session << '\n';
+    return 1;
+  }
+  Gtk::Main kit(argc, argv);
+
+  // Claimed before anything else, so that a second start is recognised at once.
+  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()));
+  GtkMessageBoxes messageBoxes;
+  KeyFileRegistry registry(SettingsPaths::ForSession(x->Name()), [&messageBoxes](const std::string& message) {
+    messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
+  });
+  SettingsStore store(registry);
+  const StartupRoad road = Startup(instance, store, messageBoxes);
+  if (road == StartupRoad::SecondInstance) return 0;
+
+  InstalledFiles files;
+  GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  panel.LoadIconFile(files.DataFolder() + "/blindfold.svg");
+  Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
+  messageBoxes.owner = &panel.Window();
+  X11Hotkey windowsHotkey(*x);
+  X11Hotkey panicHotkey(*x);
+  X11Hotkey panelHotkey(*x);
+  X11WindowManager windows(*x);
+  GtkLoginDialog loginDialog(panel.Window());
+  NettleCrypto crypto;
+  PulseMixer mixer;
+  GtkWindowSubclass subclass;
+  TrayEvents* tray = nullptr;  // the tray reaches the logic once the main window exists
+  GtkNotificationArea notificationArea(panel, [&](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+    if (!tray || !subclass.hooked) return;
+    if (tray->TrayWindowProc(message, wParam, lParam)) panel.Render();
+  });
+  GtkPopupMenu popupMenu;
+  GtkFileDialog fileDialog(panel.Window());
+  GioShell shell;
+  ClockRandom random;
+  GtkTipsDialog tipsDialog(panel.Window());
+  GlibWindowWatch windowWatch;
+  Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
+                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
+                      tipsDialog, windowWatch});
+  tray = &form.systray;
+  mainWindow = &form;
+  std::set_terminate([] {
+    ShowWindowsBeforeDying();
+    std::abort();
+  });
+  // The session's end reaches a program as SIGTERM (or SIGHUP from its
+  // terminal): the logic answers it as Windows' end of session. Unlike
+  // Windows' end, it may also be a plain kill while the session goes on, so
+  // the hidden windows come back first.
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    g_unix_signal_add(
+        signal,
+        [](gpointer data) -> gboolean {
+          ShowWindowsBeforeDying();
+          static_cast<GtkPanel*>(data)->SessionEnding();
+          return G_SOURCE_CONTINUE;
+        },
+        &panel);
+  }
+  bool running = true;
+  panel.SetOnUnloaded([&running] {
+    running = false;
+    Gtk::Main::quit();
+  });
+  XEventSource hotkeys(*x, [&panel] { panel.Render(); });
+
+  panel.Attach(form.panel, form);
+  form.Form_Load();
+  panel.Render();
+  // Whatever the load did to the window, the start-hidden setting decides now.
+  // Windows taken back hidden from a Blindfold that died wait for the windows
+  // hotkey and its password; the panel would show them without it.
+  if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) panel.SetVisible(true);
+  form.ShowPanelWhenThereIsNoWayIn();
+  if (running) Gtk::Main::run();
+  mainWindow = nullptr;
+  return 0;
+}

@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# The native program on a real desktop (the x11_session fixture: Xvfb, openbox,
+# tint2, PulseAudio), driven as a user drives it: clicks and keys through XTest,
+# another process's windows to hide, the settings file and the autostart entry
+# read from disk.
+#   desktop_e2e.sh BLINDFOLD TEST_WINDOWS_APP SESSION_DIR
+# Places in the panel are the design's, in pixels of the client area: the
+# design is laid out on a fixed grid, so they hold on any GTK theme.
+set -euo pipefail
+
+blindfold=$1
+test_windows=$2
+session=$3
+set -a
+source "$session/env"
+set +a
+work=$(mktemp -d)
+# The machine's folder too: run by root, Blindfold writes the machine's settings.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+config=$XDG_CONFIG_HOME
+[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
+settings="$config/blindfold/settings.ini"
+autostart="$config/autostart/blindfold.desktop"
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
+}
+# Waits up to fifteen seconds for COMMAND to succeed: a sanitized GTK program
+# on a busy machine takes its time.
+eventually() {
+  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+unmapped() { ! mapped "$1"; }
+panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
+panel_shown() { [ -n "$(panel)" ]; }
+panel_hidden() { [ -z "$(panel)" ]; }
+click() {  # click X Y in the panel's client area
+  xdotool mousemove --window "$(panel)" "$1" "$2" click 1
+  sleep 0.5
+}
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
+# The panel, shown and drawn.
+panel_ready() {
+  eventually panel_shown && sleep 1
+}
+select_all() { click 480 85; }  # "[ Select All ]" on the first page
+hide_me() { click 625 440; }
+# The tray icon: the window GTK embeds in tint2's tray.
+tray_icon() {
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("Blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
+}
+tray_shown() { [ -n "$(tray_icon)" ]; }
+on_tray() {  # on_tray XDOTOOL-CLICK-ARGUMENTS...
+  xdotool mousemove --window "$(tray_icon)" 11 11 click "$@"
+  sleep 0.5
+}
+
+# Another program's windows, open as long as their input is.
+windows_of() {  # windows_of FD DESCRIPTION...
+  local fd=$1 fifo="$work/windows$1"
+  shift
+  mkfifo "$fifo"
+  "$test_windows" "$@" <"$fifo" >"$fifo.ids" &
+  pids+=($!)
+  eval "exec $fd>$fifo"
+  eventually test -s "$fifo.ids"
+}
+
+start_blindfold() {
+  "$blindfold" >>"$work/blindfold.log" 2>&1 &
+  blindfold_pid=$!
+  pids+=("$blindfold_pid")
+  panel_ready
+}
+
+status=0
+output=$(env -u DISPLAY "$blindfold" 2>&1) || status=$?
+check "without an X server it says it needs an X11 session, and fails" \
+  eval '[ "$status" -ne 0 ] && grep -q "needs an X11 session" <<<"$output"'
+
+windows_of 7 "Secret notes|notes"
+notes=$(head -1 "$work/windows7.ids")
+
+start_blindfold
+check "the panel shows at start" panel_shown
+# The page of open windows lists the notes alone; its row is marked.
+click 128 102
+# Hotkeys page: the panel's key becomes P, the windows' key Q.
+keys ctrl+Tab
+click 597 100 && keys ctrl+a p
+click 597 218 && keys ctrl+a q
+# Settings page: start on logging in.
+keys ctrl+Tab
+click 44 386
+hide_me
+check "Hide me! hides the panel" eventually panel_hidden
+check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
+check "Hide me! writes the autostart entry" grep -q "^Exec=.*Blindfold" "$autostart"
+
+keys super+q
+check "the windows hotkey hides the marked window" eventually unmapped "$notes"
+keys super+q
+check "the windows hotkey shows it again" eventually mapped "$notes"
+
+windows_of 8 "Public page|browser"
+page=$(head -1 "$work/windows8.ids")
+panic=$(sed -n 's/^PanicShortcutKey=.*,\(.\)$/\1/p' "$settings" | tr "A-Z" "a-z" || true)
+keys "super+${panic:-v}"
+check "panic hides every window" eventually eval "unmapped $notes && unmapped $page"
+keys super+q
+check "the windows hotkey shows what panic hid" eventually eval "mapped $notes && mapped $page"
+exec 8>&-  # the public page goes
+
+# Dying while windows are hidden leaves them to the next start.
+keys super+q
+check "the notes are hidden before the kill" eventually unmapped "$notes"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "a killed Blindfold leaves its windows hidden" unmapped "$notes"
+start_blindfold
+check "the next start brings them back" eventually mapped "$notes"
+keys super+p
+check "the restart reloaded the panel's key" eventually panel_hidden
+keys super+p
+check "which shows the panel again" panel_ready
+
+# The tray icon, with every gesture: the menu on a double middle click, the
+# windows on each of the other five in turn. A click is the button's release,
+# which a double click also begins with, so the menu's gesture is a double one
+# and the hiding gestures end with another button's.
+select_all
+keys ctrl+Tab ctrl+Tab ctrl+Tab
+click 44 93     # "[ Display Blindfold icon in the system tray ]"
+click 260 218   # the menu on "[Dbl mid click]"
+# A new tip puts the icon in the tray at once; the box alone waits for the
+# next start.
+click 309 285 && xdotool type --delay 50 "Notes"
+hide_options=("473 378" "48 351" "260 351" "473 351" "48 378")
+gestures=("2" "--repeat 2 --delay 120 1" "1" "--repeat 2 --delay 120 3" "3")
+names=("middle click" "double left click" "left click" "double right click" "right click")
+for i in "${!gestures[@]}"; do
+  if panel_hidden; then
+    keys super+p
+    panel_ready
+    select_all
+    keys ctrl+Tab ctrl+Tab ctrl+Tab
+  fi
+  # shellcheck disable=SC2086
+  click ${hide_options[$i]}
+  hide_me
+  check "the tray icon is in the tray" eventually tray_shown
+  sleep 1  # placed by the tray
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a ${names[$i]} on the tray icon hides the windows" eventually unmapped "$notes"
+  # shellcheck disable=SC2086
+  on_tray ${gestures[$i]}
+  check "a second ${names[$i]} shows them" eventually mapped "$notes"
+done
+on_tray --repeat 2 --delay 120 2
+keys Down Return
+check "the tray menu's Show UI shows the panel" panel_ready
+
+# Start on log-in off again, then the session ends while the windows are
+# hidden.
+select_all
+keys ctrl+Tab ctrl+Tab
+click 44 386
+hide_me
+check "Hide me! removes the autostart entry" eventually eval "! grep -q '^Exec=' '$autostart' 2>/dev/null || grep -q '^Hidden=true' '$autostart'"
+keys super+q
+check "the marked window is hidden again" eventually unmapped "$notes"
+kill -TERM "$blindfold_pid"
+check "ending the session shows the hidden windows" eventually mapped "$notes"
+status=0
+wait "$blindfold_pid" || status=$?
+check "and ends Blindfold cleanly" test "$status" -eq 0
+
+# A password in front of showing the windows: the Login dialog asks for it.
+start_blindfold
+select_all
+keys ctrl+Tab ctrl+Tab
+click 251 98 && xdotool type --delay 50 secret && keys Return
+click 48 161    # "[ Password protect 'Show windows' ]"
+hide_me
+keys super+q
+check "the windows hide without the password" eventually unmapped "$notes"
+keys super+q
+login() { xdotool search --onlyvisible --name '^Login$' 2>/dev/null | head -1; }
+check "showing them asks for the password" eventually eval '[ -n "$(login)" ]'
+check "and keeps them hidden meanwhile" unmapped "$notes"
+xdotool windowactivate --sync "$(login)" type --delay 50 secret
+keys Return
+check "the right password shows them" eventually mapped "$notes"
+
+if [ $failures -gt 0 ]; then
+  echo "--- blindfold's output" >&2
+  tail -40 "$work/blindfold.log" >&2
+  exit 1
+fi
