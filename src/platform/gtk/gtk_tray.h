@@ -27,6 +27,8 @@ class GtkNotificationArea final : public NotificationArea {
   GtkNotificationArea(GtkPanel& panel, Callback callback) : panel_(panel), callback_(std::move(callback)) {}
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
+  // An XEmbed tray has no balloons; the panel's own line carries the news.
+  bool ShowBalloon(const TrayIcon&, const std::string&, const std::string&) override { return false; }
 
  private:
   bool OnButton(GdkEventButton* event);

@@ -11,6 +11,7 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "panel/texts.h"
+#include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
@@ -114,9 +115,10 @@ int main(int argc, char** argv) {
   ClockRandom random;
   GtkTipsDialog tipsDialog(panel.Window());
   GlibWindowWatch windowWatch;
+  GlibBackground background([&panel] { panel.Render(); });
   Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
-                      tipsDialog, windowWatch});
+                      tipsDialog, windowWatch, background});
   tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {
