@@ -105,8 +105,8 @@ void HiddenWindowWatch::Meet(WindowHandle window, bool atHide) {
   // at any time (a new message, say); any other is looked at for a while, as
   // programs often make a window first and show it a moment later.
   const std::uint32_t program = windows_.ProcessId(window);
-  const bool ofInterest = hidden_.contains(state.parent) || hiddenPrograms_.contains(program);
   if (program == ownProgram_) return;
+  const bool ofInterest = hidden_.contains(state.parent) || hiddenPrograms_.contains(program);
   pending_[window] = ofInterest ? std::numeric_limits<std::uint64_t>::max() : looks_ + kPendingLooks;
 }
 

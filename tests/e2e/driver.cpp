@@ -325,4 +325,16 @@ void EndProgram(PROCESS_INFORMATION& program) {
   program = {};
 }
 
+HWND PasswordBox(HWND panel) {
+  HWND box = nullptr;
+  EnumChildWindows(
+      panel,
+      [](HWND child, LPARAM found) {
+        if (GetWindowLongPtrW(child, GWL_STYLE) & ES_PASSWORD) *reinterpret_cast<HWND*>(found) = child;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
 }  // namespace blindfold::e2e

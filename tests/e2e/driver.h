@@ -51,6 +51,9 @@ std::wstring BuiltBlindfold();
 PROCESS_INFORMATION StartTestWindowsProgram();
 void EndProgram(PROCESS_INFORMATION& program);
 
+// The panel's password box, once its page has been shown.
+HWND PasswordBox(HWND panel);
+
 // Top-level windows of a process whose title and class match; an empty class
 // matches any.
 std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, const std::wstring& className = L"");

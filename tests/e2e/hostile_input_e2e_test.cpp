@@ -33,18 +33,6 @@ bool PutOnClipboard(const std::wstring& text) {
   return put;
 }
 
-HWND PasswordBox(HWND panel) {
-  HWND box = nullptr;
-  EnumChildWindows(
-      panel,
-      [](HWND child, LPARAM found) {
-        if (GetWindowLongPtrW(child, GWL_STYLE) & ES_PASSWORD) *reinterpret_cast<HWND*>(found) = child;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
-  return box;
-}
-
 class HostileInputE2E : public CleanMachineTest {};
 
 // What a careless or hostile user can do to a running Blindfold: unreadable

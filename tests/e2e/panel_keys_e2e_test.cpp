@@ -39,10 +39,8 @@ TEST_F(PanelKeysE2E, PagesEnterAndEscapeAsInEveryTabbedDialog) {
 
   // Enter in the password box sets the password; the panel stays.
   SelectPage(panel, 2);
-  HWND password = FindControl(panel, L"", L"Edit");
-  for (HWND box = password; box; box = FindWindowExW(panel, box, L"Edit", nullptr)) {
-    if (GetWindowLongPtrW(box, GWL_STYLE) & ES_PASSWORD) password = box;
-  }
+  HWND password = PasswordBox(panel);
+  ASSERT_NE(password, nullptr);
   ASSERT_TRUE(TypeInto(password, "abc"));
   PressKeys({VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW").value_or(L"") != L""; }));

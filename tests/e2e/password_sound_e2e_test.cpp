@@ -41,14 +41,7 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindows) {
   SetForegroundWindow(panel);
   SelectPage(panel, 2);
 
-  HWND box = nullptr;
-  EnumChildWindows(
-      panel,
-      [](HWND child, LPARAM found) {
-        if (GetWindowLongPtrW(child, GWL_STYLE) & ES_PASSWORD) *reinterpret_cast<HWND*>(found) = child;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  HWND box = PasswordBox(panel);
   ASSERT_NE(box, nullptr);
   ASSERT_TRUE(TypeInto(box, "abc123"));
   Click(FindControl(panel, L"Set password", L"Button"));
