@@ -39,6 +39,9 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
+inline std::string HotkeyKeptKey(char key) {
+  return std::string("The Key box is empty: this hotkey still uses the key \"") + key + "\".";
+}
 
 // Beneath the open windows, after a window kept coming back while hidden.
 inline std::string NotKeptHidden(const std::string& title) {

@@ -36,8 +36,15 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
-  status.caption = result.armed ? "" : texts::HotkeyRefused(result.reason);
-  status.visible = !result.armed;
+  if (!result.armed) {
+    status.caption = texts::HotkeyRefused(result.reason);
+  } else if (keyText.empty()) {
+    // Armed, but not with what the panel shows: say which key it still is.
+    status.caption = texts::HotkeyKeptKey(static_cast<char>(properties_.vkey));
+  } else {
+    status.caption.clear();
+  }
+  status.visible = !status.caption.empty();
 }
 
 }  // namespace blindfold

@@ -2,7 +2,11 @@
 // without a way back in.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <map>
 #include <thread>
+#include <vector>
 
 #include "clean_machine_test.h"
 #include "driver.h"
@@ -87,6 +91,123 @@ TEST_F(PanelKeysE2E, TheTrayIconAlwaysHasAMenuAndLockNeedsAPassword) {
   ASSERT_NE(items, nullptr);
   EXPECT_TRUE(GetMenuState(items, 0, MF_BYPOSITION) & MF_GRAYED);
   PressKeys({VK_ESCAPE});
+}
+
+// What the screen shows in a rectangle, read once.
+class ScreenPixels {
+ public:
+  explicit ScreenPixels(const RECT& area) : area_(area), width_(area.right - area.left) {
+    const int height = area.bottom - area.top;
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(std::uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+
+  // The colour most of `part` (in screen coordinates) shows.
+  std::uint32_t Dominant(const RECT& part) const {
+    std::map<std::uint32_t, int> counts;
+    for (LONG y = std::max(part.top, area_.top); y < std::min(part.bottom, area_.bottom); ++y) {
+      for (LONG x = std::max(part.left, area_.left); x < std::min(part.right, area_.right); ++x) {
+        ++counts[pixels_[static_cast<std::size_t>((y - area_.top) * width_ + (x - area_.left))] & 0xFFFFFF];
+      }
+    }
+    std::uint32_t most = 0;
+    int highest = -1;
+    for (const auto& [colour, count] : counts) {
+      if (count > highest) std::tie(most, highest) = std::tie(colour, count);
+    }
+    return most;
+  }
+
+ private:
+  RECT area_;
+  int width_;
+  std::vector<std::uint32_t> pixels_;
+};
+
+// Labels, links, check boxes, option buttons, frames and the slider show the
+// page through them; boxes that take text have a colour of their own.
+bool SeeThrough(HWND control) {
+  wchar_t className[64]{};
+  GetClassNameW(control, className, 64);
+  const std::wstring kind = className;
+  if (kind == L"Static" || kind == L"SysLink" || kind == TRACKBAR_CLASSW) return true;
+  if (kind != L"Button") return false;
+  switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_GROUPBOX:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The page is one surface: whatever sits on it shows the page's own colour
+// around its text, with no box of another colour behind it.
+void ExpectOneSurface(HWND panel, const std::string& when) {
+  HWND tab = FindControl(panel, L"", WC_TABCONTROLW);
+  RECT page{};
+  GetClientRect(tab, &page);
+  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&page), 2);
+  const ScreenPixels shot(page);
+  const std::uint32_t surface = shot.Dominant(page);
+  for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child) || !SeeThrough(child)) continue;
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    if (!PtInRect(&page, middle)) continue;
+    EXPECT_EQ(shot.Dominant(rect), surface) << when << ", behind " << testing::PrintToString(TextOf(child));
+  }
+}
+
+// At 100 % and at 150 %, with a hotkey refused and then taken, and after the
+// panel was hidden and shown again.
+TEST_F(PanelKeysE2E, EveryPagePaintsAsOneSurface) {
+  const std::wstring desktop = L"Control Panel\\Desktop";
+  for (const DWORD dpi : {96u, 144u}) {
+    SCOPED_TRACE(testing::Message() << "at " << dpi * 100 / 96 << " %");
+    RegSetKeyValueW(HKEY_CURRENT_USER, desktop.c_str(), L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN | MOD_NOREPEAT, 'X'));
+    BlindfoldProcess blindfold;
+    HWND panel = blindfold.ShownPanel();
+    ASSERT_NE(panel, nullptr);
+    SetForegroundWindow(panel);
+    SelectPage(panel, 1);
+    ASSERT_TRUE(WaitUntil([&] { return FindControl(panel, L"Could not be registered: ", L"Static", true); }));
+    Sleep(300);
+    ExpectOneSurface(panel, "a hotkey refused");
+
+    UnregisterHotKey(nullptr, 1);
+    Click(FindControl(panel, L"Hide me!", L"Button"));
+    ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+    PressKeys({VK_LWIN, 'X'});
+    ASSERT_TRUE(WaitUntil([&] { return Visible(panel); })) << "the hotkey, now free, did not show the panel";
+    EXPECT_EQ(FindControl(panel, L"Could not be registered: ", L"Static", true), nullptr);
+    for (int page = 0; page < 5; ++page) {
+      SelectPage(panel, page);
+      Sleep(300);
+      ExpectOneSurface(panel, "page " + std::to_string(page) + ", shown again");
+    }
+  }
+  const DWORD normal = 96;
+  RegSetKeyValueW(HKEY_CURRENT_USER, desktop.c_str(), L"LogPixels", REG_DWORD, &normal, sizeof normal);
 }
 
 }  // namespace

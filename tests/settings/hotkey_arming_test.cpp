@@ -52,6 +52,9 @@ TEST(VBHotKey, EmptyKeyBoxKeepsThePreviousKeyWhileModifiersChange) {
   panel.Check2[1].value = 1;
   hotkey.ArmFrom(panel, HotkeyId::Panel);
   EXPECT_EQ(platform.Current(), (HotkeyCombination{false, true, false, false, 'X'}));
+  // The box no longer shows the key in use, so the line beside it does.
+  EXPECT_TRUE(panel.lblHotkeyStatus[0].visible);
+  EXPECT_NE(panel.lblHotkeyStatus[0].caption.find("\"X\""), std::string::npos);
 
   panel.txtBlindfoldShortcutKey.text = "K";
   hotkey.ArmFrom(panel, HotkeyId::Panel);
@@ -60,6 +63,9 @@ TEST(VBHotKey, EmptyKeyBoxKeepsThePreviousKeyWhileModifiersChange) {
   panel.Check2[2].value = 1;
   hotkey.ArmFrom(panel, HotkeyId::Panel);
   EXPECT_EQ(platform.Current(), (HotkeyCombination{false, false, true, false, 'K'}));
+  panel.txtBlindfoldShortcutKey.text = "K";
+  hotkey.ArmFrom(panel, HotkeyId::Panel);
+  EXPECT_FALSE(panel.lblHotkeyStatus[0].visible);
 }
 
 TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {

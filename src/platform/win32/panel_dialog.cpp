@@ -150,6 +150,24 @@ void PanelDialog::OnNotify(const NMHDR& header) {
   }
 }
 
+// Only what sits on the page itself takes the page's colour: boxes that take
+// text keep their own.
+HBRUSH PanelDialog::ControlBackground(HWND control, HDC dc) {
+  const auto which = PanelControls::ControlOf(GetDlgCtrlID(control));
+  if (!which || controls_->Get(*which) != control) return nullptr;
+  switch (InfoOf(*which).kind) {
+    case ControlKind::Label:
+    case ControlKind::Link:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::Frame:
+    case ControlKind::Slider:
+      return surface_.ControlBackground(dialog_, controls_->Get(Control::SSTab1), control, dc);
+    default:
+      return nullptr;
+  }
+}
+
 INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -174,6 +192,21 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Report([&](PanelEvents& events) { events.ValueChanged(Control::Slider1, value); });
       }
       return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (!controls_) return FALSE;
+      return reinterpret_cast<INT_PTR>(
+          ControlBackground(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    case WM_ERASEBKGND:
+      if (!controls_) return FALSE;
+      surface_.PaintBackground(dialog_, controls_->Get(Control::SSTab1), reinterpret_cast<HDC>(wParam));
+      SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      surface_.Forget();
+      InvalidateRect(dialog_, nullptr, TRUE);
+      return FALSE;
     case WM_SETCURSOR:
       if (!busy_) return FALSE;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -205,6 +238,7 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(dialog_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       controls_->Layout();
+      surface_.Forget();
       return TRUE;
     }
     case WM_DESTROY:

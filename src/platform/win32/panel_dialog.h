@@ -9,6 +9,7 @@
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
 #include "platform/panel_window.h"
+#include "platform/win32/page_surface.h"
 #include "platform/win32/panel_controls.h"
 #include "platform/win32/panel_render.h"
 #include "platform/win32/unique_handle.h"
@@ -55,6 +56,7 @@ class PanelDialog final : public PanelWindow {
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code, HWND control);
   void OnNotify(const NMHDR& header);
+  HBRUSH ControlBackground(HWND control, HDC dc);
   // Hands one event to the logic, then shows what it changed.
   template <class Event>
   void Report(Event event) {
@@ -67,6 +69,7 @@ class PanelDialog final : public PanelWindow {
   HWND dialog_ = nullptr;
   std::unique_ptr<PanelControls> controls_;
   PanelRenderer renderer_;
+  PageSurface surface_;
   PanelModel* panel_ = nullptr;
   PanelEvents* events_ = nullptr;
   TrayEvents* tray_ = nullptr;

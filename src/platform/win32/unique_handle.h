@@ -30,6 +30,12 @@ struct FontTraits {
   static void Close(Handle font) { DeleteObject(font); }
 };
 
+struct BrushTraits {
+  using Handle = HBRUSH;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle brush) { DeleteObject(brush); }
+};
+
 struct IconTraits {
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
