@@ -64,4 +64,9 @@ ModelField FieldOf(PanelModel& panel, Control control);
 // The control that contains `control`, whose place its own place is relative to.
 Control ContainerOf(Control control);
 
+// The option buttons that choose one thing together with `control`, in order;
+// empty for any other control. A group is one stop for Tab, and the arrow keys
+// move within it.
+std::span<const Control> OptionGroupOf(Control control);
+
 }  // namespace blindfold

@@ -105,9 +105,23 @@ struct Search {
   std::vector<HWND> found;
 };
 
+// A caption as it reads, without the & that marks its Alt+letter.
+std::wstring WithoutMnemonic(const std::wstring& caption) {
+  std::wstring text;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+    text += caption[i];
+  }
+  return text;
+}
+
+// A caption matches as it is written or as it reads.
 bool Matches(HWND window, const Search& search) {
-  const std::wstring text = TextOf(window);
-  const bool textMatches = search.prefix ? text.starts_with(search.text) : text == search.text;
+  const std::wstring written = TextOf(window);
+  const auto same = [&](const std::wstring& text) {
+    return search.prefix ? text.starts_with(search.text) : text == search.text;
+  };
+  const bool textMatches = same(written) || same(WithoutMnemonic(written));
   return textMatches && (search.className.empty() || ClassOf(window) == search.className);
 }
 
@@ -246,9 +260,13 @@ void SelectPage(HWND panel, int page) {
   HWND tab = FindControl(panel, L"", L"SysTabControl32");
   RECT rect{};
   GetWindowRect(tab, &rect);
-  ClickAt({rect.left + 20, rect.top + 10});
   const auto current = [&] { return static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); };
-  WaitUntil([&] { return current() == 0; }, std::chrono::milliseconds(300));
+  // Under Wine the first click after Alt and a letter can be lost; a user
+  // clicks again.
+  for (int click = 0; click < 3 && (click == 0 || current() != 0); ++click) {
+    ClickAt({rect.left + 20, rect.top + 10});
+    WaitUntil([&] { return current() == 0; }, std::chrono::milliseconds(300));
+  }
   while (current() != page) {
     const int from = current();
     PressKeys({static_cast<WORD>(from < page ? VK_RIGHT : VK_LEFT)});

@@ -20,6 +20,29 @@ using namespace std::chrono_literals;
 
 class PanelKeysE2E : public CleanMachineTest {};
 
+// The control with the keyboard focus in the panel's program.
+HWND Focused(HWND panel) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(panel, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64]{};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// What a box of another program holds now (its window text is only what it
+// was made with).
+std::wstring BoxText(HWND box) {
+  wchar_t text[64]{};
+  SendMessageW(box, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 int SelectedPage(HWND panel) {
   return static_cast<int>(SendMessageW(FindControl(panel, L"", WC_TABCONTROLW), TCM_GETCURSEL, 0, 0));
 }
@@ -49,6 +72,27 @@ TEST_F(PanelKeysE2E, PagesEnterAndEscapeAsInEveryTabbedDialog) {
   PressKeys({VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW").value_or(L"") != L""; }));
   EXPECT_TRUE(Visible(panel));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(panel) != FALSE; })) << "still busy after the password was set";
+
+  // Alt and a letter: a label's letter leads into its box.
+  SelectPage(panel, 1);
+  PressKeys({VK_MENU, 'E'});
+  EXPECT_TRUE(WaitUntil([&] { return ClassOf(Focused(panel)) == L"Edit" && BoxText(Focused(panel)) == L"Z"; }, 3s))
+      << "Alt+E left the focus on " << testing::PrintToString(BoxText(Focused(panel)));
+
+  // A group of option buttons is one Tab stop; the arrows move in it and choose.
+  SelectPage(panel, 3);
+  HWND dblRight = FindControl(panel, L"[Dbl right click]", L"Button");
+  HWND right = FindControl(panel, L"[Right click]", L"Button");
+  PressKeys({VK_MENU, 'D'});
+  EXPECT_TRUE(WaitUntil([&] { return Checked(dblRight); }, 3s))
+      << "page " << SelectedPage(panel) << ", focus on " << testing::PrintToString(ClassOf(Focused(panel)));
+  PressKeys({VK_RIGHT});
+  EXPECT_TRUE(WaitUntil([&] { return Checked(right) && !Checked(dblRight) && Focused(panel) == right; }, 3s));
+  PressKeys({VK_TAB});
+  EXPECT_TRUE(WaitUntil([&] { return ClassOf(Focused(panel)) == L"Edit"; }, 3s)) << "Tab stopped inside the group";
+  PressKeys({VK_SHIFT, VK_TAB});
+  EXPECT_TRUE(WaitUntil([&] { return Focused(panel) == right; }, 3s)) << "Shift+Tab did not come back to the chosen one";
 
   // Esc is the close box: hidden, nothing saved.
   HWND hideTaskbar = nullptr;
@@ -108,7 +152,7 @@ class ScreenPixels {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width_, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
-    std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(std::uint32_t));
+    if (bits) std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(std::uint32_t));
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -160,11 +204,20 @@ bool SeeThrough(HWND control) {
 // The page is one surface: whatever sits on it shows the page's own colour
 // around its text, with no box of another colour behind it.
 void ExpectOneSurface(HWND panel, const std::string& when) {
+  // The page: the tab control below its tabs, where the page's controls begin
+  // (its own measure of the tabs takes a pointer no other program can pass).
   HWND tab = FindControl(panel, L"", WC_TABCONTROLW);
   RECT page{};
-  GetClientRect(tab, &page);
-  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-  MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&page), 2);
+  GetWindowRect(tab, &page);
+  LONG firstTop = page.bottom;
+  for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    if (child != tab && IsWindowVisible(child) && PtInRect(&page, middle)) firstTop = std::min(firstTop, rect.top);
+  }
+  page = {page.left + 4, firstTop - 2, page.right - 4, page.bottom - 4};
+  ASSERT_LT(page.top, page.bottom) << when << ": nothing on the page";
   const ScreenPixels shot(page);
   const std::uint32_t surface = shot.Dominant(page);
   for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -98,7 +98,7 @@ std::vector<std::string> ColumnsOf(const std::string& text) {
 // A caption as it reads on Linux, where a program starts when the user logs
 // in rather than when the system starts.
 std::string CaptionOf(const ControlInfo& info) {
-  if (info.control == Control::chkStartWithWindows) return "[ Start Blindfold everytime you log in ] ";
+  if (info.control == Control::chkStartWithWindows) return "[ Start Blindfold every&time you log in ] ";
   return std::string(info.caption);
 }
 

@@ -19,7 +19,8 @@ NativeKind NativeKindOf(ControlKind kind) {
   constexpr DWORD kListStyle = LBS_USETABSTOPS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL |
                                WS_BORDER | WS_TABSTOP;
   switch (kind) {
-    case ControlKind::Tabs: return {WC_TABCONTROLW, WS_TABSTOP};
+    // A click on a tab takes the focus there, so that the arrows go on from it.
+    case ControlKind::Tabs: return {WC_TABCONTROLW, TCS_FOCUSONBUTTONDOWN | WS_TABSTOP};
     case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX | WS_GROUP};
     case ControlKind::Label: return {WC_STATICW, SS_LEFT};
     case ControlKind::Link: return {WC_LINK, LWS_TRANSPARENT | WS_TABSTOP};
@@ -85,7 +86,10 @@ void PanelControls::BuildPage(int page) {
 }
 
 void PanelControls::Make(const ControlInfo& info, HWND before) {
-  const NativeKind kind = NativeKindOf(info.kind);
+  NativeKind kind = NativeKindOf(info.kind);
+  // A label the program writes into shows its text as it is: an & in a
+  // window's title marks no key.
+  if (info.kind == ControlKind::Label && info.field) kind.style |= SS_NOPREFIX;
   const DesignRect& design = design_[IndexOf(info.control)];
   HWND window = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kind.className, NativeCaption(info).c_str(),
                                 WS_CHILD | kind.style, Px(design.left), Px(design.top), Px(design.width),

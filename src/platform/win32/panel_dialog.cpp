@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -87,7 +88,31 @@ bool PanelDialog::TranslateDialogMessage(MSG& message) {
       return true;
     }
   }
+  if (message.message == WM_KEYDOWN && panel_ && MoveWithinOptionGroup(message.hwnd, message.wParam)) return true;
   return IsDialogMessageW(dialog_, &message) != FALSE;
+}
+
+// The arrow keys move to the next option button of the group, round the end,
+// and choose it, as in every group of option buttons.
+bool PanelDialog::MoveWithinOptionGroup(HWND focus, WPARAM key) {
+  int step = 0;
+  if (key == VK_RIGHT || key == VK_DOWN) step = 1;
+  if (key == VK_LEFT || key == VK_UP) step = -1;
+  const auto which = PanelControls::ControlOf(GetDlgCtrlID(focus));
+  if (step == 0 || !which || controls_->Get(*which) != focus) return false;
+  const std::span<const Control> group = OptionGroupOf(*which);
+  if (group.empty()) return false;
+  const auto size = static_cast<int>(group.size());
+  int at = static_cast<int>(std::find(group.begin(), group.end(), *which) - group.begin());
+  for (int tried = 1; tried < size; ++tried) {
+    at = (at + step + size) % size;
+    HWND next = controls_->Get(group[static_cast<std::size_t>(at)]);
+    if (!next || !IsWindowEnabled(next) || !IsWindowVisible(next)) continue;
+    SetFocus(next);
+    Report([&](PanelEvents& events) { events.Clicked(group[static_cast<std::size_t>(at)]); });
+    break;
+  }
+  return true;
 }
 
 std::vector<bool> PanelDialog::ListMarks(HWND box) const {

@@ -57,6 +57,7 @@ class PanelDialog final : public PanelWindow {
   void OnCommand(int id, int code, HWND control);
   void OnNotify(const NMHDR& header);
   HBRUSH ControlBackground(HWND control, HDC dc);
+  bool MoveWithinOptionGroup(HWND focus, WPARAM key);
   // Hands one event to the logic, then shows what it changed.
   template <class Event>
   void Report(Event event) {

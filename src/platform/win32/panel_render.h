@@ -20,6 +20,7 @@ class PanelRenderer {
 
  private:
   void RenderList(HWND box, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect);
+  void SetOptionTabStops(PanelModel& panel, PanelControls& controls);
 
   std::vector<ListRow> shownList1_;
   std::vector<ListRow> shownList2_;
