@@ -14,17 +14,29 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/blindfold.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/assets/blindfold.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# The theme's fixed sizes, drawn from the one picture, for the menus and trays
-# that do not scale SVG themselves.
+# The theme's fixed sizes, for the menus and trays that do not scale SVG
+# themselves. The small ones have drawings of their own on their pixel grid,
+# as the Windows icon has (scripts/make-icon.sh); 22 pixels is the 20-pixel
+# drawing with a pixel of margin round it.
 find_program(RSVG_CONVERT rsvg-convert)
 if(RSVG_CONVERT)
   set(icons)
   foreach(size 16 22 24 32 48 64 128 256)
     set(icon ${CMAKE_BINARY_DIR}/icons/${size}x${size}/blindfold.png)
+    set(drawn ${size})
+    if(size EQUAL 22)
+      set(drawn 20)
+    endif()
+    set(drawing ${PROJECT_SOURCE_DIR}/assets/blindfold-${drawn}.svg)
+    if(NOT EXISTS ${drawing})
+      set(drawing ${PROJECT_SOURCE_DIR}/assets/blindfold.svg)
+    endif()
+    math(EXPR margin "(${size} - ${drawn}) / 2")
     add_custom_command(OUTPUT ${icon}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
-      COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${icon} ${PROJECT_SOURCE_DIR}/assets/blindfold.svg
-      DEPENDS ${PROJECT_SOURCE_DIR}/assets/blindfold.svg
+      COMMAND ${RSVG_CONVERT} -w ${drawn} -h ${drawn} --page-width ${size} --page-height ${size}
+              --left ${margin} --top ${margin} -o ${icon} ${drawing}
+      DEPENDS ${drawing}
       VERBATIM)
     list(APPEND icons ${icon})
     install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

@@ -14,7 +14,7 @@ packages=(
   pkg-config libx11-dev libglib2.0-dev libpulse-dev nettle-dev   # the X11 platform
   openbox tint2 xdotool x11-utils                 # its tests: a window manager, a panel, key presses
   libgtkmm-3.0-dev                                # the native panel and tray icon
-  imagemagick                                     # screenshots of the panel
+  imagemagick                                     # screenshots of the panel, the Windows icon
   librsvg2-bin dpkg-dev file                      # the Debian package: icon sizes, its dependencies
 )
 
