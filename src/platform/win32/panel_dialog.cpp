@@ -31,9 +31,15 @@ PanelDialog::PanelDialog(int widthTwips, int heightTwips) {
   framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);
   // Sent to every top-level window when the shell (re)starts.
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BLINDFOLD))) {
+  // Each size from its own frame: the small frames are drawn for their size.
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  if (HICON icon = LoadIconW(self, MAKEINTRESOURCEW(IDI_BLINDFOLD))) {
     SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  if (auto* small = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BLINDFOLD), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                  LR_SHARED))) {
+    SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
   HWND tab = controls_->Get(Control::SSTab1);
   for (std::size_t i = 0; i < kPageCaptions.size(); ++i) {
@@ -279,19 +285,24 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 WindowHandle PanelDialog::Handle() { return FromHwnd(dialog_); }
 
+// The tray shows the small frame.
 std::int32_t PanelDialog::IconHandle() {
-  auto icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_BIG, 0));
+  auto icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_SMALL, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_BIG, 0));
   if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(dialog_, GCLP_HICON));
   return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(icon));
 }
 
 bool PanelDialog::LoadIconFile(const std::string& path) {
-  auto* icon = static_cast<HICON>(
-      LoadImageW(nullptr, Widen(path).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+  const std::wstring file = Widen(path);
+  auto* icon = static_cast<HICON>(LoadImageW(nullptr, file.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
   if (!icon) return false;
+  auto* small = static_cast<HICON>(LoadImageW(nullptr, file.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
   SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : icon));
   loadedIcon_.Reset(icon);
+  loadedSmallIcon_.Reset(small);
   return true;
 }
 

@@ -80,6 +80,7 @@ class PanelDialog final : public PanelWindow {
   bool busy_ = false;
   LONG_PTR framedStyle_ = 0;
   UniqueHandle<IconTraits> loadedIcon_;
+  UniqueHandle<IconTraits> loadedSmallIcon_;
   UINT taskbarCreated_ = 0;
 };
 
