@@ -45,7 +45,9 @@ class Win32RegistryTest : public testing::Test {
 };
 
 TEST_F(Win32RegistryTest, TextRoundTripsWhole) {
-  const std::string texts[] = {"", "1,0,0,0,X", "Überweisung – 東京 🙈", std::string(1 << 20, 'x')};
+  // Around the reader's first buffer of 512 bytes, and far beyond it.
+  const std::string texts[] = {"", "1,0,0,0,X", "Überweisung – 東京 🙈", std::string(255, 'y'), std::string(256, 'z'),
+                               std::string(1 << 20, 'x')};
   for (const std::string& text : texts) {
     ASSERT_TRUE(registry.WriteValue(At("Value"), text));
     EXPECT_EQ(registry.ReadValue(At("value")), text);

@@ -46,14 +46,15 @@ std::optional<std::string> Win32Registry::ReadValue(const RegistryLocation& wher
   if (!key) return std::nullopt;
   const std::wstring name = Widen(where.name);
 
-  // The value may grow between asking its size and reading it; ask again then.
+  // Every setting fits the first buffer, so one query reads it; a longer value
+  // (a long always-hide list) is asked for again with room for what it said
+  // it needs, and again if it grew in between.
+  constexpr DWORD kFirstBuffer = 512;
   DWORD type = 0;
-  DWORD size = 0;
-  std::vector<BYTE> data;
-  LSTATUS status = ERROR_MORE_DATA;
+  std::vector<BYTE> data(kFirstBuffer);
+  DWORD size = kFirstBuffer;
+  LSTATUS status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size);
   while (status == ERROR_MORE_DATA) {
-    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (status != ERROR_SUCCESS) return std::nullopt;
     data.resize(size + sizeof(wchar_t));
     size = static_cast<DWORD>(data.size());
     status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size);
