@@ -122,12 +122,18 @@ bool HotkeyHeld(UINT key) {
 // ready within 30 s or does not hold its three hotkeys.
 HWND WaitUntilReady(const Process& program) {
   if (WaitForInputIdle(program.info.hProcess, 30000) != 0) return nullptr;
-  HWND main = nullptr;
-  while ((main = FindWindowExW(nullptr, main, L"BlindfoldMain", L"Blindfold")) != nullptr) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(main, &owner);
-    if (owner == program.info.dwProcessId) break;
-  }
+  const auto windowOf = [&](const wchar_t* className) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, L"Blindfold")) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == program.info.dwProcessId) return window;
+    }
+    return window;
+  };
+  // A Blindfold older than its main window, for comparison, has its panel.
+  HWND main = windowOf(L"BlindfoldMain");
+  if (!main) main = windowOf(L"#32770");
   return main && HotkeyHeld('X') && HotkeyHeld('Z') && HotkeyHeld('V') ? main : nullptr;
 }
 
