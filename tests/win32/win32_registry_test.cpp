@@ -60,6 +60,18 @@ TEST_F(Win32RegistryTest, MissingValuesAndKeysReadAsMissing) {
   ASSERT_TRUE(registry.WriteValue(At("Gone"), "1"));
   EXPECT_TRUE(registry.DeleteValue(At("GONE")));
   EXPECT_EQ(registry.ReadValue(At("Gone")), std::nullopt);
+
+  // The key itself deleted by another program after a read, then made again
+  // with other values: what is read is what is there now.
+  ASSERT_TRUE(registry.WriteValue(At("Kept"), "before"));
+  ASSERT_EQ(registry.ReadValue(At("Kept")), "before");
+  DeleteTree(HKEY_CURRENT_USER, L"Software", L"BlindfoldRegistryTest");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), std::nullopt);
+  SetRaw(L"Kept", REG_SZ, L"after", sizeof L"after");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), "after");
+  DeleteTree(HKEY_CURRENT_USER, L"Software", L"BlindfoldRegistryTest");
+  SetRaw(L"Kept", REG_SZ, L"again", sizeof L"again");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), "again");
 }
 
 TEST_F(Win32RegistryTest, NumbersReadAsDecimalTextAndOtherKindsAsMissing) {
