@@ -23,6 +23,12 @@ std::optional<std::size_t> RowOf(LRESULT index) {
   return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
 }
 
+void SetIcon(HWND window, HICON icon) {
+  if (!icon) return;
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
 }  // namespace
 
 PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {
@@ -46,12 +52,6 @@ PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwi
 PanelDialog::~PanelDialog() {
   if (dialog_) DestroyWindow(dialog_);
   if (main_) DestroyWindow(main_);
-}
-
-void PanelDialog::SetIcon(HWND window, HICON icon) {
-  if (!icon) return;
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 // The dialog with the controls of its first page, sized and placed as the load
@@ -250,10 +250,10 @@ INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
     return TRUE;
   }
   auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  return self && self->dialog_ == dialog ? self->HandleMessage(message, wParam, lParam) : FALSE;
+  return self && self->dialog_ == dialog ? self->HandleDialogMessage(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -336,7 +336,8 @@ void PanelDialog::SetBorderStyle(BorderStyle style) { flashing_ = style == Borde
 void PanelDialog::SetSizeTwips(int width, int height) {
   if (flashing_) {
     const UINT dpi = GetDpiForWindow(main_);
-    const auto px = [&](int twips) { return MulDiv(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI, 1440); };
+    const int perInch = dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+    const auto px = [&](int twips) { return MulDiv(twips, perInch, 1440); };
     SetWindowPos(main_, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }

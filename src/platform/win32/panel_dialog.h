@@ -68,7 +68,7 @@ class PanelDialog final : public PanelWindow {
   static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool MakeDialog();
   void OnCommand(int id, int code, HWND control);
   void OnNotify(const NMHDR& header);
@@ -80,7 +80,6 @@ class PanelDialog final : public PanelWindow {
     Render();
   }
   std::vector<bool> ListMarks(HWND box) const;
-  void SetIcon(HWND window, HICON icon);
 
   HWND main_ = nullptr;
   HWND dialog_ = nullptr;

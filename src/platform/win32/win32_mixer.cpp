@@ -54,8 +54,8 @@ std::optional<VolumeControl> WinmmMixer::FindSpeakersVolume() {
   line.cbStruct = sizeof line;
   line.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
   if (!mixer_) return std::nullopt;
-  if (WinmmLibrary().lineInfo(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
-      MMSYSERR_NOERROR) {
+  if (WinmmLibrary().lineInfo(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &line,
+                              MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR) {
     return std::nullopt;
   }
   MIXERCONTROLW control{};
@@ -67,8 +67,8 @@ std::optional<VolumeControl> WinmmMixer::FindSpeakersVolume() {
   request.cControls = 1;
   request.cbmxctrl = sizeof control;
   request.pamxctrl = &control;
-  if (WinmmLibrary().lineControls(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &request, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
-      MMSYSERR_NOERROR) {
+  if (WinmmLibrary().lineControls(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &request,
+                                  MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR) {
     return std::nullopt;
   }
   return VolumeControl{control.dwControlID, control.Bounds.lMinimum, control.Bounds.lMaximum};
@@ -83,8 +83,8 @@ bool WinmmMixer::SetValue(const VolumeControl& control, std::uint32_t value) {
   details.cbDetails = sizeof level;
   details.paDetails = &level;
   if (!mixer_) return false;
-  return WinmmLibrary().setDetails(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
-         MMSYSERR_NOERROR;
+  return WinmmLibrary().setDetails(reinterpret_cast<HMIXEROBJ>(mixer_.Get()), &details,
+                                   MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) == MMSYSERR_NOERROR;
 }
 
 // COM starts with the first look for the endpoint, not here.
