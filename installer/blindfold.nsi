@@ -82,19 +82,23 @@ FunctionEnd
 !macro CloseRunningBlindfold un
 Function ${un}CloseRunningBlindfold
   StrCpy $closedRunning 0
-  StrCpy $R0 0
-  ${Do}
-    ; The panel is the dialog titled Blindfold with the tab strip of its pages
-    ; (the page with the Shutdown button may not have been made yet).
-    FindWindow $R0 "#32770" "${PRODUCT}" "" $R0
-    ${If} $R0 = 0
-      Return
-    ${EndIf}
-    FindWindow $R1 "SysTabControl32" "" $R0
-    ${If} $R1 <> 0
-      ${Break}
-    ${EndIf}
-  ${Loop}
+  ; Blindfold's main window, which it has from start to end, shown or not.
+  FindWindow $R0 "BlindfoldMain" "${PRODUCT}"
+  ${If} $R0 = 0
+    ; A Blindfold older than its main window has only its panel: the dialog
+    ; titled Blindfold with the tab strip of its pages (the page with the
+    ; Shutdown button may not have been made yet).
+    ${Do}
+      FindWindow $R0 "#32770" "${PRODUCT}" "" $R0
+      ${If} $R0 = 0
+        Return
+      ${EndIf}
+      FindWindow $R1 "SysTabControl32" "" $R0
+      ${If} $R1 <> 0
+        ${Break}
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
 
   ; The per-user value wins over the machine-wide one, as in Blindfold.
   ClearErrors

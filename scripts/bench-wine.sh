@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
 # The whole-program benchmark under Wine: hide and show latency against the
-# floor, footprint against a minimal window program, idle cost over IDLE
-# seconds (default 60), and the executable's size. Prints a Markdown table.
+# floor, footprint against a minimal window program (start-up to a shown
+# panel, start-up to ready when starting hidden, private memory after start-up
+# and after idling FOOTPRINT_IDLE seconds, default 20), idle cost over
+# IDLE_SECONDS (default 60), and the executable's size; medians of REPEATS runs
+# (default 9). Prints a Markdown table.
+#
+#   bench-wine.sh [IDLE_SECONDS]
+#   REPEATS=9 FOOTPRINT_IDLE=20 FOOTPRINT_ONLY=1 bench-wine.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 idle_seconds=${1:-60}
+repeats=${REPEATS:-9}
+footprint_idle=${FOOTPRINT_IDLE:-20}
 scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Blindfold whole_program_bench >/dev/null
@@ -16,7 +24,13 @@ source "$session/env"
 wine reg delete 'HKLM\Software\Blindfold' /f /reg:32 >/dev/null 2>&1 || true
 
 bench=build/windows/bench/wine
-wine "$bench/whole_program_bench.exe" "$PWD/build/windows/Blindfold.exe" 5 2>/dev/null | tr -d '\r'
+echo "Load before the run: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min) on $(nproc) cores"
+wine "$bench/whole_program_bench.exe" "$PWD/build/windows/Blindfold.exe" "$repeats" \
+  "$([ -n "${FOOTPRINT_ONLY:-}" ] && echo startup || echo all)" "$footprint_idle" 2>/dev/null | tr -d '\r'
+if [ -n "${FOOTPRINT_ONLY:-}" ]; then
+  echo "Load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit 0
+fi
 
 # Idle cost, seen from Linux: CPU time and wake-ups (context switches of every
 # thread) over the same stretch, for Blindfold with its panel hidden and for the
@@ -47,14 +61,6 @@ printf '| idle CPU time over %ss (ms) | | %d | %d | |\n' "$idle_seconds" \
   $(((b_ticks1 - b_ticks0) * 1000 / hz)) $(((m_ticks1 - m_ticks0) * 1000 / hz))
 printf '| idle wake-ups over %ss | | %d | %d | |\n' "$idle_seconds" \
   $((b_switch1 - b_switch0)) $((m_switch1 - m_switch0))
-# Memory after the idle stretch: anonymous resident memory, which is what Wine
-# reports to Windows programs as a process's private usage.
-anon() { awk '/^RssAnon:/ {print $2}' /proc/"$1"/status; }
-b_anon=$(anon "$blindfold")
-m_anon=$(anon "$minimal")
-printf '| private memory after idling (KiB) | | %d | %d | %s |\n' "$b_anon" "$m_anon" \
-  "$(awk -v b="$b_anon" -v m="$m_anon" 'BEGIN {printf "%.2f", b / m}')"
-
 # While windows are hidden Blindfold looks after them ten times a second: its
 # CPU time over the same stretch with 200 other windows open, all of them
 # hidden by the panic hotkey.
@@ -72,3 +78,4 @@ xdotool key super+z
 printf '| executable size (KiB) | | %d | %d | |\n' \
   $(($(stat -c %s build/windows/Blindfold.exe) / 1024)) $(($(stat -c %s "$bench/bench_windows.exe") / 1024))
 wine reg delete 'HKLM\Software\Blindfold' /f /reg:32 >/dev/null 2>&1 || true
+echo "Load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -53,6 +53,16 @@ DWORD BlindfoldProcess::ExitCode() const {
   return code;
 }
 
+HWND BlindfoldProcess::MainWindow() {
+  HWND main = nullptr;
+  WaitUntil([&] {
+    const auto found = TopLevelWindows(Id(), L"Blindfold", L"BlindfoldMain");
+    main = found.empty() ? nullptr : found.front();
+    return main != nullptr;
+  });
+  return main;
+}
+
 HWND BlindfoldProcess::Panel() {
   HWND panel = nullptr;
   WaitUntil([&] {

@@ -33,7 +33,9 @@ class BlindfoldProcess {
   DWORD Id() const { return info_.dwProcessId; }
   bool WaitForExit(std::chrono::milliseconds timeout);
   DWORD ExitCode() const;
-  // The control panel, once it exists (shown or not).
+  // The program's main window, which it has from start to end and never shows.
+  HWND MainWindow();
+  // The control panel, once it exists: it is made the first time it is shown.
   HWND Panel();
   // The control panel once the program has loaded and shown it; from then on its
   // hotkeys are armed.

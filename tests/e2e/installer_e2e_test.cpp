@@ -68,8 +68,8 @@ void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
   RegCloseKey(opened);
 }
 
-// The process of a running Blindfold's panel other than `except`, however it
-// was started; 0 when there is none.
+// The process of a running Blindfold other than `except`, however it was
+// started; 0 when there is none.
 DWORD RunningBlindfold(DWORD except) {
   struct Search {
     DWORD except;
@@ -80,7 +80,7 @@ DWORD RunningBlindfold(DWORD except) {
         auto& s = *reinterpret_cast<Search*>(data);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        if (process != s.except && !TopLevelWindows(process, L"Blindfold", L"#32770").empty()) s.found = process;
+        if (process != s.except && !TopLevelWindows(process, L"Blindfold", L"BlindfoldMain").empty()) s.found = process;
         return s.found == 0 ? TRUE : FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -202,7 +202,9 @@ TEST_F(InstallerE2E, InstallsUpdatesARunningBlindfoldAndUninstalls) {
   ASSERT_TRUE(WaitUntil([&] { return !Visible(window); }));
 
   // The update ends it the normal way, which shows what it hid, and starts the
-  // new one.
+  // new one, which starts hidden: it never makes its panel, and the uninstall
+  // below still finds it.
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"StartHidden", L"1");
   ASSERT_EQ(Install(), 0u);
   EXPECT_TRUE(older.WaitForExit(10s));
   EXPECT_EQ(older.ExitCode(), 0u);

@@ -118,12 +118,14 @@ TEST_F(PanelKeysE2E, WithNoWayInThePanelShowsOnTheHotkeysPage) {
   UnregisterHotKey(nullptr, 1);
 }
 
-// A tray icon with no gesture chosen for its menu: a right click opens it,
-// and with no password Lock is greyed, as it would lock nothing.
-TEST_F(PanelKeysE2E, TheTrayIconAlwaysHasAMenuAndLockNeedsAPassword) {
+// Started to the tray: a tray icon with no gesture chosen for its menu, where
+// a right click opens it; with no password Lock is greyed, as it would lock
+// nothing; Show UI brings the panel, on its first page, as the load left it.
+TEST_F(PanelKeysE2E, StartedToTheTrayItsMenuShowsThePanelAndLockNeedsAPassword) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"DisplayIcon", L"1");
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"StartHidden", L"1");
   BlindfoldProcess blindfold;
-  ASSERT_NE(blindfold.Panel(), nullptr);
+  ASSERT_NE(blindfold.MainWindow(), nullptr);
   std::this_thread::sleep_for(500ms);
   RightClickAt(TrayIconPoint());
   HWND menu = nullptr;
@@ -134,7 +136,23 @@ TEST_F(PanelKeysE2E, TheTrayIconAlwaysHasAMenuAndLockNeedsAPassword) {
   const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
   ASSERT_NE(items, nullptr);
   EXPECT_TRUE(GetMenuState(items, 0, MF_BYPOSITION) & MF_GRAYED);
-  PressKeys({VK_ESCAPE});
+  PressKeys({VK_UP});  // the last item, "Shutdown"
+  PressKeys({VK_UP});  // "Show UI"
+  PressKeys({VK_RETURN});
+
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(SelectedPage(panel), 0);
+  HWND tab = FindControl(panel, L"", L"SysTabControl32");
+  EXPECT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 5);
+  HWND frame = FindControl(panel, L"Open windows list - (", L"Button", true);  // refreshed as it was shown
+  ASSERT_NE(frame, nullptr);
+  EXPECT_NE(TextOf(frame).find(L" windows found)"), std::wstring::npos) << TextOf(frame).c_str();
+  HWND taskbarBox = FindControl(panel, L"[ Hide Taskbar ]", L"Button");
+  EXPECT_TRUE(taskbarBox && Visible(taskbarBox));
+  SelectPage(panel, 4);
+  HWND shutdown = FindControl(panel, L"Shutdown", L"Button");
+  EXPECT_TRUE(shutdown && !Visible(shutdown));  // the tray menu has it
 }
 
 // What the screen shows in a rectangle, read once.

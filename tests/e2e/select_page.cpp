@@ -30,19 +30,17 @@ void PrintRect(HWND window) {
   std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
-HWND Panel() {
-  HWND panel = nullptr;
-  WaitUntil([&] { return (panel = FindWindowW(L"#32770", L"Blindfold")) != nullptr; });
-  return panel;
-}
-
-// The panel on the screen: a start to the tray leaves it hidden until its hotkey.
+// The panel once it is on the screen. A start to the tray makes no panel
+// until it is first asked for with its hotkey.
 HWND ShownPanel() {
-  HWND panel = Panel();
-  if (!panel) return nullptr;
-  if (!WaitUntil([&] { return Visible(panel); }, 2s)) {
+  if (!WaitUntil([] { return FindWindowW(L"BlindfoldMain", nullptr) || FindWindowW(L"#32770", L"Blindfold"); })) {
+    return nullptr;
+  }
+  HWND panel = nullptr;
+  const auto shown = [&] { return (panel = FindWindowW(L"#32770", L"Blindfold")) != nullptr && Visible(panel); };
+  if (!WaitUntil(shown, 2s)) {
     PressKeys({VK_LWIN, 'X'});
-    if (!WaitUntil([&] { return Visible(panel); })) return nullptr;
+    if (!WaitUntil(shown)) return nullptr;
   }
   return panel;
 }
@@ -103,9 +101,9 @@ int main(int argc, char** argv) {
     WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"DisplayIcon", L"1");
     return 0;
   }
-  HWND panel = first == "--tray-menu" ? Panel() : ShownPanel();
-  if (!panel) return 1;
   if (first == "--tray-menu") return TrayMenu();
+  HWND panel = ShownPanel();
+  if (!panel) return 1;
   if (first == "--login") return Login(panel);
   if (argc > 3 && std::strcmp(argv[2], "--mark") == 0) {
     std::wstring title(argv[3], argv[3] + std::strlen(argv[3]));

@@ -256,16 +256,30 @@ TEST_F(WindowHidingE2E, WithTheShowGuardKilledBlindfoldsWindowsWaitForThePasswor
     ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }));
   }
   BlindfoldProcess restarted;
-  HWND panel = restarted.Panel();
-  ASSERT_NE(panel, nullptr);
+  ASSERT_NE(restarted.MainWindow(), nullptr);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_FALSE(Visible(plain));
-  EXPECT_FALSE(Visible(panel));  // the panel would show them without the password
+  for (HWND panel : TopLevelWindows(restarted.Id(), L"Blindfold", L"#32770")) {
+    EXPECT_FALSE(Visible(panel));  // the panel would show them without the password
+  }
 
   PressKeys({VK_LWIN, 'Z'});  // the password dialog; no password is set, so OK passes
   ASSERT_NE(WaitForShownWindow(restarted.Id(), L"Login", /*foreground=*/true), nullptr);
   PressKeys({VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return Visible(plain); }));
+
+  // The end of the Windows session, as Windows tells it to every top-level
+  // window, ends Blindfold at once, its panel never made, and leaves what it
+  // hid hidden.
+  PressKeys({VK_LWIN, 'Z'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(plain); }));
+  HWND main = restarted.MainWindow();
+  DWORD_PTR mayEnd = FALSE;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &mayEnd));
+  EXPECT_TRUE(mayEnd);
+  SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  EXPECT_TRUE(restarted.WaitForExit(10s));
+  EXPECT_FALSE(Visible(plain));
 }
 
 TEST_F(WindowHidingE2E, AHungWindowNeitherFreezesBlindfoldNorHoldsUpTheOthers) {

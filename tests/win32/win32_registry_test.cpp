@@ -45,7 +45,9 @@ class Win32RegistryTest : public testing::Test {
 };
 
 TEST_F(Win32RegistryTest, TextRoundTripsWhole) {
-  const std::string texts[] = {"", "1,0,0,0,X", "Überweisung – 東京 🙈", std::string(1 << 20, 'x')};
+  // Around the reader's first buffer of 512 bytes, and far beyond it.
+  const std::string texts[] = {"", "1,0,0,0,X", "Überweisung – 東京 🙈", std::string(255, 'y'), std::string(256, 'z'),
+                               std::string(1 << 20, 'x')};
   for (const std::string& text : texts) {
     ASSERT_TRUE(registry.WriteValue(At("Value"), text));
     EXPECT_EQ(registry.ReadValue(At("value")), text);
@@ -58,6 +60,18 @@ TEST_F(Win32RegistryTest, MissingValuesAndKeysReadAsMissing) {
   ASSERT_TRUE(registry.WriteValue(At("Gone"), "1"));
   EXPECT_TRUE(registry.DeleteValue(At("GONE")));
   EXPECT_EQ(registry.ReadValue(At("Gone")), std::nullopt);
+
+  // The key itself deleted by another program after a read, then made again
+  // with other values: what is read is what is there now.
+  ASSERT_TRUE(registry.WriteValue(At("Kept"), "before"));
+  ASSERT_EQ(registry.ReadValue(At("Kept")), "before");
+  DeleteTree(HKEY_CURRENT_USER, L"Software", L"BlindfoldRegistryTest");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), std::nullopt);
+  SetRaw(L"Kept", REG_SZ, L"after", sizeof L"after");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), "after");
+  DeleteTree(HKEY_CURRENT_USER, L"Software", L"BlindfoldRegistryTest");
+  SetRaw(L"Kept", REG_SZ, L"again", sizeof L"again");
+  EXPECT_EQ(registry.ReadValue(At("Kept")), "again");
 }
 
 TEST_F(Win32RegistryTest, NumbersReadAsDecimalTextAndOtherKindsAsMissing) {

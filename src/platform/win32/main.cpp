@@ -1,7 +1,6 @@
 // Blindfold's entry point: wires the real platform to the logic and runs the
 // message loop.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdlib>
 #include <exception>
@@ -79,19 +78,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   const StartupRoad road = Startup(instance, store, messageBoxes);
   if (road == StartupRoad::SecondInstance) return 0;
 
-  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                      ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
   PanelDialog dialog(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
-  if (!dialog.Hwnd()) return 1;
-  messageBoxes.owner = dialog.Hwnd();
-  Win32Hotkey windowsHotkey(dialog.Hwnd(), HotkeyId::Windows);
-  Win32Hotkey panicHotkey(dialog.Hwnd(), HotkeyId::Panic);
-  Win32Hotkey panelHotkey(dialog.Hwnd(), HotkeyId::Panel);
+  if (!dialog.MainWindow()) return 1;
+  const OwnerWindow owner = [&dialog] { return dialog.Owner(); };
+  messageBoxes.owner = owner;
+  Win32Hotkey windowsHotkey(dialog.MainWindow(), HotkeyId::Windows);
+  Win32Hotkey panicHotkey(dialog.MainWindow(), HotkeyId::Panic);
+  Win32Hotkey panelHotkey(dialog.MainWindow(), HotkeyId::Panel);
   Win32WindowManager windows;
   Win32ProgramFiles files;
-  Win32LoginDialog loginDialog(dialog.Hwnd());
+  Win32LoginDialog loginDialog(owner);
   Win32Crypto crypto;
   Win32Mixer mixer;
   Win32NotificationArea notificationArea;
@@ -102,11 +98,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (handled) dialog.Render();
     return handled;
   });
-  Win32PopupMenu popupMenu(dialog.Hwnd());
-  Win32FileDialog fileDialog(dialog.Hwnd());
+  Win32PopupMenu popupMenu(dialog.MainWindow());
+  Win32FileDialog fileDialog(owner);
   Win32Shell shell;
   Win32Random random;
-  Win32TipsDialog tipsDialog(dialog.Hwnd());
+  Win32TipsDialog tipsDialog(owner);
   Win32WindowWatch windowWatch;
   Win32Background background([&dialog] { dialog.Render(); });
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
@@ -131,7 +127,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (dialog.Hwnd() && dialog.TranslateDialogMessage(message)) continue;
+    if (dialog.TranslateDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

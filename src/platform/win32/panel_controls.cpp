@@ -55,8 +55,9 @@ std::optional<Control> PanelControls::ControlOf(int id) {
   return std::nullopt;
 }
 
-PanelControls::PanelControls(HWND dialog) : dialog_(dialog) {
+PanelControls::PanelControls(HWND dialog, const std::vector<ControlPlacement>& placements) : dialog_(dialog) {
   for (const ControlInfo& info : Controls()) design_[IndexOf(info.control)] = info.design;
+  for (const ControlPlacement& placement : placements) PlaceInDesign(placement);
   std::vector<HWND> made;
   for (const ControlInfo& info : Controls()) {
     if (info.page != kEveryPage && info.page != static_cast<int>(PanelPage::OpenWindows)) continue;
@@ -154,15 +155,19 @@ void PanelControls::MoveToDesign(Control control) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// A placement is relative to the control's container, as the design was drawn.
 void PanelControls::Place(const ControlPlacement& placement) {
+  PlaceInDesign(placement);
+  MoveToDesign(placement.control);
+}
+
+// A placement is relative to the control's container, as the design was drawn.
+void PanelControls::PlaceInDesign(const ControlPlacement& placement) {
   const DesignRect& container = design_[IndexOf(ContainerOf(placement.control))];
   DesignRect& design = design_[IndexOf(placement.control)];
   if (placement.left) design.left = container.left + *placement.left;
   if (placement.top) design.top = container.top + *placement.top;
   if (placement.width) design.width = *placement.width;
   if (placement.height) design.height = *placement.height;
-  MoveToDesign(placement.control);
 }
 
 }  // namespace blindfold::win32

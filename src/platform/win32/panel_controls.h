@@ -16,8 +16,9 @@ namespace blindfold::win32 {
 // its design at the window's DPI.
 class PanelControls {
  public:
-  // Makes the controls of the first page and those every page shows.
-  explicit PanelControls(HWND dialog);
+  // Makes the controls of the first page and those every page shows, placed
+  // where the design and then `placements` put them.
+  PanelControls(HWND dialog, const std::vector<ControlPlacement>& placements);
 
   // The dialog's id of a control, and the control of an id.
   static int IdOf(Control control);
@@ -33,14 +34,12 @@ class PanelControls {
   void Place(const ControlPlacement& placement);
   // Pixels of `twips` at the window's DPI.
   int Px(int twips) const;
-  // The window is gone, and its controls with it.
-  void Forget() { controls_.fill(nullptr); }
-
  private:
   void Make(const ControlInfo& info, HWND before);
   void Prepare(Control control, HWND window);
   void SendFramesBehind(const std::vector<HWND>& made);
   void MoveToDesign(Control control);
+  void PlaceInDesign(const ControlPlacement& placement);
 
   HWND dialog_;
   std::array<HWND, kControlCount> controls_{};

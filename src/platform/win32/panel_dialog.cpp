@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/win32/handle_conversion.h"
+#include "platform/win32/late_bound.h"
 #include "platform/win32/posted_messages.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
@@ -14,6 +15,8 @@
 namespace blindfold::win32 {
 namespace {
 
+constexpr wchar_t kMainWindowClass[] = L"BlindfoldMain";
+constexpr wchar_t kCaption[] = L"Blindfold";
 constexpr std::array<const wchar_t*, 5> kPageCaptions = {L"Open windows", L"Hotkeys", L"Settings", L"Stealth",
                                                          L"About"};
 
@@ -21,26 +24,60 @@ std::optional<std::size_t> RowOf(LRESULT index) {
   return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
 }
 
+void SetIcons(HWND window, HICON big, HICON small) {
+  if (!big) return;
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : big));
+}
+
 }  // namespace
 
-PanelDialog::PanelDialog(int widthTwips, int heightTwips) {
-  dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
-                               reinterpret_cast<LPARAM>(this));
-  if (!dialog_) return;
-  controls_ = std::make_unique<PanelControls>(dialog_);
-  framedStyle_ = GetWindowLongPtrW(dialog_, GWL_STYLE);
+PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kMainWindowClass;
+  RegisterClassW(&windowClass);
+  // A top-level window, not a message-only one: only top-level windows hear of
+  // the shell's restart and of the end of the session. A tool window, so that
+  // its instant on screen before the desktop is hidden leaves no taskbar button.
+  main_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                          instance, this);
+  if (!main_) return;
   // Sent to every top-level window when the shell (re)starts.
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // Each size from its own frame: the small frames are drawn for their size.
-  const HINSTANCE self = GetModuleHandleW(nullptr);
-  if (HICON icon = LoadIconW(self, MAKEINTRESOURCEW(IDI_BLINDFOLD))) {
-    SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  }
-  if (auto* small = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BLINDFOLD), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                  LR_SHARED))) {
-    SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-  }
+  SetIcons(main_, LoadIconW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD)),
+           static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+}
+
+PanelDialog::~PanelDialog() {
+  if (dialog_) DestroyWindow(dialog_);
+  if (main_) DestroyWindow(main_);
+}
+
+// The dialog with the controls of its first page, sized and placed as the load
+// left the panel. Once the program has unloaded, nothing is made again.
+bool PanelDialog::MakeDialog() {
+  if (dialog_) return true;
+  if (!main_) return false;
+  // The common controls are the panel's alone, and so is their library: a
+  // start that never shows the panel does not load it. The program's manifest
+  // picks the library's version, as it would for an import.
+  static const auto initCommonControls =
+      LateBound<decltype(InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                     ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
+  if (initCommonControls) initCommonControls(&classes);
+  CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
+                     reinterpret_cast<LPARAM>(this));
+  if (!dialog_) return false;
+  controls_ = std::make_unique<PanelControls>(dialog_, placements_);
+  renderer_ = std::make_unique<PanelRenderer>();
+  SetIcons(dialog_, reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_BIG, 0)),
+           reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0)));
   HWND tab = controls_->Get(Control::SSTab1);
   for (std::size_t i = 0; i < kPageCaptions.size(); ++i) {
     TCITEMW item{};
@@ -48,11 +85,9 @@ PanelDialog::PanelDialog(int widthTwips, int heightTwips) {
     item.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
     SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
-  SetSizeTwips(widthTwips, heightTwips);
-}
-
-PanelDialog::~PanelDialog() {
-  if (dialog_) DestroyWindow(dialog_);
+  SetWindowPos(dialog_, nullptr, 0, 0, controls_->Px(widthTwips_), controls_->Px(heightTwips_),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
 }
 
 void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys,
@@ -65,10 +100,11 @@ void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win
 }
 
 void PanelDialog::Render() {
-  // After the window has gone there is nothing left to render into.
+  // Before the panel is first shown, and after it has gone, there is nothing
+  // to render into: the model is rendered whole when the dialog is made.
   if (!panel_ || !dialog_) return;
   rendering_ = true;
-  renderer_.Render(*panel_, *controls_);
+  renderer_->Render(*panel_, *controls_);
   rendering_ = false;
   if (panel_->busy != busy_) {
     busy_ = panel_->busy;
@@ -80,6 +116,7 @@ void PanelDialog::Render() {
 // The pages' keys of every tabbed dialog: Ctrl+Tab and Ctrl+PgDn go to the
 // next page, Ctrl+Shift+Tab and Ctrl+PgUp to the one before, round the end.
 bool PanelDialog::TranslateDialogMessage(MSG& message) {
+  if (!dialog_) return false;
   if (message.message == WM_KEYDOWN && panel_ && (GetKeyState(VK_CONTROL) & 0x8000) &&
       (message.hwnd == dialog_ || IsChild(dialog_, message.hwnd))) {
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
@@ -105,7 +142,7 @@ bool PanelDialog::MoveWithinOptionGroup(HWND focus, WPARAM key) {
   if (key == VK_RIGHT || key == VK_DOWN) step = 1;
   if (key == VK_LEFT || key == VK_UP) step = -1;
   const auto which = PanelControls::ControlOf(GetDlgCtrlID(focus));
-  if (step == 0 || !which || controls_->Get(*which) != focus) return false;
+  if (step == 0 || !which || !controls_ || controls_->Get(*which) != focus) return false;
   const std::span<const Control> group = OptionGroupOf(*which);
   if (group.empty()) return false;
   const auto size = static_cast<int>(group.size());
@@ -155,7 +192,7 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
       const bool multiple = InfoOf(*which).kind == ControlKind::MultiList;
       if (code == LBN_SELCHANGE || (code == LBN_DBLCLK && multiple)) {
         const std::vector<bool> marks = multiple ? ListMarks(control) : std::vector<bool>{};
-        if (multiple) renderer_.MarksRead(marks);
+        if (multiple) renderer_->MarksRead(marks);
         const LRESULT current = SendMessageW(control, multiple ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
         Report([&](PanelEvents& events) { events.RowsSelected(*which, marks, RowOf(current)); });
       }
@@ -199,6 +236,60 @@ HBRUSH PanelDialog::ControlBackground(HWND control, HDC dc) {
   }
 }
 
+LRESULT CALLBACK PanelDialog::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && self->main_ == window) {
+    if (const auto result = self->HandleMainMessage(message, wParam, lParam)) return *result;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::optional<LRESULT> PanelDialog::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_HOTKEY:
+      for (Win32Hotkey* hotkey : hotkeys_) {
+        if (hotkey->Id() == static_cast<int>(wParam)) {
+          hotkey->Pressed();
+          Render();
+        }
+      }
+      return 0;
+    case WM_COMMAND:
+      // The setup program asks a running Blindfold to shut down as the
+      // Shutdown button would, password and all; it may never have shown its
+      // panel.
+      if (LOWORD(wParam) == PanelControls::IdOf(Control::cmdShutdown) && lParam == 0) {
+        Report([](PanelEvents& events) { events.Clicked(Control::cmdShutdown); });
+      }
+      return 0;
+    case WM_CLOSE:
+      if (events_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam && events_ && events_->CloseRequested(CloseReason::WindowsEnding)) {
+        sessionEnded_ = true;
+        Unload();
+      }
+      return 0;
+    case WM_DESTROY:
+      main_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        if (tray_) tray_->TaskbarCreated();
+        return 0;
+      }
+      return std::nullopt;
+  }
+}
+
 INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -206,10 +297,10 @@ INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
     return TRUE;
   }
   auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+  return self && self->dialog_ == dialog ? self->HandleDialogMessage(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -243,25 +334,8 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
-    case WM_HOTKEY:
-      for (Win32Hotkey* hotkey : hotkeys_) {
-        if (hotkey->Id() == static_cast<int>(wParam)) {
-          hotkey->Pressed();
-          Render();
-        }
-      }
-      return TRUE;
     case WM_CLOSE:
       if (events_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
-      return TRUE;
-    case WM_QUERYENDSESSION:
-      SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    case WM_ENDSESSION:
-      if (wParam && events_ && events_->CloseRequested(CloseReason::WindowsEnding)) {
-        sessionEnded_ = true;
-        Unload();
-      }
       return TRUE;
     case WM_DPICHANGED: {
       const auto* suggested = MessagePointer<RECT>(lParam);
@@ -273,23 +347,22 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_DESTROY:
+      // The program ends with its main window, not with the panel.
       dialog_ = nullptr;
-      controls_->Forget();
-      PostQuitMessage(0);
+      controls_.reset();
+      renderer_.reset();
       return TRUE;
     default:
-      if (message == taskbarCreated_ && tray_) tray_->TaskbarCreated();
       return FALSE;
   }
 }
 
-WindowHandle PanelDialog::Handle() { return FromHwnd(dialog_); }
+WindowHandle PanelDialog::Handle() { return FromHwnd(main_); }
 
 // The tray shows the small frame.
 std::int32_t PanelDialog::IconHandle() {
-  auto icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_SMALL, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(dialog_, WM_GETICON, ICON_BIG, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(dialog_, GCLP_HICON));
+  auto icon = reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_BIG, 0));
   return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(icon));
 }
 
@@ -299,36 +372,61 @@ bool PanelDialog::LoadIconFile(const std::string& path) {
   if (!icon) return false;
   auto* small = static_cast<HICON>(LoadImageW(nullptr, file.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
-  SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : icon));
+  SetIcons(main_, icon, small);
+  if (dialog_) SetIcons(dialog_, icon, small);
   loadedIcon_.Reset(icon);
   loadedSmallIcon_.Reset(small);
   return true;
 }
 
-bool PanelDialog::IsVisible() { return IsWindowVisible(dialog_) != FALSE; }
+bool PanelDialog::IsVisible() { return dialog_ && IsWindowVisible(dialog_) != FALSE; }
 
 void PanelDialog::SetVisible(bool visible) {
-  if (visible) Render();
-  ShowWindow(dialog_, visible ? SW_SHOW : SW_HIDE);
+  if (flashing_) {
+    ShowWindow(main_, visible ? SW_SHOW : SW_HIDE);
+    return;
+  }
+  if (!visible) {
+    if (dialog_) ShowWindow(dialog_, SW_HIDE);
+    return;
+  }
+  if (!MakeDialog()) return;
+  Render();
+  ShowWindow(dialog_, SW_SHOW);
 }
 
-void PanelDialog::SetBorderStyle(BorderStyle style) {
-  const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER | WS_DLGFRAME;
-  const LONG_PTR newStyle = style == BorderStyle::None ? (framedStyle_ & ~frame) : framedStyle_;
-  SetWindowLongPtrW(dialog_, GWL_STYLE, newStyle);
-  SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
+// Without its border the panel is a window of 1 by 1 twip shown for an instant,
+// so that the foreground stays ours while the desktop is hidden. The main
+// window, which is always there, stands in for it: a panel never shown is not
+// made for that, and one that was keeps its frame.
+void PanelDialog::SetBorderStyle(BorderStyle style) { flashing_ = style == BorderStyle::None; }
 
 void PanelDialog::SetSizeTwips(int width, int height) {
+  if (flashing_) {
+    const UINT dpi = GetDpiForWindow(main_);
+    const int perInch = dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+    const auto px = [&](int twips) { return MulDiv(twips, perInch, 1440); };
+    SetWindowPos(main_, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  widthTwips_ = width;
+  heightTwips_ = height;
+  if (!dialog_) return;
   SetWindowPos(dialog_, nullptr, 0, 0, controls_->Px(width), controls_->Px(height),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PanelDialog::PlaceControl(const ControlPlacement& placement) { controls_->Place(placement); }
+void PanelDialog::PlaceControl(const ControlPlacement& placement) {
+  if (controls_) {
+    controls_->Place(placement);
+  } else {
+    placements_.push_back(placement);
+  }
+}
 
 void PanelDialog::Unload() {
   if (dialog_) DestroyWindow(dialog_);
+  if (main_) DestroyWindow(main_);
 }
 
 }  // namespace blindfold::win32

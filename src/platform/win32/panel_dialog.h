@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,18 @@
 
 namespace blindfold::win32 {
 
-// The control panel as a real dialog. It renders the panel model into its
-// controls after every event, and turns what the user does into calls of the
-// panel's events and nothing else.
+// The control panel as a real dialog, and the program's main window behind it.
+//
+// The main window is made at start and lives for the whole run without ever
+// being shown: the hotkeys, the tray icon and its menu, the shell's restart and
+// the end of the session all come to it, and it is the handle the logic knows.
+// The dialog and its controls are made the first time the panel is shown: a
+// Blindfold that starts hidden may never need them, and they are most of what
+// a start costs. What the load does to the panel before then (placements,
+// size, icon) is kept and applied when the dialog is made.
+//
+// The dialog renders the panel model into its controls after every event, and
+// turns what the user does into calls of the panel's events and nothing else.
 class PanelDialog final : public PanelWindow {
  public:
   // The panel's normal size, in twips.
@@ -29,16 +39,20 @@ class PanelDialog final : public PanelWindow {
   PanelDialog& operator=(const PanelDialog&) = delete;
   ~PanelDialog() override;
 
-  HWND Hwnd() const { return dialog_; }
-  // From here on the dialog shows `panel` and reports to `events`; the
+  // The main window, null once the program unloads.
+  HWND MainWindow() const { return main_; }
+  // What a dialog or message box of ours belongs to: the panel once it has been
+  // made, until then the main window.
+  HWND Owner() const { return dialog_ ? dialog_ : main_; }
+  // From here on the panel shows `panel` and reports to `events`; the
   // hotkeys' presses arrive as WM_HOTKEY, and the shell's restart goes to
   // `tray`.
   void Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys, TrayEvents& tray);
-  // Writes the model into the controls.
+  // Writes the model into the controls, once they exist.
   void Render();
   // Keyboard navigation for the modeless dialog; true when the message was used.
   bool TranslateDialogMessage(MSG& message);
-  // Whether the window went because the Windows session ends.
+  // Whether the program unloads because the Windows session ends.
   bool SessionEnded() const { return sessionEnded_; }
 
   WindowHandle Handle() override;
@@ -52,8 +66,11 @@ class PanelDialog final : public PanelWindow {
   void Unload() override;
 
  private:
+  static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool MakeDialog();
   void OnCommand(int id, int code, HWND control);
   void OnNotify(const NMHDR& header);
   HBRUSH ControlBackground(HWND control, HDC dc);
@@ -67,18 +84,24 @@ class PanelDialog final : public PanelWindow {
   }
   std::vector<bool> ListMarks(HWND box) const;
 
+  HWND main_ = nullptr;
   HWND dialog_ = nullptr;
   std::unique_ptr<PanelControls> controls_;
-  PanelRenderer renderer_;
+  std::unique_ptr<PanelRenderer> renderer_;
   PageSurface surface_;
   PanelModel* panel_ = nullptr;
   PanelEvents* events_ = nullptr;
   TrayEvents* tray_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
+  // The panel as the load left it, for the dialog when it is made.
+  std::vector<ControlPlacement> placements_;
+  int widthTwips_;
+  int heightTwips_;
+  // Borderless, the panel is only ever the flash before the desktop is hidden.
+  bool flashing_ = false;
   bool rendering_ = false;
   bool sessionEnded_ = false;
   bool busy_ = false;
-  LONG_PTR framedStyle_ = 0;
   UniqueHandle<IconTraits> loadedIcon_;
   UniqueHandle<IconTraits> loadedSmallIcon_;
   UINT taskbarCreated_ = 0;

@@ -67,10 +67,12 @@ struct FileHandleTraits {
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 
+// A winmm mixer; winmm is loaded when first used, so closing goes through the
+// loaded library.
 struct MixerTraits {
   using Handle = HMIXER;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle mixer) { mixerClose(mixer); }
+  static void Close(Handle mixer);
 };
 
 // A BCrypt algorithm provider; BCrypt is loaded when first used, so closing

@@ -10,7 +10,11 @@ constexpr wchar_t kWindowClass[] = L"BlindfoldBackground";
 
 }  // namespace
 
-Win32Background::Win32Background(std::function<void()> afterEach) : afterEach_(std::move(afterEach)) {
+Win32Background::Win32Background(std::function<void()> afterEach) : afterEach_(std::move(afterEach)) {}
+
+// The window is made with the first job: most runs never have one.
+HWND Win32Background::Window() {
+  if (window_) return window_;
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -19,6 +23,7 @@ Win32Background::Win32Background(std::function<void()> afterEach) : afterEach_(s
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                             nullptr);
   if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return window_;
 }
 
 Win32Background::~Win32Background() {
@@ -32,10 +37,10 @@ Win32Background::~Win32Background() {
 void Win32Background::Run(std::function<void()> job, std::function<void()> done) {
   auto work = std::make_shared<Work>();
   work->job = std::move(job);
-  work->window = window_;
+  work->window = Window();
   work->id = nextId_++;
   auto* handedOver = new std::shared_ptr<Work>(work);
-  HANDLE thread = window_ ? CreateThread(nullptr, 0, ThreadMain, handedOver, 0, nullptr) : nullptr;
+  HANDLE thread = work->window ? CreateThread(nullptr, 0, ThreadMain, handedOver, 0, nullptr) : nullptr;
   if (!thread) {
     // Without a thread the job still has to run: late rather than never.
     delete handedOver;

@@ -33,6 +33,7 @@ class Win32Background final : public Background {
     HWND window = nullptr;
     std::uint64_t id = 0;
   };
+  HWND Window();
   static DWORD WINAPI ThreadMain(void* work);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Deliver(std::uint64_t id);

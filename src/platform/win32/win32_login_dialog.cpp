@@ -12,7 +12,7 @@ void Win32LoginDialog::ShowModal(LoginForm& form, const std::function<void()>& o
   form_ = &form;
   onOk_ = &onOk;
   onCancel_ = &onCancel;
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_LOGIN), owner_, DialogProc,
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_LOGIN), OwnerOf(owner_), DialogProc,
                   reinterpret_cast<LPARAM>(this));
   dialog_ = nullptr;
   form_ = nullptr;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/login_dialog.h"
+#include "platform/win32/owner_window.h"
 
 namespace blindfold::win32 {
 
@@ -11,7 +12,7 @@ namespace blindfold::win32 {
 class Win32LoginDialog final : public LoginDialogHost {
  public:
   // Owned by the panel, which it keeps from being used while it waits.
-  explicit Win32LoginDialog(HWND owner) : owner_(owner) {}
+  explicit Win32LoginDialog(OwnerWindow owner) : owner_(std::move(owner)) {}
 
   void ShowModal(LoginForm& form, const std::function<void()>& onOk, const std::function<void()>& onCancel) override;
   void Hide() override;
@@ -19,7 +20,7 @@ class Win32LoginDialog final : public LoginDialogHost {
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-  HWND owner_;
+  OwnerWindow owner_;
   HWND dialog_ = nullptr;
   LoginForm* form_ = nullptr;
   const std::function<void()>* onOk_ = nullptr;

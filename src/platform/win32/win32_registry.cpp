@@ -39,41 +39,58 @@ Number ReadNumber(const std::vector<BYTE>& data) {
   return number;
 }
 
-}  // namespace
+// A value's text, and the registry's answer: ERROR_KEY_DELETED when the key
+// has been deleted since it was opened.
+struct ReadResult {
+  std::optional<std::string> text;
+  LSTATUS status;
+};
 
-std::optional<std::string> Win32Registry::ReadValue(const RegistryLocation& where) {
-  const UniqueKey key = OpenKey(where, KEY_QUERY_VALUE);
-  if (!key) return std::nullopt;
-  const std::wstring name = Widen(where.name);
-
-  // The value may grow between asking its size and reading it; ask again then.
+ReadResult ReadFrom(HKEY key, const std::wstring& name) {
+  if (!key) return {std::nullopt, ERROR_FILE_NOT_FOUND};
+  // Every setting fits the first buffer, so one query reads it; a longer value
+  // (a long always-hide list) is asked for again with room for what it said
+  // it needs, and again if it grew in between.
+  constexpr DWORD kFirstBuffer = 512;
   DWORD type = 0;
-  DWORD size = 0;
-  std::vector<BYTE> data;
-  LSTATUS status = ERROR_MORE_DATA;
+  std::vector<BYTE> data(kFirstBuffer);
+  DWORD size = kFirstBuffer;
+  LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
   while (status == ERROR_MORE_DATA) {
-    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (status != ERROR_SUCCESS) return std::nullopt;
     data.resize(size + sizeof(wchar_t));
     size = static_cast<DWORD>(data.size());
-    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size);
+    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
   }
-  if (status != ERROR_SUCCESS) return std::nullopt;
+  if (status != ERROR_SUCCESS) return {std::nullopt, status};
   data.resize(size);
 
   switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-      return StringValueText(data);
+      return {StringValueText(data), status};
     case REG_DWORD:
-      if (data.size() < sizeof(DWORD)) return std::nullopt;
-      return std::to_string(ReadNumber<std::int32_t>(data));
+      if (data.size() < sizeof(DWORD)) return {std::nullopt, status};
+      return {std::to_string(ReadNumber<std::int32_t>(data)), status};
     case REG_QWORD:
-      if (data.size() < sizeof(ULONGLONG)) return std::nullopt;
-      return std::to_string(ReadNumber<std::int64_t>(data));
+      if (data.size() < sizeof(ULONGLONG)) return {std::nullopt, status};
+      return {std::to_string(ReadNumber<std::int64_t>(data)), status};
     default:
-      return std::nullopt;
+      return {std::nullopt, status};
   }
+}
+
+}  // namespace
+
+HKEY Win32Registry::KeyToRead(const RegistryLocation& where, bool reopen) {
+  UniqueKey& kept = readKeys_[{where.root, where.key}];
+  if (!kept || reopen) kept = OpenKey(where, KEY_QUERY_VALUE);
+  return kept.Get();
+}
+
+std::optional<std::string> Win32Registry::ReadValue(const RegistryLocation& where) {
+  ReadResult read = ReadFrom(KeyToRead(where, false), Widen(where.name));
+  if (read.status == ERROR_KEY_DELETED) read = ReadFrom(KeyToRead(where, true), Widen(where.name));
+  return read.text;
 }
 
 bool Win32Registry::WriteValue(const RegistryLocation& where, const std::string& text) {

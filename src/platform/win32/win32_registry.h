@@ -1,17 +1,31 @@
 #pragma once
 
+#include <map>
+#include <string>
+#include <utility>
+
 #include "platform/settings_store.h"
+#include "platform/win32/unique_handle.h"
 
 namespace blindfold::win32 {
 
 // The Windows registry, in its 32-bit view so that 32-bit and 64-bit builds of
-// the program share one set of settings.
+// the program share one set of settings. Used from the user-interface thread.
 class Win32Registry final : public RegistryBackend {
  public:
   std::optional<std::string> ReadValue(const RegistryLocation& where) override;
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
   bool MayWrite(const RegistryLocation& where) override;
+
+ private:
+  HKEY KeyToRead(const RegistryLocation& where, bool reopen);
+
+  // Keys once opened for reading stay open: the load reads some forty values
+  // from a handful of keys, and each opening is a round trip to the registry
+  // server. A key deleted since (and perhaps made again) answers that it was
+  // deleted, and is opened afresh.
+  std::map<std::pair<RegistryRoot, std::string>, UniqueKey> readKeys_;
 };
 
 }  // namespace blindfold::win32

@@ -37,7 +37,7 @@ MessageBoxAnswer Win32MessageBoxes::Show(const std::string& prompt, const std::s
     case MessageBoxStyle::Ok:
       break;
   }
-  const int answer = MessageBoxW(owner, Widen(prompt).c_str(), Widen(title).c_str(), flags);
+  const int answer = MessageBoxW(OwnerOf(owner), Widen(prompt).c_str(), Widen(title).c_str(), flags);
   switch (answer) {
     case IDYES:
       return MessageBoxAnswer::Yes;

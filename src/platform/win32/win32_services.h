@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/program_files.h"
 #include "platform/single_instance.h"
+#include "platform/win32/owner_window.h"
 #include "platform/win32/unique_handle.h"
 
 namespace blindfold::win32 {
@@ -24,7 +25,7 @@ class Win32SingleInstance final : public SingleInstance {
 class Win32MessageBoxes final : public MessageBoxes {
  public:
   MessageBoxAnswer Show(const std::string& prompt, const std::string& title, MessageBoxStyle style) override;
-  HWND owner = nullptr;
+  OwnerWindow owner;
 };
 
 class Win32ProgramFiles final : public ProgramFiles {

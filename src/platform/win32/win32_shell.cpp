@@ -1,14 +1,28 @@
 #include "platform/win32/win32_shell.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/late_bound.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
 
 namespace blindfold::win32 {
 namespace {
 
+// The shell may hand an address to an extension that uses COM, so the thread
+// joins a single-threaded apartment before the first one; COM is loaded then
+// rather than at every start.
+void StartCom() {
+  static const bool started = [] {
+    const auto initialize = LateBound<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    return initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
+  (void)started;
+}
+
 bool ShellOpen(const std::string& target, int show) {
+  StartCom();
   const std::wstring wide = Widen(target);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -27,7 +41,7 @@ bool Win32Shell::StartProgram(const std::string& path) { return ShellOpen(path, 
 
 void Win32TipsDialog::ShowModal(frmTip& tips) {
   tips_ = &tips;
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP), owner_, DialogProc,
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP), OwnerOf(owner_), DialogProc,
                   reinterpret_cast<LPARAM>(this));
   tips_ = nullptr;
 }

@@ -8,6 +8,7 @@
 #include "platform/random.h"
 #include "platform/shell.h"
 #include "platform/tips_dialog.h"
+#include "platform/win32/owner_window.h"
 
 namespace blindfold::win32 {
 
@@ -31,14 +32,14 @@ class Win32Random final : public RandomSource {
 // "Acknowledgments...": a modal dialog of the resources.
 class Win32TipsDialog final : public TipsDialogHost {
  public:
-  explicit Win32TipsDialog(HWND owner) : owner_(owner) {}
+  explicit Win32TipsDialog(OwnerWindow owner) : owner_(std::move(owner)) {}
   void ShowModal(frmTip& tips) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void Render(HWND dialog);
 
-  HWND owner_;
+  OwnerWindow owner_;
   frmTip* tips_ = nullptr;
   HBRUSH white_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 };

@@ -128,7 +128,7 @@ std::string Win32FileDialog::OpenFile(const std::string& filter, const std::stri
   std::wstring file(MAX_PATH * 4, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
+  dialog.hwndOwner = OwnerOf(owner_);
   dialog.lpstrFilter = nativeFilter.c_str();
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());

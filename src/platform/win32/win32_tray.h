@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/notification_area.h"
+#include "platform/win32/owner_window.h"
 
 namespace blindfold::win32 {
 
@@ -48,12 +49,12 @@ class Win32PopupMenu final : public PopupMenu {
 
 class Win32FileDialog final : public FileDialog {
  public:
-  explicit Win32FileDialog(HWND owner) : owner_(owner) {}
+  explicit Win32FileDialog(OwnerWindow owner) : owner_(std::move(owner)) {}
   std::string OpenFile(const std::string& filter, const std::string& defaultExtension,
                        const std::string& title) override;
 
  private:
-  HWND owner_;
+  OwnerWindow owner_;
 };
 
 }  // namespace blindfold::win32
