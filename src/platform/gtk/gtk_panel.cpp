@@ -141,6 +141,15 @@ void GtkPanel::Build() {
     pages_[i].show();
   }
   notebook_.show();
+  // A tab clicked is the user's choice of page, as Ctrl+Tab is; unreported,
+  // the next render would take the panel back to the page the logic knows.
+  // After GTK's own handler, so that the notebook already shows the new page.
+  pageSwitched_ = notebook_.signal_switch_page().connect(
+      [this](Gtk::Widget*, guint page) {
+        if (!panel_ || static_cast<guint>(panel_->SSTab1) == page) return;
+        Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
+      },
+      true);
   controls_[IndexOf(Control::SSTab1)] = {&notebook_, &client_, tabs};
   // Frames first, so that the controls they hold are drawn over them.
   for (const bool frames : {true, false}) {

@@ -26,6 +26,8 @@ class GtkPanel final : public PanelWindow {
   GtkPanel(int widthTwips, int heightTwips);
   GtkPanel(const GtkPanel&) = delete;
   GtkPanel& operator=(const GtkPanel&) = delete;
+  // The pages leave the notebook as it goes, after the model has gone.
+  ~GtkPanel() override { pageSwitched_.disconnect(); }
 
   void Attach(PanelModel& panel, PanelEvents& events);
   // Brings every control in line with the model.
@@ -42,6 +44,8 @@ class GtkPanel final : public PanelWindow {
   WindowHandle Handle() override;
   std::int32_t IconHandle() override { return iconSerial_; }
   bool LoadIconFile(const std::string& path) override;
+  // GdkPixbuf reads PNG and SVG as well as Windows icon files.
+  const IconFileKinds& IconFiles() override { return kPictureIconFiles; }
   bool IsVisible() override { return window_.get_visible(); }
   void SetVisible(bool visible) override;
   void SetBorderStyle(BorderStyle style) override { window_.set_decorated(style != BorderStyle::None); }
@@ -100,6 +104,7 @@ class GtkPanel final : public PanelWindow {
   bool rendering_ = false;
   bool unloaded_ = false;
   std::function<void()> onUnloaded_;
+  sigc::connection pageSwitched_;
 };
 
 // The caption with its Windows access key ("&Next") as a GTK mnemonic ("_Next").
