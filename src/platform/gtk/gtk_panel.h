@@ -72,6 +72,8 @@ class GtkPanel final : public PanelWindow {
   };
 
   void Build();
+  // Makes the controls of `page` (or of every page, kEveryPage) once.
+  void BuildPage(int page);
   Gtk::Widget* Create(const ControlInfo& info);
   Gtk::Widget* CreateList(const ControlInfo& info);
   void Connect(const ControlInfo& info, Gtk::Widget& widget);
@@ -92,6 +94,7 @@ class GtkPanel final : public PanelWindow {
   Gtk::Fixed client_;
   Gtk::Notebook notebook_;
   std::array<Gtk::Fixed, 5> pages_;
+  std::array<bool, 5> pageBuilt_{};
   std::array<Shown, kControlCount> controls_;
   std::array<ListView, 2> lists_;  // List1, List2
   ListColumns columns_;
