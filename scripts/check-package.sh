@@ -82,7 +82,8 @@ shown() { [ -n "$(panel)" ]; }
 for _ in $(seq 150); do shown && break; sleep 0.1; done
 check "the menu's command shows the panel" shown
 # The panel's icon is the program's own picture, read from its data folder.
-check "the panel has its icon" eval 'xprop -id "$(panel)" _NET_WM_ICON | grep -q "Icon ("'
+# (grep -c reads to the end: xprop cut off by an early grep -q fails the pipe.)
+check "the panel has its icon" eval '[ "$(xprop -id "$(panel)" _NET_WM_ICON | grep -c "Icon (")" -gt 0 ]'
 check "it is still running" kill -0 "$pid"
 $sudo kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true

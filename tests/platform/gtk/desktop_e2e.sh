@@ -72,7 +72,7 @@ tray_icon() {
 tray_shown() {
   local icon
   icon=$(tray_icon)
-  [ -n "$icon" ] && ! xwininfo -children -id "$icon" | grep -q 'Parent window id: .*(the root window)'
+  [ -n "$icon" ] && [ "$(xwininfo -children -id "$icon" | grep -c 'Parent window id: .*(the root window)')" -eq 0 ]
 }
 # The colour in the middle of the tray icon, as "R,G,B".
 tray_colour() {
