@@ -49,7 +49,8 @@ set(CPACK_PACKAGE_NAME blindfold)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "${BLINDFOLD_PUBLISHER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hides chosen windows at the press of a hotkey")
-set(CPACK_PACKAGE_DESCRIPTION
+# One text: the pieces of a plain set() would be joined with semicolons.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Blindfold hides the windows you choose, and the panels and desktop icons if you like, at the press of a "
   "system-wide hotkey, and shows them again on the next press. A panic hotkey hides every window at once, an "
   "always-hide list picks windows automatically, an optional password guards showing them again, and the volume "

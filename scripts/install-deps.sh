@@ -16,6 +16,8 @@ packages=(
   libgtkmm-3.0-dev                                # the native panel and tray icon
   imagemagick                                     # screenshots of the panel, the Windows icon
   librsvg2-bin dpkg-dev file                      # the Debian package: icon sizes, its dependencies
+  desktop-file-utils debootstrap                  # its menu entry checked; a clean Debian to try it in
+  libxtst-dev                                     # the whole-program benchmark's key presses
 )
 
 missing=()

@@ -4,6 +4,8 @@
 # PulseAudio server with a null sink.
 #   x11-session.sh start DIR   starts it all; DIR/env tells the tests where
 #   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
+#   x11-session.sh restart-tray DIR  ends the panel and starts another, as a
+#                                    desktop does when its panel crashes
 # Only the processes started here are ended, by their ids.
 set -euo pipefail
 
@@ -40,6 +42,31 @@ fail() {
 
 if [ "$command" = stop ]; then
   stop
+  exit 0
+fi
+
+# The panel is the third program started, after the X server and openbox; its
+# successor takes its line in DIR/pids, so that stop ends the one running.
+if [ "$command" = restart-tray ]; then
+  set -a
+  source "$dir/env"
+  set +a
+  old=$(sed -n 3p "$dir/pids")
+  kill "$old"
+  for _ in $(seq 50); do
+    kill -0 "$old" 2>/dev/null || break
+    sleep 0.1
+  done
+  # The new panel keeps none of the caller's open files: a test's pipe to
+  # another program would otherwise never close.
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" exec tint2
+  ) >>"$dir/tint2.log" 2>&1 &
+  sed -i "3s/.*/$!/" "$dir/pids"
   exit 0
 fi
 

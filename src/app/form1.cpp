@@ -166,8 +166,9 @@ void Form1::SysTrayMouseEventHandler() {
 }
 
 void Form1::lblBrowseForIcon_Click() {
-  const std::string file = platform_.fileDialog.OpenFile(
-      std::string(texts::kIconFilter), std::string(texts::kIconExtension), std::string(texts::kIconDialogTitle));
+  const IconFileKinds& kinds = platform_.panelWindow.IconFiles();
+  const std::string file = platform_.fileDialog.OpenFile(std::string(kinds.filter), std::string(kinds.defaultExtension),
+                                                         std::string(texts::kIconDialogTitle));
   if (!file.empty()) panel.txtTrayIcon.text = file;
 }
 
@@ -189,7 +190,7 @@ InfoPlatform Form1::LinkPlatform() const {
 
 void Form1::InstallTrayIcon() {
   const std::string& path = panel.txtTrayIcon.text;
-  if (path.size() >= 4 && path.compare(path.size() - 4, 4, ".ico") == 0) platform_.panelWindow.LoadIconFile(path);
+  if (platform_.panelWindow.IconFiles().Loads(path)) platform_.panelWindow.LoadIconFile(path);
   PanelWindow& window = platform_.panelWindow;
   systray.HookTrayWindow(window.Handle());
   systray.AddTrayIcon(window.Handle(), window.IconHandle(), window.IconHandle(), panel.txtTrayIconTip.text);

@@ -153,8 +153,9 @@ class Form1 final : public PanelEvents, private ToggleHost {
   // The password gate for an action guarded by its own switch when
   // `actionGuarded`; true when the action may go on.
   bool PassGate(bool actionGuarded);
-  // Takes the main window's icon from the icon file when its name ends in
-  // ".ico", then hooks the window and adds the tray icon.
+  // Takes the main window's icon from the icon file when its name has an
+  // ending the platform loads (".ico" on Windows), then hooks the window and
+  // adds the tray icon.
   void InstallTrayIcon();
   InfoPlatform LinkPlatform() const;
   // Saves the panel; false (after telling the user) when a setting could be

@@ -15,9 +15,12 @@ inline constexpr std::string_view kMenuLock = "Lock";
 inline constexpr std::string_view kMenuShowUi = "Show UI";
 inline constexpr std::string_view kMenuShutdown = "Shutdown";
 
-// The icon file dialog.
+// The icon file dialog: Windows icon files, or, where the icon loader reads
+// pictures, the picture files it reads (patterns separated by ";").
 inline constexpr std::string_view kIconFilter = "Icon Files(*.ico)|*.ico";
 inline constexpr std::string_view kIconExtension = "*.ico";
+inline constexpr std::string_view kPictureIconFilter = "Icon Files(*.png;*.svg;*.ico)|*.png;*.svg;*.ico";
+inline constexpr std::string_view kPictureIconExtension = "*.png";
 inline constexpr std::string_view kIconDialogTitle = "Browse for Blindfold tray icon";
 
 // The caption of the open-windows list after each way of filling it.

@@ -3,11 +3,36 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "panel/control.h"
+#include "panel/texts.h"
 #include "platform/window_handle.h"
 
 namespace blindfold {
+
+// The files a tray icon may be chosen from: what the file dialog offers, and
+// the endings of the names that are loaded, compared exactly, so that
+// "EYE.ICO" is not loaded where ".ico" is asked for.
+struct IconFileKinds {
+  std::string_view filter;
+  std::string_view defaultExtension;
+  std::vector<std::string_view> endings;
+
+  bool Loads(std::string_view path) const {
+    for (const std::string_view ending : endings) {
+      if (path.ends_with(ending)) return true;
+    }
+    return false;
+  }
+};
+
+// Windows' icon files alone.
+inline const IconFileKinds kWindowsIconFiles{texts::kIconFilter, texts::kIconExtension, {".ico"}};
+// Pictures, for an icon loader that reads PNG and SVG as well as icon files.
+inline const IconFileKinds kPictureIconFiles{
+    texts::kPictureIconFilter, texts::kPictureIconExtension, {".png", ".svg", ".ico"}};
 
 enum class BorderStyle { None = 0, FixedSingle = 1 };
 
@@ -33,6 +58,8 @@ class PanelWindow {
   // Makes the icon in `path` the window's icon; false (icon unchanged) when it
   // cannot be loaded.
   virtual bool LoadIconFile(const std::string& path) = 0;
+  // The files LoadIconFile is given and the icon file dialog offers.
+  virtual const IconFileKinds& IconFiles() { return kWindowsIconFiles; }
 
   virtual bool IsVisible() = 0;
   virtual void SetVisible(bool visible) = 0;

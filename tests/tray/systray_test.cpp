@@ -242,6 +242,35 @@ TEST_F(TrayFormTest, BrowseForIconUsesItsFilterAndTitleAndIgnoresACancel) {
   EXPECT_EQ(form.panel.txtTrayIcon.text, "D:\\eye.ico");
 }
 
+// Where the icon loader reads pictures, the dialog offers them and a chosen
+// picture becomes the tray's icon; endings are still compared exactly.
+TEST_F(TrayFormTest, APictureLoaderIsOfferedAndGivenPicturesOnly) {
+  struct Case {
+    const char* path;
+    bool loaded;
+  };
+  for (const Case& c : {Case{"/home/ann/eye.png", true}, Case{"/home/ann/eye.svg", true},
+                        Case{"/home/ann/eye.ico", true}, Case{"/home/ann/eye.PNG", false},
+                        Case{"/home/ann/eye.bmp", false}, Case{"/home/ann/png", false}}) {
+    SCOPED_TRACE(c.path);
+    FakePlatform pictures;
+    pictures.panelWindow.iconFiles = &kPictureIconFiles;
+    pictures.registry.Set(kKey + "DisplayIcon", "1");
+    Form1 withPictures{pictures.Get()};
+    withPictures.Form_Load();
+    withPictures.lblBrowseForIcon_Click();
+    EXPECT_EQ(pictures.tray.dialogFilter, "Icon Files(*.png;*.svg;*.ico)|*.png;*.svg;*.ico");
+    EXPECT_EQ(pictures.tray.dialogExtension, "*.png");
+    pictures.tray.chosenFile = c.path;
+    withPictures.lblBrowseForIcon_Click();
+    withPictures.cmdOK_Click();
+    const auto loads = std::count(pictures.panelWindow.calls.begin(), pictures.panelWindow.calls.end(),
+                                  "load icon " + std::string(c.path));
+    EXPECT_EQ(loads, c.loaded ? 1 : 0);
+    EXPECT_EQ(pictures.tray.added.back().icon, pictures.panelWindow.IconHandle());
+  }
+}
+
 TEST(TrayGestures, ChoosingAGestureGreysItOppositeAndFreesThePreviousOne) {
   PanelModel panel;
   optTrayMenu_Click(panel, 3);

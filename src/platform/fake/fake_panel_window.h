@@ -20,6 +20,7 @@ class FakePanelWindow final : public PanelWindow {
     icon += 2;
     return true;
   }
+  const IconFileKinds& IconFiles() override { return *iconFiles; }
   bool IsVisible() override { return visible; }
   void SetVisible(bool value) override {
     visible = value;
@@ -52,6 +53,7 @@ class FakePanelWindow final : public PanelWindow {
   bool visible = false;
   std::int32_t icon = 0x10101;
   bool loadableIcons = true;
+  const IconFileKinds* iconFiles = &kWindowsIconFiles;
   bool unloaded = false;
   BorderStyle borderStyle = BorderStyle::FixedSingle;
   int widthTwips = 8325;

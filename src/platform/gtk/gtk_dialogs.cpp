@@ -112,7 +112,8 @@ std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string
   dialog.add_button(Mnemonic("&Cancel"), Gtk::RESPONSE_CANCEL);
   dialog.add_button(Mnemonic("&Open"), Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
-  // The filter's "name|pattern" pairs, as Windows' file dialog takes them.
+  // The filter's "name|patterns" pairs, the patterns separated by ";", as
+  // Windows' file dialog takes them.
   std::size_t start = 0;
   while (start < filter.size()) {
     const std::size_t bar = filter.find('|', start);
@@ -120,7 +121,11 @@ std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string
     const std::size_t end = std::min(filter.find('|', bar + 1), filter.size());
     auto pictures = Gtk::FileFilter::create();
     pictures->set_name(filter.substr(start, bar - start));
-    pictures->add_pattern(filter.substr(bar + 1, end - bar - 1));
+    for (std::size_t pattern = bar + 1; pattern < end;) {
+      const std::size_t semicolon = std::min(filter.find(';', pattern), end);
+      pictures->add_pattern(filter.substr(pattern, semicolon - pattern));
+      pattern = semicolon + 1;
+    }
     dialog.add_filter(pictures);
     start = end + 1;
   }

@@ -141,11 +141,34 @@ void GtkPanel::Build() {
     pages_[i].show();
   }
   notebook_.show();
+  // A tab clicked is the user's choice of page, as Ctrl+Tab is; unreported,
+  // the next render would take the panel back to the page the logic knows.
+  // After GTK's own handler, so that the notebook already shows the new page.
+  // A page is made when first shown (switch-page comes before GTK shows it):
+  // most starts show only the first.
+  notebook_.signal_switch_page().connect([this](Gtk::Widget*, guint page) { BuildPage(static_cast<int>(page)); });
+  pageSwitched_ = notebook_.signal_switch_page().connect(
+      [this](Gtk::Widget*, guint page) {
+        if (!panel_ || static_cast<guint>(panel_->SSTab1) == page) return;
+        Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
+      },
+      true);
   controls_[IndexOf(Control::SSTab1)] = {&notebook_, &client_, tabs};
+  BuildPage(kEveryPage);
+  BuildPage(0);
+}
+
+void GtkPanel::BuildPage(int page) {
+  if (page != kEveryPage) {
+    bool& built = pageBuilt_[static_cast<std::size_t>(page)];
+    if (built) return;
+    built = true;
+  }
+  const DesignRect& tabs = InfoOf(Control::SSTab1).design;
   // Frames first, so that the controls they hold are drawn over them.
   for (const bool frames : {true, false}) {
     for (const ControlInfo& info : Controls()) {
-      if (info.control == Control::SSTab1 || (info.kind == ControlKind::Frame) != frames) continue;
+      if (info.page != page || info.control == Control::SSTab1 || (info.kind == ControlKind::Frame) != frames) continue;
       Gtk::Widget* widget = Create(info);
       Gtk::Fixed* container = info.page == kEveryPage ? &client_ : &pages_[static_cast<std::size_t>(info.page)];
       DesignRect place = info.design;
@@ -160,6 +183,9 @@ void GtkPanel::Build() {
       if (!info.neverShown) widget->show();
     }
   }
+  // A page made after the start shows what the model holds at once; made by a
+  // render's change of page, that render goes on to draw it.
+  if (page != kEveryPage && panel_ && !rendering_) Render();
 }
 
 Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {

@@ -26,6 +26,8 @@ class GtkPanel final : public PanelWindow {
   GtkPanel(int widthTwips, int heightTwips);
   GtkPanel(const GtkPanel&) = delete;
   GtkPanel& operator=(const GtkPanel&) = delete;
+  // The pages leave the notebook as it goes, after the model has gone.
+  ~GtkPanel() override { pageSwitched_.disconnect(); }
 
   void Attach(PanelModel& panel, PanelEvents& events);
   // Brings every control in line with the model.
@@ -42,6 +44,8 @@ class GtkPanel final : public PanelWindow {
   WindowHandle Handle() override;
   std::int32_t IconHandle() override { return iconSerial_; }
   bool LoadIconFile(const std::string& path) override;
+  // GdkPixbuf reads PNG and SVG as well as Windows icon files.
+  const IconFileKinds& IconFiles() override { return kPictureIconFiles; }
   bool IsVisible() override { return window_.get_visible(); }
   void SetVisible(bool visible) override;
   void SetBorderStyle(BorderStyle style) override { window_.set_decorated(style != BorderStyle::None); }
@@ -68,6 +72,8 @@ class GtkPanel final : public PanelWindow {
   };
 
   void Build();
+  // Makes the controls of `page` (or of every page, kEveryPage) once.
+  void BuildPage(int page);
   Gtk::Widget* Create(const ControlInfo& info);
   Gtk::Widget* CreateList(const ControlInfo& info);
   void Connect(const ControlInfo& info, Gtk::Widget& widget);
@@ -88,6 +94,7 @@ class GtkPanel final : public PanelWindow {
   Gtk::Fixed client_;
   Gtk::Notebook notebook_;
   std::array<Gtk::Fixed, 5> pages_;
+  std::array<bool, 5> pageBuilt_{};
   std::array<Shown, kControlCount> controls_;
   std::array<ListView, 2> lists_;  // List1, List2
   ListColumns columns_;
@@ -100,6 +107,7 @@ class GtkPanel final : public PanelWindow {
   bool rendering_ = false;
   bool unloaded_ = false;
   std::function<void()> onUnloaded_;
+  sigc::connection pageSwitched_;
 };
 
 // The caption with its Windows access key ("&Next") as a GTK mnemonic ("_Next").

@@ -11,6 +11,7 @@ set -euo pipefail
 blindfold=$1
 test_windows=$2
 session=$3
+x11_session=$(dirname "$0")/../../../scripts/x11-session.sh
 set -a
 source "$session/env"
 set +a
@@ -52,6 +53,10 @@ click() {  # click X Y in the panel's client area
   xdotool mousemove --window "$(panel)" "$1" "$2" click 1
   sleep 0.5
 }
+double_click() {
+  xdotool mousemove --window "$(panel)" "$1" "$2" click --repeat 2 --delay 80 1
+  sleep 0.5
+}
 keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
 # The panel, shown and drawn.
 panel_ready() {
@@ -63,7 +68,17 @@ hide_me() { click 625 440; }
 tray_icon() {
   xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("Blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
 }
-tray_shown() { [ -n "$(tray_icon)" ]; }
+# Embedded, not left on the root window by a tray that went.
+tray_shown() {
+  local icon
+  icon=$(tray_icon)
+  [ -n "$icon" ] && [ "$(xwininfo -children -id "$icon" | grep -c 'Parent window id: .*(the root window)')" -eq 0 ]
+}
+# The colour in the middle of the tray icon, as "R,G,B".
+tray_colour() {
+  import -window "$(tray_icon)" -format '%[fx:int(255*p{11,11}.r)],%[fx:int(255*p{11,11}.g)],%[fx:int(255*p{11,11}.b)]' info: 2>/dev/null
+}
+tray_colour_is() { [ "$(tray_colour)" = "$1" ]; }
 on_tray() {  # on_tray XDOTOOL-CLICK-ARGUMENTS...
   xdotool mousemove --window "$(tray_icon)" 11 11 click "$@"
   sleep 0.5
@@ -131,12 +146,52 @@ check "the notes are hidden before the kill" eventually unmapped "$notes"
 kill -9 "$blindfold_pid"
 wait "$blindfold_pid" 2>/dev/null || true
 check "a killed Blindfold leaves its windows hidden" unmapped "$notes"
+# Meanwhile the user puts a window class in the always-hide list by hand: an
+# entry is a row of the open-windows list, title and class.
+sed -i 's/^AlwaysHide=.*/AlwaysHide=Old diary\tdiary  (class)/' "$settings"
 start_blindfold
 check "the next start brings them back" eventually mapped "$notes"
 keys super+p
 check "the restart reloaded the panel's key" eventually panel_hidden
 keys super+p
 check "which shows the panel again" panel_ready
+
+# The always-hide list. With no entry selected, an entry hides every window of
+# its class when the windows hide, whatever their titles, and a window of that
+# class that opens while they are hidden; another class's window of the same
+# title stays.
+windows_of 9 "Diary draft|diary" "Diary|editor" "Diary|diary"
+draft=$(sed -n 1p "$work/windows9.ids")
+editor=$(sed -n 2p "$work/windows9.ids")
+diary=$(sed -n 3p "$work/windows9.ids")
+keys super+q
+check "an always-hide entry from the settings file hides its class" eventually eval "unmapped $draft && unmapped $diary"
+check "but not the same title in another class" mapped "$editor"
+windows_of 10 "Diary page two|diary"
+check "a window of that class is hidden as it opens" eventually unmapped "$(head -1 "$work/windows10.ids")"
+keys super+q
+check "the windows hotkey shows them all" \
+  eventually eval "mapped $draft && mapped $diary && mapped $notes && mapped $(head -1 "$work/windows10.ids")"
+exec 10>&-
+# In the panel: the entry goes (a double click on it), the diary comes in (a
+# double click on its row, the top one once it is raised) and is selected:
+# the selected entry hides the windows of its title instead.
+xdotool windowactivate --sync "$diary"
+keys super+p
+panel_ready
+double_click 128 287   # the entry in the always-hide list
+double_click 128 102   # the diary's row of open windows
+click 128 287          # the new entry
+hide_me
+check "Hide me! saves the always-hide list as edited" grep -qx $'AlwaysHide=Diary\tdiary  (class)' "$settings"
+keys super+q
+check "the selected entry hides the windows of its title" eventually eval "unmapped $diary && unmapped $editor"
+check "and not the rest of its class" mapped "$draft"
+keys super+q
+check "and shows them again" eventually eval "mapped $diary && mapped $editor"
+exec 9>&-  # the diaries go
+keys super+p
+panel_ready
 
 # The tray icon, with every gesture: the menu on a double middle click, the
 # windows on each of the other five in turn. A click is the button's release,
@@ -171,9 +226,52 @@ for i in "${!gestures[@]}"; do
   on_tray ${gestures[$i]}
   check "a second ${names[$i]} shows them" eventually mapped "$notes"
 done
+# The tray goes and another starts, as when a panel crashes: the icon comes
+# back into it by itself and still answers.
+"$x11_session" restart-tray "$session"
+check "the tray icon comes back when the tray starts again" eventually tray_shown
+sleep 1  # placed by the tray
+on_tray 3
+check "a right click on it still hides the windows" eventually unmapped "$notes"
+on_tray 3
+check "and shows them" eventually mapped "$notes"
 on_tray --repeat 2 --delay 120 2
 keys Down Return
 check "the tray menu's Show UI shows the panel" panel_ready
+
+# A picture of the user's own in the tray, PNG or SVG, chosen in the file
+# dialog. The Stealth page is reached by its tab; a change there (the tip)
+# must leave the panel on that page.
+convert -size 64x64 xc:'#00c000' "$work/green.png"
+echo '<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64"><rect width="64" height="64" fill="#0000c0"/></svg>' \
+  >"$work/blue.svg"
+file_dialog() { xdotool search --onlyvisible --name '^Browse for Blindfold tray icon$' 2>/dev/null | head -1; }
+for picture in "green.png 0,192,0" "blue.svg 0,0,192"; do
+  read -r file colour <<<"$picture"
+  xdotool windowactivate --sync "$(panel)"
+  click 345 23                                    # the Stealth tab
+  click 309 285 && xdotool type --delay 50 "!"    # the tip
+  click 592 124                                   # "[ Browse for Icon ]"
+  check "[ Browse for Icon ] opens the file dialog" eventually eval '[ -n "$(file_dialog)" ]'
+  if [ -n "$(file_dialog)" ]; then
+    # Ctrl+L opens the box for a typed name, which a first "/" would open too
+    # but lose the next keys to. "Open" by its key, Alt+O, once more if the
+    # box's completion took it; a Return would reach the link again, which has
+    # the focus once the dialog has gone.
+    xdotool windowactivate --sync "$(file_dialog)"
+    keys ctrl+l
+    xdotool type --delay 20 "$work/$file"
+    sleep 1
+    for _ in 1 2 3; do
+      keys alt+o
+      for _ in $(seq 30); do [ -z "$(file_dialog)" ] && break 2; sleep 0.1; done
+    done
+  fi
+  hide_me
+  check "the tray shows the $file chosen" eventually tray_colour_is "$colour"
+  keys super+p
+  panel_ready
+done
 
 # Start on log-in off again, then the session ends while the windows are
 # hidden.
