@@ -62,6 +62,8 @@ TEST_F(AboutE2E, AcknowledgmentsShowLinesOfTheShippedFile) {
   ASSERT_NE(panel, nullptr);
   HWND dialog = OpenAcknowledgments(blindfold, panel);
   ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == FindControl(dialog, L"OK", L"Button"); }, 2s))
+      << "the dialog did not open on OK";
   EXPECT_TRUE(lines.contains(TipText(dialog))) << testing::PrintToString(TipText(dialog));
   Click(FindControl(dialog, L"&Next", L"Button"));
   std::this_thread::sleep_for(200ms);

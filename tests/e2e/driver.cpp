@@ -81,6 +81,12 @@ HWND BlindfoldProcess::ShownPanel() {
 
 bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
+HWND Focused(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 HWND WaitForShownWindow(DWORD process, const std::wstring& title, bool foreground) {
   HWND shown = nullptr;
   WaitUntil([&] {

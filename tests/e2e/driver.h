@@ -63,6 +63,8 @@ std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& title, cons
 HWND FindControl(HWND parent, const std::wstring& text, const std::wstring& className = L"", bool prefix = false);
 std::wstring TextOf(HWND window);
 bool Visible(HWND window);
+// The control with the keyboard focus in the program of `window`.
+HWND Focused(HWND window);
 // A visible top-level window of `process` titled `title` (in the foreground too,
 // with `foreground`), once there is one; null when none comes in time.
 HWND WaitForShownWindow(DWORD process, const std::wstring& title, bool foreground = false);

@@ -20,13 +20,6 @@ using namespace std::chrono_literals;
 
 class PanelKeysE2E : public CleanMachineTest {};
 
-// The control with the keyboard focus in the panel's program.
-HWND Focused(HWND panel) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(panel, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 std::wstring ClassOf(HWND window) {
   wchar_t name[64]{};
   GetClassNameW(window, name, 64);
