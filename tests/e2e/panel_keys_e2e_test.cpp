@@ -241,13 +241,27 @@ void ExpectOneSurface(HWND panel, const std::string& when) {
   }
 }
 
+// The scale programs started from now on draw at, back to 100 % when done,
+// whatever the test met.
+class ScreenScale {
+ public:
+  explicit ScreenScale(DWORD dpi) { Set(dpi); }
+  ScreenScale(const ScreenScale&) = delete;
+  ScreenScale& operator=(const ScreenScale&) = delete;
+  ~ScreenScale() { Set(96); }
+
+ private:
+  static void Set(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+};
+
 // At 100 % and at 150 %, with a hotkey refused and then taken, and after the
 // panel was hidden and shown again.
 TEST_F(PanelKeysE2E, EveryPagePaintsAsOneSurface) {
-  const std::wstring desktop = L"Control Panel\\Desktop";
   for (const DWORD dpi : {96u, 144u}) {
     SCOPED_TRACE(testing::Message() << "at " << dpi * 100 / 96 << " %");
-    RegSetKeyValueW(HKEY_CURRENT_USER, desktop.c_str(), L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    const ScreenScale scale(dpi);
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN | MOD_NOREPEAT, 'X'));
     BlindfoldProcess blindfold;
     HWND panel = blindfold.ShownPanel();
@@ -270,8 +284,6 @@ TEST_F(PanelKeysE2E, EveryPagePaintsAsOneSurface) {
       ExpectOneSurface(panel, "page " + std::to_string(page) + ", shown again");
     }
   }
-  const DWORD normal = 96;
-  RegSetKeyValueW(HKEY_CURRENT_USER, desktop.c_str(), L"LogPixels", REG_DWORD, &normal, sizeof normal);
 }
 
 }  // namespace
