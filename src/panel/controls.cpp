@@ -157,12 +157,20 @@ Control ContainerOf(Control control) {
   }
 }
 
+namespace {
+
+constexpr std::array kTrayMenuOptions = {optTrayMenu_0, optTrayMenu_1, optTrayMenu_2,
+                                         optTrayMenu_3, optTrayMenu_4, optTrayMenu_5};
+constexpr std::array kTrayHideOptions = {optTrayHideWindows_0, optTrayHideWindows_1, optTrayHideWindows_2,
+                                         optTrayHideWindows_3, optTrayHideWindows_4, optTrayHideWindows_5};
+constexpr std::array<std::span<const Control>, 2> kOptionGroups = {kTrayMenuOptions, kTrayHideOptions};
+
+}  // namespace
+
+std::span<const std::span<const Control>> OptionGroups() { return kOptionGroups; }
+
 std::span<const Control> OptionGroupOf(Control control) {
-  static constexpr std::array kMenu = {optTrayMenu_0, optTrayMenu_1, optTrayMenu_2,
-                                       optTrayMenu_3, optTrayMenu_4, optTrayMenu_5};
-  static constexpr std::array kHide = {optTrayHideWindows_0, optTrayHideWindows_1, optTrayHideWindows_2,
-                                       optTrayHideWindows_3, optTrayHideWindows_4, optTrayHideWindows_5};
-  for (const std::span<const Control> group : {std::span<const Control>(kMenu), std::span<const Control>(kHide)}) {
+  for (const std::span<const Control> group : kOptionGroups) {
     if (std::find(group.begin(), group.end(), control) != group.end()) return group;
   }
   return {};

@@ -68,5 +68,7 @@ Control ContainerOf(Control control);
 // empty for any other control. A group is one stop for Tab, and the arrow keys
 // move within it.
 std::span<const Control> OptionGroupOf(Control control);
+// Every such group.
+std::span<const std::span<const Control>> OptionGroups();
 
 }  // namespace blindfold

@@ -53,25 +53,20 @@ DWORD BlindfoldProcess::ExitCode() const {
   return code;
 }
 
-HWND BlindfoldProcess::MainWindow() {
-  HWND main = nullptr;
+// The program's top-level window of a class, titled Blindfold, once there is one.
+HWND BlindfoldProcess::WindowOfClass(const std::wstring& className) {
+  HWND window = nullptr;
   WaitUntil([&] {
-    const auto found = TopLevelWindows(Id(), L"Blindfold", L"BlindfoldMain");
-    main = found.empty() ? nullptr : found.front();
-    return main != nullptr;
+    const auto found = TopLevelWindows(Id(), L"Blindfold", className);
+    window = found.empty() ? nullptr : found.front();
+    return window != nullptr;
   });
-  return main;
+  return window;
 }
 
-HWND BlindfoldProcess::Panel() {
-  HWND panel = nullptr;
-  WaitUntil([&] {
-    const auto found = TopLevelWindows(Id(), L"Blindfold", L"#32770");
-    panel = found.empty() ? nullptr : found.front();
-    return panel != nullptr;
-  });
-  return panel;
-}
+HWND BlindfoldProcess::MainWindow() { return WindowOfClass(L"BlindfoldMain"); }
+
+HWND BlindfoldProcess::Panel() { return WindowOfClass(L"#32770"); }
 
 HWND BlindfoldProcess::ShownPanel() {
   HWND panel = Panel();

@@ -42,6 +42,8 @@ class BlindfoldProcess {
   HWND ShownPanel();
 
  private:
+  HWND WindowOfClass(const std::wstring& className);
+
   PROCESS_INFORMATION info_{};
 };
 

@@ -132,8 +132,7 @@ void PanelRenderer::Render(PanelModel& panel, PanelControls& controls) {
 // Tab reaches a group of option buttons at its chosen button, or at its first
 // while none is chosen.
 void PanelRenderer::SetOptionTabStops(PanelModel& panel, PanelControls& controls) {
-  for (const Control first : {Control::optTrayMenu_0, Control::optTrayHideWindows_0}) {
-    const std::span<const Control> group = OptionGroupOf(first);
+  for (const std::span<const Control> group : OptionGroups()) {
     const auto chosen = std::find_if(group.begin(), group.end(), [&](Control option) {
       const ModelField field = FieldOf(panel, option);
       auto* const* button = std::get_if<OptionButton*>(&field);
@@ -142,7 +141,7 @@ void PanelRenderer::SetOptionTabStops(PanelModel& panel, PanelControls& controls
     for (const Control option : group) {
       HWND window = controls.Get(option);
       if (!window) continue;
-      const bool stop = option == (chosen == group.end() ? first : *chosen);
+      const bool stop = option == (chosen == group.end() ? group.front() : *chosen);
       const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
       if (((style & WS_TABSTOP) != 0) != stop) SetWindowLongPtrW(window, GWL_STYLE, style ^ WS_TABSTOP);
     }
