@@ -239,7 +239,7 @@ void Form1::cmdSetPassword_Click() {
 
 void Form1::GetRegistryValues() {
   SettingsStore store(platform_.registry);
-  blindfold::GetRegistryValues(store, panel, platform_.files.ProgramFolder());
+  blindfold::GetRegistryValues(store, panel, platform_.files.ShippedFile(kDefaultTrayIconFile));
 }
 
 void Form1::ArmHotkeys() {

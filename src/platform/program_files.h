@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace blindfold {
 
@@ -13,6 +14,9 @@ class ProgramFiles {
   // The folder of the running executable, without a trailing separator except
   // at a drive root.
   virtual std::string ProgramFolder() = 0;
+  // The path of a file the program ships with; on Windows it sits beside the
+  // executable.
+  virtual std::string ShippedFile(std::string_view name) = 0;
   // The executable's file name without ".exe".
   virtual std::string ExecutableBaseName() = 0;
   virtual bool FileExists(const std::string& path) = 0;

@@ -59,7 +59,7 @@ void LoadGestureCode(SettingsStore& store, const StoredValue& value, std::int32_
 
 }  // namespace
 
-void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& programFolder) {
+void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon) {
   const auto panelKey = LoadHotkeyFields(store, kBlindfoldShortcutKey);
   const auto windowsKey = LoadHotkeyFields(store, kWindowsShortcutKey);
   const auto panicKey = LoadHotkeyFields(store, kPanicShortcutKey);
@@ -99,7 +99,7 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
   }
 
   if (auto icon = store.RegRead(kTrayIcon.path)) panel.strTrayIcon = std::move(*icon);
-  if (panel.strTrayIcon.empty()) panel.strTrayIcon = programFolder + std::string(kDefaultTrayIconFile);
+  if (panel.strTrayIcon.empty()) panel.strTrayIcon = defaultTrayIcon;
   panel.txtTrayIcon.text = panel.strTrayIcon;
 
   if (auto tip = store.RegRead(kTrayIconTip.path)) panel.strTrayIconTip = std::move(*tip);

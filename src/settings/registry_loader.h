@@ -11,6 +11,7 @@ namespace blindfold {
 // Each statement stands alone: a value that is missing, does not convert or is
 // not accepted by its control is skipped, and its control keeps its state.
 // The only values written are the hotkey defaults for missing hotkey texts.
-void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& programFolder);
+// `defaultTrayIcon` is the tray icon's path when none is stored.
+void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon);
 
 }  // namespace blindfold

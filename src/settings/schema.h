@@ -98,7 +98,7 @@ inline constexpr std::array<StoredValue, 21> kSchema = {
     kTrayIcon,             kTrayIconTip,        kDisplayIcon,       kProgramManager, kTaskbar,
     kPassword,             kPrevInstWarning};
 
-// The tray icon used when none is stored.
-inline constexpr std::string_view kDefaultTrayIconFile = "\\bf.ico";
+// The tray icon used when none is stored: a file the program ships with.
+inline constexpr std::string_view kDefaultTrayIconFile = "bf.ico";
 
 }  // namespace blindfold

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   SettingsStore store(registry);
   PanelModel panel;
-  GetRegistryValues(store, panel, "C:\\Blindfold");
+  GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
   for (const HotkeyId id : kHotkeyIds) {
     FakeHotkey platform;
     VBHotKey hotkey(platform, 'Z');

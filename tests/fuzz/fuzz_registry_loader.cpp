@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   blindfold::SettingsStore store(registry);
   blindfold::PanelModel panel;
-  blindfold::GetRegistryValues(store, panel, "C:\\Blindfold");
+  blindfold::GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
 
   for (const blindfold::CheckBox& box : panel.Check2) {
     if (box.value < 0 || box.value > 2) __builtin_trap();

@@ -8,14 +8,14 @@
 namespace blindfold {
 namespace {
 
-constexpr const char* kFolder = "C:\\Tools\\Blindfold";
+constexpr const char* kDefaultIcon = "C:\\Tools\\Blindfold\\bf.ico";
 const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
 
 class RegistryLoaderTest : public testing::Test {
  protected:
   void Load() {
     SettingsStore store(registry);
-    GetRegistryValues(store, panel, kFolder);
+    GetRegistryValues(store, panel, kDefaultIcon);
   }
   std::vector<int> Modifiers(std::size_t hotkey) const {
     std::vector<int> states;
@@ -167,7 +167,7 @@ TEST_F(RegistryLoaderTest, SliderTakesOnlyZeroToHundred) {
   PanelModel other;
   registry.Set(kKey + "SoundLevel", "101");
   SettingsStore store(registry);
-  GetRegistryValues(store, other, kFolder);
+  GetRegistryValues(store, other, kDefaultIcon);
   EXPECT_EQ(other.Slider1.value, Slider::kMax);
 }
 

@@ -16,7 +16,7 @@ class SaveSettingsTest : public testing::Test {
  protected:
   void SetUp() override {
     SettingsStore store(registry);
-    GetRegistryValues(store, panel, "C:\\Tools");
+    GetRegistryValues(store, panel, "C:\\Tools\\bf.ico");
   }
   std::vector<std::string> Save() {
     SettingsStore store(registry);
@@ -129,7 +129,7 @@ TEST_F(SaveSettingsTest, ReadOnlyMachineStoreSavesPerUser) {
 
   PanelModel reloaded;
   SettingsStore store(registry);
-  GetRegistryValues(store, reloaded, "C:\\Tools");
+  GetRegistryValues(store, reloaded, "C:\\Tools\\bf.ico");
   EXPECT_EQ(reloaded.chkMute.value, 1);
 }
 

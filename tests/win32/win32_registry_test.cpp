@@ -135,7 +135,7 @@ TEST(Win32Settings, FreshStoreHoldsExactlyTheThreeHotkeyDefaults) {
   Win32Registry registry;
   SettingsStore store(registry);
   PanelModel panel;
-  GetRegistryValues(store, panel, "C:\\Blindfold");
+  GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
 
   const wchar_t* key = L"Software\\Blindfold\\ShortcutKeys";
   EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, key),

@@ -10,6 +10,7 @@ namespace blindfold {
 class FakeProgramFiles final : public ProgramFiles {
  public:
   std::string ProgramFolder() override { return folder; }
+  std::string ShippedFile(std::string_view name) override { return folder + "\\" + std::string(name); }
   std::string ExecutableBaseName() override { return baseName; }
   bool FileExists(const std::string& path) override { return files.contains(path); }
   std::optional<std::string> ReadFile(const std::string& path) override {

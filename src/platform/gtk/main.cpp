@@ -33,6 +33,10 @@ namespace {
 class InstalledFiles final : public ProgramFiles {
  public:
   std::string ProgramFolder() override { return files_.ProgramFolder(); }
+  std::string ShippedFile(std::string_view name) override {
+    const std::string beside = files_.ShippedFile(name);
+    return files_.FileExists(beside) ? beside : DataFolder() + "/" + std::string(name);
+  }
   std::string ExecutableBaseName() override { return files_.ExecutableBaseName(); }
   bool FileExists(const std::string& path) override { return files_.FileExists(Where(path)); }
   std::optional<std::string> ReadFile(const std::string& path) override { return files_.ReadFile(Where(path)); }

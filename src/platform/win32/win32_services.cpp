@@ -57,6 +57,11 @@ std::string Win32ProgramFiles::ProgramFolder() {
   return Narrow(path.substr(0, driveRoot ? slash + 1 : slash));
 }
 
+std::string Win32ProgramFiles::ShippedFile(std::string_view name) {
+  const std::string folder = ProgramFolder();
+  return folder + (folder.ends_with('\\') ? "" : "\\") + std::string(name);
+}
+
 std::string Win32ProgramFiles::ExecutableBaseName() {
   const std::wstring path = ExecutablePath();
   std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);

@@ -31,6 +31,7 @@ class Win32MessageBoxes final : public MessageBoxes {
 class Win32ProgramFiles final : public ProgramFiles {
  public:
   std::string ProgramFolder() override;
+  std::string ShippedFile(std::string_view name) override;
   std::string ExecutableBaseName() override;
   bool FileExists(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;

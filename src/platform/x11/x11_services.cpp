@@ -91,6 +91,11 @@ std::string PosixProgramFiles::ProgramFolder() {
   return path.substr(0, slash == 0 ? 1 : slash);
 }
 
+std::string PosixProgramFiles::ShippedFile(std::string_view name) {
+  const std::string folder = ProgramFolder();
+  return folder + (folder.ends_with('/') ? "" : "/") + std::string(name);
+}
+
 std::string PosixProgramFiles::ExecutableBaseName() {
   const std::string path = ExecutablePath();
   return path.substr(path.rfind('/') + 1);

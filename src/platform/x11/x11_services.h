@@ -55,6 +55,7 @@ class GioShell final : public Shell {
 class PosixProgramFiles final : public ProgramFiles {
  public:
   std::string ProgramFolder() override;
+  std::string ShippedFile(std::string_view name) override;
   std::string ExecutableBaseName() override;
   bool FileExists(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;

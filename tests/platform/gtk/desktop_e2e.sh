@@ -124,6 +124,8 @@ click 44 386
 hide_me
 check "Hide me! hides the panel" eventually panel_hidden
 check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
+check "and the tray icon shipped beside the program as the default one" \
+  grep -qx "TrayIcon=$(dirname "$(readlink -f "$blindfold")")/bf.ico" "$settings"
 check "Hide me! writes the autostart entry" grep -q "^Exec=.*Blindfold" "$autostart"
 
 keys super+q

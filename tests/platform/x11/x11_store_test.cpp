@@ -96,7 +96,7 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   KeyFileRegistry registry = MakeRegistry();
   SettingsStore store(registry);
   PanelModel saved;
-  GetRegistryValues(store, saved, "/usr/lib/blindfold");
+  GetRegistryValues(store, saved, "/usr/share/blindfold/bf.ico");
   saved.chkMute.value = 1;
   saved.Slider1.value = 37;
   saved.chkStartHidden.value = 1;
@@ -109,7 +109,7 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   KeyFileRegistry nextStart = MakeRegistry();
   SettingsStore nextStore(nextStart);
   PanelModel loaded;
-  GetRegistryValues(nextStore, loaded, "/usr/lib/blindfold");
+  GetRegistryValues(nextStore, loaded, "/usr/share/blindfold/bf.ico");
   EXPECT_EQ(loaded.chkMute.value, 1);
   EXPECT_EQ(loaded.Slider1.value, 37);
   EXPECT_EQ(loaded.chkStartHidden.value, 1);
