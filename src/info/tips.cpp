@@ -106,7 +106,7 @@ void frmTip::Form_Load() {
   }
   SetLoadTipsAtStartup(1);
   platform_.random.SeedFromClock();
-  if (!LoadTips(platform_.files.ProgramFolder() + "\\" + std::string(kTipsFileName))) {
+  if (!LoadTips(platform_.files.ShippedFile(kTipsFileName))) {
     dialog.lblTipText.caption = MissingTipsFileMessage(kTipsFileName);
   }
 }

@@ -3,7 +3,6 @@
 #include <glib-unix.h>
 #include <gtkmm.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -28,8 +27,8 @@ using namespace blindfold::x11;
 
 namespace {
 
-// The logic names the files it ships with as "folder\name" beside the
-// executable. Installed, they live in the data folder beside bin instead.
+// The files the program ships with sit beside it in the build folder;
+// installed, they live in the data folder beside bin instead.
 class InstalledFiles final : public ProgramFiles {
  public:
   std::string ProgramFolder() override { return files_.ProgramFolder(); }
@@ -38,9 +37,10 @@ class InstalledFiles final : public ProgramFiles {
     return files_.FileExists(beside) ? beside : DataFolder() + "/" + std::string(name);
   }
   std::string ExecutableBaseName() override { return files_.ExecutableBaseName(); }
-  bool FileExists(const std::string& path) override { return files_.FileExists(Where(path)); }
-  std::optional<std::string> ReadFile(const std::string& path) override { return files_.ReadFile(Where(path)); }
+  bool FileExists(const std::string& path) override { return files_.FileExists(path); }
+  std::optional<std::string> ReadFile(const std::string& path) override { return files_.ReadFile(path); }
 
+ private:
   // The data folder of an installed program, or the build folder.
   std::string DataFolder() {
     const std::string folder = files_.ProgramFolder();
@@ -49,14 +49,6 @@ class InstalledFiles final : public ProgramFiles {
       if (g_file_test(shared.c_str(), G_FILE_TEST_IS_DIR)) return shared;
     }
     return folder;
-  }
-
- private:
-  std::string Where(std::string path) {
-    std::ranges::replace(path, '\\', '/');
-    const std::string folder = files_.ProgramFolder() + "/";
-    if (path.starts_with(folder) && !files_.FileExists(path)) return DataFolder() + "/" + path.substr(folder.size());
-    return path;
   }
 
   PosixProgramFiles files_;
@@ -97,7 +89,7 @@ int main(int argc, char** argv) {
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
-  panel.LoadIconFile(files.DataFolder() + "/blindfold.svg");
+  panel.LoadIconFile(files.ShippedFile("blindfold.svg"));
   Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
   messageBoxes.owner = &panel.Window();
   X11Hotkey windowsHotkey(*x);
