@@ -2,7 +2,6 @@
 // them, with Blindfold started from where they put it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -153,19 +152,7 @@ class InstallerE2E : public CleanMachineTest {
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, L"Blindfold");
   }
 
-  // The setup's exit code. Under a busy Wine a program now and then ends at
-  // once, before doing anything (scripts/wine-run gives test programs a second
-  // go for the same reason); a first install that ended "aborted" having made
-  // nothing at all is run once more, and says so. An install that got as far
-  // as the folder keeps its failure.
-  DWORD Install() {
-    const bool first = !fs::exists(InstallFolder());
-    const DWORD code = RunToEnd(setup_, L"/S");
-    if (code != 2 || !first || fs::exists(InstallFolder()) || KeyExists(HKEY_CURRENT_USER, kUninstallKey)) return code;
-    std::fprintf(stderr, "The setup ended with 2 having installed nothing (a Blindfold running: %s); running it again.\n",
-                 RunningBlindfold(0) ? "yes" : "no");
-    return RunToEnd(setup_, L"/S");
-  }
+  DWORD Install() { return RunToEnd(setup_, L"/S"); }
   // The uninstaller runs from a copy of itself so that it can delete itself;
   // it is done when it has removed its entry, which it does last.
   bool Uninstall(const std::wstring& options = L"") {
