@@ -50,6 +50,8 @@ class WindowManager {
   // Whether the window's program reads its messages: it answered within a
   // moment. Having answered, it has also carried out what it was told before.
   virtual bool Answering(WindowHandle window) = 0;
+  // Whether the window is minimised (iconic); false when it has gone.
+  virtual bool IsMinimised(WindowHandle window) = 0;
   // The window the user is working in; 0 when there is none.
   virtual WindowHandle ForegroundWindow() = 0;
   // Brings the window to the front and gives it the keyboard. False when it

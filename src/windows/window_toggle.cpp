@@ -64,6 +64,7 @@ void WindowHiding::HideBranch() {
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
   if (durable_) durable_->Clear();
   Record(toHide);
+  MoveActivationOff(toHide);
 
   if (hideTaskbar) {
     AppendHiddenWindow(strHiddenWindows, panel_.chkTaskbar.tag);
@@ -105,6 +106,33 @@ void WindowHiding::Record(const std::vector<WindowHandle>& windows) {
   if (!durable_) return;
   durable_->Add(windows);
   durable_->SetGuarded(panel_.chkShowWindows.IsSet());
+}
+
+// The shell gives the activation back to the last window that had it (after
+// the session is unlocked, for one), which would bring a hidden window back.
+// So before anything hides, a window about to hide, or a pop-up it owns, hands
+// the activation to the top listed window that stays and is not minimised (an
+// activation would restore it), or else to the desktop. With neither, the
+// activation stays where it is.
+void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide) {
+  const auto hiding = [&](WindowHandle window) {
+    return std::find(toHide.begin(), toHide.end(), window) != toHide.end();
+  };
+  WindowHandle active = windows_.ForegroundWindow();
+  bool goingHidden = false;
+  for (int depth = 0; active && depth < 16 && !goingHidden; ++depth) {
+    goingHidden = hiding(active);
+    active = windows_.State(active).parent;
+  }
+  if (!goingHidden) return;
+  for (const ListRow& row : panel_.List1.Rows()) {
+    const WindowHandle window = row.itemData;
+    if (hiding(window) || windows_.IsMinimised(window)) continue;
+    if (windows_.Activate(window)) return;
+  }
+  if (!panel_.chkProgramManager.tag.empty() && !hiding(KeptHandle(panel_.chkProgramManager))) {
+    windows_.Activate(KeptHandle(panel_.chkProgramManager));
+  }
 }
 
 void WindowHiding::KeepHidden() {
@@ -203,6 +231,7 @@ void WindowHiding::PanicHide() {
   }
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
   Record(toHide);
+  MoveActivationOff(toHide);
   for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
     ListRow& row = panel_.List1.Row(i);
     row.marked = true;

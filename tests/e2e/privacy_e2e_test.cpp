@@ -146,6 +146,8 @@ TEST_F(PrivacyE2E, StubbornWindowIsGivenUpShowKeepsTheStackingAndRestoreRescues)
 
   PressKeys({VK_LWIN, 'Z'});
   ASSERT_TRUE(WaitUntil(allHidden));
+  // The keyboard left them before they went: none of them is active.
+  EXPECT_EQ(std::count(chosen.begin(), chosen.end(), GetForegroundWindow()), 0);
   // Hidden again a few times, then left on screen for good.
   std::this_thread::sleep_for(3s);
   EXPECT_TRUE(Visible(stubborn));

@@ -71,8 +71,10 @@ TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   hiding.KeyTest();
   EXPECT_EQ(hiding.strHiddenWindows, Record({top, middle, bottom}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{other}));  // off the windows hiding
 
   windows.toldToShowOrHide.clear();
+  windows.activated.clear();
   hiding.KeyTest();
   // Bottom up without activation, then only the user's window is activated.
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
@@ -131,6 +133,43 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
   hiding.KeyTest();
   EXPECT_FALSE(Visible(a));
   EXPECT_TRUE(Visible(b));
+}
+
+// Whatever the shell gives the activation back to later must not be hidden.
+TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsBeforeTheyHide) {
+  const WindowHandle top = Add("Top");
+  const WindowHandle find = windows.Add({.title = "Find", .className = "#32770", .owner = top});
+  const WindowHandle minimised = windows.Add({.title = "Minimised", .className = "Plain", .minimised = true});
+  const WindowHandle stays = Add("Stays");
+  const WindowHandle bottom = Add("Bottom");
+  const WindowHandle desktop = Add("Program Manager", "Progman");
+
+  // From a pop-up of a window that hides, past the minimised one, which an
+  // activation would restore, to the top one that stays; all before any hide.
+  windows.foreground = find;
+  Apply({top, bottom});
+  hiding.KeyTest();
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));
+  EXPECT_TRUE(Visible(stays) && Visible(minimised));
+  hiding.KeyTest();
+
+  // Nothing listed stays in a panic: the desktop takes it.
+  windows.activated.clear();
+  windows.foreground = stays;
+  hiding.PanicHide();
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{desktop}));
+  hiding.KeyTest();
+
+  // With the desktop hiding too, or the user in a window that stays, the
+  // activation stays where it is.
+  windows.activated.clear();
+  panel.chkProgramManager.value = 1;
+  hiding.PanicHide();
+  hiding.KeyTest();
+  windows.foreground = stays;
+  Apply({top});
+  hiding.KeyTest();
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));  // only the show's own
 }
 
 TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {

@@ -93,6 +93,11 @@ bool FakeWindowManager::Answering(WindowHandle window) {
   return found && found->answering;
 }
 
+bool FakeWindowManager::IsMinimised(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && found->minimised;
+}
+
 bool FakeWindowManager::Activate(WindowHandle window) {
   activated.push_back(window);
   if (!Find(window)) return false;

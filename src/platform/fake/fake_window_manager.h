@@ -16,6 +16,7 @@ struct FakeWindow {
   std::uint32_t processId = 4242;
   bool visible = true;
   bool enabled = true;
+  bool minimised = false;
   bool cloakedByItsApp = false;
   bool answering = true;
   // Its program runs with higher rights: it may not be hidden or shown.
@@ -41,6 +42,7 @@ class FakeWindowManager final : public WindowManager {
   std::uint32_t ProcessId(WindowHandle window) override;
   bool CloakedByItsApp(WindowHandle window) override;
   bool Answering(WindowHandle window) override;
+  bool IsMinimised(WindowHandle window) override;
   WindowHandle ForegroundWindow() override { return foreground; }
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;

@@ -161,6 +161,8 @@ bool Win32WindowManager::Answering(WindowHandle window) {
 
 WindowHandle Win32WindowManager::ForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
 
+bool Win32WindowManager::IsMinimised(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
 bool Win32WindowManager::Activate(WindowHandle window) { return ::SetForegroundWindow(ToHwnd(window)) != FALSE; }
 
 namespace {

@@ -23,6 +23,7 @@ class Win32WindowManager final : public WindowManager {
   bool CloakedByItsApp(WindowHandle window) override;
   bool Answering(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
+  bool IsMinimised(WindowHandle window) override;
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 

@@ -301,6 +301,12 @@ WindowHandle X11WindowManager::ForegroundWindow() {
 }
 
 // Asks the window manager, as a pager would (source indication 2).
+bool X11WindowManager::IsMinimised(WindowHandle handle) {
+  const Atom wmState = x_.Intern("WM_STATE");
+  const auto state = x_.ReadProperty(ToWindow(handle), wmState, wmState);
+  return state && !state->numbers.empty() && state->numbers[0] == IconicState;
+}
+
 bool X11WindowManager::Activate(WindowHandle handle) {
   const ::Window window = ToWindow(handle);
   XWindowAttributes attributes;

@@ -32,6 +32,7 @@ class X11WindowManager final : public WindowManager {
   bool CloakedByItsApp(WindowHandle) override { return false; }
   bool Answering(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
+  bool IsMinimised(WindowHandle window) override;
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
 
