@@ -79,9 +79,15 @@ WindowRole X11WindowManager::Role(::Window window) {
 bool X11WindowManager::IsVisible(::Window window, const XWindowAttributes& attributes) {
   if (StoredPlacement(window)) return false;
   if (attributes.map_state != IsUnmapped) return true;
+  const auto state = WmState(window);
+  return state && *state != kWithdrawnState;
+}
+
+std::optional<unsigned long> X11WindowManager::WmState(::Window window) {
   const Atom wmState = x_.Intern("WM_STATE");
   const auto state = x_.ReadProperty(window, wmState, wmState);
-  return state && !state->numbers.empty() && state->numbers[0] != kWithdrawnState;
+  if (!state || state->numbers.empty()) return std::nullopt;
+  return state->numbers[0];
 }
 
 WindowState X11WindowManager::State(WindowHandle handle) {
@@ -209,9 +215,7 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
       if (state != hidden) placement.states.push_back(state);
     }
   }
-  const Atom wmState = x_.Intern("WM_STATE");
-  const auto state = x_.ReadProperty(window, wmState, wmState);
-  placement.minimised = state && !state->numbers.empty() && state->numbers[0] == IconicState;
+  placement.minimised = WmState(window) == IconicState;
   return placement;
 }
 
@@ -300,12 +304,9 @@ WindowHandle X11WindowManager::ForegroundWindow() {
   return ToHandle(static_cast<::Window>(active->numbers.front()));
 }
 
+bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindow(handle)) == IconicState; }
+
 // Asks the window manager, as a pager would (source indication 2).
-bool X11WindowManager::IsMinimised(WindowHandle handle) {
-  const Atom wmState = x_.Intern("WM_STATE");
-  const auto state = x_.ReadProperty(ToWindow(handle), wmState, wmState);
-  return state && !state->numbers.empty() && state->numbers[0] == IconicState;
-}
 
 bool X11WindowManager::Activate(WindowHandle handle) {
   const ::Window window = ToWindow(handle);

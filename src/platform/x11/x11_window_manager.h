@@ -43,6 +43,8 @@ class X11WindowManager final : public WindowManager {
   std::optional<std::string> TextProperty(::Window window, const char* name);
   bool IsVisible(::Window window, const XWindowAttributes& attributes);
   std::optional<SavedPlacement> StoredPlacement(::Window window);
+  // The ICCCM state the window manager gives the window; none when it has set none.
+  std::optional<unsigned long> WmState(::Window window);
   SavedPlacement CurrentPlacement(::Window window, const XWindowAttributes& attributes);
   void Hide(::Window window, const XWindowAttributes& attributes, std::vector<unsigned long> group);
   void Show(::Window window);
