@@ -68,7 +68,7 @@ void Form1::Clicked(Control control) {
 
 void Form1::TextChanged(Control control, const std::string& text) {
   const ModelField field = FieldOf(panel, control);
-  if (auto* const* box = std::get_if<TextBox*>(&field)) (*box)->text = text;
+  if (auto* const* box = std::get_if<TextBox*>(&field)) (*box)->Edited(text);
 }
 
 void Form1::ValueChanged(Control control, int value) {

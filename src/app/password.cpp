@@ -114,7 +114,10 @@ void cmdSetPassword_Click(PanelModel& panel, RegistryBackend& registry, Crypto& 
   }
   const auto showStoredKey = [&panel, &registry](std::string_view outcome) {
     SettingsStore reread(registry);
-    if (const auto stored = reread.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.text = *stored;
+    if (const auto stored = reread.ReadAsSaved(kPasswordReadPath)) {
+      panel.txtPassword.text = *stored;
+      panel.txtPassword.replacedOnEdit = !stored->empty();
+    }
     panel.lblPasswordStatus.caption = outcome;
   };
   // An empty box removes the password rather than storing the key of nothing.

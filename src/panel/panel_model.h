@@ -34,6 +34,15 @@ struct TextBox {
   std::string text;
   bool enabled = true;
   bool visible = true;
+  // The box holds a text the user may replace but never edit: the stored
+  // password's key. Focusing it selects all of it, and the first edit starts
+  // from an empty box, so that none of that text becomes part of a new one.
+  bool replacedOnEdit = false;
+
+  // The user changed the box to `newText`. While the box is replaced on edit,
+  // only what the edit put in counts: front ends empty the box before the edit
+  // reaches it, and should one not, the held text is still dropped.
+  void Edited(std::string newText);
 };
 
 struct Label {

@@ -112,6 +112,53 @@ TEST_F(PasswordGateTest, SetPasswordWithTheKeyStillShownChangesNothing) {
   EXPECT_TRUE(form.passwordGate.AskPassword());
 }
 
+// While the box shows the stored key, a new password is only what the user put
+// in: with any of the key in it, neither password would open the Login dialog.
+TEST_F(PasswordGateTest, AnEditOfTheShownKeyKeepsOnlyWhatWasTyped) {
+  SetPassword("first");
+  const std::string key = form.panel.txtPassword.text;
+  ASSERT_GT(key.size(), 10u);
+  struct Edit {
+    std::string after;
+    std::string kept;
+  };
+  for (const auto& [after, kept] : std::vector<Edit>{
+           {key + "xyz", "xyz"},                                     // typed at its end
+           {"n" + key, "n"},                                         // at its start
+           {key.substr(0, 5) + "mid" + key.substr(5), "mid"},        // in its middle
+           {key.substr(0, key.size() - 1), ""},                      // one character deleted
+           {"Pasted over", "Pasted over"},                           // all of it replaced
+           {key + "\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9"}}) {  // not ASCII
+    form.panel.txtPassword.text = key;
+    form.panel.txtPassword.replacedOnEdit = true;
+    form.TextChanged(Control::txtPassword, after);
+    EXPECT_EQ(form.panel.txtPassword.text, kept) << after;
+    EXPECT_FALSE(form.panel.txtPassword.replacedOnEdit);
+  }
+  // The edits after the first are ordinary ones.
+  form.TextChanged(Control::txtPassword, "\xc3\xa9t\xc3\xa9!");
+  EXPECT_EQ(form.panel.txtPassword.text, "\xc3\xa9t\xc3\xa9!");
+
+  form.panel.txtPassword.text = key;
+  form.panel.txtPassword.replacedOnEdit = true;
+  form.TextChanged(Control::txtPassword, key + "second");
+  form.cmdSetPassword_Click();
+  const std::string secondKey = form.panel.txtPassword.text;
+  EXPECT_TRUE(form.panel.txtPassword.replacedOnEdit);
+  fakes.loginDialog.AnswerWith("second");
+  EXPECT_TRUE(form.passwordGate.AskPassword());
+  for (const std::string& refused : {std::string("first"), key + "second"}) {
+    fakes.loginDialog.AnswerWith(refused);
+    EXPECT_FALSE(form.passwordGate.AskPassword()) << refused;
+  }
+
+  // After a restart the box holds the stored key the same way.
+  Form1 restarted{fakes.Get()};
+  restarted.Form_Load();
+  EXPECT_EQ(restarted.panel.txtPassword.text, secondKey);
+  EXPECT_TRUE(restarted.panel.txtPassword.replacedOnEdit);
+}
+
 TEST_F(PasswordGateTest, SetPasswordWithAnEmptyBoxRemovesThePassword) {
   SetPassword("first");
   SetPassword("");

@@ -33,7 +33,7 @@ class PasswordSoundE2E : public CleanMachineTest {
   }
 };
 
-TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindows) {
+TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneIsWhatWasTyped) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"Taskbar", L"1");
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
@@ -50,6 +50,17 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindows) {
   EXPECT_EQ(stored.rfind(L"pbkdf2-sha256$", 0), 0u) << testing::PrintToString(stored);
   EXPECT_EQ(stored.find(L"abc123"), std::wstring::npos);
 
+  // The box now holds the stored key. A new password typed at its end, as a
+  // user who clicks there would, is exactly what was typed: none of the key.
+  RECT edges{};
+  GetWindowRect(box, &edges);
+  ClickAt({edges.right - 3, (edges.top + edges.bottom) / 2});
+  ASSERT_TRUE(WaitUntil([&] { return Focused(panel) == box; }));
+  PressKeys({VK_END});
+  for (const WORD key : {WORD{'X'}, WORD{'Y'}, WORD{'Z'}, WORD{'9'}}) PressKeys({key});
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 4; }));
+  PressKeys({VK_RETURN});
+  ASSERT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW") != stored; }));
 
   ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Password protect 'Show windows' ]", L"Button")));
   Click(FindControl(panel, L"Hide me!", L"Button"));
@@ -68,6 +79,9 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindows) {
   std::this_thread::sleep_for(300ms);
   EXPECT_FALSE(Visible(taskbar));
   ShowWindowsAnswering(blindfold, "abc123");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(Visible(taskbar)) << "the old password still shows the windows";
+  ShowWindowsAnswering(blindfold, "xyz9");
   EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
 }
 

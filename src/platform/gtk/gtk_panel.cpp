@@ -39,6 +39,46 @@ void SetLabel(Gtk::Widget& widget, const std::string& caption) {
   }
 }
 
+// Whether an entry holds a text the user may replace but never edit: the
+// stored password's key.
+constexpr char kReplacedOnEdit[] = "blindfold-replaced-on-edit";
+
+void MarkReplacedOnEdit(Gtk::Entry& entry, bool replaced) {
+  g_object_set_data(G_OBJECT(entry.gobj()), kReplacedOnEdit, GINT_TO_POINTER(replaced ? 1 : 0));
+}
+
+bool ReplacedOnEdit(Gtk::Entry& entry) {
+  return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(entry.gobj()), kReplacedOnEdit)) != 0;
+}
+
+// The first edit of an entry that is replaced on edit empties it first, and
+// focusing it by a click selects all of it, as the keyboard's focus does: an
+// edit that kept any of the stored key would make a password nobody knows.
+void ReplaceOnFirstEdit(Gtk::Entry& entry) {
+  const auto startAfresh = [&entry] {
+    if (!ReplacedOnEdit(entry)) return false;
+    MarkReplacedOnEdit(entry, false);
+    entry.set_text("");
+    return true;
+  };
+  entry.signal_insert_text().connect(
+      [startAfresh](const Glib::ustring&, int* position) {
+        if (startAfresh()) *position = 0;
+      },
+      false);
+  entry.signal_delete_text().connect(
+      [&entry, startAfresh](int, int) {
+        if (startAfresh()) g_signal_stop_emission_by_name(entry.gobj(), "delete-text");
+      },
+      false);
+  entry.signal_button_release_event().connect(
+      [&entry](GdkEventButton*) {
+        if (ReplacedOnEdit(entry)) entry.select_region(0, -1);
+        return false;
+      },
+      false);
+}
+
 // Writes one model part into its widget; false when the model hides it.
 struct FieldWriter {
   Gtk::Widget& widget;
@@ -68,6 +108,7 @@ struct FieldWriter {
   bool operator()(const TextBox* box) const {
     auto& entry = dynamic_cast<Gtk::Entry&>(widget);
     if (entry.get_text() != box->text) entry.set_text(box->text);
+    MarkReplacedOnEdit(entry, box->replacedOnEdit);
     SetSensitive(widget, box->enabled);
     return box->visible;
   }
@@ -306,6 +347,7 @@ void GtkPanel::Connect(const ControlInfo& info, Gtk::Widget& widget) {
         Report([&](PanelEvents& events) { events.TextChanged(control, text); });
       });
       if (info.kind == ControlKind::PasswordBox) {
+        ReplaceOnFirstEdit(entry);
         entry.signal_activate().connect(
             [this] { Report([](PanelEvents& events) { events.Clicked(Control::cmdSetPassword); }); });
       }

@@ -39,6 +39,62 @@ NativeKind NativeKindOf(ControlKind kind) {
   return {WC_STATICW, 0};
 }
 
+// A password box remembers, in properties of its own, whether it holds the
+// stored key and what edit control it extends.
+constexpr wchar_t kReplacedOnEdit[] = L"Blindfold.ReplacedOnEdit";
+constexpr wchar_t kEditProcedure[] = L"Blindfold.EditProcedure";
+
+void StartAfresh(HWND box) {
+  RemovePropW(box, kReplacedOnEdit);
+  SetWindowTextW(box, L"");
+}
+
+// While the box holds the stored key, the first character typed, a paste or a
+// deletion starts from an empty box, and a click or the focus selects all of
+// it: an edit that kept any of the key would make a password nobody knows.
+LRESULT CALLBACK ReplacedOnEditProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto edit = reinterpret_cast<WNDPROC>(GetPropW(box, kEditProcedure));
+  if (message == WM_NCDESTROY) {
+    RemovePropW(box, kReplacedOnEdit);
+    RemovePropW(box, kEditProcedure);
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit));
+  } else if (GetPropW(box, kReplacedOnEdit)) {
+    constexpr WPARAM kControlBackspace = 0x7F;
+    switch (message) {
+      case WM_CHAR:
+        if (wParam == VK_BACK || wParam == kControlBackspace) {
+          StartAfresh(box);
+          return 0;
+        }
+        // The other control characters are the box's own keys (Ctrl+A, Ctrl+V...).
+        if (wParam >= L' ') StartAfresh(box);
+        break;
+      case WM_KEYDOWN:
+        if (wParam == VK_DELETE) {
+          StartAfresh(box);
+          return 0;
+        }
+        break;
+      case WM_CUT:
+      case WM_CLEAR:
+        StartAfresh(box);
+        return 0;
+      case WM_PASTE:
+        StartAfresh(box);
+        break;
+      case WM_SETFOCUS:
+      case WM_LBUTTONUP: {
+        const LRESULT result = CallWindowProcW(edit, box, message, wParam, lParam);
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        return result;
+      }
+      default:
+        break;
+    }
+  }
+  return CallWindowProcW(edit, box, message, wParam, lParam);
+}
+
 std::wstring NativeCaption(const ControlInfo& info) {
   const std::wstring caption = Widen(info.caption);
   return info.kind == ControlKind::Link ? L"<a>" + caption + L"</a>" : caption;
@@ -112,6 +168,8 @@ void PanelControls::Prepare(Control control, HWND window) {
   if (InfoOf(control).kind == ControlKind::KeyBox) SendMessageW(window, EM_LIMITTEXT, 1, 0);
   if (InfoOf(control).kind == ControlKind::PasswordBox) {
     SendMessageW(window, EM_LIMITTEXT, kPasswordMaxChars, 0);
+    SetPropW(window, kEditProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacedOnEditProcedure));
   } else if (control == Control::Slider1) {
     SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
     SendMessageW(window, TBM_SETTICFREQ, 10, 0);
@@ -168,6 +226,14 @@ void PanelControls::PlaceInDesign(const ControlPlacement& placement) {
   if (placement.top) design.top = container.top + *placement.top;
   if (placement.width) design.width = *placement.width;
   if (placement.height) design.height = *placement.height;
+}
+
+void MarkReplacedOnEdit(HWND box, bool replaced) {
+  if (replaced) {
+    SetPropW(box, kReplacedOnEdit, reinterpret_cast<HANDLE>(1));
+  } else {
+    RemovePropW(box, kReplacedOnEdit);
+  }
 }
 
 }  // namespace blindfold::win32

@@ -48,4 +48,7 @@ class PanelControls {
   UniqueHandle<FontTraits> titleFont_;
 };
 
+// Whether a text box holds a text that the user may replace but never edit.
+void MarkReplacedOnEdit(HWND box, bool replaced);
+
 }  // namespace blindfold::win32

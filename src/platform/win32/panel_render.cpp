@@ -50,6 +50,7 @@ struct FieldWriter {
   }
   bool operator()(const TextBox* box) const {
     SetText(window, box->text);
+    MarkReplacedOnEdit(window, box->replacedOnEdit);
     SetEnabled(window, box->enabled);
     return box->visible;
   }

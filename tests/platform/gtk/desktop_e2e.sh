@@ -307,6 +307,33 @@ xdotool windowactivate --sync "$(login)" type --delay 50 secret
 keys Return
 check "the right password shows them" eventually mapped "$notes"
 
+# From now on the password box holds the stored key, after a restart too. A new
+# password typed at its end is exactly what was typed, none of the old key.
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+stored_key() { sed -n 's/^PW=//p' "$settings"; }
+old_key=$(stored_key)
+start_blindfold
+select_all
+keys ctrl+Tab ctrl+Tab
+click 300 98 && keys End
+xdotool type --delay 50 fresh && keys Return
+check "a new password typed into the box holding the stored one is set" \
+  eventually eval '[ -n "$(stored_key)" ] && [ "$(stored_key)" != "$old_key" ]'
+hide_me
+keys super+q
+check "the windows hide" eventually unmapped "$notes"
+answer_login() {  # answer_login PASSWORD
+  keys super+q
+  eventually eval '[ -n "$(login)" ]' && xdotool windowactivate --sync "$(login)" type --delay 50 "$1"
+  keys Return
+}
+answer_login secret
+sleep 1
+check "the old password no longer shows them" unmapped "$notes"
+answer_login fresh
+check "exactly the new one typed does" eventually mapped "$notes"
+
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
   tail -40 "$work/blindfold.log" >&2
