@@ -7,7 +7,7 @@
 # (default 9). Prints a Markdown table.
 #
 #   bench-wine.sh [IDLE_SECONDS]
-#   REPEATS=9 FOOTPRINT_IDLE=20 FOOTPRINT_ONLY=1 bench-wine.sh
+#   REPEATS=9 FOOTPRINT_IDLE=20 FOOTPRINT_ONLY=1 LATENCY_ONLY=1 bench-wine.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 idle_seconds=${1:-60}
@@ -26,8 +26,9 @@ wine reg delete 'HKLM\Software\Blindfold' /f /reg:32 >/dev/null 2>&1 || true
 bench=build/windows/bench/wine
 echo "Load before the run: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min) on $(nproc) cores"
 wine "$bench/whole_program_bench.exe" "$PWD/build/windows/Blindfold.exe" "$repeats" \
-  "$([ -n "${FOOTPRINT_ONLY:-}" ] && echo startup || echo all)" "$footprint_idle" 2>/dev/null | tr -d '\r'
-if [ -n "${FOOTPRINT_ONLY:-}" ]; then
+  "$(if [ -n "${FOOTPRINT_ONLY:-}" ]; then echo startup; elif [ -n "${LATENCY_ONLY:-}" ]; then echo latency; else echo all; fi)" \
+  "$footprint_idle" 2>/dev/null | tr -d '\r'
+if [ -n "${FOOTPRINT_ONLY:-}${LATENCY_ONLY:-}" ]; then
   echo "Load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
   exit 0
 fi

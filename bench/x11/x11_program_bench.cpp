@@ -9,7 +9,8 @@
 //    program (taken the last one on again), against the floor. The windows are
 //    picked by an always-hide entry of their class.
 // Each start has settings and a runtime folder of its own. Prints a Markdown
-// table of medians.
+// table of medians of REPEATS runs (9 unless set); with IDLE_SECONDS 0, hide
+// and show latency alone.
 //   x11_program_bench BLINDFOLD MINIMAL [IDLE_SECONDS [N...]]
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
@@ -27,7 +28,11 @@ namespace {
 
 using namespace blindfold::bench;
 
-constexpr int kRepetitions = 5;
+int Repetitions() {
+  const char* set = std::getenv("REPEATS");
+  const int repeats = set ? std::atoi(set) : 0;
+  return repeats > 0 ? repeats : 9;
+}
 
 // A folder of its own under /tmp, removed with it.
 struct TemporaryFolder {
@@ -155,7 +160,7 @@ struct Footprint {
 Footprint StartUp(X11Connection& x, const std::string& path) {
   std::vector<double> startups;
   std::vector<double> memory;
-  for (int i = 0; i < kRepetitions; ++i) {
+  for (int i = 0; i < Repetitions(); ++i) {
     Program program(path, "");
     startups.push_back(program.WaitForWindow(x));
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -184,7 +189,7 @@ Figures HideAndShow(X11Connection& x, const std::string& blindfold, std::size_t 
   std::this_thread::sleep_for(std::chrono::seconds(1));
   std::vector<double> hides;
   std::vector<double> shows;
-  for (int i = 0; i < kRepetitions; ++i) {
+  for (int i = 0; i < Repetitions(); ++i) {
     const auto start = Clock::now();
     PressWindowsHotkey(x);
     WaitUntil(x, other.windows, false);
@@ -216,6 +221,36 @@ void Row(const char* what, const std::string& n, double ours, double floor) {
   std::fflush(stdout);
 }
 
+// Start-up and memory against the minimal program, then what idling costs
+// both, side by side with their windows shown.
+void FootprintAndIdle(X11Connection& x, const std::string& blindfold, const std::string& minimal, int idleSeconds) {
+  const Footprint ours = StartUp(x, blindfold);
+  const Footprint least = StartUp(x, minimal);
+  Row("start-up to a shown window (ms)", "", ours.startup, least.startup);
+  Row("private memory after start-up (KiB)", "", ours.privateKib, least.privateKib);
+
+  {
+    Program idleOurs(blindfold, "");
+    Program idleLeast(minimal, "");
+    idleOurs.WaitForWindow(x);
+    idleLeast.WaitForWindow(x);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long oursTicks = idleOurs.CpuTicks();
+    const long leastTicks = idleLeast.CpuTicks();
+    const auto oursSwitches = idleOurs.SwitchesByThread();
+    const auto leastSwitches = idleLeast.SwitchesByThread();
+    std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+    const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    std::printf("| idle CPU time over %d s (ms) | | %.0f | %.0f | |\n", idleSeconds,
+                static_cast<double>(idleOurs.CpuTicks() - oursTicks) * tick,
+                static_cast<double>(idleLeast.CpuTicks() - leastTicks) * tick);
+    std::printf("| idle wake-ups over %d s | | %ld | %ld | |\n", idleSeconds,
+                WakeUps(oursSwitches, idleOurs.SwitchesByThread()), WakeUps(leastSwitches, idleLeast.SwitchesByThread()));
+    Row(("private memory after idling " + std::to_string(idleSeconds) + " s (KiB)").c_str(), "",
+        static_cast<double>(idleOurs.PrivateKib()), static_cast<double>(idleLeast.PrivateKib()));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -233,37 +268,15 @@ int main(int argc, char** argv) {
   const int idleSeconds = argc > 3 ? std::atoi(argv[3]) : 60;
   std::vector<std::size_t> sizes;
   for (int i = 4; i < argc; ++i) sizes.push_back(static_cast<std::size_t>(std::atoi(argv[i])));
-  if (sizes.empty()) sizes = {20, 200};
+  // A handful of windows is what the hotkey is pressed for; a fixed cost shows
+  // there first.
+  if (sizes.empty()) sizes = {1, 5, 20, 200};
 
   std::printf("| What | N | Blindfold | Minimal program or floor | Ratio |\n|---|---|---|---|---|\n");
-  const Footprint ours = StartUp(*x, blindfold);
-  const Footprint least = StartUp(*x, minimal);
-  Row("start-up to a shown window (ms)", "", ours.startup, least.startup);
-  Row("private memory after start-up (KiB)", "", ours.privateKib, least.privateKib);
-
-  {
-    Program idleOurs(blindfold, "");
-    Program idleLeast(minimal, "");
-    idleOurs.WaitForWindow(*x);
-    idleLeast.WaitForWindow(*x);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const long oursTicks = idleOurs.CpuTicks();
-    const long leastTicks = idleLeast.CpuTicks();
-    const auto oursSwitches = idleOurs.SwitchesByThread();
-    const auto leastSwitches = idleLeast.SwitchesByThread();
-    std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
-    const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-    std::printf("| idle CPU time over %d s (ms) | | %.0f | %.0f | |\n", idleSeconds,
-                static_cast<double>(idleOurs.CpuTicks() - oursTicks) * tick,
-                static_cast<double>(idleLeast.CpuTicks() - leastTicks) * tick);
-    std::printf("| idle wake-ups over %d s | | %ld | %ld | |\n", idleSeconds,
-                WakeUps(oursSwitches, idleOurs.SwitchesByThread()), WakeUps(leastSwitches, idleLeast.SwitchesByThread()));
-    Row(("private memory after idling " + std::to_string(idleSeconds) + " s (KiB)").c_str(), "",
-        static_cast<double>(idleOurs.PrivateKib()), static_cast<double>(idleLeast.PrivateKib()));
-  }
+  if (idleSeconds > 0) FootprintAndIdle(*x, blindfold, minimal, idleSeconds);
 
   for (const std::size_t count : sizes) {
-    const Figures floor = Floor(*x, count, kRepetitions);
+    const Figures floor = Floor(*x, count, Repetitions());
     const Figures latency = HideAndShow(*x, blindfold, count);
     Row("hide latency (ms)", std::to_string(count), latency.hide, floor.hide);
     Row("show latency (ms)", std::to_string(count), latency.show, floor.show);

@@ -39,11 +39,14 @@ void WindowHiding::KeyTest() {
   }
 }
 
+// The windows go first. Before them comes only what keeps the promise that
+// nothing is lost: the durable record. What waits on another program, the
+// audio device or the window system's activation follows the hides, in the
+// same burst, so that it never stands between the key and the windows going.
 void WindowHiding::HideBranch() {
   activeAtHide_ = windows_.ForegroundWindow();
   host_.CloseLoginDialog();
   host_.HidePanel();
-  host_.MuteSound();
 
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
   RebuildOpenWindowsList(windows_, panel_);
@@ -64,7 +67,6 @@ void WindowHiding::HideBranch() {
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
   if (durable_) durable_->Clear();
   Record(toHide);
-  MoveActivationOff(toHide);
 
   if (hideTaskbar) {
     AppendHiddenWindow(strHiddenWindows, panel_.chkTaskbar.tag);
@@ -83,6 +85,8 @@ void WindowHiding::HideBranch() {
     AppendHiddenWindow(strHiddenWindows, window);
     HideOrNote(window);
   }
+  MoveActivationOff(toHide, activeAtHide_);
+  host_.MuteSound();
   LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
@@ -110,15 +114,16 @@ void WindowHiding::Record(const std::vector<WindowHandle>& windows) {
 
 // The shell gives the activation back to the last window that had it (after
 // the session is unlocked, for one), which would bring a hidden window back.
-// So before anything hides, a window about to hide, or a pop-up it owns, hands
-// the activation to the top listed window that stays and is not minimised (an
-// activation would restore it), or else to the desktop. With neither, the
-// activation stays where it is.
-void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide) {
+// So a window being hidden, or a pop-up it owns, hands the activation to the
+// top listed window that stays and is not minimised (an activation would
+// restore it), or else to the desktop. With neither, the activation stays
+// where it is. It moves in the same burst as the hides, right after them, from
+// the window that was active before them: a hide may already have taken the
+// activation from it.
+void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide, WindowHandle active) {
   const auto hiding = [&](WindowHandle window) {
     return std::find(toHide.begin(), toHide.end(), window) != toHide.end();
   };
-  WindowHandle active = windows_.ForegroundWindow();
   bool goingHidden = false;
   for (int depth = 0; active && depth < 16 && !goingHidden; ++depth) {
     goingHidden = hiding(active);
@@ -216,10 +221,12 @@ void WindowHiding::HideMarkedRowsBottomUp() {
   }
 }
 
+// In the same order as the windows hotkey's hide: the record, the windows,
+// then what waits on others.
 void WindowHiding::PanicHide() {
+  const WindowHandle active = windows_.ForegroundWindow();
   // A panic on top of a hide keeps the window the user worked in before it.
-  if (!bWindowsHidden) activeAtHide_ = windows_.ForegroundWindow();
-  host_.MuteSound();
+  if (!bWindowsHidden) activeAtHide_ = active;
   host_.HidePanel();
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
   cmdRefresh_Click();
@@ -231,7 +238,6 @@ void WindowHiding::PanicHide() {
   }
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
   Record(toHide);
-  MoveActivationOff(toHide);
   for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
     ListRow& row = panel_.List1.Row(i);
     row.marked = true;
@@ -246,15 +252,19 @@ void WindowHiding::PanicHide() {
     HideOrNote(KeptHandle(*box));
     AppendHiddenWindow(strHiddenWindows, box->tag);
   }
+  MoveActivationOff(toHide, active);
+  host_.MuteSound();
   LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
 }
 
+// The sound comes back after the windows: the audio device may take a while
+// to answer, the first time above all.
 void WindowHiding::ShowBranch() {
   if (panel_.chkShowWindows.IsSet() && !host_.AskPassword()) return;
-  host_.RestoreSound();
   ShowHiddenWindows();
+  host_.RestoreSound();
 }
 
 // The record lists the taskbar and the desktop, then the windows top first.

@@ -81,7 +81,7 @@ class WindowHiding {
   // show moments ago may not have reached them yet.
   std::vector<WindowHandle> UnlistedRecordedWindows(const std::vector<WindowHandle>& record) const;
   void Record(const std::vector<WindowHandle>& windows);
-  void MoveActivationOff(const std::vector<WindowHandle>& toHide);
+  void MoveActivationOff(const std::vector<WindowHandle>& toHide, WindowHandle active);
   void JoinHidden(WindowHandle window);
   void LeaveToItsProgram(WindowHandle window);
   bool ShownElsewhere();

@@ -17,8 +17,14 @@ class ToggleHostStub : public ToggleHost {
     calls.push_back("flash panel");
     if (onFlash) onFlash();
   }
-  void MuteSound() override { calls.push_back("mute"); }
-  void RestoreSound() override { calls.push_back("restore"); }
+  void MuteSound() override {
+    calls.push_back("mute");
+    if (onSound) onSound();
+  }
+  void RestoreSound() override {
+    calls.push_back("restore");
+    if (onSound) onSound();
+  }
   bool AskPassword() override {
     calls.push_back("ask password");
     return passwordAccepted;
@@ -29,6 +35,7 @@ class ToggleHostStub : public ToggleHost {
   bool passwordAccepted = true;
   WindowHandle panel;
   std::function<void()> onFlash;
+  std::function<void()> onSound;
   std::vector<std::string> calls;
 };
 

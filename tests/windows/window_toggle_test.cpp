@@ -42,6 +42,10 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   const WindowHandle b = Add("B");
   const WindowHandle c = Add("C");
   Apply({c, a});
+  // The windows go, and come back, before the audio device is asked to do
+  // anything: it may take its time.
+  bool goingHidden = true;
+  host.onSound = [&] { EXPECT_EQ(Visible(a), !goingHidden); };
 
   hiding.KeyTest();
   EXPECT_TRUE(hiding.bWindowsHidden);
@@ -53,6 +57,7 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   EXPECT_EQ(host.calls, (Strings{"close login", "hide panel", "mute"}));
 
   host.calls.clear();
+  goingHidden = false;
   hiding.KeyTest();
   EXPECT_FALSE(hiding.bWindowsHidden);
   EXPECT_TRUE(Visible(a) && Visible(b) && Visible(c));
@@ -136,7 +141,7 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
 }
 
 // Whatever the shell gives the activation back to later must not be hidden.
-TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsBeforeTheyHide) {
+TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
   const WindowHandle top = Add("Top");
   const WindowHandle find = windows.Add({.title = "Find", .className = "#32770", .owner = top});
   const WindowHandle minimised = windows.Add({.title = "Minimised", .className = "Plain", .minimised = true});
@@ -145,7 +150,8 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsBeforeTheyHide) {
   const WindowHandle desktop = Add("Program Manager", "Progman");
 
   // From a pop-up of a window that hides, past the minimised one, which an
-  // activation would restore, to the top one that stays; all before any hide.
+  // activation would restore, to the top one that stays, in the burst of the
+  // hides.
   windows.foreground = find;
   Apply({top, bottom});
   hiding.KeyTest();
