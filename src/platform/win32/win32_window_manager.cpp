@@ -75,13 +75,36 @@ bool Win32WindowManager::VisibleAsCommanded(HWND hwnd, bool actual) {
   return found->second.visible;
 }
 
+// A title is asked for its length, then read through a buffer of that length:
+// two round trips to the window server for every window listed. So the length
+// is taken from the title itself, read whole, and the read that follows uses
+// it. A title too long for the buffer is asked the usual way.
 int Win32WindowManager::WindowTextLength(WindowHandle window) {
-  return ::GetWindowTextLengthW(ToHwnd(window));
+  const HWND hwnd = ToHwnd(window);
+  constexpr int kMostTitleChars = 512;
+  std::wstring title(kMostTitleChars + 1, L'\0');
+  const int copied = ::GetWindowTextW(hwnd, title.data(), static_cast<int>(title.size()));
+  if (copied < 0 || copied >= kMostTitleChars) {
+    titled_ = nullptr;
+    return ::GetWindowTextLengthW(hwnd);
+  }
+  title.resize(static_cast<std::size_t>(copied));
+  titled_ = hwnd;
+  title_ = std::move(title);
+  return copied;
 }
 
 std::string Win32WindowManager::WindowText(WindowHandle window, int bufferChars) {
+  const HWND hwnd = ToHwnd(window);
+  if (hwnd == titled_ && hwnd) {
+    titled_ = nullptr;
+    if (bufferChars <= 0) return {};
+    // As a buffer of `bufferChars` characters would hold it, terminator included.
+    const std::size_t fits = std::min(title_.size(), static_cast<std::size_t>(bufferChars - 1));
+    return Narrow(title_.substr(0, std::min(fits, title_.find(L'\0'))));
+  }
   return ReadThroughBuffer(bufferChars, [&](wchar_t* buffer, int size) {
-    return ::GetWindowTextW(ToHwnd(window), buffer, size);
+    return ::GetWindowTextW(hwnd, buffer, size);
   });
 }
 

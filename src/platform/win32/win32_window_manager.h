@@ -44,6 +44,9 @@ class Win32WindowManager final : public WindowManager {
   // the listing read instead of asking the other program's window again. They
   // are forgotten at the next pass, long before a handle could be reused.
   std::unordered_map<HWND, std::wstring> classNames_;
+  // The title read whole when its length was asked, for the read that follows.
+  HWND titled_ = nullptr;
+  std::wstring title_;
 };
 
 // The shell reports each window that is shown as it happens (where it reports
