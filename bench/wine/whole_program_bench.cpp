@@ -35,10 +35,17 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// Each window is asked about until it has been seen as wanted, then left:
+// asking all of them round after round would keep the Wine server busy with
+// this process's questions while it carries out the hides being measured.
 bool WaitFor(const std::vector<HWND>& windows, bool visible, double timeoutMs = 30000) {
   const auto start = Clock::now();
-  while (!All(windows, visible)) {
-    if (Milliseconds(Clock::now() - start) > timeoutMs) return false;
+  for (std::size_t next = 0; next < windows.size();) {
+    if ((IsWindowVisible(windows[next]) != FALSE) == visible) {
+      ++next;
+    } else if (Milliseconds(Clock::now() - start) > timeoutMs) {
+      return false;
+    }
   }
   return true;
 }

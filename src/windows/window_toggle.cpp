@@ -47,6 +47,8 @@ void WindowHiding::HideBranch() {
   activeAtHide_ = windows_.ForegroundWindow();
   host_.CloseLoginDialog();
   host_.HidePanel();
+  // Hiding the panel may have handed the activation to a window about to hide.
+  const WindowHandle active = windows_.ForegroundWindow();
 
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
   RebuildOpenWindowsList(windows_, panel_);
@@ -85,7 +87,7 @@ void WindowHiding::HideBranch() {
     AppendHiddenWindow(strHiddenWindows, window);
     HideOrNote(window);
   }
-  MoveActivationOff(toHide, activeAtHide_);
+  MoveActivationOff(toHide, active);
   host_.MuteSound();
   LeaveOutRefused();
   bWindowsHidden = true;
@@ -224,10 +226,10 @@ void WindowHiding::HideMarkedRowsBottomUp() {
 // In the same order as the windows hotkey's hide: the record, the windows,
 // then what waits on others.
 void WindowHiding::PanicHide() {
-  const WindowHandle active = windows_.ForegroundWindow();
   // A panic on top of a hide keeps the window the user worked in before it.
-  if (!bWindowsHidden) activeAtHide_ = active;
+  if (!bWindowsHidden) activeAtHide_ = windows_.ForegroundWindow();
   host_.HidePanel();
+  const WindowHandle active = windows_.ForegroundWindow();
   const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
   cmdRefresh_Click();
   const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previousRecord);

@@ -128,6 +128,9 @@ TEST_F(PasswordGateTest, AnEditOfTheShownKeyKeepsOnlyWhatWasTyped) {
            {key.substr(0, 5) + "mid" + key.substr(5), "mid"},        // in its middle
            {key.substr(0, key.size() - 1), ""},                      // one character deleted
            {"Pasted over", "Pasted over"},                           // all of it replaced
+           {"password", "password"},                                 // by a text as it begins
+           {"pbkdf2", "pbkdf2"},
+           {"x" + key.substr(key.size() - 1), "x" + key.substr(key.size() - 1)},  // or as it ends
            {key + "\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9"}}) {  // not ASCII
     form.panel.txtPassword.text = key;
     form.panel.txtPassword.replacedOnEdit = true;

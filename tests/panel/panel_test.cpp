@@ -96,6 +96,16 @@ TEST(ControlTable, EveryBoxAndButtonHasItsOwnLetterOnItsPage) {
   }
 }
 
+// An edit within a held text keeps what it put in, whole characters only.
+TEST(TextBox, AnEditWithinAHeldTextKeepsWholeCharacters) {
+  TextBox box{"held-\xc3\xa9"};  // "held-é"
+  box.replacedOnEdit = true;
+  box.Edited("held-\xc3\xa8");  // "é" became "è": the two share their first byte
+  EXPECT_EQ(box.text, "\xc3\xa8");
+  box.Edited("\xc3\xa8\xc3\xa9");  // an ordinary edit now
+  EXPECT_EQ(box.text, "\xc3\xa8\xc3\xa9");
+}
+
 TEST(ListBox, TheCurrentRowStaysOnItsRowWhenRowsGo) {
   ListBox list;
   for (const char* text : {"a", "b", "c", "d"}) list.AddItem(text);

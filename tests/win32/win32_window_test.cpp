@@ -126,9 +126,13 @@ TEST_F(RealWindowsTest, ListsOnlyOwnerlessVisibleEnabledWindows) {
 // The state read from the style must answer as the platform's own three calls,
 // and a title read once as its length and then its text.
 TEST_F(RealWindowsTest, StateAndTitleAgreeWithThePlatformsOwnCalls) {
-  const HWND plain = ToHwnd(AppWindows().at(L"BF Plain"));
-  const std::wstring longTitle(700, L'\u00e9');
-  SendMessageW(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longTitle.c_str()));
+  // A title too long to be read whole at once, and one whose first character
+  // takes two UTF-16 units.
+  const auto appWindows = AppWindows();
+  const HWND plain = ToHwnd(appWindows.at(L"BF Plain"));
+  const HWND maximized = ToHwnd(appWindows.at(L"BF Maximized"));
+  SendMessageW(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::wstring(700, L'\u00e9').c_str()));
+  SendMessageW(maximized, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\U0001F512 BF Maximized"));
   int compared = 0;
   windows.EnumWindows([&](WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
@@ -136,16 +140,21 @@ TEST_F(RealWindowsTest, StateAndTitleAgreeWithThePlatformsOwnCalls) {
     EXPECT_EQ(state.parent, FromHwnd(GetParent(hwnd))) << window.Value();
     EXPECT_EQ(state.visible, IsWindowVisible(hwnd) != FALSE) << window.Value();
     EXPECT_EQ(state.enabled, IsWindowEnabled(hwnd) != FALSE) << window.Value();
+    const auto platformTitle = [hwnd](int bufferChars) {
+      std::wstring title(static_cast<std::size_t>(bufferChars), L'\0');
+      title.resize(static_cast<std::size_t>(std::max(GetWindowTextW(hwnd, title.data(), bufferChars), 0)));
+      return Narrow(title);
+    };
     const int length = windows.WindowTextLength(window);
     EXPECT_EQ(length, GetWindowTextLengthW(hwnd)) << window.Value();
-    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-    title.resize(static_cast<std::size_t>(std::max(GetWindowTextW(hwnd, title.data(), length + 1), 0)));
-    EXPECT_EQ(windows.WindowText(window, length + 1), Narrow(title)) << window.Value();
-    EXPECT_EQ(windows.WindowText(window, 3), Narrow(title.substr(0, 2))) << window.Value();
+    EXPECT_EQ(windows.WindowText(window, length + 1), platformTitle(length + 1)) << window.Value();
+    windows.WindowTextLength(window);
+    EXPECT_EQ(windows.WindowText(window, 3), platformTitle(3)) << window.Value();
     ++compared;
     return true;
   });
   SendMessageW(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"BF Plain"));
+  SendMessageW(maximized, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"BF Maximized"));
   EXPECT_GT(compared, 15);
   const WindowState gone = windows.State(WindowHandle(0x4660));
   EXPECT_FALSE(gone.parent);

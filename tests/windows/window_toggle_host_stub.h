@@ -12,7 +12,10 @@ namespace blindfold {
 class ToggleHostStub : public ToggleHost {
  public:
   void CloseLoginDialog() override { calls.push_back("close login"); }
-  void HidePanel() override { calls.push_back("hide panel"); }
+  void HidePanel() override {
+    calls.push_back("hide panel");
+    if (onHidePanel) onHidePanel();
+  }
   void FlashPanel() override {
     calls.push_back("flash panel");
     if (onFlash) onFlash();
@@ -35,6 +38,7 @@ class ToggleHostStub : public ToggleHost {
   bool passwordAccepted = true;
   WindowHandle panel;
   std::function<void()> onFlash;
+  std::function<void()> onHidePanel;
   std::function<void()> onSound;
   std::vector<std::string> calls;
 };

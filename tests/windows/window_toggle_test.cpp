@@ -159,6 +159,16 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
   EXPECT_TRUE(Visible(stays) && Visible(minimised));
   hiding.KeyTest();
 
+  // The user was in the panel, whose hiding handed the activation to a window
+  // about to hide: it moves on from there.
+  windows.activated.clear();
+  windows.foreground = stays;
+  host.onHidePanel = [&] { windows.foreground = top; };
+  hiding.KeyTest();
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));
+  host.onHidePanel = nullptr;
+  hiding.KeyTest();
+
   // Nothing listed stays in a panic: the desktop takes it.
   windows.activated.clear();
   windows.foreground = stays;

@@ -54,11 +54,14 @@ bool ReplacedOnEdit(Gtk::Entry& entry) {
 // The first edit of an entry that is replaced on edit empties it first, and
 // focusing it by a click selects all of it, as the keyboard's focus does: an
 // edit that kept any of the stored key would make a password nobody knows.
-void ReplaceOnFirstEdit(Gtk::Entry& entry) {
-  const auto startAfresh = [&entry] {
+// The emptying is told at once: inside a paste, GTK tells of one change only,
+// from the key straight to the pasted text.
+void ReplaceOnFirstEdit(Gtk::Entry& entry, const std::function<void()>& emptied) {
+  const auto startAfresh = [&entry, emptied] {
     if (!ReplacedOnEdit(entry)) return false;
     MarkReplacedOnEdit(entry, false);
     entry.set_text("");
+    emptied();
     return true;
   };
   entry.signal_insert_text().connect(
@@ -71,9 +74,12 @@ void ReplaceOnFirstEdit(Gtk::Entry& entry) {
         if (startAfresh()) g_signal_stop_emission_by_name(entry.gobj(), "delete-text");
       },
       false);
+  // After the click has placed the cursor, which the entry does on release.
   entry.signal_button_release_event().connect(
       [&entry](GdkEventButton*) {
-        if (ReplacedOnEdit(entry)) entry.select_region(0, -1);
+        if (ReplacedOnEdit(entry)) {
+          Glib::signal_idle().connect_once(sigc::bind(sigc::mem_fun(entry, &Gtk::Entry::select_region), 0, -1));
+        }
         return false;
       },
       false);
@@ -347,7 +353,9 @@ void GtkPanel::Connect(const ControlInfo& info, Gtk::Widget& widget) {
         Report([&](PanelEvents& events) { events.TextChanged(control, text); });
       });
       if (info.kind == ControlKind::PasswordBox) {
-        ReplaceOnFirstEdit(entry);
+        ReplaceOnFirstEdit(entry, [this, control] {
+          Report([control](PanelEvents& events) { events.TextChanged(control, ""); });
+        });
         entry.signal_activate().connect(
             [this] { Report([](PanelEvents& events) { events.Clicked(Control::cmdSetPassword); }); });
       }

@@ -74,6 +74,8 @@ LRESULT CALLBACK ReplacedOnEditProcedure(HWND box, UINT message, WPARAM wParam, 
           StartAfresh(box);
           return 0;
         }
+        // Shift+Insert pastes without a WM_PASTE.
+        if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0) StartAfresh(box);
         break;
       case WM_CUT:
       case WM_CLEAR:

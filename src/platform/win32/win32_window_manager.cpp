@@ -32,6 +32,7 @@ std::string ReadThroughBuffer(int bufferChars, Read read) {
 
 void Win32WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
   classNames_.clear();
+  titled_ = nullptr;
   ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
