@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "clean_machine_test.h"
@@ -14,6 +15,20 @@ namespace {
 using namespace std::chrono_literals;
 
 HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+
+bool PutOnClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory) {
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+  }
+  const bool put = memory && SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+  return put;
+}
 
 class PasswordSoundE2E : public CleanMachineTest {
  protected:
@@ -33,7 +48,7 @@ class PasswordSoundE2E : public CleanMachineTest {
   }
 };
 
-TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneIsWhatWasTyped) {
+TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneIsWhatWasTypedOrPasted) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"Taskbar", L"1");
   BlindfoldProcess blindfold;
   HWND panel = blindfold.ShownPanel();
@@ -61,6 +76,15 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneI
   ASSERT_TRUE(WaitUntil([&] { return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 4; }));
   PressKeys({VK_RETURN});
   ASSERT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW") != stored; }));
+  // Then pasted over, with a text that begins as the key does.
+  const std::wstring typedKey = *ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW");
+  ASSERT_TRUE(PutOnClipboard(L"pbkdf9"));
+  Click(box);
+  ASSERT_TRUE(WaitUntil([&] { return Focused(panel) == box; }));
+  PressKeys({VK_CONTROL, 'V'});
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 6; }));
+  PressKeys({VK_RETURN});
+  ASSERT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW") != typedKey; }));
 
   ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Password protect 'Show windows' ]", L"Button")));
   Click(FindControl(panel, L"Hide me!", L"Button"));
@@ -78,10 +102,12 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneI
   ShowWindowsAnswering(blindfold, "", /*cancel=*/true);
   std::this_thread::sleep_for(300ms);
   EXPECT_FALSE(Visible(taskbar));
-  ShowWindowsAnswering(blindfold, "abc123");
-  std::this_thread::sleep_for(300ms);
-  EXPECT_FALSE(Visible(taskbar)) << "the old password still shows the windows";
-  ShowWindowsAnswering(blindfold, "xyz9");
+  for (const char* old : {"abc123", "xyz9"}) {
+    ShowWindowsAnswering(blindfold, old);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(Visible(taskbar)) << "the old password " << old << " still shows the windows";
+  }
+  ShowWindowsAnswering(blindfold, "pbkdf9");
   EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
 }
 
