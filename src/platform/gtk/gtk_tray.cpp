@@ -74,6 +74,41 @@ void GlibWindowWatch::Start(int intervalMs, std::function<void(std::optional<Win
         return true;
       },
       static_cast<unsigned int>(intervalMs));
+  listener_ = x_.AddListener([this](const XEvent& event) { OnEvent(&event); });
+  XSelectInput(x_.Get(), x_.Root(), SubstructureNotifyMask | PropertyChangeMask);
+  XFlush(x_.Get());
+}
+
+void GlibWindowWatch::Stop() {
+  if (!timer_.connected()) return;
+  timer_.disconnect();
+  fullLook_.disconnect();
+  x_.RemoveListener(listener_);
+  XSelectInput(x_.Get(), x_.Root(), NoEventMask);
+  XFlush(x_.Get());
+}
+
+// A window taken into a frame is one being shown: it is looked at at once. A
+// map straight under the root (a frame, or a window without a window manager)
+// and a change of the client list are looked at together, once the events at
+// hand are all read.
+void GlibWindowWatch::OnEvent(const void* xEvent) {
+  const XEvent& event = *static_cast<const XEvent*>(xEvent);
+  if (!timer_.connected()) return;
+  if (event.type == ReparentNotify && event.xreparent.event == x_.Root() && event.xreparent.parent != x_.Root()) {
+    look_(WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(event.xreparent.window))));
+    return;
+  }
+  const bool listChanged = event.type == PropertyNotify && event.xproperty.window == x_.Root() &&
+                           (event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST") ||
+                            event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST_STACKING"));
+  const bool mapped = event.type == MapNotify && event.xmap.event == x_.Root();
+  if ((listChanged || mapped) && !fullLook_.connected()) {
+    fullLook_ = Glib::signal_idle().connect([this] {
+      look_(std::nullopt);
+      return false;
+    });
+  }
 }
 
 struct XEventSource::Source {

@@ -55,16 +55,27 @@ class GtkWindowSubclass final : public WindowSubclass {
   bool hooked = false;
 };
 
-// A GLib timer: X tells no one when another program maps a window, short of
-// watching every window, so the watch looks at them all every interval.
+// Follows the windows being taken on by the window manager (the root's
+// substructure and its client list) as it happens, and looks at them all on a
+// GLib timer besides: a window its program maps again under a window manager
+// that is slow to take it on is still found within an interval.
 class GlibWindowWatch final : public WindowWatch {
  public:
+  explicit GlibWindowWatch(x11::X11Connection& connection) : x_(connection) {}
+  GlibWindowWatch(const GlibWindowWatch&) = delete;
+  GlibWindowWatch& operator=(const GlibWindowWatch&) = delete;
   ~GlibWindowWatch() override { Stop(); }
   void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
-  void Stop() override { timer_.disconnect(); }
+  void Stop() override;
 
  private:
+  // Takes the event as Xlib's XEvent, whose header must not come in here.
+  void OnEvent(const void* event);
+
+  x11::X11Connection& x_;
+  int listener_ = 0;
   sigc::connection timer_;
+  sigc::connection fullLook_;
   std::function<void(std::optional<WindowHandle>)> look_;
 };
 

@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
   GioShell shell;
   ClockRandom random;
   GtkTipsDialog tipsDialog(panel.Window());
-  GlibWindowWatch windowWatch;
+  GlibWindowWatch windowWatch(*x);
   GlibBackground background([&panel] { panel.Render(); });
   Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
