@@ -26,17 +26,45 @@ std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int butto
 
 bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
   if (!icon.window) return false;
+  tip_ = icon.tip;
   if (!icon_) {
-    icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
-    icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
-    icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+    CreateIcon();
   } else if (panel_.Icon()) {
     icon_->set(panel_.Icon());
   }
-  icon_->set_tooltip_text(icon.tip);
-  icon_->set_title(icon.tip);
+  icon_->set_tooltip_text(tip_);
+  icon_->set_title(tip_);
   icon_->set_visible(true);
   return true;
+}
+
+void GtkNotificationArea::CreateIcon() {
+  icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
+  icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  GtkStatusIcon* const made = icon_->gobj();
+  icon_->property_embedded().signal_changed().connect([this, made] {
+    if (icon_->gobj() != made || icon_->is_embedded() || !icon_->get_visible() || remake_.connected()) return;
+    remake_ = Glib::signal_idle().connect([this] {
+      RemakeIcon();
+      return false;
+    });
+  });
+}
+
+// A tray host that dies without letting go of the icon (killed, or crashed)
+// destroys the icon's window, and GTK the widget drawn in it, while the status
+// icon still points at it: offered to the next host, or even released, it
+// would take Blindfold down. Such an icon is never touched again (kept, never
+// released), and a new one waits for the next host.
+void GtkNotificationArea::RemakeIcon() {
+  if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return;
+  static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;
+  abandoned->push_back(std::move(icon_));
+  CreateIcon();
+  icon_->set_tooltip_text(tip_);
+  icon_->set_title(tip_);
+  icon_->set_visible(true);
 }
 
 bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {

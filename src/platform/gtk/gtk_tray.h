@@ -18,24 +18,31 @@ class GtkPanel;
 
 // The tray icon as an XEmbed status icon. Its clicks arrive as the Windows
 // mouse messages of the tray callback, so that the logic's gestures need no
-// second reading. GTK embeds the icon again by itself whenever a tray host
-// (re)starts, so no "taskbar created" news is needed.
+// second reading. The icon goes into whichever tray host starts next by
+// itself, so no "taskbar created" news is needed.
 class GtkNotificationArea final : public NotificationArea {
  public:
   using Callback = std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)>;
 
   GtkNotificationArea(GtkPanel& panel, Callback callback) : panel_(panel), callback_(std::move(callback)) {}
+  GtkNotificationArea(const GtkNotificationArea&) = delete;
+  GtkNotificationArea& operator=(const GtkNotificationArea&) = delete;
+  ~GtkNotificationArea() override { remake_.disconnect(); }
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
   // An XEmbed tray has no balloons; the panel's own line carries the news.
   bool ShowBalloon(const TrayIcon&, const std::string&, const std::string&) override { return false; }
 
  private:
+  void CreateIcon();
+  void RemakeIcon();
   bool OnButton(GdkEventButton* event);
 
   GtkPanel& panel_;
   Callback callback_;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
+  std::string tip_;
+  sigc::connection remake_;
   std::optional<guint32> pressTime_;
   unsigned int pressButton_ = 0;
 };

@@ -20,6 +20,8 @@
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_services.h"
 #include "platform/x11/x11_window_manager.h"
+// Xlib's macros last: they would break the headers above.
+#include <gdk/gdkx.h>
 
 using namespace blindfold;
 using namespace blindfold::gtk;
@@ -76,6 +78,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   Gtk::Main kit(argc, argv);
+  // GTK ends the program on an X error that none of its own traps expected.
+  // Other programs' windows vanish under it all the time (a tray host killed
+  // mid-draw leaves errors about its windows, and the hidden windows would die
+  // hidden with Blindfold): an outer trap, never taken down, turns those into
+  // errors ignored, while GTK's own traps inside it still see theirs.
+  gdk_x11_display_error_trap_push(gdk_display_get_default());
 
   // Claimed before anything else, so that a second start is recognised at once.
   X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()));
