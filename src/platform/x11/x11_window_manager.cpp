@@ -89,11 +89,12 @@ WindowRole X11WindowManager::Role(::Window window) {
 // A window is visible while it is mapped, or while the window manager keeps it
 // minimised, as a minimised window on Windows keeps its visible style. A window
 // this program withdrew is hidden even before the window manager has caught up
-// with its state; one its program mapped again is visible, whatever marks it
-// carries, so that the watch sees it come back.
+// with its state, unless another run has shown it since (taking the mark
+// away); one its program mapped again is visible, whatever marks it carries,
+// so that the watch sees it come back.
 bool X11WindowManager::IsVisible(::Window window, const XWindowAttributes& attributes) {
   if (attributes.map_state != IsUnmapped) return true;
-  if (withdrawn_.contains(window)) return false;
+  if (withdrawn_.contains(window) && StoredPlacement(window)) return false;
   const auto state = WmState(window);
   return state && *state != kWithdrawnState;
 }

@@ -97,7 +97,7 @@ windows_of() {  # windows_of FD DESCRIPTION...
 
 # Blindfold holds none of the pipes to the test's windows, which would
 # otherwise outlive their closing here.
-start_blindfold() {
+launch_blindfold() {
   (
     for fd in /proc/self/fd/*; do
       fd=${fd##*/}
@@ -107,6 +107,9 @@ start_blindfold() {
   ) >>"$work/blindfold.log" 2>&1 &
   blindfold_pid=$!
   pids+=("$blindfold_pid")
+}
+start_blindfold() {
+  launch_blindfold
   panel_ready
 }
 
@@ -361,6 +364,17 @@ check "and keeps them hidden meanwhile" unmapped "$notes"
 xdotool windowactivate --sync "$(login)" type --delay 50 secret
 keys Return
 check "the right password shows them" eventually mapped "$notes"
+
+# Another program holds the panel's key and the panic key. Started hidden and
+# without a tray icon, Blindfold would leave no way in: it shows the panel.
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+sed -i 's/^StartHidden=.*/StartHidden=1/; s/^DisplayIcon=.*/DisplayIcon=0/' "$settings"
+windows_of 14 "Holds keys|grabber"
+command_to 14 "grab p"
+command_to 14 "grab v"
+launch_blindfold
+check "with its key taken and no tray icon, the panel shows at start" eventually panel_shown
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2

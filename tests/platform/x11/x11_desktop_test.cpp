@@ -371,9 +371,9 @@ TEST_F(X11DesktopTest, TheVolumeIsTheDefaultSinksAndNoServerIsNoDevice) {
 }
 
 // The session script acts on the sound server as a desktop's troubles would.
-bool SoundServer(const std::string& action) {
+bool SoundServer(const std::string& action, const std::string& signal = "") {
   const std::string session = std::getenv("BLINDFOLD_X11_SESSION");
-  const std::string command = std::string(BLINDFOLD_SESSION_SCRIPT) + " " + action + " " + session;
+  const std::string command = std::string(BLINDFOLD_SESSION_SCRIPT) + " " + action + " " + session + " " + signal;
   return std::system(command.c_str()) == 0;
 }
 
@@ -382,7 +382,7 @@ TEST_F(X11DesktopTest, AHungSoundServerIsNotWaitedForAndOneThatComesBackIsFoundA
   ASSERT_TRUE(mixer.Open());
   const auto control = mixer.FindSpeakersVolume();
   ASSERT_TRUE(control);
-  ASSERT_TRUE(SoundServer("stop-sound STOP"));
+  ASSERT_TRUE(SoundServer("stop-sound", "STOP"));
   std::atomic<bool> answered = false;
   std::thread mute([&] {
     mixer.SetValue(*control, 0);
@@ -390,7 +390,7 @@ TEST_F(X11DesktopTest, AHungSoundServerIsNotWaitedForAndOneThatComesBackIsFoundA
   });
   // A hang is told from a slow answer by waiting far longer than any answer takes.
   EXPECT_TRUE(WaitFor([&] { return answered.load(); }, 20s)) << "the mute waits on the hung server for good";
-  ASSERT_TRUE(SoundServer("stop-sound CONT"));
+  ASSERT_TRUE(SoundServer("stop-sound", "CONT"));
   mute.join();
 
   ASSERT_TRUE(SoundServer("restart-sound"));
