@@ -116,15 +116,21 @@ void GlibWindowWatch::Stop() {
   XFlush(x_.Get());
 }
 
-// A window taken into a frame is one being shown: it is looked at at once. A
-// map straight under the root (a frame, or a window without a window manager)
-// and a change of the client list are looked at together, once the events at
-// hand are all read.
+// A window taken into a frame is one being shown, and so is a pop-up (a menu,
+// a notification: the window manager never lists those): each is looked at
+// at once. A map straight under the root (a frame, or a window without a
+// window manager) and a change of the client list are looked at together,
+// once the events at hand are all read.
 void GlibWindowWatch::OnEvent(const void* xEvent) {
   const XEvent& event = *static_cast<const XEvent*>(xEvent);
   if (!timer_.connected()) return;
+  const auto handleOf = [](::Window window) { return WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(window))); };
   if (event.type == ReparentNotify && event.xreparent.event == x_.Root() && event.xreparent.parent != x_.Root()) {
-    look_(WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(event.xreparent.window))));
+    look_(handleOf(event.xreparent.window));
+    return;
+  }
+  if (event.type == MapNotify && event.xmap.event == x_.Root() && event.xmap.override_redirect) {
+    look_(handleOf(event.xmap.window));
     return;
   }
   const bool listChanged = event.type == PropertyNotify && event.xproperty.window == x_.Root() &&

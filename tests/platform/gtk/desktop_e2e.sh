@@ -155,17 +155,19 @@ exec 8>&-  # the public page goes
 
 # Programs that fight back: one maps its hidden window again, one forges
 # Blindfold's mark on a window on screen, one rewrites the mark of its hidden
-# window to list that window itself among those shown with it.
+# window to list that window itself among those shown with it. A hidden
+# program's pop-up (a menu, its own notification) hides with it too.
 command_to() {  # command_to FD LINE: sent, and carried out
   local fd=$1 done
   done=$(grep -c '^done' "$work/windows$fd.ids" || true)
   echo "$2" >&"$fd"
   eventually eval "[ \$(grep -c '^done' '$work/windows$fd.ids') -gt $done ]"
 }
-windows_of 11 "Comes back|pest" "Forged mark|pest" "Lists itself|pest"
+windows_of 11 "Comes back|pest" "Forged mark|pest" "Lists itself|pest" "Pop-up|pest|popup"
 comes_back=$(sed -n 1p "$work/windows11.ids")
 forged=$(sed -n 2p "$work/windows11.ids")
 self_listed=$(sed -n 3p "$work/windows11.ids")
+popup=$(sed -n 4p "$work/windows11.ids")
 command_to 11 "mark 1"
 keys "super+${panic:-v}"
 check "panic hides a window bearing a forged mark too" \
@@ -174,11 +176,15 @@ sleep 2
 command_to 11 "map 0"
 sleep 1
 check "a hidden window its program maps again is hidden again" eventually unmapped "$comes_back"
+command_to 11 "map 3"
+sleep 1
+check "a pop-up the hidden program opens is hidden too" eventually unmapped "$popup"
 command_to 11 "mark 2"
 keys super+q
 check "a window whose mark lists itself is shown" eventually mapped "$self_listed"
 check "and Blindfold lives on" kill -0 "$blindfold_pid"
-check "the window that came back is shown with the rest" eventually eval "mapped $comes_back && mapped $forged"
+check "the window that came back is shown with the rest, and the pop-up" \
+  eventually eval "mapped $comes_back && mapped $forged && mapped $popup"
 exec 11>&-
 
 # Dying while windows are hidden leaves them to the next start, whatever bytes
@@ -375,6 +381,35 @@ command_to 14 "grab p"
 command_to 14 "grab v"
 launch_blindfold
 check "with its key taken and no tray icon, the panel shows at start" eventually panel_shown
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+exec 14>&-
+
+# What Blindfold cannot read or write, it says, once, at start; the message is
+# a dialog, the panel is not. A settings file that cannot be read (here a link
+# to itself) is left as it is.
+message_shown() {
+  local window
+  window=$(panel)
+  [ -n "$window" ] && xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG
+}
+mv "$settings" "$settings.kept"
+ln -s "$(basename "$settings")" "$settings"
+launch_blindfold
+check "settings that cannot be read are told of" eventually message_shown
+keys Return
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+check "and left as they were" test -L "$settings"
+rm "$settings" && mv "$settings.kept" "$settings"
+# No place for the record: a file stands where its folder would be. Hiding
+# still works.
+mkdir -m 700 "$work/run2" && : >"$work/run2/blindfold"
+XDG_RUNTIME_DIR="$work/run2" launch_blindfold
+check "a record that cannot be kept is told of" eventually message_shown
+keys Return
+keys super+v
+check "and the windows hide all the same" eventually unmapped "$notes"
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2

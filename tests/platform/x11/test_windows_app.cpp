@@ -5,6 +5,7 @@
 //   title|class|owned  owned by the first window (WM_TRANSIENT_FOR)
 //   title|class|desktop a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP)
 //   title|class|dock   a second panel (_NET_WM_WINDOW_TYPE_DOCK)
+//   title|class|popup  a pop-up (override-redirect), not mapped until told
 // The windows' ids are written one a line once all are mapped; the program
 // ends when its standard input closes. Lines on its input make it hostile:
 //   map N        maps window N (from 0) again, whoever hid it
@@ -66,6 +67,11 @@ int main(int argc, char** argv) {
     const std::string kind = parts.size() > 2 ? parts[2] : "";
     const int offset = 40 * static_cast<int>(windows.size());
     const Window window = XCreateSimpleWindow(display, root, 100 + offset, 80 + offset, 300, 200, 0, 0, 0xFFFFFF);
+    if (kind == "popup") {
+      XSetWindowAttributes popup{};
+      popup.override_redirect = True;
+      XChangeWindowAttributes(display, window, CWOverrideRedirect, &popup);
+    }
     if (kind == "latin1") {
       const std::string latin1 = Utf8ToLatin1(title);
       XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
@@ -90,7 +96,7 @@ int main(int argc, char** argv) {
       XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                       PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
     }
-    XMapWindow(display, window);
+    if (kind != "popup") XMapWindow(display, window);
     windows.push_back(window);
   }
   XSync(display, False);
