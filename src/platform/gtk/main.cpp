@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   gdk_x11_display_error_trap_push(gdk_display_get_default());
 
   // Claimed before anything else, so that a second start is recognised at once.
-  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()));
+  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
   GtkMessageBoxes messageBoxes;
   KeyFileRegistry registry(SettingsPaths::ForSession(x->Name()), [&messageBoxes](const std::string& message) {
     messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);

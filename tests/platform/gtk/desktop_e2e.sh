@@ -410,6 +410,12 @@ check "a record that cannot be kept is told of" eventually message_shown
 keys Return
 keys super+v
 check "and the windows hide all the same" eventually unmapped "$notes"
+# Without its lock file, a second start still finds the first, and ends.
+XDG_RUNTIME_DIR="$work/run2" "$blindfold" >>"$work/blindfold.log" 2>&1 &
+second=$!
+pids+=("$second")
+check "a second start without a lock file ends" eventually eval "! kill -0 $second"
+check "leaving the first running" kill -0 "$blindfold_pid"
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
