@@ -276,11 +276,14 @@ std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& wh
   return std::string(value.Get());
 }
 
-// The user's own settings file that cannot be read is told of once: its
+// A settings file of the user's own that cannot be read is told of once: its
 // values are missing, and never written over. The machine's file of another
 // owner is no news to a user who may not read it.
 void KeyFileRegistry::NoteUnreadable(const std::string& path, const std::string& reason) {
-  const bool ownSettings = path == paths_.userFile || (geteuid() == 0 && path == paths_.machineFile);
+  GStatBuf status{};
+  const bool ownSettings =
+      path == paths_.userFile || (path == paths_.machineFile && g_lstat(path.c_str(), &status) == 0 &&
+                                  status.st_uid == geteuid());
   if (!reason.empty() && ownSettings) Report(path, UnreadableSettingsMessage(path, reason));
 }
 
