@@ -4,8 +4,12 @@
 # PulseAudio server with a null sink.
 #   x11-session.sh start DIR   starts it all; DIR/env tells the tests where
 #   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
-#   x11-session.sh restart-tray DIR  ends the panel and starts another, as a
-#                                    desktop does when its panel crashes
+#   x11-session.sh restart-tray DIR [SIGNAL]  ends the panel (SIGTERM unless
+#                                    told; KILL as in a crash) and starts
+#                                    another, as a desktop does
+#   x11-session.sh stop-sound DIR SIGNAL  signals the sound server (STOP
+#                                    hangs it, CONT wakes it)
+#   x11-session.sh restart-sound DIR  ends the sound server and starts another
 # Only the processes started here are ended, by their ids.
 set -euo pipefail
 
@@ -45,6 +49,43 @@ if [ "$command" = stop ]; then
   exit 0
 fi
 
+# The sound server is the fourth program started; a new one takes its line.
+start_sound() {
+  export PULSE_RUNTIME_PATH="$dir/pulse"
+  mkdir -p "$PULSE_RUNTIME_PATH"
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" exec pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
+      --load=module-native-protocol-unix --log-target=stderr
+  ) >>"$dir/pulse.log" 2>&1 &
+  sound=$!
+  for _ in $(seq 100); do
+    [ -S "$PULSE_RUNTIME_PATH/native" ] && break
+    sleep 0.1
+  done
+}
+if [ "$command" = stop-sound ]; then
+  kill -s "${3:?signal}" "$(sed -n 4p "$dir/pids")"
+  exit 0
+fi
+if [ "$command" = restart-sound ]; then
+  old=$(sed -n 4p "$dir/pids")
+  kill -CONT "$old" 2>/dev/null || true
+  kill "$old" 2>/dev/null || true
+  for _ in $(seq 50); do
+    kill -0 "$old" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$old" 2>/dev/null || true
+  rm -f "$dir/pulse/native"
+  start_sound
+  sed -i "4s/.*/$sound/" "$dir/pids"
+  exit 0
+fi
+
 # The panel is the third program started, after the X server and openbox; its
 # successor takes its line in DIR/pids, so that stop ends the one running.
 if [ "$command" = restart-tray ]; then
@@ -52,7 +93,7 @@ if [ "$command" = restart-tray ]; then
   source "$dir/env"
   set +a
   old=$(sed -n 3p "$dir/pids")
-  kill "$old"
+  kill -s "${3:-TERM}" "$old"
   for _ in $(seq 50); do
     kill -0 "$old" 2>/dev/null || break
     sleep 0.1
@@ -113,15 +154,8 @@ for _ in $(seq 150); do
 done
 [ $steady -ge 10 ] || fail "tint2's panel did not settle on $DISPLAY"
 
-export PULSE_RUNTIME_PATH="$dir/pulse"
-mkdir -p "$PULSE_RUNTIME_PATH"
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-  --load=module-native-protocol-unix --log-target=stderr >"$dir/pulse.log" 2>&1 &
-echo $! >>"$dir/pids"
-for _ in $(seq 100); do
-  [ -S "$PULSE_RUNTIME_PATH/native" ] && break
-  sleep 0.1
-done
+start_sound
+echo "$sound" >>"$dir/pids"
 
 cat >"$dir/env" <<ENV
 DISPLAY=$DISPLAY

@@ -65,6 +65,11 @@ class WindowManager {
   // False when the window has gone or may not be changed by this program (one
   // running with higher rights).
   virtual bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) = 0;
+  // Whether the window bears the sign of a hide by this program, in this run
+  // or in one that died, so that a record read back never shows or hides a
+  // stranger's window. Where the platform leaves no sign on the window, the
+  // record's own checks must do.
+  virtual bool HiddenByThisProgram(WindowHandle) { return true; }
 };
 
 }  // namespace blindfold

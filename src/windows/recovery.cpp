@@ -11,6 +11,47 @@ namespace {
 constexpr int kFullClassNameChars = 257;
 constexpr std::string_view kGuardedLine = "guarded";
 
+// A class name may hold any byte (an X class is Latin-1, and may hold a line
+// break): in the record it is plain ASCII, so that no store rejects the text
+// and no line splits, with '%' and every other byte written as %XX.
+std::string EscapedClass(std::string_view className) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (const char c : className) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x7F || c == '%') {
+      escaped += '%';
+      escaped += kHex[byte >> 4];
+      escaped += kHex[byte & 0xF];
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A '%' not followed by two hex digits stays as it is, as a record written
+// before the escape would have it.
+std::string UnescapedClass(std::string_view escaped) {
+  std::string className;
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped[i] == '%' && i + 2 < escaped.size() && HexDigit(escaped[i + 1]) >= 0 && HexDigit(escaped[i + 2]) >= 0) {
+      className += static_cast<char>(HexDigit(escaped[i + 1]) * 16 + HexDigit(escaped[i + 2]));
+      i += 2;
+    } else {
+      className += escaped[i];
+    }
+  }
+  return className;
+}
+
 }  // namespace
 
 void RecoveryRecord::Add(const std::vector<WindowHandle>& hidden) {
@@ -64,10 +105,8 @@ void RecoveryRecord::Write(const std::vector<RecoveredWindow>& windows, bool gua
 std::string RecoveryRecord::Format(const std::vector<RecoveredWindow>& windows, bool guarded) {
   std::string text = guarded ? std::string(kGuardedLine) + "\n" : std::string();
   for (const RecoveredWindow& window : windows) {
-    // A class name with a line break could not be read back; such a window is
-    // left out rather than mistaken for another.
-    if (window.className.find('\n') != std::string::npos) continue;
-    text += std::to_string(window.handle.Value()) + "," + std::to_string(window.processId) + "," + window.className + "\n";
+    text += std::to_string(window.handle.Value()) + "," + std::to_string(window.processId) + "," +
+            EscapedClass(window.className) + "\n";
   }
   return text;
 }
@@ -87,7 +126,7 @@ std::vector<RecoveredWindow> RecoveryRecord::Parse(std::string_view text) {
     const auto handle = ParseInt32(line.substr(0, first));
     const auto process = ParseWholeNumber(line.substr(first + 1, second - first - 1));
     if (!handle || *handle == 0 || !process || *process <= 0 || *process > 0xFFFFFFFFll) continue;
-    windows.push_back({WindowHandle(*handle), static_cast<std::uint32_t>(*process), std::string(line.substr(second + 1))});
+    windows.push_back({WindowHandle(*handle), static_cast<std::uint32_t>(*process), UnescapedClass(line.substr(second + 1))});
   }
   return windows;
 }
@@ -99,6 +138,7 @@ std::vector<WindowHandle> WindowsToRecover(WindowManager& windows, const std::ve
     if (!seen.insert(window.handle).second) continue;
     if (windows.ProcessId(window.handle) != window.processId) continue;  // gone, or someone else's now
     if (windows.ClassName(window.handle, kFullClassNameChars) != window.className) continue;
+    if (!windows.HiddenByThisProgram(window.handle)) continue;
     ours.push_back(window.handle);
   }
   return ours;

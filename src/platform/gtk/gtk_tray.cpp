@@ -26,17 +26,45 @@ std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int butto
 
 bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
   if (!icon.window) return false;
+  tip_ = icon.tip;
   if (!icon_) {
-    icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
-    icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
-    icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+    CreateIcon();
   } else if (panel_.Icon()) {
     icon_->set(panel_.Icon());
   }
-  icon_->set_tooltip_text(icon.tip);
-  icon_->set_title(icon.tip);
+  icon_->set_tooltip_text(tip_);
+  icon_->set_title(tip_);
   icon_->set_visible(true);
   return true;
+}
+
+void GtkNotificationArea::CreateIcon() {
+  icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
+  icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  GtkStatusIcon* const made = icon_->gobj();
+  icon_->property_embedded().signal_changed().connect([this, made] {
+    if (icon_->gobj() != made || icon_->is_embedded() || !icon_->get_visible() || remake_.connected()) return;
+    remake_ = Glib::signal_idle().connect([this] {
+      RemakeIcon();
+      return false;
+    });
+  });
+}
+
+// A tray host that dies without letting go of the icon (killed, or crashed)
+// destroys the icon's window, and GTK the widget drawn in it, while the status
+// icon still points at it: offered to the next host, or even released, it
+// would take Blindfold down. Such an icon is never touched again (kept, never
+// released), and a new one waits for the next host.
+void GtkNotificationArea::RemakeIcon() {
+  if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return;
+  static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;
+  abandoned->push_back(std::move(icon_));
+  CreateIcon();
+  icon_->set_tooltip_text(tip_);
+  icon_->set_title(tip_);
+  icon_->set_visible(true);
 }
 
 bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {
@@ -74,6 +102,47 @@ void GlibWindowWatch::Start(int intervalMs, std::function<void(std::optional<Win
         return true;
       },
       static_cast<unsigned int>(intervalMs));
+  listener_ = x_.AddListener([this](const XEvent& event) { OnEvent(&event); });
+  XSelectInput(x_.Get(), x_.Root(), SubstructureNotifyMask | PropertyChangeMask);
+  XFlush(x_.Get());
+}
+
+void GlibWindowWatch::Stop() {
+  if (!timer_.connected()) return;
+  timer_.disconnect();
+  fullLook_.disconnect();
+  x_.RemoveListener(listener_);
+  XSelectInput(x_.Get(), x_.Root(), NoEventMask);
+  XFlush(x_.Get());
+}
+
+// A window taken into a frame is one being shown, and so is a pop-up (a menu,
+// a notification: the window manager never lists those): each is looked at
+// at once. A map straight under the root (a frame, or a window without a
+// window manager) and a change of the client list are looked at together,
+// once the events at hand are all read.
+void GlibWindowWatch::OnEvent(const void* xEvent) {
+  const XEvent& event = *static_cast<const XEvent*>(xEvent);
+  if (!timer_.connected()) return;
+  const auto handleOf = [](::Window window) { return WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(window))); };
+  if (event.type == ReparentNotify && event.xreparent.event == x_.Root() && event.xreparent.parent != x_.Root()) {
+    look_(handleOf(event.xreparent.window));
+    return;
+  }
+  if (event.type == MapNotify && event.xmap.event == x_.Root() && event.xmap.override_redirect) {
+    look_(handleOf(event.xmap.window));
+    return;
+  }
+  const bool listChanged = event.type == PropertyNotify && event.xproperty.window == x_.Root() &&
+                           (event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST") ||
+                            event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST_STACKING"));
+  const bool mapped = event.type == MapNotify && event.xmap.event == x_.Root();
+  if ((listChanged || mapped) && !fullLook_.connected()) {
+    fullLook_ = Glib::signal_idle().connect([this] {
+      look_(std::nullopt);
+      return false;
+    });
+  }
 }
 
 struct XEventSource::Source {

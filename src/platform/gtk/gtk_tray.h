@@ -18,24 +18,31 @@ class GtkPanel;
 
 // The tray icon as an XEmbed status icon. Its clicks arrive as the Windows
 // mouse messages of the tray callback, so that the logic's gestures need no
-// second reading. GTK embeds the icon again by itself whenever a tray host
-// (re)starts, so no "taskbar created" news is needed.
+// second reading. The icon goes into whichever tray host starts next by
+// itself, so no "taskbar created" news is needed.
 class GtkNotificationArea final : public NotificationArea {
  public:
   using Callback = std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)>;
 
   GtkNotificationArea(GtkPanel& panel, Callback callback) : panel_(panel), callback_(std::move(callback)) {}
+  GtkNotificationArea(const GtkNotificationArea&) = delete;
+  GtkNotificationArea& operator=(const GtkNotificationArea&) = delete;
+  ~GtkNotificationArea() override { remake_.disconnect(); }
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
   // An XEmbed tray has no balloons; the panel's own line carries the news.
   bool ShowBalloon(const TrayIcon&, const std::string&, const std::string&) override { return false; }
 
  private:
+  void CreateIcon();
+  void RemakeIcon();
   bool OnButton(GdkEventButton* event);
 
   GtkPanel& panel_;
   Callback callback_;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
+  std::string tip_;
+  sigc::connection remake_;
   std::optional<guint32> pressTime_;
   unsigned int pressButton_ = 0;
 };
@@ -55,16 +62,27 @@ class GtkWindowSubclass final : public WindowSubclass {
   bool hooked = false;
 };
 
-// A GLib timer: X tells no one when another program maps a window, short of
-// watching every window, so the watch looks at them all every interval.
+// Follows the windows being taken on by the window manager (the root's
+// substructure and its client list) as it happens, and looks at them all on a
+// GLib timer besides: a window its program maps again under a window manager
+// that is slow to take it on is still found within an interval.
 class GlibWindowWatch final : public WindowWatch {
  public:
+  explicit GlibWindowWatch(x11::X11Connection& connection) : x_(connection) {}
+  GlibWindowWatch(const GlibWindowWatch&) = delete;
+  GlibWindowWatch& operator=(const GlibWindowWatch&) = delete;
   ~GlibWindowWatch() override { Stop(); }
   void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
-  void Stop() override { timer_.disconnect(); }
+  void Stop() override;
 
  private:
+  // Takes the event as Xlib's XEvent, whose header must not come in here.
+  void OnEvent(const void* event);
+
+  x11::X11Connection& x_;
+  int listener_ = 0;
   sigc::connection timer_;
+  sigc::connection fullLook_;
   std::function<void(std::optional<WindowHandle>)> look_;
 };
 

@@ -20,6 +20,8 @@
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_services.h"
 #include "platform/x11/x11_window_manager.h"
+// Xlib's macros last: they would break the headers above.
+#include <gdk/gdkx.h>
 
 using namespace blindfold;
 using namespace blindfold::gtk;
@@ -76,9 +78,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   Gtk::Main kit(argc, argv);
+  // GTK ends the program on an X error that none of its own traps expected.
+  // Other programs' windows vanish under it all the time (a tray host killed
+  // mid-draw leaves errors about its windows, and the hidden windows would die
+  // hidden with Blindfold): an outer trap, never taken down, turns those into
+  // errors ignored, while GTK's own traps inside it still see theirs.
+  gdk_x11_display_error_trap_push(gdk_display_get_default());
 
   // Claimed before anything else, so that a second start is recognised at once.
-  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()));
+  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
   GtkMessageBoxes messageBoxes;
   KeyFileRegistry registry(SettingsPaths::ForSession(x->Name()), [&messageBoxes](const std::string& message) {
     messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
@@ -110,7 +118,7 @@ int main(int argc, char** argv) {
   GioShell shell;
   ClockRandom random;
   GtkTipsDialog tipsDialog(panel.Window());
-  GlibWindowWatch windowWatch;
+  GlibWindowWatch windowWatch(*x);
   GlibBackground background([&panel] { panel.Render(); });
   Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
                       loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,

@@ -106,14 +106,18 @@ std::string FreeDamagedName(const std::string& path) {
 }
 
 // The file's key file; an empty one when it does not exist, and nothing when
-// it exists but cannot be read at all.
-std::optional<UniqueKeyFile> Load(const std::string& path, const KeyFileRegistry::DamagedReport& onDamaged) {
+// it exists but cannot be read at all (`unreadable` then says why).
+std::optional<UniqueKeyFile> Load(const std::string& path, const KeyFileRegistry::DamagedReport& onDamaged,
+                                  std::string* unreadable = nullptr) {
   UniqueKeyFile file(g_key_file_new());
   if (path.empty()) return std::nullopt;
   UniqueError error;
   if (g_key_file_load_from_file(file.Get(), path.c_str(), G_KEY_FILE_KEEP_COMMENTS, error.Put())) return file;
   if (error.Get()->domain == G_FILE_ERROR && error.Get()->code == G_FILE_ERROR_NOENT) return file;
-  if (error.Get()->domain != G_KEY_FILE_ERROR) return std::nullopt;
+  if (error.Get()->domain != G_KEY_FILE_ERROR) {
+    if (unreadable) *unreadable = error.Get()->message;
+    return std::nullopt;
+  }
   const std::string keptAs = FreeDamagedName(path);
   if (g_rename(path.c_str(), keptAs.c_str()) != 0) return std::nullopt;
   if (onDamaged) onDamaged(DamagedSettingsMessage(path, keptAs));
@@ -177,6 +181,21 @@ std::string ProgramPathOf(std::string_view storedPath) {
   return path;
 }
 
+std::string UnreadableSettingsMessage(const std::string& path, const std::string& reason) {
+  return "Blindfold cannot read its settings in " + path + " (" + reason +
+         "), so it starts from its defaults and leaves that file as it is. Let your user read and write it, "
+         "and the folder it is in, then start Blindfold again.";
+}
+
+std::string RecordNotKeptMessage(const std::string& recordFile) {
+  const std::string where = recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)")
+                                               : recordFile;
+  return "Blindfold cannot keep its record of hidden windows in " + where +
+         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
+         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
+         "make its own folder \"blindfold\".";
+}
+
 std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs) {
   return "Blindfold could not read its settings in " + path +
          ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
@@ -234,8 +253,12 @@ std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& wh
   if (PlaceOf(where) == Place::SystemInformation) {
     return EqualsIgnoringCase(where.name, "PATH") ? FindSystemInformationTool() : std::nullopt;
   }
-  const auto file = Load(FileOf(where), onDamaged_);
-  if (!file) return std::nullopt;
+  std::string unreadable;
+  const auto file = Load(FileOf(where), onDamaged_, &unreadable);
+  if (!file) {
+    NoteUnreadable(FileOf(where), unreadable);
+    return std::nullopt;
+  }
   if (PlaceOf(where) == Place::Autostart) {
     if (g_key_file_get_boolean(file->Get(), kDesktopEntry, "Hidden", nullptr)) return std::nullopt;
     const UniqueGString exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
@@ -253,11 +276,38 @@ std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& wh
   return std::string(value.Get());
 }
 
+// A settings file of the user's own that cannot be read is told of once: its
+// values are missing, and never written over. The machine's file of another
+// owner is no news to a user who may not read it.
+void KeyFileRegistry::NoteUnreadable(const std::string& path, const std::string& reason) {
+  GStatBuf status{};
+  const bool ownSettings =
+      path == paths_.userFile || (path == paths_.machineFile && g_lstat(path.c_str(), &status) == 0 &&
+                                  status.st_uid == geteuid());
+  if (!reason.empty() && ownSettings) Report(path, UnreadableSettingsMessage(path, reason));
+}
+
+void KeyFileRegistry::Report(const std::string& about, const std::string& message) {
+  if (reported_.insert(about).second && onDamaged_) onDamaged_(message);
+}
+
+// The record that cannot be written is told of once, when it is first missed:
+// that is at start, where the record is cleared.
 bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::string& text) {
+  const bool written = WriteInPlace(where, text);
+  if (!written && PlaceOf(where) == Place::Record) Report(paths_.recordFile, RecordNotKeptMessage(paths_.recordFile));
+  return written;
+}
+
+bool KeyFileRegistry::WriteInPlace(const RegistryLocation& where, const std::string& text) {
   if (PlaceOf(where) == Place::SystemInformation) return false;
   const std::string& path = FileOf(where);
-  const auto file = Load(path, onDamaged_);
-  if (!file) return false;
+  std::string unreadable;
+  const auto file = Load(path, onDamaged_, &unreadable);
+  if (!file) {
+    NoteUnreadable(path, unreadable);
+    return false;
+  }
   if (PlaceOf(where) == Place::Autostart) {
     g_key_file_set_string(file->Get(), kDesktopEntry, "Type", "Application");
     g_key_file_set_string(file->Get(), kDesktopEntry, "Name", "Blindfold");

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "platform/settings_store.h"
 
@@ -53,9 +54,14 @@ class KeyFileRegistry final : public RegistryBackend {
   enum class Place { Settings, Autostart, Record, SystemInformation };
   static Place PlaceOf(const RegistryLocation& where);
   const std::string& FileOf(const RegistryLocation& where) const;
+  void NoteUnreadable(const std::string& path, const std::string& reason);
+  bool WriteInPlace(const RegistryLocation& where, const std::string& text);
+  // Tells `message` once for each thing it is `about`.
+  void Report(const std::string& about, const std::string& message);
 
   SettingsPaths paths_;
   DamagedReport onDamaged_;
+  std::unordered_set<std::string> reported_;
 };
 
 // The desktops' system-information tools, the first found on the PATH; nothing
@@ -66,8 +72,11 @@ std::optional<std::string> FindSystemInformationTool();
 // the logic writes it the Windows way ("folder\\Blindfold.exe").
 std::string ProgramPathOf(std::string_view storedPath);
 
-// What the user is told about a damaged settings file.
+// What the user is told about a damaged settings file, one that cannot be
+// read at all, and a record of hidden windows that cannot be kept.
 std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs);
+std::string UnreadableSettingsMessage(const std::string& path, const std::string& reason);
+std::string RecordNotKeptMessage(const std::string& recordFile);
 
 // Writes `bytes` to `path` so that a reader finds the old file or the new one,
 // never a part: a temporary file beside it, fsync, rename. Mode 0600; missing

@@ -4,6 +4,8 @@
 #include <pulse/volume.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 namespace blindfold::x11 {
 namespace {
@@ -15,6 +17,13 @@ struct OperationTraits {
 };
 
 constexpr std::uint32_t kMixerFull = 65535;
+// How long the sound server has to answer a request. The user's hotkey waits
+// on it, so a server that has hung is given up on: it counts as gone until it
+// answers a new connection.
+constexpr std::chrono::milliseconds kAnswerWithin{500};
+// Events read off the connection before a request, at most: a bound, not a
+// count expected.
+constexpr int kMostPendingEvents = 16;
 
 }  // namespace
 
@@ -28,14 +37,37 @@ std::uint32_t MixerValueOf(std::uint32_t serverVolume) {
   return static_cast<std::uint32_t>((volume * kMixerFull + PA_VOLUME_NORM / 2) / PA_VOLUME_NORM);
 }
 
-// Runs the loop until the operation is done; false when the server went away.
+// Runs the loop until `done` holds, but never past the time a server has to
+// answer; false when it did not.
+bool PulseMixer::RunUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerWithin;
+  while (!done()) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    if (pa_mainloop_prepare(loop_.Get(), static_cast<int>(left.count())) < 0 || pa_mainloop_poll(loop_.Get()) < 0 ||
+        pa_mainloop_dispatch(loop_.Get()) < 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// False when the server went away or did not answer in time: the connection
+// is then let go, and the next request makes a new one.
 bool PulseMixer::Wait(pa_operation* operation) {
   const UniqueHandle<OperationTraits> owned(operation);
   if (!operation) return false;
-  while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
-    if (pa_mainloop_iterate(loop_.Get(), 1, nullptr) < 0) return false;
+  if (!RunUntil([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; })) {
+    pa_operation_cancel(operation);
+    Disconnect();
+    return false;
   }
   return pa_operation_get_state(operation) == PA_OPERATION_DONE;
+}
+
+void PulseMixer::Disconnect() {
+  context_.Reset();
+  sink_.clear();
 }
 
 // The server is not started on demand: a desktop without one has no device.
@@ -45,18 +77,30 @@ bool PulseMixer::Open() {
   if (!loop_) return false;
   context_.Reset(pa_context_new(pa_mainloop_get_api(loop_.Get()), "Blindfold"));
   if (!context_ || pa_context_connect(context_.Get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-    context_.Reset();
+    Disconnect();
     return false;
   }
-  for (;;) {
-    const pa_context_state_t state = pa_context_get_state(context_.Get());
-    if (state == PA_CONTEXT_READY) break;
-    if (!PA_CONTEXT_IS_GOOD(state) || pa_mainloop_iterate(loop_.Get(), 1, nullptr) < 0) {
-      context_.Reset();
-      return false;
-    }
+  pa_context* context = context_.Get();
+  const bool settled = RunUntil([context] {
+    const pa_context_state_t state = pa_context_get_state(context);
+    return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+  });
+  if (!settled || pa_context_get_state(context) != PA_CONTEXT_READY) {
+    Disconnect();
+    return false;
   }
   return ReadDefaultSink();
+}
+
+// A server that went away since the last request has left its news on the
+// connection; reading it first lets a restarted server be found again at once.
+bool PulseMixer::Connected() {
+  if (context_) {
+    for (int i = 0; i < kMostPendingEvents && pa_mainloop_iterate(loop_.Get(), 0, nullptr) > 0; ++i) {
+    }
+    if (pa_context_get_state(context_.Get()) == PA_CONTEXT_READY && !sink_.empty()) return true;
+  }
+  return Open();
 }
 
 bool PulseMixer::ReadDefaultSink() {
@@ -76,12 +120,12 @@ bool PulseMixer::ReadDefaultSink() {
 }
 
 std::optional<VolumeControl> PulseMixer::FindSpeakersVolume() {
-  if (!context_ || sink_.empty()) return std::nullopt;
+  if (!Connected()) return std::nullopt;
   return VolumeControl{0, 0, static_cast<std::int32_t>(kMixerFull)};
 }
 
 bool PulseMixer::SetValue(const VolumeControl&, std::uint32_t value) {
-  if (!context_ || sink_.empty()) return false;
+  if (!Connected()) return false;
   pa_cvolume volume;
   pa_cvolume_set(&volume, channels_, ServerVolumeOf(value));
   const auto onDone = [](pa_context*, int, void*) {};
@@ -89,7 +133,7 @@ bool PulseMixer::SetValue(const VolumeControl&, std::uint32_t value) {
 }
 
 std::optional<std::uint32_t> PulseMixer::Value() {
-  if (!context_ || !ReadDefaultSink()) return std::nullopt;
+  if (!Connected() || !ReadDefaultSink()) return std::nullopt;
   return MixerValueOf(volume_);
 }
 

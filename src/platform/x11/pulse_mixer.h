@@ -5,6 +5,7 @@
 #include <pulse/operation.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,7 +29,9 @@ struct ContextTraits {
 };
 
 // The default sink of the sound server (PulseAudio, or PipeWire serving the
-// same protocol) as the speakers. No server, or no sink, is no device.
+// same protocol) as the speakers. No server, or no sink, is no device. No
+// request waits long for a server that has hung, and one that went away is
+// connected to again at the next request.
 class PulseMixer final : public Mixer {
  public:
   bool Open() override;
@@ -39,7 +42,10 @@ class PulseMixer final : public Mixer {
   std::optional<std::uint32_t> Value();
 
  private:
+  bool RunUntil(const std::function<bool()>& done);
   bool Wait(pa_operation* operation);
+  bool Connected();
+  void Disconnect();
   bool ReadDefaultSink();
 
   UniqueHandle<MainloopTraits> loop_;

@@ -42,11 +42,16 @@ Atom X11Connection::Intern(const char* name) {
   return known->second;
 }
 
+// Xlib's handler is the process's, and GTK puts its own in place once it
+// opens its display: ours is put back for the trap alone, or a refusal (a key
+// combination another program holds) would never reach it.
 int X11Connection::Trap(const std::function<void()>& requests) {
   XSync(display_.Get(), False);
+  const XErrorHandler previous = XSetErrorHandler(RecordError);
   lastErrorCode = Success;
   requests();
   XSync(display_.Get(), False);
+  XSetErrorHandler(previous);
   return lastErrorCode.exchange(Success);
 }
 

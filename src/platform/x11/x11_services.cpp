@@ -25,8 +25,23 @@ std::string X11SingleInstance::LockFileForDisplay(const std::string& displayName
   return std::string(runtime) + "/blindfold/instance-" + display + ".lock";
 }
 
-X11SingleInstance::X11SingleInstance(const std::string& lockFile) {
-  if (lockFile.empty()) return;
+X11SingleInstance::X11SingleInstance(const std::string& lockFile, X11Connection* connection) {
+  if (connection) {
+    // Asked and claimed with the server held, so that two starts at once
+    // cannot both find it free. The owner window lives as long as the
+    // connection, which is the program's.
+    const Atom selection = connection->Intern("_BLINDFOLD_INSTANCE");
+    XGrabServer(connection->Get());
+    if (XGetSelectionOwner(connection->Get(), selection) != None) {
+      anotherIsRunning_ = true;
+    } else {
+      const ::Window owner = XCreateSimpleWindow(connection->Get(), connection->Root(), -1, -1, 1, 1, 0, 0, 0);
+      XSetSelectionOwner(connection->Get(), selection, owner, CurrentTime);
+    }
+    XUngrabServer(connection->Get());
+    XFlush(connection->Get());
+  }
+  if (anotherIsRunning_ || lockFile.empty()) return;
   const std::string folder = lockFile.substr(0, lockFile.rfind('/'));
   g_mkdir_with_parents(folder.c_str(), 0700);
   lock_.Reset(open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));

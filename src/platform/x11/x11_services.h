@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "platform/unique_handle.h"
+#include "platform/x11/x11_connection.h"
 
 namespace blindfold::x11 {
 
@@ -21,12 +22,15 @@ struct FileDescriptorTraits {
 using UniqueFileDescriptor = UniqueHandle<FileDescriptorTraits>;
 
 // The lock file of this X display in the session's runtime folder, locked with
-// flock at construction: the kernel lets go of it when the program ends, how
-// ever it ends, so a crash never leaves a stale mark behind.
+// flock at construction, and a selection of the display owned by a window of
+// this program: the kernel and the X server let go of them when the program
+// ends, how ever it ends, so a crash never leaves a stale mark behind. The
+// selection still finds another instance where no lock file can be made.
 class X11SingleInstance final : public SingleInstance {
  public:
-  // `lockFile` empty (no runtime folder) finds no other instance.
-  explicit X11SingleInstance(const std::string& lockFile);
+  // Without a connection, the lock file alone; `lockFile` empty (no runtime
+  // folder), the selection alone.
+  explicit X11SingleInstance(const std::string& lockFile, X11Connection* connection = nullptr);
   bool AnotherInstanceIsRunning() override { return anotherIsRunning_; }
 
   static std::string LockFileForDisplay(const std::string& displayName);

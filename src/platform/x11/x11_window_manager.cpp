@@ -3,6 +3,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <glib.h>
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -28,6 +30,17 @@ struct XFreeTraits {
   static void Close(Handle data) { XFree(data); }
 };
 using XFreed = UniqueHandle<XFreeTraits>;
+
+// Another program's UTF-8 may be broken; texts leave here valid, so that no
+// key file or widget rejects them. They end at a NUL in any case.
+std::string ValidUtf8(std::string bytes) {
+  bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+  if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) return bytes;
+  gchar* valid = g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size()));
+  std::string result = valid;
+  g_free(valid);
+  return result;
+}
 
 bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes) {
   return window != None && XGetWindowAttributes(display, window, &attributes) != 0;
@@ -73,12 +86,15 @@ WindowRole X11WindowManager::Role(::Window window) {
                        x_.Intern("_NET_WM_WINDOW_TYPE_DESKTOP"), others);
 }
 
-// A window is visible while the window manager shows it or keeps it minimised,
-// as a minimised window on Windows keeps its visible style; a window Blindfold
-// has hidden stays hidden even before the window manager has let go of it.
+// A window is visible while it is mapped, or while the window manager keeps it
+// minimised, as a minimised window on Windows keeps its visible style. A window
+// this program withdrew is hidden even before the window manager has caught up
+// with its state, unless another run has shown it since (taking the mark
+// away); one its program mapped again is visible, whatever marks it carries,
+// so that the watch sees it come back.
 bool X11WindowManager::IsVisible(::Window window, const XWindowAttributes& attributes) {
-  if (StoredPlacement(window)) return false;
   if (attributes.map_state != IsUnmapped) return true;
+  if (withdrawn_.contains(window) && StoredPlacement(window)) return false;
   const auto state = WmState(window);
   return state && *state != kWithdrawnState;
 }
@@ -116,7 +132,7 @@ std::optional<std::string> X11WindowManager::TextProperty(::Window window, const
   const auto property = x_.ReadProperty(window, x_.Intern(name));
   if (!property || property->format != 8) return std::nullopt;
   const std::string bytes(property->bytes.begin(), property->bytes.end());
-  if (property->type == x_.Intern("UTF8_STRING")) return bytes;
+  if (property->type == x_.Intern("UTF8_STRING")) return ValidUtf8(bytes);
   if (property->type == XA_STRING) return Latin1ToUtf8(bytes);
   // COMPOUND_TEXT and the like: Xlib knows how to read them.
   std::vector<unsigned char> bytesCopy = property->bytes;
@@ -153,8 +169,9 @@ std::string X11WindowManager::WindowText(WindowHandle handle, int bufferChars) {
 std::string X11WindowManager::ClassName(WindowHandle handle, int bufferChars) {
   const auto wmClass = x_.ReadProperty(ToWindow(handle), XA_WM_CLASS, XA_STRING);
   if (!wmClass) return {};
-  return TextThroughBuffer(ClassFromWmClass({reinterpret_cast<const char*>(wmClass->bytes.data()),
-                                             wmClass->bytes.size()}),
+  // WM_CLASS is Latin-1, as ICCCM has it.
+  return TextThroughBuffer(Latin1ToUtf8(ClassFromWmClass({reinterpret_cast<const char*>(wmClass->bytes.data()),
+                                                          wmClass->bytes.size()})),
                            bufferChars);
 }
 
@@ -219,21 +236,49 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
   return placement;
 }
 
+// A window hidden again keeps what it had before its first hide. The mark is
+// trusted only where this program set it: a window it withdrew in this run, or
+// one still withdrawn since a run that died. A mark on a window that is on
+// screen is stale or forged, and is written anew.
 void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes, std::vector<unsigned long> group) {
-  // Hidden already: what it had before is what it gets back.
-  if (StoredPlacement(window)) return;
-  SavedPlacement placement = CurrentPlacement(window, attributes);
-  placement.group = std::move(group);
-  const std::vector<unsigned long> items = EncodePlacement(placement);
-  XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+  const bool keepMark = StoredPlacement(window) && (withdrawn_.contains(window) || attributes.map_state == IsUnmapped);
+  if (!keepMark) {
+    SavedPlacement placement = CurrentPlacement(window, attributes);
+    placement.group = std::move(group);
+    const std::vector<unsigned long> items = EncodePlacement(placement);
+    XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+  }
+  withdrawn_.insert(window);
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
 
-void X11WindowManager::Show(::Window window) {
+bool X11WindowManager::HiddenByThisProgram(WindowHandle handle) {
+  const ::Window window = ToWindow(handle);
+  return withdrawn_.contains(window) || StoredPlacement(window).has_value();
+}
+
+// The mark is read from another program's window, which may have rewritten
+// it: the windows hidden with it are followed one level deep, never back to
+// itself or twice, and only where each bears a mark of its own.
+bool X11WindowManager::Show(::Window window) {
   const auto placement = StoredPlacement(window);
+  if (!placement && !withdrawn_.contains(window)) return false;
   if (placement) {
-    for (const unsigned long member : placement->group) Show(static_cast<::Window>(member));
+    std::unordered_set<::Window> members;
+    for (const unsigned long member : placement->group) {
+      const auto memberWindow = static_cast<::Window>(member);
+      if (memberWindow == window || !members.insert(memberWindow).second) continue;
+      if (StoredPlacement(memberWindow)) ShowOne(memberWindow, StoredPlacement(memberWindow));
+    }
+  }
+  ShowOne(window, placement);
+  return true;
+}
+
+void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlacement>& placement) {
+  withdrawn_.erase(window);
+  if (placement) {
     // What the window manager reads when it takes the window on again.
     if (placement->hasDesktop) {
       const unsigned long desktop = placement->desktop;
@@ -284,11 +329,12 @@ bool X11WindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd
       }
     }
     Hide(window, attributes, std::move(group));
-  } else {
-    Show(window);
+    XFlush(x_.Get());
+    return true;
   }
+  const bool shown = Show(window);
   XFlush(x_.Get());
-  return true;
+  return shown;
 }
 
 // The server carries out every request in order; a window is there to be

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/window_manager.h"
@@ -35,6 +36,7 @@ class X11WindowManager final : public WindowManager {
   bool IsMinimised(WindowHandle window) override;
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  bool HiddenByThisProgram(WindowHandle window) override;
 
  private:
   std::vector<::Window> StackTopFirst();
@@ -47,11 +49,16 @@ class X11WindowManager final : public WindowManager {
   std::optional<unsigned long> WmState(::Window window);
   SavedPlacement CurrentPlacement(::Window window, const XWindowAttributes& attributes);
   void Hide(::Window window, const XWindowAttributes& attributes, std::vector<unsigned long> group);
-  void Show(::Window window);
+  // False for a window this program never hid: it is no one's to map here.
+  bool Show(::Window window);
+  void ShowOne(::Window window, const std::optional<SavedPlacement>& placement);
 
   X11Connection& x_;
   // The dock that stands for all docks in the current pass.
   ::Window taskbar_ = None;
+  // The windows withdrawn here and not shown since. A mark on the window tells
+  // a later run the same, but any program may write one.
+  std::unordered_set<::Window> withdrawn_;
 };
 
 }  // namespace blindfold::x11

@@ -95,10 +95,21 @@ windows_of() {  # windows_of FD DESCRIPTION...
   eventually test -s "$fifo.ids"
 }
 
-start_blindfold() {
-  "$blindfold" >>"$work/blindfold.log" 2>&1 &
+# Blindfold holds none of the pipes to the test's windows, which would
+# otherwise outlive their closing here.
+launch_blindfold() {
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$blindfold"
+  ) >>"$work/blindfold.log" 2>&1 &
   blindfold_pid=$!
   pids+=("$blindfold_pid")
+}
+start_blindfold() {
+  launch_blindfold
   panel_ready
 }
 
@@ -142,17 +153,64 @@ keys super+q
 check "the windows hotkey shows what panic hid" eventually eval "mapped $notes && mapped $page"
 exec 8>&-  # the public page goes
 
-# Dying while windows are hidden leaves them to the next start.
+# Programs that fight back: one maps its hidden window again, one forges
+# Blindfold's mark on a window on screen, one rewrites the mark of its hidden
+# window to list that window itself among those shown with it. A hidden
+# program's pop-up (a menu, its own notification) hides with it too.
+command_to() {  # command_to FD LINE: sent, and carried out
+  local fd=$1 done
+  done=$(grep -c '^done' "$work/windows$fd.ids" || true)
+  echo "$2" >&"$fd"
+  eventually eval "[ \$(grep -c '^done' '$work/windows$fd.ids') -gt $done ]"
+}
+windows_of 11 "Comes back|pest" "Forged mark|pest" "Lists itself|pest" "Pop-up|pest|popup"
+comes_back=$(sed -n 1p "$work/windows11.ids")
+forged=$(sed -n 2p "$work/windows11.ids")
+self_listed=$(sed -n 3p "$work/windows11.ids")
+popup=$(sed -n 4p "$work/windows11.ids")
+command_to 11 "mark 1"
+keys "super+${panic:-v}"
+check "panic hides a window bearing a forged mark too" \
+  eventually eval "unmapped $forged && unmapped $comes_back && unmapped $self_listed"
+sleep 2
+command_to 11 "map 0"
+sleep 1
+check "a hidden window its program maps again is hidden again" eventually unmapped "$comes_back"
+command_to 11 "map 3"
+sleep 1
+check "a pop-up the hidden program opens is hidden too" eventually unmapped "$popup"
+command_to 11 "mark 2"
 keys super+q
-check "the notes are hidden before the kill" eventually unmapped "$notes"
+check "a window whose mark lists itself is shown" eventually mapped "$self_listed"
+check "and Blindfold lives on" kill -0 "$blindfold_pid"
+check "the window that came back is shown with the rest, and the pop-up" \
+  eventually eval "mapped $comes_back && mapped $forged && mapped $popup"
+exec 11>&-
+
+# Dying while windows are hidden leaves them to the next start, whatever bytes
+# their classes hold: Latin-1, as ICCCM allows, or a line break.
+windows_of 12 $'Caf\xe9 window|Caf\xe9' $'Two lines|line\nbreak'
+latin1=$(sed -n 1p "$work/windows12.ids")
+two_lines=$(sed -n 2p "$work/windows12.ids")
+keys "super+${panic:-v}"
+check "the notes are hidden before the kill" eventually eval "unmapped $notes && unmapped $latin1 && unmapped $two_lines"
 kill -9 "$blindfold_pid"
 wait "$blindfold_pid" 2>/dev/null || true
 check "a killed Blindfold leaves its windows hidden" unmapped "$notes"
+# The record also names a window Blindfold never hid, which its own program
+# withdrew.
+windows_of 13 "Stranger|other"
+stranger=$(head -1 "$work/windows13.ids")
+command_to 13 "withdraw 0"
+record=$(ls "$XDG_RUNTIME_DIR"/blindfold/hidden-windows-*.ini)
+sed -i "s/^HiddenWindows=.*/&$stranger,${pids[-1]},other\\\\n/" "$record"
 # Meanwhile the user puts a window class in the always-hide list by hand: an
 # entry is a row of the open-windows list, title and class.
 sed -i 's/^AlwaysHide=.*/AlwaysHide=Old diary\tdiary  (class)/' "$settings"
 start_blindfold
-check "the next start brings them back" eventually mapped "$notes"
+check "the next start brings them back" eventually eval "mapped $notes && mapped $latin1 && mapped $two_lines"
+check "but not a window it never hid" unmapped "$stranger"
+exec 12>&- 13>&-
 keys super+p
 check "the restart reloaded the panel's key" eventually panel_hidden
 keys super+p
@@ -228,13 +286,19 @@ for i in "${!gestures[@]}"; do
   on_tray ${gestures[$i]}
   check "a second ${names[$i]} shows them" eventually mapped "$notes"
 done
-# The tray goes and another starts, as when a panel crashes: the icon comes
-# back into it by itself and still answers.
-"$x11_session" restart-tray "$session"
+# The tray is killed while the windows are hidden and another starts, as when
+# a panel crashes: Blindfold lives on, and the icon comes back into the new
+# tray by itself and still answers.
+on_tray 3
+check "a right click hides the windows before the tray dies" eventually unmapped "$notes"
+"$x11_session" restart-tray "$session" KILL
 check "the tray icon comes back when the tray starts again" eventually tray_shown
+check "Blindfold outlives the tray" kill -0 "$blindfold_pid"
 sleep 1  # placed by the tray
 on_tray 3
-check "a right click on it still hides the windows" eventually unmapped "$notes"
+check "a right click on it shows the windows" eventually mapped "$notes"
+on_tray 3
+check "and hides them again" eventually unmapped "$notes"
 on_tray 3
 check "and shows them" eventually mapped "$notes"
 on_tray --repeat 2 --delay 120 2
@@ -333,6 +397,52 @@ sleep 1
 check "the old password no longer shows them" unmapped "$notes"
 answer_login fresh
 check "exactly the new one typed does" eventually mapped "$notes"
+
+# Another program holds the panel's key and the panic key. Started hidden and
+# without a tray icon, Blindfold would leave no way in: it shows the panel.
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+sed -i 's/^StartHidden=.*/StartHidden=1/; s/^DisplayIcon=.*/DisplayIcon=0/' "$settings"
+windows_of 14 "Holds keys|grabber"
+command_to 14 "grab p"
+command_to 14 "grab v"
+launch_blindfold
+check "with its key taken and no tray icon, the panel shows at start" eventually panel_shown
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+exec 14>&-
+
+# What Blindfold cannot read or write, it says, once, at start; the message is
+# a dialog, the panel is not. A settings file that cannot be read (here a link
+# to itself) is left as it is.
+message_shown() {
+  local window
+  window=$(panel)
+  [ -n "$window" ] && xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG
+}
+mv "$settings" "$settings.kept"
+ln -s "$(basename "$settings")" "$settings"
+launch_blindfold
+check "settings that cannot be read are told of" eventually message_shown
+keys Return
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+check "and left as they were" test -L "$settings"
+rm "$settings" && mv "$settings.kept" "$settings"
+# No place for the record: a file stands where its folder would be. Hiding
+# still works.
+mkdir -m 700 "$work/run2" && : >"$work/run2/blindfold"
+XDG_RUNTIME_DIR="$work/run2" launch_blindfold
+check "a record that cannot be kept is told of" eventually message_shown
+keys Return
+keys super+v
+check "and the windows hide all the same" eventually unmapped "$notes"
+# Without its lock file, a second start still finds the first, and ends.
+XDG_RUNTIME_DIR="$work/run2" "$blindfold" >>"$work/blindfold.log" 2>&1 &
+second=$!
+pids+=("$second")
+check "a second start without a lock file ends" eventually eval "! kill -0 $second"
+check "leaving the first running" kill -0 "$blindfold_pid"
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2

@@ -5,8 +5,14 @@
 //   title|class|owned  owned by the first window (WM_TRANSIENT_FOR)
 //   title|class|desktop a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP)
 //   title|class|dock   a second panel (_NET_WM_WINDOW_TYPE_DOCK)
+//   title|class|popup  a pop-up (override-redirect), not mapped until told
 // The windows' ids are written one a line once all are mapped; the program
-// ends when its standard input closes.
+// ends when its standard input closes. Lines on its input make it hostile:
+//   map N        maps window N (from 0) again, whoever hid it
+//   withdraw N   withdraws window N itself
+//   mark N       writes Blindfold's mark on window N, listing the window
+//                itself as hidden with it
+//   grab KEY     holds Super+KEY (a keysym name) on the root window
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,6 +20,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,6 +67,11 @@ int main(int argc, char** argv) {
     const std::string kind = parts.size() > 2 ? parts[2] : "";
     const int offset = 40 * static_cast<int>(windows.size());
     const Window window = XCreateSimpleWindow(display, root, 100 + offset, 80 + offset, 300, 200, 0, 0, 0xFFFFFF);
+    if (kind == "popup") {
+      XSetWindowAttributes popup{};
+      popup.override_redirect = True;
+      XChangeWindowAttributes(display, window, CWOverrideRedirect, &popup);
+    }
     if (kind == "latin1") {
       const std::string latin1 = Utf8ToLatin1(title);
       XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
@@ -83,7 +96,7 @@ int main(int argc, char** argv) {
       XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                       PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
     }
-    XMapWindow(display, window);
+    if (kind != "popup") XMapWindow(display, window);
     windows.push_back(window);
   }
   XSync(display, False);
@@ -91,6 +104,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   pollfd watched[2] = {{0, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
+  std::string input;
   for (;;) {
     while (XPending(display) > 0) {
       XEvent event;
@@ -100,6 +114,32 @@ int main(int argc, char** argv) {
     if (watched[0].revents) {
       char byte;
       if (read(0, &byte, 1) <= 0) break;
+      if (byte != '\n') {
+        input += byte;
+        continue;
+      }
+      std::istringstream command(input);
+      input.clear();
+      std::string verb;
+      std::string argument;
+      command >> verb >> argument;
+      if (verb == "grab") {
+        XGrabKey(display, XKeysymToKeycode(display, XStringToKeysym(argument.c_str())), Mod4Mask, root, False,
+                 GrabModeAsync, GrabModeAsync);
+      } else if (const std::size_t i = std::strtoul(argument.c_str(), nullptr, 10); i < windows.size()) {
+        const Window window = windows[i];
+        if (verb == "map") XMapWindow(display, window);
+        if (verb == "withdraw") XWithdrawWindow(display, window, DefaultScreen(display));
+        if (verb == "mark") {
+          // version, flags, desktop, x, y, width, height, no states, one window in the group: itself
+          const long mark[] = {1, 0, 0, 100, 80, 300, 200, 0, 1, static_cast<long>(window)};
+          XChangeProperty(display, window, XInternAtom(display, "_BLINDFOLD_PLACEMENT", False), XA_CARDINAL, 32,
+                          PropModeReplace, reinterpret_cast<const unsigned char*>(mark), 10);
+        }
+      }
+      XSync(display, False);
+      std::printf("done %s\n", verb.c_str());
+      std::fflush(stdout);
     }
   }
   XCloseDisplay(display);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <cstdlib>
@@ -367,6 +368,37 @@ TEST_F(X11DesktopTest, TheVolumeIsTheDefaultSinksAndNoServerIsNoDevice) {
   EXPECT_FALSE(none.FindSpeakersVolume());
   EXPECT_FALSE(none.SetValue({}, 100));
   setenv("PULSE_SERVER", server.c_str(), 1);
+}
+
+// The session script acts on the sound server as a desktop's troubles would.
+bool SoundServer(const std::string& action, const std::string& signal = "") {
+  const std::string session = std::getenv("BLINDFOLD_X11_SESSION");
+  const std::string command = std::string(BLINDFOLD_SESSION_SCRIPT) + " " + action + " " + session + " " + signal;
+  return std::system(command.c_str()) == 0;
+}
+
+TEST_F(X11DesktopTest, AHungSoundServerIsNotWaitedForAndOneThatComesBackIsFoundAgain) {
+  PulseMixer mixer;
+  ASSERT_TRUE(mixer.Open());
+  const auto control = mixer.FindSpeakersVolume();
+  ASSERT_TRUE(control);
+  ASSERT_TRUE(SoundServer("stop-sound", "STOP"));
+  std::atomic<bool> answered = false;
+  std::thread mute([&] {
+    mixer.SetValue(*control, 0);
+    answered = true;
+  });
+  // A hang is told from a slow answer by waiting far longer than any answer takes.
+  EXPECT_TRUE(WaitFor([&] { return answered.load(); }, 20s)) << "the mute waits on the hung server for good";
+  ASSERT_TRUE(SoundServer("stop-sound", "CONT"));
+  mute.join();
+
+  ASSERT_TRUE(SoundServer("restart-sound"));
+  EXPECT_TRUE(mixer.SetValue(*control, 32768)) << "the server that came back is not found";
+  PulseMixer other;
+  ASSERT_TRUE(other.Open());
+  EXPECT_NEAR(static_cast<double>(other.Value().value_or(0)), 32768, 2);
+  EXPECT_TRUE(mixer.SetValue(*control, 65535));
 }
 
 }  // namespace
