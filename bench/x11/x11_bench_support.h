@@ -84,33 +84,53 @@ struct Figures {
 
 // The floor: one process withdrawing and mapping `count` windows of its own,
 // to the moment the window manager has let go of the last one (taken it on
-// again); medians of `repetitions`.
-inline Figures Floor(X11Connection& x, std::size_t count, int repetitions) {
-  Display* display = x.Get();
-  std::vector<unsigned long> own;
-  for (std::size_t i = 0; i < count; ++i) {
-    own.push_back(XCreateSimpleWindow(display, x.Root(), 100, 100, 300, 200, 0, 0, 0xFFFFFF));
-    XMapWindow(display, own.back());
+// again). They are made withdrawn.
+class FloorWindows {
+ public:
+  FloorWindows(X11Connection& x, std::size_t count) : x_(x) {
+    for (std::size_t i = 0; i < count; ++i) {
+      own_.push_back(XCreateSimpleWindow(x.Get(), x.Root(), 100, 100, 300, 200, 0, 0, 0xFFFFFF));
+    }
+    XFlush(x.Get());
   }
-  XFlush(display);
-  WaitUntil(x, own, true);
+  FloorWindows(const FloorWindows&) = delete;
+  FloorWindows& operator=(const FloorWindows&) = delete;
+  ~FloorWindows() {
+    for (const unsigned long w : own_) XDestroyWindow(x_.Get(), w);
+    XSync(x_.Get(), False);
+  }
+
+  // Milliseconds to map them all, and to withdraw them all.
+  double Show() {
+    const auto start = Clock::now();
+    for (const unsigned long w : own_) XMapWindow(x_.Get(), w);
+    XFlush(x_.Get());
+    WaitUntil(x_, own_, true);
+    return Milliseconds(Clock::now() - start);
+  }
+  double Hide() {
+    const auto start = Clock::now();
+    for (const unsigned long w : own_) XWithdrawWindow(x_.Get(), w, x_.Screen());
+    XFlush(x_.Get());
+    WaitUntil(x_, own_, false);
+    return Milliseconds(Clock::now() - start);
+  }
+
+ private:
+  X11Connection& x_;
+  std::vector<unsigned long> own_;
+};
+
+// The floor's medians over `repetitions` rounds.
+inline Figures Floor(X11Connection& x, std::size_t count, int repetitions) {
+  FloorWindows floor(x, count);
+  floor.Show();
   std::vector<double> hides;
   std::vector<double> shows;
   for (int i = 0; i < repetitions; ++i) {
-    const auto start = Clock::now();
-    for (const unsigned long w : own) XWithdrawWindow(display, w, x.Screen());
-    XFlush(display);
-    WaitUntil(x, own, false);
-    const auto hidden = Clock::now();
-    for (const unsigned long w : own) XMapWindow(display, w);
-    XFlush(display);
-    WaitUntil(x, own, true);
-    const auto shown = Clock::now();
-    hides.push_back(Milliseconds(hidden - start));
-    shows.push_back(Milliseconds(shown - hidden));
+    hides.push_back(floor.Hide());
+    shows.push_back(floor.Show());
   }
-  for (const unsigned long w : own) XDestroyWindow(display, w);
-  XSync(display, False);
   return {Median(hides), Median(shows)};
 }
 
