@@ -2,9 +2,22 @@
 
 #include "platform/gtk/gtk_panel.h"
 // Xlib last: its None macro breaks the headers above.
+#include <gdk/gdkx.h>
+
 #include "platform/x11/x11_connection.h"
 
 namespace blindfold::gtk {
+namespace {
+
+// Whether a tray host holds the screen's tray now.
+bool TrayHostPresent() {
+  GdkDisplay* display = gdk_display_get_default();
+  Display* xDisplay = GDK_DISPLAY_XDISPLAY(display);
+  const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(xDisplay));
+  return XGetSelectionOwner(xDisplay, XInternAtom(xDisplay, selection.c_str(), False)) != None;
+}
+
+}  // namespace
 
 std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button) {
   // WM_LBUTTONDOWN is 513; each button has down, up and double click in a row,
@@ -45,18 +58,26 @@ void GtkNotificationArea::CreateIcon() {
   GtkStatusIcon* const made = icon_->gobj();
   icon_->property_embedded().signal_changed().connect([this, made] {
     if (icon_->gobj() != made || icon_->is_embedded() || !icon_->get_visible() || remake_.connected()) return;
-    remake_ = Glib::signal_idle().connect([this] {
-      RemakeIcon();
-      return false;
-    });
+    hostSeen_ = 0;
+    remake_ = Glib::signal_timeout().connect_seconds(
+        [this] {
+          if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return false;
+          if (!TrayHostPresent()) return true;
+          if (++hostSeen_ < kSecondsToTakeItBack) return true;
+          RemakeIcon();
+          return false;
+        },
+        1);
   });
 }
 
 // A tray host that dies without letting go of the icon (killed, or crashed)
 // destroys the icon's window, and GTK the widget drawn in it, while the status
 // icon still points at it: offered to the next host, or even released, it
-// would take Blindfold down. Such an icon is never touched again (kept, never
-// released), and a new one waits for the next host.
+// would take Blindfold down. A host that ends cleanly lets go of the icon,
+// which GTK offers to the next host by itself, within a moment. So once a
+// host is there again and has not taken the icon back, the icon is given up:
+// never touched again (kept, never released), and a new one takes its place.
 void GtkNotificationArea::RemakeIcon() {
   if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return;
   static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;

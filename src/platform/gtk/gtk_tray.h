@@ -42,7 +42,11 @@ class GtkNotificationArea final : public NotificationArea {
   Callback callback_;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
   std::string tip_;
+  // How long a tray host may hold the tray without taking the icon back
+  // before the icon counts as lost with the host before it.
+  static constexpr int kSecondsToTakeItBack = 2;
   sigc::connection remake_;
+  int hostSeen_ = 0;
   std::optional<guint32> pressTime_;
   unsigned int pressButton_ = 0;
 };

@@ -88,8 +88,15 @@ int main(int argc, char** argv) {
   // Claimed before anything else, so that a second start is recognised at once.
   X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
   GtkMessageBoxes messageBoxes;
+  // What the store cannot read or keep is told at start, or, once running,
+  // when the program is next idle: a write that fails in the middle of a hide
+  // must not put a dialog, and its loop, between the key and the windows.
   KeyFileRegistry registry(SettingsPaths::ForSession(x->Name()), [&messageBoxes](const std::string& message) {
-    messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
+    const auto tell = [&messageBoxes, message] {
+      messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
+    };
+    if (gtk_main_level() == 0) return tell();
+    Glib::signal_idle().connect_once(tell);
   });
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);

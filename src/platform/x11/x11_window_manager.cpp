@@ -278,6 +278,14 @@ bool X11WindowManager::Show(::Window window) {
 
 void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlacement>& placement) {
   withdrawn_.erase(window);
+  // A pop-up (a menu, a tooltip, a program's own notice) is the program's to
+  // show: by now it has usually closed it, and one mapped again would stay on
+  // top of everything, out of any window manager's reach.
+  XWindowAttributes attributes;
+  if (Attributes(x_.Get(), window, attributes) && attributes.override_redirect) {
+    XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+    return;
+  }
   if (placement) {
     // What the window manager reads when it takes the window on again.
     if (placement->hasDesktop) {
