@@ -240,26 +240,24 @@ void FootprintAndIdle(X11Connection& x, const std::string& blindfold, const std:
   Row("start-up to a shown window (ms)", "", ours.startup, least.startup);
   Row("private memory after start-up (KiB)", "", ours.privateKib, least.privateKib);
 
-  {
-    Program idleOurs(blindfold, "");
-    Program idleLeast(minimal, "");
-    idleOurs.WaitForWindow(x);
-    idleLeast.WaitForWindow(x);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const long oursTicks = idleOurs.CpuTicks();
-    const long leastTicks = idleLeast.CpuTicks();
-    const auto oursSwitches = idleOurs.SwitchesByThread();
-    const auto leastSwitches = idleLeast.SwitchesByThread();
-    std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
-    const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-    std::printf("| idle CPU time over %d s (ms) | | %.0f | %.0f | |\n", idleSeconds,
-                static_cast<double>(idleOurs.CpuTicks() - oursTicks) * tick,
-                static_cast<double>(idleLeast.CpuTicks() - leastTicks) * tick);
-    std::printf("| idle wake-ups over %d s | | %ld | %ld | |\n", idleSeconds,
-                WakeUps(oursSwitches, idleOurs.SwitchesByThread()), WakeUps(leastSwitches, idleLeast.SwitchesByThread()));
-    Row(("private memory after idling " + std::to_string(idleSeconds) + " s (KiB)").c_str(), "",
-        static_cast<double>(idleOurs.PrivateKib()), static_cast<double>(idleLeast.PrivateKib()));
-  }
+  Program idleOurs(blindfold, "");
+  Program idleLeast(minimal, "");
+  idleOurs.WaitForWindow(x);
+  idleLeast.WaitForWindow(x);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const long oursTicks = idleOurs.CpuTicks();
+  const long leastTicks = idleLeast.CpuTicks();
+  const auto oursSwitches = idleOurs.SwitchesByThread();
+  const auto leastSwitches = idleLeast.SwitchesByThread();
+  std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+  const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+  std::printf("| idle CPU time over %d s (ms) | | %.0f | %.0f | |\n", idleSeconds,
+              static_cast<double>(idleOurs.CpuTicks() - oursTicks) * tick,
+              static_cast<double>(idleLeast.CpuTicks() - leastTicks) * tick);
+  std::printf("| idle wake-ups over %d s | | %ld | %ld | |\n", idleSeconds,
+              WakeUps(oursSwitches, idleOurs.SwitchesByThread()), WakeUps(leastSwitches, idleLeast.SwitchesByThread()));
+  Row(("private memory after idling " + std::to_string(idleSeconds) + " s (KiB)").c_str(), "",
+      static_cast<double>(idleOurs.PrivateKib()), static_cast<double>(idleLeast.PrivateKib()));
 }
 
 }  // namespace

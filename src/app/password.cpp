@@ -114,10 +114,7 @@ void cmdSetPassword_Click(PanelModel& panel, RegistryBackend& registry, Crypto& 
   }
   const auto showStoredKey = [&panel, &registry](std::string_view outcome) {
     SettingsStore reread(registry);
-    if (const auto stored = reread.ReadAsSaved(kPasswordReadPath)) {
-      panel.txtPassword.text = *stored;
-      panel.txtPassword.replacedOnEdit = !stored->empty();
-    }
+    if (auto stored = reread.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.HoldStored(std::move(*stored));
     panel.lblPasswordStatus.caption = outcome;
   };
   // An empty box removes the password rather than storing the key of nothing.

@@ -39,6 +39,12 @@ struct TextBox {
   // from an empty box, so that none of that text becomes part of a new one.
   bool replacedOnEdit = false;
 
+  // The box shows a stored key, which the user may only replace; an empty one
+  // holds nothing to keep out of an edit.
+  void HoldStored(std::string stored) {
+    text = std::move(stored);
+    replacedOnEdit = !text.empty();
+  }
   // The user changed the box to `newText`. While the box is replaced on edit,
   // only what the edit put in counts: front ends empty the box before the edit
   // reaches it, and should one not, the held text is still dropped.

@@ -109,10 +109,7 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
   LoadCheckBox(store, kProgramManager, panel.chkProgramManager);
   LoadCheckBox(store, kTaskbar, panel.chkTaskbar);
 
-  if (auto key = store.ReadAsSaved(kPasswordReadPath)) {
-    panel.txtPassword.text = std::move(*key);
-    panel.txtPassword.replacedOnEdit = !panel.txtPassword.text.empty();
-  }
+  if (auto key = store.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.HoldStored(std::move(*key));
 }
 
 }  // namespace blindfold

@@ -45,10 +45,14 @@ bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
   } else if (panel_.Icon()) {
     icon_->set(panel_.Icon());
   }
+  ShowIcon();
+  return true;
+}
+
+void GtkNotificationArea::ShowIcon() {
   icon_->set_tooltip_text(tip_);
   icon_->set_title(tip_);
   icon_->set_visible(true);
-  return true;
 }
 
 void GtkNotificationArea::CreateIcon() {
@@ -79,13 +83,10 @@ void GtkNotificationArea::CreateIcon() {
 // host is there again and has not taken the icon back, the icon is given up:
 // never touched again (kept, never released), and a new one takes its place.
 void GtkNotificationArea::RemakeIcon() {
-  if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return;
   static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;
   abandoned->push_back(std::move(icon_));
   CreateIcon();
-  icon_->set_tooltip_text(tip_);
-  icon_->set_title(tip_);
-  icon_->set_visible(true);
+  ShowIcon();
 }
 
 bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {

@@ -35,6 +35,8 @@ class GtkNotificationArea final : public NotificationArea {
 
  private:
   void CreateIcon();
+  void ShowIcon();
+  // Only while the icon is lost and meant to be shown.
   void RemakeIcon();
   bool OnButton(GdkEventButton* event);
 
