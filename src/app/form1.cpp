@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "info/links.h"
 #include "info/tips.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 #include "settings/registry_loader.h"
 #include "settings/save_settings.h"
 #include "settings/schema.h"
@@ -38,7 +38,7 @@ Form1::Form1(const Platform& platform)
       VBHotKey2(platform.panicHotkey, 0),
       passwordGate(platform.loginDialog, platform.registry, platform.crypto, platform.background),
       sound(platform.mixer),
-      systray(platform.notificationArea, platform.subclass,
+      systray(platform.notificationArea,
               {[this] { return TrayMenuCode(); }, [this] { return panel.lTrayHideWindows; },
                [this] { SysTrayMouseEventHandler(); }, [this] { hiding.KeyTest(); }}),
       recovery(platform.registry, platform.windows),

@@ -42,7 +42,6 @@ struct Platform {
   Crypto& crypto;
   Mixer& mixer;
   NotificationArea& notificationArea;
-  WindowSubclass& subclass;
   PopupMenu& popupMenu;
   FileDialog& fileDialog;
   Shell& shell;

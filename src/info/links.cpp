@@ -1,7 +1,7 @@
 #include "info/links.h"
 
-#include "app/version.h"
-#include "panel/texts.h"
+#include "core/version.h"
+#include "core/texts.h"
 
 namespace blindfold {
 namespace {

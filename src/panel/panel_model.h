@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/control.h"
-#include "platform/window_handle.h"
+#include "core/control.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 

@@ -1,5 +1,5 @@
 #include "settings/hotkey_arming.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 
 namespace blindfold {
 

@@ -119,7 +119,7 @@ bool HiddenWindowWatch::BelongsHidden(WindowHandle window, const WindowState& st
   const std::string className = windows_.ClassName(window, kClassNameBufferChars);
   const int titleLength = windows_.WindowTextLength(window);
   const std::string title = titleLength > 0 ? windows_.WindowText(window, titleLength + 1) : className;
-  if (title == kDesktopTitle || title == kOwnPanelTitle || title == kTaskbarTitle) return false;
+  if (state.role != WindowRole::Normal || title == kOwnPanelTitle) return false;
   ListBox row;
   row.AddItem(OpenWindowRowText(title, className), window);
   MarkAlwaysHideByFields(alwaysHide_, alwaysHide_.CurrentRow(), row);

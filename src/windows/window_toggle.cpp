@@ -8,7 +8,7 @@
 #include "windows/window_list.h"
 
 #include "settings/value_text.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 
 namespace blindfold {
 namespace {

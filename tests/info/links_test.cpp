@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/fake/fake_message_boxes.h"
 #include "platform/fake/fake_program_files.h"
 #include "platform/fake/fake_registry.h"

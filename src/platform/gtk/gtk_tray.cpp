@@ -19,20 +19,19 @@ bool TrayHostPresent() {
 
 }  // namespace
 
-std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button) {
-  // WM_LBUTTONDOWN is 513; each button has down, up and double click in a row,
-  // left, right, middle.
-  int first = 0;
+std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button) {
+  const auto pick = [type](TrayGesture down, TrayGesture up, TrayGesture twice) -> std::optional<TrayGesture> {
+    switch (type) {
+      case GDK_BUTTON_PRESS: return down;
+      case GDK_BUTTON_RELEASE: return up;
+      case GDK_2BUTTON_PRESS: return twice;
+      default: return std::nullopt;
+    }
+  };
   switch (button) {
-    case 1: first = 513; break;
-    case 3: first = 516; break;
-    case 2: first = 519; break;
-    default: return std::nullopt;
-  }
-  switch (type) {
-    case GDK_BUTTON_PRESS: return first;
-    case GDK_BUTTON_RELEASE: return first + 1;
-    case GDK_2BUTTON_PRESS: return first + 2;
+    case 1: return pick(TrayGesture::LeftDown, TrayGesture::LeftUp, TrayGesture::LeftDoubleClick);
+    case 3: return pick(TrayGesture::RightDown, TrayGesture::RightUp, TrayGesture::RightDoubleClick);
+    case 2: return pick(TrayGesture::MiddleDown, TrayGesture::MiddleUp, TrayGesture::MiddleDoubleClick);
     default: return std::nullopt;
   }
 }
@@ -111,7 +110,11 @@ bool GtkNotificationArea::OnButton(GdkEventButton* event) {
     pressButton_ = event->button;
     if (second) type = GDK_2BUTTON_PRESS;
   }
-  if (const auto message = MouseMessageOf(type, event->button)) callback_(kTrayCallbackMessage, 0, *message);
+  const auto gesture = GestureOf(type, event->button);
+  if (gesture && events_) {
+    events_->Gestured(*gesture);
+    if (afterEvent_) afterEvent_();
+  }
   return true;
 }
 

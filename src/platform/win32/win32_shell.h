@@ -4,7 +4,6 @@
 
 #include <random>
 
-#include "info/tips.h"
 #include "platform/random.h"
 #include "platform/shell.h"
 #include "platform/tips_dialog.h"
@@ -33,14 +32,14 @@ class Win32Random final : public RandomSource {
 class Win32TipsDialog final : public TipsDialogHost {
  public:
   explicit Win32TipsDialog(OwnerWindow owner) : owner_(std::move(owner)) {}
-  void ShowModal(frmTip& tips) override;
+  void ShowModal(TipsDialogEvents& tips) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void Render(HWND dialog);
 
   OwnerWindow owner_;
-  frmTip* tips_ = nullptr;
+  TipsDialogEvents* tips_ = nullptr;
   HBRUSH white_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 };
 

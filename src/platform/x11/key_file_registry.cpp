@@ -10,7 +10,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "platform/x11/window_rules.h"
 
 namespace blindfold::x11 {

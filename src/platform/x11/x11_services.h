@@ -9,7 +9,7 @@
 #include "platform/random.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "platform/x11/x11_connection.h"
 
 namespace blindfold::x11 {

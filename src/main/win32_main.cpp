@@ -90,14 +90,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Win32LoginDialog loginDialog(owner);
   Win32Crypto crypto;
   Win32Mixer mixer;
-  Win32NotificationArea notificationArea;
-  TrayEvents* tray = nullptr;  // the hook reaches the tray once the main window exists
-  Win32WindowSubclass subclass([&](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<std::int32_t> {
-    if (!tray) return std::nullopt;
-    const auto handled = tray->TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
-    if (handled) dialog.Render();
-    return handled;
-  });
+  Win32NotificationArea notificationArea([&dialog] { dialog.Render(); });
   Win32PopupMenu popupMenu(dialog.MainWindow());
   Win32FileDialog fileDialog(owner);
   Win32Shell shell;
@@ -106,16 +99,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Win32WindowWatch windowWatch;
   Win32Background background([&dialog] { dialog.Render(); });
   Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
+                      loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog, shell, random,
                       tipsDialog, windowWatch, background});
-  tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {
     ShowWindowsBeforeDying();
     std::abort();
   });
   SetUnhandledExceptionFilter(OnUnhandledException);
-  dialog.Attach(form.panel, form, {&windowsHotkey, &panicHotkey, &panelHotkey}, form.systray);
+  dialog.Attach(form.panel, form, {&windowsHotkey, &panicHotkey, &panelHotkey});
 
   form.Form_Load();
   dialog.Render();

@@ -9,7 +9,7 @@
 
 #include "app/form1.h"
 #include "app/startup.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 #include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
@@ -114,12 +114,7 @@ int main(int argc, char** argv) {
   GtkLoginDialog loginDialog(panel.Window());
   NettleCrypto crypto;
   PulseMixer mixer;
-  GtkWindowSubclass subclass;
-  TrayEvents* tray = nullptr;  // the tray reaches the logic once the main window exists
-  GtkNotificationArea notificationArea(panel, [&](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-    if (!tray || !subclass.hooked) return;
-    if (tray->TrayWindowProc(message, wParam, lParam)) panel.Render();
-  });
+  GtkNotificationArea notificationArea(panel, [&panel] { panel.Render(); });
   GtkPopupMenu popupMenu;
   GtkFileDialog fileDialog(panel.Window());
   GioShell shell;
@@ -128,9 +123,8 @@ int main(int argc, char** argv) {
   GlibWindowWatch windowWatch(*x);
   GlibBackground background([&panel] { panel.Render(); });
   Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
+                      loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog, shell, random,
                       tipsDialog, windowWatch, background});
-  tray = &form.systray;
   mainWindow = &form;
   std::set_terminate([] {
     ShowWindowsBeforeDying();

@@ -40,10 +40,9 @@ struct FakePlatform {
   FakeBackground background;
 
   Platform Get() {
-    return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
-                    messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
-                    tray,         shell,       random,      tipsDialog,    windowWatch,
-                    background};
+    return Platform{windows,     registry, panelWindow, files,  panelHotkey, windowsHotkey, panicHotkey,
+                    messageBoxes, loginDialog, crypto, mixer, tray, tray, tray,
+                    shell,       random,   tipsDialog,  windowWatch, background};
   }
 };
 
