@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/log.h"
 #include "core/version.h"
 #include "info/links.h"
 #include "info/tips.h"
@@ -268,9 +269,13 @@ bool Form1::SaveRegistrySettings() {
                               InstallTrayIcon();
                             }};
   const std::vector<std::string> failed = blindfold::SaveRegistrySettings(store, panel, actions);
-  if (failed.empty()) return true;
+  if (failed.empty()) {
+    log::Info("settings", "saved");
+    return true;
+  }
   std::string names;
   for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
+  log::Warning("settings", "not stored: ", names);
   platform_.messageBoxes.Show(texts::SettingsNotSaved(names), std::string(texts::kProgramName),
                               MessageBoxStyle::WarningOk);
   return false;

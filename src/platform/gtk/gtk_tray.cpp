@@ -111,10 +111,7 @@ bool GtkNotificationArea::OnButton(GdkEventButton* event) {
     if (second) type = GDK_2BUTTON_PRESS;
   }
   const auto gesture = GestureOf(type, event->button);
-  if (gesture && events_) {
-    events_->Gestured(*gesture);
-    if (afterEvent_) afterEvent_();
-  }
+  if (gesture && events_) events_->Gestured(*gesture);
   return true;
 }
 
@@ -173,7 +170,6 @@ void GlibWindowWatch::OnEvent(const void* xEvent) {
 struct XEventSource::Source {
   GSource base;
   x11::X11Connection* connection;
-  std::function<void()>* afterEvents;
   GPollFD poll;
 };
 
@@ -193,7 +189,6 @@ gboolean Check(GSource* base) {
 gboolean Dispatch(GSource* base, GSourceFunc, gpointer) {
   auto* source = reinterpret_cast<XEventSource::Source*>(base);
   source->connection->DispatchPending();
-  (*source->afterEvents)();
   return G_SOURCE_CONTINUE;
 }
 
@@ -201,10 +196,9 @@ GSourceFuncs kFuncs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 
 }  // namespace
 
-XEventSource::XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents) {
+XEventSource::XEventSource(x11::X11Connection& connection) {
   source_ = reinterpret_cast<Source*>(g_source_new(&kFuncs, sizeof(Source)));
   source_->connection = &connection;
-  source_->afterEvents = new std::function<void()>(std::move(afterEvents));
   source_->poll = GPollFD{connection.Fd(), G_IO_IN, 0};
   g_source_add_poll(&source_->base, &source_->poll);
   g_source_attach(&source_->base, nullptr);
@@ -212,7 +206,6 @@ XEventSource::XEventSource(x11::X11Connection& connection, std::function<void()>
 
 XEventSource::~XEventSource() {
   g_source_destroy(&source_->base);
-  delete source_->afterEvents;
   g_source_unref(&source_->base);
 }
 

@@ -20,9 +20,7 @@ class GtkPanel;
 // host starts next by itself, so no "taskbar created" news is needed.
 class GtkNotificationArea final : public NotificationArea {
  public:
-  // `afterEvent` runs after each gesture reported.
-  GtkNotificationArea(GtkPanel& panel, std::function<void()> afterEvent)
-      : panel_(panel), afterEvent_(std::move(afterEvent)) {}
+  explicit GtkNotificationArea(GtkPanel& panel) : panel_(panel) {}
   GtkNotificationArea(const GtkNotificationArea&) = delete;
   GtkNotificationArea& operator=(const GtkNotificationArea&) = delete;
   ~GtkNotificationArea() override { remake_.disconnect(); }
@@ -41,7 +39,6 @@ class GtkNotificationArea final : public NotificationArea {
   bool OnButton(GdkEventButton* event);
 
   GtkPanel& panel_;
-  std::function<void()> afterEvent_;
   TrayEvents* events_ = nullptr;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
   std::string tip_;
@@ -84,10 +81,10 @@ class GlibWindowWatch final : public WindowWatch {
 
 // Serves the X connection's events (the hotkeys) from the GLib main loop,
 // including those Xlib has already read into its queue, which leave nothing
-// on the socket to wake a poll; `afterEvents` runs after each batch.
+// on the socket to wake a poll.
 class XEventSource {
  public:
-  XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents);
+  explicit XEventSource(x11::X11Connection& connection);
   XEventSource(const XEventSource&) = delete;
   XEventSource& operator=(const XEventSource&) = delete;
   ~XEventSource();

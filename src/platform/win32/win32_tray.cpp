@@ -87,8 +87,7 @@ std::optional<TrayGesture> GestureOfMouseMessage(LPARAM message) {
   }
 }
 
-Win32NotificationArea::Win32NotificationArea(std::function<void()> afterEvent)
-    : afterEvent_(std::move(afterEvent)), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
+Win32NotificationArea::Win32NotificationArea() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 Win32NotificationArea::~Win32NotificationArea() { StopReporting(); }
 
@@ -122,7 +121,6 @@ bool Win32NotificationArea::Take(UINT message, LPARAM lParam) {
   } else {
     return false;
   }
-  if (afterEvent_) afterEvent_();
   return true;
 }
 

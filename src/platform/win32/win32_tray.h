@@ -24,8 +24,7 @@ std::optional<TrayGesture> GestureOfMouseMessage(LPARAM message);
 // other message to the procedure that was there.
 class Win32NotificationArea final : public NotificationArea {
  public:
-  // `afterEvent` runs after each event reported.
-  explicit Win32NotificationArea(std::function<void()> afterEvent);
+  Win32NotificationArea();
   ~Win32NotificationArea() override;
   Win32NotificationArea(const Win32NotificationArea&) = delete;
   Win32NotificationArea& operator=(const Win32NotificationArea&) = delete;
@@ -41,7 +40,6 @@ class Win32NotificationArea final : public NotificationArea {
   // True when the message was the tray's.
   bool Take(UINT message, LPARAM lParam);
 
-  std::function<void()> afterEvent_;
   UINT taskbarCreated_ = 0;
   HWND hooked_ = nullptr;
   WNDPROC previous_ = nullptr;
