@@ -133,7 +133,8 @@ DispatchedPlatform::DispatchedPlatform(const Platform& platform, Dispatch& dispa
                              platform.random,
                              platform.tipsDialog,
                              ports.windowWatch,
-                             ports.background});
+                             ports.background,
+                             platform.autostart});
 }
 
 DispatchedPlatform::~DispatchedPlatform() = default;

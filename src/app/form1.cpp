@@ -117,7 +117,7 @@ bool Form1::Form_QueryUnload(CloseReason reason) {
 // chosen for the menu, a right click opens it, unless a right click hides the
 // windows.
 std::int32_t Form1::TrayMenuCode() const {
-  constexpr std::int32_t kRightClick = 517;
+  constexpr std::int32_t kRightClick = 517;  // the stored code of the right button's release
   if (panel.lTrayMenu != 0) return panel.lTrayMenu;
   return panel.lTrayHideWindows == kRightClick ? 0 : kRightClick;
 }
@@ -186,7 +186,7 @@ void Form1::VisitKestrel() { blindfold::VisitKestrel(LinkPlatform()); }
 void Form1::StartSysInfo() { blindfold::StartSysInfo(LinkPlatform()); }
 
 InfoPlatform Form1::LinkPlatform() const {
-  return InfoPlatform{platform_.shell, platform_.messageBoxes, platform_.registry, platform_.files};
+  return InfoPlatform{platform_.shell, platform_.messageBoxes};
 }
 
 void Form1::InstallTrayIcon() {
@@ -241,6 +241,7 @@ void Form1::cmdSetPassword_Click() {
 void Form1::GetRegistryValues() {
   SettingsStore store(platform_.registry);
   blindfold::GetRegistryValues(store, panel, platform_.files.ShippedFile(kDefaultTrayIconFile));
+  panel.chkStartWithWindows.value = platform_.autostart.IsOn() ? 1 : 0;
 }
 
 void Form1::ArmHotkeys() {
@@ -261,7 +262,7 @@ VBHotKey& Form1::HotkeyFor(HotkeyId hotkey) {
 
 bool Form1::SaveRegistrySettings() {
   SettingsStore store(platform_.registry);
-  const SaveActions actions{platform_.files.ProgramFolder(), platform_.files.ExecutableBaseName(),
+  const SaveActions actions{&platform_.autostart,
                             [this] { ArmHotkeys(); },
                             [this] {
                               systray.UnhookTrayWindow();

@@ -157,9 +157,10 @@ int main(int argc, char** argv) {
   GlibWindowWatch windowWatch(*x);
   GlibBackground background;
   const XEventSource hotkeys(*x);
+  XdgAutostart autostart(SettingsPaths::ForSession(x->Name()), files.ProgramFolder() + "/" + files.ExecutableBaseName());
   GtkFrontEnd frontEnd(panel);
   return RunFirstInstance(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey,
                                    messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background},
+                                   shell, random, tipsDialog, windowWatch, background, autostart},
                           frontEnd, road);
 }

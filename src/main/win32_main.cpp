@@ -125,15 +125,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Win32NotificationArea notificationArea;
   Win32PopupMenu popupMenu(dialog.MainWindow());
   Win32FileDialog fileDialog(owner);
-  Win32Shell shell;
+  Win32Shell shell(registry, files);
   Win32Random random;
   Win32TipsDialog tipsDialog(owner);
   Win32WindowWatch windowWatch;
   Win32Background background;
+  Win32Autostart autostart(registry, files.ProgramFolder() + "\\" + files.ExecutableBaseName() + ".exe");
   SetUnhandledExceptionFilter(OnUnhandledException);
   DialogFrontEnd frontEnd(dialog, {&windowsHotkey, &panicHotkey, &panelHotkey});
   return RunFirstInstance(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey,
                                    messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background},
+                                   shell, random, tipsDialog, windowWatch, background, autostart},
                           frontEnd, road);
 }

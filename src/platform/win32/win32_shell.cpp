@@ -39,6 +39,21 @@ bool Win32Shell::OpenAddress(const std::string& address) { return ShellOpen(addr
 
 bool Win32Shell::StartProgram(const std::string& path) { return ShellOpen(path, SW_SHOWNORMAL); }
 
+std::optional<std::string> Win32Shell::SystemInformationProgram() {
+  const RegistryLocation path{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"};
+  if (auto registered = GetKeyValue(registry_, path)) return registered;
+  const RegistryLocation location{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO"};
+  const auto folder = GetKeyValue(registry_, location);
+  if (!folder) return std::nullopt;
+  std::string program = *folder + "\\MSINFO32.EXE";
+  if (!files_.FileExists(program)) return std::nullopt;
+  return program;
+}
+
+std::optional<std::string> GetKeyValue(RegistryBackend& registry, const RegistryLocation& where) {
+  return registry.ReadValue(where);
+}
+
 void Win32TipsDialog::ShowModal(TipsDialogEvents& tips) {
   tips_ = &tips;
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP), OwnerOf(owner_), DialogProc,
