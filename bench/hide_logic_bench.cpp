@@ -31,6 +31,7 @@ class NullToggleHost final : public ToggleHost {
   void RestoreSound() override {}
   bool AskPassword() override { return true; }
   WindowHandle PanelHandle() override { return WindowHandle(); }
+  void ReportNotHidden(const std::string&) override {}
 };
 
 constexpr std::array<std::string_view, 4> kClasses = {"TextEditor", "BrowserFrame", "ConsoleHost",
