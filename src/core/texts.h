@@ -99,4 +99,27 @@ inline std::string MissingTipsFile(std::string_view fileName) {
 inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
 inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
 
+// What the Linux program tells the user about its desktop and its files.
+inline constexpr std::string_view kNeedsX11Session =
+    "Blindfold needs an X11 session: it hides windows through the X server, which this session does not "
+    "offer. Log in to an X11 session (on the login screen, choose one such as Xfce, MATE or Cinnamon on X11) "
+    "and start Blindfold again.";
+inline std::string UnreadableSettings(const std::string& path, const std::string& reason) {
+  return "Blindfold cannot read its settings in " + path + " (" + reason +
+         "), so it starts from its defaults and leaves that file as it is. Let your user read and write it, "
+         "and the folder it is in, then start Blindfold again.";
+}
+inline std::string RecordNotKept(const std::string& recordFile) {
+  const std::string where =
+      recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)") : recordFile;
+  return "Blindfold cannot keep its record of hidden windows in " + where +
+         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
+         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
+         "make its own folder \"blindfold\".";
+}
+inline std::string DamagedSettings(const std::string& path, const std::string& keptAs) {
+  return "Blindfold could not read its settings in " + path +
+         ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
+}
+
 }  // namespace blindfold::texts
