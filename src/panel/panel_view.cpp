@@ -9,7 +9,7 @@
 namespace blindfold {
 namespace {
 
-constexpr int kPageCount = 5;
+static_assert(texts::kPageCaptions.size() == kPanelPageCount, "one caption for each page's tab");
 
 // What one model part shows; `shown` is the model's say on visibility.
 struct StateReader {
@@ -143,7 +143,7 @@ bool PanelView::BuildPage(int page) {
     if (everyPageBuilt_) return false;
     everyPageBuilt_ = true;
   } else {
-    if (page < 0 || page >= kPageCount || pagesBuilt_[static_cast<std::size_t>(page)]) return false;
+    if (page < 0 || page >= kPanelPageCount || pagesBuilt_[static_cast<std::size_t>(page)]) return false;
     pagesBuilt_[static_cast<std::size_t>(page)] = true;
   }
   for (const bool frames : {true, false}) {
@@ -239,7 +239,7 @@ void PanelView::PageSelected(PanelPage page) {
 
 void PanelView::CyclePage(int step) {
   if (!panel_) return;
-  const int page = ((static_cast<int>(panel_->SSTab1) + step) % kPageCount + kPageCount) % kPageCount;
+  const int page = ((static_cast<int>(panel_->SSTab1) + step) % kPanelPageCount + kPanelPageCount) % kPanelPageCount;
   Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
 }
 

@@ -164,7 +164,7 @@ class PanelView {
   bool rendering_ = false;
   std::array<DesignRect, kControlCount> places_{};
   bool everyPageBuilt_ = false;
-  std::array<bool, 5> pagesBuilt_{};
+  std::array<bool, kPanelPageCount> pagesBuilt_{};
   std::array<bool, kControlCount> made_{};
   bool busyShown_ = false;
   // The rows of each list as last put on the screen, with their marks.

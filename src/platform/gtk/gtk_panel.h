@@ -103,7 +103,7 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   Gtk::Window window_;
   Gtk::Fixed client_;
   Gtk::Notebook notebook_;
-  std::array<Gtk::Fixed, 5> pages_;
+  std::array<Gtk::Fixed, kPanelPageCount> pages_;
   std::array<Made, kControlCount> controls_;
   std::array<ListView, 2> lists_;  // List1, List2
   ListColumns columns_;

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
+#include <string>
 #include <utility>
 
 #include "core/texts.h"
@@ -77,7 +77,7 @@ bool PanelDialog::MakeDialog() {
            reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0)));
   // The tabs show no access keys here: Ctrl+Tab goes round them.
   HWND tab = controls_->Get(Control::SSTab1);
-  for (int page = 0; page < 5; ++page) {
+  for (int page = 0; page < kPanelPageCount; ++page) {
     std::wstring caption = Widen(PanelView::PageCaption(static_cast<PanelPage>(page)));
     std::erase(caption, L'&');
     TCITEMW item{};
