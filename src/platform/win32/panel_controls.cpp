@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "platform/win32/text_conversion.h"
 
 namespace blindfold::win32 {
