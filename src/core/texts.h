@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,6 +10,14 @@
 namespace blindfold::texts {
 
 inline constexpr std::string_view kProgramName = "Blindfold";
+
+// The panel's tabs, in the order of its pages, "&" before each access key.
+inline constexpr std::array<std::string_view, 5> kPageCaptions = {"&Open windows", "&Hotkeys", "&Settings",
+                                                                  "S&tealth", "&About"};
+
+// "Start Blindfold everytime Windows starts", where programs start when the
+// user logs in.
+inline constexpr std::string_view kStartAtLogInCaption = "[ Start Blindfold every&time you log in ] ";
 
 // The tray menu.
 inline constexpr std::string_view kMenuLock = "Lock";
@@ -42,6 +51,16 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
+// Why the system did not take a combination.
+inline constexpr std::string_view kHotkeyTakenOnWindows =
+    "another program, or Windows itself, already uses this combination.";
+// Where Windows has no words for its error.
+inline std::string HotkeyRefusedByWindows(unsigned long error) { return "error " + std::to_string(error); }
+inline constexpr std::string_view kHotkeyTakenOnX11 =
+    "another program, or the desktop itself, already uses this combination.";
+inline std::string HotkeyRefusedByX11(int error) {
+  return "the X server refused the combination (error " + std::to_string(error) + ").";
+}
 inline std::string HotkeyKeptKey(char key) {
   return std::string("The Key box is empty: this hotkey still uses the key \"") + key + "\".";
 }

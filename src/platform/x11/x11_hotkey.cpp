@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include "core/texts.h"
 #include "platform/x11/key_rules.h"
 
 namespace blindfold::x11 {
@@ -76,8 +77,8 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   grab_ = grab;
   if (error == Success) return {true, ""};
   Release();
-  if (error == BadAccess) return {false, "another program, or the desktop itself, already uses this combination."};
-  return {false, "the X server refused the combination (error " + std::to_string(error) + ")."};
+  if (error == BadAccess) return {false, std::string(texts::kHotkeyTakenOnX11)};
+  return {false, texts::HotkeyRefusedByX11(error)};
 }
 
 // Holding the keys down repeats presses alone (detectable auto-repeat is on),
