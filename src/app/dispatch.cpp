@@ -20,7 +20,7 @@ class DispatchedHotkey final : public HotkeyControl {
 class DispatchedWatch final : public WindowWatch {
  public:
   DispatchedWatch(WindowWatch& watch, Dispatch& dispatch) : watch_(watch), dispatch_(dispatch) {}
-  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override {
+  void Start(int intervalMs, Look look) override {
     watch_.Start(intervalMs, [this, look = std::move(look)](std::optional<WindowHandle> shown) {
       dispatch_([&] { look(shown); });
     });

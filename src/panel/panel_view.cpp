@@ -262,9 +262,7 @@ void PanelView::EnterPressed(Control box) { Clicked(SpecOf(InfoOf(box)).enterPre
 
 bool PanelView::CloseRequested(CloseReason reason) {
   if (!events_ || rendering_) return false;
-  if (events_->CloseRequested(reason)) return true;
-  Render();
-  return false;
+  return events_->CloseRequested(reason);
 }
 
 // The arrow keys move to the next option button of the group, round the end.

@@ -147,11 +147,13 @@ class PanelView {
   ControlState StateOf(const ControlInfo& info) const;
 
  private:
+  // The panel is drawn again by the dispatch the report goes through; a
+  // report that comes while the view draws is the view's own doing, not the
+  // user's, and is dropped.
   template <class Event>
   void Report(Event event) {
     if (!events_ || rendering_) return;
     event(*events_);
-    Render();
   }
   // Makes the controls of `page` (or of every page, kEveryPage) once.
   bool BuildPage(int page);

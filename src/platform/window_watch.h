@@ -11,12 +11,19 @@ namespace blindfold {
 // them hidden. Started only then, so that it costs nothing otherwise.
 class WindowWatch {
  public:
+  // Called with a window just shown, or with none to look at them all.
+  using Look = std::function<void(std::optional<WindowHandle>)>;
+
+  WindowWatch() = default;
+  // A watch is registered with the system by its address.
+  WindowWatch(const WindowWatch&) = delete;
+  WindowWatch& operator=(const WindowWatch&) = delete;
   virtual ~WindowWatch() = default;
 
   // From now until Stop, calls `look` on the user-interface thread: with a
   // window that was just shown, where the platform says so as it happens, and
   // with no window every `intervalMs` milliseconds, to look at them all.
-  virtual void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) = 0;
+  virtual void Start(int intervalMs, Look look) = 0;
   virtual void Stop() = 0;
 };
 

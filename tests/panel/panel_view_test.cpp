@@ -8,6 +8,7 @@
 #include <set>
 #include <tuple>
 
+#include "app/dispatch.h"
 #include "app/form1.h"
 #include "main/fake_platform.h"
 
@@ -100,17 +101,58 @@ class RecordingEvents final : public PanelEvents {
   PanelModel& panel_;
 };
 
+// What the program's dispatch does with every report: hands it on, then has
+// the panel drawn.
+class RenderedEvents final : public PanelEvents {
+ public:
+  RenderedEvents(PanelEvents& events, std::unique_ptr<PanelView>& view) : events_(events), view_(view) {}
+  void Clicked(Control control) override {
+    events_.Clicked(control);
+    view_->Render();
+  }
+  void TextChanged(Control control, const std::string& text) override {
+    events_.TextChanged(control, text);
+    view_->Render();
+  }
+  void ValueChanged(Control control, int value) override {
+    events_.ValueChanged(control, value);
+    view_->Render();
+  }
+  void PageSelected(PanelPage page) override {
+    events_.PageSelected(page);
+    view_->Render();
+  }
+  void RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) override {
+    events_.RowsSelected(list, marks, current);
+    view_->Render();
+  }
+  void RowDoubleClicked(Control list) override {
+    events_.RowDoubleClicked(list);
+    view_->Render();
+  }
+  bool CloseRequested(CloseReason reason) override {
+    const bool close = events_.CloseRequested(reason);
+    view_->Render();
+    return close;
+  }
+
+ private:
+  PanelEvents& events_;
+  std::unique_ptr<PanelView>& view_;
+};
+
 class PanelViewTest : public testing::Test {
  protected:
   void Start(ToolkitTraits traits = {}) {
     view = std::make_unique<PanelView>(traits);
-    view->Attach(panel, events);
+    view->Attach(panel, rendered);
     view->AttachWidgets(widgets);
     view->Render();
   }
 
   PanelModel panel;
   RecordingEvents events{panel};
+  RenderedEvents rendered{events, view};
   FakeWidgets widgets;
   std::unique_ptr<PanelView> view;
 };
@@ -451,7 +493,9 @@ TEST(PanelViewOverTheLogic, ClicksComeBackAsTheLogicLeftThem) {
   form.Form_Load();
   FakeWidgets widgets;
   PanelView view;
-  view.Attach(form.panel, form);
+  Dispatch dispatch([&view] { view.Render(); });
+  DispatchedPanelEvents events(form, dispatch);
+  view.Attach(form.panel, events);
   view.AttachWidgets(widgets);
   view.CyclePage(1);
   view.Clicked(Control::Check2_5);

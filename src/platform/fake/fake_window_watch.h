@@ -7,7 +7,7 @@ namespace blindfold {
 // A watch whose time passes when a test says so.
 class FakeWindowWatch final : public WindowWatch {
  public:
-  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override {
+  void Start(int intervalMs, Look look) override {
     interval = intervalMs;
     look_ = std::move(look);
   }

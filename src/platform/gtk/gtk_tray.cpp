@@ -115,7 +115,7 @@ bool GtkNotificationArea::OnButton(GdkEventButton* event) {
   return true;
 }
 
-void GlibWindowWatch::Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) {
+void GlibWindowWatch::Start(int intervalMs, Look look) {
   Stop();
   look_ = std::move(look);
   timer_ = Glib::signal_timeout().connect(

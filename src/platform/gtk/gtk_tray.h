@@ -62,10 +62,8 @@ std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button);
 class GlibWindowWatch final : public WindowWatch {
  public:
   explicit GlibWindowWatch(x11::X11Connection& connection) : x_(connection) {}
-  GlibWindowWatch(const GlibWindowWatch&) = delete;
-  GlibWindowWatch& operator=(const GlibWindowWatch&) = delete;
   ~GlibWindowWatch() override { Stop(); }
-  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
+  void Start(int intervalMs, Look look) override;
   void Stop() override;
 
  private:
@@ -76,7 +74,7 @@ class GlibWindowWatch final : public WindowWatch {
   int listener_ = 0;
   sigc::connection timer_;
   sigc::connection fullLook_;
-  std::function<void(std::optional<WindowHandle>)> look_;
+  Look look_;
 };
 
 // Serves the X connection's events (the hotkeys) from the GLib main loop,

@@ -235,10 +235,7 @@ std::optional<LRESULT> PanelDialog::HandleMainMessage(UINT message, WPARAM wPara
   switch (message) {
     case WM_HOTKEY:
       for (Win32Hotkey* hotkey : hotkeys_) {
-        if (hotkey->Id() == static_cast<int>(wParam)) {
-          hotkey->Pressed();
-          Render();
-        }
+        if (hotkey->Id() == static_cast<int>(wParam)) hotkey->Pressed();
       }
       return 0;
     case WM_COMMAND:

@@ -217,7 +217,7 @@ Win32WindowWatch* runningWatch = nullptr;
 
 }  // namespace
 
-void Win32WindowWatch::Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) {
+void Win32WindowWatch::Start(int intervalMs, Look look) {
   Stop();
   look_ = std::move(look);
   runningWatch = this;

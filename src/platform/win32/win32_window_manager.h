@@ -60,19 +60,15 @@ class Win32WindowManager final : public WindowManager {
 // all in between. Both arrive through the message loop.
 class Win32WindowWatch final : public WindowWatch {
  public:
-  Win32WindowWatch() = default;
-  Win32WindowWatch(const Win32WindowWatch&) = delete;
-  Win32WindowWatch& operator=(const Win32WindowWatch&) = delete;
   ~Win32WindowWatch() override { Stop(); }
-
-  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override;
+  void Start(int intervalMs, Look look) override;
   void Stop() override;
 
  private:
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   static void CALLBACK OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD);
 
-  std::function<void(std::optional<WindowHandle>)> look_;
+  Look look_;
   UINT_PTR timer_ = 0;
   HWINEVENTHOOK hook_ = nullptr;
 };
