@@ -87,7 +87,8 @@ struct ToolkitTraits {
 // each one shows, which page is up and what the lists hold, decided once from
 // the model and the control table. A toolkit creates, applies and reads back
 // through PanelWidgets, and hands the user's input to the view, which reports
-// it to the logic and renders what the logic changed.
+// it to the logic; the dispatch the report goes through has the panel drawn
+// again.
 class PanelView {
  public:
   explicit PanelView(ToolkitTraits traits = {});
