@@ -1,5 +1,8 @@
 #include "settings/hotkey_arming.h"
 
+#include <array>
+#include <string_view>
+
 #include "core/log.h"
 #include "core/texts.h"
 
@@ -38,10 +41,12 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
+  constexpr std::array<std::string_view, 3> kNames = {"the panel's", "the windows'", "the panic"};
+  const std::string_view name = kNames[static_cast<std::size_t>(id)];
   if (result.armed) {
-    log::Info("hotkey", "hotkey ", static_cast<int>(id), " armed");
+    log::Info("hotkey", name, " hotkey armed");
   } else {
-    log::Warning("hotkey", "hotkey ", static_cast<int>(id), " refused: ", result.reason);
+    log::Warning("hotkey", name, " hotkey refused: ", result.reason);
   }
   if (!result.armed) {
     status.caption = texts::HotkeyRefused(result.reason);

@@ -79,7 +79,7 @@ void WindowHiding::HideBranch() {
     strHiddenWindows_.Add(window);
     HideOrNote(window);
   }
-  FinishHide(toHide, active, "hide");
+  FinishHide(toHide, active, "windows hotkey");
 }
 
 WindowHandle WindowHiding::StartHide(bool closeLoginDialog) {
@@ -94,7 +94,7 @@ WindowHandle WindowHiding::StartHide(bool closeLoginDialog) {
 void WindowHiding::FinishHide(const std::vector<WindowHandle>& toHide, WindowHandle active, const char* what) {
   MoveActivationOff(toHide, active);
   host_.MuteSound();
-  log::Info("hide", what, ": ", toHide.size(), " windows hidden");
+  log::Info("hide", toHide.size(), " windows hidden by the ", what);
   LeaveOutRefused();
   bWindowsHidden_ = true;
   KeepHidden();
@@ -268,7 +268,7 @@ void WindowHiding::PanicHide() {
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
     if (box->IsSet() && !box->tag.empty()) HideKept(*box);
   }
-  FinishHide(toHide, active, "panic");
+  FinishHide(toHide, active, "panic hotkey");
 }
 
 // The sound comes back after the windows: the audio device may take a while
