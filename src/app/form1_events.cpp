@@ -3,7 +3,7 @@
 
 #include "app/form1.h"
 #include "panel/controls.h"
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 #include "windows/always_hide.h"
 #include "windows/window_list.h"
 

@@ -140,7 +140,7 @@ class ListBox {
 };
 
 // The stored codes of the six tray gestures (Windows' mouse-message numbers,
-// on every platform: see tray/tray_gestures.h), in the order of both
+// on every platform: see settings/tray_gestures.h), in the order of both
 // option-button rows.
 inline constexpr std::array<std::int32_t, 6> kTrayGestureCodes = {515, 513, 518, 517, 521, 520};
 

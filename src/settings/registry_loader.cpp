@@ -7,7 +7,7 @@
 #include "settings/hotkey_text.h"
 #include "settings/schema.h"
 #include "settings/value_text.h"
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 
 namespace blindfold {
 namespace {

@@ -1,6 +1,6 @@
 #include "tray/systray.h"
 
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 
 namespace blindfold {
 

@@ -5,7 +5,7 @@
 #include "platform/fake/fake_autostart.h"
 #include "platform/fake/fake_registry.h"
 #include "settings/registry_loader.h"
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 
 namespace blindfold {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/form1.h"
 #include "main/fake_platform.h"
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 
 namespace blindfold {
 namespace {

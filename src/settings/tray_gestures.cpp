@@ -1,4 +1,4 @@
-#include "tray/tray_gestures.h"
+#include "settings/tray_gestures.h"
 
 #include <array>
 
