@@ -225,14 +225,34 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
     placement.desktop = static_cast<std::uint32_t>(desktop->numbers[0]);
   }
   const Atom hidden = x_.Intern("_NET_WM_STATE_HIDDEN");
+  ScreenStateFacts facts;
   if (const auto states = x_.ReadProperty(window, x_.Intern("_NET_WM_STATE"), XA_ATOM)) {
     // Minimised is the window manager's own state: it is asked for through the
     // initial state instead.
     for (const unsigned long state : states->numbers) {
-      if (state != hidden) placement.states.push_back(state);
+      if (state == hidden) {
+        facts.hiddenState = true;
+      } else {
+        placement.states.push_back(state);
+      }
     }
   }
-  placement.minimised = WmState(window) == IconicState;
+  facts.iconic = WmState(window) == IconicState;
+  facts.managerKeepsHidden = ManagerSupports("_NET_WM_STATE_HIDDEN");
+  if (placement.hasDesktop && placement.desktop != 0xFFFFFFFFu) {
+    const auto current = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CURRENT_DESKTOP"), XA_CARDINAL);
+    facts.onCurrentDesktop = !current || current->numbers.empty() || current->numbers[0] == placement.desktop;
+  }
+  placement.minimised = MinimisedFrom(facts);
+  const auto active = x_.ReadProperty(x_.Root(), x_.Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+  placement.focused = active && !active->numbers.empty() && active->numbers[0] == window;
+  const std::vector<::Window> stack = StackTopFirst();
+  if (const auto self = std::ranges::find(stack, window); self != stack.end()) {
+    for (auto above = std::make_reverse_iterator(self); above != stack.rend(); ++above) {
+      if (placement.above.size() == kKeptWindowsAbove) break;
+      placement.above.push_back(*above);
+    }
+  }
   return placement;
 }
 
@@ -250,6 +270,8 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
                     reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
   }
   withdrawn_.insert(window);
+  shownSinceHide_.clear();
+  top_ = None;
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
 
@@ -286,37 +308,191 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
     XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
     return;
   }
-  if (placement) {
-    // What the window manager reads when it takes the window on again.
-    if (placement->hasDesktop) {
-      const unsigned long desktop = placement->desktop;
-      XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(&desktop), 1);
-    }
-    XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(placement->states.data()),
-                    static_cast<int>(placement->states.size()));
-    XWMHints wmHints{};
-    if (const XFreed existing{XGetWMHints(x_.Get(), window)}) wmHints = *static_cast<XWMHints*>(existing.Get());
-    wmHints.flags |= StateHint;
-    wmHints.initial_state = placement->minimised ? IconicState : NormalState;
-    XSetWMHints(x_.Get(), window, &wmHints);
-    XSizeHints sizeHints{};
-    long supplied = 0;
-    XGetWMNormalHints(x_.Get(), window, &sizeHints, &supplied);
-    // Without this the window manager would place it anew, as a new window.
-    sizeHints.flags |= USPosition | USSize;
-    sizeHints.x = placement->x;
-    sizeHints.y = placement->y;
-    sizeHints.width = static_cast<int>(placement->width);
-    sizeHints.height = static_cast<int>(placement->height);
-    XSetWMNormalHints(x_.Get(), window, &sizeHints);
-    if (placement->width > 0 && placement->height > 0) {
-      XMoveResizeWindow(x_.Get(), window, placement->x, placement->y, placement->width, placement->height);
-    }
-    XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+  if (!placement) {
+    XMapWindow(x_.Get(), window);
+    return;
   }
+  SavedPlacement restored = *placement;
+  KeepRestoreGeometry(window, restored);
+  // What the window manager reads when it takes the window on again.
+  if (restored.hasDesktop) {
+    const unsigned long desktop = restored.desktop;
+    XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&desktop), 1);
+  }
+  XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(restored.states.data()),
+                  static_cast<int>(restored.states.size()));
+  XWMHints wmHints{};
+  if (const XFreed existing{XGetWMHints(x_.Get(), window)}) wmHints = *static_cast<XWMHints*>(existing.Get());
+  wmHints.flags |= StateHint;
+  wmHints.initial_state = restored.minimised ? IconicState : NormalState;
+  XSetWMHints(x_.Get(), window, &wmHints);
+  XSizeHints sizeHints{};
+  long supplied = 0;
+  XGetWMNormalHints(x_.Get(), window, &sizeHints, &supplied);
+  // Without this the window manager would place it anew, as a new window.
+  sizeHints.flags |= USPosition | USSize;
+  sizeHints.x = restored.x;
+  sizeHints.y = restored.y;
+  sizeHints.width = static_cast<int>(restored.width);
+  sizeHints.height = static_cast<int>(restored.height);
+  XSetWMNormalHints(x_.Get(), window, &sizeHints);
+  if (restored.width > 0 && restored.height > 0) {
+    XMoveResizeWindow(x_.Get(), window, restored.x, restored.y, restored.width, restored.height);
+  }
+  XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
   XMapWindow(x_.Get(), window);
+  // The window manager takes the requests below in order, after the map.
+  Restack(window, restored);
+  // A window manager flags a window that maps on a desktop out of sight, or
+  // behind the active one, as asking for attention: the user did not ask.
+  const Atom attention = x_.Intern("_NET_WM_STATE_DEMANDS_ATTENTION");
+  if (std::ranges::find(restored.states, attention) == restored.states.end()) {
+    ChangeState(window, false, "_NET_WM_STATE_DEMANDS_ATTENTION");
+  }
+}
+
+// A maximised (or full-screen) window was recorded at its maximised size. The
+// window managers that keep the size it had before give it back to the window
+// itself when they let it go, which a withdrawn window is by its show; mapped
+// at that size with its maximised state, it is maximised again and un-maximises
+// to it. Where the window manager left the maximised size, that stays.
+void X11WindowManager::KeepRestoreGeometry(::Window window, SavedPlacement& placement) {
+  const std::array<Atom, 3> enlarged = {x_.Intern("_NET_WM_STATE_MAXIMIZED_VERT"),
+                                        x_.Intern("_NET_WM_STATE_MAXIMIZED_HORZ"),
+                                        x_.Intern("_NET_WM_STATE_FULLSCREEN")};
+  if (std::ranges::none_of(placement.states,
+                           [&](unsigned long state) { return std::ranges::find(enlarged, state) != enlarged.end(); })) {
+    return;
+  }
+  ::Window root = None;
+  ::Window parent = None;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(x_.Get(), window, &root, &parent, &children, &count) == 0) return;
+  const XFreed owned(children);
+  XWindowAttributes attributes;
+  // Still inside the window manager's frame: it has not let go yet.
+  if (parent != x_.Root() || !Attributes(x_.Get(), window, attributes)) return;
+  if (attributes.width <= 0 || attributes.height <= 0) return;
+  placement.x = attributes.x;
+  placement.y = attributes.y;
+  placement.width = static_cast<std::uint32_t>(attributes.width);
+  placement.height = static_cast<std::uint32_t>(attributes.height);
+}
+
+bool X11WindowManager::ManagerSupports(const char* atom) {
+  if (!supported_) {
+    const auto supported = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTED"), XA_ATOM);
+    supported_ = supported ? supported->numbers : std::vector<unsigned long>();
+  }
+  return std::ranges::find(*supported_, x_.Intern(atom)) != supported_->end();
+}
+
+// A window of the user's on screen that this program has not hidden: one that
+// stayed, or one shown since the last hide.
+bool X11WindowManager::OnScreen(::Window window) {
+  if (withdrawn_.contains(window)) return false;
+  XWindowAttributes attributes;
+  return Attributes(x_.Get(), window, attributes) &&
+         (attributes.map_state != IsUnmapped || shownSinceHide_.contains(window)) &&
+         Role(window) == WindowRole::Normal;
+}
+
+// Below the nearest window that was above it and is still on screen, or at
+// the top when none is: shown from the bottom up, the windows hidden together
+// keep their order among themselves and among those that stayed. A window owned
+// by another goes above its owner, at once when the owner is on screen, or
+// when the owner comes back.
+void X11WindowManager::Restack(::Window window, const SavedPlacement& placement) {
+  constexpr int kAbove = Above;
+  constexpr int kBelow = Below;
+  ::Window owner = None;
+  if (XGetTransientForHint(x_.Get(), window, &owner) != 0 && owner != None && owner != window) {
+    if (withdrawn_.contains(owner) || StoredPlacement(owner)) {
+      waitingForOwner_[owner].push_back(window);
+    } else if (OnScreen(owner)) {
+      SendRestack(window, owner, kAbove);
+      return;
+    }
+  }
+  // Never below a window it owns.
+  const auto ownedBy = [&](::Window other, ::Window possibleOwner) {
+    ::Window itsOwner = None;
+    return XGetTransientForHint(x_.Get(), other, &itsOwner) != 0 && itsOwner == possibleOwner;
+  };
+  ::Window sibling = None;
+  for (const unsigned long above : placement.above) {
+    const auto candidate = static_cast<::Window>(above);
+    // One shown since the hide went back out of order (a window's own pop-up
+    // is hidden after the rest): only those that stayed tell the place.
+    if (candidate != window && !shownSinceHide_.contains(candidate) && OnScreen(candidate)) {
+      sibling = candidate;
+      break;
+    }
+  }
+  if (sibling != None) {
+    SendRestack(window, sibling, kBelow);
+  } else {
+    // It was the top one: above whatever is at the top now. A window manager
+    // places a new window by its own rules, and some take a restack only
+    // relative to another window.
+    ::Window top = top_ != None && OnScreen(top_) ? top_ : None;
+    if (top == None) {
+      for (const ::Window candidate : StackTopFirst()) {
+        if (candidate != window && !ownedBy(candidate, window) && OnScreen(candidate)) {
+          top = candidate;
+          break;
+        }
+      }
+    }
+    SendRestack(window, top, kAbove);
+    top_ = window;
+  }
+  shownSinceHide_.insert(window);
+  if (const auto waiting = waitingForOwner_.find(window); waiting != waitingForOwner_.end()) {
+    // Each goes directly above the owner, so the first shown ends up lowest.
+    for (auto owned = waiting->second.rbegin(); owned != waiting->second.rend(); ++owned) {
+      SendRestack(*owned, window, kAbove);
+    }
+    waitingForOwner_.erase(waiting);
+  }
+}
+
+// As a pager asks (source indication 2); where the window manager does not
+// take that request, as ICCCM has a client ask.
+void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail) {
+  if (ManagerSupports("_NET_RESTACK_WINDOW")) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = x_.Intern("_NET_RESTACK_WINDOW");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = static_cast<long>(sibling);
+    event.xclient.data.l[2] = detail;
+    XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    return;
+  }
+  XWindowChanges changes{};
+  changes.sibling = sibling;
+  changes.stack_mode = detail;
+  x_.Trap([&] {
+    XReconfigureWMWindow(x_.Get(), window, x_.Screen(), (sibling != None ? CWSibling : 0) | CWStackMode, &changes);
+  });
+}
+
+void X11WindowManager::ChangeState(::Window window, bool add, const char* state) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = x_.Intern("_NET_WM_STATE");
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = add ? 1 : 0;
+  event.xclient.data.l[1] = static_cast<long>(x_.Intern(state));
+  event.xclient.data.l[3] = 2;
+  XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 // The requests are queued and sent at once; the window manager does the rest
@@ -374,6 +550,12 @@ bool X11WindowManager::Activate(WindowHandle handle) {
   event.xclient.data.l[0] = 2;
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  // Raised by the activation, the window would cover the windows it owns that
+  // came back with it; they stay above it.
+  for (const ::Window shown : shownSinceHide_) {
+    ::Window owner = None;
+    if (XGetTransientForHint(x_.Get(), shown, &owner) != 0 && owner == window) SendRestack(shown, window, Above);
+  }
   XFlush(x_.Get());
   return true;
 }
