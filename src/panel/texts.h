@@ -68,6 +68,9 @@ inline std::string DamagedPasswordKey(const std::string& name, const std::string
 // Beneath the open windows, after a hide that some windows refused, as
 // programs running with higher rights do.
 inline std::string NotHidden(const std::string& names) { return "Could not be hidden: " + names; }
+// "Hide Taskbar" is ticked, but the desktop's bar is part of its window manager.
+inline constexpr std::string_view kNoTaskbarToHide =
+    "Hide Taskbar: this desktop's bar belongs to its window manager, which keeps it on screen.";
 
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +

@@ -21,6 +21,15 @@ bool IsKeptHandle(const PanelModel& panel, WindowHandle window) {
   return window == KeptHandle(panel.chkTaskbar) || window == KeptHandle(panel.chkProgramManager);
 }
 
+// Where no panel window of its own stands for the taskbar (a window manager
+// that draws its bar itself), "Hide Taskbar" could do nothing: the status line
+// says so instead of leaving it silent.
+void NoteTaskbarNotFound(PanelModel& panel) {
+  if (!panel.chkTaskbar.IsSet() || !panel.chkTaskbar.tag.empty()) return;
+  panel.lblHideStatus.caption = std::string(texts::kNoTaskbarToHide);
+  panel.lblHideStatus.visible = true;
+}
+
 }  // namespace
 
 WindowHiding::WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatch& watch, ToggleHost& host)
@@ -55,6 +64,7 @@ void WindowHiding::HideBranch() {
   panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, previousRecord);
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
+  NoteTaskbarNotFound(panel_);
 
   strHiddenWindows.clear();
   const bool hideTaskbar = panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty();
@@ -307,11 +317,13 @@ void WindowHiding::cmdRefresh_Click() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, record);
+  NoteTaskbarNotFound(panel_);
 }
 
 void WindowHiding::FillOpenWindowsList() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
+  NoteTaskbarNotFound(panel_);
 }
 
 bool WindowHiding::HideOneWindow(WindowHandle window) { return SetShowCmd(window, kShowCmdHide); }
