@@ -18,6 +18,9 @@ namespace {
 constexpr const char* kPlacementProperty = "_BLINDFOLD_PLACEMENT";
 // ICCCM WM_STATE values.
 constexpr unsigned long kWithdrawnState = 0;
+// The states in which a window has a size other than its own.
+constexpr std::array<const char*, 3> kEnlargedStates = {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
+                                                        "_NET_WM_STATE_FULLSCREEN"};
 
 ::Window ToWindow(WindowHandle handle) { return static_cast<::Window>(static_cast<std::uint32_t>(handle.Value())); }
 WindowHandle ToHandle(::Window window) {
@@ -268,6 +271,16 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
     const std::vector<unsigned long> items = EncodePlacement(placement);
     XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+    // Some window managers let a maximised window go at its maximised size
+    // and forget the size it had before. Un-maximised just before the
+    // withdrawal (the window manager takes the two in that order, and the
+    // window is not drawn in between), it keeps that size on itself for its
+    // show; its state is in the record.
+    for (const char* enlarged : kEnlargedStates) {
+      if (std::ranges::find(placement.states, x_.Intern(enlarged)) != placement.states.end()) {
+        ChangeState(window, false, enlarged);
+      }
+    }
   }
   withdrawn_.insert(window);
   shownSinceHide_.clear();
@@ -320,9 +333,22 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
     XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&desktop), 1);
   }
+  // Maximised or full screen only once the window manager has it at its own
+  // size: not every window manager takes those states from a window it maps,
+  // nor keeps the size it was mapped at as the one to go back to.
+  std::vector<unsigned long> mappedStates;
+  std::vector<const char*> enlargedStates;
+  for (const unsigned long state : restored.states) {
+    const auto enlarged = std::ranges::find_if(kEnlargedStates, [&](const char* name) { return x_.Intern(name) == state; });
+    if (enlarged == kEnlargedStates.end()) {
+      mappedStates.push_back(state);
+    } else {
+      enlargedStates.push_back(*enlarged);
+    }
+  }
   XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(restored.states.data()),
-                  static_cast<int>(restored.states.size()));
+                  reinterpret_cast<const unsigned char*>(mappedStates.data()),
+                  static_cast<int>(mappedStates.size()));
   XWMHints wmHints{};
   if (const XFreed existing{XGetWMHints(x_.Get(), window)}) wmHints = *static_cast<XWMHints*>(existing.Get());
   wmHints.flags |= StateHint;
@@ -344,6 +370,9 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
   XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
   XMapWindow(x_.Get(), window);
   // The window manager takes the requests below in order, after the map.
+  for (std::size_t i = 0; i < enlargedStates.size(); i += 2) {
+    ChangeState(window, true, enlargedStates[i], i + 1 < enlargedStates.size() ? enlargedStates[i + 1] : nullptr);
+  }
   Restack(window, restored);
   // A window manager flags a window that maps on a desktop out of sight, or
   // behind the active one, as asking for attention: the user did not ask.
@@ -353,17 +382,15 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
   }
 }
 
-// A maximised (or full-screen) window was recorded at its maximised size. The
-// window managers that keep the size it had before give it back to the window
-// itself when they let it go, which a withdrawn window is by its show; mapped
-// at that size with its maximised state, it is maximised again and un-maximises
-// to it. Where the window manager left the maximised size, that stays.
+// A maximised (or full-screen) window was recorded at its maximised size. Its
+// own size is back on the window by its show: the window manager gave it back
+// when it let the window go, or on the un-maximising before. Mapped at that
+// size with its maximised state, it is maximised again and un-maximises to it.
+// Where the window manager left the maximised size, that stays.
 void X11WindowManager::KeepRestoreGeometry(::Window window, SavedPlacement& placement) {
-  const std::array<Atom, 3> enlarged = {x_.Intern("_NET_WM_STATE_MAXIMIZED_VERT"),
-                                        x_.Intern("_NET_WM_STATE_MAXIMIZED_HORZ"),
-                                        x_.Intern("_NET_WM_STATE_FULLSCREEN")};
-  if (std::ranges::none_of(placement.states,
-                           [&](unsigned long state) { return std::ranges::find(enlarged, state) != enlarged.end(); })) {
+  if (std::ranges::none_of(kEnlargedStates, [&](const char* enlarged) {
+        return std::ranges::find(placement.states, x_.Intern(enlarged)) != placement.states.end();
+      })) {
     return;
   }
   ::Window root = None;
@@ -483,7 +510,7 @@ void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail
   });
 }
 
-void X11WindowManager::ChangeState(::Window window, bool add, const char* state) {
+void X11WindowManager::ChangeState(::Window window, bool add, const char* state, const char* secondState) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
@@ -491,6 +518,7 @@ void X11WindowManager::ChangeState(::Window window, bool add, const char* state)
   event.xclient.format = 32;
   event.xclient.data.l[0] = add ? 1 : 0;
   event.xclient.data.l[1] = static_cast<long>(x_.Intern(state));
+  event.xclient.data.l[2] = secondState ? static_cast<long>(x_.Intern(secondState)) : 0;
   event.xclient.data.l[3] = 2;
   XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }

@@ -60,7 +60,8 @@ class X11WindowManager final : public WindowManager {
   // owns above it.
   void Restack(::Window window, const SavedPlacement& placement);
   void SendRestack(::Window window, ::Window sibling, int detail);
-  void ChangeState(::Window window, bool add, const char* state);
+  // Asks the window manager to add or remove one or two _NET_WM_STATE states.
+  void ChangeState(::Window window, bool add, const char* state, const char* secondState = nullptr);
   bool ManagerSupports(const char* atom);
   bool OnScreen(::Window window);
 
