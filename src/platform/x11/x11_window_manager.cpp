@@ -52,28 +52,68 @@ bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes
 }  // namespace
 
 std::vector<::Window> X11WindowManager::StackTopFirst() {
+  if (stack_) return *stack_;
   std::vector<::Window> stack;
+  ::Window rootOut = None;
+  ::Window parent = None;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  std::vector<::Window> rootChildren;
+  if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
+    const XFreed owned(children);
+    rootChildren.assign(children, children + count);
+  }
   if (const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST_STACKING"), XA_WINDOW)) {
     stack.assign(clients->numbers.begin(), clients->numbers.end());
+    // Not every window manager keeps the list in step with a restack: the
+    // server's own order of the frames is the truth, where each is found.
+    std::unordered_map<::Window, std::size_t> placeOfFrame;
+    for (std::size_t i = 0; i < rootChildren.size(); ++i) placeOfFrame[rootChildren[i]] = i;
+    std::vector<std::pair<std::size_t, ::Window>> placed;
+    for (const ::Window client : stack) {
+      const auto place = placeOfFrame.find(FrameOf(client));
+      if (place == placeOfFrame.end()) {
+        placed.clear();
+        break;
+      }
+      placed.emplace_back(place->second, client);
+    }
+    if (placed.size() == stack.size()) {
+      std::ranges::stable_sort(placed, {}, &std::pair<std::size_t, ::Window>::first);
+      std::ranges::transform(placed, stack.begin(), &std::pair<std::size_t, ::Window>::second);
+    }
   } else {
     // No window manager: the root's children, which is all there is.
-    ::Window rootOut = None;
-    ::Window parent = None;
-    ::Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
-      const XFreed owned(children);
-      stack.assign(children, children + count);
-    }
+    stack = std::move(rootChildren);
   }
-  // Both lists run bottom to top.
+  // Both run bottom to top.
   std::ranges::reverse(stack);
   return stack;
 }
 
+// The window's ancestor that is a child of the root: the frame the window
+// manager put around it, or the window itself. None when it has gone.
+::Window X11WindowManager::FrameOf(::Window window) {
+  for (int depth = 0; depth < 8; ++depth) {
+    ::Window root = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x_.Get(), window, &root, &parent, &children, &count) == 0) return None;
+    const XFreed owned(children);
+    if (parent == root || parent == None) return window;
+    window = parent;
+  }
+  return None;
+}
+
+// The stack is read once for the pass, and kept for the hides that follow
+// it: they take windows out of it, but move none of the others.
 void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
   taskbar_ = None;
-  for (const ::Window window : StackTopFirst()) {
+  stack_.reset();
+  stack_ = StackTopFirst();
+  for (const ::Window window : *stack_) {
     if (!visit(ToHandle(window))) return;
   }
 }
@@ -249,7 +289,12 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
   placement.minimised = MinimisedFrom(facts);
   const auto active = x_.ReadProperty(x_.Root(), x_.Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
   placement.focused = active && !active->numbers.empty() && active->numbers[0] == window;
-  const std::vector<::Window> stack = StackTopFirst();
+  std::vector<::Window> stack = StackTopFirst();
+  if (std::ranges::find(stack, window) == stack.end()) {
+    // Opened since the listing: the stack is read anew.
+    stack_.reset();
+    stack = StackTopFirst();
+  }
   if (const auto self = std::ranges::find(stack, window); self != stack.end()) {
     for (auto above = std::make_reverse_iterator(self); above != stack.rend(); ++above) {
       if (placement.above.size() == kKeptWindowsAbove) break;
@@ -313,6 +358,7 @@ bool X11WindowManager::Show(::Window window) {
 
 void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlacement>& placement) {
   withdrawn_.erase(window);
+  stack_.reset();
   // A pop-up (a menu, a tooltip, a program's own notice) is the program's to
   // show: by now it has usually closed it, and one mapped again would stay on
   // top of everything, out of any window manager's reach.

@@ -41,6 +41,7 @@ class X11WindowManager final : public WindowManager {
 
  private:
   std::vector<::Window> StackTopFirst();
+  ::Window FrameOf(::Window window);
   WindowRole Role(::Window window);
   std::string Title(::Window window);
   std::optional<std::string> TextProperty(::Window window, const char* name);
@@ -79,6 +80,8 @@ class X11WindowManager final : public WindowManager {
   std::unordered_set<::Window> shownSinceHide_;
   ::Window top_ = None;
   std::optional<std::vector<unsigned long>> supported_;
+  // The stack as the last listing read it.
+  std::optional<std::vector<::Window>> stack_;
 };
 
 }  // namespace blindfold::x11
