@@ -121,8 +121,8 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   // The grab holds, but no press of the combination ever reaches it: the user
   // learns why here rather than from letters typed into their window.
   if (error == Success && combination.winKey && DesktopTakesWindowsKey()) {
-    return {false, "the desktop takes this key before Blindfold (icewm's Win95Keys setting is on). Choose a "
-                   "combination without WinKey, or set Win95Keys=0 in icewm's preferences."};
+    return {false, "the desktop takes this key before Blindfold (icewm's Win95Keys is on): choose one "
+                   "without WinKey, or set Win95Keys=0."};
   }
   if (error == Success) return {true, ""};
   Release();
