@@ -164,9 +164,11 @@ check_desk() {  # check_desk WHEN
   check "$1: and asks for no attention" lacks_state "$away" DEMANDS_ATTENTION
   check "$1: the clock is minimised" has_state "$clock" HIDDEN
   check "$1: the big xterm is maximised" has_state "$big" MAXIMIZED_HORZ
-  check "$1: below the eyes that stayed, the owner above them" eval 'below "$big" "$eyes" && below "$eyes" "$owner"'
+  check "$1: the big xterm below the eyes that stayed" below "$big" "$eyes"
+  check "$1: the owner above them" below "$eyes" "$owner"
   check "$1: the dialog above its owner" below "$owner" "$dialog"
   check "$1: the window that had the focus has it again" eventually is_active "$had_focus"
+  is_active "$had_focus" || echo "  $(active) has it, not $had_focus" >&2
 }
 
 # Round one: the windows hotkey (Ctrl+Alt+Z) hides the always-hide classes.
