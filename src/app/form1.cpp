@@ -2,10 +2,11 @@
 
 #include <array>
 
-#include "app/version.h"
+#include "core/log.h"
+#include "core/version.h"
 #include "info/links.h"
 #include "info/tips.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 #include "settings/registry_loader.h"
 #include "settings/save_settings.h"
 #include "settings/schema.h"
@@ -38,7 +39,7 @@ Form1::Form1(const Platform& platform)
       VBHotKey2(platform.panicHotkey, 0),
       passwordGate(platform.loginDialog, platform.registry, platform.crypto, platform.background),
       sound(platform.mixer),
-      systray(platform.notificationArea, platform.subclass,
+      systray(platform.notificationArea,
               {[this] { return TrayMenuCode(); }, [this] { return panel.lTrayHideWindows; },
                [this] { SysTrayMouseEventHandler(); }, [this] { hiding.KeyTest(); }}),
       recovery(platform.registry, platform.windows),
@@ -116,7 +117,7 @@ bool Form1::Form_QueryUnload(CloseReason reason) {
 // chosen for the menu, a right click opens it, unless a right click hides the
 // windows.
 std::int32_t Form1::TrayMenuCode() const {
-  constexpr std::int32_t kRightClick = 517;
+  constexpr std::int32_t kRightClick = 517;  // the stored code of the right button's release
   if (panel.lTrayMenu != 0) return panel.lTrayMenu;
   return panel.lTrayHideWindows == kRightClick ? 0 : kRightClick;
 }
@@ -185,7 +186,7 @@ void Form1::VisitKestrel() { blindfold::VisitKestrel(LinkPlatform()); }
 void Form1::StartSysInfo() { blindfold::StartSysInfo(LinkPlatform()); }
 
 InfoPlatform Form1::LinkPlatform() const {
-  return InfoPlatform{platform_.shell, platform_.messageBoxes, platform_.registry, platform_.files};
+  return InfoPlatform{platform_.shell, platform_.messageBoxes};
 }
 
 void Form1::InstallTrayIcon() {
@@ -240,6 +241,7 @@ void Form1::cmdSetPassword_Click() {
 void Form1::GetRegistryValues() {
   SettingsStore store(platform_.registry);
   blindfold::GetRegistryValues(store, panel, platform_.files.ShippedFile(kDefaultTrayIconFile));
+  panel.chkStartWithWindows.value = platform_.autostart.IsOn() ? 1 : 0;
 }
 
 void Form1::ArmHotkeys() {
@@ -260,7 +262,7 @@ VBHotKey& Form1::HotkeyFor(HotkeyId hotkey) {
 
 bool Form1::SaveRegistrySettings() {
   SettingsStore store(platform_.registry);
-  const SaveActions actions{platform_.files.ProgramFolder(), platform_.files.ExecutableBaseName(),
+  const SaveActions actions{&platform_.autostart,
                             [this] { ArmHotkeys(); },
                             [this] {
                               systray.UnhookTrayWindow();
@@ -268,9 +270,13 @@ bool Form1::SaveRegistrySettings() {
                               InstallTrayIcon();
                             }};
   const std::vector<std::string> failed = blindfold::SaveRegistrySettings(store, panel, actions);
-  if (failed.empty()) return true;
+  if (failed.empty()) {
+    log::Info("settings", "saved");
+    return true;
+  }
   std::string names;
   for (const std::string& name : failed) names += (names.empty() ? "" : ", ") + name;
+  log::Warning("settings", "not stored: ", names);
   platform_.messageBoxes.Show(texts::SettingsNotSaved(names), std::string(texts::kProgramName),
                               MessageBoxStyle::WarningOk);
   return false;

@@ -5,6 +5,7 @@
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
 #include "app/password.h"
+#include "platform/autostart.h"
 #include "platform/background.h"
 #include "platform/crypto.h"
 #include "platform/hotkey.h"
@@ -42,7 +43,6 @@ struct Platform {
   Crypto& crypto;
   Mixer& mixer;
   NotificationArea& notificationArea;
-  WindowSubclass& subclass;
   PopupMenu& popupMenu;
   FileDialog& fileDialog;
   Shell& shell;
@@ -50,6 +50,7 @@ struct Platform {
   TipsDialogHost& tipsDialog;
   WindowWatch& windowWatch;
   Background& background;
+  Autostart& autostart;
 };
 
 // The main window: owns the panel model and the state behind it, and answers

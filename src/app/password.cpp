@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/password_key.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 #include "settings/schema.h"
 
 namespace blindfold {

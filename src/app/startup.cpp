@@ -3,7 +3,7 @@
 #include "settings/hotkey_text.h"
 #include "settings/schema.h"
 #include "settings/value_text.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 
 namespace blindfold {
 namespace {

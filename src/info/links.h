@@ -34,8 +34,6 @@ std::string ConnectionWarning();
 struct InfoPlatform {
   Shell& shell;
   MessageBoxes& messageBoxes;
-  RegistryBackend& registry;
-  ProgramFiles& files;
 };
 
 // The links: each hands its address to the user's browser, and warns when that
@@ -45,11 +43,8 @@ void CheckForUpdates(const InfoPlatform& platform);
 void VisitForum(const InfoPlatform& platform);
 void VisitKestrel(const InfoPlatform& platform);
 
-// Starts the platform's System Information program, found through the
-// registry, or says that it is unavailable.
+// Starts the platform's System Information program, or says that it is
+// unavailable.
 void StartSysInfo(const InfoPlatform& platform);
-
-// The text of one registry value; an existing empty value counts as read.
-std::optional<std::string> GetKeyValue(RegistryBackend& registry, const RegistryLocation& where);
 
 }  // namespace blindfold

@@ -9,7 +9,8 @@
 #include "platform/program_files.h"
 #include "platform/random.h"
 #include "platform/settings_store.h"
-#include "panel/texts.h"
+#include "platform/tips_dialog.h"
+#include "core/texts.h"
 
 namespace blindfold {
 
@@ -43,7 +44,7 @@ struct TipsPlatform {
 
 // The acknowledgments dialog: one random line of the acknowledgments file at a
 // time. One object may serve every opening; Form_Load starts each afresh.
-class frmTip final {
+class frmTip final : public TipsDialogEvents {
  public:
   explicit frmTip(const TipsPlatform& platform) : platform_(platform) {}
 
@@ -57,6 +58,13 @@ class frmTip final {
   void cmdNextTip_Click() { PickRandomTip(); }
   void cmdOK_Click() { dialog.unloaded = true; }
   void chkLoadTipsAtStartup_Click();
+
+  TipsDialogContent Content() const override {
+    return {dialog.caption, dialog.Label1.caption, dialog.lblTipText.caption};
+  }
+  bool Closed() const override { return dialog.unloaded; }
+  void NextClicked() override { cmdNextTip_Click(); }
+  void OkClicked() override { cmdOK_Click(); }
 
   TipsDialogModel dialog;
   std::vector<std::string> TipLines;  // entry n is TipLines[n - 1]

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <variant>
 
-#include "panel/control.h"
+#include "core/control.h"
 #include "panel/panel_model.h"
 
 namespace blindfold {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/control.h"
+#include "core/control.h"
 #include "panel/panel_model.h"
 
 namespace blindfold {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/control.h"
-#include "platform/window_handle.h"
+#include "core/control.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 
@@ -139,7 +139,8 @@ class ListBox {
   std::optional<std::size_t> currentRow_;
 };
 
-// The mouse-message codes of the six tray gestures, in the order of both
+// The stored codes of the six tray gestures (Windows' mouse-message numbers,
+// on every platform: see tray/tray_gestures.h), in the order of both
 // option-button rows.
 inline constexpr std::array<std::int32_t, 6> kTrayGestureCodes = {515, 513, 518, 517, 521, 520};
 

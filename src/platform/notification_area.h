@@ -5,21 +5,43 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_handle.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 
-// The callback message of the tray icon; the mouse message arrives in lParam.
-inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
-
-// The program's icon in the notification area: the window its mouse messages
-// go to (as kTrayCallbackMessage), the icon's number there, its picture and its
-// tip. A window of 0 names no icon.
+// The program's icon in the notification area: the window that owns it, the
+// icon's number there, its picture and its tip. A window of 0 names no icon.
 struct TrayIcon {
   WindowHandle window;
   std::int32_t id = 0;
   std::int32_t icon = 0;
   std::string tip;
+};
+
+// What the user did to the tray icon with a mouse button. A press and its
+// release come as two gestures; a second press within the double-click time
+// comes as the double click instead of a press.
+enum class TrayGesture {
+  LeftDown,
+  LeftUp,
+  LeftDoubleClick,
+  RightDown,
+  RightUp,
+  RightDoubleClick,
+  MiddleDown,
+  MiddleUp,
+  MiddleDoubleClick,
+};
+
+// What the tray icon reports.
+class TrayEvents {
+ public:
+  virtual ~TrayEvents() = default;
+
+  virtual void Gestured(TrayGesture gesture) = 0;
+  // The tray has come back empty (the shell restarted): an icon that was shown
+  // must be added again.
+  virtual void TaskbarCreated() = 0;
 };
 
 class NotificationArea {
@@ -30,16 +52,10 @@ class NotificationArea {
   virtual bool DeleteIcon(const TrayIcon& icon) = 0;
   // A short message in a balloon from the icon, which must be shown.
   virtual bool ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) = 0;
-};
-
-// Puts the tray hook's window procedure in front of a window's own, and back.
-class WindowSubclass {
- public:
-  virtual ~WindowSubclass() = default;
-
-  // Returns the procedure that was in place (opaque to the logic).
-  virtual std::intptr_t Install(WindowHandle window) = 0;
-  virtual void Restore(WindowHandle window, std::intptr_t previous) = 0;
+  // Reports what happens to the icons `window` owns to `events` until
+  // StopReporting; one window at a time.
+  virtual void StartReporting(WindowHandle window, TrayEvents& events) = 0;
+  virtual void StopReporting() = 0;
 };
 
 // The tray menu's entries.

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "panel/control.h"
-#include "panel/texts.h"
-#include "platform/window_handle.h"
+#include "core/control.h"
+#include "core/texts.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 

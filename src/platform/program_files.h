@@ -17,7 +17,7 @@ class ProgramFiles {
   // The path of a file the program ships with; on Windows it sits beside the
   // executable.
   virtual std::string ShippedFile(std::string_view name) = 0;
-  // The executable's file name without ".exe".
+  // The executable's file name without its ending (".exe" on Windows).
   virtual std::string ExecutableBaseName() = 0;
   virtual bool FileExists(const std::string& path) = 0;
   // The bytes of a file, or nothing when it cannot be read.

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/window_handle.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 
@@ -12,11 +12,19 @@ inline constexpr std::int32_t kShowCmdHide = 0;  // SW_HIDE
 inline constexpr std::int32_t kShowCmdShow = 5;  // SW_SHOW
 inline constexpr std::int32_t kShowCmdShowNoActivate = 8;  // SW_SHOWNA
 
+// What a top-level window is to the desktop: an ordinary window, the taskbar
+// (the panel the user could ask to hide with the windows) or the desktop
+// itself, with its icons.
+enum class WindowRole { Normal, Taskbar, Desktop };
+
 struct WindowState {
   // The parent, or for an owned pop-up its owner; 0 for neither.
   WindowHandle parent;
   bool visible = false;
   bool enabled = false;
+  // Told for a window with neither parent nor owner that is visible and
+  // enabled; any other window may be reported as Normal.
+  WindowRole role = WindowRole::Normal;
 };
 
 // Other programs' top-level windows, as the window manager sees them. Texts are

@@ -3,7 +3,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/window_handle.h"
+#include "core/window_handle.h"
 
 namespace blindfold {
 

@@ -1,5 +1,7 @@
 #include "settings/hotkey_arming.h"
-#include "panel/texts.h"
+
+#include "core/log.h"
+#include "core/texts.h"
 
 namespace blindfold {
 
@@ -36,6 +38,11 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
+  if (result.armed) {
+    log::Info("hotkey", "hotkey ", static_cast<int>(id), " armed");
+  } else {
+    log::Warning("hotkey", "hotkey ", static_cast<int>(id), " refused: ", result.reason);
+  }
   if (!result.armed) {
     status.caption = texts::HotkeyRefused(result.reason);
   } else if (keyText.empty()) {

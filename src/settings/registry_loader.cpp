@@ -68,13 +68,6 @@ void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::strin
   if (const auto level = ReadWholeNumber(store, kSoundLevel)) panel.Slider1.TrySetValue(*level);
   LoadCheckBox(store, kStartHidden, panel.chkStartHidden);
 
-  // The Run value holds the executable's full path; the product name past its
-  // first character means the entry is ours.
-  if (const auto run = store.RegRead(kRunAtLogon.path)) {
-    const std::size_t at = run->find("Blindfold");
-    if (at != std::string::npos && at > 0) panel.chkStartWithWindows.value = 1;
-  }
-
   LoadPasswordSwitch(store, kShowBlindfoldProtected, panel.chkShowBlindfold);
   LoadPasswordSwitch(store, kShowWindowsProtected, panel.chkShowWindows);
   LoadPasswordSwitch(store, kShutdownProtected, panel.chkShutdownBlindfold);

@@ -9,6 +9,9 @@
 namespace blindfold {
 namespace {
 
+// How the start at log-on is named when it could not be kept.
+constexpr std::string_view kAutostartName = "Blindfold";
+
 std::string UpperCase(std::string text) {
   for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
@@ -24,7 +27,7 @@ class Writer {
     if (!store_.RegWrite(value.path, text)) failed_.emplace_back(value.name);
   }
   void Write(const StoredValue& value, int number) { Write(value, std::to_string(number)); }
-  void Fail(const StoredValue& value) { failed_.emplace_back(value.name); }
+  void Fail(std::string_view name) { failed_.emplace_back(name); }
 
   std::vector<std::string> TakeFailures() { return std::move(failed_); }
 
@@ -64,12 +67,11 @@ std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& 
   writer.Write(kWindowsShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Windows));
   writer.Write(kPanicShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Panic));
 
-  if (panel.chkStartWithWindows.value == 1) {
-    writer.Write(kRunAtLogon, actions.programFolder + "\\" + actions.executableBaseName + ".exe");
-  } else if (!store.RegDelete(kRunAtLogon.path) && store.RegRead(kRunAtLogon.path)) {
-    // Usually there is nothing to delete; an entry that stays would start
-    // Blindfold at the next log-on against the user's choice.
-    writer.Fail(kRunAtLogon);
+  // An entry that stays would start Blindfold at the next log-on against the
+  // user's choice.
+  if (actions.autostart) {
+    const bool kept = panel.chkStartWithWindows.value == 1 ? actions.autostart->TurnOn() : actions.autostart->TurnOff();
+    if (!kept) writer.Fail(kAutostartName);
   }
 
   // Without an audio device the mute box is shown ticked and greyed; that is not

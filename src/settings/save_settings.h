@@ -5,23 +5,24 @@
 #include <vector>
 
 #include "panel/panel_model.h"
+#include "platform/autostart.h"
 #include "settings/settings_store.h"
 
 namespace blindfold {
 
 struct SaveActions {
-  std::string programFolder;
-  std::string executableBaseName;
+  Autostart* autostart = nullptr;  // none: the start at log-on is left as it is
   std::function<void()> armHotkeys;
   // Takes the tray icon out and puts it back with the panel's icon and tip.
   std::function<void()> reinstallTrayIcon;
 };
 
-// Writes every panel setting, adds or removes the start-at-log-on entry, arms
+// Writes every panel setting, turns the start at log-on on or off, arms
 // the hotkeys, takes over the tray gestures and re-installs the tray icon when
 // its file or tip changed. Each step stands alone: one that fails is skipped and
 // the others still run. Returns the names of the settings that could be stored
-// nowhere, so that the user can be told instead of losing them at the next start.
+// nowhere ("Blindfold" for the start at log-on), so that the user can be told
+// instead of losing them at the next start.
 std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
                                               const SaveActions& actions);
 

@@ -84,16 +84,13 @@ inline constexpr StoredValue kPrevInstWarning{
 inline constexpr StoredValue kAlwaysHide{
     "AlwaysHide", "HKLM\\Software\\Blindfold\\AlwaysHide", TextForm::EntryList, "",
     "the always-hide list stays empty"};
-inline constexpr StoredValue kRunAtLogon{
-    "Blindfold", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold",
-    TextForm::FilePath, "", "the start-with-Windows box stays clear"};
 
 #undef BLINDFOLD_KEY
 
 // Every stored value, in the order the loader reads them.
-inline constexpr std::array<StoredValue, 21> kSchema = {
+inline constexpr std::array<StoredValue, 20> kSchema = {
     kBlindfoldShortcutKey, kWindowsShortcutKey, kPanicShortcutKey, kMute, kSoundLevel,
-    kStartHidden,          kRunAtLogon,         kShowBlindfoldProtected, kShowWindowsProtected,
+    kStartHidden,          kShowBlindfoldProtected, kShowWindowsProtected,
     kShutdownProtected,    kAlwaysHide,         kDecoy,             kTrayMenu, kTrayHideWindows,
     kTrayIcon,             kTrayIconTip,        kDisplayIcon,       kProgramManager, kTaskbar,
     kPassword,             kPrevInstWarning};

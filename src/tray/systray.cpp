@@ -1,5 +1,7 @@
 #include "tray/systray.h"
 
+#include "tray/tray_gestures.h"
+
 namespace blindfold {
 
 void modSystray::AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip) {
@@ -19,30 +21,27 @@ bool modSystray::ShowBalloon(const std::string& title, const std::string& text) 
 
 void modSystray::HookTrayWindow(WindowHandle hWnd) {
   if (bHooked_) return;
-  hSubclassWnd_ = hWnd;
-  lpPrevWndProc_ = subclass_.Install(hWnd);
+  area_.StartReporting(hWnd, *this);
   bHooked_ = true;
 }
 
 void modSystray::UnhookTrayWindow() {
   if (!bHooked_) return;
-  subclass_.Restore(hSubclassWnd_, lpPrevWndProc_);
+  area_.StopReporting();
   bHooked_ = false;
 }
 
-// A code of 0 switches its action off. It must never match: the panel is a
-// dialog, and dialogs also receive message 1024 (DM_GETDEFID) with lParam 0.
-std::optional<std::int32_t> modSystray::TrayWindowProc(std::uint32_t uMsg, std::intptr_t, std::intptr_t lParam) {
-  const auto matches = [&](std::int32_t code) { return uMsg == kTrayCallbackMessage && code != 0 && lParam == code; };
-  if (matches(actions_.lTrayMenu())) {
+// A code of 0, or any code that names no gesture, switches its action off.
+bool modSystray::Gesture(TrayGesture gesture) {
+  if (GestureOfStoredCode(actions_.lTrayMenu()) == gesture) {
     actions_.SysTrayMouseEventHandler();
-    return -1;
+    return true;
   }
-  if (matches(actions_.lTrayHideWindows())) {
+  if (GestureOfStoredCode(actions_.lTrayHideWindows()) == gesture) {
     actions_.KeyTest();
-    return -1;
+    return true;
   }
-  return std::nullopt;
+  return false;
 }
 
 void modSystray::TaskbarCreated() {

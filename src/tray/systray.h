@@ -9,34 +9,18 @@
 
 namespace blindfold {
 
-// What the window that carries the tray icon hands the tray.
-class TrayEvents {
- public:
-  virtual ~TrayEvents() = default;
-
-  // For every message of the hooked window: -1 for a tray callback that matched
-  // a gesture (the menu first, then the toggle), nothing for any other message,
-  // which then goes to the procedure that was there before.
-  virtual std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,
-                                                     std::intptr_t lParam) = 0;
-  // The shell has restarted with an empty notification area: the icon goes back
-  // when it was shown.
-  virtual void TaskbarCreated() = 0;
-};
-
-// The tray icon and the hook that hands its mouse messages to the program.
-// Installed and removed as a pair.
+// The tray icon, and the hook that hands what the user does to it to the
+// program. Installed and removed as a pair.
 class modSystray final : public TrayEvents {
  public:
   struct Actions {
-    std::function<std::int32_t()> lTrayMenu;          // read afresh for every message
+    std::function<std::int32_t()> lTrayMenu;          // stored codes, read afresh for every gesture
     std::function<std::int32_t()> lTrayHideWindows;
     std::function<void()> SysTrayMouseEventHandler;  // the tray menu
     std::function<void()> KeyTest;                   // the windows toggle
   };
 
-  modSystray(NotificationArea& area, WindowSubclass& subclass, Actions actions)
-      : area_(area), subclass_(subclass), actions_(std::move(actions)) {}
+  modSystray(NotificationArea& area, Actions actions) : area_(area), actions_(std::move(actions)) {}
 
   void AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
   void RemoveTrayIcon();
@@ -44,19 +28,18 @@ class modSystray final : public TrayEvents {
   bool ShowBalloon(const std::string& title, const std::string& text);
   void HookTrayWindow(WindowHandle hWnd);
   void UnhookTrayWindow();
-  std::optional<std::int32_t> TrayWindowProc(std::uint32_t uMsg, std::intptr_t wParam,
-                                             std::intptr_t lParam) override;
+  // The menu's gesture first, then the toggle's; a gesture that is neither
+  // does nothing. True when it matched one.
+  bool Gesture(TrayGesture gesture);
+  void Gestured(TrayGesture gesture) override { Gesture(gesture); }
   void TaskbarCreated() override;
 
  private:
   NotificationArea& area_;
-  WindowSubclass& subclass_;
   Actions actions_;
   TrayIcon icon_;
   bool bHooked_ = false;
   bool iconShown_ = false;
-  WindowHandle hSubclassWnd_;
-  std::intptr_t lpPrevWndProc_ = 0;
 };
 
 }  // namespace blindfold

@@ -1,6 +1,19 @@
 #include "tray/tray_gestures.h"
 
+#include <array>
+
 namespace blindfold {
+
+std::optional<TrayGesture> GestureOfStoredCode(std::int32_t code) {
+  constexpr std::int32_t kFirst = 513;
+  constexpr std::array kInStoredOrder = {
+      TrayGesture::LeftDown,   TrayGesture::LeftUp,   TrayGesture::LeftDoubleClick,
+      TrayGesture::RightDown,  TrayGesture::RightUp,  TrayGesture::RightDoubleClick,
+      TrayGesture::MiddleDown, TrayGesture::MiddleUp, TrayGesture::MiddleDoubleClick,
+  };
+  if (code < kFirst || code >= kFirst + static_cast<std::int32_t>(kInStoredOrder.size())) return std::nullopt;
+  return kInStoredOrder[static_cast<std::size_t>(code - kFirst)];
+}
 namespace {
 
 void Select(TrayOptionRow& row, std::size_t index) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/log.h"
 #include "windows/always_hide.h"
 #include "windows/window_list.h"
 
@@ -119,7 +120,7 @@ bool HiddenWindowWatch::BelongsHidden(WindowHandle window, const WindowState& st
   const std::string className = windows_.ClassName(window, kClassNameBufferChars);
   const int titleLength = windows_.WindowTextLength(window);
   const std::string title = titleLength > 0 ? windows_.WindowText(window, titleLength + 1) : className;
-  if (title == kDesktopTitle || title == kOwnPanelTitle || title == kTaskbarTitle) return false;
+  if (state.role != WindowRole::Normal || title == kOwnPanelTitle) return false;
   ListBox row;
   row.AddItem(OpenWindowRowText(title, className), window);
   MarkAlwaysHideByFields(alwaysHide_, alwaysHide_.CurrentRow(), row);
@@ -127,6 +128,7 @@ bool HiddenWindowWatch::BelongsHidden(WindowHandle window, const WindowState& st
 }
 
 void HiddenWindowWatch::Hide(WindowHandle window) {
+  log::Info("watch", "hiding window ", window.Value(), ", which belongs with the hidden ones");
   windows_.ShowWindowAsync(window, kShowCmdHide);
   hidden_.insert(window);
   actions_.hidden(window);
@@ -143,9 +145,11 @@ void HiddenWindowWatch::HideAgain(WindowHandle window) {
     confirmed_.erase(window);
     returns_.erase(window);
     met_.insert(window);
+    log::Warning("watch", "window ", window.Value(), " keeps coming back: left to its program");
     actions_.givenUp(window);
     return;
   }
+  log::Info("watch", "window ", window.Value(), " came back: hidden again");
   windows_.ShowWindowAsync(window, kShowCmdHide);
 }
 

@@ -21,11 +21,11 @@ void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle
   const int titleLength = windows.WindowTextLength(window);
   const std::string title = titleLength > 0 ? windows.WindowText(window, titleLength + 1) : className;
 
-  if (title == kDesktopTitle) {
+  if (state.role == WindowRole::Desktop) {
     panel.chkProgramManager.tag = std::to_string(window.Value());
   } else if (title == kOwnPanelTitle) {
     // The panel itself, or any window that shares its title.
-  } else if (title == kTaskbarTitle) {
+  } else if (state.role == WindowRole::Taskbar) {
     panel.chkTaskbar.tag = std::to_string(window.Value());
   } else {
     panel.List1.AddItem(OpenWindowRowText(title, className), window);

@@ -8,10 +8,8 @@
 
 namespace blindfold {
 
-// Titles and classes with a meaning of their own in the open-windows list.
-inline constexpr std::string_view kDesktopTitle = "Program Manager";
+// The panel's own title: a window that bears it is never listed.
 inline constexpr std::string_view kOwnPanelTitle = "Blindfold";
-inline constexpr std::string_view kTaskbarTitle = "Shell_TrayWnd";
 
 // The class name is read into a 64-character buffer, so at most 63 survive.
 inline constexpr int kClassNameBufferChars = 64;
@@ -22,6 +20,7 @@ std::string OpenWindowRowText(std::string_view title, std::string_view className
 // Looks at one top-level window: lists it when it has no parent or owner and is
 // visible and enabled, except the desktop and the taskbar, whose handles are kept
 // in the Tags of their check boxes, and any window titled like the panel.
+// (The last desktop or taskbar met wins.)
 void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle window);
 
 // Clears the open-windows list and refills it from one enumeration pass; row 0

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "core/log.h"
 #include "windows/always_hide.h"
 #include "windows/hidden_record.h"
 #include "windows/window_list.h"
 
 #include "settings/value_text.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 
 namespace blindfold {
 namespace {
@@ -99,6 +100,8 @@ void WindowHiding::HideBranch() {
   }
   MoveActivationOff(toHide, active);
   host_.MuteSound();
+  log::Info("hide", "hid ", toHide.size(), " windows: ", unlisted.size(), " kept from the record",
+            hideTaskbar ? ", the taskbar" : "", hideDesktop ? ", the desktop" : "");
   LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
@@ -217,6 +220,7 @@ void WindowHiding::LeaveOutRefused() {
     Forget(window);
     names += (names.empty() ? "" : ", ") + NameOf(window);
   }
+  log::Warning("hide", refused_.size(), " windows refused to hide (their programs run with higher rights)");
   refused_.clear();
   Report(texts::NotHidden(names));
 }
@@ -266,6 +270,7 @@ void WindowHiding::PanicHide() {
   }
   MoveActivationOff(toHide, active);
   host_.MuteSound();
+  log::Info("hide", "panic: hid ", toHide.size(), " windows, ", unlisted.size(), " of them kept from the record");
   LeaveOutRefused();
   bWindowsHidden = true;
   KeepHidden();
@@ -274,7 +279,10 @@ void WindowHiding::PanicHide() {
 // The sound comes back after the windows: the audio device may take a while
 // to answer, the first time above all.
 void WindowHiding::ShowBranch() {
-  if (panel_.chkShowWindows.IsSet() && !host_.AskPassword()) return;
+  if (panel_.chkShowWindows.IsSet() && !host_.AskPassword()) {
+    log::Info("show", "the password was not given: the windows stay hidden");
+    return;
+  }
   ShowHiddenWindows();
   host_.RestoreSound();
 }
@@ -307,6 +315,7 @@ void WindowHiding::ShowHiddenWindows() {
                           windows_.IsWindowVisible(activeAtHide_));
     windows_.Activate(stillThere ? activeAtHide_ : stacked.front());
   }
+  log::Info("show", "showed ", record.size(), " windows");
   activeAtHide_ = WindowHandle();
   bWindowsHidden = false;
   if (durable_) durable_->Clear();

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 #include "windows/hidden_record.h"
 
 namespace blindfold {
@@ -12,8 +12,8 @@ const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
 
 class Form1Test : public testing::Test {
  protected:
-  WindowHandle AddWindow(std::string title, std::string className = "Plain") {
-    return fakes.windows.Add({.title = std::move(title), .className = std::move(className)});
+  WindowHandle AddWindow(std::string title, std::string className = "Plain", WindowRole role = WindowRole::Normal) {
+    return fakes.windows.Add({.title = std::move(title), .className = std::move(className), .role = role});
   }
   bool Visible(WindowHandle window) { return fakes.windows.Find(window)->visible; }
 
@@ -142,8 +142,8 @@ TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
 TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle b = AddWindow("B");
-  const WindowHandle taskbar = AddWindow("", "Shell_TrayWnd");
-  const WindowHandle desktop = AddWindow("Program Manager", "Progman");
+  const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
+  const WindowHandle desktop = AddWindow("Desktop", "Desktop", WindowRole::Desktop);
   form.Form_Load();
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;
@@ -173,8 +173,8 @@ TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
 
 TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
   const WindowHandle a = AddWindow("A");
-  const WindowHandle taskbar = AddWindow("", "Shell_TrayWnd");
-  const WindowHandle desktop = AddWindow("Program Manager", "Progman");
+  const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
+  const WindowHandle desktop = AddWindow("Desktop", "Desktop", WindowRole::Desktop);
   form.Form_Load();
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;

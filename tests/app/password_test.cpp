@@ -4,7 +4,7 @@
 
 #include "app/form1.h"
 #include "app/password_key.h"
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 #include "windows/hidden_record.h"
 
 namespace blindfold {

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/fake/fake_message_boxes.h"
-#include "platform/fake/fake_program_files.h"
-#include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 
 namespace blindfold {
@@ -18,12 +16,10 @@ namespace {
 
 class InfoTest : public testing::Test {
  protected:
-  InfoPlatform Platform() { return InfoPlatform{shell, messageBoxes, registry, files}; }
+  InfoPlatform Platform() { return InfoPlatform{shell, messageBoxes}; }
 
   FakeShell shell;
   FakeMessageBoxes messageBoxes;
-  FakeRegistry registry;
-  FakeProgramFiles files;
 };
 
 TEST(WebHostTest, IsABareHostName) {
@@ -92,17 +88,9 @@ INSTANTIATE_TEST_SUITE_P(Links, LinkOperationTest,
                            return std::string(test.param.name);
                          });
 
-const std::string kProgramPathValue = "HKLM\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH";
-const std::string kProgramFolderValue = "HKLM\\SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO";
-const std::string kRegisteredPath = "C:\\Tools\\System Info\\msinfo32.exe";
-const std::string kFolder = "D:\\Shared\\MSINFO";
-const std::string kProgramInFolder = "D:\\Shared\\MSINFO\\MSINFO32.EXE";
-
 struct SysInfoCase {
   const char* name;
-  std::optional<std::string> pathValue;
-  std::optional<std::string> folderValue;
-  bool programInFolder;
+  std::optional<std::string> program;  // as the shell finds it
   bool startFails;
   std::vector<std::string> startRequests;
   bool unavailable;
@@ -111,11 +99,9 @@ struct SysInfoCase {
 
 class StartSysInfoTest : public InfoTest, public testing::WithParamInterface<SysInfoCase> {};
 
-TEST_P(StartSysInfoTest, StartsTheRegisteredProgramOrSaysItIsUnavailable) {
+TEST_P(StartSysInfoTest, StartsTheProgramOrSaysItIsUnavailable) {
   const SysInfoCase& c = GetParam();
-  if (c.pathValue) registry.Set(kProgramPathValue, *c.pathValue);
-  if (c.folderValue) registry.Set(kProgramFolderValue, *c.folderValue);
-  if (c.programInFolder) files.files[kProgramInFolder] = "";
+  shell.systemInformationProgram = c.program;
   shell.refusePrograms = c.startFails;
 
   StartSysInfo(Platform());
@@ -132,37 +118,16 @@ TEST_P(StartSysInfoTest, StartsTheRegisteredProgramOrSaysItIsUnavailable) {
   EXPECT_EQ(messageBoxes.shown[0].style, MessageBoxStyle::Ok);
 }
 
+const std::string kProgram = "C:\\Tools\\System Info\\msinfo32.exe";
+
 INSTANTIATE_TEST_SUITE_P(
     Lookups, StartSysInfoTest,
-    testing::Values(
-        // The registered path wins and is not checked for existence.
-        SysInfoCase{"PathWinsOverFolder", kRegisteredPath, kFolder, true, false, {kRegisteredPath}, false},
-        SysInfoCase{"PathOnly", kRegisteredPath, std::nullopt, false, false, {kRegisteredPath}, false},
-        SysInfoCase{"FolderHoldingTheProgram", std::nullopt, kFolder, true, false, {kProgramInFolder}, false},
-        SysInfoCase{"FolderWithoutTheProgram", std::nullopt, kFolder, false, false, {}, true},
-        SysInfoCase{"NothingRegistered", std::nullopt, std::nullopt, true, false, {}, true},
-        SysInfoCase{"PathFailsToStart", kRegisteredPath, kFolder, true, true, {kRegisteredPath}, true},
-        SysInfoCase{"FolderProgramFailsToStart", std::nullopt, kFolder, true, true, {kProgramInFolder}, true},
-        // An empty path is still a path read: the folder is not consulted.
-        SysInfoCase{"EmptyPathIsReadButNamesNoProgram", "", kFolder, true, false, {}, true}),
+    testing::Values(SysInfoCase{"Found", kProgram, false, {kProgram}, false},
+                    SysInfoCase{"NoneThere", std::nullopt, false, {}, true},
+                    SysInfoCase{"FailsToStart", kProgram, true, {kProgram}, true},
+                    // An empty registration names no program: the shell is not asked.
+                    SysInfoCase{"EmptyNamesNoProgram", "", false, {}, true}),
     [](const testing::TestParamInfo<SysInfoCase>& test) { return std::string(test.param.name); });
-
-TEST_F(InfoTest, SysInfoIsLookedUpForTheMachineOnly) {
-  registry.Set("HKCU\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH", kRegisteredPath);
-  registry.Set("HKCU\\SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO", kFolder);
-  files.files[kProgramInFolder] = "";
-  StartSysInfo(Platform());
-  EXPECT_TRUE(shell.programRequests.empty());
-  EXPECT_EQ(messageBoxes.shown.size(), 1u);
-}
-
-TEST_F(InfoTest, GetKeyValueTellsAnEmptyValueFromAMissingOne) {
-  const RegistryLocation where{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
-                               "PATH"};
-  EXPECT_EQ(GetKeyValue(registry, where), std::nullopt);
-  registry.Set(kProgramPathValue, "");
-  EXPECT_EQ(GetKeyValue(registry, where), "");
-}
 
 }  // namespace
 }  // namespace blindfold

@@ -7,7 +7,7 @@
 
 #include "app/form1.h"
 #include "panel/controls.h"
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 
 namespace blindfold {
 namespace {

@@ -171,28 +171,6 @@ TEST_F(RegistryLoaderTest, SliderTakesOnlyZeroToHundred) {
   EXPECT_EQ(other.Slider1.value, Slider::kMax);
 }
 
-struct RunValueCase {
-  const char* value;
-  int expected;
-};
-
-class RunValue : public RegistryLoaderTest, public testing::WithParamInterface<RunValueCase> {};
-
-TEST_P(RunValue, ChecksTheBoxWhenTheProductNameFollowsTheFirstCharacter) {
-  registry.Set("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold",
-               GetParam().value);
-  Load();
-  EXPECT_EQ(panel.chkStartWithWindows.value, GetParam().expected) << GetParam().value;
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, RunValue,
-                         testing::Values(RunValueCase{"C:\\Tools\\Blindfold\\Blindfold.exe", 1},
-                                         RunValueCase{"Blindfold.exe", 0},
-                                         RunValueCase{"Blindfold\\Blindfold.exe", 0},
-                                         RunValueCase{"xBlindfold", 1},
-                                         RunValueCase{"C:\\blindfold.exe", 0},
-                                         RunValueCase{"", 0}));
-
 TEST_F(RegistryLoaderTest, AlwaysHideEntriesSplitAtEveryComma) {
   registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "Mail\tMailWnd  (class),Hello, world,,Last");
   Load();

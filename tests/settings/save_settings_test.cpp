@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_autostart.h"
 #include "platform/fake/fake_registry.h"
 #include "settings/registry_loader.h"
 #include "tray/tray_gestures.h"
@@ -10,7 +11,6 @@ namespace blindfold {
 namespace {
 
 const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
-const std::string kRun = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold";
 
 class SaveSettingsTest : public testing::Test {
  protected:
@@ -20,11 +20,11 @@ class SaveSettingsTest : public testing::Test {
   }
   std::vector<std::string> Save() {
     SettingsStore store(registry);
-    return SaveRegistrySettings(store, panel,
-                                {"C:\\Tools", "Blindfold", [this] { ++armings; }, [this] { ++reinstalls; }});
+    return SaveRegistrySettings(store, panel, {&autostart, [this] { ++armings; }, [this] { ++reinstalls; }});
   }
 
   FakeRegistry registry;
+  FakeAutostart autostart;
   PanelModel panel;
   int armings = 0;
   int reinstalls = 0;
@@ -43,7 +43,7 @@ TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
   EXPECT_EQ(registry.Get(kKey + "Decoy"), "");
   EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "");
   EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "0");  // no gesture chosen
-  EXPECT_EQ(registry.Get(kRun), std::nullopt);
+  EXPECT_FALSE(autostart.on);
   EXPECT_EQ(armings, 1);
 }
 
@@ -58,19 +58,17 @@ TEST_F(SaveSettingsTest, KeysAreStoredUpperCasedAndWhole) {
   EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,1,0,0,");
 }
 
-TEST_F(SaveSettingsTest, RunValueIsWrittenAndDeleted) {
+TEST_F(SaveSettingsTest, StartAtLogOnFollowsTheBoxAndAnEntryThatStaysIsReported) {
   panel.chkStartWithWindows.value = 1;
-  Save();
-  EXPECT_EQ(registry.Get(kRun), "C:\\Tools\\Blindfold.exe");
+  EXPECT_TRUE(Save().empty());
+  EXPECT_TRUE(autostart.on);
   panel.chkStartWithWindows.value = 0;
   EXPECT_TRUE(Save().empty());
-  EXPECT_EQ(registry.Get(kRun), std::nullopt);
-  EXPECT_TRUE(Save().empty());  // nothing left to delete: not a failure
-}
+  EXPECT_FALSE(autostart.on);
+  EXPECT_TRUE(Save().empty());  // nothing left to remove: not a failure
 
-TEST_F(SaveSettingsTest, RunEntryThatCannotBeRemovedIsReported) {
-  registry.Set(kRun, "C:\\Tools\\Blindfold.exe");
-  registry.refusedRoots = {RegistryRoot::LocalMachine};
+  autostart.on = true;
+  autostart.refuse = true;
   EXPECT_EQ(Save(), std::vector<std::string>{"Blindfold"});
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 #include "tray/tray_gestures.h"
 #include "windows/hidden_record.h"
 
@@ -15,7 +15,7 @@ using Strings = std::vector<std::string>;
 class SystrayTest : public testing::Test {
  protected:
   modSystray MakeSystray() {
-    return modSystray(tray, tray,
+    return modSystray(tray,
                       {[this] { return menuCode; }, [this] { return toggleCode; }, [this] { events.push_back("menu"); },
                        [this] { events.push_back("toggle"); }});
   }
@@ -55,47 +55,61 @@ TEST_F(SystrayTest, HookIsInstalledOnceAndRemovedOnlyWhenInstalled) {
   EXPECT_EQ(tray.log, (Strings{"hook", "unhook"}));
 }
 
-struct CallbackCase {
+TEST(TrayGestures, StoredCodesNameTheNineGesturesInWindowsOrder) {
+  EXPECT_EQ(GestureOfStoredCode(513), TrayGesture::LeftDown);
+  EXPECT_EQ(GestureOfStoredCode(515), TrayGesture::LeftDoubleClick);
+  EXPECT_EQ(GestureOfStoredCode(517), TrayGesture::RightUp);
+  EXPECT_EQ(GestureOfStoredCode(521), TrayGesture::MiddleDoubleClick);
+  for (const std::int32_t none : {0, 512, 522, -516, 1024}) EXPECT_EQ(GestureOfStoredCode(none), std::nullopt) << none;
+}
+
+struct GestureCase {
   std::int32_t menuCode;
   std::int32_t toggleCode;
-  std::uint32_t message;
-  std::intptr_t mouse;
-  const char* expected;  // "" when the message goes on to the window
+  TrayGesture gesture;
+  const char* expected;  // "" when nothing is done
 };
 
-class TrayCallbacks : public SystrayTest, public testing::WithParamInterface<CallbackCase> {};
+class TrayGestureCases : public SystrayTest, public testing::WithParamInterface<GestureCase> {};
 
-TEST_P(TrayCallbacks, MenuFirstThenToggleElsePassedOn) {
+TEST_P(TrayGestureCases, MenuFirstThenToggleElseNothing) {
   menuCode = GetParam().menuCode;
   toggleCode = GetParam().toggleCode;
   modSystray systray = MakeSystray();
-  const auto result = systray.TrayWindowProc(GetParam().message, 0, GetParam().mouse);
+  const bool matched = systray.Gesture(GetParam().gesture);
   const std::string expected = GetParam().expected;
-  if (expected.empty()) {
-    EXPECT_EQ(result, std::nullopt);
-    EXPECT_TRUE(events.empty());
-  } else {
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(events, Strings{expected});
-  }
+  EXPECT_EQ(matched, !expected.empty());
+  EXPECT_EQ(events, expected.empty() ? Strings{} : Strings{expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Gestures, TrayCallbacks,
-    testing::Values(CallbackCase{517, 513, 1024, 517, "menu"}, CallbackCase{517, 513, 1024, 513, "toggle"},
-                    CallbackCase{517, 513, 1024, 514, ""}, CallbackCase{517, 513, 1024, 512, ""},
-                    CallbackCase{513, 513, 1024, 513, "menu"},  // equal codes: only the menu
-                    CallbackCase{0, 0, 1024, 0, ""},            // 0 switches an action off
-                    CallbackCase{0, 513, 1024, 0, ""},
-                    CallbackCase{517, 513, 1025, 517, ""},      // only the callback message counts
-                    CallbackCase{517, 513, 513, 513, ""}, CallbackCase{516, 514, 1024, 516, "menu"},
-                    CallbackCase{516, 514, 1024, 514, "toggle"}));
+    Gestures, TrayGestureCases,
+    testing::Values(GestureCase{517, 513, TrayGesture::RightUp, "menu"},
+                    GestureCase{517, 513, TrayGesture::LeftDown, "toggle"},
+                    GestureCase{517, 513, TrayGesture::LeftUp, ""},
+                    GestureCase{513, 513, TrayGesture::LeftDown, "menu"},  // equal codes: only the menu
+                    GestureCase{0, 0, TrayGesture::LeftDown, ""},          // 0 switches an action off
+                    GestureCase{0, 513, TrayGesture::RightUp, ""},
+                    GestureCase{512, 1024, TrayGesture::LeftDown, ""},    // codes that name no gesture
+                    GestureCase{516, 514, TrayGesture::RightDown, "menu"},
+                    GestureCase{516, 514, TrayGesture::LeftUp, "toggle"}));
 
-TEST_F(SystrayTest, CodesAreReadAfreshForEveryMessage) {
+TEST_F(SystrayTest, CodesAreReadAfreshForEveryGesture) {
   modSystray systray = MakeSystray();
-  systray.TrayWindowProc(1024, 0, 520);
+  systray.Gesture(TrayGesture::MiddleUp);
   toggleCode = 520;
-  systray.TrayWindowProc(1024, 0, 520);
+  systray.Gesture(TrayGesture::MiddleUp);
+  EXPECT_EQ(events, Strings{"toggle"});
+}
+
+TEST_F(SystrayTest, GesturesReachTheTrayOnlyWhileHooked) {
+  modSystray systray = MakeSystray();
+  EXPECT_EQ(tray.reporting, nullptr);
+  systray.HookTrayWindow(WindowHandle(1));
+  ASSERT_EQ(tray.reporting, &systray);
+  tray.reporting->Gestured(TrayGesture::LeftDown);
+  systray.UnhookTrayWindow();
+  EXPECT_EQ(tray.reporting, nullptr);
   EXPECT_EQ(events, Strings{"toggle"});
 }
 
@@ -194,7 +208,7 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
   form.VBHotKey1_HotKeyPressed();
 
   fakes.tray.menuChoice = TrayMenuItem::Shutdown;
-  EXPECT_EQ(form.systray.TrayWindowProc(1024, 0, 517), -1);
+  EXPECT_TRUE(form.systray.Gesture(TrayGesture::RightUp));
   ASSERT_EQ(fakes.tray.shownMenu.size(), 5u);
   const auto entry = [&](std::size_t i) {
     return std::pair(fakes.tray.shownMenu[i].item, fakes.tray.shownMenu[i].caption);

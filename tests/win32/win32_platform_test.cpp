@@ -5,6 +5,9 @@
 #include "app/password_key.h"
 #include "platform/win32/win32_crypto.h"
 #include "platform/win32/win32_mixer.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/fake/fake_program_files.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_tray.h"
 
 namespace blindfold::win32 {
@@ -111,6 +114,38 @@ TEST(Win32Mixer, UsesAVolumeItCanSet) {
   const auto volume = mixer.FindSpeakersVolume();
   ASSERT_TRUE(volume);
   EXPECT_TRUE(mixer.SetValue(*volume, 24050));
+}
+
+// Where Windows registers System Information: first its full path, then the
+// folder that holds it; machine-wide only.
+TEST(Win32Shell, FindsSystemInformationWhereWindowsRegistersIt) {
+  const std::string pathValue = "HKLM\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH";
+  const std::string folderValue = "HKLM\\SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO";
+  const std::string registered = "C:\\Tools\\System Info\\msinfo32.exe";
+  const std::string inFolder = "D:\\Shared\\MSINFO\\MSINFO32.EXE";
+  struct Case {
+    const char* name;
+    std::optional<std::string> path, folder;
+    bool programInFolder;
+    std::optional<std::string> expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"path wins over folder, unchecked", registered, "D:\\Shared\\MSINFO", false, registered},
+           {"folder holding the program", std::nullopt, "D:\\Shared\\MSINFO", true, inFolder},
+           {"folder without the program", std::nullopt, "D:\\Shared\\MSINFO", false, std::nullopt},
+           {"nothing registered", std::nullopt, std::nullopt, true, std::nullopt},
+           {"an empty path is still read", "", "D:\\Shared\\MSINFO", true, ""}}) {
+    FakeRegistry registry;
+    FakeProgramFiles files;
+    if (c.path) registry.Set(pathValue, *c.path);
+    if (c.folder) registry.Set(folderValue, *c.folder);
+    if (c.programInFolder) files.files[inFolder] = "";
+    EXPECT_EQ(Win32Shell(registry, files).SystemInformationProgram(), c.expected) << c.name;
+  }
+  FakeRegistry perUser;
+  FakeProgramFiles files;
+  perUser.Set("HKCU\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH", registered);
+  EXPECT_EQ(Win32Shell(perUser, files).SystemInformationProgram(), std::nullopt);
 }
 
 }  // namespace

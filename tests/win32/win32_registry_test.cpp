@@ -7,6 +7,7 @@
 #include <set>
 
 #include "panel/panel_model.h"
+#include "platform/fake/fake_registry.h"
 #include "settings/registry_loader.h"
 
 namespace blindfold::win32 {
@@ -146,6 +147,48 @@ TEST(Win32Settings, FreshStoreHoldsExactlyTheThreeHotkeyDefaults) {
   EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\PanicShortcutKey"), "1,0,0,0,V");
   EXPECT_EQ(panel.txtPanicShortcutKey.text, "V");
   DeleteTree(HKEY_LOCAL_MACHINE, L"Software", L"Blindfold");
+}
+
+// The start at log-on, kept as Windows keeps it, on a registry that can refuse.
+class Win32AutostartTest : public testing::Test {
+ protected:
+  const std::string kMachine = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold";
+  const std::string kUser = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\Blindfold";
+  FakeRegistry registry;
+  Win32Autostart autostart{registry, "C:\\Tools\\Blindfold.exe"};
+};
+
+TEST_F(Win32AutostartTest, OnWhenTheStoredPathNamesTheProductPastItsFirstCharacter) {
+  for (const auto& [value, on] : std::vector<std::pair<const char*, bool>>{{"C:\\Tools\\Blindfold\\Blindfold.exe", true},
+                                                                          {"Blindfold.exe", false},
+                                                                          {"Blindfold\\Blindfold.exe", false},
+                                                                          {"xBlindfold", true},
+                                                                          {"C:\\blindfold.exe", false},
+                                                                          {"", false}}) {
+    registry.Set(kMachine, value);
+    EXPECT_EQ(autostart.IsOn(), on) << value;
+  }
+  registry.Set(kUser, "Blindfold.exe");  // the per-user value wins
+  registry.Set(kMachine, "C:\\Tools\\Blindfold.exe");
+  EXPECT_FALSE(autostart.IsOn());
+}
+
+TEST_F(Win32AutostartTest, MachineWideWhereAllowedElsePerUserAndOffRemovesEveryCopy) {
+  registry.Set(kUser, "C:\\Old\\Blindfold.exe");
+  EXPECT_TRUE(autostart.TurnOn());
+  EXPECT_EQ(registry.Get(kMachine), "C:\\Tools\\Blindfold.exe");
+  EXPECT_EQ(registry.Get(kUser), std::nullopt);  // it would shadow the new one
+  EXPECT_TRUE(autostart.TurnOff());
+  EXPECT_EQ(registry.Get(kMachine), std::nullopt);
+
+  registry.refusedRoots = {RegistryRoot::LocalMachine};
+  EXPECT_TRUE(autostart.TurnOn());
+  EXPECT_EQ(registry.Get(kUser), "C:\\Tools\\Blindfold.exe");
+  EXPECT_TRUE(autostart.TurnOff());
+  EXPECT_TRUE(autostart.TurnOff());  // nothing left: not a failure
+
+  registry.Set(kMachine, "C:\\Tools\\Blindfold.exe");
+  EXPECT_FALSE(autostart.TurnOff());  // an entry stays that would start it
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "app/form1.h"
 #include "app/password_key.h"
 #include "app/restore.h"
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 

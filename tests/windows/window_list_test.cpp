@@ -13,8 +13,8 @@ namespace {
 
 class WindowListTest : public testing::Test {
  protected:
-  WindowHandle Add(std::string title, std::string className = "Plain") {
-    return windows.Add({.title = std::move(title), .className = std::move(className)});
+  WindowHandle Add(std::string title, std::string className = "Plain", WindowRole role = WindowRole::Normal) {
+    return windows.Add({.title = std::move(title), .className = std::move(className), .role = role});
   }
   std::vector<std::string> RowTexts() const {
     std::vector<std::string> texts;
@@ -74,9 +74,9 @@ TEST_F(WindowListTest, OnlyTheExactPanelTitleIsLeftOut) {
 }
 
 TEST_F(WindowListTest, DesktopAndTaskbarAreKeptNotListed) {
-  Add("Program Manager", "Progman");
-  const WindowHandle impostor = Add("Program Manager", "Other");
-  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  Add("Desktop", "Desktop", WindowRole::Desktop);
+  const WindowHandle impostor = Add("Another desktop", "Other", WindowRole::Desktop);
+  const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   RebuildOpenWindowsList(windows, panel);
   EXPECT_TRUE(RowTexts().empty());
   EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(impostor.Value()));  // the last one wins
@@ -85,7 +85,7 @@ TEST_F(WindowListTest, DesktopAndTaskbarAreKeptNotListed) {
 }
 
 TEST_F(WindowListTest, KeptHandlesSurviveAPassThatDoesNotMeetThem) {
-  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   RebuildOpenWindowsList(windows, panel);
   windows.Find(taskbar)->visible = false;
   RebuildOpenWindowsList(windows, panel);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
 #include "panel/texts.h"
 #include "windows/hidden_record.h"
@@ -21,8 +21,8 @@ std::string Record(std::initializer_list<WindowHandle> handles) {
 
 class WindowToggleTest : public testing::Test {
  protected:
-  WindowHandle Add(std::string title, std::string className = "Plain") {
-    return windows.Add({.title = std::move(title), .className = std::move(className)});
+  WindowHandle Add(std::string title, std::string className = "Plain", WindowRole role = WindowRole::Normal) {
+    return windows.Add({.title = std::move(title), .className = std::move(className), .role = role});
   }
   bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
   // The panel as the user left it: the list filled and some rows applied.
@@ -148,7 +148,7 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
   const WindowHandle minimised = windows.Add({.title = "Minimised", .className = "Plain", .minimised = true});
   const WindowHandle stays = Add("Stays");
   const WindowHandle bottom = Add("Bottom");
-  const WindowHandle desktop = Add("Program Manager", "Progman");
+  const WindowHandle desktop = Add("Desktop", "Desktop", WindowRole::Desktop);
 
   // From a pop-up of a window that hides, past the minimised one, which an
   // activation would restore, to the top one that stays, in the burst of the
@@ -192,8 +192,8 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
 TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   const WindowHandle a = Add("A");
   const WindowHandle b = Add("B");
-  const WindowHandle desktop = Add("Program Manager", "Progman");
-  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  const WindowHandle desktop = Add("Desktop", "Desktop", WindowRole::Desktop);
+  const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;
   panel.chkProgramManager.value = 1;
   bool desktopVisibleAtFlash = false;
@@ -214,7 +214,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
 }
 
 TEST_F(WindowToggleTest, UnsetBoxesOrUnknownHandlesSkipTaskbarAndDesktop) {
-  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkProgramManager.value = 1;  // set, but no desktop was ever met
   hiding.KeyTest();
   EXPECT_TRUE(Visible(taskbar));
@@ -253,7 +253,7 @@ TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
 }
 
 TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {
-  const WindowHandle taskbar = Add("", "Shell_TrayWnd");
+  const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;
   hiding.KeyTest();
   ASSERT_FALSE(Visible(taskbar));
@@ -386,7 +386,7 @@ class Form1ToggleTest : public testing::Test {
 };
 
 TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
-  windows.Add({.title = "Program Manager", .className = "Progman"});
+  windows.Add({.title = "Desktop", .className = "Desktop", .role = WindowRole::Desktop});
   form.panel.chkProgramManager.value = 1;
   panelWindow.visible = true;
   form.VBHotKey1_HotKeyPressed();

@@ -19,6 +19,9 @@ class FakeShell final : public Shell {
     return !refusePrograms;
   }
 
+  std::optional<std::string> SystemInformationProgram() override { return systemInformationProgram; }
+
+  std::optional<std::string> systemInformationProgram;
   std::vector<std::string> addressRequests;
   std::vector<std::string> programRequests;
   bool refuseAddresses = false;

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "info/tips.h"
 #include "platform/tips_dialog.h"
 
 namespace blindfold {
@@ -10,13 +9,13 @@ namespace blindfold {
 // Records each opening; `user` may press the dialog's buttons.
 class FakeTipsDialog final : public TipsDialogHost {
  public:
-  void ShowModal(frmTip& tips) override {
+  void ShowModal(TipsDialogEvents& dialog) override {
     ++shown;
-    lastText = tips.dialog.lblTipText.caption;
-    if (user) user(tips);
+    lastText = dialog.Content().text;
+    if (user) user(dialog);
   }
 
-  std::function<void(frmTip&)> user;
+  std::function<void(TipsDialogEvents&)> user;
   int shown = 0;
   std::string lastText;
 };

@@ -8,10 +8,9 @@
 
 namespace blindfold {
 
-// The notification area, the window hook, the tray menu and the file dialog,
-// remembering what they were asked in one shared log so that order can be
-// checked across them.
-class FakeTray final : public NotificationArea, public WindowSubclass, public PopupMenu, public FileDialog {
+// The notification area, the tray menu and the file dialog, remembering what
+// they were asked in one shared log so that order can be checked across them.
+class FakeTray final : public NotificationArea, public PopupMenu, public FileDialog {
  public:
   bool AddIcon(const TrayIcon& icon) override {
     log.push_back("add");
@@ -31,12 +30,13 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
     balloons.push_back(title + ": " + text);
     return iconShown;
   }
-  std::intptr_t Install(WindowHandle) override {
-    log.push_back("hook");
-    return kPrevious;
+  void StartReporting(WindowHandle, TrayEvents& events) override {
+    log.push_back(reporting ? "hook while hooked" : "hook");
+    reporting = &events;
   }
-  void Restore(WindowHandle, std::intptr_t previous) override {
-    log.push_back(previous == kPrevious ? "unhook" : "unhook with a wrong procedure");
+  void StopReporting() override {
+    log.push_back(reporting ? "unhook" : "unhook while not hooked");
+    reporting = nullptr;
   }
   void SetForegroundWindow(WindowHandle) override { log.push_back("foreground"); }
   std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override {
@@ -51,7 +51,7 @@ class FakeTray final : public NotificationArea, public WindowSubclass, public Po
     return chosenFile;
   }
 
-  static constexpr std::intptr_t kPrevious = 0x401000;
+  TrayEvents* reporting = nullptr;
   std::vector<std::string> log;
   std::vector<std::string> balloons;
   std::vector<TrayIcon> added;

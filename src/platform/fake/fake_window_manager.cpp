@@ -55,7 +55,7 @@ void FakeWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& vis
 WindowState FakeWindowManager::State(WindowHandle window) {
   const FakeWindow* found = Find(window);
   if (!found) return {};
-  return {found->owner, found->visible, found->enabled};
+  return {found->owner, found->visible, found->enabled, found->role};
 }
 
 bool FakeWindowManager::IsWindowVisible(WindowHandle window) {

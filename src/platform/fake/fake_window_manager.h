@@ -13,6 +13,7 @@ struct FakeWindow {
   std::string title;
   std::string className;
   WindowHandle owner;
+  WindowRole role = WindowRole::Normal;
   std::uint32_t processId = 4242;
   bool visible = true;
   bool enabled = true;

@@ -5,16 +5,10 @@
 namespace blindfold::gtk {
 namespace {
 
-struct Ended {
-  std::function<void()> done;
-  std::function<void()> afterEach;
-};
-
 gboolean RunEnded(gpointer data) {
-  auto* ended = static_cast<Ended*>(data);
-  ended->done();
-  if (ended->afterEach) ended->afterEach();
-  delete ended;
+  auto* done = static_cast<std::function<void()>*>(data);
+  (*done)();
+  delete done;
   return G_SOURCE_REMOVE;
 }
 
@@ -27,7 +21,7 @@ GlibBackground::~GlibBackground() {
 }
 
 void GlibBackground::Run(std::function<void()> job, std::function<void()> done) {
-  auto* ended = new Ended{std::move(done), afterEach_};
+  auto* ended = new std::function<void()>(std::move(done));
   threads_.emplace_back([job = std::move(job), ended] {
     job();
     g_idle_add(RunEnded, ended);

@@ -13,9 +13,7 @@ namespace blindfold::gtk {
 // loop, which serves the hotkeys meanwhile.
 class GlibBackground final : public Background {
  public:
-  // `afterEach` runs on the main loop after each job's own end, to show what
-  // it changed.
-  explicit GlibBackground(std::function<void()> afterEach) : afterEach_(std::move(afterEach)) {}
+  GlibBackground() = default;
   GlibBackground(const GlibBackground&) = delete;
   GlibBackground& operator=(const GlibBackground&) = delete;
   // Waits for the jobs still running: they may use what is destroyed next.
@@ -24,7 +22,6 @@ class GlibBackground final : public Background {
   void Run(std::function<void()> job, std::function<void()> done) override;
 
  private:
-  std::function<void()> afterEach_;
   std::vector<std::thread> threads_;
 };
 

@@ -1,6 +1,5 @@
 #include "platform/gtk/gtk_dialogs.h"
 
-#include "info/tips.h"
 #include "platform/gtk/gtk_panel.h"
 
 namespace blindfold::gtk {
@@ -74,15 +73,16 @@ MessageBoxAnswer GtkMessageBoxes::Show(const std::string& prompt, const std::str
   return response == Gtk::RESPONSE_YES ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
 }
 
-void GtkTipsDialog::ShowModal(frmTip& tips) {
-  Gtk::Dialog dialog(tips.dialog.caption, owner_, true);
+void GtkTipsDialog::ShowModal(TipsDialogEvents& tips) {
+  const TipsDialogContent content = tips.Content();
+  Gtk::Dialog dialog(content.caption, owner_, true);
   dialog.set_default_size(420, 220);
   Gtk::Box box(Gtk::ORIENTATION_VERTICAL, 8);
   box.set_border_width(12);
   Gtk::Label heading;
-  heading.set_markup("<b>" + Glib::Markup::escape_text(tips.dialog.Label1.caption) + "</b>");
+  heading.set_markup("<b>" + Glib::Markup::escape_text(content.heading) + "</b>");
   heading.set_xalign(0);
-  Gtk::Label text(tips.dialog.lblTipText.caption);
+  Gtk::Label text(content.text);
   text.set_xalign(0);
   text.set_yalign(0);
   text.set_line_wrap(true);
@@ -96,14 +96,14 @@ void GtkTipsDialog::ShowModal(frmTip& tips) {
   dialog.set_default_response(Gtk::RESPONSE_OK);
   dialog.show_all();
   // "OK" answers both Enter and Esc; "Next" only its own click.
-  while (!tips.dialog.unloaded) {
+  while (!tips.Closed()) {
     const int response = dialog.run();
     if (response == kNext) {
-      tips.cmdNextTip_Click();
+      tips.NextClicked();
     } else {
-      tips.cmdOK_Click();
+      tips.OkClicked();
     }
-    text.set_text(tips.dialog.lblTipText.caption);
+    text.set_text(tips.Content().text);
   }
 }
 

@@ -37,7 +37,7 @@ class GtkMessageBoxes final : public MessageBoxes {
 class GtkTipsDialog final : public TipsDialogHost {
  public:
   explicit GtkTipsDialog(Gtk::Window& owner) : owner_(owner) {}
-  void ShowModal(frmTip& tips) override;
+  void ShowModal(TipsDialogEvents& tips) override;
 
  private:
   Gtk::Window& owner_;

@@ -19,20 +19,19 @@ bool TrayHostPresent() {
 
 }  // namespace
 
-std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button) {
-  // WM_LBUTTONDOWN is 513; each button has down, up and double click in a row,
-  // left, right, middle.
-  int first = 0;
+std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button) {
+  const auto pick = [type](TrayGesture down, TrayGesture up, TrayGesture twice) -> std::optional<TrayGesture> {
+    switch (type) {
+      case GDK_BUTTON_PRESS: return down;
+      case GDK_BUTTON_RELEASE: return up;
+      case GDK_2BUTTON_PRESS: return twice;
+      default: return std::nullopt;
+    }
+  };
   switch (button) {
-    case 1: first = 513; break;
-    case 3: first = 516; break;
-    case 2: first = 519; break;
-    default: return std::nullopt;
-  }
-  switch (type) {
-    case GDK_BUTTON_PRESS: return first;
-    case GDK_BUTTON_RELEASE: return first + 1;
-    case GDK_2BUTTON_PRESS: return first + 2;
+    case 1: return pick(TrayGesture::LeftDown, TrayGesture::LeftUp, TrayGesture::LeftDoubleClick);
+    case 3: return pick(TrayGesture::RightDown, TrayGesture::RightUp, TrayGesture::RightDoubleClick);
+    case 2: return pick(TrayGesture::MiddleDown, TrayGesture::MiddleUp, TrayGesture::MiddleDoubleClick);
     default: return std::nullopt;
   }
 }
@@ -111,7 +110,8 @@ bool GtkNotificationArea::OnButton(GdkEventButton* event) {
     pressButton_ = event->button;
     if (second) type = GDK_2BUTTON_PRESS;
   }
-  if (const auto message = MouseMessageOf(type, event->button)) callback_(kTrayCallbackMessage, 0, *message);
+  const auto gesture = GestureOf(type, event->button);
+  if (gesture && events_) events_->Gestured(*gesture);
   return true;
 }
 
@@ -170,7 +170,6 @@ void GlibWindowWatch::OnEvent(const void* xEvent) {
 struct XEventSource::Source {
   GSource base;
   x11::X11Connection* connection;
-  std::function<void()>* afterEvents;
   GPollFD poll;
 };
 
@@ -190,7 +189,6 @@ gboolean Check(GSource* base) {
 gboolean Dispatch(GSource* base, GSourceFunc, gpointer) {
   auto* source = reinterpret_cast<XEventSource::Source*>(base);
   source->connection->DispatchPending();
-  (*source->afterEvents)();
   return G_SOURCE_CONTINUE;
 }
 
@@ -198,10 +196,9 @@ GSourceFuncs kFuncs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 
 }  // namespace
 
-XEventSource::XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents) {
+XEventSource::XEventSource(x11::X11Connection& connection) {
   source_ = reinterpret_cast<Source*>(g_source_new(&kFuncs, sizeof(Source)));
   source_->connection = &connection;
-  source_->afterEvents = new std::function<void()>(std::move(afterEvents));
   source_->poll = GPollFD{connection.Fd(), G_IO_IN, 0};
   g_source_add_poll(&source_->base, &source_->poll);
   g_source_attach(&source_->base, nullptr);
@@ -209,7 +206,6 @@ XEventSource::XEventSource(x11::X11Connection& connection, std::function<void()>
 
 XEventSource::~XEventSource() {
   g_source_destroy(&source_->base);
-  delete source_->afterEvents;
   g_source_unref(&source_->base);
 }
 

@@ -16,15 +16,11 @@ namespace blindfold::gtk {
 
 class GtkPanel;
 
-// The tray icon as an XEmbed status icon. Its clicks arrive as the Windows
-// mouse messages of the tray callback, so that the logic's gestures need no
-// second reading. The icon goes into whichever tray host starts next by
-// itself, so no "taskbar created" news is needed.
+// The tray icon as an XEmbed status icon. The icon goes into whichever tray
+// host starts next by itself, so no "taskbar created" news is needed.
 class GtkNotificationArea final : public NotificationArea {
  public:
-  using Callback = std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)>;
-
-  GtkNotificationArea(GtkPanel& panel, Callback callback) : panel_(panel), callback_(std::move(callback)) {}
+  explicit GtkNotificationArea(GtkPanel& panel) : panel_(panel) {}
   GtkNotificationArea(const GtkNotificationArea&) = delete;
   GtkNotificationArea& operator=(const GtkNotificationArea&) = delete;
   ~GtkNotificationArea() override { remake_.disconnect(); }
@@ -32,6 +28,8 @@ class GtkNotificationArea final : public NotificationArea {
   bool DeleteIcon(const TrayIcon& icon) override;
   // An XEmbed tray has no balloons; the panel's own line carries the news.
   bool ShowBalloon(const TrayIcon&, const std::string&, const std::string&) override { return false; }
+  void StartReporting(WindowHandle, TrayEvents& events) override { events_ = &events; }
+  void StopReporting() override { events_ = nullptr; }
 
  private:
   void CreateIcon();
@@ -41,7 +39,7 @@ class GtkNotificationArea final : public NotificationArea {
   bool OnButton(GdkEventButton* event);
 
   GtkPanel& panel_;
-  Callback callback_;
+  TrayEvents* events_ = nullptr;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
   std::string tip_;
   // How long a tray host may hold the tray without taking the icon back
@@ -53,20 +51,9 @@ class GtkNotificationArea final : public NotificationArea {
   unsigned int pressButton_ = 0;
 };
 
-// The mouse message of a button event: 513..521 for the left, right and middle
-// button's down, up and double click; nothing for other buttons.
-std::optional<std::int32_t> MouseMessageOf(GdkEventType type, unsigned int button);
-
-// The tray's messages reach the logic only while its hook is installed.
-class GtkWindowSubclass final : public WindowSubclass {
- public:
-  std::intptr_t Install(WindowHandle) override {
-    hooked = true;
-    return 1;
-  }
-  void Restore(WindowHandle, std::intptr_t) override { hooked = false; }
-  bool hooked = false;
-};
+// The gesture of a button event: the left, right and middle button's press,
+// release and double click; nothing for other buttons.
+std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button);
 
 // Follows the windows being taken on by the window manager (the root's
 // substructure and its client list) as it happens, and looks at them all on a
@@ -94,10 +81,10 @@ class GlibWindowWatch final : public WindowWatch {
 
 // Serves the X connection's events (the hotkeys) from the GLib main loop,
 // including those Xlib has already read into its queue, which leave nothing
-// on the socket to wake a poll; `afterEvents` runs after each batch.
+// on the socket to wake a poll.
 class XEventSource {
  public:
-  XEventSource(x11::X11Connection& connection, std::function<void()> afterEvents);
+  explicit XEventSource(x11::X11Connection& connection);
   XEventSource(const XEventSource&) = delete;
   XEventSource& operator=(const XEventSource&) = delete;
   ~XEventSource();

@@ -46,7 +46,6 @@ PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwi
                           instance, this);
   if (!main_) return;
   // Sent to every top-level window when the shell (re)starts.
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // Each size from its own frame: the small frames are drawn for their size.
   SetIcons(main_, LoadIconW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD)),
            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD), IMAGE_ICON,
@@ -90,11 +89,9 @@ bool PanelDialog::MakeDialog() {
   return true;
 }
 
-void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys,
-                         TrayEvents& tray) {
+void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys) {
   panel_ = &panel;
   events_ = &events;
-  tray_ = &tray;
   hotkeys_ = std::move(hotkeys);
   Render();
 }
@@ -282,10 +279,6 @@ std::optional<LRESULT> PanelDialog::HandleMainMessage(UINT message, WPARAM wPara
       PostQuitMessage(0);
       return 0;
     default:
-      if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-        if (tray_) tray_->TaskbarCreated();
-        return 0;
-      }
       return std::nullopt;
   }
 }

@@ -15,7 +15,6 @@
 #include "platform/win32/panel_render.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_hotkey.h"
-#include "tray/systray.h"
 
 namespace blindfold::win32 {
 
@@ -47,7 +46,7 @@ class PanelDialog final : public PanelWindow {
   // From here on the panel shows `panel` and reports to `events`; the
   // hotkeys' presses arrive as WM_HOTKEY, and the shell's restart goes to
   // `tray`.
-  void Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys, TrayEvents& tray);
+  void Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys);
   // Writes the model into the controls, once they exist.
   void Render();
   // Keyboard navigation for the modeless dialog; true when the message was used.
@@ -91,7 +90,6 @@ class PanelDialog final : public PanelWindow {
   PageSurface surface_;
   PanelModel* panel_ = nullptr;
   PanelEvents* events_ = nullptr;
-  TrayEvents* tray_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
   // The panel as the load left it, for the dialog when it is made.
   std::vector<ControlPlacement> placements_;
@@ -104,7 +102,6 @@ class PanelDialog final : public PanelWindow {
   bool busy_ = false;
   UniqueHandle<IconTraits> loadedIcon_;
   UniqueHandle<IconTraits> loadedSmallIcon_;
-  UINT taskbarCreated_ = 0;
 };
 
 }  // namespace blindfold::win32

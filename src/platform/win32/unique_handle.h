@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace blindfold::win32 {
 

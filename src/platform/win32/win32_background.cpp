@@ -10,7 +10,7 @@ constexpr wchar_t kWindowClass[] = L"BlindfoldBackground";
 
 }  // namespace
 
-Win32Background::Win32Background(std::function<void()> afterEach) : afterEach_(std::move(afterEach)) {}
+Win32Background::Win32Background() = default;
 
 // The window is made with the first job: most runs never have one.
 HWND Win32Background::Window() {
@@ -46,7 +46,6 @@ void Win32Background::Run(std::function<void()> job, std::function<void()> done)
     delete handedOver;
     work->job();
     done();
-    if (afterEach_) afterEach_();
     return;
   }
   running_.emplace(work->id, Running{work, std::move(done), thread});
@@ -80,7 +79,6 @@ void Win32Background::Deliver(std::uint64_t id) {
   CloseHandle(found->second.thread);
   running_.erase(found);
   done();
-  if (afterEach_) afterEach_();
 }
 
 }  // namespace blindfold::win32

@@ -16,9 +16,7 @@ namespace blindfold::win32 {
 // of the user-interface thread, which runs what follows it.
 class Win32Background final : public Background {
  public:
-  // `afterEach` runs on the user-interface thread after each job's own end,
-  // to show what it changed.
-  explicit Win32Background(std::function<void()> afterEach);
+  Win32Background();
   Win32Background(const Win32Background&) = delete;
   Win32Background& operator=(const Win32Background&) = delete;
   // Waits for the jobs still running: they may use what is destroyed next.
@@ -38,7 +36,6 @@ class Win32Background final : public Background {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Deliver(std::uint64_t id);
 
-  std::function<void()> afterEach_;
   HWND window_ = nullptr;
   std::uint64_t nextId_ = 1;
   struct Running {

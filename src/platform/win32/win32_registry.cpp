@@ -112,4 +112,39 @@ bool Win32Registry::DeleteValue(const RegistryLocation& where) {
   return key && RegDeleteValueW(key.Get(), Widen(where.name).c_str()) == ERROR_SUCCESS;
 }
 
+namespace {
+
+RegistryLocation RunValue(RegistryRoot root) {
+  return {root, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Blindfold"};
+}
+
+}  // namespace
+
+bool Win32Autostart::IsOn() {
+  auto path = registry_.ReadValue(RunValue(RegistryRoot::CurrentUser));
+  if (!path) path = registry_.ReadValue(RunValue(RegistryRoot::LocalMachine));
+  if (!path) return false;
+  const std::size_t at = path->find("Blindfold");
+  return at != std::string::npos && at > 0;
+}
+
+// A per-user value would shadow the machine-wide one just written: it goes,
+// or, when it cannot, it is brought up to date.
+bool Win32Autostart::TurnOn() {
+  const RegistryLocation perUser = RunValue(RegistryRoot::CurrentUser);
+  if (!registry_.WriteValue(RunValue(RegistryRoot::LocalMachine), programPath_)) {
+    return registry_.WriteValue(perUser, programPath_);
+  }
+  return !registry_.ReadValue(perUser) || registry_.DeleteValue(perUser) || registry_.WriteValue(perUser, programPath_);
+}
+
+// Usually there is nothing to delete.
+bool Win32Autostart::TurnOff() {
+  bool allGone = true;
+  for (const RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
+    if (registry_.ReadValue(RunValue(root)) && !registry_.DeleteValue(RunValue(root))) allGone = false;
+  }
+  return allGone;
+}
+
 }  // namespace blindfold::win32

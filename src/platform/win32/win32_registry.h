@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/autostart.h"
 #include "platform/settings_store.h"
 #include "platform/win32/unique_handle.h"
 
@@ -26,6 +27,25 @@ class Win32Registry final : public RegistryBackend {
   // server. A key deleted since (and perhaps made again) answers that it was
   // deleted, and is opened afresh.
   std::map<std::pair<RegistryRoot, std::string>, UniqueKey> readKeys_;
+};
+
+// The start at log-on as Windows keeps it: a value named "Blindfold" under the
+// Run key, holding the executable's full path, machine-wide where this user may
+// write it and per-user otherwise; a per-user value wins, as it does in every
+// read of the settings.
+class Win32Autostart final : public Autostart {
+ public:
+  Win32Autostart(RegistryBackend& registry, std::string programPath)
+      : registry_(registry), programPath_(std::move(programPath)) {}
+
+  // On when the stored path names the product past its first character.
+  bool IsOn() override;
+  bool TurnOn() override;
+  bool TurnOff() override;
+
+ private:
+  RegistryBackend& registry_;
+  std::string programPath_;
 };
 
 }  // namespace blindfold::win32

@@ -39,7 +39,22 @@ bool Win32Shell::OpenAddress(const std::string& address) { return ShellOpen(addr
 
 bool Win32Shell::StartProgram(const std::string& path) { return ShellOpen(path, SW_SHOWNORMAL); }
 
-void Win32TipsDialog::ShowModal(frmTip& tips) {
+std::optional<std::string> Win32Shell::SystemInformationProgram() {
+  const RegistryLocation path{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"};
+  if (auto registered = GetKeyValue(registry_, path)) return registered;
+  const RegistryLocation location{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO"};
+  const auto folder = GetKeyValue(registry_, location);
+  if (!folder) return std::nullopt;
+  std::string program = *folder + "\\MSINFO32.EXE";
+  if (!files_.FileExists(program)) return std::nullopt;
+  return program;
+}
+
+std::optional<std::string> GetKeyValue(RegistryBackend& registry, const RegistryLocation& where) {
+  return registry.ReadValue(where);
+}
+
+void Win32TipsDialog::ShowModal(TipsDialogEvents& tips) {
   tips_ = &tips;
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP), OwnerOf(owner_), DialogProc,
                   reinterpret_cast<LPARAM>(this));
@@ -47,8 +62,8 @@ void Win32TipsDialog::ShowModal(frmTip& tips) {
 }
 
 void Win32TipsDialog::Render(HWND dialog) {
-  SetDlgItemTextW(dialog, IDC_TIP_TEXT, Widen(tips_->dialog.lblTipText.caption).c_str());
-  if (tips_->dialog.unloaded) EndDialog(dialog, 0);
+  SetDlgItemTextW(dialog, IDC_TIP_TEXT, Widen(tips_->Content().text).c_str());
+  if (tips_->Closed()) EndDialog(dialog, 0);
 }
 
 INT_PTR CALLBACK Win32TipsDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,11 +86,11 @@ INT_PTR CALLBACK Win32TipsDialog::DialogProc(HWND dialog, UINT message, WPARAM w
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_TIP_NEXT:
-          self->tips_->cmdNextTip_Click();
+          self->tips_->NextClicked();
           break;
         case IDOK:
         case IDCANCEL:  // "OK" answers both Enter and Esc
-          self->tips_->cmdOK_Click();
+          self->tips_->OkClicked();
           break;
         default:
           return FALSE;

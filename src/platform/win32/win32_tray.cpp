@@ -30,16 +30,9 @@ NOTIFYICONDATAW NativeRecord(const TrayIcon& icon) {
   return native;
 }
 
-// One hooked window at a time, as the program has one main window.
-Win32WindowSubclass::Handler* hookHandler = nullptr;
-WNDPROC previousProcedure = nullptr;
-
-LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (hookHandler && *hookHandler) {
-    if (const auto handled = (*hookHandler)(message, wParam, lParam)) return *handled;
-  }
-  return CallWindowProcW(previousProcedure, window, message, wParam, lParam);
-}
+// The one area reporting, as the program has one main window; its procedure
+// has no room for a pointer of ours.
+Win32NotificationArea* reportingArea = nullptr;
 
 }  // namespace
 
@@ -79,19 +72,64 @@ bool Win32NotificationArea::ShowBalloon(const TrayIcon& icon, const std::string&
   return Shell_NotifyIconW(NIM_MODIFY, &native) != FALSE;
 }
 
-Win32WindowSubclass::Win32WindowSubclass(Handler handler) : handler_(std::move(handler)) { hookHandler = &handler_; }
-
-Win32WindowSubclass::~Win32WindowSubclass() { hookHandler = nullptr; }
-
-std::intptr_t Win32WindowSubclass::Install(WindowHandle window) {
-  const LONG_PTR previous =
-      SetWindowLongPtrW(ToHwnd(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookProcedure));
-  previousProcedure = reinterpret_cast<WNDPROC>(previous);
-  return previous;
+std::optional<TrayGesture> GestureOfMouseMessage(LPARAM message) {
+  switch (message) {
+    case WM_LBUTTONDOWN: return TrayGesture::LeftDown;
+    case WM_LBUTTONUP: return TrayGesture::LeftUp;
+    case WM_LBUTTONDBLCLK: return TrayGesture::LeftDoubleClick;
+    case WM_RBUTTONDOWN: return TrayGesture::RightDown;
+    case WM_RBUTTONUP: return TrayGesture::RightUp;
+    case WM_RBUTTONDBLCLK: return TrayGesture::RightDoubleClick;
+    case WM_MBUTTONDOWN: return TrayGesture::MiddleDown;
+    case WM_MBUTTONUP: return TrayGesture::MiddleUp;
+    case WM_MBUTTONDBLCLK: return TrayGesture::MiddleDoubleClick;
+    default: return std::nullopt;
+  }
 }
 
-void Win32WindowSubclass::Restore(WindowHandle window, std::intptr_t previous) {
-  SetWindowLongPtrW(ToHwnd(window), GWLP_WNDPROC, previous);
+Win32NotificationArea::Win32NotificationArea() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+Win32NotificationArea::~Win32NotificationArea() { StopReporting(); }
+
+void Win32NotificationArea::StartReporting(WindowHandle window, TrayEvents& events) {
+  StopReporting();
+  hooked_ = ToHwnd(window);
+  events_ = &events;
+  reportingArea = this;
+  previous_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hooked_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookProcedure)));
+}
+
+void Win32NotificationArea::StopReporting() {
+  if (!hooked_) return;
+  SetWindowLongPtrW(hooked_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+  hooked_ = nullptr;
+  events_ = nullptr;
+  if (reportingArea == this) reportingArea = nullptr;
+}
+
+// The panel is a dialog, and dialogs also receive WM_USER (DM_GETDEFID) with
+// an lParam of 0, which names no gesture.
+bool Win32NotificationArea::Take(UINT message, LPARAM lParam) {
+  if (!events_) return false;
+  if (message == kTrayCallbackMessage) {
+    const auto gesture = GestureOfMouseMessage(lParam);
+    if (!gesture) return false;
+    events_->Gestured(*gesture);
+  } else if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    events_->TaskbarCreated();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+LRESULT CALLBACK Win32NotificationArea::HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Win32NotificationArea* const area = reportingArea;
+  if (!area) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = area->previous_;
+  if (area->Take(message, lParam)) return 0;
+  return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 void Win32PopupMenu::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(ToHwnd(window)); }

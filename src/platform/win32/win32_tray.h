@@ -12,29 +12,38 @@ namespace blindfold::win32 {
 
 std::wstring TipField(const std::string& tip);
 
+// The callback message of the tray icon; the mouse message arrives in lParam.
+inline constexpr UINT kTrayCallbackMessage = WM_USER;
+
+// The gesture a mouse message of the tray callback reports, or nothing.
+std::optional<TrayGesture> GestureOfMouseMessage(LPARAM message);
+
+// The icons in the shell's notification area. While reporting, the window
+// that owns them has its procedure replaced by a hook that takes the icon's
+// callback message and the shell's "TaskbarCreated" news, and hands every
+// other message to the procedure that was there.
 class Win32NotificationArea final : public NotificationArea {
  public:
+  Win32NotificationArea();
+  ~Win32NotificationArea() override;
+  Win32NotificationArea(const Win32NotificationArea&) = delete;
+  Win32NotificationArea& operator=(const Win32NotificationArea&) = delete;
+
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
   bool ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) override;
-};
-
-// Replaces one window's procedure with a hook that offers every message to
-// `handler` first; what it does not take goes to the procedure that was there.
-class Win32WindowSubclass final : public WindowSubclass {
- public:
-  using Handler = std::function<std::optional<std::int32_t>(UINT, WPARAM, LPARAM)>;
-  explicit Win32WindowSubclass(Handler handler);
-  ~Win32WindowSubclass() override;
-
-  Win32WindowSubclass(const Win32WindowSubclass&) = delete;
-  Win32WindowSubclass& operator=(const Win32WindowSubclass&) = delete;
-
-  std::intptr_t Install(WindowHandle window) override;
-  void Restore(WindowHandle window, std::intptr_t previous) override;
+  void StartReporting(WindowHandle window, TrayEvents& events) override;
+  void StopReporting() override;
 
  private:
-  Handler handler_;
+  static LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // True when the message was the tray's.
+  bool Take(UINT message, LPARAM lParam);
+
+  UINT taskbarCreated_ = 0;
+  HWND hooked_ = nullptr;
+  WNDPROC previous_ = nullptr;
+  TrayEvents* events_ = nullptr;
 };
 
 class Win32PopupMenu final : public PopupMenu {

@@ -53,7 +53,22 @@ WindowState Win32WindowManager::State(WindowHandle window) {
     state.visible = VisibleAsCommanded(hwnd, (style & WS_VISIBLE) != 0);
   }
   state.enabled = (style & WS_DISABLED) == 0;
+  if (!state.parent && state.visible && state.enabled) state.role = Role(hwnd);
   return state;
+}
+
+// Windows' own names for them: the desktop's window is titled "Program
+// Manager", whatever its class, and the taskbar is the untitled window of class
+// "Shell_TrayWnd" (or one titled so). The title read here is kept for the
+// questions about the title that follow.
+WindowRole Win32WindowManager::Role(HWND hwnd) {
+  const WindowHandle window = FromHwnd(hwnd);
+  ReadTitle(hwnd);
+  if (titled_ != hwnd) return WindowRole::Normal;  // too long to be either
+  titledForRole_ = hwnd;
+  if (title_ == L"Program Manager") return WindowRole::Desktop;
+  const std::string name = title_.empty() ? ClassName(window, 64) : Narrow(title_);
+  return name == "Shell_TrayWnd" ? WindowRole::Taskbar : WindowRole::Normal;
 }
 
 bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
@@ -82,17 +97,23 @@ bool Win32WindowManager::VisibleAsCommanded(HWND hwnd, bool actual) {
 // it. A title too long for the buffer is asked the usual way.
 int Win32WindowManager::WindowTextLength(WindowHandle window) {
   const HWND hwnd = ToHwnd(window);
+  if (hwnd != titledForRole_ || hwnd != titled_) ReadTitle(hwnd);
+  titledForRole_ = nullptr;
+  if (hwnd != titled_) return ::GetWindowTextLengthW(hwnd);
+  return static_cast<int>(title_.size());
+}
+
+void Win32WindowManager::ReadTitle(HWND hwnd) {
   constexpr int kMostTitleChars = 512;
   std::wstring title(kMostTitleChars + 1, L'\0');
   const int copied = ::GetWindowTextW(hwnd, title.data(), static_cast<int>(title.size()));
   if (copied < 0 || copied >= kMostTitleChars) {
     titled_ = nullptr;
-    return ::GetWindowTextLengthW(hwnd);
+    return;
   }
   title.resize(static_cast<std::size_t>(copied));
   titled_ = hwnd;
   title_ = std::move(title);
-  return copied;
 }
 
 std::string Win32WindowManager::WindowText(WindowHandle window, int bufferChars) {

@@ -44,8 +44,14 @@ class Win32WindowManager final : public WindowManager {
   // the listing read instead of asking the other program's window again. They
   // are forgotten at the next pass, long before a handle could be reused.
   std::unordered_map<HWND, std::wstring> classNames_;
-  // The title read whole when its length was asked, for the read that follows.
+  WindowRole Role(HWND hwnd);
+  // Reads the title into the cache below; leaves no window cached when the
+  // title is too long for it.
+  void ReadTitle(HWND hwnd);
+  // The title read whole when its length was asked, or when the window's role
+  // was told just before, for the read that follows.
   HWND titled_ = nullptr;
+  HWND titledForRole_ = nullptr;
   std::wstring title_;
 };
 

@@ -10,15 +10,13 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "platform/x11/window_rules.h"
 
 namespace blindfold::x11 {
 namespace {
 
-constexpr std::string_view kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kRecordKey = "Software\\Blindfold\\Recovery";
-constexpr std::string_view kSystemInformationKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kDesktopEntry = "Desktop Entry";
 
 struct KeyFileTraits {
@@ -142,15 +140,6 @@ std::string QuotedCommand(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> FindSystemInformationTool() {
-  static constexpr std::array<const char*, 6> kTools = {"hardinfo2",          "hardinfo",         "kinfocenter",
-                                                        "mate-system-monitor", "gnome-system-monitor", "lxtask"};
-  for (const char* tool : kTools) {
-    if (const UniqueGString path(g_find_program_in_path(tool)); path) return std::string(path.Get());
-  }
-  return std::nullopt;
-}
-
 SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   const std::string config = g_get_user_config_dir();
   // The machine's place is the first of $XDG_CONFIG_DIRS (/etc/xdg unless
@@ -168,17 +157,6 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
     paths.recordFile = std::string(runtime) + "/blindfold/hidden-windows-" + display + ".ini";
   }
   return paths;
-}
-
-std::string ProgramPathOf(std::string_view storedPath) {
-  constexpr std::string_view kWindowsSuffix = ".exe";
-  if (storedPath.size() > kWindowsSuffix.size() &&
-      EqualsIgnoringCase(storedPath.substr(storedPath.size() - kWindowsSuffix.size()), kWindowsSuffix)) {
-    storedPath.remove_suffix(kWindowsSuffix.size());
-  }
-  std::string path(storedPath);
-  std::ranges::replace(path, '\\', '/');
-  return path;
 }
 
 std::string UnreadableSettingsMessage(const std::string& path, const std::string& reason) {
@@ -228,8 +206,6 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 KeyFileRegistry::Place KeyFileRegistry::PlaceOf(const RegistryLocation& where) {
-  if (EqualsIgnoringCase(where.key, kRunKey)) return Place::Autostart;
-  if (EqualsIgnoringCase(where.key, kSystemInformationKey)) return Place::SystemInformation;
   if (where.root == RegistryRoot::CurrentUser && StartsWithIgnoringCase(where.key, kRecordKey)) return Place::Record;
   return Place::Settings;
 }
@@ -237,35 +213,20 @@ KeyFileRegistry::Place KeyFileRegistry::PlaceOf(const RegistryLocation& where) {
 const std::string& KeyFileRegistry::FileOf(const RegistryLocation& where) const {
   const bool machine = where.root == RegistryRoot::LocalMachine;
   switch (PlaceOf(where)) {
-    case Place::Autostart:
-      return machine ? paths_.machineAutostart : paths_.userAutostart;
     case Place::Record:
       return paths_.recordFile;
     case Place::Settings:
-    case Place::SystemInformation:
       break;
   }
   return machine ? paths_.machineFile : paths_.userFile;
 }
 
-// A start-at-login entry that the user switched off (Hidden=true) counts as none.
 std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& where) {
-  if (PlaceOf(where) == Place::SystemInformation) {
-    return EqualsIgnoringCase(where.name, "PATH") ? FindSystemInformationTool() : std::nullopt;
-  }
   std::string unreadable;
   const auto file = Load(FileOf(where), onDamaged_, &unreadable);
   if (!file) {
     NoteUnreadable(FileOf(where), unreadable);
     return std::nullopt;
-  }
-  if (PlaceOf(where) == Place::Autostart) {
-    if (g_key_file_get_boolean(file->Get(), kDesktopEntry, "Hidden", nullptr)) return std::nullopt;
-    const UniqueGString exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
-    gchar** argv = nullptr;
-    if (!exec || !g_shell_parse_argv(exec.Get(), nullptr, &argv, nullptr)) return std::nullopt;
-    const UniqueStrv owned(argv);
-    return std::string(argv[0]);
   }
   const auto group = FindGroup(file->Get(), GroupOf(where.key));
   if (!group) return std::nullopt;
@@ -300,20 +261,12 @@ bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::strin
 }
 
 bool KeyFileRegistry::WriteInPlace(const RegistryLocation& where, const std::string& text) {
-  if (PlaceOf(where) == Place::SystemInformation) return false;
   const std::string& path = FileOf(where);
   std::string unreadable;
   const auto file = Load(path, onDamaged_, &unreadable);
   if (!file) {
     NoteUnreadable(path, unreadable);
     return false;
-  }
-  if (PlaceOf(where) == Place::Autostart) {
-    g_key_file_set_string(file->Get(), kDesktopEntry, "Type", "Application");
-    g_key_file_set_string(file->Get(), kDesktopEntry, "Name", "Blindfold");
-    g_key_file_set_string(file->Get(), kDesktopEntry, "Exec", QuotedCommand(ProgramPathOf(text)).c_str());
-    g_key_file_remove_key(file->Get(), kDesktopEntry, "Hidden", nullptr);
-    return Save(file->Get(), path);
   }
   const std::string group = FindGroup(file->Get(), GroupOf(where.key)).value_or(GroupOf(where.key));
   const std::string key = FindKey(file->Get(), group, where.name).value_or(where.name);
@@ -323,17 +276,12 @@ bool KeyFileRegistry::WriteInPlace(const RegistryLocation& where, const std::str
 
 // A write replaces the file through its folder, so the folder decides.
 bool KeyFileRegistry::MayWrite(const RegistryLocation& where) {
-  if (PlaceOf(where) == Place::SystemInformation) return false;
   const UniqueGString folder(g_path_get_dirname(FileOf(where).c_str()));
   return access(folder.Get(), W_OK) == 0;
 }
 
 bool KeyFileRegistry::DeleteValue(const RegistryLocation& where) {
-  if (PlaceOf(where) == Place::SystemInformation) return false;
   const std::string& path = FileOf(where);
-  if (PlaceOf(where) == Place::Autostart) {
-    return g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && g_unlink(path.c_str()) == 0;
-  }
   const auto file = Load(path, onDamaged_);
   if (!file) return false;
   const auto group = FindGroup(file->Get(), GroupOf(where.key));
@@ -345,6 +293,62 @@ bool KeyFileRegistry::DeleteValue(const RegistryLocation& where) {
   const UniqueStrv keys(g_key_file_get_keys(file->Get(), group->c_str(), &remaining, nullptr));
   if (remaining == 0) g_key_file_remove_group(file->Get(), group->c_str(), nullptr);
   return Save(file->Get(), path);
+}
+
+namespace {
+
+bool Exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
+
+// Whether the entry at `path` starts a program: it names one and is not
+// switched off.
+bool StartsProgram(const std::string& path) {
+  const auto file = Load(path, nullptr);
+  if (!file || g_key_file_get_boolean(file->Get(), kDesktopEntry, "Hidden", nullptr)) return false;
+  const UniqueGString exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
+  gchar** argv = nullptr;
+  if (!exec || !g_shell_parse_argv(exec.Get(), nullptr, &argv, nullptr)) return false;
+  const UniqueStrv owned(argv);
+  return argv[0] != nullptr;
+}
+
+}  // namespace
+
+bool XdgAutostart::IsOn() {
+  return StartsProgram(Exists(paths_.userAutostart) ? paths_.userAutostart : paths_.machineAutostart);
+}
+
+// The entry keeps whatever else the user put in it.
+bool XdgAutostart::Write(const std::string& path, bool hidden) {
+  const auto file = Load(path, nullptr);
+  if (!file) return false;
+  g_key_file_set_string(file->Get(), kDesktopEntry, "Type", "Application");
+  g_key_file_set_string(file->Get(), kDesktopEntry, "Name", "Blindfold");
+  g_key_file_set_string(file->Get(), kDesktopEntry, "Exec", QuotedCommand(programPath_).c_str());
+  if (hidden) {
+    g_key_file_set_boolean(file->Get(), kDesktopEntry, "Hidden", TRUE);
+  } else {
+    g_key_file_remove_key(file->Get(), kDesktopEntry, "Hidden", nullptr);
+  }
+  return Save(file->Get(), path);
+}
+
+bool XdgAutostart::TurnOn() {
+  if (Write(paths_.machineAutostart, false)) {
+    // The user's own entry would decide instead.
+    return !Exists(paths_.userAutostart) || g_unlink(paths_.userAutostart.c_str()) == 0 ||
+           Write(paths_.userAutostart, false);
+  }
+  return Write(paths_.userAutostart, false);
+}
+
+bool XdgAutostart::TurnOff() {
+  if (Exists(paths_.userAutostart) && g_unlink(paths_.userAutostart.c_str()) != 0) {
+    return Write(paths_.userAutostart, true);
+  }
+  if (Exists(paths_.machineAutostart) && g_unlink(paths_.machineAutostart.c_str()) != 0) {
+    return !StartsProgram(paths_.machineAutostart) || Write(paths_.userAutostart, true);
+  }
+  return true;
 }
 
 }  // namespace blindfold::x11

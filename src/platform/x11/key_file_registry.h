@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "platform/autostart.h"
 #include "platform/settings_store.h"
 
 namespace blindfold::x11 {
@@ -27,14 +28,9 @@ struct SettingsPaths {
 // The settings store as GLib key files: a key path is a group (its backslashes
 // turned into slashes) and a value name a key. Some key paths have a place of
 // their own:
-//  - the Windows Run key, where start-at-login is written, is the XDG autostart
-//    entry of the same root;
 //  - Software\Blindfold\Recovery, the record of hidden windows, is a file in
 //    the session's runtime folder, which ends with the session as the window
-//    ids do;
-//  - where Windows registers its System Information program reads as the
-//    first system-information tool of the desktops found on the PATH, and
-//    cannot be written.
+//    ids do.
 // Every write replaces the file whole (temporary file, fsync, rename), readable
 // by its owner alone. A file that cannot be read as a key file is moved aside,
 // not overwritten, and `onDamaged` tells the user once.
@@ -51,7 +47,7 @@ class KeyFileRegistry final : public RegistryBackend {
   bool MayWrite(const RegistryLocation& where) override;
 
  private:
-  enum class Place { Settings, Autostart, Record, SystemInformation };
+  enum class Place { Settings, Record };
   static Place PlaceOf(const RegistryLocation& where);
   const std::string& FileOf(const RegistryLocation& where) const;
   void NoteUnreadable(const std::string& path, const std::string& reason);
@@ -64,13 +60,28 @@ class KeyFileRegistry final : public RegistryBackend {
   std::unordered_set<std::string> reported_;
 };
 
-// The desktops' system-information tools, the first found on the PATH; nothing
-// when none is installed.
-std::optional<std::string> FindSystemInformationTool();
 
-// The program a start-at-login value names, as a path this system can start:
-// the logic writes it the Windows way ("folder\\Blindfold.exe").
-std::string ProgramPathOf(std::string_view storedPath);
+// The start at log-on as XDG desktops keep it: an autostart entry, the user's
+// own or the machine's. The user's entry, where there is one, decides; one the
+// desktop's settings switched off (Hidden=true) is off. Turning on writes the
+// machine's entry where this user may, else the user's; turning off removes
+// both, and a machine entry this user may not remove is switched off by a
+// user's entry.
+class XdgAutostart final : public Autostart {
+ public:
+  XdgAutostart(SettingsPaths paths, std::string programPath)
+      : paths_(std::move(paths)), programPath_(std::move(programPath)) {}
+
+  bool IsOn() override;
+  bool TurnOn() override;
+  bool TurnOff() override;
+
+ private:
+  bool Write(const std::string& path, bool hidden);
+
+  SettingsPaths paths_;
+  std::string programPath_;
+};
 
 // What the user is told about a damaged settings file, one that cannot be
 // read at all, and a record of hidden windows that cannot be kept.

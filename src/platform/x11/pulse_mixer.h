@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/mixer.h"
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace blindfold::x11 {
 

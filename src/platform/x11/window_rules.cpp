@@ -14,14 +14,14 @@ bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
-WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
+WindowType TypeFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
                          std::span<const unsigned long> otherStandardTypes) {
   for (const unsigned long type : types) {
-    if (type == dockType) return WindowRole::Dock;
-    if (type == desktopType) return WindowRole::Desktop;
-    if (std::ranges::find(otherStandardTypes, type) != otherStandardTypes.end()) return WindowRole::Normal;
+    if (type == dockType) return WindowType::Dock;
+    if (type == desktopType) return WindowType::Desktop;
+    if (std::ranges::find(otherStandardTypes, type) != otherStandardTypes.end()) return WindowType::Normal;
   }
-  return WindowRole::Normal;
+  return WindowType::Normal;
 }
 
 std::string TitleFromNames(const std::optional<std::string>& netWmName, const std::optional<std::string>& wmName) {

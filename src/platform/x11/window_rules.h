@@ -11,12 +11,12 @@
 // knows from Windows; free of X so that the rules can be tested alone.
 namespace blindfold::x11 {
 
-// The role a window plays on the desktop, from its _NET_WM_WINDOW_TYPE list.
-enum class WindowRole { Normal, Dock, Desktop };
+// What a window is to the desktop, from its _NET_WM_WINDOW_TYPE list.
+enum class WindowType { Normal, Dock, Desktop };
 
 // The list names types in order of preference, vendor types before the
 // standard one they fall back on: the first standard type decides.
-WindowRole RoleFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
+WindowType TypeFromTypes(std::span<const unsigned long> types, unsigned long dockType, unsigned long desktopType,
                          std::span<const unsigned long> otherStandardTypes);
 
 // The title: _NET_WM_NAME when set (UTF-8), else WM_NAME; empty for neither.

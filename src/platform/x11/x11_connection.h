@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace blindfold::x11 {
 

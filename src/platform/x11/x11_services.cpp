@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -86,6 +87,19 @@ bool GioShell::StartProgram(const std::string& path) {
   gchar* argv[] = {const_cast<gchar*>(path.c_str()), nullptr};
   return g_spawn_async(nullptr, argv, nullptr, static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH), nullptr, nullptr,
                        nullptr, nullptr) != FALSE;
+}
+
+std::optional<std::string> GioShell::SystemInformationProgram() {
+  static constexpr std::array<const char*, 6> kTools = {"hardinfo2",          "hardinfo",         "kinfocenter",
+                                                        "mate-system-monitor", "gnome-system-monitor", "lxtask"};
+  for (const char* tool : kTools) {
+    if (gchar* path = g_find_program_in_path(tool)) {
+      std::string found = path;
+      g_free(path);
+      return found;
+    }
+  }
+  return std::nullopt;
 }
 
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/random.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "platform/x11/x11_connection.h"
 
 namespace blindfold::x11 {
@@ -53,6 +53,8 @@ class GioShell final : public Shell {
  public:
   bool OpenAddress(const std::string& address) override;
   bool StartProgram(const std::string& path) override;
+  // The first of the desktops' system-information tools found on the PATH.
+  std::optional<std::string> SystemInformationProgram() override;
 };
 
 // The running executable's place, read from /proc/self/exe.

@@ -9,7 +9,6 @@
 #include <array>
 #include <memory>
 
-#include "windows/window_list.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -118,14 +117,14 @@ void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visi
   }
 }
 
-WindowRole X11WindowManager::Role(::Window window) {
+WindowType X11WindowManager::Type(::Window window) {
   const auto types = x_.ReadProperty(window, x_.Intern("_NET_WM_WINDOW_TYPE"), XA_ATOM);
-  if (!types) return WindowRole::Normal;
+  if (!types) return WindowType::Normal;
   const std::array<unsigned long, 6> others = {
       x_.Intern("_NET_WM_WINDOW_TYPE_NORMAL"),  x_.Intern("_NET_WM_WINDOW_TYPE_DIALOG"),
       x_.Intern("_NET_WM_WINDOW_TYPE_UTILITY"), x_.Intern("_NET_WM_WINDOW_TYPE_TOOLBAR"),
       x_.Intern("_NET_WM_WINDOW_TYPE_MENU"),    x_.Intern("_NET_WM_WINDOW_TYPE_SPLASH")};
-  return RoleFromTypes(types->numbers, x_.Intern("_NET_WM_WINDOW_TYPE_DOCK"),
+  return TypeFromTypes(types->numbers, x_.Intern("_NET_WM_WINDOW_TYPE_DOCK"),
                        x_.Intern("_NET_WM_WINDOW_TYPE_DESKTOP"), others);
 }
 
@@ -159,9 +158,22 @@ WindowState X11WindowManager::State(WindowHandle handle) {
   ::Window owner = None;
   if (XGetTransientForHint(x_.Get(), window, &owner) != 0 && owner != None) {
     state.parent = ToHandle(owner);
-  } else if (Role(window) == WindowRole::Dock && state.visible) {
-    if (taskbar_ == None) taskbar_ = window;
-    if (taskbar_ != window) state.parent = ToHandle(taskbar_);
+    return state;
+  }
+  // The first dock met in a pass is the taskbar; the others go with it, as
+  // windows it owns.
+  switch (Type(window)) {
+    case WindowType::Dock:
+      if (!state.visible) break;
+      if (taskbar_ == None) taskbar_ = window;
+      if (taskbar_ != window) state.parent = ToHandle(taskbar_);
+      state.role = WindowRole::Taskbar;
+      break;
+    case WindowType::Desktop:
+      state.role = WindowRole::Desktop;
+      break;
+    case WindowType::Normal:
+      break;
   }
   return state;
 }
@@ -188,16 +200,7 @@ std::optional<std::string> X11WindowManager::TextProperty(::Window window, const
   return converted;
 }
 
-// The desktop and the panels answer to the names the list gives them.
 std::string X11WindowManager::Title(::Window window) {
-  switch (Role(window)) {
-    case WindowRole::Desktop:
-      return std::string(kDesktopTitle);
-    case WindowRole::Dock:
-      return std::string(kTaskbarTitle);
-    case WindowRole::Normal:
-      break;
-  }
   return TitleFromNames(TextProperty(window, "_NET_WM_NAME"), TextProperty(window, "WM_NAME"));
 }
 
@@ -470,7 +473,7 @@ bool X11WindowManager::OnScreen(::Window window) {
   XWindowAttributes attributes;
   return Attributes(x_.Get(), window, attributes) &&
          (attributes.map_state != IsUnmapped || shownSinceHide_.contains(window)) &&
-         Role(window) == WindowRole::Normal;
+         Type(window) == WindowType::Normal;
 }
 
 // Below the nearest window that was above it and is still on screen, or at
@@ -577,10 +580,10 @@ bool X11WindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd
   if (!Attributes(x_.Get(), window, attributes)) return false;
   if (showCmd == kShowCmdHide) {
     std::vector<unsigned long> group;
-    if (Role(window) == WindowRole::Dock) {
+    if (Type(window) == WindowType::Dock) {
       for (const ::Window other : StackTopFirst()) {
         XWindowAttributes otherAttributes;
-        if (other == window || Role(other) != WindowRole::Dock) continue;
+        if (other == window || Type(other) != WindowType::Dock) continue;
         if (!Attributes(x_.Get(), other, otherAttributes) || !IsVisible(other, otherAttributes)) continue;
         Hide(other, otherAttributes, {});
         group.push_back(other);

@@ -42,7 +42,7 @@ class X11WindowManager final : public WindowManager {
  private:
   std::vector<::Window> StackTopFirst();
   ::Window FrameOf(::Window window);
-  WindowRole Role(::Window window);
+  WindowType Type(::Window window);
   std::string Title(::Window window);
   std::optional<std::string> TextProperty(::Window window, const char* name);
   bool IsVisible(::Window window, const XWindowAttributes& attributes);

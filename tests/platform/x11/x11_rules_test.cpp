@@ -23,16 +23,16 @@ constexpr std::array<unsigned long, 2> kOthers = {kNormal, 304};
 TEST(WindowRules, TheFirstKnownTypeDecidesTheRole) {
   struct Case {
     std::vector<unsigned long> types;
-    WindowRole role;
+    WindowType role;
   };
-  for (const Case& c : std::vector<Case>{{{}, WindowRole::Normal},
-                                         {{kNormal}, WindowRole::Normal},
-                                         {{kDock}, WindowRole::Dock},
-                                         {{999, kDesktop}, WindowRole::Desktop},
-                                         {{999, kNormal, kDock}, WindowRole::Normal},
-                                         {{kDesktop, kDock}, WindowRole::Desktop},
-                                         {{kNormal, kDock}, WindowRole::Normal}}) {
-    EXPECT_EQ(RoleFromTypes(c.types, kDock, kDesktop, kOthers), c.role) << c.types.size();
+  for (const Case& c : std::vector<Case>{{{}, WindowType::Normal},
+                                         {{kNormal}, WindowType::Normal},
+                                         {{kDock}, WindowType::Dock},
+                                         {{999, kDesktop}, WindowType::Desktop},
+                                         {{999, kNormal, kDock}, WindowType::Normal},
+                                         {{kDesktop, kDock}, WindowType::Desktop},
+                                         {{kNormal, kDock}, WindowType::Normal}}) {
+    EXPECT_EQ(TypeFromTypes(c.types, kDock, kDesktop, kOthers), c.role) << c.types.size();
   }
 }
 

@@ -104,7 +104,8 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   saved.txtDecoy.text = "Quarterly report, draft 3";
   saved.chkTaskbar.value = 1;
   saved.List2.AddItem("Firefox");
-  EXPECT_TRUE(SaveRegistrySettings(store, saved, {"/usr/lib/blindfold", "Blindfold", {}, {}}).empty());
+  XdgAutostart autostart(paths, "/usr/lib/blindfold/Blindfold");
+  EXPECT_TRUE(SaveRegistrySettings(store, saved, {&autostart, {}, {}}).empty());
 
   KeyFileRegistry nextStart = MakeRegistry();
   SettingsStore nextStore(nextStart);
@@ -113,7 +114,7 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   EXPECT_EQ(loaded.chkMute.value, 1);
   EXPECT_EQ(loaded.Slider1.value, 37);
   EXPECT_EQ(loaded.chkStartHidden.value, 1);
-  EXPECT_EQ(loaded.chkStartWithWindows.value, 1);
+  EXPECT_TRUE(XdgAutostart(paths, "/usr/lib/blindfold/Blindfold").IsOn());
   EXPECT_EQ(loaded.txtDecoy.text, "Quarterly report, draft 3");
   EXPECT_EQ(loaded.chkTaskbar.value, 1);
   EXPECT_EQ(HotkeyTextFromPanel(loaded, HotkeyId::Windows), kWindowsShortcutKey.defaultText);
@@ -162,28 +163,36 @@ TEST_F(KeyFileStoreTest, ADamagedFileIsKeptAsideAndReportedOnce) {
   EXPECT_EQ(reports.size(), 1u);
 }
 
-TEST_F(KeyFileStoreTest, StartAtLoginIsAnAutostartEntry) {
+TEST_F(KeyFileStoreTest, StartAtLoginIsAnAutostartEntryTheUsersOwnDecides) {
   MakeMachineUnwritable();
   paths.machineAutostart = root / "etc/blocked/blindfold.desktop";
-  KeyFileRegistry registry = MakeRegistry();
-  SettingsStore store(registry);
-  const std::string program = "/opt/Blind fold/bin/blindfold";
-  ASSERT_TRUE(store.RegWrite(kRunAtLogon.path, program));
-  EXPECT_EQ(store.RegRead(kRunAtLogon.path), program);
+  XdgAutostart autostart(paths, "/opt/Blind fold/bin/blindfold");
+  EXPECT_FALSE(autostart.IsOn());
+  ASSERT_TRUE(autostart.TurnOn());
+  EXPECT_TRUE(autostart.IsOn());
   const std::string entry = ReadAll(paths.userAutostart);
   EXPECT_NE(entry.find("[Desktop Entry]"), std::string::npos) << entry;
   EXPECT_NE(entry.find("Type=Application"), std::string::npos) << entry;
   EXPECT_NE(entry.find("Exec=\"/opt/Blind fold/bin/blindfold\""), std::string::npos) << entry;
 
-  // Switched off in the desktop's own settings.
+  // Switched off in the desktop's own settings, then on again from the panel.
   WriteAll(paths.userAutostart, entry + "Hidden=true\n");
-  EXPECT_FALSE(store.RegRead(kRunAtLogon.path));
-  ASSERT_TRUE(store.RegWrite(kRunAtLogon.path, program));
-  EXPECT_EQ(store.RegRead(kRunAtLogon.path), program);
-
-  EXPECT_TRUE(store.RegDelete(kRunAtLogon.path));
+  EXPECT_FALSE(autostart.IsOn());
+  ASSERT_TRUE(autostart.TurnOn());
+  EXPECT_TRUE(autostart.IsOn());
+  EXPECT_TRUE(autostart.TurnOff());
   EXPECT_FALSE(fs::exists(paths.userAutostart));
-  EXPECT_FALSE(store.RegRead(kRunAtLogon.path));
+  EXPECT_FALSE(autostart.IsOn());
+
+
+  // A machine-wide entry counts until the user's own says otherwise.
+  fs::create_directories(root / "etc/xdg-machine");
+  paths.machineAutostart = root / "etc/xdg-machine/blindfold.desktop";
+  WriteAll(paths.machineAutostart, entry);
+  XdgAutostart withMachineEntry(paths, "/opt/Blind fold/bin/blindfold");
+  EXPECT_TRUE(withMachineEntry.IsOn());
+  WriteAll(paths.userAutostart, entry + "Hidden=true\n");
+  EXPECT_FALSE(withMachineEntry.IsOn());
 }
 
 TEST_F(KeyFileStoreTest, TheHiddenWindowRecordLivesInTheRuntimeFolder) {
@@ -203,17 +212,15 @@ TEST_F(KeyFileStoreTest, TheHiddenWindowRecordLivesInTheRuntimeFolder) {
 }
 
 TEST_F(KeyFileStoreTest, SystemInformationIsTheDesktopsToolWhenOneIsInstalled) {
-  KeyFileRegistry registry = MakeRegistry();
-  const RegistryLocation where{RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"};
   const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   const fs::path bin = root / "bin";
   fs::create_directories(bin);
   setenv("PATH", bin.c_str(), 1);
-  EXPECT_FALSE(registry.ReadValue(where)) << "none installed";
+  GioShell shell;
+  EXPECT_FALSE(shell.SystemInformationProgram()) << "none installed";
   WriteAll(bin / "mate-system-monitor", "#!/bin/sh\n");
   fs::permissions(bin / "mate-system-monitor", fs::perms::owner_all);
-  EXPECT_EQ(registry.ReadValue(where), (bin / "mate-system-monitor").string());
-  EXPECT_FALSE(registry.WriteValue(where, "/bin/false"));
+  EXPECT_EQ(shell.SystemInformationProgram(), (bin / "mate-system-monitor").string());
   setenv("PATH", savedPath.c_str(), 1);
 }
 

@@ -2,13 +2,17 @@
 // message loop.
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <string_view>
 
 #include "app/form1.h"
 #include "app/restore.h"
+#include "app/run.h"
 #include "app/startup.h"
+#include "core/log_sinks.h"
 #include "platform/win32/panel_dialog.h"
 #include "platform/win32/posted_messages.h"
 #include "platform/win32/win32_background.h"
@@ -27,14 +31,16 @@ using namespace blindfold::win32;
 
 namespace {
 
-// When Blindfold dies, the windows it hid must not die hidden with it.
-Form1* mainWindow = nullptr;
-
-void ShowWindowsBeforeDying() {
-  static bool dying = false;
-  if (dying || !mainWindow) return;
-  dying = true;
-  mainWindow->ShowWindowsBeforeDying();
+// %LOCALAPPDATA%\Blindfold\blindfold.log, appended to, its folder made when
+// missing; none when there is no such folder.
+std::FILE* OpenLogFile() {
+  wchar_t* folder = nullptr;
+  if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &folder))) return nullptr;
+  std::wstring path = std::wstring(folder) + L"\\Blindfold";
+  CoTaskMemFree(folder);
+  CreateDirectoryW(path.c_str(), nullptr);
+  path += L"\\blindfold.log";
+  return _wfopen(path.c_str(), L"a");
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*) {
@@ -58,7 +64,7 @@ int RunRestoreCommand() {
   Win32WindowManager windows;
   Win32LoginDialog loginDialog(nullptr);
   Win32Crypto crypto;
-  Win32Background background([] {});
+  Win32Background background;
   SettingsStore store(registry);
   RecoveryRecord record(registry, windows);
   PasswordGate gate(loginDialog, registry, crypto, background);
@@ -67,7 +73,33 @@ int RunRestoreCommand() {
 
 }  // namespace
 
+// The panel dialog and the message loop.
+class DialogFrontEnd final : public FrontEnd {
+ public:
+  DialogFrontEnd(PanelDialog& dialog, std::vector<Win32Hotkey*> hotkeys)
+      : dialog_(dialog), hotkeys_(std::move(hotkeys)) {}
+  void Attach(PanelModel& panel, PanelEvents& events) override { dialog_.Attach(panel, events, hotkeys_); }
+  void Render() override { dialog_.Render(); }
+  void RunLoop() override {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (dialog_.TranslateDialogMessage(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  bool SessionEnded() override { return dialog_.SessionEnded(); }
+
+ private:
+  PanelDialog& dialog_;
+  std::vector<Win32Hotkey*> hotkeys_;
+};
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  // BLINDFOLD_LOG=info (or error, warning, debug) writes what the program
+  // decided and why to Blindfold\blindfold.log in the user's local
+  // application data.
+  log::StartWithSetting(std::getenv("BLINDFOLD_LOG"), OpenLogFile);
   if (IsRestoreCommand(commandLine)) return RunRestoreCommand();
   // Claimed before anything else, so that a second start is recognised at once.
   Win32SingleInstance instance;
@@ -91,52 +123,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Win32Crypto crypto;
   Win32Mixer mixer;
   Win32NotificationArea notificationArea;
-  TrayEvents* tray = nullptr;  // the hook reaches the tray once the main window exists
-  Win32WindowSubclass subclass([&](UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<std::int32_t> {
-    if (!tray) return std::nullopt;
-    const auto handled = tray->TrayWindowProc(message, static_cast<std::intptr_t>(wParam), lParam);
-    if (handled) dialog.Render();
-    return handled;
-  });
   Win32PopupMenu popupMenu(dialog.MainWindow());
   Win32FileDialog fileDialog(owner);
-  Win32Shell shell;
+  Win32Shell shell(registry, files);
   Win32Random random;
   Win32TipsDialog tipsDialog(owner);
   Win32WindowWatch windowWatch;
-  Win32Background background([&dialog] { dialog.Render(); });
-  Form1 form(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
-                      tipsDialog, windowWatch, background});
-  tray = &form.systray;
-  mainWindow = &form;
-  std::set_terminate([] {
-    ShowWindowsBeforeDying();
-    std::abort();
-  });
+  Win32Background background;
+  Win32Autostart autostart(registry, files.ProgramFolder() + "\\" + files.ExecutableBaseName() + ".exe");
   SetUnhandledExceptionFilter(OnUnhandledException);
-  dialog.Attach(form.panel, form, {&windowsHotkey, &panicHotkey, &panelHotkey}, form.systray);
-
-  form.Form_Load();
-  dialog.Render();
-  // Whatever the load did to the window, the start-hidden setting decides now.
-  // Windows taken back hidden from a Blindfold that died wait for the windows
-  // hotkey and its password; the panel would show them without it.
-  if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) dialog.SetVisible(true);
-  form.ShowPanelWhenThereIsNoWayIn();
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (dialog.TranslateDialogMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  // A WM_QUIT that any program may post ends the loop as our own does; only our
-  // own shut-down and the end of the session may leave windows hidden.
-  if (!form.bShuttingDown && !dialog.SessionEnded()) {
-    ShowWindowsBeforeDying();
-    form.Form_Unload();
-  }
-  mainWindow = nullptr;
-  return static_cast<int>(message.wParam);
+  DialogFrontEnd frontEnd(dialog, {&windowsHotkey, &panicHotkey, &panelHotkey});
+  return RunFirstInstance(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey,
+                                   messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
+                                   shell, random, tipsDialog, windowWatch, background, autostart},
+                          frontEnd, road);
 }

@@ -13,6 +13,7 @@
 #include "platform/fake/fake_random.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_tips_dialog.h"
+#include "platform/fake/fake_autostart.h"
 #include "platform/fake/fake_tray.h"
 #include "platform/fake/fake_window_manager.h"
 #include "platform/fake/fake_window_watch.h"
@@ -38,12 +39,12 @@ struct FakePlatform {
   FakeTipsDialog tipsDialog;
   FakeWindowWatch windowWatch;
   FakeBackground background;
+  FakeAutostart autostart;
 
   Platform Get() {
-    return Platform{windows,      registry,    panelWindow, files, panelHotkey, windowsHotkey, panicHotkey,
-                    messageBoxes, loginDialog, crypto,      mixer, tray,        tray,          tray,
-                    tray,         shell,       random,      tipsDialog,    windowWatch,
-                    background};
+    return Platform{windows,     registry, panelWindow, files,  panelHotkey, windowsHotkey, panicHotkey,
+                    messageBoxes, loginDialog, crypto, mixer, tray, tray, tray,
+                    shell,       random,   tipsDialog,  windowWatch, background,    autostart};
   }
 };
 

@@ -4,12 +4,13 @@
 #include <gtkmm.h>
 
 #include <cstdlib>
-#include <exception>
 #include <iostream>
 
 #include "app/form1.h"
+#include "app/run.h"
 #include "app/startup.h"
-#include "panel/texts.h"
+#include "core/log_sinks.h"
+#include "core/texts.h"
 #include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
@@ -56,19 +57,52 @@ class InstalledFiles final : public ProgramFiles {
   PosixProgramFiles files_;
 };
 
-// When Blindfold dies, the windows it hid must not die hidden with it.
-Form1* mainWindow = nullptr;
+// The GTK panel and the GLib main loop. The session's end reaches a program as
+// SIGTERM (or SIGHUP from its terminal): the logic answers it as Windows' end
+// of session. Unlike Windows' end, it may also be a plain kill while the
+// session goes on, so the hidden windows come back first.
+class GtkFrontEnd final : public FrontEnd {
+ public:
+  explicit GtkFrontEnd(GtkPanel& panel) : panel_(panel) {
+    panel_.SetOnUnloaded([this] {
+      running_ = false;
+      Gtk::Main::quit();
+    });
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+      g_unix_signal_add(
+          signal,
+          [](gpointer data) -> gboolean {
+            auto* self = static_cast<GtkFrontEnd*>(data);
+            ShowWindowsBeforeDying();
+            self->sessionEnded_ = true;
+            self->panel_.SessionEnding();
+            return G_SOURCE_CONTINUE;
+          },
+          this);
+    }
+  }
+  void Attach(PanelModel& panel, PanelEvents& events) override { panel_.Attach(panel, events); }
+  void Render() override { panel_.Render(); }
+  void RunLoop() override {
+    if (running_) Gtk::Main::run();
+  }
+  bool SessionEnded() override { return sessionEnded_; }
 
-void ShowWindowsBeforeDying() {
-  static bool dying = false;
-  if (dying || !mainWindow) return;
-  dying = true;
-  mainWindow->ShowWindowsBeforeDying();
-}
+ private:
+  GtkPanel& panel_;
+  bool running_ = true;
+  bool sessionEnded_ = false;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // BLINDFOLD_LOG=info (or error, warning, debug) writes what the program
+  // decided and why to standard error, or to the file BLINDFOLD_LOG_FILE names.
+  log::StartWithSetting(std::getenv("BLINDFOLD_LOG"), [] {
+    const char* path = std::getenv("BLINDFOLD_LOG_FILE");
+    return path ? std::fopen(path, "a") : nullptr;
+  });
   // The windows are hidden through the X server, so GTK must draw through it
   // too, even where a Wayland compositor offers X as a guest.
   gdk_set_allowed_backends("x11");
@@ -114,58 +148,19 @@ int main(int argc, char** argv) {
   GtkLoginDialog loginDialog(panel.Window());
   NettleCrypto crypto;
   PulseMixer mixer;
-  GtkWindowSubclass subclass;
-  TrayEvents* tray = nullptr;  // the tray reaches the logic once the main window exists
-  GtkNotificationArea notificationArea(panel, [&](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-    if (!tray || !subclass.hooked) return;
-    if (tray->TrayWindowProc(message, wParam, lParam)) panel.Render();
-  });
+  GtkNotificationArea notificationArea(panel);
   GtkPopupMenu popupMenu;
   GtkFileDialog fileDialog(panel.Window());
   GioShell shell;
   ClockRandom random;
   GtkTipsDialog tipsDialog(panel.Window());
   GlibWindowWatch windowWatch(*x);
-  GlibBackground background([&panel] { panel.Render(); });
-  Form1 form(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey, messageBoxes,
-                      loginDialog, crypto, mixer, notificationArea, subclass, popupMenu, fileDialog, shell, random,
-                      tipsDialog, windowWatch, background});
-  tray = &form.systray;
-  mainWindow = &form;
-  std::set_terminate([] {
-    ShowWindowsBeforeDying();
-    std::abort();
-  });
-  // The session's end reaches a program as SIGTERM (or SIGHUP from its
-  // terminal): the logic answers it as Windows' end of session. Unlike
-  // Windows' end, it may also be a plain kill while the session goes on, so
-  // the hidden windows come back first.
-  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-    g_unix_signal_add(
-        signal,
-        [](gpointer data) -> gboolean {
-          ShowWindowsBeforeDying();
-          static_cast<GtkPanel*>(data)->SessionEnding();
-          return G_SOURCE_CONTINUE;
-        },
-        &panel);
-  }
-  bool running = true;
-  panel.SetOnUnloaded([&running] {
-    running = false;
-    Gtk::Main::quit();
-  });
-  XEventSource hotkeys(*x, [&panel] { panel.Render(); });
-
-  panel.Attach(form.panel, form);
-  form.Form_Load();
-  panel.Render();
-  // Whatever the load did to the window, the start-hidden setting decides now.
-  // Windows taken back hidden from a Blindfold that died wait for the windows
-  // hotkey and its password; the panel would show them without it.
-  if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) panel.SetVisible(true);
-  form.ShowPanelWhenThereIsNoWayIn();
-  if (running) Gtk::Main::run();
-  mainWindow = nullptr;
-  return 0;
+  GlibBackground background;
+  const XEventSource hotkeys(*x);
+  XdgAutostart autostart(SettingsPaths::ForSession(x->Name()), files.ProgramFolder() + "/" + files.ExecutableBaseName());
+  GtkFrontEnd frontEnd(panel);
+  return RunFirstInstance(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey,
+                                   messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
+                                   shell, random, tipsDialog, windowWatch, background, autostart},
+                          frontEnd, road);
 }

@@ -1,0 +1,142 @@
+#include "app/dispatch.h"
+
+namespace blindfold {
+namespace {
+
+class DispatchedHotkey final : public HotkeyControl {
+ public:
+  DispatchedHotkey(HotkeyControl& hotkey, Dispatch& dispatch) : hotkey_(hotkey), dispatch_(dispatch) {}
+  HotkeyArmResult Arm(const HotkeyCombination& combination) override { return hotkey_.Arm(combination); }
+  void Disarm() override { hotkey_.Disarm(); }
+  void SetPressedHandler(std::function<void()> onPressed) override {
+    hotkey_.SetPressedHandler(dispatch_.Wrap(std::move(onPressed)));
+  }
+
+ private:
+  HotkeyControl& hotkey_;
+  Dispatch& dispatch_;
+};
+
+class DispatchedWatch final : public WindowWatch {
+ public:
+  DispatchedWatch(WindowWatch& watch, Dispatch& dispatch) : watch_(watch), dispatch_(dispatch) {}
+  void Start(int intervalMs, std::function<void(std::optional<WindowHandle>)> look) override {
+    watch_.Start(intervalMs, [this, look = std::move(look)](std::optional<WindowHandle> shown) {
+      dispatch_([&] { look(shown); });
+    });
+  }
+  void Stop() override { watch_.Stop(); }
+
+ private:
+  WindowWatch& watch_;
+  Dispatch& dispatch_;
+};
+
+class DispatchedBackground final : public Background {
+ public:
+  DispatchedBackground(Background& background, Dispatch& dispatch) : background_(background), dispatch_(dispatch) {}
+  void Run(std::function<void()> job, std::function<void()> done) override {
+    background_.Run(std::move(job), dispatch_.Wrap(std::move(done)));
+  }
+
+ private:
+  Background& background_;
+  Dispatch& dispatch_;
+};
+
+class DispatchedLoginDialog final : public LoginDialogHost {
+ public:
+  DispatchedLoginDialog(LoginDialogHost& dialog, Dispatch& dispatch) : dialog_(dialog), dispatch_(dispatch) {}
+  void ShowModal(LoginForm& form, const std::function<void()>& onOk, const std::function<void()>& onCancel) override {
+    dialog_.ShowModal(form, dispatch_.Wrap(onOk), dispatch_.Wrap(onCancel));
+  }
+  void Hide() override { dialog_.Hide(); }
+
+ private:
+  LoginDialogHost& dialog_;
+  Dispatch& dispatch_;
+};
+
+class DispatchedTrayEvents final : public TrayEvents {
+ public:
+  explicit DispatchedTrayEvents(Dispatch& dispatch) : dispatch_(dispatch) {}
+  void Gestured(TrayGesture gesture) override {
+    dispatch_([&] { events_->Gestured(gesture); });
+  }
+  void TaskbarCreated() override {
+    dispatch_([&] { events_->TaskbarCreated(); });
+  }
+  TrayEvents* events_ = nullptr;
+
+ private:
+  Dispatch& dispatch_;
+};
+
+class DispatchedNotificationArea final : public NotificationArea {
+ public:
+  DispatchedNotificationArea(NotificationArea& area, Dispatch& dispatch) : area_(area), events_(dispatch) {}
+  bool AddIcon(const TrayIcon& icon) override { return area_.AddIcon(icon); }
+  bool DeleteIcon(const TrayIcon& icon) override { return area_.DeleteIcon(icon); }
+  bool ShowBalloon(const TrayIcon& icon, const std::string& title, const std::string& text) override {
+    return area_.ShowBalloon(icon, title, text);
+  }
+  void StartReporting(WindowHandle window, TrayEvents& events) override {
+    events_.events_ = &events;
+    area_.StartReporting(window, events_);
+  }
+  void StopReporting() override { area_.StopReporting(); }
+
+ private:
+  NotificationArea& area_;
+  DispatchedTrayEvents events_;
+};
+
+}  // namespace
+
+struct DispatchedPlatform::Ports {
+  Ports(const Platform& platform, Dispatch& dispatch)
+      : panelHotkey(platform.panelHotkey, dispatch),
+        windowsHotkey(platform.windowsHotkey, dispatch),
+        panicHotkey(platform.panicHotkey, dispatch),
+        loginDialog(platform.loginDialog, dispatch),
+        notificationArea(platform.notificationArea, dispatch),
+        windowWatch(platform.windowWatch, dispatch),
+        background(platform.background, dispatch) {}
+
+  DispatchedHotkey panelHotkey;
+  DispatchedHotkey windowsHotkey;
+  DispatchedHotkey panicHotkey;
+  DispatchedLoginDialog loginDialog;
+  DispatchedNotificationArea notificationArea;
+  DispatchedWatch windowWatch;
+  DispatchedBackground background;
+};
+
+DispatchedPlatform::DispatchedPlatform(const Platform& platform, Dispatch& dispatch)
+    : ports_(std::make_unique<Ports>(platform, dispatch)) {
+  Ports& ports = *ports_;
+  platform_.emplace(Platform{platform.windows,
+                             platform.registry,
+                             platform.panelWindow,
+                             platform.files,
+                             ports.panelHotkey,
+                             ports.windowsHotkey,
+                             ports.panicHotkey,
+                             platform.messageBoxes,
+                             ports.loginDialog,
+                             platform.crypto,
+                             platform.mixer,
+                             ports.notificationArea,
+                             platform.popupMenu,
+                             platform.fileDialog,
+                             platform.shell,
+                             platform.random,
+                             platform.tipsDialog,
+                             ports.windowWatch,
+                             ports.background,
+                             platform.autostart});
+}
+
+DispatchedPlatform::~DispatchedPlatform() = default;
+
+}  // namespace blindfold

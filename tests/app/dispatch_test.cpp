@@ -1,0 +1,56 @@
+#include "app/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include "main/fake_platform.h"
+#include "windows/hidden_record.h"
+
+namespace blindfold {
+namespace {
+
+// The panel must show what an event did however the event came in: each way
+// in draws the panel once the logic is done with it, and never before.
+class DispatchTest : public testing::Test {
+ protected:
+  FakePlatform fakes;
+  std::vector<std::string> drawn;  // the status line at each render
+  Form1* form = nullptr;
+  Dispatch dispatch{[this] { drawn.push_back(form ? form->panel.lblHideStatus.caption : ""); }};
+  DispatchedPlatform dispatched{fakes.Get(), dispatch};
+};
+
+TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
+  Form1 main(dispatched.Get());
+  form = &main;
+  fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\DisplayIcon", "1");
+  fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\TrayHideWindows", "513");
+  main.Form_Load();
+  const WindowHandle a = fakes.windows.Add({.title = "A"});
+  AppendHiddenWindow(main.hiding.strHiddenWindows, a);
+
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  EXPECT_EQ(drawn.size(), 1u);
+
+  ASSERT_NE(fakes.tray.reporting, nullptr);
+  fakes.tray.reporting->Gestured(TrayGesture::LeftDown);  // the toggle: shows them again
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);
+  EXPECT_EQ(drawn.size(), 2u);
+
+  // Work that ends in the background is drawn when its result has landed.
+  fakes.background.hold = true;
+  main.panel.txtPassword.text = "secret";
+  main.cmdSetPassword_Click();
+  const std::size_t before = drawn.size();
+  fakes.background.Finish();
+  EXPECT_EQ(drawn.size(), before + 1);
+  EXPECT_FALSE(main.panel.busy);
+
+  DispatchedPanelEvents panelEvents(main, dispatch);
+  EXPECT_TRUE(panelEvents.CloseRequested(CloseReason::WindowsEnding));
+  EXPECT_EQ(drawn.size(), before + 2);
+  form = nullptr;
+}
+
+}  // namespace
+}  // namespace blindfold
