@@ -4,7 +4,7 @@
 
 #include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
-#include "panel/texts.h"
+#include "core/texts.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
