@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/texts.h"
 #include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
-#include "core/texts.h"
 #include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -246,7 +246,7 @@ TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
   panel.chkTaskbar.value = 0;
   hiding.cmdRefresh_Click();
   EXPECT_FALSE(panel.lblHideStatus.visible);
-  Add("", "Shell_TrayWnd");
+  Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;
   hiding.cmdRefresh_Click();
   EXPECT_FALSE(panel.lblHideStatus.visible);
