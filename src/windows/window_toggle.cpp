@@ -27,6 +27,9 @@ bool IsKeptHandle(const PanelModel& panel, WindowHandle window) {
 // says so instead of leaving it silent.
 void NoteTaskbarNotFound(PanelModel& panel) {
   if (!panel.chkTaskbar.IsSet() || !panel.chkTaskbar.tag.empty()) return;
+  if (panel.lblHideStatus.caption != texts::kNoTaskbarToHide) {
+    log::Info("hide", "Hide Taskbar is set, but no panel window stands for the taskbar: nothing to hide");
+  }
   panel.lblHideStatus.caption = std::string(texts::kNoTaskbarToHide);
   panel.lblHideStatus.visible = true;
 }

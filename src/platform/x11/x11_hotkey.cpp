@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log.h"
 #include "platform/x11/key_rules.h"
 #include "platform/x11/window_rules.h"
 
@@ -121,6 +122,7 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   // The grab holds, but no press of the combination ever reaches it: the user
   // learns why here rather than from letters typed into their window.
   if (error == Success && combination.winKey && DesktopTakesWindowsKey()) {
+    log::Warning("hotkey", "icewm's Win95Keys is on: it takes every WinKey combination before Blindfold");
     return {false, "the desktop takes this key before Blindfold (icewm's Win95Keys is on): choose one "
                    "without WinKey, or set Win95Keys=0."};
   }
