@@ -332,6 +332,7 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
   }
   withdrawn_.insert(window);
   shownSinceHide_.clear();
+  focusedAtHide_.clear();
   top_ = None;
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
@@ -423,6 +424,7 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
     ChangeState(window, true, enlargedStates[i], i + 1 < enlargedStates.size() ? enlargedStates[i + 1] : nullptr);
   }
   Restack(window, restored);
+  if (restored.focused) focusedAtHide_.push_back(window);
   // A window manager flags a window that maps on a desktop out of sight, or
   // behind the active one, as asking for attention: the user did not ask.
   const Atom attention = x_.Intern("_NET_WM_STATE_DEMANDS_ATTENTION");
@@ -615,10 +617,22 @@ bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindo
 
 // Asks the window manager, as a pager would (source indication 2).
 
+// After a show, the window that had the keyboard when the windows were hidden
+// gets it back, even where only the record of a Blindfold that died tells which
+// it was; the window asked for is taken when it had it, or stayed on screen.
 bool X11WindowManager::Activate(WindowHandle handle) {
-  const ::Window window = ToWindow(handle);
+  ::Window window = ToWindow(handle);
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return false;
+  if (shownSinceHide_.contains(window) && std::ranges::find(focusedAtHide_, window) == focusedAtHide_.end()) {
+    for (const ::Window focused : focusedAtHide_) {
+      XWindowAttributes focusedAttributes;
+      if (!Attributes(x_.Get(), focused, focusedAttributes)) continue;
+      window = focused;
+      break;
+    }
+  }
+  focusedAtHide_.clear();
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;

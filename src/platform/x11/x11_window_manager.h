@@ -79,6 +79,8 @@ class X11WindowManager final : public WindowManager {
   // have placed yet, and the one of them put at the top.
   std::unordered_set<::Window> shownSinceHide_;
   ::Window top_ = None;
+  // Those of them that had the keyboard when they were hidden.
+  std::vector<::Window> focusedAtHide_;
   std::optional<std::vector<unsigned long>> supported_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;
