@@ -137,8 +137,11 @@ WindowType X11WindowManager::Type(::Window window) {
 bool X11WindowManager::IsVisible(::Window window, const XWindowAttributes& attributes) {
   if (attributes.map_state != IsUnmapped) return true;
   if (withdrawn_.contains(window) && StoredPlacement(window)) return false;
-  const auto state = WmState(window);
-  return state && *state != kWithdrawnState;
+  if (const auto state = WmState(window)) return *state != kWithdrawnState;
+  // Openbox sets no WM_STATE on a window it takes on for a desktop out of
+  // sight, until that desktop is shown: its list of clients tells.
+  const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST"), XA_WINDOW);
+  return clients && std::ranges::find(clients->numbers, window) != clients->numbers.end();
 }
 
 std::optional<unsigned long> X11WindowManager::WmState(::Window window) {
