@@ -15,7 +15,6 @@
 #include "panel/panel_model.h"
 #include "platform/fake/fake_window_manager.h"
 #include "platform/fake/fake_window_watch.h"
-#include "windows/hidden_record.h"
 #include "windows/window_list.h"
 #include "windows/window_toggle.h"
 
@@ -32,6 +31,7 @@ class NullToggleHost final : public ToggleHost {
   void RestoreSound() override {}
   bool AskPassword() override { return true; }
   WindowHandle PanelHandle() override { return WindowHandle(); }
+  void ReportNotHidden(const std::string&) override {}
 };
 
 constexpr std::array<std::string_view, 4> kClasses = {"TextEditor", "BrowserFrame", "ConsoleHost",
@@ -45,11 +45,11 @@ constexpr std::array<std::string_view, 4> kClasses = {"TextEditor", "BrowserFram
 class HideScene {
  public:
   explicit HideScene(std::size_t count) : count_(count) {
+    std::vector<WindowHandle> chosen;
     for (std::size_t i = 0; i < count; ++i) {
       const std::string title = "Document " + std::to_string(i) + " - Editor";
       const std::string_view className = kClasses[i % kClasses.size()];
-      const WindowHandle window = windows.Add({.title = title, .className = std::string(className)});
-      AppendHiddenWindow(hiding.strHiddenWindows, window);
+      chosen.push_back(windows.Add({.title = title, .className = std::string(className)}));
       if (i % 4 == 0) {
         panel.List2.AddItem(OpenWindowRowText(title, className));
       } else {
@@ -58,16 +58,17 @@ class HideScene {
       }
     }
     panel.List2.SetCurrentRow(0);
-    record_ = hiding.strHiddenWindows;
+    hiding.Choose(chosen);
+    record_ = hiding.Hidden();
   }
 
   std::size_t Count() const { return count_; }
-  const std::string& Record() const { return record_; }
+  const HiddenWindows& Record() const { return record_; }
 
   // True when every window is listed, marked and visible, and the record and
   // the toggle state are back as they started.
   bool AtRest() {
-    if (hiding.bWindowsHidden || hiding.strHiddenWindows != record_) return false;
+    if (hiding.WindowsHidden() || hiding.Hidden() != record_) return false;
     if (panel.List1.ListCount() != count_) return false;
     for (const ListRow& row : panel.List1.Rows()) {
       if (!row.marked) return false;
@@ -86,7 +87,7 @@ class HideScene {
 
  private:
   std::size_t count_;
-  std::string record_;
+  HiddenWindows record_;
 };
 
 // The hide half of the toggle: rebuild the list, mark the recorded windows,
@@ -104,7 +105,7 @@ void BM_HideThenShow(benchmark::State& state) {
       break;
     }
     scene.windows.toldToShowOrHide.clear();
-    benchmark::DoNotOptimize(scene.hiding.strHiddenWindows.data());
+    benchmark::DoNotOptimize(scene.hiding.Hidden().Handles().data());
     benchmark::ClobberMemory();
   }
   if (!scene.AtRest()) state.SkipWithError("the scene did not come back to its start");
@@ -142,12 +143,14 @@ void BM_LookWhileHidden(benchmark::State& state) {
   FakeWindowWatch watch;
   WindowHiding hiding{panel, windows, watch, host};
   const auto count = static_cast<std::size_t>(state.range(0));
+  std::vector<WindowHandle> chosen;
   for (std::size_t i = 0; i < count; ++i) {
     const WindowHandle window = windows.Add({.title = "Window " + std::to_string(i),
                                              .className = std::string(kClasses[i % kClasses.size()]),
                                              .processId = static_cast<std::uint32_t>(100 + i)});
-    if (i % 10 == 0) AppendHiddenWindow(hiding.strHiddenWindows, window);
+    if (i % 10 == 0) chosen.push_back(window);
   }
+  hiding.Choose(chosen);
   hiding.KeyTest();
   for (auto _ : state) watch.Tick();
   if (!watch.Running()) state.SkipWithError("the watch stopped");

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/texts.h"
 #include "platform/x11/x11_window_manager.h"
 #include "x11_bench_support.h"
 
@@ -45,7 +46,7 @@ Figures Blindfold(X11Connection& x, std::size_t count) {
 int main(int argc, char** argv) {
   const auto x = blindfold::x11::X11Connection::Open();
   if (!x) {
-    std::fprintf(stderr, "%s\n", blindfold::x11::kNeedsX11Session);
+    std::fprintf(stderr, "%s\n", blindfold::texts::kNeedsX11Session.data());
     return 1;
   }
   std::vector<std::size_t> sizes;

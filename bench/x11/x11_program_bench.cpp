@@ -22,6 +22,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/texts.h"
 #include "x11_bench_support.h"
 
 namespace {
@@ -269,7 +270,7 @@ int main(int argc, char** argv) {
   }
   const auto x = blindfold::x11::X11Connection::Open();
   if (!x) {
-    std::fprintf(stderr, "%s\n", blindfold::x11::kNeedsX11Session);
+    std::fprintf(stderr, "%s\n", blindfold::texts::kNeedsX11Session.data());
     return 1;
   }
   const std::string blindfold = argv[1];

@@ -11,7 +11,6 @@
 #include "settings/save_settings.h"
 #include "settings/schema.h"
 #include "windows/always_hide.h"
-#include "windows/hidden_record.h"
 
 namespace blindfold {
 namespace {
@@ -86,9 +85,7 @@ void Form1::RecoverHiddenWindows() {
   // Guarded when they were hidden (by the stored switch or by Lock), they stay
   // guarded now: the switch is on for this run, as Lock would have left it.
   if (recovery.Guarded()) panel.chkShowWindows.value = 1;
-  hiding.strHiddenWindows.clear();
-  for (const WindowHandle window : ours) AppendHiddenWindow(hiding.strHiddenWindows, window);
-  hiding.bWindowsHidden = true;
+  hiding.TakeOverHidden(ours);
   recovery.Clear();
   recovery.Add(ours);
   recovery.SetGuarded(panel.chkShowWindows.IsSet());
@@ -204,7 +201,7 @@ void Form1::VBHotKey3_HotKeyPressed() {
     return;
   }
   if (!panel.chkShowBlindfold.IsSet()) {
-    if (hiding.bWindowsHidden) {
+    if (hiding.WindowsHidden()) {
       if (!PassGate(false)) return;
       hiding.ShowHiddenWindows();
     }
@@ -215,7 +212,7 @@ void Form1::VBHotKey3_HotKeyPressed() {
   const bool passed = AskPassword();
   panel.SSTab1 = PanelPage::OpenWindows;
   if (!passed) return;
-  if (hiding.bWindowsHidden) {
+  if (hiding.WindowsHidden()) {
     hiding.ShowHiddenWindows();
     cmdRefresh_Click();
   }
@@ -224,12 +221,13 @@ void Form1::VBHotKey3_HotKeyPressed() {
 
 void Form1::cmdOK_Click() {
   MarkAlwaysHideByWholeText(panel.List2, panel.List1);
-  hiding.strHiddenWindows.clear();
+  std::vector<WindowHandle> marked;
   for (const ListRow& row : panel.List1.Rows()) {
-    if (row.marked) AppendHiddenWindow(hiding.strHiddenWindows, row.itemData);
+    if (row.marked) marked.push_back(row.itemData);
   }
+  hiding.Choose(marked);
   ReenableLock(panel);
-  if (hiding.bWindowsHidden) recovery.SetGuarded(panel.chkShowWindows.IsSet());
+  if (hiding.WindowsHidden()) recovery.SetGuarded(panel.chkShowWindows.IsSet());
   if (!SaveRegistrySettings()) return;
   HidePanel();
 }
@@ -291,7 +289,7 @@ void Form1::ShowPanelOnFirstPage() {
 // windows too, so while the show-windows guard holds them, the action asks for
 // the password even where its own guard is off; once is enough.
 bool Form1::PassGate(bool actionGuarded) {
-  const bool windowsGuarded = hiding.bWindowsHidden && panel.chkShowWindows.IsSet();
+  const bool windowsGuarded = hiding.WindowsHidden() && panel.chkShowWindows.IsSet();
   return !(actionGuarded || windowsGuarded) || AskPassword();
 }
 
@@ -343,7 +341,7 @@ void Form1::ReportNotHidden(const std::string& line) { systray.ShowBalloon(std::
 void Form1::mnuLock_Click() {
   blindfold::mnuLock_Click(panel);
   // The lock holds for the windows hidden now even if Blindfold dies.
-  if (hiding.bWindowsHidden) recovery.SetGuarded(true);
+  if (hiding.WindowsHidden()) recovery.SetGuarded(true);
 }
 
 }  // namespace blindfold

@@ -39,7 +39,7 @@ int RunFirstInstance(const Platform& platform, FrontEnd& frontEnd, StartupRoad r
     // Whatever the load did to the window, the start-hidden setting decides
     // now. Windows taken back hidden from a Blindfold that died wait for the
     // windows hotkey and its password; the panel would show them without it.
-    if (road == StartupRoad::ShowPanel && !form.hiding.bWindowsHidden) platform.panelWindow.SetVisible(true);
+    if (road == StartupRoad::ShowPanel && !form.hiding.WindowsHidden()) platform.panelWindow.SetVisible(true);
     form.ShowPanelWhenThereIsNoWayIn();
   });
   log::Info("run", "started; panel ", platform.panelWindow.IsVisible() ? "shown" : "hidden");

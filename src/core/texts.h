@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,6 +10,14 @@
 namespace blindfold::texts {
 
 inline constexpr std::string_view kProgramName = "Blindfold";
+
+// The panel's tabs, in the order of its pages, "&" before each access key.
+inline constexpr std::array<std::string_view, 5> kPageCaptions = {"&Open windows", "&Hotkeys", "&Settings",
+                                                                  "S&tealth", "&About"};
+
+// "Start Blindfold everytime Windows starts", where programs start when the
+// user logs in.
+inline constexpr std::string_view kStartAtLogInCaption = "[ Start Blindfold every&time you log in ] ";
 
 // The tray menu.
 inline constexpr std::string_view kMenuLock = "Lock";
@@ -42,6 +51,21 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
+// Why the system did not take a combination.
+inline constexpr std::string_view kHotkeyTakenOnWindows =
+    "another program, or Windows itself, already uses this combination.";
+// Where Windows has no words for its error.
+inline std::string HotkeyRefusedByWindows(unsigned long error) { return "error " + std::to_string(error); }
+inline constexpr std::string_view kHotkeyTakenOnX11 =
+    "another program, or the desktop itself, already uses this combination.";
+// icewm with its Win95Keys setting on takes every WinKey combination before
+// any other program, though the grab holds.
+inline constexpr std::string_view kHotkeyTakenByIcewm =
+    "the desktop takes this key before Blindfold (icewm's Win95Keys is on): choose one without WinKey, or set "
+    "Win95Keys=0.";
+inline std::string HotkeyRefusedByX11(int error) {
+  return "the X server refused the combination (error " + std::to_string(error) + ").";
+}
 inline std::string HotkeyKeptKey(char key) {
   return std::string("The Key box is empty: this hotkey still uses the key \"") + key + "\".";
 }
@@ -101,5 +125,28 @@ inline std::string MissingTipsFile(std::string_view fileName) {
 
 inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
 inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
+
+// What the Linux program tells the user about its desktop and its files.
+inline constexpr std::string_view kNeedsX11Session =
+    "Blindfold needs an X11 session: it hides windows through the X server, which this session does not "
+    "offer. Log in to an X11 session (on the login screen, choose one such as Xfce, MATE or Cinnamon on X11) "
+    "and start Blindfold again.";
+inline std::string UnreadableSettings(const std::string& path, const std::string& reason) {
+  return "Blindfold cannot read its settings in " + path + " (" + reason +
+         "), so it starts from its defaults and leaves that file as it is. Let your user read and write it, "
+         "and the folder it is in, then start Blindfold again.";
+}
+inline std::string RecordNotKept(const std::string& recordFile) {
+  const std::string where =
+      recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)") : recordFile;
+  return "Blindfold cannot keep its record of hidden windows in " + where +
+         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
+         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
+         "make its own folder \"blindfold\".";
+}
+inline std::string DamagedSettings(const std::string& path, const std::string& keptAs) {
+  return "Blindfold could not read its settings in " + path +
+         ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
+}
 
 }  // namespace blindfold::texts

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
   gdk_set_allowed_backends("x11");
   auto x = X11Connection::Open();
   if (!x) {
-    std::cerr << kNeedsX11Session << '\n';
+    std::cerr << texts::kNeedsX11Session << '\n';
     return 1;
   }
   Gtk::Main kit(argc, argv);

@@ -153,6 +153,7 @@ inline TrayOptionRow MakeTrayOptionRow() {
 }
 
 enum class PanelPage { OpenWindows = 0, Hotkeys = 1, Settings = 2, Stealth = 3, About = 4 };
+inline constexpr int kPanelPageCount = 5;
 
 // The three hotkeys, in the order the panel and the store list them.
 enum class HotkeyId { Panel = 0, Windows = 1, Panic = 2 };

@@ -5,7 +5,6 @@
 
 #include "core/log.h"
 #include "windows/always_hide.h"
-#include "windows/hidden_record.h"
 #include "windows/window_list.h"
 
 #include "settings/value_text.h"
@@ -45,7 +44,7 @@ WindowHiding::WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatc
               [this](WindowHandle window) { LeaveToItsProgram(window); }, [this] { return ShownElsewhere(); }}) {}
 
 void WindowHiding::KeyTest() {
-  if (bWindowsHidden) {
+  if (bWindowsHidden_) {
     ShowBranch();
   } else {
     HideBranch();
@@ -57,23 +56,19 @@ void WindowHiding::KeyTest() {
 // audio device or the window system's activation follows the hides, in the
 // same burst, so that it never stands between the key and the windows going.
 void WindowHiding::HideBranch() {
-  activeAtHide_ = windows_.ForegroundWindow();
-  host_.CloseLoginDialog();
-  host_.HidePanel();
-  // Hiding the panel may have handed the activation to a window about to hide.
-  const WindowHandle active = windows_.ForegroundWindow();
+  const WindowHandle active = StartHide(true);
 
-  const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
+  const std::vector<WindowHandle> previous = strHiddenWindows_.Handles();
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
-  MarkRowsOfWindows(panel_.List1, previousRecord);
+  MarkRowsOfWindows(panel_.List1, previous);
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
   NoteTaskbarNotFound(panel_);
 
-  strHiddenWindows.clear();
+  strHiddenWindows_.Clear();
   const bool hideTaskbar = panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty();
   const bool hideDesktop = panel_.chkProgramManager.IsSet() && !panel_.chkProgramManager.tag.empty();
-  const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previousRecord);
+  const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previous);
   std::vector<WindowHandle> toHide;
   if (hideTaskbar) toHide.push_back(KeptHandle(panel_.chkTaskbar));
   if (hideDesktop) toHide.push_back(KeptHandle(panel_.chkProgramManager));
@@ -84,30 +79,54 @@ void WindowHiding::HideBranch() {
   if (durable_) durable_->Clear();
   Record(toHide);
 
-  if (hideTaskbar) {
-    AppendHiddenWindow(strHiddenWindows, panel_.chkTaskbar.tag);
-    HideOrNote(KeptHandle(panel_.chkTaskbar));
-  }
+  if (hideTaskbar) HideKept(panel_.chkTaskbar);
   if (hideDesktop) {
     host_.FlashPanel();
-    AppendHiddenWindow(strHiddenWindows, panel_.chkProgramManager.tag);
-    HideOrNote(KeptHandle(panel_.chkProgramManager));
+    HideKept(panel_.chkProgramManager);
   }
   for (const ListRow& row : panel_.List1.Rows()) {
-    if (row.marked) AppendHiddenWindow(strHiddenWindows, row.itemData);
+    if (row.marked) strHiddenWindows_.Add(row.itemData);
   }
   HideMarkedRowsBottomUp();
   for (const WindowHandle window : unlisted) {
-    AppendHiddenWindow(strHiddenWindows, window);
+    strHiddenWindows_.Add(window);
     HideOrNote(window);
   }
+  FinishHide(toHide, active, "hide");
+}
+
+WindowHandle WindowHiding::StartHide(bool closeLoginDialog) {
+  // A panic on top of a hide keeps the window the user worked in before it.
+  if (!bWindowsHidden_) activeAtHide_ = windows_.ForegroundWindow();
+  if (closeLoginDialog) host_.CloseLoginDialog();
+  host_.HidePanel();
+  // Hiding the panel may have handed the activation to a window about to hide.
+  return windows_.ForegroundWindow();
+}
+
+void WindowHiding::FinishHide(const std::vector<WindowHandle>& toHide, WindowHandle active, const char* what) {
   MoveActivationOff(toHide, active);
   host_.MuteSound();
-  log::Info("hide", "hid ", toHide.size(), " windows: ", unlisted.size(), " kept from the record",
-            hideTaskbar ? ", the taskbar" : "", hideDesktop ? ", the desktop" : "");
+  log::Info("hide", what, ": ", toHide.size(), " windows hidden");
   LeaveOutRefused();
-  bWindowsHidden = true;
+  bWindowsHidden_ = true;
   KeepHidden();
+}
+
+void WindowHiding::HideKept(const CheckBox& box) {
+  if (const auto handle = ParseInt32(box.tag)) strHiddenWindows_.Add(WindowHandle(*handle));
+  HideOrNote(KeptHandle(box));
+}
+
+void WindowHiding::Choose(const std::vector<WindowHandle>& windows) {
+  strHiddenWindows_.Clear();
+  for (const WindowHandle window : windows) strHiddenWindows_.Add(window);
+}
+
+void WindowHiding::TakeOverHidden(const std::vector<WindowHandle>& windows) {
+  strHiddenWindows_.Clear();
+  for (const WindowHandle window : windows) strHiddenWindows_.Add(window);
+  bWindowsHidden_ = true;
 }
 
 std::vector<WindowHandle> WindowHiding::UnlistedRecordedWindows(const std::vector<WindowHandle>& record) const {
@@ -160,7 +179,7 @@ void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide, Wi
 
 void WindowHiding::KeepHidden() {
   durableAtHide_ = durable_ && !durable_->Empty();
-  watch_.Begin(ParseHiddenWindows(strHiddenWindows), windows_.ProcessId(host_.PanelHandle()));
+  watch_.Begin(strHiddenWindows_.Handles(), windows_.ProcessId(host_.PanelHandle()));
 }
 
 // The rescue command shows the recorded windows and empties the record, maybe
@@ -168,14 +187,14 @@ void WindowHiding::KeepHidden() {
 bool WindowHiding::ShownElsewhere() {
   if (!durableAtHide_ || !durable_->Empty()) return false;
   durableAtHide_ = false;
-  bWindowsHidden = false;
+  bWindowsHidden_ = false;
   host_.RestoreSound();
   return true;
 }
 
 void WindowHiding::JoinHidden(WindowHandle window) {
   if (durable_) durable_->Add({window});
-  AppendHiddenWindow(strHiddenWindows, window);
+  strHiddenWindows_.Add(window);
 }
 
 void WindowHiding::LeaveToItsProgram(WindowHandle window) {
@@ -191,11 +210,7 @@ void WindowHiding::Forget(WindowHandle window) {
     // Emptied by us, not by the rescue command.
     durableAtHide_ = durableAtHide_ && !durable_->Empty();
   }
-  std::string kept;
-  for (const WindowHandle recorded : ParseHiddenWindows(strHiddenWindows)) {
-    if (recorded != window) AppendHiddenWindow(kept, recorded);
-  }
-  strHiddenWindows = std::move(kept);
+  strHiddenWindows_.Remove(window);
 }
 
 void WindowHiding::Report(const std::string& line) {
@@ -241,15 +256,12 @@ void WindowHiding::HideMarkedRowsBottomUp() {
 }
 
 // In the same order as the windows hotkey's hide: the record, the windows,
-// then what waits on others.
+// then what waits on others. Panic adds to what is already hidden.
 void WindowHiding::PanicHide() {
-  // A panic on top of a hide keeps the window the user worked in before it.
-  if (!bWindowsHidden) activeAtHide_ = windows_.ForegroundWindow();
-  host_.HidePanel();
-  const WindowHandle active = windows_.ForegroundWindow();
-  const auto previousRecord = ParseHiddenWindows(strHiddenWindows);
+  const WindowHandle active = StartHide(false);
+  const std::vector<WindowHandle> previous = strHiddenWindows_.Handles();
   cmdRefresh_Click();
-  const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previousRecord);
+  const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previous);
   std::vector<WindowHandle> toHide;
   for (const ListRow& row : panel_.List1.Rows()) toHide.push_back(row.itemData);
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
@@ -260,23 +272,16 @@ void WindowHiding::PanicHide() {
   for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
     ListRow& row = panel_.List1.Row(i);
     row.marked = true;
-    AppendHiddenWindow(strHiddenWindows, row.itemData);
+    strHiddenWindows_.Add(row.itemData);
   }
   HideMarkedRowsBottomUp();
-  // Already in the record, which panic only appends to.
+  // Already among the hidden windows, which panic only adds to.
   for (const WindowHandle window : unlisted) HideOrNote(window);
   // The desktop before the taskbar, both after the windows, and no flash.
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
-    if (!box->IsSet() || box->tag.empty()) continue;
-    HideOrNote(KeptHandle(*box));
-    AppendHiddenWindow(strHiddenWindows, box->tag);
+    if (box->IsSet() && !box->tag.empty()) HideKept(*box);
   }
-  MoveActivationOff(toHide, active);
-  host_.MuteSound();
-  log::Info("hide", "panic: hid ", toHide.size(), " windows, ", unlisted.size(), " of them kept from the record");
-  LeaveOutRefused();
-  bWindowsHidden = true;
-  KeepHidden();
+  FinishHide(toHide, active, "panic");
 }
 
 // The sound comes back after the windows: the audio device may take a while
@@ -298,7 +303,7 @@ void WindowHiding::ShowBranch() {
 // user back the window they were working in, or else the top one.
 void WindowHiding::ShowHiddenWindows() {
   watch_.End();
-  const std::vector<WindowHandle> record = ParseHiddenWindows(strHiddenWindows);
+  const std::vector<WindowHandle> record = strHiddenWindows_.Handles();
   std::vector<WindowHandle> stacked;
   for (const WindowHandle window : record) {
     if (IsKeptHandle(panel_, window)) {
@@ -312,7 +317,7 @@ void WindowHiding::ShowHiddenWindows() {
   }
   // The shows are still on their way, so the user's window counts as there
   // when it was hidden with the others; its activation queues behind its show.
-  if (bWindowsHidden && !stacked.empty()) {
+  if (bWindowsHidden_ && !stacked.empty()) {
     const bool stillThere =
         activeAtHide_ && (std::find(stacked.begin(), stacked.end(), activeAtHide_) != stacked.end() ||
                           windows_.IsWindowVisible(activeAtHide_));
@@ -320,12 +325,12 @@ void WindowHiding::ShowHiddenWindows() {
   }
   log::Info("show", "showed ", record.size(), " windows");
   activeAtHide_ = WindowHandle();
-  bWindowsHidden = false;
+  bWindowsHidden_ = false;
   if (durable_) durable_->Clear();
 }
 
 void WindowHiding::cmdRefresh_Click() {
-  const auto record = ParseHiddenWindows(strHiddenWindows);
+  const std::vector<WindowHandle> record = strHiddenWindows_.Handles();
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, record);

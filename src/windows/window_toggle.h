@@ -5,6 +5,7 @@
 #include "panel/panel_model.h"
 #include "platform/window_manager.h"
 #include "windows/hidden_watch.h"
+#include "windows/hidden_windows.h"
 #include "windows/recovery.h"
 
 namespace blindfold {
@@ -31,8 +32,8 @@ class ToggleHost {
   virtual void ReportNotHidden(const std::string& line) = 0;
 };
 
-// Hiding and showing the chosen windows. Owns the hidden-window record and the
-// toggle state, both shared with the control panel.
+// Hiding and showing the chosen windows. Owns the set of hidden windows and the
+// toggle state.
 class WindowHiding {
  public:
   WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatch& watch, ToggleHost& host);
@@ -62,12 +63,27 @@ class WindowHiding {
   // Windows hidden otherwise (taken back after a crash) are kept hidden too.
   void KeepHidden();
 
-  std::string strHiddenWindows;
-  bool bWindowsHidden = false;
+  // The windows hidden now, or, between hides, those chosen for the next.
+  const HiddenWindows& Hidden() const { return strHiddenWindows_; }
+  bool WindowsHidden() const { return bWindowsHidden_; }
+  // The windows the next hide marks again in the list ("Hide me!" chooses the
+  // marked rows).
+  void Choose(const std::vector<WindowHandle>& windows);
+  // Windows that a Blindfold which died left hidden, taken over as hidden.
+  void TakeOverHidden(const std::vector<WindowHandle>& windows);
 
  private:
   void HideBranch();
   void ShowBranch();
+  // The steps every hide starts and ends with. The start hides the panel and
+  // returns the window active after it went; the end moves the activation off
+  // the windows now hidden, mutes the sound, reports what could not be hidden
+  // and watches over the rest.
+  WindowHandle StartHide(bool closeLoginDialog);
+  void FinishHide(const std::vector<WindowHandle>& toHide, WindowHandle active, const char* what);
+  // Adds the taskbar or the desktop, whose handle its box keeps, to the hidden
+  // windows and hides it.
+  void HideKept(const CheckBox& box);
   bool SetShowCmd(WindowHandle window, std::int32_t showCmd);
   // Hides a window, or notes it as one that may not be hidden.
   void HideOrNote(WindowHandle window);
@@ -97,6 +113,8 @@ class WindowHiding {
   // The window the user worked in when the windows were hidden.
   WindowHandle activeAtHide_;
   std::vector<WindowHandle> refused_;
+  HiddenWindows strHiddenWindows_;
+  bool bWindowsHidden_ = false;
 };
 
 }  // namespace blindfold

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "main/fake_platform.h"
-#include "windows/hidden_record.h"
 
 namespace blindfold {
 namespace {
@@ -26,7 +25,7 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\TrayHideWindows", "513");
   main.Form_Load();
   const WindowHandle a = fakes.windows.Add({.title = "A"});
-  AppendHiddenWindow(main.hiding.strHiddenWindows, a);
+  main.hiding.Choose({a});
 
   fakes.windowsHotkey.Press();
   EXPECT_FALSE(fakes.windows.Find(a)->visible);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "main/fake_platform.h"
-#include "windows/hidden_record.h"
 
 namespace blindfold {
 namespace {
@@ -58,7 +57,7 @@ TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
 TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
   const WindowHandle a = AddWindow("A");
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   form.VBHotKey1_HotKeyPressed();
   ASSERT_FALSE(Visible(a));
 
@@ -72,7 +71,7 @@ TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
 TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
   const WindowHandle a = AddWindow("A");
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   form.VBHotKey1_HotKeyPressed();
   form.panel.chkShutdownBlindfold.value = 1;
   fakes.registry.Set(kKey + "PW", "a stored key");
@@ -86,7 +85,7 @@ TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
 TEST_F(Form1Test, HotkeysRunTheirOperations) {
   const WindowHandle a = AddWindow("A");
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   EXPECT_FALSE(Visible(a));
   fakes.windowsHotkey.Press();
@@ -97,14 +96,14 @@ TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle b = AddWindow("B");
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();  // a hidden
   form.panel.SSTab1 = PanelPage::About;
 
   fakes.panelHotkey.Press();
   EXPECT_TRUE(fakes.panelWindow.visible);
   EXPECT_TRUE(Visible(a));  // shown before the panel
-  EXPECT_FALSE(form.hiding.bWindowsHidden);
+  EXPECT_FALSE(form.hiding.WindowsHidden());
   EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
   ASSERT_EQ(form.panel.List1.ListCount(), 2u);
   EXPECT_TRUE(form.panel.List1.Row(0).marked);  // marked again from the record
@@ -112,7 +111,7 @@ TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   form.panel.List1.Row(1).marked = true;  // the user marks B
   fakes.panelHotkey.Press();
   EXPECT_FALSE(fakes.panelWindow.visible);
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a.Value()) + "," + std::to_string(b.Value()));
+  EXPECT_EQ(form.hiding.Hidden(), (HiddenWindows{a, b}));
   EXPECT_EQ(fakes.registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Z");  // saved
 }
 
@@ -124,7 +123,7 @@ TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
   form.panel.List1.Row(0).marked = false;  // deselected by the user
   fakes.panelWindow.visible = true;
   form.cmdOK_Click();
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(a.Value()));
+  EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{a});
   EXPECT_FALSE(fakes.panelWindow.visible);
 }
 
@@ -147,17 +146,18 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   form.Form_Load();
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();  // the toggle hides the taskbar, the desktop and a
-  const std::string afterToggle = form.hiding.strHiddenWindows;
-  ASSERT_EQ(afterToggle, "," + std::to_string(taskbar.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(a.Value()));
+  const HiddenWindows afterToggle = form.hiding.Hidden();
+  ASSERT_EQ(afterToggle, (HiddenWindows{taskbar, desktop, a}));
 
   fakes.panicHotkey.Press();
   EXPECT_FALSE(Visible(b));
   // Appended, never cleared; the kept handles come again after the windows.
-  EXPECT_EQ(form.hiding.strHiddenWindows,
-            afterToggle + "," + std::to_string(b.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(taskbar.Value()));
-  EXPECT_TRUE(form.hiding.bWindowsHidden);
+  HiddenWindows afterPanic = afterToggle;
+  for (const WindowHandle window : {b, desktop, taskbar}) afterPanic.Add(window);
+  EXPECT_EQ(form.hiding.Hidden(), afterPanic);
+  EXPECT_TRUE(form.hiding.WindowsHidden());
 
   fakes.windowsHotkey.Press();  // one show brings back both sets
   EXPECT_TRUE(Visible(a) && Visible(b) && Visible(taskbar) && Visible(desktop));
@@ -165,10 +165,10 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
 
 TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
   form.Form_Load();
-  form.hiding.strHiddenWindows = ",5";
+  form.hiding.Choose({WindowHandle(5)});
   fakes.panicHotkey.Press();
-  EXPECT_EQ(form.hiding.strHiddenWindows, ",5");
-  EXPECT_TRUE(form.hiding.bWindowsHidden);
+  EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{WindowHandle(5)});
+  EXPECT_TRUE(form.hiding.WindowsHidden());
 }
 
 TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
@@ -179,8 +179,7 @@ TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;
   fakes.panicHotkey.Press();
-  EXPECT_EQ(form.hiding.strHiddenWindows,
-            "," + std::to_string(a.Value()) + "," + std::to_string(desktop.Value()) + "," + std::to_string(taskbar.Value()));
+  EXPECT_EQ(form.hiding.Hidden(), (HiddenWindows{a, desktop, taskbar}));
   EXPECT_TRUE(form.panel.List1.Row(0).marked);
   EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "border none"), 0);
 }

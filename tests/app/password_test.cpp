@@ -5,7 +5,6 @@
 #include "app/form1.h"
 #include "app/password_key.h"
 #include "main/fake_platform.h"
-#include "windows/hidden_record.h"
 
 namespace blindfold {
 namespace {
@@ -73,7 +72,7 @@ class PasswordGateTest : public testing::Test {
   WindowHandle HideOneWindow() {
     const WindowHandle a = fakes.windows.Add({.title = "A"});
     form.Form_Load();
-    AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+    form.hiding.Choose({a});
     fakes.windowsHotkey.Press();
     return a;
   }
@@ -199,7 +198,7 @@ TEST_F(PasswordGateTest, ToggleArrivingWhileTheShowAsksLeavesWindowsHidden) {
   fakes.loginDialog.user = [&](FakeLoginDialog::Buttons&) { fakes.windowsHotkey.Press(); };
   fakes.windowsHotkey.Press();
   EXPECT_FALSE(fakes.windows.Find(a)->visible);
-  EXPECT_TRUE(form.hiding.bWindowsHidden);
+  EXPECT_TRUE(form.hiding.WindowsHidden());
 }
 
 TEST_F(PasswordGateTest, CallerTable) {
@@ -246,7 +245,7 @@ TEST_F(PasswordGateTest, EveryPathThatShowsHiddenWindowsAsksOnce) {
   SetPassword("pw");
   const WindowHandle a = HideOneWindow();
   form.panel.chkShowWindows.value = 1;
-  const auto stillHidden = [&] { return !fakes.windows.Find(a)->visible && form.hiding.bWindowsHidden; };
+  const auto stillHidden = [&] { return !fakes.windows.Find(a)->visible && form.hiding.WindowsHidden(); };
 
   fakes.loginDialog.AnswerCancel();
   fakes.panelHotkey.Press();

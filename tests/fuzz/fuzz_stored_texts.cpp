@@ -1,5 +1,4 @@
-// The parsers of hotkey texts, the hidden-window record and the always-hide
-// entries, fed arbitrary text.
+// The parsers of hotkey texts and the always-hide entries, fed arbitrary text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,20 +7,12 @@
 #include "settings/hotkey_text.h"
 #include "settings/value_text.h"
 #include "windows/always_hide.h"
-#include "windows/hidden_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   const auto fields = blindfold::SplitHotkeyText(text);
   for (const std::string& field : fields) (void)blindfold::ParseWholeNumber(field);
-
-  std::string record;
-  for (const blindfold::WindowHandle window : blindfold::ParseHiddenWindows(text)) {
-    blindfold::AppendHiddenWindow(record, window);
-  }
-  // Whatever survives parsing round-trips exactly.
-  if (blindfold::ParseHiddenWindows(record) != blindfold::ParseHiddenWindows(text)) __builtin_trap();
 
   blindfold::ListBox entries;
   blindfold::ListBox rows;

@@ -5,7 +5,6 @@
 #include "app/form1.h"
 #include "main/fake_platform.h"
 #include "tray/tray_gestures.h"
-#include "windows/hidden_record.h"
 
 namespace blindfold {
 namespace {
@@ -158,7 +157,7 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
 TEST_F(TrayFormTest, AWindowNotHiddenIsToldInABalloonWhenTheIconIsShown) {
   const WindowHandle admin = fakes.windows.Add({.title = "Admin tool", .refusing = true});
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, admin);
+  form.hiding.Choose({admin});
   fakes.windowsHotkey.Press();
   EXPECT_TRUE(fakes.tray.balloons.empty());
   fakes.windowsHotkey.Press();
@@ -166,7 +165,7 @@ TEST_F(TrayFormTest, AWindowNotHiddenIsToldInABalloonWhenTheIconIsShown) {
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   Form1 withIcon{fakes.Get()};
   withIcon.Form_Load();
-  AppendHiddenWindow(withIcon.hiding.strHiddenWindows, admin);
+  withIcon.hiding.Choose({admin});
   fakes.windowsHotkey.Press();
   EXPECT_EQ(fakes.tray.balloons, (Strings{"Blindfold: Could not be hidden: Admin tool"}));
 }
@@ -204,7 +203,7 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   fakes.registry.Set(kKey + "TrayMenu", "517");
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   form.VBHotKey1_HotKeyPressed();
 
   fakes.tray.menuChoice = TrayMenuItem::Shutdown;

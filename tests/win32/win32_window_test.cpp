@@ -12,7 +12,6 @@
 #include "platform/fake/fake_window_watch.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/text_conversion.h"
-#include "windows/hidden_record.h"
 #include "windows/window_list.h"
 #include "windows/window_toggle.h"
 #include "windows/window_toggle_host_stub.h"
@@ -199,9 +198,7 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
   ToggleHostStub host;
   FakeWindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
-  for (const WindowHandle window : {plain, tabbed, maximized, minimized}) {
-    AppendHiddenWindow(hiding.strHiddenWindows, window);
-  }
+  hiding.Choose({plain, tabbed, maximized, minimized});
 
   hiding.KeyTest();
   ASSERT_TRUE(Eventually([&] { return !Visible(plain) && !Visible(tabbed) && !Visible(maximized) && !Visible(minimized); }));
@@ -239,7 +236,7 @@ TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
   WindowHiding hiding(panel, windows, watch, host);
   panel.chkTaskbar.value = 1;
   hiding.KeyTest();
-  const WindowHandle taskbar = ParseHiddenWindows(hiding.strHiddenWindows).at(0);
+  const WindowHandle taskbar = hiding.Hidden().Handles().at(0);
   EXPECT_EQ(std::to_string(taskbar.Value()), panel.chkTaskbar.tag);
   EXPECT_TRUE(Eventually([&] { return !Visible(taskbar); }));
   hiding.KeyTest();
@@ -250,10 +247,9 @@ TEST_F(RealWindowsTest, VanishedHandleIsSkipped) {
   ToggleHostStub host;
   FakeWindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
-  hiding.strHiddenWindows = ",4660";  // no such window
-  hiding.bWindowsHidden = true;
+  hiding.TakeOverHidden({WindowHandle(4660)});  // no such window
   hiding.KeyTest();
-  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_FALSE(hiding.WindowsHidden());
 }
 
 // The watch on the real platform: its program shows the hidden window again,
@@ -264,7 +260,7 @@ TEST_F(RealWindowsTest, AWindowItsProgramShowsAgainIsHiddenAgain) {
   ToggleHostStub host;
   Win32WindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
-  AppendHiddenWindow(hiding.strHiddenWindows, plain);
+  hiding.Choose({plain});
   hiding.KeyTest();
   ASSERT_TRUE(EventuallyWithMessages([&] { return !Visible(plain); }));
   int looks = 0;

@@ -4,7 +4,6 @@
 
 #include "platform/fake/fake_window_manager.h"
 #include "platform/fake/fake_window_watch.h"
-#include "windows/hidden_record.h"
 #include "windows/window_toggle.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -22,7 +21,7 @@ class HiddenWatchTest : public testing::Test {
   }
   bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
   void Hide(std::initializer_list<WindowHandle> chosen) {
-    for (const WindowHandle window : chosen) AppendHiddenWindow(hiding.strHiddenWindows, window);
+    hiding.Choose(chosen);
     hiding.KeyTest();
   }
 
@@ -78,7 +77,7 @@ TEST_F(HiddenWatchTest, AlwaysHideMatchesThatOpenWhileHiddenAreHidden) {
   windows.Find(bank)->visible = true;
   watch.Tick();
   EXPECT_FALSE(Visible(bank));
-  EXPECT_NE(hiding.strHiddenWindows.find(std::to_string(bank.Value())), std::string::npos);
+  EXPECT_TRUE(hiding.Hidden().Contains(bank));
 }
 
 TEST_F(HiddenWatchTest, AWindowThatKeepsComingBackIsGivenUpOnAndReported) {
@@ -91,7 +90,7 @@ TEST_F(HiddenWatchTest, AWindowThatKeepsComingBackIsGivenUpOnAndReported) {
     watch.Tick();
   }
   EXPECT_TRUE(Visible(stubborn));
-  EXPECT_EQ(hiding.strHiddenWindows, "," + std::to_string(quiet.Value()));
+  EXPECT_EQ(hiding.Hidden(), HiddenWindows{quiet});
   EXPECT_TRUE(panel.lblHideStatus.visible);
   EXPECT_NE(panel.lblHideStatus.caption.find("Stubborn"), std::string::npos);
   watch.Tick();
@@ -112,7 +111,7 @@ TEST_F(HiddenWatchTest, AWindowBackBeforeEveryLookIsGivenUpButOneNotAnsweringIsN
     watch.Tick();
   }
   EXPECT_TRUE(Visible(stubborn));
-  EXPECT_EQ(hiding.strHiddenWindows, "," + std::to_string(hung.Value()));
+  EXPECT_EQ(hiding.Hidden(), HiddenWindows{hung});
   EXPECT_FALSE(Visible(hung));
 }
 
@@ -127,11 +126,11 @@ TEST_F(HiddenWatchTest, AHideRightAfterAShowCoversTheWindowsStillComingBack) {
   hiding.KeyTest();
   EXPECT_FALSE(Visible(a));
   EXPECT_FALSE(Visible(b));
-  EXPECT_EQ(ParseHiddenWindows(hiding.strHiddenWindows).size(), 2u);
+  EXPECT_EQ(hiding.Hidden().Size(), 2u);
   hiding.KeyTest();
   windows.Find(b)->visible = false;
   hiding.PanicHide();
-  EXPECT_NE(hiding.strHiddenWindows.find(std::to_string(b.Value())), std::string::npos);
+  EXPECT_TRUE(hiding.Hidden().Contains(b));
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "app/password_key.h"
 #include "app/restore.h"
 #include "main/fake_platform.h"
-#include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
 namespace blindfold {
@@ -48,7 +47,7 @@ TEST_F(RecoveryTest, EveryHideIsDurableBeforeAnyWindowChangesAndEveryShowClearsI
   const WindowHandle b = Add("B", 200, "Edit");
   Form1 form{fakes.Get()};
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   EXPECT_EQ(RecoveryRecord::Parse(Durable().value_or("")), (std::vector<RecoveredWindow>{{a, 100, "Mail"}}));
 
@@ -64,7 +63,7 @@ TEST_F(RecoveryTest, RecordIsWrittenBeforeTheFirstWindowIsHidden) {
   const WindowHandle a = Add("A");
   Form1 form{fakes.Get()};
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.registry.refusedRoots = {RegistryRoot::CurrentUser};  // the durable write fails...
   fakes.windowsHotkey.Press();
   EXPECT_FALSE(Visible(a));  // ...and hiding still works
@@ -89,7 +88,7 @@ TEST_F(RecoveryTest, AfterACrashOnlyOurStillHiddenWindowsComeBack) {
   EXPECT_FALSE(Visible(reused));
   EXPECT_FALSE(Visible(renamed));
   EXPECT_FALSE(Visible(selfHidden));  // never ours: not in the record
-  EXPECT_FALSE(form.hiding.bWindowsHidden);
+  EXPECT_FALSE(form.hiding.WindowsHidden());
   EXPECT_EQ(Durable(), "");
 }
 
@@ -101,8 +100,8 @@ TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
   Form1 form{fakes.Get()};
   form.Form_Load();
   EXPECT_FALSE(Visible(ours));
-  EXPECT_TRUE(form.hiding.bWindowsHidden);
-  EXPECT_EQ(form.hiding.strHiddenWindows, "," + std::to_string(ours.Value()));
+  EXPECT_TRUE(form.hiding.WindowsHidden());
+  EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{ours});
   EXPECT_NE(Durable().value_or(""), "");  // still durable until shown
 
   fakes.loginDialog.AnswerCancel();
@@ -117,7 +116,7 @@ TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   const WindowHandle a = Add("A");
   Form1 form{fakes.Get()};
   form.Form_Load();
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   form.panel.chkShowWindows.value = 1;
   form.ShowWindowsBeforeDying();
@@ -133,7 +132,7 @@ TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
   const WindowHandle bottom = Add("Bottom", 200, "Edit");
   Form1 running{fakes.Get()};
   running.Form_Load();
-  running.hiding.strHiddenWindows = "," + std::to_string(top.Value()) + "," + std::to_string(bottom.Value());
+  running.hiding.Choose({top, bottom});
   fakes.windowsHotkey.Press();
   fakes.registry.Set(kKey + "PPShowWindows", "1");  // stored after the hide
   ASSERT_FALSE(Visible(top) || Visible(bottom));
@@ -156,7 +155,7 @@ TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
   // The running Blindfold lets them be, and its next press hides again.
   fakes.windowWatch.Tick();
   EXPECT_TRUE(Visible(top) && Visible(bottom));
-  EXPECT_FALSE(running.hiding.bWindowsHidden);
+  EXPECT_FALSE(running.hiding.WindowsHidden());
 }
 
 // The guard in force when the windows were hidden is the one that counts
@@ -166,7 +165,7 @@ TEST_F(RecoveryTest, TheGuardInForceAtTheHideHoldsAfterACrash) {
   {
     Form1 first{fakes.Get()};
     first.Form_Load();
-    AppendHiddenWindow(first.hiding.strHiddenWindows, a);
+    first.hiding.Choose({a});
     fakes.windowsHotkey.Press();
     first.mnuLock_Click();  // never saved
   }
@@ -194,7 +193,7 @@ TEST_F(RecoveryTest, AGreyGuardIsOnAndAForeignPerUserPasswordOpensNothing) {
   form.Form_Load();
   EXPECT_EQ(form.panel.chkShowWindows.value, 1);
   EXPECT_EQ(form.panel.txtPassword.text, key);
-  AppendHiddenWindow(form.hiding.strHiddenWindows, a);
+  form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   fakes.loginDialog.AnswerWith("");
   fakes.windowsHotkey.Press();

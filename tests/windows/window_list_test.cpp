@@ -122,7 +122,7 @@ TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
   const WindowHandle a = Add("A");
   Add("B");
   const WindowHandle c = Add("C");
-  hiding.strHiddenWindows = "," + std::to_string(a.Value()) + ",424242," + std::to_string(c.Value());
+  hiding.Choose({a, WindowHandle(424242), c});
   RebuildOpenWindowsList(windows, panel);
   panel.List1.Row(1).marked = true;  // a mark not yet applied
 

@@ -5,7 +5,6 @@
 #include "core/texts.h"
 #include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
-#include "windows/hidden_record.h"
 #include "windows/window_toggle_host_stub.h"
 
 namespace blindfold {
@@ -13,11 +12,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-std::string Record(std::initializer_list<WindowHandle> handles) {
-  std::string record;
-  for (const WindowHandle window : handles) AppendHiddenWindow(record, window);
-  return record;
-}
+HiddenWindows Record(std::initializer_list<WindowHandle> handles) { return HiddenWindows(handles); }
 
 class WindowToggleTest : public testing::Test {
  protected:
@@ -27,8 +22,7 @@ class WindowToggleTest : public testing::Test {
   bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
   // The panel as the user left it: the list filled and some rows applied.
   void Apply(std::initializer_list<WindowHandle> chosen) {
-    hiding.strHiddenWindows.clear();
-    for (const WindowHandle window : chosen) AppendHiddenWindow(hiding.strHiddenWindows, window);
+    hiding.Choose(chosen);
   }
 
   FakeWindowManager windows;
@@ -49,20 +43,20 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   host.onSound = [&] { EXPECT_EQ(Visible(a), !goingHidden); };
 
   hiding.KeyTest();
-  EXPECT_TRUE(hiding.bWindowsHidden);
+  EXPECT_TRUE(hiding.WindowsHidden());
   EXPECT_FALSE(Visible(a));
   EXPECT_TRUE(Visible(b));
   EXPECT_FALSE(Visible(c));
-  EXPECT_EQ(hiding.strHiddenWindows, Record({a, c}));  // list order, not record order
+  EXPECT_EQ(hiding.Hidden(), Record({a, c}));  // list order, not record order
   EXPECT_EQ(panel.frmWindowList.caption, "Open window list. (Found 3 windows.)");
   EXPECT_EQ(host.calls, (Strings{"close login", "hide panel", "mute"}));
 
   host.calls.clear();
   goingHidden = false;
   hiding.KeyTest();
-  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_FALSE(hiding.WindowsHidden());
   EXPECT_TRUE(Visible(a) && Visible(b) && Visible(c));
-  EXPECT_EQ(hiding.strHiddenWindows, Record({a, c}));  // kept for the next hide
+  EXPECT_EQ(hiding.Hidden(), Record({a, c}));  // kept for the next hide
   EXPECT_EQ(host.calls, (Strings{"restore"}));
 }
 
@@ -75,7 +69,7 @@ TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   const std::vector<WindowHandle> before = windows.StackOrder();
   Apply({top, middle, bottom});
   hiding.KeyTest();
-  EXPECT_EQ(hiding.strHiddenWindows, Record({top, middle, bottom}));
+  EXPECT_EQ(hiding.Hidden(), Record({top, middle, bottom}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{other}));  // off the windows hiding
 
@@ -108,7 +102,7 @@ TEST_F(WindowToggleTest, AWindowThatMayNotBeHiddenIsLeftOutAndNamed) {
   Apply({a, admin, b});
   hiding.KeyTest();
   EXPECT_FALSE(Visible(a) || Visible(b));
-  EXPECT_EQ(hiding.strHiddenWindows, Record({a, b}));
+  EXPECT_EQ(hiding.Hidden(), Record({a, b}));
   EXPECT_EQ(panel.lblHideStatus.caption, "Could not be hidden: Admin tool");
   EXPECT_EQ(host.calls.back(), "report Could not be hidden: Admin tool");
 
@@ -201,7 +195,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   Apply({a, b});
 
   hiding.KeyTest();
-  EXPECT_EQ(hiding.strHiddenWindows, Record({taskbar, desktop, a, b}));
+  EXPECT_EQ(hiding.Hidden(), Record({taskbar, desktop, a, b}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(desktopVisibleAtFlash);
   EXPECT_FALSE(Visible(taskbar) || Visible(desktop) || Visible(a));
@@ -218,7 +212,7 @@ TEST_F(WindowToggleTest, UnsetBoxesOrUnknownHandlesSkipTaskbarAndDesktop) {
   panel.chkProgramManager.value = 1;  // set, but no desktop was ever met
   hiding.KeyTest();
   EXPECT_TRUE(Visible(taskbar));
-  EXPECT_EQ(hiding.strHiddenWindows, "");
+  EXPECT_TRUE(hiding.Hidden().Empty());
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "flash panel"), 0);
 }
 
@@ -264,16 +258,16 @@ TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {
 
 TEST_F(WindowToggleTest, NothingMarkedStillEntersHiddenState) {
   Add("A");
-  hiding.strHiddenWindows = ",999";
+  hiding.Choose({WindowHandle(999)});
   hiding.KeyTest();
-  EXPECT_TRUE(hiding.bWindowsHidden);
-  EXPECT_EQ(hiding.strHiddenWindows, "");
+  EXPECT_TRUE(hiding.WindowsHidden());
+  EXPECT_TRUE(hiding.Hidden().Empty());
   EXPECT_TRUE(windows.toldToShowOrHide.empty());
 
   panel.chkShowWindows.value = 1;
   hiding.KeyTest();
   EXPECT_EQ(host.calls.back(), "restore");
-  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_FALSE(hiding.WindowsHidden());
 }
 
 TEST_F(WindowToggleTest, RefusedPasswordKeepsEverythingHidden) {
@@ -286,13 +280,13 @@ TEST_F(WindowToggleTest, RefusedPasswordKeepsEverythingHidden) {
 
   hiding.KeyTest();
   EXPECT_EQ(host.calls, (Strings{"ask password"}));  // no sound restored
-  EXPECT_TRUE(hiding.bWindowsHidden);
+  EXPECT_TRUE(hiding.WindowsHidden());
   EXPECT_FALSE(Visible(a));
 
   host.passwordAccepted = true;
   hiding.KeyTest();
   EXPECT_TRUE(Visible(a));
-  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_FALSE(hiding.WindowsHidden());
 }
 
 TEST_F(WindowToggleTest, PasswordIsNotAskedWhenTheSwitchIsOff) {
@@ -312,13 +306,12 @@ TEST_F(WindowToggleTest, ClosedWindowIsSkippedAndTheOthersShown) {
   windows.Remove(a);
   hiding.KeyTest();
   EXPECT_TRUE(Visible(b));
-  EXPECT_EQ(hiding.strHiddenWindows, Record({a, b}));
+  EXPECT_EQ(hiding.Hidden(), Record({a, b}));
 }
 
 TEST_F(WindowToggleTest, DuplicatesAreShownTwice) {
   const WindowHandle a = Add("A");
-  hiding.strHiddenWindows = Record({a, a});
-  hiding.bWindowsHidden = true;
+  hiding.TakeOverHidden({a, a});
   hiding.KeyTest();
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, a}));
 }
@@ -355,11 +348,11 @@ TEST_F(WindowToggleTest, ShowHiddenWindowsNeitherAsksNorTouchesSound) {
   hiding.ShowHiddenWindows();
   EXPECT_TRUE(host.calls.empty());
   EXPECT_TRUE(Visible(a));
-  EXPECT_FALSE(hiding.bWindowsHidden);
-  EXPECT_EQ(hiding.strHiddenWindows, Record({a}));
+  EXPECT_FALSE(hiding.WindowsHidden());
+  EXPECT_EQ(hiding.Hidden(), Record({a}));
 
   hiding.ShowHiddenWindows();  // nothing hidden: harmless
-  EXPECT_FALSE(hiding.bWindowsHidden);
+  EXPECT_FALSE(hiding.WindowsHidden());
 }
 
 TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
@@ -367,8 +360,7 @@ TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
   const WindowHandle b = Add("B", "Plain");
   windows.Find(a)->visible = false;
   windows.Find(b)->visible = false;
-  hiding.strHiddenWindows = ",0," + std::to_string(a.Value()) + ",123456," + std::to_string(b.Value());
-  hiding.bWindowsHidden = true;
+  hiding.TakeOverHidden({WindowHandle(0), a, WindowHandle(123456), b});
   hiding.KeyTest();
   EXPECT_TRUE(Visible(a) && Visible(b));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{b, WindowHandle(123456), a}));

@@ -21,6 +21,7 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   Gtk::Label label(Mnemonic("&Password:"), true);
   Gtk::Entry entry;
   entry.set_visibility(false);
+  entry.set_max_length(static_cast<int>(kPasswordMaxChars));
   entry.set_activates_default(true);
   label.set_mnemonic_widget(entry);
   row.pack_start(label, false, false);
@@ -32,7 +33,9 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   dialog.set_default_response(Gtk::RESPONSE_OK);
   dialog.signal_response().connect([&](int response) {
     if (response == Gtk::RESPONSE_OK) {
-      form.txtPassword = entry.get_text();
+      // Straight from the entry's buffer, which wipes what it lets go of: a
+      // copy on the way would leave the password in memory.
+      form.txtPassword.assign(gtk_entry_get_text(entry.gobj()));
       entry.set_text("");
       onOk();
     } else {

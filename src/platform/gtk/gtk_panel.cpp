@@ -3,23 +3,15 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
-#include <variant>
+
+#include "core/texts.h"
 
 namespace blindfold::gtk {
 namespace {
 
-constexpr std::array<const char*, 5> kPageCaptions = {"_Open windows", "_Hotkeys", "_Settings", "S_tealth",
-                                                      "_About"};
-
 // The pages' controls were designed on the tab control, whose tabs take the
 // top of it; GTK draws the tabs above the page, so the page starts lower.
 constexpr int kPageTopTwips = 330;
-
-std::optional<std::size_t> ListIndexOf(Control control) {
-  if (control == Control::List1) return 0;
-  if (control == Control::List2) return 1;
-  return std::nullopt;
-}
 
 void SetShown(Gtk::Widget& widget, bool shown) {
   if (widget.get_visible() != shown) widget.set_visible(shown);
@@ -29,13 +21,15 @@ void SetSensitive(Gtk::Widget& widget, bool enabled) {
   if (widget.get_sensitive() != enabled) widget.set_sensitive(enabled);
 }
 
-void SetLabel(Gtk::Widget& widget, const std::string& caption) {
+void SetText(Gtk::Widget& widget, const std::string& text) {
   if (auto* frame = dynamic_cast<Gtk::Frame*>(&widget)) {
-    if (frame->get_label() != caption) frame->set_label(caption);
+    if (frame->get_label() != text) frame->set_label(text);
   } else if (auto* button = dynamic_cast<Gtk::Button*>(&widget)) {
-    if (button->get_label() != caption) button->set_label(caption);
+    if (button->get_label() != text) button->set_label(text);
   } else if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) {
-    if (label->get_text() != caption) label->set_text(caption);
+    if (label->get_text() != text) label->set_text(text);
+  } else if (auto* entry = dynamic_cast<Gtk::Entry*>(&widget)) {
+    if (entry->get_text() != text) entry->set_text(text);
   }
 }
 
@@ -85,52 +79,6 @@ void ReplaceOnFirstEdit(Gtk::Entry& entry, const std::function<void()>& emptied)
       false);
 }
 
-// Writes one model part into its widget; false when the model hides it.
-struct FieldWriter {
-  Gtk::Widget& widget;
-
-  bool operator()(std::monostate) const { return true; }
-  bool operator()(const Frame* frame) const {
-    SetLabel(widget, frame->caption);
-    return frame->visible;
-  }
-  bool operator()(const Label* label) const {
-    SetLabel(widget, label->caption);
-    return label->visible;
-  }
-  bool operator()(const CheckBox* box) const {
-    auto& check = dynamic_cast<Gtk::CheckButton&>(widget);
-    if (check.get_inconsistent() != (box->value == 2)) check.set_inconsistent(box->value == 2);
-    if (check.get_active() != (box->value == 1)) check.set_active(box->value == 1);
-    SetSensitive(widget, box->enabled);
-    return box->visible;
-  }
-  bool operator()(const OptionButton* option) const {
-    auto& radio = dynamic_cast<Gtk::RadioButton&>(widget);
-    if (option->value && !radio.get_active()) radio.set_active(true);
-    SetSensitive(widget, option->enabled);
-    return true;
-  }
-  bool operator()(const TextBox* box) const {
-    auto& entry = dynamic_cast<Gtk::Entry&>(widget);
-    if (entry.get_text() != box->text) entry.set_text(box->text);
-    MarkReplacedOnEdit(entry, box->replacedOnEdit);
-    SetSensitive(widget, box->enabled);
-    return box->visible;
-  }
-  bool operator()(const Button* button) const {
-    SetSensitive(widget, button->enabled);
-    return button->visible;
-  }
-  bool operator()(const Slider* slider) const {
-    auto& scale = dynamic_cast<Gtk::Scale&>(widget);
-    if (static_cast<int>(scale.get_value()) != slider->value) scale.set_value(slider->value);
-    SetSensitive(widget, slider->enabled);
-    return true;
-  }
-  bool operator()(const ListBox* list) const { return list->visible; }
-};
-
 // A row's columns, which Windows lines up at the list's tab stops.
 std::vector<std::string> ColumnsOf(const std::string& text) {
   std::vector<std::string> columns;
@@ -142,12 +90,6 @@ std::vector<std::string> ColumnsOf(const std::string& text) {
   return columns;
 }
 
-// A caption as it reads on Linux, where a program starts when the user logs
-// in rather than when the system starts.
-std::string CaptionOf(const ControlInfo& info) {
-  if (info.control == Control::chkStartWithWindows) return "[ Start Blindfold every&time you log in ] ";
-  return std::string(info.caption);
-}
 
 }  // namespace
 
@@ -166,12 +108,25 @@ Glib::ustring Mnemonic(std::string_view caption) {
   return text;
 }
 
-GtkPanel::GtkPanel(int widthTwips, int heightTwips) {
-  window_.set_title(std::string(InfoOf(Control::Label5).caption));
+GtkPanel::GtkPanel(int widthTwips, int heightTwips) : optionGroups_(OptionGroups().size()) {
+  window_.set_title(std::string(texts::kProgramName));
   window_.set_resizable(false);
   window_.add(client_);
   client_.show();
-  Build();
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    notebook_.append_page(pages_[i], Mnemonic(PanelView::PageCaption(static_cast<PanelPage>(i))), true);
+    pages_[i].show();
+  }
+  notebook_.show();
+  // A page is made when first shown (switch-page comes before GTK shows it).
+  // A tab clicked is the user's choice of page, as Ctrl+Tab is; unreported,
+  // the next render would take the panel back to the page the logic knows.
+  // After GTK's own handler, so that the notebook already shows the new page.
+  pageShowing_ = notebook_.signal_switch_page().connect(
+      [this](Gtk::Widget*, guint page) { view_.PageShowing(static_cast<PanelPage>(page)); });
+  pageSwitched_ = notebook_.signal_switch_page().connect(
+      [this](Gtk::Widget*, guint page) { view_.PageSelected(static_cast<PanelPage>(page)); }, true);
+  view_.AttachWidgets(*this);
   SetSizeTwips(widthTwips, heightTwips);
   window_.signal_key_press_event().connect(sigc::mem_fun(*this, &GtkPanel::OnKey), false);
   window_.signal_delete_event().connect(sigc::mem_fun(*this, &GtkPanel::OnDelete));
@@ -179,89 +134,55 @@ GtkPanel::GtkPanel(int widthTwips, int heightTwips) {
   gtk_widget_realize(GTK_WIDGET(window_.gobj()));
 }
 
-void GtkPanel::Build() {
-  const DesignRect& tabs = InfoOf(Control::SSTab1).design;
-  client_.put(notebook_, Px(tabs.left), Px(tabs.top));
-  notebook_.set_size_request(Px(tabs.width), Px(tabs.height));
-  for (std::size_t i = 0; i < pages_.size(); ++i) {
-    notebook_.append_page(pages_[i], kPageCaptions[i], true);
-    pages_[i].show();
+// The pages' controls were designed on the tab control, whose tabs take the
+// top of it; GTK draws the tabs above the page, so the page starts lower.
+DesignRect GtkPanel::InContainer(Control control, DesignRect place) {
+  if (InfoOf(control).page != kEveryPage) {
+    place.left -= InfoOf(Control::SSTab1).design.left;
+    place.top -= kPageTopTwips;
   }
-  notebook_.show();
-  // A tab clicked is the user's choice of page, as Ctrl+Tab is; unreported,
-  // the next render would take the panel back to the page the logic knows.
-  // After GTK's own handler, so that the notebook already shows the new page.
-  // A page is made when first shown (switch-page comes before GTK shows it):
-  // most starts show only the first.
-  notebook_.signal_switch_page().connect([this](Gtk::Widget*, guint page) { BuildPage(static_cast<int>(page)); });
-  pageSwitched_ = notebook_.signal_switch_page().connect(
-      [this](Gtk::Widget*, guint page) {
-        if (!panel_ || static_cast<guint>(panel_->SSTab1) == page) return;
-        Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
-      },
-      true);
-  controls_[IndexOf(Control::SSTab1)] = {&notebook_, &client_, tabs};
-  BuildPage(kEveryPage);
-  BuildPage(0);
+  return place;
 }
 
-void GtkPanel::BuildPage(int page) {
-  if (page != kEveryPage) {
-    bool& built = pageBuilt_[static_cast<std::size_t>(page)];
-    if (built) return;
-    built = true;
-  }
-  const DesignRect& tabs = InfoOf(Control::SSTab1).design;
-  // Frames first, so that the controls they hold are drawn over them.
-  for (const bool frames : {true, false}) {
-    for (const ControlInfo& info : Controls()) {
-      if (info.page != page || info.control == Control::SSTab1 || (info.kind == ControlKind::Frame) != frames) continue;
-      Gtk::Widget* widget = Create(info);
-      Gtk::Fixed* container = info.page == kEveryPage ? &client_ : &pages_[static_cast<std::size_t>(info.page)];
-      DesignRect place = info.design;
-      if (info.page != kEveryPage) {
-        place.left -= tabs.left;
-        place.top -= kPageTopTwips;
-      }
-      container->put(*widget, Px(place.left), Px(place.top));
-      widget->set_size_request(Px(place.width), Px(place.height));
-      controls_[IndexOf(info.control)] = {widget, container, place};
-      Connect(info, *widget);
-      if (!info.neverShown) widget->show();
-    }
-  }
-  // A page made after the start shows what the model holds at once; made by a
-  // render's change of page, that render goes on to draw it.
-  if (page != kEveryPage && panel_ && !rendering_) Render();
+void GtkPanel::Create(const ControlSpec& spec) {
+  const ControlInfo& info = *spec.info;
+  Gtk::Widget* widget = info.kind == ControlKind::Tabs ? &notebook_ : Make(spec);
+  Gtk::Fixed* container = info.page == kEveryPage ? &client_ : &pages_[static_cast<std::size_t>(info.page)];
+  const DesignRect place = InContainer(info.control, spec.place);
+  container->put(*widget, Px(place.left), Px(place.top));
+  widget->set_size_request(Px(place.width), Px(place.height));
+  controls_[IndexOf(info.control)] = {widget, container};
+  if (info.kind == ControlKind::Tabs) return;
+  Connect(spec, *widget);
+  if (!info.neverShown) widget->show();
 }
 
-Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
-  const std::string plainCaption = CaptionOf(info);
-  const Glib::ustring caption = Mnemonic(plainCaption);
+Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
+  const ControlInfo& info = *spec.info;
+  const Glib::ustring caption = Mnemonic(spec.caption);
   switch (info.kind) {
     case ControlKind::Frame:
-      return Gtk::make_managed<Gtk::Frame>(plainCaption);
+      return Gtk::make_managed<Gtk::Frame>(spec.caption);
     case ControlKind::Label: {
-      auto* label = Gtk::make_managed<Gtk::Label>(plainCaption);
+      auto* label = Gtk::make_managed<Gtk::Label>(spec.caption);
       label->set_xalign(0);
       label->set_line_wrap(true);
       return label;
     }
     case ControlKind::Link: {
-      auto* link = Gtk::make_managed<Gtk::LinkButton>("", plainCaption);
+      auto* link = Gtk::make_managed<Gtk::LinkButton>("", spec.caption);
       link->set_relief(Gtk::RELIEF_NONE);
       // Flush left in its design rectangle, as a label is.
       if (auto* text = dynamic_cast<Gtk::Label*>(link->get_child())) text->set_xalign(0);
-      if (info.control == Control::Label5) {
-        link->get_child()->override_font(Pango::FontDescription("Sans Bold 20"));
-      }
+      if (spec.title) link->get_child()->override_font(Pango::FontDescription("Sans Bold 20"));
       return link;
     }
     case ControlKind::CheckBox:
       return Gtk::make_managed<Gtk::CheckButton>(caption, true);
     case ControlKind::OptionButton: {
-      const bool menuRow = IndexOf(info.control) < IndexOf(Control::optTrayHideWindows_0);
-      return Gtk::make_managed<Gtk::RadioButton>(menuRow ? menuGroup_ : hideGroup_, caption, true);
+      Gtk::RadioButton::Group alone;
+      return Gtk::make_managed<Gtk::RadioButton>(spec.optionGroup ? optionGroups_[*spec.optionGroup] : alone,
+                                                 caption, true);
     }
     case ControlKind::TextBox:
     case ControlKind::KeyBox:
@@ -269,15 +190,14 @@ Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
       auto* entry = Gtk::make_managed<Gtk::Entry>();
       // As wide as the design says, not as wide as GTK's default text.
       entry->set_width_chars(1);
-      if (info.kind == ControlKind::KeyBox) entry->set_max_length(1);
+      if (spec.maxChars > 0) entry->set_max_length(static_cast<int>(spec.maxChars));
       if (info.kind == ControlKind::PasswordBox) entry->set_visibility(false);
-      // Enter in any other box presses the default button.
-      entry->set_activates_default(info.kind != ControlKind::PasswordBox);
+      entry->set_activates_default(spec.enterPresses == Control::cmdOK);
       return entry;
     }
     case ControlKind::List:
     case ControlKind::MultiList:
-      return CreateList(info);
+      return MakeList(info);
     case ControlKind::Button:
     case ControlKind::DefaultButton: {
       auto* button = Gtk::make_managed<Gtk::Button>(caption, true);
@@ -298,8 +218,8 @@ Gtk::Widget* GtkPanel::Create(const ControlInfo& info) {
   return Gtk::make_managed<Gtk::Label>();
 }
 
-Gtk::Widget* GtkPanel::CreateList(const ControlInfo& info) {
-  ListView& list = lists_[*ListIndexOf(info.control)];
+Gtk::Widget* GtkPanel::MakeList(const ControlInfo& info) {
+  ListView& list = *ListOf(info.control);
   list.store = Gtk::ListStore::create(columns_);
   list.view = Gtk::make_managed<Gtk::TreeView>(list.store);
   list.view->set_headers_visible(false);
@@ -313,10 +233,16 @@ Gtk::Widget* GtkPanel::CreateList(const ControlInfo& info) {
   return scrolled;
 }
 
-void GtkPanel::Connect(const ControlInfo& info, Gtk::Widget& widget) {
-  const Control control = info.control;
-  const auto clicked = [this, control] { Report([control](PanelEvents& events) { events.Clicked(control); }); };
-  switch (info.kind) {
+GtkPanel::ListView* GtkPanel::ListOf(Control control) {
+  if (control == Control::List1) return &lists_[0];
+  if (control == Control::List2) return &lists_[1];
+  return nullptr;
+}
+
+void GtkPanel::Connect(const ControlSpec& spec, Gtk::Widget& widget) {
+  const Control control = spec.info->control;
+  const auto clicked = [this, control] { view_.Clicked(control); };
+  switch (spec.info->kind) {
     case ControlKind::Link:
       dynamic_cast<Gtk::LinkButton&>(widget).signal_activate_link().connect(
           [clicked] {
@@ -341,41 +267,36 @@ void GtkPanel::Connect(const ControlInfo& info, Gtk::Widget& widget) {
     case ControlKind::KeyBox:
     case ControlKind::PasswordBox: {
       auto& entry = dynamic_cast<Gtk::Entry&>(widget);
-      const bool keyBox = info.kind == ControlKind::KeyBox;
-      entry.signal_changed().connect([this, &entry, control, keyBox] {
-        if (rendering_) return;
-        std::string text = entry.get_text();
-        // A hotkey's key is shown as its key cap reads.
-        if (keyBox) {
+      const bool upperCase = spec.upperCase;
+      entry.signal_changed().connect([this, &entry, control, upperCase] {
+        if (view_.Rendering()) return;
+        const std::string text = entry.get_text();
+        if (upperCase) {
           const std::string upper = Glib::ustring(text).uppercase();
           if (upper != text) return entry.set_text(upper);
         }
-        Report([&](PanelEvents& events) { events.TextChanged(control, text); });
+        view_.TextChanged(control, text);
       });
-      if (info.kind == ControlKind::PasswordBox) {
-        ReplaceOnFirstEdit(entry, [this, control] {
-          Report([control](PanelEvents& events) { events.TextChanged(control, ""); });
-        });
-        entry.signal_activate().connect(
-            [this] { Report([](PanelEvents& events) { events.Clicked(Control::cmdSetPassword); }); });
+      if (spec.info->kind == ControlKind::PasswordBox) {
+        ReplaceOnFirstEdit(entry, [this, control] { view_.TextChanged(control, ""); });
+      }
+      if (spec.enterPresses != Control::cmdOK) {
+        entry.signal_activate().connect([this, control] { view_.EnterPressed(control); });
       }
       break;
     }
     case ControlKind::List:
     case ControlKind::MultiList: {
-      ListView& list = lists_[*ListIndexOf(control)];
+      ListView& list = *ListOf(control);
       list.view->get_selection()->signal_changed().connect([this, control] { ReportSelection(control); });
-      list.view->signal_row_activated().connect([this, control](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) {
-        Report([control](PanelEvents& events) { events.RowDoubleClicked(control); });
-      });
+      list.view->signal_row_activated().connect(
+          [this, control](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) { view_.RowDoubleClicked(control); });
       break;
     }
     case ControlKind::Slider: {
       auto& scale = dynamic_cast<Gtk::Scale&>(widget);
-      scale.signal_value_changed().connect([this, &scale] {
-        const int value = static_cast<int>(scale.get_value());
-        Report([value](PanelEvents& events) { events.ValueChanged(Control::Slider1, value); });
-      });
+      scale.signal_value_changed().connect(
+          [this, &scale, control] { view_.ValueChanged(control, static_cast<int>(scale.get_value())); });
       break;
     }
     case ControlKind::Tabs:
@@ -386,15 +307,14 @@ void GtkPanel::Connect(const ControlInfo& info, Gtk::Widget& widget) {
 }
 
 void GtkPanel::ReportSelection(Control control) {
-  if (rendering_) return;
-  ListView& list = lists_[*ListIndexOf(control)];
+  if (view_.Rendering()) return;
+  ListView& list = *ListOf(control);
   const bool multiple = InfoOf(control).kind == ControlKind::MultiList;
   std::vector<bool> marks;
   if (multiple) {
-    marks.resize(list.shown.size());
+    marks.resize(list.store->children().size());
     for (std::size_t i = 0; i < marks.size(); ++i) {
       marks[i] = list.view->get_selection()->is_selected(Gtk::TreePath(std::to_string(i)));
-      list.shown[i].marked = marks[i];
     }
   }
   std::optional<std::size_t> current;
@@ -406,63 +326,79 @@ void GtkPanel::ReportSelection(Control control) {
     else path = Gtk::TreePath();
   }
   if (!path.empty()) current = static_cast<std::size_t>(path[0]);
-  Report([&](PanelEvents& events) { events.RowsSelected(control, marks, current); });
-}
-
-void GtkPanel::Attach(PanelModel& panel, PanelEvents& events) {
-  panel_ = &panel;
-  events_ = &events;
-  Render();
+  view_.RowsSelected(control, marks, current);
 }
 
 void GtkPanel::Render() {
-  if (!panel_ || unloaded_) return;
-  rendering_ = true;
-  if (notebook_.get_current_page() != static_cast<int>(panel_->SSTab1)) {
-    notebook_.set_current_page(static_cast<int>(panel_->SSTab1));
-  }
-  RenderList(lists_[0], panel_->List1, true);
-  RenderList(lists_[1], panel_->List2, false);
-  for (const ControlInfo& info : Controls()) {
-    Gtk::Widget* widget = controls_[IndexOf(info.control)].widget;
-    if (!widget || info.control == Control::SSTab1) continue;
-    const bool modelShows = std::visit(FieldWriter{*widget}, FieldOf(*panel_, info.control));
-    SetShown(*widget, modelShows && !info.neverShown);
-  }
-  rendering_ = false;
+  if (!unloaded_) view_.Render();
 }
 
-// Refills a list only when its rows changed, then brings the marks and the
-// current row in line.
-void GtkPanel::RenderList(ListView& list, const ListBox& model, bool marked) {
-  const auto sameRow = [](const ListRow& a, const ListRow& b) { return a.text == b.text && a.itemData == b.itemData; };
-  if (!std::equal(list.shown.begin(), list.shown.end(), model.Rows().begin(), model.Rows().end(), sameRow)) {
-    list.store->clear();
-    for (const ListRow& row : model.Rows()) {
-      const auto columns = ColumnsOf(row.text);
-      Gtk::TreeModel::Row stored = *list.store->append();
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::size_t column = std::min(i, columns_.text.size() - 1);
-        const Glib::ustring before = stored[columns_.text[column]];
-        stored[columns_.text[column]] = before.empty() ? Glib::ustring(columns[i]) : before + " " + columns[i];
-      }
-    }
-    list.shown = model.Rows();
-    for (ListRow& row : list.shown) row.marked = false;
+void GtkPanel::Move(Control control, const DesignRect& place) {
+  const Made& made = controls_[IndexOf(control)];
+  if (!made.widget) return;
+  const DesignRect local = InContainer(control, place);
+  made.container->move(*made.widget, Px(local.left), Px(local.top));
+  made.widget->set_size_request(Px(local.width), Px(local.height));
+}
+
+void GtkPanel::Apply(Control control, const ControlState& state) {
+  Gtk::Widget* widget = controls_[IndexOf(control)].widget;
+  if (!widget || InfoOf(control).kind == ControlKind::Tabs) return;
+  if (state.text) SetText(*widget, *state.text);
+  if (auto* radio = dynamic_cast<Gtk::RadioButton*>(widget)) {
+    // A group's other buttons let go by themselves.
+    if (state.check == CheckMark::Checked && !radio->get_active()) radio->set_active(true);
+  } else if (auto* check = dynamic_cast<Gtk::CheckButton*>(widget); check && state.check) {
+    const bool grayed = state.check == CheckMark::Grayed;
+    const bool checked = state.check == CheckMark::Checked;
+    if (check->get_inconsistent() != grayed) check->set_inconsistent(grayed);
+    if (check->get_active() != checked) check->set_active(checked);
   }
-  auto selection = list.view->get_selection();
-  const auto current = model.CurrentRow();
-  if (marked) {
-    for (std::size_t i = 0; i < list.shown.size(); ++i) {
-      if (list.shown[i].marked == model.Rows()[i].marked) continue;
-      const Gtk::TreePath path(std::to_string(i));
-      model.Rows()[i].marked ? selection->select(path) : selection->unselect(path);
-      list.shown[i].marked = model.Rows()[i].marked;
+  if (auto* scale = dynamic_cast<Gtk::Scale*>(widget); scale && state.value) {
+    if (static_cast<int>(scale->get_value()) != *state.value) scale->set_value(*state.value);
+  }
+  if (auto* entry = dynamic_cast<Gtk::Entry*>(widget)) MarkReplacedOnEdit(*entry, state.replacedOnEdit);
+  SetSensitive(*widget, state.enabled);
+}
+
+void GtkPanel::Show(Control control, bool visible) {
+  if (Gtk::Widget* widget = controls_[IndexOf(control)].widget) SetShown(*widget, visible);
+}
+
+void GtkPanel::SelectPage(PanelPage page) {
+  if (notebook_.get_current_page() != static_cast<int>(page)) notebook_.set_current_page(static_cast<int>(page));
+}
+
+void GtkPanel::FillList(Control control, const ListBox& rows) {
+  ListView* list = ListOf(control);
+  if (!list || !list->store) return;
+  list->store->clear();
+  for (const ListRow& row : rows.Rows()) {
+    const auto columns = ColumnsOf(row.text);
+    Gtk::TreeModel::Row stored = *list->store->append();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const std::size_t column = std::min(i, columns_.text.size() - 1);
+      const Glib::ustring before = stored[columns_.text[column]];
+      stored[columns_.text[column]] = before.empty() ? Glib::ustring(columns[i]) : before + " " + columns[i];
     }
-  } else if (current) {
-    selection->select(Gtk::TreePath(std::to_string(*current)));
+  }
+}
+
+void GtkPanel::MarkRow(Control control, std::size_t row, bool marked) {
+  ListView* list = ListOf(control);
+  if (!list || !list->view) return;
+  const Gtk::TreePath path(std::to_string(row));
+  marked ? list->view->get_selection()->select(path) : list->view->get_selection()->unselect(path);
+}
+
+// A marked list's cursor is left to the user: GTK selects the row it moves to.
+void GtkPanel::SetCurrentRow(Control control, std::optional<std::size_t> row) {
+  ListView* list = ListOf(control);
+  if (!list || !list->view || InfoOf(control).kind == ControlKind::MultiList) return;
+  if (row) {
+    list->view->get_selection()->select(Gtk::TreePath(std::to_string(*row)));
   } else {
-    selection->unselect_all();
+    list->view->get_selection()->unselect_all();
   }
 }
 
@@ -474,22 +410,18 @@ bool GtkPanel::OnKey(GdkEventKey* event) {
     return true;
   }
   const bool control = (event->state & GDK_CONTROL_MASK) != 0;
-  if (!control || !panel_ || (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)) return false;
-  const int step = (event->state & GDK_SHIFT_MASK) || event->keyval == GDK_KEY_ISO_Left_Tab ? -1 : 1;
-  constexpr int kPages = 5;
-  const int page = (static_cast<int>(panel_->SSTab1) + step + kPages) % kPages;
-  Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
+  if (!control || (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)) return false;
+  view_.CyclePage((event->state & GDK_SHIFT_MASK) || event->keyval == GDK_KEY_ISO_Left_Tab ? -1 : 1);
   return true;
 }
 
 bool GtkPanel::OnDelete(GdkEventAny*) {
-  if (events_ && !rendering_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
-  Render();
+  if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
   return true;
 }
 
 void GtkPanel::SessionEnding() {
-  if (events_ && events_->CloseRequested(CloseReason::WindowsEnding)) Unload();
+  if (view_.CloseRequested(CloseReason::WindowsEnding)) Unload();
 }
 
 WindowHandle GtkPanel::Handle() {
@@ -521,25 +453,6 @@ void GtkPanel::SetVisible(bool visible) {
 void GtkPanel::SetSizeTwips(int width, int height) {
   client_.set_size_request(Px(width), Px(height));
   window_.resize(Px(width), Px(height));
-}
-
-// A placement is relative to the control's container, as the design was drawn.
-void GtkPanel::PlaceControl(const ControlPlacement& placement) {
-  Shown& shown = controls_[IndexOf(placement.control)];
-  if (!shown.widget) return;
-  const Control container = ContainerOf(placement.control);
-  DesignRect origin;
-  if (container != Control::SSTab1) {
-    origin = controls_[IndexOf(container)].place;
-  } else {
-    origin.top = -kPageTopTwips + InfoOf(Control::SSTab1).design.top;
-  }
-  if (placement.left) shown.place.left = origin.left + *placement.left;
-  if (placement.top) shown.place.top = origin.top + *placement.top;
-  if (placement.width) shown.place.width = *placement.width;
-  if (placement.height) shown.place.height = *placement.height;
-  shown.container->move(*shown.widget, Px(shown.place.left), Px(shown.place.top));
-  shown.widget->set_size_request(Px(shown.place.width), Px(shown.place.height));
 }
 
 void GtkPanel::Unload() {

@@ -10,6 +10,7 @@
 #include "panel/controls.h"
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
+#include "panel/panel_view.h"
 #include "platform/panel_window.h"
 
 namespace blindfold::gtk {
@@ -19,17 +20,20 @@ namespace blindfold::gtk {
 inline constexpr int kTwipsPerPixel = 12;
 constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
 
-// The control panel as a GTK window: built from the control table, rendered
-// from the panel model, and reporting the user's input only as PanelEvents.
-class GtkPanel final : public PanelWindow {
+// The control panel as a GTK window: the panel view's widgets, made from the
+// control table, and the user's input handed to the view.
+class GtkPanel final : public PanelWindow, private PanelWidgets {
  public:
   GtkPanel(int widthTwips, int heightTwips);
   GtkPanel(const GtkPanel&) = delete;
   GtkPanel& operator=(const GtkPanel&) = delete;
-  // The pages leave the notebook as it goes, after the model has gone.
-  ~GtkPanel() override { pageSwitched_.disconnect(); }
+  // The pages leave the notebook as it goes, after the view has gone.
+  ~GtkPanel() override {
+    pageShowing_.disconnect();
+    pageSwitched_.disconnect();
+  }
 
-  void Attach(PanelModel& panel, PanelEvents& events);
+  void Attach(PanelModel& panel, PanelEvents& events) { view_.Attach(panel, events); }
   // Brings every control in line with the model.
   void Render();
 
@@ -50,14 +54,13 @@ class GtkPanel final : public PanelWindow {
   void SetVisible(bool visible) override;
   void SetBorderStyle(BorderStyle style) override { window_.set_decorated(style != BorderStyle::None); }
   void SetSizeTwips(int width, int height) override;
-  void PlaceControl(const ControlPlacement& placement) override;
+  void PlaceControl(const ControlPlacement& placement) override { view_.Place(placement); }
   void Unload() override;
 
  private:
-  struct Shown {
+  struct Made {
     Gtk::Widget* widget = nullptr;  // owned by its container
     Gtk::Fixed* container = nullptr;
-    DesignRect place;               // in its container, in twips
   };
   struct ListColumns : Gtk::TreeModel::ColumnRecord {
     ListColumns() {
@@ -68,45 +71,49 @@ class GtkPanel final : public PanelWindow {
   struct ListView {
     Gtk::TreeView* view = nullptr;
     Glib::RefPtr<Gtk::ListStore> store;
-    std::vector<ListRow> shown;  // the rows as last rendered, with their marks
   };
 
-  void Build();
-  // Makes the controls of `page` (or of every page, kEveryPage) once.
-  void BuildPage(int page);
-  Gtk::Widget* Create(const ControlInfo& info);
-  Gtk::Widget* CreateList(const ControlInfo& info);
-  void Connect(const ControlInfo& info, Gtk::Widget& widget);
-  void RenderField(const ControlInfo& info, Gtk::Widget& widget);
-  void RenderList(ListView& list, const ListBox& model, bool marked);
+  // Making and placing the controls.
+  void Create(const ControlSpec& spec) override;
+  Gtk::Widget* Make(const ControlSpec& spec);
+  Gtk::Widget* MakeList(const ControlInfo& info);
+  void Connect(const ControlSpec& spec, Gtk::Widget& widget);
+  void Move(Control control, const DesignRect& place) override;
+  // A place of the design within the widget's own container.
+  static DesignRect InContainer(Control control, DesignRect place);
+
+  // Showing what the view computed.
+  void SelectPage(PanelPage page) override;
+  void Apply(Control control, const ControlState& state) override;
+  void Show(Control control, bool visible) override;
+  // The panel stays open to input while a slow job runs: the logic turns away
+  // what it cannot take meanwhile.
+  void SetBusy(bool) override {}
+
+  // The lists, both ways.
+  ListView* ListOf(Control control);
+  void FillList(Control list, const ListBox& rows) override;
+  void MarkRow(Control list, std::size_t row, bool marked) override;
+  void SetCurrentRow(Control list, std::optional<std::size_t> row) override;
   void ReportSelection(Control control);
+
   bool OnKey(GdkEventKey* event);
   bool OnDelete(GdkEventAny* event);
-
-  template <class Event>
-  void Report(Event event) {
-    if (!events_ || rendering_) return;
-    event(*events_);
-    Render();
-  }
 
   Gtk::Window window_;
   Gtk::Fixed client_;
   Gtk::Notebook notebook_;
-  std::array<Gtk::Fixed, 5> pages_;
-  std::array<bool, 5> pageBuilt_{};
-  std::array<Shown, kControlCount> controls_;
+  std::array<Gtk::Fixed, kPanelPageCount> pages_;
+  std::array<Made, kControlCount> controls_;
   std::array<ListView, 2> lists_;  // List1, List2
   ListColumns columns_;
-  Gtk::RadioButton::Group menuGroup_;
-  Gtk::RadioButton::Group hideGroup_;
+  std::vector<Gtk::RadioButton::Group> optionGroups_;
   Glib::RefPtr<Gdk::Pixbuf> icon_;
   std::int32_t iconSerial_ = 1;
-  PanelModel* panel_ = nullptr;
-  PanelEvents* events_ = nullptr;
-  bool rendering_ = false;
+  PanelView view_{{.pagesHoldTheirControls = true, .startsAtLogIn = true}};
   bool unloaded_ = false;
   std::function<void()> onUnloaded_;
+  sigc::connection pageShowing_;
   sigc::connection pageSwitched_;
 };
 

@@ -2,9 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
-#include "platform/login_dialog.h"
 #include "platform/win32/text_conversion.h"
 
 namespace blindfold::win32 {
@@ -28,7 +25,7 @@ NativeKind NativeKindOf(ControlKind kind) {
     case ControlKind::CheckBox: return {WC_BUTTONW, BS_CHECKBOX | WS_TABSTOP};
     case ControlKind::OptionButton: return {WC_BUTTONW, BS_RADIOBUTTON | WS_TABSTOP};
     case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
-    case ControlKind::KeyBox: return {WC_EDITW, ES_AUTOHSCROLL | ES_UPPERCASE | WS_BORDER | WS_TABSTOP};
+    case ControlKind::KeyBox: return {WC_EDITW, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
     case ControlKind::PasswordBox: return {WC_EDITW, ES_AUTOHSCROLL | ES_PASSWORD | WS_BORDER | WS_TABSTOP};
     case ControlKind::List: return {WC_LISTBOXW, kListStyle};
     case ControlKind::MultiList: return {WC_LISTBOXW, kListStyle | LBS_MULTIPLESEL};
@@ -97,9 +94,13 @@ LRESULT CALLBACK ReplacedOnEditProcedure(HWND box, UINT message, WPARAM wParam, 
   return CallWindowProcW(edit, box, message, wParam, lParam);
 }
 
-std::wstring NativeCaption(const ControlInfo& info) {
-  const std::wstring caption = Widen(info.caption);
-  return info.kind == ControlKind::Link ? L"<a>" + caption + L"</a>" : caption;
+std::wstring NativeCaption(const ControlSpec& spec) {
+  const std::wstring caption = Widen(spec.caption);
+  return spec.info->kind == ControlKind::Link ? L"<a>" + caption + L"</a>" : caption;
+}
+
+void SendToBottom(HWND window) {
+  if (window) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -113,70 +114,45 @@ std::optional<Control> PanelControls::ControlOf(int id) {
   return std::nullopt;
 }
 
-PanelControls::PanelControls(HWND dialog, const std::vector<ControlPlacement>& placements) : dialog_(dialog) {
-  for (const ControlInfo& info : Controls()) design_[IndexOf(info.control)] = info.design;
-  for (const ControlPlacement& placement : placements) PlaceInDesign(placement);
-  std::vector<HWND> made;
-  for (const ControlInfo& info : Controls()) {
-    if (info.page != kEveryPage && info.page != static_cast<int>(PanelPage::OpenWindows)) continue;
-    Make(info, nullptr);
-    if (HWND window = Get(info.control)) made.push_back(window);
-  }
-  SendFramesBehind(made);
-  pagesBuilt_[0] = true;
-}
-
-// A page other than the first gets its controls the first time it is shown:
-// most users never open most pages, and every control costs start-up time.
-// They take their place in the tab order ahead of the controls that every page
-// shows, as if they had been made with the rest.
-void PanelControls::BuildPage(int page) {
-  if (page < 0 || page >= static_cast<int>(pagesBuilt_.size()) || pagesBuilt_[static_cast<std::size_t>(page)]) {
-    return;
-  }
-  pagesBuilt_[static_cast<std::size_t>(page)] = true;
-  std::vector<HWND> made;
-  for (const ControlInfo& info : Controls()) {
-    if (info.page != page) continue;
-    Make(info, Get(Control::cmdOK));
-    if (HWND window = Get(info.control)) made.push_back(window);
-  }
-  SendFramesBehind(made);
-}
-
-void PanelControls::Make(const ControlInfo& info, HWND before) {
+// A page's controls take their place in the tab order ahead of the controls
+// that every page shows, as if they had been made with those; frames and the
+// tab control lie behind the controls they hold.
+void PanelControls::Create(const ControlSpec& spec) {
+  const ControlInfo& info = *spec.info;
   NativeKind kind = NativeKindOf(info.kind);
   // A label the program writes into shows its text as it is: an & in a
   // window's title marks no key.
   if (info.kind == ControlKind::Label && info.field) kind.style |= SS_NOPREFIX;
-  const DesignRect& design = design_[IndexOf(info.control)];
-  HWND window = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kind.className, NativeCaption(info).c_str(),
-                                WS_CHILD | kind.style, Px(design.left), Px(design.top), Px(design.width),
-                                Px(design.height), dialog_,
+  if (spec.upperCase) kind.style |= ES_UPPERCASE;
+  const DesignRect& place = spec.place;
+  HWND window = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kind.className, NativeCaption(spec).c_str(),
+                                WS_CHILD | kind.style, Px(place.left), Px(place.top), Px(place.width),
+                                Px(place.height), dialog_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(info.control))),
                                 GetModuleHandleW(nullptr), nullptr);
   if (!window) return;
   SendMessageW(window, WM_SETFONT, static_cast<WPARAM>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), FALSE);
-  if (HWND above = before ? GetWindow(before, GW_HWNDPREV) : nullptr) {
-    SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const bool onEveryPage = info.page == kEveryPage;
+  if (!onEveryPage) {
+    HWND above = GetWindow(Get(Control::cmdOK), GW_HWNDPREV);
+    SetWindowPos(window, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   controls_[IndexOf(info.control)] = window;
-  Prepare(info.control, window);
+  Prepare(spec, window);
+  if (info.kind == ControlKind::Frame) SendToBottom(window);
+  if (info.kind == ControlKind::Frame || onEveryPage) SendToBottom(Get(Control::SSTab1));
 }
 
 // What a few controls need beyond their kind.
-void PanelControls::Prepare(Control control, HWND window) {
-  // A hotkey's key is one key.
-  if (InfoOf(control).kind == ControlKind::KeyBox) SendMessageW(window, EM_LIMITTEXT, 1, 0);
-  if (InfoOf(control).kind == ControlKind::PasswordBox) {
-    SendMessageW(window, EM_LIMITTEXT, kPasswordMaxChars, 0);
+void PanelControls::Prepare(const ControlSpec& spec, HWND window) {
+  if (spec.maxChars > 0) SendMessageW(window, EM_LIMITTEXT, spec.maxChars, 0);
+  if (spec.info->kind == ControlKind::PasswordBox) {
     SetPropW(window, kEditProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacedOnEditProcedure));
-  } else if (control == Control::Slider1) {
+  } else if (spec.info->kind == ControlKind::Slider) {
     SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(Slider::kMin, Slider::kMax));
     SendMessageW(window, TBM_SETTICFREQ, 10, 0);
-  } else if (control == Control::Label5) {
-    // The product name on the About page, in large type.
+  } else if (spec.title) {
     LOGFONTW large{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)), sizeof large, &large);
     large.lfHeight = large.lfHeight * 5 / 2;
@@ -186,48 +162,16 @@ void PanelControls::Prepare(Control control, HWND window) {
   }
 }
 
-// The pages' frames and the tab control lie behind the controls they hold.
-void PanelControls::SendFramesBehind(const std::vector<HWND>& made) {
-  for (const ControlInfo& info : Controls()) {
-    HWND window = Get(info.control);
-    if (info.kind != ControlKind::Frame || !window) continue;
-    if (std::find(made.begin(), made.end(), window) == made.end()) continue;
-    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-  SetWindowPos(Get(Control::SSTab1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 int PanelControls::Px(int twips) const {
   const UINT dpi = GetDpiForWindow(dialog_);
   return MulDiv(twips, dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI, 1440);
 }
 
-void PanelControls::Layout() {
-  for (const ControlInfo& info : Controls()) MoveToDesign(info.control);
-}
-
-// A control whose page has not been shown yet is placed when it is made.
-void PanelControls::MoveToDesign(Control control) {
+void PanelControls::Move(Control control, const DesignRect& place) {
   HWND window = Get(control);
   if (!window) return;
-  const DesignRect& design = design_[IndexOf(control)];
-  SetWindowPos(window, nullptr, Px(design.left), Px(design.top), Px(design.width), Px(design.height),
+  SetWindowPos(window, nullptr, Px(place.left), Px(place.top), Px(place.width), Px(place.height),
                SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void PanelControls::Place(const ControlPlacement& placement) {
-  PlaceInDesign(placement);
-  MoveToDesign(placement.control);
-}
-
-// A placement is relative to the control's container, as the design was drawn.
-void PanelControls::PlaceInDesign(const ControlPlacement& placement) {
-  const DesignRect& container = design_[IndexOf(ContainerOf(placement.control))];
-  DesignRect& design = design_[IndexOf(placement.control)];
-  if (placement.left) design.left = container.left + *placement.left;
-  if (placement.top) design.top = container.top + *placement.top;
-  if (placement.width) design.width = *placement.width;
-  if (placement.height) design.height = *placement.height;
 }
 
 void MarkReplacedOnEdit(HWND box, bool replaced) {

@@ -3,9 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
+#include <string>
 #include <utility>
 
+#include "core/texts.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/late_bound.h"
 #include "platform/win32/posted_messages.h"
@@ -16,9 +17,6 @@ namespace blindfold::win32 {
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"BlindfoldMain";
-constexpr wchar_t kCaption[] = L"Blindfold";
-constexpr std::array<const wchar_t*, 5> kPageCaptions = {L"Open windows", L"Hotkeys", L"Settings", L"Stealth",
-                                                         L"About"};
 
 std::optional<std::size_t> RowOf(LRESULT index) {
   return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
@@ -42,8 +40,8 @@ PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwi
   // A top-level window, not a message-only one: only top-level windows hear of
   // the shell's restart and of the end of the session. A tool window, so that
   // its instant on screen before the desktop is hidden leaves no taskbar button.
-  main_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                          instance, this);
+  main_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, Widen(texts::kProgramName).c_str(), WS_POPUP, 0, 0,
+                          0, 0, nullptr, nullptr, instance, this);
   if (!main_) return;
   // Sent to every top-level window when the shell (re)starts.
   // Each size from its own frame: the small frames are drawn for their size.
@@ -73,16 +71,19 @@ bool PanelDialog::MakeDialog() {
   CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FORM1), nullptr, DialogProc,
                      reinterpret_cast<LPARAM>(this));
   if (!dialog_) return false;
-  controls_ = std::make_unique<PanelControls>(dialog_, placements_);
-  renderer_ = std::make_unique<PanelRenderer>();
+  controls_ = std::make_unique<PanelControls>(dialog_);
+  view_.AttachWidgets(*controls_);
   SetIcons(dialog_, reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_BIG, 0)),
            reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0)));
+  // The tabs show no access keys here: Ctrl+Tab goes round them.
   HWND tab = controls_->Get(Control::SSTab1);
-  for (std::size_t i = 0; i < kPageCaptions.size(); ++i) {
+  for (int page = 0; page < kPanelPageCount; ++page) {
+    std::wstring caption = Widen(PanelView::PageCaption(static_cast<PanelPage>(page)));
+    std::erase(caption, L'&');
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
-    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    item.pszText = caption.data();
+    SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&item));
   }
   SetWindowPos(dialog_, nullptr, 0, 0, controls_->Px(widthTwips_), controls_->Px(heightTwips_),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -91,8 +92,8 @@ bool PanelDialog::MakeDialog() {
 
 void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys) {
   panel_ = &panel;
-  events_ = &events;
   hotkeys_ = std::move(hotkeys);
+  view_.Attach(panel, events);
   Render();
 }
 
@@ -100,14 +101,7 @@ void PanelDialog::Render() {
   // Before the panel is first shown, and after it has gone, there is nothing
   // to render into: the model is rendered whole when the dialog is made.
   if (!panel_ || !dialog_) return;
-  rendering_ = true;
-  renderer_->Render(*panel_, *controls_);
-  rendering_ = false;
-  if (panel_->busy != busy_) {
-    busy_ = panel_->busy;
-    EnableWindow(dialog_, busy_ ? FALSE : TRUE);
-    SetCursor(LoadCursorW(nullptr, busy_ ? IDC_WAIT : IDC_ARROW));
-  }
+  view_.Render();
 }
 
 // The pages' keys of every tabbed dialog: Ctrl+Tab and Ctrl+PgDn go to the
@@ -122,9 +116,7 @@ bool PanelDialog::TranslateDialogMessage(MSG& message) {
     if (message.wParam == VK_NEXT) step = 1;
     if (message.wParam == VK_PRIOR) step = -1;
     if (step != 0) {
-      constexpr int kPages = 5;
-      const int page = (static_cast<int>(panel_->SSTab1) + step + kPages) % kPages;
-      Report([&](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
+      view_.CyclePage(step);
       return true;
     }
   }
@@ -132,25 +124,19 @@ bool PanelDialog::TranslateDialogMessage(MSG& message) {
   return IsDialogMessageW(dialog_, &message) != FALSE;
 }
 
-// The arrow keys move to the next option button of the group, round the end,
-// and choose it, as in every group of option buttons.
+// The arrow keys move within a group of option buttons and choose the button
+// they reach.
 bool PanelDialog::MoveWithinOptionGroup(HWND focus, WPARAM key) {
   int step = 0;
   if (key == VK_RIGHT || key == VK_DOWN) step = 1;
   if (key == VK_LEFT || key == VK_UP) step = -1;
   const auto which = PanelControls::ControlOf(GetDlgCtrlID(focus));
-  if (step == 0 || !which || !controls_ || controls_->Get(*which) != focus) return false;
-  const std::span<const Control> group = OptionGroupOf(*which);
-  if (group.empty()) return false;
-  const auto size = static_cast<int>(group.size());
-  int at = static_cast<int>(std::find(group.begin(), group.end(), *which) - group.begin());
-  for (int tried = 1; tried < size; ++tried) {
-    at = (at + step + size) % size;
-    HWND next = controls_->Get(group[static_cast<std::size_t>(at)]);
-    if (!next || !IsWindowEnabled(next) || !IsWindowVisible(next)) continue;
-    SetFocus(next);
-    Report([&](PanelEvents& events) { events.Clicked(group[static_cast<std::size_t>(at)]); });
-    break;
+  if (step == 0 || !which || !controls_ || controls_->Get(*which) != focus || OptionGroupOf(*which).empty()) {
+    return false;
+  }
+  if (const auto next = view_.OptionStep(*which, step)) {
+    SetFocus(controls_->Get(*next));
+    view_.Clicked(*next);
   }
   return true;
 }
@@ -164,7 +150,7 @@ std::vector<bool> PanelDialog::ListMarks(HWND box) const {
 void PanelDialog::OnCommand(int id, int code, HWND control) {
   // Esc is the close box.
   if (id == IDCANCEL) {
-    if (events_ && !rendering_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
+    if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
     return;
   }
   // Enter presses the default button, whose id the dialog manager does not know.
@@ -172,33 +158,33 @@ void PanelDialog::OnCommand(int id, int code, HWND control) {
   if (!which) return;
   switch (InfoOf(*which).kind) {
     case ControlKind::PasswordBox:
-      // Enter in the password box sets the password: the default button
+    case ControlKind::TextBox:
+    case ControlKind::KeyBox: {
+      // Where Enter in a box presses another button, the default button
       // follows the focus there.
-      if (code == EN_SETFOCUS || code == EN_KILLFOCUS) {
-        const Control button = code == EN_SETFOCUS ? Control::cmdSetPassword : Control::cmdOK;
+      const Control enter = view_.SpecOf(InfoOf(*which)).enterPresses;
+      if ((code == EN_SETFOCUS || code == EN_KILLFOCUS) && enter != Control::cmdOK) {
+        const Control button = code == EN_SETFOCUS ? enter : Control::cmdOK;
         SendMessageW(dialog_, DM_SETDEFID, static_cast<WPARAM>(PanelControls::IdOf(button)), 0);
         return;
       }
-      [[fallthrough]];
-    case ControlKind::TextBox:
-    case ControlKind::KeyBox:
-      if (code != EN_CHANGE) return;
-      return Report([&](PanelEvents& events) { events.TextChanged(*which, TextOf(control)); });
+      if (code == EN_CHANGE) view_.TextChanged(*which, TextOf(control));
+      return;
+    }
     case ControlKind::MultiList:
     case ControlKind::List: {
       const bool multiple = InfoOf(*which).kind == ControlKind::MultiList;
       if (code == LBN_SELCHANGE || (code == LBN_DBLCLK && multiple)) {
         const std::vector<bool> marks = multiple ? ListMarks(control) : std::vector<bool>{};
-        if (multiple) renderer_->MarksRead(marks);
         const LRESULT current = SendMessageW(control, multiple ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
-        Report([&](PanelEvents& events) { events.RowsSelected(*which, marks, RowOf(current)); });
+        view_.RowsSelected(*which, marks, RowOf(current));
       }
-      if (code == LBN_DBLCLK) Report([&](PanelEvents& events) { events.RowDoubleClicked(*which); });
+      if (code == LBN_DBLCLK) view_.RowDoubleClicked(*which);
       return;
     }
     default:
-      if (code != BN_CLICKED) return;
-      return Report([&](PanelEvents& events) { events.Clicked(*which); });
+      if (code == BN_CLICKED) view_.Clicked(*which);
+      return;
   }
 }
 
@@ -208,10 +194,10 @@ void PanelDialog::OnNotify(const NMHDR& header) {
   if (!which || header.hwndFrom != controls_->Get(*which)) return;
   if (which == Control::SSTab1 && header.code == TCN_SELCHANGE) {
     const LRESULT page = SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0);
-    return Report([&](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page < 0 ? 0 : page)); });
+    return view_.PageSelected(static_cast<PanelPage>(page < 0 ? 0 : page));
   }
   if (InfoOf(*which).kind == ControlKind::Link && (header.code == NM_CLICK || header.code == NM_RETURN)) {
-    Report([&](PanelEvents& events) { events.Clicked(*which); });
+    view_.Clicked(*which);
   }
 }
 
@@ -260,16 +246,16 @@ std::optional<LRESULT> PanelDialog::HandleMainMessage(UINT message, WPARAM wPara
       // Shutdown button would, password and all; it may never have shown its
       // panel.
       if (LOWORD(wParam) == PanelControls::IdOf(Control::cmdShutdown) && lParam == 0) {
-        Report([](PanelEvents& events) { events.Clicked(Control::cmdShutdown); });
+        view_.Clicked(Control::cmdShutdown);
       }
       return 0;
     case WM_CLOSE:
-      if (events_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
+      if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam && events_ && events_->CloseRequested(CloseReason::WindowsEnding)) {
+      if (wParam && view_.CloseRequested(CloseReason::WindowsEnding)) {
         sessionEnded_ = true;
         Unload();
       }
@@ -304,7 +290,7 @@ INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPa
     case WM_HSCROLL:
       if (lParam && reinterpret_cast<HWND>(lParam) == controls_->Get(Control::Slider1)) {
         const auto value = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0));
-        Report([&](PanelEvents& events) { events.ValueChanged(Control::Slider1, value); });
+        view_.ValueChanged(Control::Slider1, value);
       }
       return TRUE;
     case WM_CTLCOLORSTATIC:
@@ -323,27 +309,27 @@ INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPa
       InvalidateRect(dialog_, nullptr, TRUE);
       return FALSE;
     case WM_SETCURSOR:
-      if (!busy_) return FALSE;
+      if (!controls_ || !controls_->Busy()) return FALSE;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_CLOSE:
-      if (events_ && events_->CloseRequested(CloseReason::ControlMenu)) Unload();
+      if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
       return TRUE;
     case WM_DPICHANGED: {
       const auto* suggested = MessagePointer<RECT>(lParam);
       if (!suggested) return TRUE;
       SetWindowPos(dialog_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      controls_->Layout();
+      for (const ControlInfo& info : Controls()) controls_->Move(info.control, view_.PlaceOf(info.control));
       surface_.Forget();
       return TRUE;
     }
     case WM_DESTROY:
       // The program ends with its main window, not with the panel.
       dialog_ = nullptr;
+      view_.DetachWidgets();
       controls_.reset();
-      renderer_.reset();
       return TRUE;
     default:
       return FALSE;
@@ -409,13 +395,7 @@ void PanelDialog::SetSizeTwips(int width, int height) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PanelDialog::PlaceControl(const ControlPlacement& placement) {
-  if (controls_) {
-    controls_->Place(placement);
-  } else {
-    placements_.push_back(placement);
-  }
-}
+void PanelDialog::PlaceControl(const ControlPlacement& placement) { view_.Place(placement); }
 
 void PanelDialog::Unload() {
   if (dialog_) DestroyWindow(dialog_);

@@ -9,10 +9,10 @@
 
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
+#include "panel/panel_view.h"
 #include "platform/panel_window.h"
 #include "platform/win32/page_surface.h"
 #include "platform/win32/panel_controls.h"
-#include "platform/win32/panel_render.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_hotkey.h"
 
@@ -28,8 +28,8 @@ namespace blindfold::win32 {
 // a start costs. What the load does to the panel before then (placements,
 // size, icon) is kept and applied when the dialog is made.
 //
-// The dialog renders the panel model into its controls after every event, and
-// turns what the user does into calls of the panel's events and nothing else.
+// The dialog's controls are the panel view's widgets; what the user does goes
+// to the view and nothing else.
 class PanelDialog final : public PanelWindow {
  public:
   // The panel's normal size, in twips.
@@ -74,32 +74,21 @@ class PanelDialog final : public PanelWindow {
   void OnNotify(const NMHDR& header);
   HBRUSH ControlBackground(HWND control, HDC dc);
   bool MoveWithinOptionGroup(HWND focus, WPARAM key);
-  // Hands one event to the logic, then shows what it changed.
-  template <class Event>
-  void Report(Event event) {
-    if (!events_ || rendering_) return;
-    event(*events_);
-    Render();
-  }
   std::vector<bool> ListMarks(HWND box) const;
 
   HWND main_ = nullptr;
   HWND dialog_ = nullptr;
+  // Keeps what the load did to the panel for the dialog when it is made.
+  PanelView view_;
   std::unique_ptr<PanelControls> controls_;
-  std::unique_ptr<PanelRenderer> renderer_;
   PageSurface surface_;
   PanelModel* panel_ = nullptr;
-  PanelEvents* events_ = nullptr;
   std::vector<Win32Hotkey*> hotkeys_;
-  // The panel as the load left it, for the dialog when it is made.
-  std::vector<ControlPlacement> placements_;
   int widthTwips_;
   int heightTwips_;
   // Borderless, the panel is only ever the flash before the desktop is hidden.
   bool flashing_ = false;
-  bool rendering_ = false;
   bool sessionEnded_ = false;
-  bool busy_ = false;
   UniqueHandle<IconTraits> loadedIcon_;
   UniqueHandle<IconTraits> loadedSmallIcon_;
 };

@@ -1,9 +1,8 @@
-#include "platform/win32/panel_render.h"
+#include "platform/win32/panel_controls.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <variant>
 
 #include "platform/win32/text_conversion.h"
 
@@ -23,48 +22,6 @@ void SetCheck(HWND button, UINT state) {
 void SetEnabled(HWND control, bool enabled) {
   if (control && (IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
 }
-
-// Writes one model part into its control; false when the model hides it.
-struct FieldWriter {
-  HWND window;
-  ControlKind kind;
-
-  bool operator()(std::monostate) const { return true; }
-  bool operator()(const Frame* frame) const {
-    SetText(window, frame->caption);
-    return frame->visible;
-  }
-  bool operator()(const Label* label) const {
-    SetText(window, kind == ControlKind::Link ? "<a>" + label->caption + "</a>" : label->caption);
-    return label->visible;
-  }
-  bool operator()(const CheckBox* box) const {
-    SetCheck(window, box->value == 1 ? BST_CHECKED : box->value == 2 ? BST_INDETERMINATE : BST_UNCHECKED);
-    SetEnabled(window, box->enabled);
-    return box->visible;
-  }
-  bool operator()(const OptionButton* button) const {
-    SetCheck(window, button->value ? BST_CHECKED : BST_UNCHECKED);
-    SetEnabled(window, button->enabled);
-    return true;
-  }
-  bool operator()(const TextBox* box) const {
-    SetText(window, box->text);
-    MarkReplacedOnEdit(window, box->replacedOnEdit);
-    SetEnabled(window, box->enabled);
-    return box->visible;
-  }
-  bool operator()(const Button* button) const {
-    SetEnabled(window, button->enabled);
-    return button->visible;
-  }
-  bool operator()(const Slider* slider) const {
-    if (SendMessageW(window, TBM_GETPOS, 0, 0) != slider->value) SendMessageW(window, TBM_SETPOS, TRUE, slider->value);
-    SetEnabled(window, slider->enabled);
-    return true;
-  }
-  bool operator()(const ListBox* list) const { return list->visible; }
-};
 
 // How wide the widest row is drawn, in pixels, its columns at the list's tab
 // stops: a long title must not push the class out of sight.
@@ -107,86 +64,79 @@ std::string TextOf(HWND control) {
   return Narrow(text);
 }
 
-void PanelRenderer::Render(PanelModel& panel, PanelControls& controls) {
-  controls.BuildPage(static_cast<int>(panel.SSTab1));
-  SendMessageW(controls.Get(Control::SSTab1), TCM_SETCURSEL, static_cast<WPARAM>(panel.SSTab1), 0);
-  RenderList(controls.Get(Control::List1), panel.List1, shownList1_, true);
-  RenderList(controls.Get(Control::List2), panel.List2, shownList2_, false);
-
-  // Each control's visibility is decided first and applied after every other
-  // change.
-  std::vector<std::pair<HWND, bool>> visibility;
-  for (const ControlInfo& info : Controls()) {
-    HWND window = controls.Get(info.control);
-    if (!window) continue;
-    const bool modelShows = std::visit(FieldWriter{window, info.kind}, FieldOf(panel, info.control));
-    const bool onPage = info.page == kEveryPage || info.page == static_cast<int>(panel.SSTab1);
-    visibility.emplace_back(window, modelShows && onPage && !info.neverShown);
+void PanelControls::Apply(Control control, const ControlState& state) {
+  HWND window = Get(control);
+  if (!window) return;
+  const ControlKind kind = InfoOf(control).kind;
+  if (state.text) SetText(window, kind == ControlKind::Link ? "<a>" + *state.text + "</a>" : *state.text);
+  if (state.check) {
+    SetCheck(window, state.check == CheckMark::Checked  ? BST_CHECKED
+                     : state.check == CheckMark::Grayed ? BST_INDETERMINATE
+                                                         : BST_UNCHECKED);
   }
-  for (const auto& [window, visible] : visibility) {
-    const bool onScreen = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (onScreen != visible) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+  if (state.value && SendMessageW(window, TBM_GETPOS, 0, 0) != *state.value) {
+    SendMessageW(window, TBM_SETPOS, TRUE, *state.value);
   }
-  SetOptionTabStops(panel, controls);
-}
-
-// Tab reaches a group of option buttons at its chosen button, or at its first
-// while none is chosen.
-void PanelRenderer::SetOptionTabStops(PanelModel& panel, PanelControls& controls) {
-  for (const std::span<const Control> group : OptionGroups()) {
-    const auto chosen = std::find_if(group.begin(), group.end(), [&](Control option) {
-      const ModelField field = FieldOf(panel, option);
-      auto* const* button = std::get_if<OptionButton*>(&field);
-      return button && (*button)->value;
-    });
-    for (const Control option : group) {
-      HWND window = controls.Get(option);
-      if (!window) continue;
-      const bool stop = option == (chosen == group.end() ? group.front() : *chosen);
-      const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-      if (((style & WS_TABSTOP) != 0) != stop) SetWindowLongPtrW(window, GWL_STYLE, style ^ WS_TABSTOP);
-    }
+  if (kind == ControlKind::TextBox || kind == ControlKind::KeyBox || kind == ControlKind::PasswordBox) {
+    MarkReplacedOnEdit(window, state.replacedOnEdit);
+  }
+  SetEnabled(window, state.enabled);
+  if (kind == ControlKind::OptionButton) {
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    if (((style & WS_TABSTOP) != 0) != state.tabStop) SetWindowLongPtrW(window, GWL_STYLE, style ^ WS_TABSTOP);
   }
 }
 
-void PanelRenderer::MarksRead(const std::vector<bool>& marks) {
-  for (std::size_t i = 0; i < marks.size() && i < shownList1_.size(); ++i) shownList1_[i].marked = marks[i];
+void PanelControls::Show(Control control, bool visible) {
+  HWND window = Get(control);
+  if (!window) return;
+  const bool onScreen = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (onScreen != visible) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-// Refills a list box only when its rows changed, without redrawing row by row,
-// then brings the marks and the current row in line.
-void PanelRenderer::RenderList(HWND box, const ListBox& list, std::vector<ListRow>& shown, bool multiSelect) {
+void PanelControls::SelectPage(PanelPage page) {
+  SendMessageW(Get(Control::SSTab1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+}
+
+// Without redrawing row by row.
+void PanelControls::FillList(Control control, const ListBox& list) {
+  HWND box = Get(control);
   if (!box) return;
-  const auto sameRow = [](const ListRow& a, const ListRow& b) { return a.text == b.text && a.itemData == b.itemData; };
-  const bool rowsChanged = !std::equal(shown.begin(), shown.end(), list.Rows().begin(), list.Rows().end(), sameRow);
-  if (rowsChanged) {
-    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(box, LB_RESETCONTENT, 0, 0);
-    SendMessageW(box, LB_INITSTORAGE, list.ListCount(), static_cast<LPARAM>(64 * list.ListCount()));
-    if (!list.tabStops.empty()) {
-      SendMessageW(box, LB_SETTABSTOPS, list.tabStops.size(), reinterpret_cast<LPARAM>(list.tabStops.data()));
-    }
-    for (const ListRow& row : list.Rows()) {
-      const LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row.text).c_str()));
-      SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(index), row.itemData.Value());
-    }
-    shown = list.Rows();
-    for (ListRow& row : shown) row.marked = false;
-    SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestRow(box, list)), 0);
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(box, nullptr, TRUE);
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  SendMessageW(box, LB_INITSTORAGE, list.ListCount(), static_cast<LPARAM>(64 * list.ListCount()));
+  if (!list.tabStops.empty()) {
+    SendMessageW(box, LB_SETTABSTOPS, list.tabStops.size(), reinterpret_cast<LPARAM>(list.tabStops.data()));
   }
-  const auto current = list.CurrentRow();
-  if (multiSelect) {
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      if (shown[i].marked == list.Rows()[i].marked) continue;
-      SendMessageW(box, LB_SETSEL, list.Rows()[i].marked, static_cast<LPARAM>(i));
-      shown[i].marked = list.Rows()[i].marked;
-    }
-    if (current) SendMessageW(box, LB_SETCARETINDEX, *current, FALSE);
+  for (const ListRow& row : list.Rows()) {
+    const LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(row.text).c_str()));
+    SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(index), row.itemData.Value());
+  }
+  SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestRow(box, list)), 0);
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
+}
+
+void PanelControls::MarkRow(Control control, std::size_t row, bool marked) {
+  if (HWND box = Get(control)) SendMessageW(box, LB_SETSEL, marked, static_cast<LPARAM>(row));
+}
+
+// A marked list's current row is its caret; a list with one selected row
+// selects it.
+void PanelControls::SetCurrentRow(Control control, std::optional<std::size_t> row) {
+  HWND box = Get(control);
+  if (!box) return;
+  if (InfoOf(control).kind == ControlKind::MultiList) {
+    if (row) SendMessageW(box, LB_SETCARETINDEX, *row, FALSE);
   } else {
-    SendMessageW(box, LB_SETCURSEL, current ? static_cast<WPARAM>(*current) : static_cast<WPARAM>(-1), 0);
+    SendMessageW(box, LB_SETCURSEL, row ? static_cast<WPARAM>(*row) : static_cast<WPARAM>(-1), 0);
   }
+}
+
+void PanelControls::SetBusy(bool busy) {
+  busy_ = busy;
+  EnableWindow(dialog_, busy ? FALSE : TRUE);
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 }  // namespace blindfold::win32

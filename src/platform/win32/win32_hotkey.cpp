@@ -2,20 +2,19 @@
 
 #include <string>
 
+#include "core/texts.h"
 #include "platform/win32/text_conversion.h"
 
 namespace blindfold::win32 {
 namespace {
 
 std::string RefusalReason(DWORD error) {
-  if (error == ERROR_HOTKEY_ALREADY_REGISTERED) {
-    return "another program, or Windows itself, already uses this combination.";
-  }
+  if (error == ERROR_HOTKEY_ALREADY_REGISTERED) return std::string(texts::kHotkeyTakenOnWindows);
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string reason = length ? Narrow(std::wstring_view(text, length)) : "error " + std::to_string(error);
+  std::string reason = length ? Narrow(std::wstring_view(text, length)) : texts::HotkeyRefusedByWindows(error);
   LocalFree(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
   return reason;

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "core/texts.h"
 #include "core/unique_handle.h"
 #include "platform/x11/window_rules.h"
 
@@ -118,7 +119,7 @@ std::optional<UniqueKeyFile> Load(const std::string& path, const KeyFileRegistry
   }
   const std::string keptAs = FreeDamagedName(path);
   if (g_rename(path.c_str(), keptAs.c_str()) != 0) return std::nullopt;
-  if (onDamaged) onDamaged(DamagedSettingsMessage(path, keptAs));
+  if (onDamaged) onDamaged(texts::DamagedSettings(path, keptAs));
   return UniqueKeyFile(g_key_file_new());
 }
 
@@ -157,26 +158,6 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
     paths.recordFile = std::string(runtime) + "/blindfold/hidden-windows-" + display + ".ini";
   }
   return paths;
-}
-
-std::string UnreadableSettingsMessage(const std::string& path, const std::string& reason) {
-  return "Blindfold cannot read its settings in " + path + " (" + reason +
-         "), so it starts from its defaults and leaves that file as it is. Let your user read and write it, "
-         "and the folder it is in, then start Blindfold again.";
-}
-
-std::string RecordNotKeptMessage(const std::string& recordFile) {
-  const std::string where = recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)")
-                                               : recordFile;
-  return "Blindfold cannot keep its record of hidden windows in " + where +
-         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
-         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
-         "make its own folder \"blindfold\".";
-}
-
-std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs) {
-  return "Blindfold could not read its settings in " + path +
-         ", so it starts from its defaults. The damaged file has been kept as " + keptAs + ".";
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
@@ -245,7 +226,7 @@ void KeyFileRegistry::NoteUnreadable(const std::string& path, const std::string&
   const bool ownSettings =
       path == paths_.userFile || (path == paths_.machineFile && g_lstat(path.c_str(), &status) == 0 &&
                                   status.st_uid == geteuid());
-  if (!reason.empty() && ownSettings) Report(path, UnreadableSettingsMessage(path, reason));
+  if (!reason.empty() && ownSettings) Report(path, texts::UnreadableSettings(path, reason));
 }
 
 void KeyFileRegistry::Report(const std::string& about, const std::string& message) {
@@ -256,7 +237,7 @@ void KeyFileRegistry::Report(const std::string& about, const std::string& messag
 // that is at start, where the record is cleared.
 bool KeyFileRegistry::WriteValue(const RegistryLocation& where, const std::string& text) {
   const bool written = WriteInPlace(where, text);
-  if (!written && PlaceOf(where) == Place::Record) Report(paths_.recordFile, RecordNotKeptMessage(paths_.recordFile));
+  if (!written && PlaceOf(where) == Place::Record) Report(paths_.recordFile, texts::RecordNotKept(paths_.recordFile));
   return written;
 }
 

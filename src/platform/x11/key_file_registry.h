@@ -83,12 +83,6 @@ class XdgAutostart final : public Autostart {
   std::string programPath_;
 };
 
-// What the user is told about a damaged settings file, one that cannot be
-// read at all, and a record of hidden windows that cannot be kept.
-std::string DamagedSettingsMessage(const std::string& path, const std::string& keptAs);
-std::string UnreadableSettingsMessage(const std::string& path, const std::string& reason);
-std::string RecordNotKeptMessage(const std::string& recordFile);
-
 // Writes `bytes` to `path` so that a reader finds the old file or the new one,
 // never a part: a temporary file beside it, fsync, rename. Mode 0600; missing
 // folders are made, readable by their owner alone.

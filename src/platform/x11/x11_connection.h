@@ -29,13 +29,6 @@ struct Property {
   std::vector<unsigned long> numbers;     // format 16 and 32
 };
 
-// What the program says, before touching anything it stores, when it finds no
-// X server to work with.
-inline constexpr const char* kNeedsX11Session =
-    "Blindfold needs an X11 session: it hides windows through the X server, which this session does not "
-    "offer. Log in to an X11 session (on the login screen, choose one such as Xfce, MATE or Cinnamon on X11) "
-    "and start Blindfold again.";
-
 // The one connection to the X server, shared by every X11 part of the program.
 // Other programs' windows come and go at any moment, so an X error is expected
 // traffic here: it is recorded, never fatal (Xlib's default would end the

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/texts.h"
 #include "platform/x11/key_rules.h"
 #include "platform/x11/window_rules.h"
 
@@ -123,13 +124,12 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   // learns why here rather than from letters typed into their window.
   if (error == Success && combination.winKey && DesktopTakesWindowsKey()) {
     log::Warning("hotkey", "icewm's Win95Keys is on: it takes every WinKey combination before Blindfold");
-    return {false, "the desktop takes this key before Blindfold (icewm's Win95Keys is on): choose one "
-                   "without WinKey, or set Win95Keys=0."};
+    return {false, std::string(texts::kHotkeyTakenByIcewm)};
   }
   if (error == Success) return {true, ""};
   Release();
-  if (error == BadAccess) return {false, "another program, or the desktop itself, already uses this combination."};
-  return {false, "the X server refused the combination (error " + std::to_string(error) + ")."};
+  if (error == BadAccess) return {false, std::string(texts::kHotkeyTakenOnX11)};
+  return {false, texts::HotkeyRefusedByX11(error)};
 }
 
 // The window manager names itself on the window it keeps for that.
