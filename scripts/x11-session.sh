@@ -2,7 +2,12 @@
 # A desktop of its own for the X11 tests: a virtual X server, openbox as the
 # window manager, tint2 as a real panel (its dock window and tray) and a
 # PulseAudio server with a null sink.
-#   x11-session.sh start DIR   starts it all; DIR/env tells the tests where
+#   x11-session.sh start DIR [DESKTOP]  starts it all; DIR/env tells the tests
+#                                    where. DESKTOP picks the window manager
+#                                    and its bar: openbox (openbox and tint2,
+#                                    the default), icewm or fluxbox (each with
+#                                    the bar it draws itself), or xfce (xfwm4
+#                                    and xfce4-panel, on a D-Bus of their own)
 #   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
 #   x11-session.sh restart-tray DIR [SIGNAL]  ends the panel (SIGTERM unless
 #                                    told; KILL as in a crash) and starts
@@ -86,8 +91,9 @@ if [ "$command" = restart-sound ]; then
   exit 0
 fi
 
-# The panel is the third program started, after the X server and openbox; its
-# successor takes its line in DIR/pids, so that stop ends the one running.
+# The panel is the third program started, after the X server and the window
+# manager; its successor takes its line in DIR/pids, so that stop ends the one
+# running.
 if [ "$command" = restart-tray ]; then
   set -a
   source "$dir/env"
@@ -134,31 +140,58 @@ xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
 
 export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
-openbox --sm-disable >"$dir/openbox.log" 2>&1 &
+desktop=${3:-openbox}
+case "$desktop" in
+  openbox) openbox --sm-disable >"$dir/wm.log" 2>&1 & ;;
+  icewm) icewm >"$dir/wm.log" 2>&1 & ;;
+  fluxbox) fluxbox >"$dir/wm.log" 2>&1 & ;;
+  xfce)
+    # xfwm4 and its panel keep their settings behind D-Bus.
+    eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | {
+      read -r address && read -r pid && echo "export DBUS_SESSION_BUS_ADDRESS='$address' dbus_pid=$pid"
+    })"
+    xfwm4 --compositor=off >"$dir/wm.log" 2>&1 &
+    ;;
+  *) fail "no such desktop: $desktop" ;;
+esac
 echo $! >>"$dir/pids"
 for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start on $DISPLAY"
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "$desktop did not start on $DISPLAY"
 
-tint2 >"$dir/tint2.log" 2>&1 &
+# The bar: a program of its own, or the window manager's (whose line stands in
+# its place, so that the lines below keep their places).
+case "$desktop" in
+  openbox) tint2 >"$dir/tint2.log" 2>&1 & ;;
+  xfce) xfce4-panel >"$dir/panel.log" 2>&1 & ;;
+  *) sleep infinity & ;;
+esac
 echo $! >>"$dir/pids"
-# tint2 maps its panel again once its tray has started; the tests begin when
-# the panel has stayed with the window manager for a second.
-steady=0
-for _ in $(seq 150); do
-  if xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id'; then steady=$((steady + 1)); else steady=0; fi
-  [ $steady -ge 10 ] && break
-  sleep 0.1
-done
-[ $steady -ge 10 ] || fail "tint2's panel did not settle on $DISPLAY"
+if [ "$desktop" = openbox ] || [ "$desktop" = xfce ]; then
+  # The panel maps itself again once its tray has started; the tests begin
+  # when it has stayed with the window manager for a second.
+  steady=0
+  for _ in $(seq 150); do
+    if xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id'; then steady=$((steady + 1)); else steady=0; fi
+    [ $steady -ge 10 ] && break
+    sleep 0.1
+  done
+  [ $steady -ge 10 ] || fail "the panel did not settle on $DISPLAY"
+else
+  sleep 1
+fi
 
 start_sound
 echo "$sound" >>"$dir/pids"
+# After the lines the commands above find by number.
+[ -z "${dbus_pid:-}" ] || echo "$dbus_pid" >>"$dir/pids"
 
 cat >"$dir/env" <<ENV
 DISPLAY=$DISPLAY
 PULSE_SERVER=unix:$PULSE_RUNTIME_PATH/native
+BLINDFOLD_DESKTOP=$desktop
 ENV
+[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || echo "DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS" >>"$dir/env"
 trap - ERR

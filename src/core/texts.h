@@ -58,6 +58,11 @@ inline constexpr std::string_view kHotkeyTakenOnWindows =
 inline std::string HotkeyRefusedByWindows(unsigned long error) { return "error " + std::to_string(error); }
 inline constexpr std::string_view kHotkeyTakenOnX11 =
     "another program, or the desktop itself, already uses this combination.";
+// icewm with its Win95Keys setting on takes every WinKey combination before
+// any other program, though the grab holds.
+inline constexpr std::string_view kHotkeyTakenByIcewm =
+    "the desktop takes this key before Blindfold (icewm's Win95Keys is on): choose one without WinKey, or set "
+    "Win95Keys=0.";
 inline std::string HotkeyRefusedByX11(int error) {
   return "the X server refused the combination (error " + std::to_string(error) + ").";
 }
@@ -87,6 +92,9 @@ inline std::string DamagedPasswordKey(const std::string& name, const std::string
 // Beneath the open windows, after a hide that some windows refused, as
 // programs running with higher rights do.
 inline std::string NotHidden(const std::string& names) { return "Could not be hidden: " + names; }
+// "Hide Taskbar" is ticked, but the desktop's bar is part of its window manager.
+inline constexpr std::string_view kNoTaskbarToHide =
+    "Hide Taskbar: this desktop's bar belongs to its window manager, which keeps it on screen.";
 
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +

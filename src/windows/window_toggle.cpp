@@ -21,6 +21,18 @@ bool IsKeptHandle(const PanelModel& panel, WindowHandle window) {
   return window == KeptHandle(panel.chkTaskbar) || window == KeptHandle(panel.chkProgramManager);
 }
 
+// Where no panel window of its own stands for the taskbar (a window manager
+// that draws its bar itself), "Hide Taskbar" could do nothing: the status line
+// says so instead of leaving it silent.
+void NoteTaskbarNotFound(PanelModel& panel) {
+  if (!panel.chkTaskbar.IsSet() || !panel.chkTaskbar.tag.empty()) return;
+  if (panel.lblHideStatus.caption != texts::kNoTaskbarToHide) {
+    log::Info("hide", "Hide Taskbar is set, but no panel window stands for the taskbar: nothing to hide");
+  }
+  panel.lblHideStatus.caption = std::string(texts::kNoTaskbarToHide);
+  panel.lblHideStatus.visible = true;
+}
+
 }  // namespace
 
 WindowHiding::WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatch& watch, ToggleHost& host)
@@ -51,6 +63,7 @@ void WindowHiding::HideBranch() {
   panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, previous);
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
+  NoteTaskbarNotFound(panel_);
 
   strHiddenWindows_.Clear();
   const bool hideTaskbar = panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty();
@@ -321,11 +334,13 @@ void WindowHiding::cmdRefresh_Click() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, record);
+  NoteTaskbarNotFound(panel_);
 }
 
 void WindowHiding::FillOpenWindowsList() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
+  NoteTaskbarNotFound(panel_);
 }
 
 bool WindowHiding::HideOneWindow(WindowHandle window) { return SetShowCmd(window, kShowCmdHide); }

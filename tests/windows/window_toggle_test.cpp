@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/texts.h"
 #include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
 #include "windows/window_toggle_host_stub.h"
@@ -213,6 +214,36 @@ TEST_F(WindowToggleTest, UnsetBoxesOrUnknownHandlesSkipTaskbarAndDesktop) {
   EXPECT_TRUE(Visible(taskbar));
   EXPECT_TRUE(hiding.Hidden().Empty());
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "flash panel"), 0);
+}
+
+// A desktop whose bar is drawn by the window manager itself has no taskbar
+// window: the ticked box is told of in the status line, on the hide, the
+// panic and the list's refresh, and the windows hide all the same.
+TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
+  const WindowHandle a = Add("A");
+  panel.chkTaskbar.value = 1;
+  Apply({a});
+  hiding.KeyTest();
+  EXPECT_FALSE(Visible(a));
+  EXPECT_TRUE(panel.lblHideStatus.visible);
+  EXPECT_EQ(panel.lblHideStatus.caption, texts::kNoTaskbarToHide);
+  hiding.KeyTest();
+
+  panel.lblHideStatus = Label{"", false};
+  hiding.PanicHide();
+  EXPECT_FALSE(Visible(a));
+  EXPECT_EQ(panel.lblHideStatus.caption, texts::kNoTaskbarToHide);
+  hiding.KeyTest();
+
+  // With a taskbar, or with the box clear, nothing is said.
+  panel.lblHideStatus = Label{"", false};
+  panel.chkTaskbar.value = 0;
+  hiding.cmdRefresh_Click();
+  EXPECT_FALSE(panel.lblHideStatus.visible);
+  Add("", "Taskbar", WindowRole::Taskbar);
+  panel.chkTaskbar.value = 1;
+  hiding.cmdRefresh_Click();
+  EXPECT_FALSE(panel.lblHideStatus.visible);
 }
 
 TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {

@@ -5,8 +5,10 @@
 namespace blindfold::x11 {
 namespace {
 
-constexpr unsigned long kPlacementVersion = 1;
-constexpr std::size_t kPlacementHeader = 9;
+constexpr unsigned long kPlacementVersion = 2;
+constexpr std::size_t kPlacementHeader = 10;
+constexpr unsigned long kFirstPlacementVersion = 1;
+constexpr std::size_t kFirstPlacementHeader = 9;
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -79,11 +81,13 @@ std::string SessionKeyOfDisplay(std::string_view displayName) {
 }
 
 // version, flags, desktop, x, y, width, height, state count, group count,
-// then the states and the group.
+// above count, then the states, the group and the windows above. The first
+// version had no windows above, nor their count.
 std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement) {
+  const std::size_t aboveCount = std::min(placement.above.size(), kKeptWindowsAbove);
   std::vector<unsigned long> items = {
       kPlacementVersion,
-      (placement.hasDesktop ? 1ul : 0ul) | (placement.minimised ? 2ul : 0ul),
+      (placement.hasDesktop ? 1ul : 0ul) | (placement.minimised ? 2ul : 0ul) | (placement.focused ? 4ul : 0ul),
       placement.desktop,
       static_cast<std::uint32_t>(placement.x),
       static_cast<std::uint32_t>(placement.y),
@@ -91,18 +95,25 @@ std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement) {
       placement.height,
       placement.states.size(),
       placement.group.size(),
+      aboveCount,
   };
   items.insert(items.end(), placement.states.begin(), placement.states.end());
   items.insert(items.end(), placement.group.begin(), placement.group.end());
+  items.insert(items.end(), placement.above.begin(), placement.above.begin() + static_cast<std::ptrdiff_t>(aboveCount));
   return items;
 }
 
 std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> items) {
-  if (items.size() < kPlacementHeader || items[0] != kPlacementVersion) return std::nullopt;
+  if (items.empty()) return std::nullopt;
+  const bool first = items[0] == kFirstPlacementVersion;
+  if (!first && items[0] != kPlacementVersion) return std::nullopt;
+  const std::size_t header = first ? kFirstPlacementHeader : kPlacementHeader;
+  if (items.size() < header) return std::nullopt;
   const unsigned long stateCount = items[7];
   const unsigned long groupCount = items[8];
-  if (stateCount > items.size() || groupCount > items.size() ||
-      kPlacementHeader + stateCount + groupCount != items.size()) {
+  const unsigned long aboveCount = first ? 0 : items[9];
+  if (stateCount > items.size() || groupCount > items.size() || aboveCount > kKeptWindowsAbove ||
+      header + stateCount + groupCount + aboveCount != items.size()) {
     return std::nullopt;
   }
   // The server keeps 32 bits of each item; a value wider than that was not written here.
@@ -110,16 +121,48 @@ std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> ite
   SavedPlacement placement;
   placement.hasDesktop = (items[1] & 1) != 0;
   placement.minimised = (items[1] & 2) != 0;
+  placement.focused = (items[1] & 4) != 0;
   placement.desktop = static_cast<std::uint32_t>(items[2]);
   placement.x = static_cast<std::int32_t>(static_cast<std::uint32_t>(items[3]));
   placement.y = static_cast<std::int32_t>(static_cast<std::uint32_t>(items[4]));
   placement.width = static_cast<std::uint32_t>(items[5]);
   placement.height = static_cast<std::uint32_t>(items[6]);
-  const auto states = items.subspan(kPlacementHeader, stateCount);
-  const auto group = items.subspan(kPlacementHeader + stateCount, groupCount);
+  const auto states = items.subspan(header, stateCount);
+  const auto group = items.subspan(header + stateCount, groupCount);
+  const auto above = items.subspan(header + stateCount + groupCount, aboveCount);
   placement.states.assign(states.begin(), states.end());
   placement.group.assign(group.begin(), group.end());
+  placement.above.assign(above.begin(), above.end());
   return placement;
+}
+
+bool MinimisedFrom(const ScreenStateFacts& facts) {
+  if (facts.hiddenState) return true;
+  if (!facts.iconic) return false;
+  return !facts.managerKeepsHidden && facts.onCurrentDesktop;
+}
+
+// Lines are "Name=value" or "Name = value", with "#" starting a comment.
+std::optional<bool> Win95KeysSetting(std::string_view preferences) {
+  std::optional<bool> setting;
+  while (!preferences.empty()) {
+    const std::size_t end = preferences.find('\n');
+    std::string_view line = preferences.substr(0, end);
+    preferences = end == std::string_view::npos ? std::string_view() : preferences.substr(end + 1);
+    line = line.substr(0, line.find('#'));
+    const auto trim = [](std::string_view text) {
+      const std::size_t begin = text.find_first_not_of(" \t\r");
+      if (begin == std::string_view::npos) return std::string_view();
+      return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+    };
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || trim(line.substr(0, equals)) != "Win95Keys") continue;
+    std::string_view value = trim(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value == "0") setting = false;
+    if (value == "1") setting = true;
+  }
+  return setting;
 }
 
 }  // namespace blindfold::x11

@@ -51,15 +51,44 @@ struct SavedPlacement {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   bool minimised = false;
+  bool focused = false;           // the window the user worked in
   std::vector<unsigned long> states;  // _NET_WM_STATE atoms
   std::vector<unsigned long> group;   // other windows hidden and shown with it
+  // The windows above it when it was hidden, nearest first: it goes back
+  // below the nearest of them still on screen.
+  std::vector<unsigned long> above;
 
   bool operator==(const SavedPlacement&) const = default;
 };
 
 // As 32-bit items of one window property, and back; nothing for items that
-// are not such a record (another version, or damaged).
+// are not such a record (another version, or damaged). A record of the
+// previous version, which a Blindfold that died before an update left, is
+// read without the windows above.
 std::vector<unsigned long> EncodePlacement(const SavedPlacement& placement);
 std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> items);
+
+// How many windows above a hidden one are kept: enough for any stack a user
+// works in, while the record stays one small property.
+inline constexpr std::size_t kKeptWindowsAbove = 32;
+
+// What the window manager says of a window that is not on screen, as the
+// state to give it back. Iconic in WM_STATE means minimised only on the
+// desktop the user looks at: some window managers give it to every window on
+// another desktop. _NET_WM_STATE_HIDDEN is minimised wherever the window
+// manager keeps it; where it does not, only WM_STATE can tell.
+struct ScreenStateFacts {
+  bool iconic = false;            // WM_STATE is IconicState
+  bool hiddenState = false;       // _NET_WM_STATE holds _NET_WM_STATE_HIDDEN
+  bool managerKeepsHidden = false;  // _NET_SUPPORTED lists it
+  bool onCurrentDesktop = true;   // on the desktop shown, or on every one
+};
+bool MinimisedFrom(const ScreenStateFacts& facts);
+
+// Whether a window manager's preferences file, as icewm writes it, leaves its
+// Windows-key handling on (Win95Keys): then it takes every combination with
+// the Windows key before any other program. Nothing when the file does not
+// say; the last setting of several counts, as icewm reads it.
+std::optional<bool> Win95KeysSetting(std::string_view preferences);
 
 }  // namespace blindfold::x11

@@ -1,10 +1,19 @@
 #include "platform/x11/x11_hotkey.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/log.h"
 #include "core/texts.h"
 #include "platform/x11/key_rules.h"
+#include "platform/x11/window_rules.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -16,6 +25,42 @@ struct ModifierMapTraits {
 };
 
 constexpr unsigned int kCombinationModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+
+std::optional<std::string> FileText(const std::string& path) {
+  std::ifstream file(path);
+  if (!file) return std::nullopt;
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// icewm's preferences, in the order it reads them: the user's override, the
+// user's own, then the machine's. Its Windows-key handling is on unless one
+// of them turns it off.
+bool IcewmWindowsKeysOn() {
+  std::vector<std::string> folders;
+  if (const std::string own = Environment("ICEWM_PRIVCFG"); !own.empty()) folders.push_back(own);
+  const std::string home = Environment("HOME");
+  const std::string config = Environment("XDG_CONFIG_HOME");
+  folders.push_back((config.empty() ? home + "/.config" : config) + "/icewm");
+  if (!home.empty()) folders.push_back(home + "/.icewm");
+  std::vector<std::string> files;
+  for (const std::string& folder : folders) files.push_back(folder + "/prefoverride");
+  for (const std::string& folder : folders) files.push_back(folder + "/preferences");
+  files.insert(files.end(), {"/etc/icewm/prefoverride", "/etc/icewm/preferences", "/etc/X11/icewm/preferences",
+                             "/usr/share/icewm/preferences"});
+  for (const std::string& file : files) {
+    const auto text = FileText(file);
+    if (!text) continue;
+    if (const auto setting = Win95KeysSetting(*text)) return *setting;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -75,10 +120,26 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
     }
   });
   grab_ = grab;
+  // The grab holds, but no press of the combination ever reaches it: the user
+  // learns why here rather than from letters typed into their window.
+  if (error == Success && combination.winKey && DesktopTakesWindowsKey()) {
+    log::Warning("hotkey", "icewm's Win95Keys is on: it takes every WinKey combination before Blindfold");
+    return {false, std::string(texts::kHotkeyTakenByIcewm)};
+  }
   if (error == Success) return {true, ""};
   Release();
   if (error == BadAccess) return {false, std::string(texts::kHotkeyTakenOnX11)};
   return {false, texts::HotkeyRefusedByX11(error)};
+}
+
+// The window manager names itself on the window it keeps for that.
+bool X11Hotkey::DesktopTakesWindowsKey() {
+  const auto check = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW);
+  if (!check || check->numbers.empty()) return false;
+  const auto name = x_.ReadProperty(static_cast<::Window>(check->numbers[0]), x_.Intern("_NET_WM_NAME"));
+  if (!name || name->format != 8) return false;
+  const std::string text(name->bytes.begin(), name->bytes.end());
+  return text.rfind("IceWM", 0) == 0 && IcewmWindowsKeysOn();
 }
 
 // Holding the keys down repeats presses alone (detectable auto-repeat is on),

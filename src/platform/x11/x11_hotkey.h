@@ -32,6 +32,9 @@ class X11Hotkey final : public HotkeyControl {
   void Release();
   void OnEvent(const XEvent& event);
   unsigned int ModifierMaskOf(unsigned long keysym);
+  // Whether the window manager takes every combination with the Windows key
+  // for itself, before any grab of another program sees it.
+  bool DesktopTakesWindowsKey();
 
   X11Connection& x_;
   int listener_ = 0;

@@ -17,6 +17,9 @@ namespace {
 constexpr const char* kPlacementProperty = "_BLINDFOLD_PLACEMENT";
 // ICCCM WM_STATE values.
 constexpr unsigned long kWithdrawnState = 0;
+// The states in which a window has a size other than its own.
+constexpr std::array<const char*, 3> kEnlargedStates = {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
+                                                        "_NET_WM_STATE_FULLSCREEN"};
 
 ::Window ToWindow(WindowHandle handle) { return static_cast<::Window>(static_cast<std::uint32_t>(handle.Value())); }
 WindowHandle ToHandle(::Window window) {
@@ -48,28 +51,68 @@ bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes
 }  // namespace
 
 std::vector<::Window> X11WindowManager::StackTopFirst() {
+  if (stack_) return *stack_;
   std::vector<::Window> stack;
+  ::Window rootOut = None;
+  ::Window parent = None;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  std::vector<::Window> rootChildren;
+  if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
+    const XFreed owned(children);
+    rootChildren.assign(children, children + count);
+  }
   if (const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST_STACKING"), XA_WINDOW)) {
     stack.assign(clients->numbers.begin(), clients->numbers.end());
+    // Not every window manager keeps the list in step with a restack: the
+    // server's own order of the frames is the truth, where each is found.
+    std::unordered_map<::Window, std::size_t> placeOfFrame;
+    for (std::size_t i = 0; i < rootChildren.size(); ++i) placeOfFrame[rootChildren[i]] = i;
+    std::vector<std::pair<std::size_t, ::Window>> placed;
+    for (const ::Window client : stack) {
+      const auto place = placeOfFrame.find(FrameOf(client));
+      if (place == placeOfFrame.end()) {
+        placed.clear();
+        break;
+      }
+      placed.emplace_back(place->second, client);
+    }
+    if (placed.size() == stack.size()) {
+      std::ranges::stable_sort(placed, {}, &std::pair<std::size_t, ::Window>::first);
+      std::ranges::transform(placed, stack.begin(), &std::pair<std::size_t, ::Window>::second);
+    }
   } else {
     // No window manager: the root's children, which is all there is.
-    ::Window rootOut = None;
-    ::Window parent = None;
-    ::Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
-      const XFreed owned(children);
-      stack.assign(children, children + count);
-    }
+    stack = std::move(rootChildren);
   }
-  // Both lists run bottom to top.
+  // Both run bottom to top.
   std::ranges::reverse(stack);
   return stack;
 }
 
+// The window's ancestor that is a child of the root: the frame the window
+// manager put around it, or the window itself. None when it has gone.
+::Window X11WindowManager::FrameOf(::Window window) {
+  for (int depth = 0; depth < 8; ++depth) {
+    ::Window root = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x_.Get(), window, &root, &parent, &children, &count) == 0) return None;
+    const XFreed owned(children);
+    if (parent == root || parent == None) return window;
+    window = parent;
+  }
+  return None;
+}
+
+// The stack is read once for the pass, and kept for the hides that follow
+// it: they take windows out of it, but move none of the others.
 void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
   taskbar_ = None;
-  for (const ::Window window : StackTopFirst()) {
+  stack_.reset();
+  stack_ = StackTopFirst();
+  for (const ::Window window : *stack_) {
     if (!visit(ToHandle(window))) return;
   }
 }
@@ -94,8 +137,11 @@ WindowType X11WindowManager::Type(::Window window) {
 bool X11WindowManager::IsVisible(::Window window, const XWindowAttributes& attributes) {
   if (attributes.map_state != IsUnmapped) return true;
   if (withdrawn_.contains(window) && StoredPlacement(window)) return false;
-  const auto state = WmState(window);
-  return state && *state != kWithdrawnState;
+  if (const auto state = WmState(window)) return *state != kWithdrawnState;
+  // Openbox sets no WM_STATE on a window it takes on for a desktop out of
+  // sight, until that desktop is shown: its list of clients tells.
+  const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST"), XA_WINDOW);
+  return clients && std::ranges::find(clients->numbers, window) != clients->numbers.end();
 }
 
 std::optional<unsigned long> X11WindowManager::WmState(::Window window) {
@@ -228,14 +274,39 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
     placement.desktop = static_cast<std::uint32_t>(desktop->numbers[0]);
   }
   const Atom hidden = x_.Intern("_NET_WM_STATE_HIDDEN");
+  ScreenStateFacts facts;
   if (const auto states = x_.ReadProperty(window, x_.Intern("_NET_WM_STATE"), XA_ATOM)) {
     // Minimised is the window manager's own state: it is asked for through the
     // initial state instead.
     for (const unsigned long state : states->numbers) {
-      if (state != hidden) placement.states.push_back(state);
+      if (state == hidden) {
+        facts.hiddenState = true;
+      } else {
+        placement.states.push_back(state);
+      }
     }
   }
-  placement.minimised = WmState(window) == IconicState;
+  facts.iconic = WmState(window) == IconicState;
+  facts.managerKeepsHidden = ManagerSupports("_NET_WM_STATE_HIDDEN");
+  if (placement.hasDesktop && placement.desktop != 0xFFFFFFFFu) {
+    const auto current = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CURRENT_DESKTOP"), XA_CARDINAL);
+    facts.onCurrentDesktop = !current || current->numbers.empty() || current->numbers[0] == placement.desktop;
+  }
+  placement.minimised = MinimisedFrom(facts);
+  const auto active = x_.ReadProperty(x_.Root(), x_.Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+  placement.focused = active && !active->numbers.empty() && active->numbers[0] == window;
+  std::vector<::Window> stack = StackTopFirst();
+  if (std::ranges::find(stack, window) == stack.end()) {
+    // Opened since the listing: the stack is read anew.
+    stack_.reset();
+    stack = StackTopFirst();
+  }
+  if (const auto self = std::ranges::find(stack, window); self != stack.end()) {
+    for (auto above = std::make_reverse_iterator(self); above != stack.rend(); ++above) {
+      if (placement.above.size() == kKeptWindowsAbove) break;
+      placement.above.push_back(*above);
+    }
+  }
   return placement;
 }
 
@@ -251,8 +322,21 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
     const std::vector<unsigned long> items = EncodePlacement(placement);
     XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+    // Some window managers let a maximised window go at its maximised size
+    // and forget the size it had before. Un-maximised just before the
+    // withdrawal (the window manager takes the two in that order, and the
+    // window is not drawn in between), it keeps that size on itself for its
+    // show; its state is in the record.
+    for (const char* enlarged : kEnlargedStates) {
+      if (std::ranges::find(placement.states, x_.Intern(enlarged)) != placement.states.end()) {
+        ChangeState(window, false, enlarged);
+      }
+    }
   }
   withdrawn_.insert(window);
+  shownSinceHide_.clear();
+  focusedAtHide_.clear();
+  top_ = None;
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
 
@@ -281,6 +365,7 @@ bool X11WindowManager::Show(::Window window) {
 
 void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlacement>& placement) {
   withdrawn_.erase(window);
+  stack_.reset();
   // A pop-up (a menu, a tooltip, a program's own notice) is the program's to
   // show: by now it has usually closed it, and one mapped again would stay on
   // top of everything, out of any window manager's reach.
@@ -289,37 +374,207 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
     XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
     return;
   }
-  if (placement) {
-    // What the window manager reads when it takes the window on again.
-    if (placement->hasDesktop) {
-      const unsigned long desktop = placement->desktop;
-      XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(&desktop), 1);
-    }
-    XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(placement->states.data()),
-                    static_cast<int>(placement->states.size()));
-    XWMHints wmHints{};
-    if (const XFreed existing{XGetWMHints(x_.Get(), window)}) wmHints = *static_cast<XWMHints*>(existing.Get());
-    wmHints.flags |= StateHint;
-    wmHints.initial_state = placement->minimised ? IconicState : NormalState;
-    XSetWMHints(x_.Get(), window, &wmHints);
-    XSizeHints sizeHints{};
-    long supplied = 0;
-    XGetWMNormalHints(x_.Get(), window, &sizeHints, &supplied);
-    // Without this the window manager would place it anew, as a new window.
-    sizeHints.flags |= USPosition | USSize;
-    sizeHints.x = placement->x;
-    sizeHints.y = placement->y;
-    sizeHints.width = static_cast<int>(placement->width);
-    sizeHints.height = static_cast<int>(placement->height);
-    XSetWMNormalHints(x_.Get(), window, &sizeHints);
-    if (placement->width > 0 && placement->height > 0) {
-      XMoveResizeWindow(x_.Get(), window, placement->x, placement->y, placement->width, placement->height);
-    }
-    XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+  if (!placement) {
+    XMapWindow(x_.Get(), window);
+    return;
   }
+  SavedPlacement restored = *placement;
+  KeepRestoreGeometry(window, restored);
+  // What the window manager reads when it takes the window on again.
+  if (restored.hasDesktop) {
+    const unsigned long desktop = restored.desktop;
+    XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&desktop), 1);
+  }
+  // Maximised or full screen only once the window manager has it at its own
+  // size: not every window manager takes those states from a window it maps,
+  // nor keeps the size it was mapped at as the one to go back to.
+  std::vector<unsigned long> mappedStates;
+  std::vector<const char*> enlargedStates;
+  for (const unsigned long state : restored.states) {
+    const auto enlarged = std::ranges::find_if(kEnlargedStates, [&](const char* name) { return x_.Intern(name) == state; });
+    if (enlarged == kEnlargedStates.end()) {
+      mappedStates.push_back(state);
+    } else {
+      enlargedStates.push_back(*enlarged);
+    }
+  }
+  XChangeProperty(x_.Get(), window, x_.Intern("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(mappedStates.data()),
+                  static_cast<int>(mappedStates.size()));
+  XWMHints wmHints{};
+  if (const XFreed existing{XGetWMHints(x_.Get(), window)}) wmHints = *static_cast<XWMHints*>(existing.Get());
+  wmHints.flags |= StateHint;
+  wmHints.initial_state = restored.minimised ? IconicState : NormalState;
+  XSetWMHints(x_.Get(), window, &wmHints);
+  XSizeHints sizeHints{};
+  long supplied = 0;
+  XGetWMNormalHints(x_.Get(), window, &sizeHints, &supplied);
+  // Without this the window manager would place it anew, as a new window.
+  sizeHints.flags |= USPosition | USSize;
+  sizeHints.x = restored.x;
+  sizeHints.y = restored.y;
+  sizeHints.width = static_cast<int>(restored.width);
+  sizeHints.height = static_cast<int>(restored.height);
+  XSetWMNormalHints(x_.Get(), window, &sizeHints);
+  if (restored.width > 0 && restored.height > 0) {
+    XMoveResizeWindow(x_.Get(), window, restored.x, restored.y, restored.width, restored.height);
+  }
+  XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
   XMapWindow(x_.Get(), window);
+  // The window manager takes the requests below in order, after the map.
+  for (std::size_t i = 0; i < enlargedStates.size(); i += 2) {
+    ChangeState(window, true, enlargedStates[i], i + 1 < enlargedStates.size() ? enlargedStates[i + 1] : nullptr);
+  }
+  Restack(window, restored);
+  if (restored.focused) focusedAtHide_.push_back(window);
+  // A window manager flags a window that maps on a desktop out of sight, or
+  // behind the active one, as asking for attention: the user did not ask.
+  const Atom attention = x_.Intern("_NET_WM_STATE_DEMANDS_ATTENTION");
+  if (std::ranges::find(restored.states, attention) == restored.states.end()) {
+    ChangeState(window, false, "_NET_WM_STATE_DEMANDS_ATTENTION");
+  }
+}
+
+// A maximised (or full-screen) window was recorded at its maximised size. Its
+// own size is back on the window by its show: the window manager gave it back
+// when it let the window go, or on the un-maximising before. Mapped at that
+// size with its maximised state, it is maximised again and un-maximises to it.
+// Where the window manager left the maximised size, that stays.
+void X11WindowManager::KeepRestoreGeometry(::Window window, SavedPlacement& placement) {
+  if (std::ranges::none_of(kEnlargedStates, [&](const char* enlarged) {
+        return std::ranges::find(placement.states, x_.Intern(enlarged)) != placement.states.end();
+      })) {
+    return;
+  }
+  ::Window root = None;
+  ::Window parent = None;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(x_.Get(), window, &root, &parent, &children, &count) == 0) return;
+  const XFreed owned(children);
+  XWindowAttributes attributes;
+  // Still inside the window manager's frame: it has not let go yet.
+  if (parent != x_.Root() || !Attributes(x_.Get(), window, attributes)) return;
+  if (attributes.width <= 0 || attributes.height <= 0) return;
+  placement.x = attributes.x;
+  placement.y = attributes.y;
+  placement.width = static_cast<std::uint32_t>(attributes.width);
+  placement.height = static_cast<std::uint32_t>(attributes.height);
+}
+
+bool X11WindowManager::ManagerSupports(const char* atom) {
+  if (!supported_) {
+    const auto supported = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTED"), XA_ATOM);
+    supported_ = supported ? supported->numbers : std::vector<unsigned long>();
+  }
+  return std::ranges::find(*supported_, x_.Intern(atom)) != supported_->end();
+}
+
+// A window of the user's on screen that this program has not hidden: one that
+// stayed, or one shown since the last hide.
+bool X11WindowManager::OnScreen(::Window window) {
+  if (withdrawn_.contains(window)) return false;
+  XWindowAttributes attributes;
+  return Attributes(x_.Get(), window, attributes) &&
+         (attributes.map_state != IsUnmapped || shownSinceHide_.contains(window)) &&
+         Type(window) == WindowType::Normal;
+}
+
+// Below the nearest window that was above it and is still on screen, or at
+// the top when none is: shown from the bottom up, the windows hidden together
+// keep their order among themselves and among those that stayed. A window owned
+// by another goes above its owner, at once when the owner is on screen, or
+// when the owner comes back.
+void X11WindowManager::Restack(::Window window, const SavedPlacement& placement) {
+  constexpr int kAbove = Above;
+  constexpr int kBelow = Below;
+  ::Window owner = None;
+  if (XGetTransientForHint(x_.Get(), window, &owner) != 0 && owner != None && owner != window) {
+    if (withdrawn_.contains(owner) || StoredPlacement(owner)) {
+      waitingForOwner_[owner].push_back(window);
+    } else if (OnScreen(owner)) {
+      SendRestack(window, owner, kAbove);
+      return;
+    }
+  }
+  // Never below a window it owns.
+  const auto ownedBy = [&](::Window other, ::Window possibleOwner) {
+    ::Window itsOwner = None;
+    return XGetTransientForHint(x_.Get(), other, &itsOwner) != 0 && itsOwner == possibleOwner;
+  };
+  ::Window sibling = None;
+  for (const unsigned long above : placement.above) {
+    const auto candidate = static_cast<::Window>(above);
+    // One shown since the hide went back out of order (a window's own pop-up
+    // is hidden after the rest): only those that stayed tell the place.
+    if (candidate != window && !shownSinceHide_.contains(candidate) && OnScreen(candidate)) {
+      sibling = candidate;
+      break;
+    }
+  }
+  if (sibling != None) {
+    SendRestack(window, sibling, kBelow);
+  } else {
+    // It was the top one: above whatever is at the top now. A window manager
+    // places a new window by its own rules, and some take a restack only
+    // relative to another window.
+    ::Window top = top_ != None && OnScreen(top_) ? top_ : None;
+    if (top == None) {
+      for (const ::Window candidate : StackTopFirst()) {
+        if (candidate != window && !ownedBy(candidate, window) && OnScreen(candidate)) {
+          top = candidate;
+          break;
+        }
+      }
+    }
+    SendRestack(window, top, kAbove);
+    top_ = window;
+  }
+  shownSinceHide_.insert(window);
+  if (const auto waiting = waitingForOwner_.find(window); waiting != waitingForOwner_.end()) {
+    // Each goes directly above the owner, so the first shown ends up lowest.
+    for (auto owned = waiting->second.rbegin(); owned != waiting->second.rend(); ++owned) {
+      SendRestack(*owned, window, kAbove);
+    }
+    waitingForOwner_.erase(waiting);
+  }
+}
+
+// As a pager asks (source indication 2); where the window manager does not
+// take that request, as ICCCM has a client ask.
+void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail) {
+  if (ManagerSupports("_NET_RESTACK_WINDOW")) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = x_.Intern("_NET_RESTACK_WINDOW");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = static_cast<long>(sibling);
+    event.xclient.data.l[2] = detail;
+    XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    return;
+  }
+  XWindowChanges changes{};
+  changes.sibling = sibling;
+  changes.stack_mode = detail;
+  x_.Trap([&] {
+    XReconfigureWMWindow(x_.Get(), window, x_.Screen(), (sibling != None ? CWSibling : 0) | CWStackMode, &changes);
+  });
+}
+
+void X11WindowManager::ChangeState(::Window window, bool add, const char* state, const char* secondState) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = x_.Intern("_NET_WM_STATE");
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = add ? 1 : 0;
+  event.xclient.data.l[1] = static_cast<long>(x_.Intern(state));
+  event.xclient.data.l[2] = secondState ? static_cast<long>(x_.Intern(secondState)) : 0;
+  event.xclient.data.l[3] = 2;
+  XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 // The requests are queued and sent at once; the window manager does the rest
@@ -365,10 +620,22 @@ bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindo
 
 // Asks the window manager, as a pager would (source indication 2).
 
+// After a show, the window that had the keyboard when the windows were hidden
+// gets it back, even where only the record of a Blindfold that died tells which
+// it was; the window asked for is taken when it had it, or stayed on screen.
 bool X11WindowManager::Activate(WindowHandle handle) {
-  const ::Window window = ToWindow(handle);
+  ::Window window = ToWindow(handle);
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return false;
+  if (shownSinceHide_.contains(window) && std::ranges::find(focusedAtHide_, window) == focusedAtHide_.end()) {
+    for (const ::Window focused : focusedAtHide_) {
+      XWindowAttributes focusedAttributes;
+      if (!Attributes(x_.Get(), focused, focusedAttributes)) continue;
+      window = focused;
+      break;
+    }
+  }
+  focusedAtHide_.clear();
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
@@ -377,6 +644,12 @@ bool X11WindowManager::Activate(WindowHandle handle) {
   event.xclient.data.l[0] = 2;
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  // Raised by the activation, the window would cover the windows it owns that
+  // came back with it; they stay above it.
+  for (const ::Window shown : shownSinceHide_) {
+    ::Window owner = None;
+    if (XGetTransientForHint(x_.Get(), shown, &owner) != 0 && owner == window) SendRestack(shown, window, Above);
+  }
   XFlush(x_.Get());
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -40,6 +41,7 @@ class X11WindowManager final : public WindowManager {
 
  private:
   std::vector<::Window> StackTopFirst();
+  ::Window FrameOf(::Window window);
   WindowType Type(::Window window);
   std::string Title(::Window window);
   std::optional<std::string> TextProperty(::Window window, const char* name);
@@ -52,6 +54,17 @@ class X11WindowManager final : public WindowManager {
   // False for a window this program never hid: it is no one's to map here.
   bool Show(::Window window);
   void ShowOne(::Window window, const std::optional<SavedPlacement>& placement);
+  // Where the window manager should give a maximised window back on
+  // un-maximising: the geometry it left on the window when it let it go.
+  void KeepRestoreGeometry(::Window window, SavedPlacement& placement);
+  // Puts a window just shown back where it was in the stack, and the windows it
+  // owns above it.
+  void Restack(::Window window, const SavedPlacement& placement);
+  void SendRestack(::Window window, ::Window sibling, int detail);
+  // Asks the window manager to add or remove one or two _NET_WM_STATE states.
+  void ChangeState(::Window window, bool add, const char* state, const char* secondState = nullptr);
+  bool ManagerSupports(const char* atom);
+  bool OnScreen(::Window window);
 
   X11Connection& x_;
   // The dock that stands for all docks in the current pass.
@@ -59,6 +72,18 @@ class X11WindowManager final : public WindowManager {
   // The windows withdrawn here and not shown since. A mark on the window tells
   // a later run the same, but any program may write one.
   std::unordered_set<::Window> withdrawn_;
+  // Windows shown while the window that owns them was still hidden: they go
+  // above it when it comes back, whichever order the two were hidden in.
+  std::unordered_map<::Window, std::vector<::Window>> waitingForOwner_;
+  // The windows shown since the last hide, which the window manager may not
+  // have placed yet, and the one of them put at the top.
+  std::unordered_set<::Window> shownSinceHide_;
+  ::Window top_ = None;
+  // Those of them that had the keyboard when they were hidden.
+  std::vector<::Window> focusedAtHide_;
+  std::optional<std::vector<unsigned long>> supported_;
+  // The stack as the last listing read it.
+  std::optional<std::vector<::Window>> stack_;
 };
 
 }  // namespace blindfold::x11

@@ -71,8 +71,10 @@ TEST(WindowRules, PlacementSurvivesItsRoundTripAndDamageIsRefused) {
   placement.width = 640;
   placement.height = 480;
   placement.minimised = true;
+  placement.focused = true;
   placement.states = {11, 12};
   placement.group = {0x400001, 0x400002, 0x400003};
+  placement.above = {0x600001, 0x800001};
   const auto items = EncodePlacement(placement);
   EXPECT_EQ(DecodePlacement(items), placement);
 
@@ -80,12 +82,81 @@ TEST(WindowRules, PlacementSurvivesItsRoundTripAndDamageIsRefused) {
   truncated.pop_back();
   EXPECT_FALSE(DecodePlacement(truncated));
   auto otherVersion = items;
-  otherVersion[0] = 2;
+  otherVersion[0] = 3;
   EXPECT_FALSE(DecodePlacement(otherVersion));
-  auto hugeCount = items;
-  hugeCount[7] = ~0ul;
-  EXPECT_FALSE(DecodePlacement(hugeCount));
+  for (const std::size_t count : {7u, 8u, 9u}) {
+    auto hugeCount = items;
+    hugeCount[count] = ~0ul;
+    EXPECT_FALSE(DecodePlacement(hugeCount)) << "count at " << count;
+  }
+  // More windows above than are ever kept: not written here.
+  auto manyAbove = items;
+  manyAbove[9] = kKeptWindowsAbove + 1;
+  manyAbove.resize(manyAbove.size() + kKeptWindowsAbove + 1 - 2, 0x600001);
+  EXPECT_FALSE(DecodePlacement(manyAbove));
   EXPECT_FALSE(DecodePlacement({}));
+  EXPECT_FALSE(DecodePlacement(std::vector<unsigned long>{2}));
+}
+
+// A Blindfold that died before an update left records without the windows
+// above; the next one still shows those windows where they were.
+TEST(WindowRules, ARecordOfTheFirstVersionIsStillRead) {
+  const std::vector<unsigned long> items = {1, 3, 1, 10, 20, 300, 200, 1, 1, 11, 0x400001};
+  const auto placement = DecodePlacement(items);
+  ASSERT_TRUE(placement);
+  EXPECT_TRUE(placement->hasDesktop && placement->minimised);
+  EXPECT_EQ(placement->desktop, 1u);
+  EXPECT_EQ(placement->width, 300u);
+  EXPECT_EQ(placement->states, std::vector<unsigned long>{11});
+  EXPECT_EQ(placement->group, std::vector<unsigned long>{0x400001});
+  EXPECT_TRUE(placement->above.empty());
+}
+
+TEST(WindowRules, TheWindowsAboveAreKeptUpToTheirLimit) {
+  SavedPlacement placement;
+  for (unsigned long window = 1; window <= kKeptWindowsAbove + 5; ++window) placement.above.push_back(window);
+  const auto decoded = DecodePlacement(EncodePlacement(placement));
+  ASSERT_TRUE(decoded);
+  ASSERT_EQ(decoded->above.size(), kKeptWindowsAbove);
+  EXPECT_EQ(decoded->above.front(), 1ul);  // the nearest are the ones kept
+}
+
+// Some window managers set WM_STATE Iconic on every window of another desktop:
+// that is not minimised, and must not come back so.
+TEST(WindowRules, MinimisedIsToldApartFromOnAnotherDesktop) {
+  struct Case {
+    ScreenStateFacts facts;
+    bool minimised;
+  };
+  const Case cases[] = {
+      {{.iconic = false}, false},
+      {{.iconic = true, .hiddenState = true, .managerKeepsHidden = true, .onCurrentDesktop = true}, true},
+      {{.iconic = true, .hiddenState = true, .managerKeepsHidden = true, .onCurrentDesktop = false}, true},
+      {{.iconic = true, .hiddenState = false, .managerKeepsHidden = true, .onCurrentDesktop = false}, false},
+      // Shaded, as openbox marks it: iconic without the hidden state.
+      {{.iconic = true, .hiddenState = false, .managerKeepsHidden = true, .onCurrentDesktop = true}, false},
+      // A window manager without the hidden state: WM_STATE is all there is.
+      {{.iconic = true, .hiddenState = false, .managerKeepsHidden = false, .onCurrentDesktop = true}, true},
+      {{.iconic = true, .hiddenState = false, .managerKeepsHidden = false, .onCurrentDesktop = false}, false},
+      {{.iconic = false, .hiddenState = true, .managerKeepsHidden = true}, true},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(MinimisedFrom(cases[i].facts), cases[i].minimised) << "case " << i;
+  }
+}
+
+TEST(WindowRules, Win95KeysIsReadAsIcewmReadsIt) {
+  const std::pair<const char*, std::optional<bool>> cases[] = {
+      {"", std::nullopt},
+      {"# Win95Keys=0 # 0/1\n", std::nullopt},
+      {"Win95Keys=0\n", false},
+      {"Win95Keys = 1\n", true},
+      {"  Win95Keys=\"0\"  # off\r\n", false},
+      {"Win95Keys=1\nWin95Keys=0", false},
+      {"ModSuperIsCtrlAlt=1\nWin95KeysExtra=0\n", std::nullopt},
+      {"Win95Keys=maybe\n", std::nullopt},
+  };
+  for (const auto& [text, setting] : cases) EXPECT_EQ(Win95KeysSetting(text), setting) << text;
 }
 
 TEST(WindowRules, OneServerIsOneSessionHoweverItsDisplayIsSpelled) {

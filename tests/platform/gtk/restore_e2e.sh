@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# Real X11 programs come back exactly as they were, under one desktop: a
+# desktop of its own (x11-session.sh with DESKTOP), xterm, xclock and xeyes,
+# and a dialog owned by another program's window. Two rounds of the windows
+# hotkey, then a panic and a kill -9, each followed by a show.
+#   restore_e2e.sh BLINDFOLD TEST_WINDOWS_APP DESKTOP
+set -euo pipefail
+
+blindfold=$1
+test_windows=$2
+desktop=$3
+x11_session=$(dirname "$0")/../../../scripts/x11-session.sh
+work=$(mktemp -d)
+session="$work/session"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  "$x11_session" stop "$session" || true
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+"$x11_session" start "$session" "$desktop"
+set -a
+source "$session/env"
+set +a
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+config=$XDG_CONFIG_HOME
+[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
+mkdir -p "$config/blindfold"
+settings="$config/blindfold/settings.ini"
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then echo "ok ($desktop): $what"; else echo "FAILED ($desktop): $what" >&2; failures=$((failures + 1)); fi
+}
+eventually() {
+  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# What the window manager says of a window.
+states() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | cut -s -d= -f2; }
+has_state() { states "$1" | grep -q "_NET_WM_STATE_$2"; }
+lacks_state() { ! has_state "$@"; }
+desktop_of() { xprop -id "$1" _NET_WM_DESKTOP 2>/dev/null | sed -n 's/.* = //p'; }
+on_desktop() { [ "$(desktop_of "$1")" = "$2" ]; }
+managed() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"; }
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+unmapped() { ! mapped "$1"; }
+active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# //p'; }
+is_active() { [ "$(( $(active) ))" = "$(( $1 ))" ]; }
+# The place of a window in the stack, from the top: where its frame (the
+# window manager's window around it, a child of the root) stands among the
+# root's children. Not every window manager keeps _NET_CLIENT_LIST_STACKING
+# in step with the stack.
+frame_of() {
+  local window=$1 parent
+  while parent=$(xwininfo -children -id "$window" 2>/dev/null | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p') &&
+    [ -n "$parent" ] && ! xwininfo -children -id "$window" | grep -q 'Parent window id: .*(the root window)'; do
+    window=$parent
+  done
+  printf '0x%x' "$window"
+}
+place() {
+  xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p' | awk -v f="$(frame_of "$1")" '$1 == f { print NR; exit }'
+}
+below() { [ -n "$(place "$1")" ] && [ -n "$(place "$2")" ] && [ "$(place "$1")" -gt "$(place "$2")" ]; }
+size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+window_of() { xdotool search --sync --limit 1 "$@" 2>/dev/null | head -1; }
+
+start_program() {  # start_program COMMAND...
+  "$@" >/dev/null 2>&1 &
+  pids+=($!)
+}
+launch_blindfold() {
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$blindfold"
+  ) >>"$work/blindfold.log" 2>&1 &
+  blindfold_pid=$!
+  pids+=("$blindfold_pid")
+}
+panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
+# Settings written as the panel would: KEYS the three hotkeys' boxes (WinKey,
+# CtrlKey, AltKey, ShiftKey, key), the windows hotkey hiding what the
+# always-hide list names.
+write_settings() {  # write_settings MODIFIERS START_HIDDEN
+  cat >"$settings" <<INI
+[Software/Blindfold/ShortcutKeys]
+BlindfoldShortcutKey=$1,X
+WindowsShortcutKey=$1,Z
+PanicShortcutKey=$1,V
+StartHidden=$2
+DisplayIcon=0
+Taskbar=0
+ProgramManager=0
+
+[Software/Blindfold]
+AlwaysHide=big	XTerm  (class),clock	XClock  (class),Owner	owner  (class)
+INI
+}
+
+# Win+letter is what Blindfold starts with. icewm, as it comes, takes every
+# Win combination for itself: Blindfold says so, and with no tray icon and its
+# keys unusable, shows its panel rather than start hidden out of reach.
+if [ "$desktop" = icewm ]; then
+  write_settings 1,0,0,0 1
+  launch_blindfold
+  check "icewm's own use of the Windows key is told, and the panel shows" eventually eval '[ -n "$(panel)" ]'
+  kill -TERM "$blindfold_pid"
+  wait "$blindfold_pid" || true
+fi
+write_settings 0,1,1,0 1
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
+
+# The desk: a maximised xterm at the bottom, the clock minimised, the eyes
+# (which stay) in the middle, an xterm on the second desktop, and a program's
+# window with its dialog on top.
+start_program xterm -geometry 60x16+60+60 -T big
+big=$(window_of --name '^big$')
+eventually managed "$big"
+normal_size=$(size_of "$big")
+wmctrl -i -r "$big" -b add,maximized_vert,maximized_horz
+start_program xclock -geometry 120x120+700+100
+clock=$(window_of --class '^xclock$')
+start_program xeyes -geometry 150x100+700+400
+eyes=$(window_of --class '^xeyes$')
+start_program xterm -geometry 50x8+300+300 -T away
+away=$(window_of --name '^away$')
+eventually managed "$away"
+wmctrl -i -r "$away" -t 1
+mkfifo "$work/owner"
+"$test_windows" "Owner|owner" "Dialog|owner|owned" <"$work/owner" >"$work/owner.ids" &
+pids+=($!)
+exec 7>"$work/owner"
+eventually test -s "$work/owner.ids"
+owner=$(sed -n 1p "$work/owner.ids")
+dialog=$(sed -n 2p "$work/owner.ids")
+eventually managed "$dialog"
+xdotool windowminimize "$clock"
+eventually has_state "$clock" HIDDEN
+xdotool windowactivate "$owner" 2>/dev/null || true
+sleep 1
+check "the desk is set: the big xterm is maximised" has_state "$big" MAXIMIZED_VERT
+check "and stacked below the eyes, below the owner, below its dialog" \
+  eval 'below "$big" "$eyes" && below "$eyes" "$owner" && below "$owner" "$dialog"'
+
+launch_blindfold
+sleep 5  # started hidden, its keys armed
+
+all_hidden() { unmapped "$big" && unmapped "$owner" && unmapped "$dialog" && ! managed "$away" && ! managed "$clock"; }
+# Everything the user left, checked once the windows are back.
+check_desk() {  # check_desk WHEN
+  check "$1: the windows are back" eventually eval 'mapped "$big" && mapped "$owner" && mapped "$dialog" && managed "$away"'
+  sleep 1
+  check "$1: the xterm on the second desktop is there, not minimised" \
+    eval 'on_desktop "$away" 1 && lacks_state "$away" HIDDEN'
+  check "$1: and asks for no attention" lacks_state "$away" DEMANDS_ATTENTION
+  check "$1: the clock is minimised" has_state "$clock" HIDDEN
+  check "$1: the big xterm is maximised" has_state "$big" MAXIMIZED_HORZ
+  check "$1: the big xterm below the eyes that stayed" below "$big" "$eyes"
+  check "$1: the owner above them" below "$eyes" "$owner"
+  check "$1: the dialog above its owner" below "$owner" "$dialog"
+  check "$1: the window that had the focus has it again" eventually is_active "$had_focus"
+  is_active "$had_focus" || echo "  $(active) has it, not $had_focus" >&2
+}
+
+# Round one: the windows hotkey (Ctrl+Alt+Z) hides the always-hide classes.
+had_focus=$(active)
+keys ctrl+alt+z
+check "round 1: the windows hide, the eyes stay" eventually eval 'all_hidden && mapped "$eyes"'
+keys ctrl+alt+z
+check_desk "round 1"
+
+# Round two: the clock shown and minimised again in between.
+xdotool windowactivate "$clock" 2>/dev/null || wmctrl -i -a "$clock"
+eventually lacks_state "$clock" HIDDEN
+xdotool windowminimize "$clock"
+eventually has_state "$clock" HIDDEN
+xdotool windowactivate "$owner" 2>/dev/null || true
+sleep 1
+had_focus=$(active)
+keys ctrl+alt+z
+check "round 2: the windows hide" eventually all_hidden
+keys ctrl+alt+z
+check_desk "round 2"
+
+# Panic, then Blindfold dies: the next start brings everything back. The
+# dialog has the keyboard: the record names its owner first, the window the
+# next start would otherwise give the keyboard to.
+xdotool windowactivate "$dialog" 2>/dev/null || true
+sleep 1
+had_focus=$(active)
+keys ctrl+alt+v
+check "panic hides every window" eventually eval 'all_hidden && unmapped "$eyes"'
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "a killed Blindfold leaves them hidden" all_hidden
+launch_blindfold
+check "the next start brings the eyes back too" eventually mapped "$eyes"
+check_desk "after kill -9"
+
+# Un-maximised, the big xterm takes the size it had before it was maximised.
+wmctrl -i -r "$big" -b remove,maximized_vert,maximized_horz
+has_normal_size() { [ "$(size_of "$big")" = "$normal_size" ]; }
+check "un-maximised, the big xterm has its own size again ($normal_size)" eventually has_normal_size
+has_normal_size || echo "it has $(size_of "$big")" >&2
+
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+exec 7>&-
+if [ $failures -gt 0 ]; then
+  echo "--- blindfold's output" >&2
+  tail -40 "$work/blindfold.log" >&2
+  exit 1
+fi
