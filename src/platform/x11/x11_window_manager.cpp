@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+#include "core/log.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -336,6 +337,9 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
   withdrawn_.insert(window);
   shownSinceHide_.clear();
   focusedAtHide_.clear();
+  restacksSinceHide_.clear();
+  activated_ = None;
+  restacksBeforeActivation_ = 0;
   top_ = None;
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
@@ -544,16 +548,10 @@ void X11WindowManager::Restack(::Window window, const SavedPlacement& placement)
 // As a pager asks (source indication 2); where the window manager does not
 // take that request, as ICCCM has a client ask.
 void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail) {
+  restacksSinceHide_.push_back({window, sibling, detail});
+  log::Debug("show", "restack ", window, detail == Below ? " below " : " above ", sibling);
   if (ManagerSupports("_NET_RESTACK_WINDOW")) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = x_.Intern("_NET_RESTACK_WINDOW");
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 2;
-    event.xclient.data.l[1] = static_cast<long>(sibling);
-    event.xclient.data.l[2] = detail;
-    XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    AskManager(window, "_NET_RESTACK_WINDOW", {2, static_cast<long>(sibling), detail});
     return;
   }
   XWindowChanges changes{};
@@ -565,15 +563,19 @@ void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail
 }
 
 void X11WindowManager::ChangeState(::Window window, bool add, const char* state, const char* secondState) {
+  AskManager(window, "_NET_WM_STATE",
+             {add ? 1 : 0, static_cast<long>(x_.Intern(state)),
+              secondState ? static_cast<long>(x_.Intern(secondState)) : 0, 2});
+}
+
+// An EWMH request about `window`, sent to the root for the window manager.
+void X11WindowManager::AskManager(::Window window, const char* request, std::initializer_list<long> data) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
-  event.xclient.message_type = x_.Intern("_NET_WM_STATE");
+  event.xclient.message_type = x_.Intern(request);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = add ? 1 : 0;
-  event.xclient.data.l[1] = static_cast<long>(x_.Intern(state));
-  event.xclient.data.l[2] = secondState ? static_cast<long>(x_.Intern(secondState)) : 0;
-  event.xclient.data.l[3] = 2;
+  std::copy(data.begin(), data.end(), event.xclient.data.l);
   XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
@@ -618,11 +620,10 @@ WindowHandle X11WindowManager::ForegroundWindow() {
 
 bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindow(handle)) == IconicState; }
 
-// Asks the window manager, as a pager would (source indication 2).
-
 // After a show, the window that had the keyboard when the windows were hidden
 // gets it back, even where only the record of a Blindfold that died tells which
 // it was; the window asked for is taken when it had it, or stayed on screen.
+// The window manager is asked as a pager would ask it (source indication 2).
 bool X11WindowManager::Activate(WindowHandle handle) {
   ::Window window = ToWindow(handle);
   XWindowAttributes attributes;
@@ -636,14 +637,8 @@ bool X11WindowManager::Activate(WindowHandle handle) {
     }
   }
   focusedAtHide_.clear();
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = x_.Intern("_NET_ACTIVE_WINDOW");
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = 2;
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_.Get(), x_.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  AskManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
+  restacksBeforeActivation_ = restacksSinceHide_.size();
   // Raised by the activation, the window would cover the windows it owns that
   // came back with it; they stay above it.
   for (const ::Window shown : shownSinceHide_) {
@@ -651,7 +646,62 @@ bool X11WindowManager::Activate(WindowHandle handle) {
     if (XGetTransientForHint(x_.Get(), shown, &owner) != 0 && owner == window) SendRestack(shown, window, Above);
   }
   XFlush(x_.Get());
+  activated_ = window;
+  if (settle_ == 0 && !shownSinceHide_.empty()) {
+    constexpr guint kSettleMs = 300;
+    settle_ = g_timeout_add(kSettleMs,
+                            [](gpointer self) -> gboolean {
+                              static_cast<X11WindowManager*>(self)->Settle();
+                              return G_SOURCE_REMOVE;
+                            },
+                            this);
+  }
   return true;
+}
+
+// Only when the window manager did otherwise: gave the keyboard to another
+// window of the show, or stacked one of them elsewhere. A user who has since
+// moved on has given the keyboard to a window of their own choosing.
+void X11WindowManager::Settle() {
+  settle_ = 0;
+  XWindowAttributes attributes;
+  if (activated_ == None || !Attributes(x_.Get(), activated_, attributes)) return;
+  const ::Window active = ToWindow(ForegroundWindow());
+  if (active != activated_ && !shownSinceHide_.contains(active)) return;
+  if (active == activated_ && StackAsAsked()) return;
+  log::Info("show", "the window manager placed the shown windows otherwise: asking again");
+  const std::vector<RestackRequest> requests = std::move(restacksSinceHide_);
+  restacksSinceHide_.clear();
+  const auto resend = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to && i < requests.size(); ++i) {
+      if (OnScreen(requests[i].window)) SendRestack(requests[i].window, requests[i].sibling, requests[i].detail);
+    }
+  };
+  // In the order of the show: the places, the activation, then the windows
+  // that stay above the one activated.
+  resend(0, restacksBeforeActivation_);
+  AskManager(activated_, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
+  resend(restacksBeforeActivation_, requests.size());
+  XFlush(x_.Get());
+}
+
+bool X11WindowManager::StackAsAsked() {
+  stack_.reset();
+  const std::vector<::Window> stack = StackTopFirst();
+  std::unordered_map<::Window, std::size_t> depth;
+  for (std::size_t i = 0; i < stack.size(); ++i) depth[stack[i]] = i;
+  for (const RestackRequest& request : restacksSinceHide_) {
+    const auto window = depth.find(request.window);
+    const auto sibling = depth.find(request.sibling);
+    if (window == depth.end() || sibling == depth.end()) continue;
+    const bool below = window->second > sibling->second;
+    if (below != (request.detail == Below)) return false;
+  }
+  return true;
+}
+
+X11WindowManager::~X11WindowManager() {
+  if (settle_ != 0) g_source_remove(settle_);
 }
 
 }  // namespace blindfold::x11

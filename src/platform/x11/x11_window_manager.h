@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -23,6 +24,9 @@ namespace blindfold::x11 {
 class X11WindowManager final : public WindowManager {
  public:
   explicit X11WindowManager(X11Connection& connection) : x_(connection) {}
+  X11WindowManager(const X11WindowManager&) = delete;
+  X11WindowManager& operator=(const X11WindowManager&) = delete;
+  ~X11WindowManager() override;
 
   void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
   WindowState State(WindowHandle window) override;
@@ -63,6 +67,7 @@ class X11WindowManager final : public WindowManager {
   void SendRestack(::Window window, ::Window sibling, int detail);
   // Asks the window manager to add or remove one or two _NET_WM_STATE states.
   void ChangeState(::Window window, bool add, const char* state, const char* secondState = nullptr);
+  void AskManager(::Window window, const char* request, std::initializer_list<long> data);
   bool ManagerSupports(const char* atom);
   bool OnScreen(::Window window);
 
@@ -81,6 +86,24 @@ class X11WindowManager final : public WindowManager {
   ::Window top_ = None;
   // Those of them that had the keyboard when they were hidden.
   std::vector<::Window> focusedAtHide_;
+  // What the show asked of the stack, in order, and the window it activated.
+  // Some window managers (fluxbox) raise and focus a window they take on
+  // after requests already sent for it: a moment after the show, when the
+  // keyboard has gone to another of the windows shown, the requests are made
+  // again (Settle), once.
+  struct RestackRequest {
+    ::Window window;
+    ::Window sibling;
+    int detail;
+  };
+  std::vector<RestackRequest> restacksSinceHide_;
+  ::Window activated_ = None;
+  std::size_t restacksBeforeActivation_ = 0;
+  unsigned int settle_ = 0;  // the GLib timeout, 0 for none
+  void Settle();
+  // Whether each window the show restacked is where it was asked to go,
+  // relative to its sibling, in the stack as it is now.
+  bool StackAsAsked();
   std::optional<std::vector<unsigned long>> supported_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;

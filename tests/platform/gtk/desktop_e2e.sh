@@ -16,37 +16,16 @@ set -a
 source "$session/env"
 set +a
 work=$(mktemp -d)
-# The machine's folder too: run by root, Blindfold writes the machine's settings.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-config=$XDG_CONFIG_HOME
-[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
-settings="$config/blindfold/settings.ini"
+pids=()
+source "$(dirname "$0")/e2e_common.sh"
 autostart="$config/autostart/blindfold.desktop"
 
-pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
   [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
-# Waits up to fifteen seconds for COMMAND to succeed: a sanitized GTK program
-# on a busy machine takes its time.
-eventually() {
-  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-
-mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-unmapped() { ! mapped "$1"; }
-panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
 panel_shown() { [ -n "$(panel)" ]; }
 panel_hidden() { [ -z "$(panel)" ]; }
 click() {  # click X Y in the panel's client area
@@ -57,7 +36,6 @@ double_click() {
   xdotool mousemove --window "$(panel)" "$1" "$2" click --repeat 2 --delay 80 1
   sleep 0.5
 }
-keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
 # The panel, shown and drawn.
 panel_ready() {
   eventually panel_shown && sleep 1
@@ -95,19 +73,6 @@ windows_of() {  # windows_of FD DESCRIPTION...
   eventually test -s "$fifo.ids"
 }
 
-# Blindfold holds none of the pipes to the test's windows, which would
-# otherwise outlive their closing here.
-launch_blindfold() {
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-    done
-    exec "$blindfold"
-  ) >>"$work/blindfold.log" 2>&1 &
-  blindfold_pid=$!
-  pids+=("$blindfold_pid")
-}
 start_blindfold() {
   launch_blindfold
   panel_ready

@@ -23,23 +23,9 @@ trap cleanup EXIT
 set -a
 source "$session/env"
 set +a
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-config=$XDG_CONFIG_HOME
-[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
+check_label=" ($desktop)"
+source "$(dirname "$0")/e2e_common.sh"
 mkdir -p "$config/blindfold"
-settings="$config/blindfold/settings.ini"
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok ($desktop): $what"; else echo "FAILED ($desktop): $what" >&2; failures=$((failures + 1)); fi
-}
-eventually() {
-  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 # What the window manager says of a window.
 states() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | cut -s -d= -f2; }
@@ -48,8 +34,6 @@ lacks_state() { ! has_state "$@"; }
 desktop_of() { xprop -id "$1" _NET_WM_DESKTOP 2>/dev/null | sed -n 's/.* = //p'; }
 on_desktop() { [ "$(desktop_of "$1")" = "$2" ]; }
 managed() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"; }
-mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-unmapped() { ! mapped "$1"; }
 active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# //p'; }
 is_active() { [ "$(( $(active) ))" = "$(( $1 ))" ]; }
 # The place of a window in the stack, from the top: where its frame (the
@@ -75,18 +59,6 @@ start_program() {  # start_program COMMAND...
   "$@" >/dev/null 2>&1 &
   pids+=($!)
 }
-launch_blindfold() {
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-    done
-    exec "$blindfold"
-  ) >>"$work/blindfold.log" 2>&1 &
-  blindfold_pid=$!
-  pids+=("$blindfold_pid")
-}
-panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
 # Settings written as the panel would: KEYS the three hotkeys' boxes (WinKey,
 # CtrlKey, AltKey, ShiftKey, key), the windows hotkey hiding what the
 # always-hide list names.
@@ -117,7 +89,6 @@ if [ "$desktop" = icewm ]; then
   wait "$blindfold_pid" || true
 fi
 write_settings 0,1,1,0 1
-keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
 
 # The desk: a maximised xterm at the bottom, the clock minimised, the eyes
 # (which stay) in the middle, an xterm on the second desktop, and a program's

@@ -1,0 +1,44 @@
+# What the Linux end-to-end runs share, sourced after they have set
+# `blindfold` (the program), `work` (their folder) and `pids` (what cleanup
+# ends). Gives a user of its own under $work, where Blindfold keeps its
+# settings, and the helpers below.
+
+# The machine's folder too: run by root, Blindfold writes the machine's settings.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+config=$XDG_CONFIG_HOME
+[ "$(id -u)" -eq 0 ] && config=$XDG_CONFIG_DIRS
+settings="$config/blindfold/settings.ini"
+
+failures=0
+check_label=${check_label:-}
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then echo "ok$check_label: $what"; else echo "FAILED$check_label: $what" >&2; failures=$((failures + 1)); fi
+}
+# Waits up to fifteen seconds for COMMAND to succeed: a sanitized GTK program
+# on a busy machine takes its time.
+eventually() {
+  for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+unmapped() { ! mapped "$1"; }
+panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
+keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
+
+# Blindfold holds none of the pipes to the test's windows, which would
+# otherwise outlive their closing here.
+launch_blindfold() {
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$blindfold"
+  ) >>"$work/blindfold.log" 2>&1 &
+  blindfold_pid=$!
+  pids+=("$blindfold_pid")
+}
