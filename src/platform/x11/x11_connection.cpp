@@ -112,4 +112,13 @@ int X11Connection::AddListener(EventListener listener) {
 
 void X11Connection::RemoveListener(int id) { listeners_.erase(id); }
 
+// The window manager names itself on the window it keeps for that.
+std::string X11Connection::WindowManagerName() {
+  const auto check = ReadProperty(Root(), Intern("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW);
+  if (!check || check->numbers.empty()) return {};
+  const auto name = ReadProperty(static_cast<::Window>(check->numbers[0]), Intern("_NET_WM_NAME"));
+  if (!name || name->format != 8) return {};
+  return std::string(name->bytes.begin(), name->bytes.end());
+}
+
 }  // namespace blindfold::x11

@@ -60,6 +60,9 @@ class X11Connection {
   // One property of a window; nothing when the window or the property is
   // missing. `type` AnyPropertyType takes whatever is stored.
   std::optional<Property> ReadProperty(::Window window, Atom property, Atom type = AnyPropertyType);
+  // The name the window manager gives itself ("Openbox", "IceWM 3.3.1", …);
+  // empty when none runs or it says nothing.
+  std::string WindowManagerName();
 
   // Reads whatever events have arrived and hands each to the listeners; never
   // blocks. The program's main loop calls it when Fd() becomes readable.

@@ -132,14 +132,8 @@ HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   return {false, texts::HotkeyRefusedByX11(error)};
 }
 
-// The window manager names itself on the window it keeps for that.
 bool X11Hotkey::DesktopTakesWindowsKey() {
-  const auto check = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW);
-  if (!check || check->numbers.empty()) return false;
-  const auto name = x_.ReadProperty(static_cast<::Window>(check->numbers[0]), x_.Intern("_NET_WM_NAME"));
-  if (!name || name->format != 8) return false;
-  const std::string text(name->bytes.begin(), name->bytes.end());
-  return text.rfind("IceWM", 0) == 0 && IcewmWindowsKeysOn();
+  return x_.WindowManagerName().starts_with("IceWM") && IcewmWindowsKeysOn();
 }
 
 // Holding the keys down repeats presses alone (detectable auto-repeat is on),
