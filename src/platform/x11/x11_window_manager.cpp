@@ -467,6 +467,13 @@ void X11WindowManager::KeepRestoreGeometry(::Window window, SavedPlacement& plac
   placement.height = static_cast<std::uint32_t>(attributes.height);
 }
 
+// fluxbox names the request among those it supports, but a window it is asked
+// to put below another stays where it is; the ICCCM request it carries out.
+bool X11WindowManager::RestackRequestIgnored() {
+  if (!restackRequestIgnored_) restackRequestIgnored_ = x_.WindowManagerName().starts_with("Fluxbox");
+  return *restackRequestIgnored_;
+}
+
 bool X11WindowManager::ManagerSupports(const char* atom) {
   if (!supported_) {
     const auto supported = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTED"), XA_ATOM);
@@ -550,7 +557,7 @@ void X11WindowManager::Restack(::Window window, const SavedPlacement& placement)
 void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail) {
   restacksSinceHide_.push_back({window, sibling, detail});
   log::Debug("show", "restack ", window, detail == Below ? " below " : " above ", sibling);
-  if (ManagerSupports("_NET_RESTACK_WINDOW")) {
+  if (ManagerSupports("_NET_RESTACK_WINDOW") && !RestackRequestIgnored()) {
     AskManager(window, "_NET_RESTACK_WINDOW", {2, static_cast<long>(sibling), detail});
     return;
   }

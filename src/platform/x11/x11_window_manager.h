@@ -105,6 +105,8 @@ class X11WindowManager final : public WindowManager {
   // relative to its sibling, in the stack as it is now.
   bool StackAsAsked();
   std::optional<std::vector<unsigned long>> supported_;
+  bool RestackRequestIgnored();
+  std::optional<bool> restackRequestIgnored_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;
 };
