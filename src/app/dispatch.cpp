@@ -60,16 +60,17 @@ class DispatchedLoginDialog final : public LoginDialogHost {
 class DispatchedTrayEvents final : public TrayEvents {
  public:
   explicit DispatchedTrayEvents(Dispatch& dispatch) : dispatch_(dispatch) {}
+  void ReportTo(TrayEvents& events) { events_ = &events; }
   void Gestured(TrayGesture gesture) override {
     dispatch_([&] { events_->Gestured(gesture); });
   }
   void TaskbarCreated() override {
     dispatch_([&] { events_->TaskbarCreated(); });
   }
-  TrayEvents* events_ = nullptr;
 
  private:
   Dispatch& dispatch_;
+  TrayEvents* events_ = nullptr;
 };
 
 class DispatchedNotificationArea final : public NotificationArea {
@@ -81,7 +82,7 @@ class DispatchedNotificationArea final : public NotificationArea {
     return area_.ShowBalloon(icon, title, text);
   }
   void StartReporting(WindowHandle window, TrayEvents& events) override {
-    events_.events_ = &events;
+    events_.ReportTo(events);
     area_.StartReporting(window, events_);
   }
   void StopReporting() override { area_.StopReporting(); }

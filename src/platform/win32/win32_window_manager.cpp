@@ -67,8 +67,11 @@ WindowRole Win32WindowManager::Role(HWND hwnd) {
   if (titled_ != hwnd) return WindowRole::Normal;  // too long to be either
   titledForRole_ = hwnd;
   if (title_ == L"Program Manager") return WindowRole::Desktop;
-  const std::string name = title_.empty() ? ClassName(window, 64) : Narrow(title_);
-  return name == "Shell_TrayWnd" ? WindowRole::Taskbar : WindowRole::Normal;
+  constexpr std::wstring_view kTaskbar = L"Shell_TrayWnd";
+  // Read one character past the name, so that a longer class is not cut to it.
+  const bool taskbar = title_.empty() ? ClassName(window, static_cast<int>(kTaskbar.size()) + 2) == "Shell_TrayWnd"
+                                      : title_ == kTaskbar;
+  return taskbar ? WindowRole::Taskbar : WindowRole::Normal;
 }
 
 bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
