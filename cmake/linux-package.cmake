@@ -1,5 +1,5 @@
 # Installing the Linux program, and its Debian package.
-#   cmake --install:  bin/Blindfold, its menu entry, its icon in the hicolor
+#   cmake --install:  bin/blindfold, its menu entry, its icon in the hicolor
 #                     theme, and share/blindfold/ with what it reads at run time
 #   cpack:            blindfold_<version>_amd64.deb, its dependencies computed
 #                     by dpkg-shlibdeps

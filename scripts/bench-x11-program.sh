@@ -20,5 +20,5 @@ set -a
 source "$session/env"
 set +a
 echo "Load before the run: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min) on $(nproc) cores"
-build/bench/bench/x11_program_bench build/bench/Blindfold build/bench/bench/minimal_gtk_window "$@"
+build/bench/bench/x11_program_bench build/bench/blindfold build/bench/bench/minimal_gtk_window "$@"
 echo "Load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -89,7 +89,7 @@ $sudo kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 pid=""
 check "apt-get removes it again" quietly "${run[@]}" apt-get remove -y -qq blindfold
-check "and the program has gone" test ! -e "$root/usr/bin/Blindfold"
+check "and the program has gone" test ! -e "$root/usr/bin/blindfold"
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
   tail -20 "$session/blindfold.log" >&2

@@ -15,7 +15,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/platform/gtk/lsan.supp"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "Starting Blindfold (Win+X shows the panel, Win+Z hides the windows you chose)."
-  exec build/linux/Blindfold
+  exec build/linux/blindfold
 fi
 
 session=build/linux/run-session
@@ -33,7 +33,7 @@ export HOME="$PWD/$session/home" XDG_CONFIG_HOME="$PWD/$session/home/.config" XD
 export XDG_RUNTIME_DIR="$PWD/$session/run"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
-build/linux/Blindfold >"$session/blindfold.log" 2>&1 &
+build/linux/blindfold >"$session/blindfold.log" 2>&1 &
 blindfold_pid=$!
 panel=""
 for _ in $(seq 100); do

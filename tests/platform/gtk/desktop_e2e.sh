@@ -44,7 +44,7 @@ select_all() { click 480 85; }  # "[ Select All ]" on the first page
 hide_me() { click 625 440; }
 # The tray icon: the window GTK embeds in tint2's tray.
 tray_icon() {
-  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("Blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
+  xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
 }
 # Embedded, not left on the root window by a tray that went.
 tray_shown() {
@@ -102,7 +102,7 @@ check "Hide me! hides the panel" eventually panel_hidden
 check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
 check "and the tray icon shipped beside the program as the default one" \
   grep -qx "TrayIcon=$(dirname "$(readlink -f "$blindfold")")/bf.ico" "$settings"
-check "Hide me! writes the autostart entry" grep -q "^Exec=.*Blindfold" "$autostart"
+check "Hide me! writes the autostart entry" grep -q "^Exec=.*blindfold" "$autostart"
 
 keys super+q
 check "the windows hotkey hides the marked window" eventually unmapped "$notes"
@@ -262,9 +262,9 @@ check "a right click hides the windows before the tray dies" eventually unmapped
 # once, not twice.
 "$x11_session" restart-tray "$session"
 check "the tray icon comes back once when the tray starts again" \
-  eventually eval 'tray_shown && [ "$(xwininfo -root -tree | grep -c "(\"Blindfold\" \"Blindfold\")  22x22")" -eq 1 ]'
+  eventually eval 'tray_shown && [ "$(xwininfo -root -tree | grep -c "(\"blindfold\" \"Blindfold\")  22x22")" -eq 1 ]'
 sleep 2
-check "and stays the only one" test "$(xwininfo -root -tree | grep -c '("Blindfold" "Blindfold")  22x22')" -eq 1
+check "and stays the only one" test "$(xwininfo -root -tree | grep -c '("blindfold" "Blindfold")  22x22')" -eq 1
 "$x11_session" restart-tray "$session" KILL
 check "the tray icon comes back when the tray starts again" eventually tray_shown
 check "Blindfold outlives the tray" kill -0 "$blindfold_pid"
