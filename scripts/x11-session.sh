@@ -7,7 +7,7 @@
 #                                    and its bar: openbox (openbox and tint2,
 #                                    the default), icewm or fluxbox (each with
 #                                    the bar it draws itself), or xfce (xfwm4
-#                                    and xfce4-panel, on a D-Bus of their own)
+#                                    and xfce4-panel); each on a session bus of its own
 #   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
 #   x11-session.sh restart-tray DIR [SIGNAL]  ends the panel (SIGTERM unless
 #                                    told; KILL as in a crash) and starts
@@ -141,15 +141,16 @@ xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
 export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
 desktop=${3:-openbox}
+# A session bus, as every desktop session has: xfwm4 and its panel keep their
+# settings behind it, and Blindfold takes its commands on it.
+eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | {
+  read -r address && read -r pid && echo "export DBUS_SESSION_BUS_ADDRESS='$address' dbus_pid=$pid"
+})"
 case "$desktop" in
   openbox) openbox --sm-disable >"$dir/wm.log" 2>&1 & ;;
   icewm) icewm >"$dir/wm.log" 2>&1 & ;;
   fluxbox) fluxbox >"$dir/wm.log" 2>&1 & ;;
   xfce)
-    # xfwm4 and its panel keep their settings behind D-Bus.
-    eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | {
-      read -r address && read -r pid && echo "export DBUS_SESSION_BUS_ADDRESS='$address' dbus_pid=$pid"
-    })"
     xfwm4 --compositor=off >"$dir/wm.log" 2>&1 &
     ;;
   *) fail "no such desktop: $desktop" ;;

@@ -92,6 +92,22 @@ class DispatchedNotificationArea final : public NotificationArea {
   DispatchedTrayEvents events_;
 };
 
+class DispatchedCommandInbox final : public CommandInbox {
+ public:
+  DispatchedCommandInbox(CommandInbox& inbox, Dispatch& dispatch) : inbox_(inbox), dispatch_(dispatch) {}
+  void SetReceivedHandler(std::function<CommandOutcome(Command)> onReceived) override {
+    inbox_.SetReceivedHandler([this, onReceived = std::move(onReceived)](Command command) {
+      CommandOutcome outcome = CommandOutcome::Done;
+      dispatch_([&] { outcome = onReceived(command); });
+      return outcome;
+    });
+  }
+
+ private:
+  CommandInbox& inbox_;
+  Dispatch& dispatch_;
+};
+
 }  // namespace
 
 struct DispatchedPlatform::Ports {
@@ -102,7 +118,8 @@ struct DispatchedPlatform::Ports {
         loginDialog(platform.loginDialog, dispatch),
         notificationArea(platform.notificationArea, dispatch),
         windowWatch(platform.windowWatch, dispatch),
-        background(platform.background, dispatch) {}
+        background(platform.background, dispatch),
+        commands(platform.commands, dispatch) {}
 
   DispatchedHotkey panelHotkey;
   DispatchedHotkey windowsHotkey;
@@ -111,6 +128,7 @@ struct DispatchedPlatform::Ports {
   DispatchedNotificationArea notificationArea;
   DispatchedWatch windowWatch;
   DispatchedBackground background;
+  DispatchedCommandInbox commands;
 };
 
 DispatchedPlatform::DispatchedPlatform(const Platform& platform, Dispatch& dispatch)
@@ -135,7 +153,8 @@ DispatchedPlatform::DispatchedPlatform(const Platform& platform, Dispatch& dispa
                              platform.tipsDialog,
                              ports.windowWatch,
                              ports.background,
-                             platform.autostart});
+                             platform.autostart,
+                             ports.commands});
 }
 
 DispatchedPlatform::~DispatchedPlatform() = default;

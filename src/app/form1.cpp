@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/command_line.h"
 #include "core/log.h"
 #include "core/version.h"
 #include "info/links.h"
@@ -47,6 +48,7 @@ Form1::Form1(const Platform& platform)
   platform.panelHotkey.SetPressedHandler([this] { VBHotKey3_HotKeyPressed(); });
   platform.windowsHotkey.SetPressedHandler([this] { VBHotKey1_HotKeyPressed(); });
   platform.panicHotkey.SetPressedHandler([this] { VBHotKey2_HotKeyPressed(); });
+  platform.commands.SetReceivedHandler([this](Command command) { return CommandReceived(command); });
 }
 
 void Form1::Form_Load() {
@@ -330,7 +332,31 @@ void Form1::FindSound() {
   sound.SoundInit(panel);
 }
 
-bool Form1::AskPassword() { return passwordGate.AskPassword(); }
+bool Form1::AskPassword() {
+  const bool given = passwordGate.AskPassword();
+  if (!given) ++passwordRefusals_;
+  return given;
+}
+
+CommandOutcome Form1::CommandReceived(Command command) {
+  const int refusalsBefore = passwordRefusals_;
+  log::Info("command", "received ", OptionOf(command));
+  switch (command) {
+    case Command::Toggle:
+      VBHotKey1_HotKeyPressed();
+      break;
+    case Command::Panic:
+      VBHotKey2_HotKeyPressed();
+      break;
+    case Command::Panel:
+      VBHotKey3_HotKeyPressed();
+      break;
+    case Command::Quit:
+      ShutdownBlindfold_Click();
+      break;
+  }
+  return passwordRefusals_ == refusalsBefore ? CommandOutcome::Done : CommandOutcome::Refused;
+}
 
 WindowHandle Form1::PanelHandle() { return platform_.panelWindow.Handle(); }
 

@@ -7,6 +7,7 @@
 #include "app/password.h"
 #include "platform/autostart.h"
 #include "platform/background.h"
+#include "platform/command_inbox.h"
 #include "platform/crypto.h"
 #include "platform/hotkey.h"
 #include "platform/login_dialog.h"
@@ -51,6 +52,7 @@ struct Platform {
   WindowWatch& windowWatch;
   Background& background;
   Autostart& autostart;
+  CommandInbox& commands;
 };
 
 // The main window: owns the panel model and the state behind it, and answers
@@ -84,6 +86,10 @@ class Form1 final : public PanelEvents, private ToggleHost {
   // The only way for the user to end the program.
   void ShutdownBlindfold_Click();
   void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
+
+  // A command from a later start: what its hotkey or menu item does. Refused
+  // when a password it asked for was not given.
+  CommandOutcome CommandReceived(Command command);
 
   void VBHotKey1_HotKeyPressed() { hiding.KeyTest(); }
   void VBHotKey2_HotKeyPressed() { hiding.PanicHide(); }
@@ -165,6 +171,8 @@ class Form1 final : public PanelEvents, private ToggleHost {
 
   Platform platform_;
   bool soundFound_ = false;
+  // How many times the password was asked for and not given.
+  int passwordRefusals_ = 0;
 };
 
 }  // namespace blindfold

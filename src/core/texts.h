@@ -50,7 +50,12 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 }
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
-inline std::string HotkeyRefused(const std::string& reason) { return "Could not be registered: " + reason; }
+// `option` is the command that does what the hotkey does, as "--toggle".
+inline std::string HotkeyRefused(const std::string& reason, std::string_view option) {
+  const std::string stop = !reason.empty() && reason.back() == '.' ? "" : ".";
+  return "Could not be registered: " + reason + stop + " Or bind Blindfold " + std::string(option) +
+         " in your desktop's keyboard settings instead.";
+}
 // Why the system did not take a combination.
 inline constexpr std::string_view kHotkeyTakenOnWindows =
     "another program, or Windows itself, already uses this combination.";
@@ -125,6 +130,40 @@ inline std::string MissingTipsFile(std::string_view fileName) {
 
 inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
 inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
+
+// The command line. `program` is the name the program is started by.
+inline std::string Usage(std::string_view program) {
+  const std::string name(program);
+  return "Usage: " + name + " [OPTION]\n"
+         "Hides the windows you chose, and shows them again, at the press of a hotkey.\n"
+         "Without an option, starts Blindfold; with one, tells the running Blindfold:\n"
+         "\n"
+         "  --toggle   hide or show the chosen windows, as the windows hotkey does\n"
+         "  --panic    hide everything, as the panic hotkey does\n"
+         "  --panel    show or hide the control panel, as the panel hotkey does\n"
+         "  --quit     end Blindfold, as the tray menu's Shutdown does\n"
+         "  --restore  show every window Blindfold recorded as hidden, and end;\n"
+         "             works when no Blindfold runs\n"
+         "  --help     show this help and exit\n"
+         "  --version  show the version and exit\n"
+         "\n"
+         "Exit status: 0 when done, 1 when the password was not given or the command\n"
+         "could not be delivered, 2 when no Blindfold runs or the options are wrong.\n";
+}
+inline std::string UnknownOption(std::string_view program, std::string_view option) {
+  return std::string(program) + ": unknown option \"" + std::string(option) + "\"; see " + std::string(program) +
+         " --help";
+}
+inline constexpr std::string_view kNothingRuns = "Blindfold is not running here: start it first.";
+inline constexpr std::string_view kCommandRefused = "Blindfold did not do it: the password was not given.";
+inline constexpr std::string_view kCommandNotDelivered =
+    "Blindfold is running but did not take the command: it could not be reached.";
+inline constexpr std::string_view kRunningWithoutSessionBus =
+    "Blindfold is running but cannot be reached: it started without the session bus (D-Bus) that commands "
+    "travel on. Quit it and start it again in this session.";
+inline constexpr std::string_view kCommandsNeedSessionBus =
+    "Blindfold is running but cannot be reached: commands travel on the session bus (D-Bus), which this "
+    "session does not offer.";
 
 // What the Linux program tells the user about its desktop and its files.
 inline constexpr std::string_view kNeedsX11Session =

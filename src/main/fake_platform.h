@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "platform/fake/fake_background.h"
+#include "platform/fake/fake_command_inbox.h"
 #include "platform/fake/fake_crypto.h"
 #include "platform/fake/fake_hotkey.h"
 #include "platform/fake/fake_login_dialog.h"
@@ -40,11 +41,12 @@ struct FakePlatform {
   FakeWindowWatch windowWatch;
   FakeBackground background;
   FakeAutostart autostart;
+  FakeCommandInbox commands;
 
   Platform Get() {
     return Platform{windows,     registry, panelWindow, files,  panelHotkey, windowsHotkey, panicHotkey,
                     messageBoxes, loginDialog, crypto, mixer, tray, tray, tray,
-                    shell,       random,   tipsDialog,  windowWatch, background,    autostart};
+                    shell,       random,   tipsDialog,  windowWatch, background,    autostart, commands};
   }
 };
 

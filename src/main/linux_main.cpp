@@ -3,14 +3,19 @@
 #include <glib-unix.h>
 #include <gtkmm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
+#include "app/command_line.h"
 #include "app/form1.h"
+#include "app/restore.h"
 #include "app/run.h"
 #include "app/startup.h"
 #include "core/log_sinks.h"
 #include "core/texts.h"
+#include "core/version.h"
+#include "platform/gtk/gio_commands.h"
 #include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
@@ -94,6 +99,39 @@ class GtkFrontEnd final : public FrontEnd {
   bool sessionEnded_ = false;
 };
 
+// "blindfold --restore", the rescue for windows left hidden: shows them and
+// ends. It claims no single instance, so it works beside a Blindfold that has
+// stopped answering as well as after one that died.
+int RunRestoreCommand(X11Connection& x) {
+  KeyFileRegistry registry(SettingsPaths::ForSession(x.Name()), [](const std::string& message) {
+    std::cerr << message << '\n';
+  });
+  X11WindowManager windows(x);
+  Gtk::Window owner;
+  GtkLoginDialog loginDialog(owner);
+  NettleCrypto crypto;
+  GlibBackground background;
+  SettingsStore store(registry);
+  RecoveryRecord record(registry, windows);
+  PasswordGate gate(loginDialog, registry, crypto, background);
+  if (RestoreRecordedWindows(record, windows, store, gate)) return kExitDone;
+  std::cerr << texts::kCommandRefused << '\n';
+  return kExitFailed;
+}
+
+// A command for the Blindfold running on `x`'s display.
+int SendCommand(X11Connection& x, Command command) {
+  if (!X11SingleInstance::IsClaimed(x)) {
+    const CommandEnd end = EndOfCommand(Delivery::NothingRuns);
+    std::cerr << end.message << '\n';
+    return end.exitCode;
+  }
+  std::string problem;
+  const CommandEnd end = EndOfCommand(SendToRunningInstance(ApplicationIdForDisplay(x.Name()), command, problem));
+  if (!end.message.empty()) std::cerr << (problem.empty() ? end.message : problem) << '\n';
+  return end.exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,6 +141,22 @@ int main(int argc, char** argv) {
     const char* path = std::getenv("BLINDFOLD_LOG_FILE");
     return path ? std::fopen(path, "a") : nullptr;
   });
+  const CommandLine command = ReadCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+  switch (command.kind) {
+    case CommandLine::Kind::Help:
+      std::cout << texts::Usage("blindfold");
+      return kExitDone;
+    case CommandLine::Kind::Version:
+      std::cout << texts::kProgramName << ' ' << VersionText() << '\n';
+      return kExitDone;
+    case CommandLine::Kind::Usage:
+      std::cerr << texts::UnknownOption("blindfold", command.wrong) << '\n';
+      return kExitUsage;
+    case CommandLine::Kind::Start:
+    case CommandLine::Kind::Restore:
+    case CommandLine::Kind::Send:
+      break;
+  }
   // The windows are hidden through the X server, so GTK must draw through it
   // too, even where a Wayland compositor offers X as a guest.
   gdk_set_allowed_backends("x11");
@@ -111,13 +165,21 @@ int main(int argc, char** argv) {
     std::cerr << texts::kNeedsX11Session << '\n';
     return 1;
   }
-  Gtk::Main kit(argc, argv);
+  if (command.kind == CommandLine::Kind::Send) {
+    Gio::init();
+    return SendCommand(*x, command.command);
+  }
+  // GTK's own options are not taken: every argument was read above.
+  int gtkArgc = std::min(argc, 1);
+  Gtk::Main kit(gtkArgc, argv);
   // GTK ends the program on an X error that none of its own traps expected.
   // Other programs' windows vanish under it all the time (a tray host killed
   // mid-draw leaves errors about its windows, and the hidden windows would die
   // hidden with Blindfold): an outer trap, never taken down, turns those into
   // errors ignored, while GTK's own traps inside it still see theirs.
   gdk_x11_display_error_trap_push(gdk_display_get_default());
+
+  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(*x);
 
   // Claimed before anything else, so that a second start is recognised at once.
   X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
@@ -135,6 +197,9 @@ int main(int argc, char** argv) {
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);
   if (road == StartupRoad::SecondInstance) return 0;
+  // On the bus as soon as the display is ours: a command that came before
+  // would find no one to answer it.
+  GioCommandInbox commands(ApplicationIdForDisplay(x->Name()));
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
@@ -161,6 +226,6 @@ int main(int argc, char** argv) {
   GtkFrontEnd frontEnd(panel);
   return RunFirstInstance(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey,
                                    messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background, autostart},
+                                   shell, random, tipsDialog, windowWatch, background, autostart, commands},
                           frontEnd, road);
 }

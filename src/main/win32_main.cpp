@@ -2,20 +2,29 @@
 // message loop.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/restore.h"
 #include "app/run.h"
 #include "app/startup.h"
 #include "core/log_sinks.h"
+#include "core/texts.h"
+#include "core/version.h"
 #include "platform/win32/panel_dialog.h"
 #include "platform/win32/posted_messages.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_background.h"
+#include "platform/win32/win32_commands.h"
 #include "platform/win32/win32_crypto.h"
 #include "platform/win32/win32_login_dialog.h"
 #include "platform/win32/win32_mixer.h"
@@ -48,17 +57,51 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// "Blindfold.exe /restore", the rescue for windows left hidden: shows them and
-// ends. It claims no single instance, so it works beside a Blindfold that has
-// stopped answering as well as after one that died.
-bool IsRestoreCommand(PWSTR commandLine) {
-  std::wstring_view text = commandLine ? commandLine : L"";
-  while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
-  return text.size() == 8 && (text[0] == L'/' || text[0] == L'-') &&
-         CompareStringOrdinal(text.data() + 1, 7, L"restore", 7, TRUE) == CSTR_EQUAL;
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments() {
+  struct ArgumentsTraits {
+    using Handle = wchar_t**;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle arguments) { LocalFree(arguments); }
+  };
+  int count = 0;
+  const UniqueHandle<ArgumentsTraits> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+  std::vector<std::string> texts;
+  for (int i = 1; arguments && i < count; ++i) texts.push_back(Narrow(arguments.Get()[i]));
+  return texts;
 }
 
+// Says `text` where the user who gave the command will read it: on the
+// standard stream given to the program, else on the console it was started
+// from, else in a message box (started from a shortcut or a key binding).
+void Say(std::string_view text, bool error) {
+  const DWORD stream = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+  HANDLE handle = GetStdHandle(stream);
+  UniqueFileHandle console;
+  if ((!handle || handle == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    console.Reset(CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    handle = console.Get();
+  }
+  if (handle && handle != INVALID_HANDLE_VALUE) {
+    std::string line(text);
+    if (!line.ends_with('\n')) line += '\n';
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(handle, &mode)) {
+      const std::wstring wide = Widen(line);
+      WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    } else {
+      WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+    return;
+  }
+  MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::kProgramName).c_str(),
+              error ? MB_OK | MB_ICONEXCLAMATION : MB_OK);
+}
+
+// "Blindfold.exe --restore", the rescue for windows left hidden: shows them
+// and ends. It claims no single instance, so it works beside a Blindfold that
+// has stopped answering as well as after one that died.
 int RunRestoreCommand() {
   Win32Registry registry;
   Win32WindowManager windows;
@@ -95,12 +138,32 @@ class DialogFrontEnd final : public FrontEnd {
   std::vector<Win32Hotkey*> hotkeys_;
 };
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // BLINDFOLD_LOG=info (or error, warning, debug) writes what the program
   // decided and why to Blindfold\blindfold.log in the user's local
   // application data.
   log::StartWithSetting(std::getenv("BLINDFOLD_LOG"), OpenLogFile);
-  if (IsRestoreCommand(commandLine)) return RunRestoreCommand();
+  const CommandLine command = ReadCommandLine(Arguments());
+  switch (command.kind) {
+    case CommandLine::Kind::Start:
+      break;
+    case CommandLine::Kind::Help:
+      Say(texts::Usage("Blindfold.exe"), false);
+      return kExitDone;
+    case CommandLine::Kind::Version:
+      Say(std::string(texts::kProgramName) + " " + VersionText(), false);
+      return kExitDone;
+    case CommandLine::Kind::Usage:
+      Say(texts::UnknownOption("Blindfold.exe", command.wrong), true);
+      return kExitUsage;
+    case CommandLine::Kind::Restore:
+      return RunRestoreCommand();
+    case CommandLine::Kind::Send: {
+      const CommandEnd end = EndOfCommand(SendToRunningInstance(command.command));
+      if (!end.message.empty()) Say(end.message, true);
+      return end.exitCode;
+    }
+  }
   // Claimed before anything else, so that a second start is recognised at once.
   Win32SingleInstance instance;
   const PostedMessageFilter postedMessages;
@@ -131,10 +194,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   Win32WindowWatch windowWatch;
   Win32Background background;
   Win32Autostart autostart(registry, files.ProgramFolder() + "\\" + files.ExecutableBaseName() + ".exe");
+  Win32CommandInbox commands;
   SetUnhandledExceptionFilter(OnUnhandledException);
   DialogFrontEnd frontEnd(dialog, {&windowsHotkey, &panicHotkey, &panelHotkey});
   return RunFirstInstance(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey,
                                    messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background, autostart},
+                                   shell, random, tipsDialog, windowWatch, background, autostart, commands},
                           frontEnd, road);
 }

@@ -49,7 +49,8 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
     log::Warning("hotkey", name, " hotkey refused: ", result.reason);
   }
   if (!result.armed) {
-    status.caption = texts::HotkeyRefused(result.reason);
+    constexpr std::array<std::string_view, 3> kOptions = {"--panel", "--toggle", "--panic"};
+    status.caption = texts::HotkeyRefused(result.reason, kOptions[static_cast<std::size_t>(id)]);
   } else if (keyText.empty()) {
     // Armed, but not with what the panel shows: say which key it still is.
     status.caption = texts::HotkeyKeptKey(static_cast<char>(properties_.vkey));

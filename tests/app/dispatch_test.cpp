@@ -36,6 +36,11 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   EXPECT_TRUE(fakes.windows.Find(a)->visible);
   EXPECT_EQ(drawn.size(), 2u);
 
+  // A command from a later start, as the hotkey it stands for.
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  EXPECT_EQ(drawn.size(), 3u);
+
   // Work that ends in the background is drawn when its result has landed.
   fakes.background.hold = true;
   main.panel.txtPassword.text = "secret";

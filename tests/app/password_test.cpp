@@ -378,5 +378,33 @@ TEST_F(PasswordGateTest, LockTurnsEveryGuardOnAndApplyReenablesIt) {
   }
 }
 
+// A command from a later start goes through the same gate as its hotkey, and
+// tells its sender when the password was not given.
+TEST_F(PasswordGateTest, CommandsAnswerRefusedWhenThePasswordIsNotGiven) {
+  SetPassword("open sesame");
+  form.panel.chkShowWindows.value = 1;
+  const WindowHandle a = HideOneWindow();
+  ASSERT_FALSE(fakes.windows.Find(a)->visible);
+
+  fakes.loginDialog.AnswerWith("wrong");
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Refused);
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  fakes.loginDialog.AnswerCancel();
+  EXPECT_EQ(fakes.commands.Receive(Command::Quit), CommandOutcome::Refused);
+  EXPECT_FALSE(form.bShuttingDown);
+
+  fakes.loginDialog.AnswerWith("open sesame");
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);
+  // Hiding needs no password, nor does a panic.
+  const int asked = fakes.loginDialog.shown;
+  EXPECT_EQ(fakes.commands.Receive(Command::Panic), CommandOutcome::Done);
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+  EXPECT_EQ(fakes.loginDialog.shown, asked);
+  EXPECT_EQ(fakes.commands.Receive(Command::Quit), CommandOutcome::Done);
+  EXPECT_TRUE(form.bShuttingDown);
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);
+}
+
 }  // namespace
 }  // namespace blindfold

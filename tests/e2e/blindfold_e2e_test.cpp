@@ -162,6 +162,8 @@ TEST_F(BlindfoldE2E, HotkeyHeldByAnotherProgramIsReportedOnTheHotkeysPage) {
   }));
   if (status) {
     EXPECT_NE(TextOf(status).find(L"already uses this combination"), std::wstring::npos);
+    EXPECT_NE(TextOf(status).find(L"bind Blindfold --toggle in your desktop's keyboard settings instead"),
+              std::wstring::npos);
   }
   UnregisterHotKey(nullptr, 1);
 

@@ -76,8 +76,10 @@ TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
   platform.refuse = true;
   hotkey.ArmFrom(panel, HotkeyId::Panic);
   EXPECT_TRUE(panel.lblHotkeyStatus[2].visible);
+  // With the way round it: the command that does what the hotkey does.
   EXPECT_EQ(panel.lblHotkeyStatus[2].caption,
-            "Could not be registered: another program already uses this combination");
+            "Could not be registered: another program already uses this combination. Or bind Blindfold --panic "
+            "in your desktop's keyboard settings instead.");
   EXPECT_FALSE(panel.lblHotkeyStatus[0].visible);
 
   platform.refuse = false;

@@ -26,12 +26,22 @@ std::string X11SingleInstance::LockFileForDisplay(const std::string& displayName
   return std::string(runtime) + "/blindfold/instance-" + display + ".lock";
 }
 
+namespace {
+
+constexpr const char* kInstanceSelection = "_BLINDFOLD_INSTANCE";
+
+}  // namespace
+
+bool X11SingleInstance::IsClaimed(X11Connection& connection) {
+  return XGetSelectionOwner(connection.Get(), connection.Intern(kInstanceSelection)) != None;
+}
+
 X11SingleInstance::X11SingleInstance(const std::string& lockFile, X11Connection* connection) {
   if (connection) {
     // Asked and claimed with the server held, so that two starts at once
     // cannot both find it free. The owner window lives as long as the
     // connection, which is the program's.
-    const Atom selection = connection->Intern("_BLINDFOLD_INSTANCE");
+    const Atom selection = connection->Intern(kInstanceSelection);
     XGrabServer(connection->Get());
     if (XGetSelectionOwner(connection->Get(), selection) != None) {
       anotherIsRunning_ = true;

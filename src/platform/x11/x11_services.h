@@ -34,6 +34,8 @@ class X11SingleInstance final : public SingleInstance {
   bool AnotherInstanceIsRunning() override { return anotherIsRunning_; }
 
   static std::string LockFileForDisplay(const std::string& displayName);
+  // Whether a program has claimed `connection`'s display, without claiming it.
+  static bool IsClaimed(X11Connection& connection);
 
  private:
   UniqueFileDescriptor lock_;

@@ -420,6 +420,82 @@ pids+=("$second")
 check "a second start without a lock file ends" eventually eval "! kill -0 $second"
 check "leaving the first running" kill -0 "$blindfold_pid"
 
+# Commands to the running Blindfold, as a desktop's key binding, a launcher or
+# a script sends them. `said` holds what the last one printed, `answer` its
+# exit status.
+command_blindfold() {
+  answer=0
+  "$blindfold" "$@" >"$work/said" 2>&1 || answer=$?
+}
+said() { grep -q -e "$1" "$work/said"; }
+# One sent in the background, while the test answers the Login dialog.
+command_in_background() {
+  "$blindfold" "$@" >"$work/said" 2>&1 &
+  sender=$!
+}
+answer_of_sender() {
+  answer=0
+  wait "$sender" || answer=$?
+}
+# The windows are hidden behind the password: --quit would show them.
+command_in_background --quit
+check "--quit with windows hidden behind the password asks for it" eventually eval '[ -n "$(login)" ]'
+xdotool windowactivate --sync "$(login)" type --delay 50 wrong
+keys Return
+answer_of_sender
+check "a wrong password: --quit fails with 1 and says why" eval '[ "$answer" -eq 1 ] && said "password"'
+check "and Blindfold runs on, its windows hidden" eval "kill -0 $blindfold_pid && unmapped $notes"
+command_in_background --quit
+eventually eval '[ -n "$(login)" ]' && xdotool windowactivate --sync "$(login)" type --delay 50 fresh
+keys Return
+answer_of_sender
+check "the right one: --quit ends Blindfold, showing its windows" \
+  eval '[ "$answer" -eq 0 ] && mapped $notes' && eventually eval "! kill -0 $blindfold_pid"
+
+command_blindfold --toggle
+check "with no Blindfold running, a command fails with 2 and says so" eval '[ "$answer" -eq 2 ] && said "not running"'
+command_blindfold --help
+check "--help prints the usage" eval '[ "$answer" -eq 0 ] && said "^Usage: blindfold" && said "--restore"'
+command_blindfold --version
+check "--version prints the version" eval '[ "$answer" -eq 0 ] && said "^Blindfold [0-9]*\.[0-9]*\.[0-9]*$"'
+# Left hidden by a Blindfold that died: --restore needs no running one, and
+# asks for the password that guards them.
+launch_blindfold
+eventually eval 'xprop -root | grep -q "^_NET_CLIENT_LIST" && command_blindfold --panic && [ "$answer" -eq 0 ]'
+check "--panic hides every window" eventually unmapped "$notes"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+command_in_background --restore
+eventually eval '[ -n "$(login)" ]' && xdotool windowactivate --sync "$(login)" type --delay 50 fresh
+keys Return
+answer_of_sender
+check "--restore shows what a killed Blindfold left hidden" eval '[ "$answer" -eq 0 ] && mapped $notes'
+
+# Without the password, a storm of toggles: each one waits for its answer, so
+# the windows end as the count says.
+sed -i 's/^PPShowWindows=.*/PPShowWindows=0/' "$settings"
+launch_blindfold
+eventually eval 'command_blindfold --panic && [ "$answer" -eq 0 ]'
+check "--panic hides every window again" eventually unmapped "$notes"
+storm=0
+for _ in $(seq 100); do
+  command_blindfold --toggle
+  [ "$answer" -eq 0 ] || storm=$((storm + 1))
+done
+check "a hundred --toggle are all taken" test "$storm" -eq 0
+check "and leave the windows hidden, as an even count does" eval "unmapped $notes && kill -0 $blindfold_pid"
+command_blindfold --toggle
+check "one more shows them" eventually mapped "$notes"
+command_blindfold --frobnicate
+check "an unknown option fails with 2 and says which" eval '[ "$answer" -eq 2 ] && said "unknown option \"--frobnicate\""'
+command_blindfold --toggle --panic
+check "as do two options" eval '[ "$answer" -eq 2 ] && said "unknown option \"--panic\""'
+check "leaving Blindfold and its windows as they were" eval "kill -0 $blindfold_pid && mapped $notes"
+command_blindfold --panel
+check "--panel shows the panel" eventually panel_shown
+command_blindfold --quit
+check "--quit ends Blindfold" eval '[ "$answer" -eq 0 ]' && eventually eval "! kill -0 $blindfold_pid"
+
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
   tail -40 "$work/blindfold.log" >&2

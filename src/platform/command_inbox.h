@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace blindfold {
+
+// What a later start of the program, given a command, asks of the running one:
+// each does what its hotkey or menu item does.
+enum class Command {
+  Toggle,  // the windows hotkey
+  Panic,   // the panic hotkey
+  Panel,   // the control-panel hotkey
+  Quit,    // the tray menu's Shutdown
+};
+
+// Each command with the word of its option ("toggle" for "--toggle").
+inline constexpr std::array<std::pair<Command, std::string_view>, 4> kCommandWords = {{
+    {Command::Toggle, "toggle"},
+    {Command::Panic, "panic"},
+    {Command::Panel, "panel"},
+    {Command::Quit, "quit"},
+}};
+
+inline std::string_view WordOf(Command command) {
+  for (const auto& [each, word] : kCommandWords) {
+    if (each == command) return word;
+  }
+  return {};
+}
+
+inline std::optional<Command> CommandOfWord(std::string_view word) {
+  for (const auto& [command, each] : kCommandWords) {
+    if (each == word) return command;
+  }
+  return std::nullopt;
+}
+
+// Whether the running program carried a command out, or the password it asked
+// for was not given.
+enum class CommandOutcome { Done, Refused };
+
+// What a later start hears back when it sends a command.
+enum class Delivery {
+  NothingRuns,  // no program runs for this user on this display
+  NotTaken,     // one runs but could not be reached, or did not take it
+  Done,
+  Refused,
+};
+
+// Where the running program hears the commands of later starts, from this
+// user's session only.
+class CommandInbox {
+ public:
+  virtual ~CommandInbox() = default;
+
+  // `onReceived` runs on the user-interface thread, once per command; the
+  // sender waits for its answer.
+  virtual void SetReceivedHandler(std::function<CommandOutcome(Command)> onReceived) = 0;
+};
+
+}  // namespace blindfold
