@@ -30,6 +30,42 @@ bool PutOnClipboard(const std::wstring& text) {
   return put;
 }
 
+// Blindfold.exe with `arguments`, run to its end: its exit code and what it
+// wrote to its standard output and error.
+struct Ran {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;
+};
+Ran RunBlindfold(const std::wstring& arguments) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE reading = nullptr;
+  HANDLE writing = nullptr;
+  Ran ran;
+  if (!CreatePipe(&reading, &writing, &inherited, 1 << 16)) return ran;
+  SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+  std::wstring commandLine = L"\"" + BuiltBlindfold() + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writing;
+  startup.hStdError = writing;
+  PROCESS_INFORMATION process{};
+  const bool started =
+      CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(writing);
+  if (started) {
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(reading, buffer, sizeof buffer, &read, nullptr) && read > 0) ran.output.append(buffer, read);
+    WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &ran.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(reading);
+  return ran;
+}
+
 class PasswordSoundE2E : public CleanMachineTest {
  protected:
   // Presses the windows hotkey and answers the password dialog it opens.
@@ -109,6 +145,76 @@ TEST_F(PasswordSoundE2E, PasswordSetInThePanelGuardsShowingTheWindowsAndANewOneI
   }
   ShowWindowsAnswering(blindfold, "pbkdf9");
   EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
+}
+
+// What a desktop's key binding, a launcher or a script sends to the running
+// Blindfold, and what it hears back.
+TEST_F(PasswordSoundE2E, CommandsReachTheRunningBlindfoldThroughItsPasswordGate) {
+  Ran ran = RunBlindfold(L"--toggle");
+  EXPECT_EQ(ran.exitCode, 2u);
+  EXPECT_NE(ran.output.find("not running"), std::string::npos) << ran.output;
+  ran = RunBlindfold(L"--version");
+  EXPECT_EQ(ran.exitCode, 0u);
+  EXPECT_EQ(ran.output.rfind("Blindfold ", 0), 0u) << ran.output;
+  ran = RunBlindfold(L"--help");
+  EXPECT_EQ(ran.exitCode, 0u);
+  EXPECT_NE(ran.output.find("--restore"), std::string::npos) << ran.output;
+
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"Taskbar", L"1");
+  BlindfoldProcess blindfold;
+  HWND panel = blindfold.ShownPanel();
+  ASSERT_NE(panel, nullptr);
+  ran = RunBlindfold(L"--frobnicate");
+  EXPECT_EQ(ran.exitCode, 2u);
+  EXPECT_NE(ran.output.find("unknown option \"--frobnicate\""), std::string::npos) << ran.output;
+  EXPECT_EQ(RunBlindfold(L"--panel").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+
+  // A storm of toggles: each waits for its answer, so the taskbar ends as the
+  // count says.
+  HWND taskbar = Taskbar();
+  ASSERT_TRUE(Visible(taskbar));
+  int refused = 0;
+  for (int i = 0; i < 100; ++i) refused += RunBlindfold(L"--toggle").exitCode != 0;
+  EXPECT_EQ(refused, 0);
+  EXPECT_TRUE(Visible(taskbar));
+  EXPECT_EQ(RunBlindfold(L"--panic").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return !Visible(taskbar); }));
+  EXPECT_EQ(RunBlindfold(L"--toggle").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
+
+  // With showing guarded, the command opens Login in the running Blindfold.
+  EXPECT_EQ(RunBlindfold(L"--panel").exitCode, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return Visible(panel); }));
+  SetForegroundWindow(panel);
+  SelectPage(panel, 2);
+  ASSERT_TRUE(TypeInto(PasswordBox(panel), "abc123"));
+  Click(FindControl(panel, L"Set password", L"Button"));
+  ASSERT_TRUE(WaitUntil([&] { return ReadSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PW").has_value(); }));
+  ASSERT_TRUE(ToggleCheckBox(FindControl(panel, L"[ Password protect 'Show windows' ]", L"Button")));
+  Click(FindControl(panel, L"Hide me!", L"Button"));
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(panel); }));
+  EXPECT_EQ(RunBlindfold(L"--toggle").exitCode, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(taskbar); }));
+  for (const char* password : {"wrong", "abc123"}) {
+    BlindfoldProcess command(BuiltBlindfold(), L"--toggle");
+    HWND login = WaitForShownWindow(blindfold.Id(), L"Login", /*foreground=*/true);
+    ASSERT_NE(login, nullptr) << "no Login dialog";
+    ASSERT_TRUE(TypeInto(FindControl(login, L"", L"Edit"), password));
+    PressKeys({VK_RETURN});
+    ASSERT_TRUE(command.WaitForExit(20s));
+    if (std::string(password) == "wrong") {
+      EXPECT_EQ(command.ExitCode(), 1u);
+      EXPECT_FALSE(Visible(taskbar));
+    } else {
+      EXPECT_EQ(command.ExitCode(), 0u);
+      EXPECT_TRUE(WaitUntil([&] { return Visible(taskbar); }));
+    }
+  }
+
+  EXPECT_EQ(RunBlindfold(L"--quit").exitCode, 0u);
+  EXPECT_TRUE(blindfold.WaitForExit(10s));
+  EXPECT_EQ(RunBlindfold(L"--quit").exitCode, 2u);
 }
 
 TEST_F(PasswordSoundE2E, MixerIsFoundAndMuteAndRestoreRun) {
