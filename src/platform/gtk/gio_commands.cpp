@@ -37,8 +37,8 @@ GioCommandInbox::GioCommandInbox(const std::string& applicationId)
   }
   application_->signal_command_line().connect(sigc::mem_fun(*this, &GioCommandInbox::CommandLineReceived), false);
   try {
-    if (!application_->register_application()) {
-      log::Warning("command", "not registered on the session bus: commands will not reach this Blindfold");
+    if (!application_->register_application() || !application_->get_dbus_connection()) {
+      log::Warning("command", "not on the session bus: commands will not reach this Blindfold");
     } else if (application_->is_remote()) {
       log::Warning("command", "another program holds ", applicationId, ": commands will not reach this Blindfold");
     }
@@ -79,13 +79,8 @@ int GioCommandInbox::CommandLineReceived(const Glib::RefPtr<Gio::ApplicationComm
 }
 
 Delivery SendToRunningInstance(const std::string& applicationId, Command command, std::string& problem) {
-  // A launcher never takes the name itself, so it cannot stand in the way of
-  // a Blindfold starting at the same moment.
-  const auto application = Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE |
-                                                                        Gio::APPLICATION_IS_LAUNCHER);
   try {
-    if (!application->register_application()) return Delivery::NotTaken;
-    const auto bus = application->get_dbus_connection();
+    const auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
     const Glib::VariantContainerBase owned = bus->call_sync(
         "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
         Glib::VariantContainerBase::create_tuple(Glib::Variant<Glib::ustring>::create(applicationId)),
@@ -99,6 +94,16 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
   } catch (const Glib::Error& error) {
     log::Warning("command", "no session bus: ", error.what());
     problem = std::string(texts::kCommandsNeedSessionBus);
+    return Delivery::NotTaken;
+  }
+  // A launcher never takes the name itself, so it cannot stand in the way of
+  // a Blindfold starting at the same moment.
+  const auto application = Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE |
+                                                                        Gio::APPLICATION_IS_LAUNCHER);
+  try {
+    if (!application->register_application()) return Delivery::NotTaken;
+  } catch (const Glib::Error& error) {
+    log::Warning("command", "not registered: ", error.what());
     return Delivery::NotTaken;
   }
   std::string program = "blindfold";

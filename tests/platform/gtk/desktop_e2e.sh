@@ -490,6 +490,8 @@ command_blindfold --frobnicate
 check "an unknown option fails with 2 and says which" eval '[ "$answer" -eq 2 ] && said "unknown option \"--frobnicate\""'
 command_blindfold --toggle --panic
 check "as do two options" eval '[ "$answer" -eq 2 ] && said "unknown option \"--panic\""'
+DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" command_blindfold --toggle
+check "without a session bus a command fails with 1 and says why" eval '[ "$answer" -eq 1 ] && said "session bus"'
 check "leaving Blindfold and its windows as they were" eval "kill -0 $blindfold_pid && mapped $notes"
 command_blindfold --panel
 check "--panel shows the panel" eventually panel_shown
