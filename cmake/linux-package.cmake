@@ -1,8 +1,10 @@
 # Installing the Linux program, and its Debian package.
-#   cmake --install:  bin/blindfold, its menu entry, its icon in the hicolor
-#                     theme, and share/blindfold/ with what it reads at run time
-#   cpack:            blindfold_<version>_amd64.deb, its dependencies computed
-#                     by dpkg-shlibdeps
+#   cmake --install:  bin/blindfold, its manual page, its menu entry, its icon
+#                     in the hicolor theme, share/blindfold/ with what it reads
+#                     at run time, and share/doc/blindfold/ with the copyright
+#                     and the changelog
+#   cpack:            blindfold_<version>-1_amd64.deb, its dependencies
+#                     computed by dpkg-shlibdeps
 include(GNUInstallDirs)
 
 install(TARGETS Blindfold RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -44,21 +46,74 @@ if(RSVG_CONVERT)
   add_custom_target(blindfold_icons ALL DEPENDS ${icons})
 endif()
 
+# The manual page and the Debian documents, compressed as Debian ships them:
+# gzip -9n, which leaves out the file's name and time, so that the same source
+# gives the same package.
+set(BLINDFOLD_DEBIAN_RELEASE 1)
+set(BLINDFOLD_DEBIAN_VERSION ${PROJECT_VERSION}-${BLINDFOLD_DEBIAN_RELEASE})
+set(BLINDFOLD_MAINTAINER "${BLINDFOLD_PUBLISHER} <maintainers@${BLINDFOLD_WEB_HOST}>")
+# The changelog entry is dated by the last commit (or SOURCE_DATE_EPOCH, as
+# reproducible builds set it), not by the moment of the build.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                    OUTPUT_VARIABLE commitTime OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
+  if(commitTime MATCHES "^[0-9]+$")
+    set(ENV{SOURCE_DATE_EPOCH} ${commitTime})
+    string(TIMESTAMP BLINDFOLD_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+    unset(ENV{SOURCE_DATE_EPOCH})
+  endif()
+endif()
+if(NOT BLINDFOLD_CHANGELOG_DATE)
+  string(TIMESTAMP BLINDFOLD_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+endif()
+set(docs ${CMAKE_BINARY_DIR}/doc)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/linux/changelog.Debian.in ${docs}/changelog.Debian @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/linux/copyright.in ${docs}/copyright @ONLY)
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${docs}/blindfold.1.gz ${docs}/changelog.Debian.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/linux/blindfold.1 ${docs}/blindfold.1
+  COMMAND ${GZIP} -9nf ${docs}/blindfold.1
+  COMMAND ${GZIP} -9nfk ${docs}/changelog.Debian
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/linux/blindfold.1 ${docs}/changelog.Debian
+  VERBATIM)
+add_custom_target(blindfold_docs ALL DEPENDS ${docs}/blindfold.1.gz ${docs}/changelog.Debian.gz)
+install(FILES ${docs}/blindfold.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# share/doc/blindfold, in the program's lower-case name (GNUInstallDirs would
+# name the folder after the CMake project).
+install(FILES ${docs}/copyright ${docs}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/blindfold)
+# What lintian would take for a mistake and is not one (the file says why).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME blindfold)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME blindfold)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "${BLINDFOLD_PUBLISHER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hides chosen windows at the press of a hotkey")
-# One text: the pieces of a plain set() would be joined with semicolons.
+# One text (the pieces of a plain set() would be joined with semicolons), in
+# the lines the package's description shows: cpack indents them.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Blindfold hides the windows you choose, and the panels and desktop icons if you like, at the press of a "
-  "system-wide hotkey, and shows them again on the next press. A panic hotkey hides every window at once, an "
-  "always-hide list picks windows automatically, an optional password guards showing them again, and the volume "
-  "can be muted while they are hidden. It needs an X11 session.")
+  "Blindfold hides the windows you choose, and the panels and desktop icons\n"
+  "if you like, at the press of a system-wide hotkey, and shows them again on\n"
+  "the next press. A panic hotkey hides every window at once, an always-hide\n"
+  "list picks windows automatically, an optional password guards showing them\n"
+  "again, and the volume can be muted while they are hidden.\n"
+  "\n"
+  "The hotkeys' work can also be bound to keys in the desktop's own keyboard\n"
+  "settings, as commands (blindfold --toggle). Blindfold needs an X11 session.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${BLINDFOLD_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BLINDFOLD_PUBLISHER} <maintainers@${BLINDFOLD_WEB_HOST}>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BLINDFOLD_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The program without its symbol table; control files with the modes
+# dpkg-deb would give them.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${BLINDFOLD_WEB_HOST}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Drawing the SVG icon at run time.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian package as a user would, checks that what the menu
-# starts comes up with its files, and removes the package again. Not part of
-# the tests: it needs root (or sudo) and changes the system it runs on.
+# Checks the Debian package with lintian and its manual page with man,
+# installs it as a user would, checks that what the menu starts comes up with
+# its files, and removes the package again. Not part of the tests: it needs
+# root (or sudo) and changes the system it runs on.
 #   scripts/check-package.sh                 on this machine
 #   scripts/check-package.sh --clean-debian  in a fresh minimal Debian (a
 #                                            debootstrap chroot under build/)
-# The package is built first when build/package holds none.
+# The package is built first when build/package holds none; the newest is checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 clean=0
@@ -13,10 +14,10 @@ clean=0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-deb=$(ls build/package/blindfold_*_amd64.deb 2>/dev/null | head -1 || true)
+deb=$(ls -t build/package/blindfold_*_amd64.deb 2>/dev/null | head -1 || true)
 if [ -z "$deb" ]; then
   scripts/package.sh
-  deb=$(ls build/package/blindfold_*_amd64.deb | head -1)
+  deb=$(ls -t build/package/blindfold_*_amd64.deb | head -1)
 fi
 scripts/install-deps.sh
 
@@ -57,6 +58,15 @@ check() {  # check DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
 }
+
+# What Debian's own checks say of the package: errors fail, warnings are
+# shown. The package's files, unpacked, for what is checked before it is
+# installed.
+check "lintian finds no errors in it" lintian --fail-on error "$deb"
+contents=$session/contents
+rm -rf "$contents"
+dpkg-deb -x "$deb" "$contents"
+check "its manual page reads without warnings" scripts/check-manual.sh "$contents/usr/share/man/man1/blindfold.1.gz"
 
 $sudo cp "$deb" "$root/tmp/blindfold.deb"
 export DEBIAN_FRONTEND=noninteractive

@@ -19,6 +19,7 @@ packages=(
   imagemagick                                     # screenshots of the panel, the Windows icon
   librsvg2-bin dpkg-dev file                      # the Debian package: icon sizes, its dependencies
   desktop-file-utils debootstrap                  # its menu entry checked; a clean Debian to try it in
+  lintian man-db                                  # the package and its manual page checked
   libxtst-dev                                     # the whole-program benchmark's key presses
 )
 
