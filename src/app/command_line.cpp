@@ -45,14 +45,14 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   return Wrong(arguments[0]);
 }
 
-std::string OptionOf(Command command) { return "--" + std::string(WordOf(command)); }
-
 CommandEnd EndOfCommand(Delivery delivery) {
   switch (delivery) {
     case Delivery::NothingRuns:
       return {kExitUsage, std::string(texts::kNothingRuns)};
     case Delivery::NotTaken:
       return {kExitFailed, std::string(texts::kCommandNotDelivered)};
+    case Delivery::NoAnswer:
+      return {kExitFailed, std::string(texts::kCommandNotAnswered)};
     case Delivery::Refused:
       return {kExitFailed, std::string(texts::kCommandRefused)};
     case Delivery::Done:

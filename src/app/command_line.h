@@ -28,9 +28,6 @@ struct CommandLine {
 // "--", "-" or "/", in any case ("--toggle", "/RESTORE"); only one is taken.
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 
-// The option that sends `command`, as "--toggle".
-std::string OptionOf(Command command);
-
 // Exit codes of a start with arguments.
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;  // refused password, or the command could not be delivered

@@ -48,7 +48,9 @@ class DispatchedLoginDialog final : public LoginDialogHost {
  public:
   DispatchedLoginDialog(LoginDialogHost& dialog, Dispatch& dispatch) : dialog_(dialog), dispatch_(dispatch) {}
   void ShowModal(LoginForm& form, const std::function<void()>& onOk, const std::function<void()>& onCancel) override {
+    dispatch_.PasswordDialogOpened();
     dialog_.ShowModal(form, dispatch_.Wrap(onOk), dispatch_.Wrap(onCancel));
+    dispatch_.PasswordDialogClosed();
   }
   void Hide() override { dialog_.Hide(); }
 
@@ -95,8 +97,14 @@ class DispatchedNotificationArea final : public NotificationArea {
 class DispatchedCommandInbox final : public CommandInbox {
  public:
   DispatchedCommandInbox(CommandInbox& inbox, Dispatch& dispatch) : inbox_(inbox), dispatch_(dispatch) {}
+  // A command waits, as a hotkey's posted press would, until the logic is
+  // between events: on Windows a sent message reaches the program while the
+  // logic waits for another program's window to answer, in the middle of a
+  // hide or a look at the hidden windows.
   void SetReceivedHandler(std::function<CommandOutcome(Command)> onReceived) override {
+    if (!onReceived) return inbox_.SetReceivedHandler({});
     inbox_.SetReceivedHandler([this, onReceived = std::move(onReceived)](Command command) {
+      if (!dispatch_.MayStartEvent()) return CommandOutcome::Busy;
       CommandOutcome outcome = CommandOutcome::Done;
       dispatch_([&] { outcome = onReceived(command); });
       return outcome;

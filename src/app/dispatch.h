@@ -18,7 +18,9 @@ class Dispatch {
   explicit Dispatch(std::function<void()> render) : render_(std::move(render)) {}
 
   void operator()(const std::function<void()>& event) {
+    ++depth_;
     event();
+    --depth_;
     if (render_) render_();
   }
   // `event`, to be run through this dispatch whenever it is called.
@@ -26,8 +28,19 @@ class Dispatch {
     return [this, event = std::move(event)] { (*this)(event); };
   }
 
+  // Whether an event may start now: none is running, or the one running waits
+  // in the password dialog, whose loop takes other events as a hotkey would.
+  // Elsewhere an event may be reached only by a platform that delivers one
+  // while the logic waits on another program.
+  bool MayStartEvent() const { return depth_ == passwordDialogs_; }
+  // Around the password dialog's loop.
+  void PasswordDialogOpened() { ++passwordDialogs_; }
+  void PasswordDialogClosed() { --passwordDialogs_; }
+
  private:
   std::function<void()> render_;
+  int depth_ = 0;
+  int passwordDialogs_ = 0;
 };
 
 // The platform as the logic sees it: the ports that call the logic back do it

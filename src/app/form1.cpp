@@ -51,6 +51,9 @@ Form1::Form1(const Platform& platform)
   platform.commands.SetReceivedHandler([this](Command command) { return CommandReceived(command); });
 }
 
+// Nothing may reach a main window that has gone.
+Form1::~Form1() { platform_.commands.SetReceivedHandler({}); }
+
 void Form1::Form_Load() {
   GetRegistryValues();
   ArmHotkeys();
@@ -245,7 +248,8 @@ void Form1::GetRegistryValues() {
 }
 
 void Form1::ArmHotkeys() {
-  for (const HotkeyId hotkey : kHotkeyIds) HotkeyFor(hotkey).ArmFrom(panel, hotkey);
+  const std::string program = platform_.files.ExecutableBaseName();
+  for (const HotkeyId hotkey : kHotkeyIds) HotkeyFor(hotkey).ArmFrom(panel, hotkey, program);
 }
 
 VBHotKey& Form1::HotkeyFor(HotkeyId hotkey) {
@@ -339,6 +343,7 @@ bool Form1::AskPassword() {
 }
 
 CommandOutcome Form1::CommandReceived(Command command) {
+  if (bShuttingDown) return CommandOutcome::Busy;
   const int refusalsBefore = passwordRefusals_;
   log::Info("command", "received ", OptionOf(command));
   switch (command) {

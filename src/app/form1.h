@@ -62,6 +62,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   explicit Form1(const Platform& platform);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
+  ~Form1() override;
 
   // Loading: every setting into the panel, hotkeys armed, the list filled.
   void Form_Load();
@@ -88,7 +89,8 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
 
   // A command from a later start: what its hotkey or menu item does. Refused
-  // when a password it asked for was not given.
+  // when a password it asked for was not given; Busy once shutting down, so
+  // that the sender asks again and finds the program gone.
   CommandOutcome CommandReceived(Command command);
 
   void VBHotKey1_HotKeyPressed() { hiding.KeyTest(); }

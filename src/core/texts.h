@@ -50,10 +50,11 @@ inline std::string HotkeyUnusableKey(const std::string& keyText) {
 }
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
-// `option` is the command that does what the hotkey does, as "--toggle".
-inline std::string HotkeyRefused(const std::string& reason, std::string_view option) {
+// `command` is what does the hotkey's work from a key binding instead, as
+// "blindfold --toggle".
+inline std::string HotkeyRefused(const std::string& reason, const std::string& command) {
   const std::string stop = !reason.empty() && reason.back() == '.' ? "" : ".";
-  return "Could not be registered: " + reason + stop + " Or bind Blindfold " + std::string(option) +
+  return "Could not be registered: " + reason + stop + " Or bind " + command +
          " in your desktop's keyboard settings instead.";
 }
 // Why the system did not take a combination.
@@ -158,6 +159,8 @@ inline constexpr std::string_view kNothingRuns = "Blindfold is not running here:
 inline constexpr std::string_view kCommandRefused = "Blindfold did not do it: the password was not given.";
 inline constexpr std::string_view kCommandNotDelivered =
     "Blindfold is running but did not take the command: it could not be reached.";
+inline constexpr std::string_view kCommandNotAnswered =
+    "Blindfold did not answer in time: it may still carry the command out.";
 inline constexpr std::string_view kRunningWithoutSessionBus =
     "Blindfold is running but cannot be reached: it started without the session bus (D-Bus) that commands "
     "travel on. Quit it and start it again in this session.";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/form1.h"
@@ -183,6 +184,10 @@ int main(int argc, char** argv) {
 
   // Claimed before anything else, so that a second start is recognised at once.
   X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
+  // On the bus as soon as the display is ours, so that a command sent from
+  // now on waits for the logic rather than finding no one.
+  std::optional<GioCommandInbox> commands;
+  if (!instance.AnotherInstanceIsRunning()) commands.emplace(ApplicationIdForDisplay(x->Name()));
   GtkMessageBoxes messageBoxes;
   // What the store cannot read or keep is told at start, or, once running,
   // when the program is next idle: a write that fails in the middle of a hide
@@ -197,9 +202,6 @@ int main(int argc, char** argv) {
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);
   if (road == StartupRoad::SecondInstance) return 0;
-  // On the bus as soon as the display is ours: a command that came before
-  // would find no one to answer it.
-  GioCommandInbox commands(ApplicationIdForDisplay(x->Name()));
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
@@ -226,6 +228,6 @@ int main(int argc, char** argv) {
   GtkFrontEnd frontEnd(panel);
   return RunFirstInstance(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey,
                                    messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background, autostart, commands},
+                                   shell, random, tipsDialog, windowWatch, background, autostart, *commands},
                           frontEnd, road);
 }

@@ -79,7 +79,9 @@ void Say(std::string_view text, bool error) {
   HANDLE handle = GetStdHandle(stream);
   UniqueFileHandle console;
   if ((!handle || handle == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
-    console.Reset(CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    // Read access too, or the console would not say that it is one.
+    console.Reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
     handle = console.Get();
   }
   if (handle && handle != INVALID_HANDLE_VALUE) {
@@ -111,7 +113,9 @@ int RunRestoreCommand() {
   SettingsStore store(registry);
   RecoveryRecord record(registry, windows);
   PasswordGate gate(loginDialog, registry, crypto, background);
-  return RestoreRecordedWindows(record, windows, store, gate) ? 0 : 1;
+  if (RestoreRecordedWindows(record, windows, store, gate)) return kExitDone;
+  Say(texts::kCommandRefused, true);
+  return kExitFailed;
 }
 
 }  // namespace

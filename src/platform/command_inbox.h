@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -32,6 +33,9 @@ inline std::string_view WordOf(Command command) {
   return {};
 }
 
+// The option that sends `command`, as "--toggle".
+inline std::string OptionOf(Command command) { return "--" + std::string(WordOf(command)); }
+
 inline std::optional<Command> CommandOfWord(std::string_view word) {
   for (const auto& [command, each] : kCommandWords) {
     if (each == word) return command;
@@ -39,14 +43,18 @@ inline std::optional<Command> CommandOfWord(std::string_view word) {
   return std::nullopt;
 }
 
-// Whether the running program carried a command out, or the password it asked
-// for was not given.
-enum class CommandOutcome { Done, Refused };
+// What the running program made of a command.
+enum class CommandOutcome {
+  Done,
+  Refused,  // the password it asked for was not given
+  Busy,     // it is in the middle of something else, or ending: ask again
+};
 
 // What a later start hears back when it sends a command.
 enum class Delivery {
   NothingRuns,  // no program runs for this user on this display
   NotTaken,     // one runs but could not be reached, or did not take it
+  NoAnswer,     // it took the command but did not answer in time
   Done,
   Refused,
 };
@@ -58,7 +66,8 @@ class CommandInbox {
   virtual ~CommandInbox() = default;
 
   // `onReceived` runs on the user-interface thread, once per command; the
-  // sender waits for its answer.
+  // sender waits for its answer, and sends again after a Busy one. An empty
+  // `onReceived` answers Busy from then on.
   virtual void SetReceivedHandler(std::function<CommandOutcome(Command)> onReceived) = 0;
 };
 

@@ -19,7 +19,23 @@ bool IsUsableKey(std::string_view keyText) {
   return keyText.empty() || static_cast<unsigned char>(keyText.front()) < 0x80;
 }
 
-void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
+namespace {
+
+Command CommandOf(HotkeyId id) {
+  switch (id) {
+    case HotkeyId::Panel:
+      return Command::Panel;
+    case HotkeyId::Windows:
+      return Command::Toggle;
+    case HotkeyId::Panic:
+      return Command::Panic;
+  }
+  return Command::Toggle;
+}
+
+}  // namespace
+
+void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program) {
   properties_.winKey = ModifierBox(panel, id, Modifier::Win).value != 0;
   properties_.ctrlKey = ModifierBox(panel, id, Modifier::Ctrl).value != 0;
   properties_.altKey = ModifierBox(panel, id, Modifier::Alt).value != 0;
@@ -49,8 +65,7 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id) {
     log::Warning("hotkey", name, " hotkey refused: ", result.reason);
   }
   if (!result.armed) {
-    constexpr std::array<std::string_view, 3> kOptions = {"--panel", "--toggle", "--panic"};
-    status.caption = texts::HotkeyRefused(result.reason, kOptions[static_cast<std::size_t>(id)]);
+    status.caption = texts::HotkeyRefused(result.reason, std::string(program) + " " + OptionOf(CommandOf(id)));
   } else if (keyText.empty()) {
     // Armed, but not with what the panel shows: say which key it still is.
     status.caption = texts::HotkeyKeptKey(static_cast<char>(properties_.vkey));

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "panel/panel_model.h"
+#include "core/texts.h"
+#include "platform/command_inbox.h"
 #include "platform/hotkey.h"
 #include "settings/hotkey_text.h"
 
@@ -29,8 +31,10 @@ class VBHotKey {
   }
 
   // Arms from the panel's boxes of hotkey `id` and reports on the Hotkeys page
-  // whether the platform took the combination.
-  void ArmFrom(PanelModel& panel, HotkeyId id);
+  // whether the platform took the combination, naming for a refused one the
+  // command of `program` (the name the program is started by) that does the
+  // hotkey's work from a key binding instead.
+  void ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program = texts::kProgramName);
 
  private:
   HotkeyControl& platform_;

@@ -4,10 +4,12 @@
 #include <giomm/dbusconnection.h>
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "core/log.h"
 #include "core/texts.h"
+#include "platform/x11/window_rules.h"
 
 namespace blindfold::gtk {
 namespace {
@@ -17,13 +19,37 @@ namespace {
 constexpr int kStatusDone = 0;
 constexpr int kStatusRefused = 10;
 constexpr int kStatusUnknown = 11;
+constexpr int kStatusBusy = 12;
+// How long a sender asks again while the program is busy or starting, and
+// how often.
+constexpr gint64 kBusyForUs = 30 * G_USEC_PER_SEC;
+constexpr gint64 kStartingForUs = 3 * G_USEC_PER_SEC;
+constexpr unsigned kPauseUs = 50 * 1000;
+
+// Whether a program holds `name` on the session bus; nothing without a bus.
+std::optional<bool> NameHasOwner(const std::string& name) {
+  try {
+    const auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
+    const Glib::VariantContainerBase owned = bus->call_sync(
+        "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        Glib::VariantContainerBase::create_tuple(Glib::Variant<Glib::ustring>::create(name)),
+        "org.freedesktop.DBus");
+    Glib::Variant<bool> hasOwner;
+    owned.get_child(hasOwner, 0);
+    return hasOwner.get();
+  } catch (const Glib::Error& error) {
+    log::Warning("command", "no session bus: ", error.what());
+    return std::nullopt;
+  }
+}
 
 }  // namespace
 
 std::string ApplicationIdForDisplay(const std::string& displayName) {
-  // Each element of a name on the bus is letters, digits and "_" only.
+  // The display as the settings and the lock know it: ":0.0", "unix:0" and
+  // ":0" are one. Each element of a name on the bus is letters, digits and "_".
   std::string element = "Display_";
-  for (const char c : displayName) {
+  for (const char c : x11::SessionKeyOfDisplay(displayName)) {
     const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     element += kept ? c : '_';
   }
@@ -36,6 +62,9 @@ GioCommandInbox::GioCommandInbox(const std::string& applicationId)
     application_->add_action(Glib::ustring(word.data(), word.size()), [this, command = command] { Run(command); });
   }
   application_->signal_command_line().connect(sigc::mem_fun(*this, &GioCommandInbox::CommandLineReceived), false);
+  // A plain launch through the bus ("gapplication launch") finds the program
+  // running; there is nothing more to do.
+  application_->signal_activate().connect([] {});
   try {
     if (!application_->register_application() || !application_->get_dbus_connection()) {
       log::Warning("command", "not on the session bus: commands will not reach this Blindfold");
@@ -61,7 +90,7 @@ void GioCommandInbox::SetReceivedHandler(std::function<CommandOutcome(Command)> 
 }
 
 void GioCommandInbox::Run(Command command) {
-  lastOutcome_ = onReceived_ ? std::optional(onReceived_(command)) : std::nullopt;
+  lastOutcome_ = onReceived_ ? onReceived_(command) : CommandOutcome::Busy;
 }
 
 int GioCommandInbox::CommandLineReceived(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine) {
@@ -72,50 +101,66 @@ int GioCommandInbox::CommandLineReceived(const Glib::RefPtr<Gio::ApplicationComm
   g_strfreev(arguments);
   if (!word.starts_with("--") || !CommandOfWord(std::string_view(word).substr(2))) return kStatusUnknown;
   // The command runs as the action of its name would.
-  lastOutcome_.reset();
+  lastOutcome_ = CommandOutcome::Busy;
   application_->activate_action(word.substr(2));
-  if (!lastOutcome_) return kStatusUnknown;
-  return *lastOutcome_ == CommandOutcome::Done ? kStatusDone : kStatusRefused;
+  switch (lastOutcome_) {
+    case CommandOutcome::Done:
+      return kStatusDone;
+    case CommandOutcome::Refused:
+      return kStatusRefused;
+    case CommandOutcome::Busy:
+      return kStatusBusy;
+  }
+  return kStatusUnknown;
 }
 
 Delivery SendToRunningInstance(const std::string& applicationId, Command command, std::string& problem) {
-  try {
-    const auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
-    const Glib::VariantContainerBase owned = bus->call_sync(
-        "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        Glib::VariantContainerBase::create_tuple(Glib::Variant<Glib::ustring>::create(applicationId)),
-        "org.freedesktop.DBus");
-    Glib::Variant<bool> hasOwner;
-    owned.get_child(hasOwner, 0);
-    if (!hasOwner.get()) {
+  std::string program = "blindfold";
+  std::string option = OptionOf(command);
+  std::array<char*, 3> arguments = {program.data(), option.data(), nullptr};
+  const gint64 start = g_get_monotonic_time();
+  bool answeredBusy = false;
+  for (;;) {
+    const std::optional<bool> named = NameHasOwner(applicationId);
+    if (!named) {
+      problem = std::string(texts::kCommandsNeedSessionBus);
+      return Delivery::NotTaken;
+    }
+    if (!*named) {
+      // Busy, then gone: it was ending.
+      if (answeredBusy) return Delivery::NothingRuns;
+      // The display is claimed a moment before the name is.
+      if (g_get_monotonic_time() - start < kStartingForUs) {
+        g_usleep(kPauseUs);
+        continue;
+      }
       problem = std::string(texts::kRunningWithoutSessionBus);
       return Delivery::NotTaken;
     }
-  } catch (const Glib::Error& error) {
-    log::Warning("command", "no session bus: ", error.what());
-    problem = std::string(texts::kCommandsNeedSessionBus);
-    return Delivery::NotTaken;
-  }
-  // A launcher never takes the name itself, so it cannot stand in the way of
-  // a Blindfold starting at the same moment.
-  const auto application = Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE |
-                                                                        Gio::APPLICATION_IS_LAUNCHER);
-  try {
-    if (!application->register_application()) return Delivery::NotTaken;
-  } catch (const Glib::Error& error) {
-    log::Warning("command", "not registered: ", error.what());
-    return Delivery::NotTaken;
-  }
-  std::string program = "blindfold";
-  std::string option = "--" + std::string(WordOf(command));
-  std::array<char*, 3> arguments = {program.data(), option.data(), nullptr};
-  switch (application->run(2, arguments.data())) {
-    case kStatusDone:
-      return Delivery::Done;
-    case kStatusRefused:
-      return Delivery::Refused;
-    default:
-      return Delivery::NotTaken;
+    // A launcher never takes the name itself, so it cannot stand in the way
+    // of a Blindfold starting at the same moment.
+    const auto application = Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE |
+                                                                          Gio::APPLICATION_IS_LAUNCHER);
+    try {
+      if (!application->register_application()) return Delivery::NotTaken;
+    } catch (const Glib::Error& error) {
+      log::Warning("command", "not registered: ", error.what());
+      answeredBusy = true;  // named a moment ago, gone now: it is ending
+      continue;
+    }
+    switch (application->run(static_cast<int>(arguments.size()) - 1, arguments.data())) {
+      case kStatusDone:
+        return Delivery::Done;
+      case kStatusRefused:
+        return Delivery::Refused;
+      case kStatusBusy:
+        if (g_get_monotonic_time() - start > kBusyForUs) return Delivery::NoAnswer;
+        answeredBusy = true;
+        g_usleep(kPauseUs);
+        continue;
+      default:
+        return Delivery::NotTaken;
+    }
   }
 }
 

@@ -3,7 +3,6 @@
 #include <giomm/application.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/command_inbox.h"
@@ -36,8 +35,8 @@ class GioCommandInbox final : public CommandInbox {
 
   Glib::RefPtr<Gio::Application> application_;
   std::function<CommandOutcome(Command)> onReceived_;
-  // What the last command's action came to; none before the logic listens.
-  std::optional<CommandOutcome> lastOutcome_;
+  // What the last command's action came to.
+  CommandOutcome lastOutcome_ = CommandOutcome::Busy;
 };
 
 // Sends `command` to the primary instance and waits for its answer. Says in

@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include <sddl.h>
 
 #include "core/log.h"
 #include "platform/win32/unique_handle.h"
@@ -18,9 +21,13 @@ constexpr ULONG_PTR kCommandMark = 0x42464344;  // "BFCD"
 // The answers, as the inbox's window returns them; 0 is "not taken".
 constexpr LRESULT kAnswerDone = 1;
 constexpr LRESULT kAnswerRefused = 2;
+constexpr LRESULT kAnswerBusy = 3;
 // How long a sender waits for a program that still answers other messages:
 // the password dialog may stand open a while.
 constexpr UINT kLongestWaitMs = 60 * 60 * 1000;
+// How long a sender asks again while the program is busy, and how often.
+constexpr DWORD kBusyForMs = 30 * 1000;
+constexpr DWORD kBusyPauseMs = 50;
 
 // The account a process runs as; empty when it cannot be read.
 std::vector<std::uint8_t> UserOf(HANDLE process) {
@@ -38,10 +45,28 @@ std::vector<std::uint8_t> UserOf(HANDLE process) {
   return std::vector<std::uint8_t>(bytes, bytes + GetLengthSid(sid));
 }
 
-// Whether `window` belongs to a process of the user this program runs as.
+// The inbox's title: the user's account in text, so that a start finds the
+// inbox of its own user where several share a desktop.
+std::wstring InboxTitle() {
+  std::vector<std::uint8_t> user = UserOf(GetCurrentProcess());
+  std::wstring title = L"Blindfold commands";
+  wchar_t* text = nullptr;
+  if (!user.empty() && ConvertSidToStringSidW(user.data(), &text)) {
+    title += L" ";
+    title += text;
+    LocalFree(text);
+  }
+  return title;
+}
+
+// Whether `window` belongs to another process of the user this program runs
+// as. Windows does not say who sent a message: this is the sender's word, and
+// the desktop, as for the hotkeys, is what keeps other programs out. Programs
+// of a lower integrity level cannot send to the inbox at all.
 bool SentBySameUser(HWND window) {
   DWORD processId = 0;
   if (!window || !GetWindowThreadProcessId(window, &processId) || processId == 0) return false;
+  if (processId == GetCurrentProcessId()) return false;
   const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return false;
   const std::vector<std::uint8_t> sender = UserOf(process.Get());
@@ -77,13 +102,13 @@ std::uint32_t CodeOf(Command command) {
   return 0;
 }
 
-HWND MakeMessageWindow(const wchar_t* className, WNDPROC procedure, void* self) {
+HWND MakeMessageWindow(const wchar_t* className, const std::wstring& title, WNDPROC procedure, void* self) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = className;
   RegisterClassW(&windowClass);
-  const HWND window = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+  const HWND window = CreateWindowExW(0, className, title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
   if (window && self) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   return window;
@@ -91,7 +116,7 @@ HWND MakeMessageWindow(const wchar_t* className, WNDPROC procedure, void* self) 
 
 }  // namespace
 
-Win32CommandInbox::Win32CommandInbox() : window_(MakeMessageWindow(kInboxClass, WindowProc, this)) {
+Win32CommandInbox::Win32CommandInbox() : window_(MakeMessageWindow(kInboxClass, InboxTitle(), WindowProc, this)) {
   if (!window_) log::Warning("command", "no window for commands: error ", GetLastError());
 }
 
@@ -118,29 +143,56 @@ LRESULT Win32CommandInbox::Received(HWND sender, const COPYDATASTRUCT& data) {
   std::uint32_t code = 0;
   std::memcpy(&code, data.lpData, sizeof code);
   const std::optional<Command> command = CommandOf(code);
-  if (!command || !onReceived_) return 0;
+  if (!command) return 0;
   if (!SentBySameUser(sender)) {
-    log::Warning("command", "refused a command from another user's window");
+    log::Warning("command", "refused a command that named no window of this user's");
     return 0;
   }
-  return onReceived_(*command) == CommandOutcome::Done ? kAnswerDone : kAnswerRefused;
+  if (!onReceived_) return kAnswerBusy;
+  switch (onReceived_(*command)) {
+    case CommandOutcome::Done:
+      return kAnswerDone;
+    case CommandOutcome::Refused:
+      return kAnswerRefused;
+    case CommandOutcome::Busy:
+      return kAnswerBusy;
+  }
+  return 0;
 }
 
 Delivery SendToRunningInstance(Command command) {
-  const HWND inbox = FindWindowExW(HWND_MESSAGE, nullptr, kInboxClass, nullptr);
-  if (!inbox) return Delivery::NothingRuns;
-  // The running program checks who sends through the sender's window.
-  const UniqueHandle<WindowTraits> sender(MakeMessageWindow(L"BlindfoldCommandSender", DefWindowProcW, nullptr));
-  if (!sender) return Delivery::NotTaken;
-  std::uint32_t code = CodeOf(command);
-  COPYDATASTRUCT data{kCommandMark, sizeof code, &code};
-  DWORD_PTR answer = 0;
-  const LRESULT sent = SendMessageTimeoutW(inbox, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.Get()),
-                                           reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kLongestWaitMs, &answer);
-  if (!sent) return Delivery::NotTaken;
-  if (answer == kAnswerDone) return Delivery::Done;
-  if (answer == kAnswerRefused) return Delivery::Refused;
-  return Delivery::NotTaken;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const HWND inbox = FindWindowExW(HWND_MESSAGE, nullptr, kInboxClass, InboxTitle().c_str());
+    if (!inbox) return Delivery::NothingRuns;
+    // The running program checks who sends through the sender's window.
+    const UniqueHandle<WindowTraits> sender(
+        MakeMessageWindow(L"BlindfoldCommandSender", L"", DefWindowProcW, nullptr));
+    if (!sender) return Delivery::NotTaken;
+    // The key that started this start was the user's: the Login dialog the
+    // command may open takes the foreground with it.
+    DWORD processId = 0;
+    if (GetWindowThreadProcessId(inbox, &processId)) AllowSetForegroundWindow(processId);
+    std::uint32_t code = CodeOf(command);
+    COPYDATASTRUCT data{kCommandMark, sizeof code, &code};
+    DWORD_PTR answer = 0;
+    SetLastError(ERROR_SUCCESS);
+    const LRESULT sent = SendMessageTimeoutW(inbox, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.Get()),
+                                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kLongestWaitMs,
+                                             &answer);
+    if (!sent) {
+      // A hung program or the long wait over: it may still do it later.
+      const DWORD error = GetLastError();
+      if (error == ERROR_TIMEOUT || error == ERROR_SUCCESS) return Delivery::NoAnswer;
+      if (!IsWindow(inbox)) continue;  // gone meanwhile: ask whoever runs now
+      return Delivery::NotTaken;
+    }
+    if (answer == kAnswerDone) return Delivery::Done;
+    if (answer == kAnswerRefused) return Delivery::Refused;
+    if (answer != kAnswerBusy) return Delivery::NotTaken;
+    if (GetTickCount() - start > kBusyForMs) return Delivery::NoAnswer;
+    Sleep(kBusyPauseMs);
+  }
 }
 
 }  // namespace blindfold::win32

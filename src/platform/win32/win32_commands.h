@@ -10,8 +10,8 @@
 namespace blindfold::win32 {
 
 // A message-only window of the running program that takes WM_COPYDATA from
-// later starts: a command of four bytes, from a window of a process that runs
-// as the same user. Nothing outside this desktop can find it.
+// later starts on this desktop: a command of four bytes, naming as its sender
+// a window of another process of the same user.
 class Win32CommandInbox final : public CommandInbox {
  public:
   Win32CommandInbox();
@@ -29,8 +29,9 @@ class Win32CommandInbox final : public CommandInbox {
   std::function<CommandOutcome(Command)> onReceived_;
 };
 
-// Sends `command` to the running program of this desktop and waits for its
-// answer, as long as the program is not hung.
+// Sends `command` to the running program of this user on this desktop and
+// waits for its answer, as long as the program is not hung; asks again while
+// it is busy.
 Delivery SendToRunningInstance(Command command);
 
 }  // namespace blindfold::win32
