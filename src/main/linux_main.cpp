@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "core/log_sinks.h"
 #include "core/texts.h"
+#include "settings/schema.h"
 #include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
@@ -138,7 +139,7 @@ int main(int argc, char** argv) {
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
-  panel.LoadIconFile(files.ShippedFile("blindfold.svg"));
+  panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
   Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
   messageBoxes.owner = &panel.Window();
   X11Hotkey windowsHotkey(*x);
