@@ -476,7 +476,8 @@ void GtkPanel::Assemble(int page) {
   for (const auto& row : RowsOf(loose)) blocks.emplace_back(InfoOf(row.front()).design.top, &RowBox(row, pageRect));
   std::stable_sort(blocks.begin(), blocks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [top, widget] : blocks) box.pack_start(*widget, widget->get_vexpand(), widget->get_vexpand());
-  // A label's access key takes the focus to its field, the control after it.
+  // A label's access key takes the focus to its field, the control after it,
+  // and the label names the field.
   for (const ControlInfo& info : Controls()) {
     if (info.page != page || info.kind != ControlKind::Label) continue;
     auto* label = dynamic_cast<Gtk::Label*>(controls_[IndexOf(info.control)]);
@@ -485,6 +486,8 @@ void GtkPanel::Assemble(int page) {
       Gtk::Widget* field = controls_[next];
       if (auto* scrolled = dynamic_cast<Gtk::ScrolledWindow*>(field)) field = scrolled->get_child();
       label->set_mnemonic_widget(*field);
+      // GTK relates the two for a screen reader, but leaves the field unnamed.
+      NameForReaders(*field, label->get_text());
     }
   }
 }
