@@ -10,6 +10,8 @@
   panel_a11y.py cell LIST ROW COLUMN  the middle of a list's cell, "X Y"; LIST
                                  is the start of the list's name
   panel_a11y.py shows TEXT       succeeds when a label shown starts with TEXT
+  panel_a11y.py chosen FRAME     the option buttons chosen in that frame, one a
+                                 line
 
 A frame is named by the start of its caption. Runs on the session's D-Bus.
 """
@@ -147,8 +149,15 @@ def shows(text):
     return 1
 
 
+def chosen(frame):
+    for node, role, name, found_frame in controls(panel()):
+        if role == "radio button" and in_frame(found_frame, frame) and node.getState().contains(pyatspi.STATE_CHECKED):
+            print(name)
+    return 0
+
+
 if __name__ == "__main__":
-    commands = {"check": check, "focused": focused, "where": where, "cell": cell, "shows": shows}
+    commands = {"check": check, "focused": focused, "where": where, "cell": cell, "shows": shows, "chosen": chosen}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         sys.exit(__doc__)
     sys.exit(commands[sys.argv[1]](*sys.argv[2:]))
