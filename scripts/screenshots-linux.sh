@@ -6,9 +6,10 @@
 #                                        openbox, as the README shows them
 #   screenshots-linux.sh DIR [DESKTOP] [LOOK]  into DIR, under openbox, icewm,
 #                                        fluxbox or xfce; LOOK is plain, scale2
-#                                        (GDK_SCALE=2), large (text at 144 dpi)
-#                                        or dark (Adwaita dark), to look at the
-#                                        layout in each
+#                                        (GDK_SCALE=2), large (text at 144 dpi,
+#                                        as a desktop's text scaling of 150 %
+#                                        sets it) or dark (Adwaita dark), to
+#                                        look at the layout in each
 # Controls are found through AT-SPI, as the end-to-end run finds them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,16 +28,18 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# Room for the panel at twice the size.
+[ "$look" != scale2 ] || export BLINDFOLD_SCREEN=2560x1600x24
 scripts/x11-session.sh start "$session" "$desktop"
 set -a
 source "$session/env"
 set +a
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CONFIG_DIRS="$work/etc" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_CONFIG_HOME/gtk-3.0" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 case "$look" in
   plain) ;;
   scale2) export GDK_SCALE=2 ;;
-  large) printf '[Settings]\ngtk-xft-dpi=147456\n' >"$XDG_CONFIG_HOME/gtk-3.0/settings.ini" ;;
+  large) export GDK_DPI_SCALE=1.5 ;;
   dark) export GTK_THEME=Adwaita:dark ;;
   *) echo "no such look: $look" >&2; exit 1 ;;
 esac
@@ -53,12 +56,17 @@ printf '[Software/Blindfold/ShortcutKeys]\nDisplayIcon=1\nStartHidden=0\nTrayIco
   >"$config/blindfold/settings.ini"
 
 a11y() { /usr/bin/python3 tests/platform/gtk/panel_a11y.py "$@"; }
+# AT-SPI tells GTK's places in its own pixels, GDK_SCALE screen pixels each.
+click_at() {
+  local scale=${GDK_SCALE:-1}
+  xdotool mousemove $(($1 * scale)) $(($2 * scale)) click 1 mousemove 0 0
+  sleep 0.7
+}
 press() {
   local at
   at=$(a11y where "$@")
   # shellcheck disable=SC2086
-  xdotool mousemove $at click 1
-  sleep 0.7
+  click_at $at
 }
 panel() {
   xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | while read -r window; do
@@ -76,16 +84,13 @@ pids+=($!)
 for _ in $(seq 100); do [ -n "$(panel)" ] && break; xdotool key --clearmodifiers super+x; sleep 0.5; done
 sleep 2
 xdotool mousemove 0 0
-read -r x y < <(a11y cell "Open windows" 0 0)
-xdotool mousemove "$x" "$y" click 1 mousemove 0 0
-sleep 1
+# shellcheck disable=SC2046
+click_at $(a11y cell "Open windows" 0 0)
 names=(open-windows hotkeys settings stealth about)
 tabs=("Open windows" Hotkeys Settings Stealth About)
 prefix=$([ "$out" = "$(pwd)/docs" ] && echo "linux-panel-" || echo "$desktop-$look-")
 for page in 0 1 2 3 4; do
   press "${tabs[$page]}"
-  xdotool mousemove 0 0
-  sleep 0.5
   import -window "$(panel)" "$out/$prefix${names[$page]}.png"
 done
 echo "Screenshots in $out"
