@@ -189,7 +189,7 @@ GtkPanel::GtkPanel(int widthTwips, int heightTwips)
   footer_.show();
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     pages_[i].set_orientation(Gtk::ORIENTATION_VERTICAL);
-    pages_[i].set_spacing(kSpacing * 2);
+    pages_[i].set_spacing(kSpacing);
     pages_[i].set_border_width(kBorder);
     notebook_.append_page(pages_[i], Mnemonic(PanelView::PageCaption(static_cast<PanelPage>(i))), true);
     pages_[i].show();
