@@ -11,7 +11,6 @@
 #include "app/startup.h"
 #include "core/log_sinks.h"
 #include "core/texts.h"
-#include "settings/schema.h"
 #include "platform/gtk/gtk_background.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
@@ -22,6 +21,7 @@
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_services.h"
 #include "platform/x11/x11_window_manager.h"
+#include "settings/schema.h"
 // Xlib's macros last: they would break the headers above.
 #include <gdk/gdkx.h>
 
