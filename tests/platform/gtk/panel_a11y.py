@@ -12,6 +12,8 @@
   panel_a11y.py shows TEXT       succeeds when a label shown starts with TEXT
   panel_a11y.py chosen FRAME     the option buttons chosen in that frame, one a
                                  line
+  panel_a11y.py login            succeeds when the Login dialog's password box
+                                 is named by its label
 
 A frame is named by the start of its caption. Runs on the session's D-Bus.
 """
@@ -63,14 +65,18 @@ for frame in (TRAY_MENU, TRAY_HIDE):
     EXPECTED += [(frame, "radio button", gesture) for gesture in GESTURES]
 
 
-def panel():
+def window(role="frame", name="Blindfold"):
     for app in pyatspi.Registry.getDesktop(0):
         if app is None or app.name != "blindfold":
             continue
-        for window in app:
-            if window is not None and window.getRoleName() == "frame" and window.name == "Blindfold":
-                return window
-    sys.exit("no Blindfold panel on the accessibility bus")
+        for found in app:
+            if found is not None and found.getRoleName() == role and found.name == name:
+                return found
+    sys.exit(f"no Blindfold {role} {name!r} on the accessibility bus")
+
+
+def panel():
+    return window()
 
 
 def controls(node, frame=None):
@@ -156,8 +162,14 @@ def chosen(frame):
     return 0
 
 
+def login():
+    found = [role for _, role, name, _ in controls(window("dialog", "Login")) if name == "Password:"]
+    return 0 if "password text" in found else 1
+
+
 if __name__ == "__main__":
-    commands = {"check": check, "focused": focused, "where": where, "cell": cell, "shows": shows, "chosen": chosen}
+    commands = {"check": check, "focused": focused, "where": where, "cell": cell, "shows": shows, "chosen": chosen,
+                "login": login}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         sys.exit(__doc__)
     sys.exit(commands[sys.argv[1]](*sys.argv[2:]))
