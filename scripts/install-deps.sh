@@ -13,6 +13,7 @@ packages=(
   pulseaudio                                      # an audio device for the volume tests
   pkg-config libx11-dev libglib2.0-dev libpulse-dev nettle-dev   # the X11 platform
   openbox tint2 xdotool x11-utils                 # its tests: a window manager, a panel, key presses
+  python3-pyatspi at-spi2-core                    # the panel as a screen reader finds it
   icewm fluxbox xfwm4 xfce4-panel dbus            # other desktops, for the restore tests and by hand
   xterm x11-apps wmctrl                           # real programs to hide, and a pager's requests
   libgtkmm-3.0-dev                                # the native panel and tray icon

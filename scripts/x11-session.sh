@@ -2,7 +2,9 @@
 # A desktop of its own for the X11 tests: a virtual X server, openbox as the
 # window manager, tint2 as a real panel (its dock window and tray) and a
 # PulseAudio server with a null sink.
-#   x11-session.sh start DIR [DESKTOP]  starts it all; DIR/env tells the tests
+#   x11-session.sh start DIR [DESKTOP]  starts it all (on a screen of
+#                                    1280x1024, or BLINDFOLD_SCREEN's WxHxDEPTH);
+#                                    DIR/env tells the tests
 #                                    where. DESKTOP picks the window manager
 #                                    and its bar: openbox (openbox and tint2,
 #                                    the default), icewm or fluxbox (each with
@@ -130,7 +132,7 @@ export DISPLAY=":$number"
 
 # -noreset: an X server resets when its last client leaves, and refuses
 # connections meanwhile; the probe below would leave it so just as openbox comes.
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+Xvfb "$DISPLAY" -screen 0 "${BLINDFOLD_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
 echo $! >>"$dir/pids"
 for _ in $(seq 100); do
   xdpyinfo >/dev/null 2>&1 && break

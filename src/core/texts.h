@@ -15,6 +15,10 @@ inline constexpr std::string_view kProgramName = "Blindfold";
 inline constexpr std::array<std::string_view, 5> kPageCaptions = {"&Open windows", "&Hotkeys", "&Settings",
                                                                   "S&tealth", "&About"};
 
+// The headers of the lists' columns, where a toolkit shows a row's columns
+// under headers: a window's title, then its class.
+inline constexpr std::array<std::string_view, 2> kListColumnCaptions = {"Title", "Class"};
+
 // "Start Blindfold everytime Windows starts", where programs start when the
 // user logs in.
 inline constexpr std::string_view kStartAtLogInCaption = "[ Start Blindfold every&time you log in ] ";

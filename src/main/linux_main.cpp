@@ -27,6 +27,7 @@
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_services.h"
 #include "platform/x11/x11_window_manager.h"
+#include "settings/schema.h"
 // Xlib's macros last: they would break the headers above.
 #include <gdk/gdkx.h>
 
@@ -205,7 +206,7 @@ int main(int argc, char** argv) {
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
-  panel.LoadIconFile(files.ShippedFile("blindfold.svg"));
+  panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
   Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
   messageBoxes.owner = &panel.Window();
   X11Hotkey windowsHotkey(*x);

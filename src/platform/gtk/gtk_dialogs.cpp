@@ -24,6 +24,8 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   entry.set_max_length(static_cast<int>(kPasswordMaxChars));
   entry.set_activates_default(true);
   label.set_mnemonic_widget(entry);
+  // GTK relates the two for a screen reader, but leaves the box unnamed.
+  if (auto accessible = entry.get_accessible()) accessible->set_name(label.get_text());
   row.pack_start(label, false, false);
   row.pack_start(entry, true, true);
   row.set_border_width(8);

@@ -3,15 +3,21 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 #include "core/texts.h"
+#include "platform/gtk/gtk_icon.h"
 
 namespace blindfold::gtk {
 namespace {
 
-// The pages' controls were designed on the tab control, whose tabs take the
-// top of it; GTK draws the tabs above the page, so the page starts lower.
-constexpr int kPageTopTwips = 330;
+// Controls whose design tops lie this close share a row.
+constexpr int kRowTwips = 150;
+// The room around and between the controls, in pixels, as GNOME's layout
+// guidelines space them.
+constexpr int kBorder = 12;
+constexpr int kSpacing = 6;
 
 void SetShown(Gtk::Widget& widget, bool shown) {
   if (widget.get_visible() != shown) widget.set_visible(shown);
@@ -27,9 +33,14 @@ void SetText(Gtk::Widget& widget, const std::string& text) {
   } else if (auto* button = dynamic_cast<Gtk::Button*>(&widget)) {
     if (button->get_label() != text) button->set_label(text);
   } else if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) {
-    if (label->get_text() != text) label->set_text(text);
+    if (!label->get_use_underline()) {
+      if (label->get_text() != text) label->set_text(text);
+    } else if (const Glib::ustring mnemonic = Mnemonic(text); label->get_label() != mnemonic) {
+      label->set_text_with_mnemonic(mnemonic);
+    }
   } else if (auto* entry = dynamic_cast<Gtk::Entry*>(&widget)) {
-    if (entry->get_text() != text) entry->set_text(text);
+    // Compared in place: a copy of a password would stay in memory.
+    if (text != gtk_entry_get_text(entry->gobj())) entry->set_text(text);
   }
 }
 
@@ -90,6 +101,64 @@ std::vector<std::string> ColumnsOf(const std::string& text) {
   return columns;
 }
 
+bool IsField(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox:
+    case ControlKind::KeyBox:
+    case ControlKind::PasswordBox:
+    case ControlKind::List:
+    case ControlKind::MultiList:
+    case ControlKind::Slider:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What takes the row's spare width: boxes for text (but a key's), lists,
+// sliders, and a line of text alone in its row.
+bool Stretches(const ControlInfo& info, std::size_t inRow) {
+  if (info.kind == ControlKind::Label) return inRow == 1;
+  return IsField(info.kind) && info.kind != ControlKind::KeyBox;
+}
+
+// The frame a control sits in: the one whose design holds the control's
+// top left corner.
+std::optional<Control> FrameOf(const ControlInfo& info) {
+  if (info.kind == ControlKind::Frame || info.page == kEveryPage) return std::nullopt;
+  for (const ControlInfo& frame : Controls()) {
+    if (frame.kind != ControlKind::Frame || frame.page != info.page || frame.neverShown) continue;
+    const DesignRect& box = frame.design;
+    if (info.design.left >= box.left && info.design.left < box.left + box.width && info.design.top >= box.top &&
+        info.design.top < box.top + box.height) {
+      return frame.control;
+    }
+  }
+  return std::nullopt;
+}
+
+// The controls in rows, top to bottom, each row left to right.
+std::vector<std::vector<Control>> RowsOf(std::vector<Control> controls) {
+  std::sort(controls.begin(), controls.end(),
+            [](Control a, Control b) { return InfoOf(a).design.top < InfoOf(b).design.top; });
+  std::vector<std::vector<Control>> rows;
+  for (const Control control : controls) {
+    if (rows.empty() || InfoOf(control).design.top - InfoOf(rows.back().front()).design.top >= kRowTwips) {
+      rows.emplace_back();
+    }
+    rows.back().push_back(control);
+  }
+  for (auto& row : rows) {
+    std::sort(row.begin(), row.end(),
+              [](Control a, Control b) { return InfoOf(a).design.left < InfoOf(b).design.left; });
+  }
+  return rows;
+}
+
+void NameForReaders(Gtk::Widget& widget, const std::string& name) {
+  if (auto accessible = widget.get_accessible()) accessible->set_name(name);
+}
+
 
 }  // namespace
 
@@ -108,16 +177,30 @@ Glib::ustring Mnemonic(std::string_view caption) {
   return text;
 }
 
-GtkPanel::GtkPanel(int widthTwips, int heightTwips) : optionGroups_(OptionGroups().size()) {
+GtkPanel::GtkPanel(int widthTwips, int heightTwips)
+    : optionGroups_(OptionGroups().size()), noneChosen_(OptionGroups().size()) {
   window_.set_title(std::string(texts::kProgramName));
   window_.set_resizable(false);
+  client_.set_border_width(kBorder);
+  client_.pack_start(notebook_, true, true);
+  client_.pack_start(footer_, false, false);
   window_.add(client_);
   client_.show();
+  footer_.show();
   for (std::size_t i = 0; i < pages_.size(); ++i) {
+    pages_[i].set_orientation(Gtk::ORIENTATION_VERTICAL);
+    pages_[i].set_spacing(kSpacing);
+    pages_[i].set_border_width(kBorder);
     notebook_.append_page(pages_[i], Mnemonic(PanelView::PageCaption(static_cast<PanelPage>(i))), true);
     pages_[i].show();
   }
+  // A page built later does not make the window grow at 100 %.
+  notebook_.set_size_request(Px(widthTwips), Px(heightTwips) - Px(InfoOf(Control::cmdOK).design.height) - kBorder);
   notebook_.show();
+  for (std::size_t i = 0; i < noneChosen_.size(); ++i) {
+    noneChosen_[i] = Gtk::make_managed<Gtk::RadioButton>(optionGroups_[i]);
+    unseen_.add(*noneChosen_[i]);
+  }
   // A page is made when first shown (switch-page comes before GTK shows it).
   // A tab clicked is the user's choice of page, as Ctrl+Tab is; unreported,
   // the next render would take the panel back to the page the logic knows.
@@ -127,52 +210,57 @@ GtkPanel::GtkPanel(int widthTwips, int heightTwips) : optionGroups_(OptionGroups
   pageSwitched_ = notebook_.signal_switch_page().connect(
       [this](Gtk::Widget*, guint page) { view_.PageSelected(static_cast<PanelPage>(page)); }, true);
   view_.AttachWidgets(*this);
-  SetSizeTwips(widthTwips, heightTwips);
   window_.signal_key_press_event().connect(sigc::mem_fun(*this, &GtkPanel::OnKey), false);
   window_.signal_delete_event().connect(sigc::mem_fun(*this, &GtkPanel::OnDelete));
   // The window's X id is its handle: the logic needs it before it is shown.
   gtk_widget_realize(GTK_WIDGET(window_.gobj()));
-}
-
-// The pages' controls were designed on the tab control, whose tabs take the
-// top of it; GTK draws the tabs above the page, so the page starts lower.
-DesignRect GtkPanel::InContainer(Control control, DesignRect place) {
-  if (InfoOf(control).page != kEveryPage) {
-    place.left -= InfoOf(Control::SSTab1).design.left;
-    place.top -= kPageTopTwips;
-  }
-  return place;
+  // The panel keeps its size: a window manager offers no maximise button.
+  window_.get_window()->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_MINIMIZE | Gdk::FUNC_CLOSE);
 }
 
 void GtkPanel::Create(const ControlSpec& spec) {
   const ControlInfo& info = *spec.info;
   Gtk::Widget* widget = info.kind == ControlKind::Tabs ? &notebook_ : Make(spec);
-  Gtk::Fixed* container = info.page == kEveryPage ? &client_ : &pages_[static_cast<std::size_t>(info.page)];
-  const DesignRect place = InContainer(info.control, spec.place);
-  container->put(*widget, Px(place.left), Px(place.top));
-  widget->set_size_request(Px(place.width), Px(place.height));
-  controls_[IndexOf(info.control)] = {widget, container};
-  if (info.kind == ControlKind::Tabs) return;
-  Connect(spec, *widget);
-  if (!info.neverShown) widget->show();
+  controls_[IndexOf(info.control)] = widget;
+  if (info.kind != ControlKind::Tabs) {
+    Connect(spec, *widget);
+    if (!info.neverShown) widget->show();
+  }
+  // The page goes together once its last control is made.
+  const int page = info.page;
+  const auto onPage = static_cast<int>(
+      std::count_if(Controls().begin(), Controls().end(), [page](const ControlInfo& each) { return each.page == page; }));
+  if (++madeOnPage_[static_cast<std::size_t>(page + 1)] == onPage) Assemble(page);
 }
 
 Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
   const ControlInfo& info = *spec.info;
   const Glib::ustring caption = Mnemonic(spec.caption);
   switch (info.kind) {
-    case ControlKind::Frame:
-      return Gtk::make_managed<Gtk::Frame>(spec.caption);
+    case ControlKind::Frame: {
+      auto* frame = Gtk::make_managed<Gtk::Frame>(spec.caption);
+      auto* body = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_VERTICAL, kSpacing);
+      body->set_border_width(kSpacing);
+      frame->add(*body);
+      body->show();
+      frameBodies_[IndexOf(info.control)] = body;
+      return frame;
+    }
     case ControlKind::Label: {
-      auto* label = Gtk::make_managed<Gtk::Label>(spec.caption);
+      const bool mnemonic = spec.caption.find('&') != std::string::npos;
+      auto* label = Gtk::make_managed<Gtk::Label>(mnemonic ? caption : Glib::ustring(spec.caption), mnemonic);
       label->set_xalign(0);
       label->set_line_wrap(true);
+      // Wraps rather than widens the window.
+      label->set_max_width_chars(70);
       return label;
     }
     case ControlKind::Link: {
       auto* link = Gtk::make_managed<Gtk::LinkButton>("", spec.caption);
       link->set_relief(Gtk::RELIEF_NONE);
-      // Flush left in its design rectangle, as a label is.
+      // The logic opens what a link leads to: it has no address to show.
+      link->set_has_tooltip(false);
+      link->set_halign(Gtk::ALIGN_START);
       if (auto* text = dynamic_cast<Gtk::Label*>(link->get_child())) text->set_xalign(0);
       if (spec.title) link->get_child()->override_font(Pango::FontDescription("Sans Bold 20"));
       return link;
@@ -188,10 +276,12 @@ Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
     case ControlKind::KeyBox:
     case ControlKind::PasswordBox: {
       auto* entry = Gtk::make_managed<Gtk::Entry>();
-      // As wide as the design says, not as wide as GTK's default text.
-      entry->set_width_chars(1);
+      entry->set_width_chars(info.kind == ControlKind::KeyBox ? 2 : 16);
       if (spec.maxChars > 0) entry->set_max_length(static_cast<int>(spec.maxChars));
-      if (info.kind == ControlKind::PasswordBox) entry->set_visibility(false);
+      if (info.kind == ControlKind::PasswordBox) {
+        entry->set_visibility(false);
+        entry->set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
+      }
       entry->set_activates_default(spec.enterPresses == Control::cmdOK);
       return entry;
     }
@@ -201,6 +291,7 @@ Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
     case ControlKind::Button:
     case ControlKind::DefaultButton: {
       auto* button = Gtk::make_managed<Gtk::Button>(caption, true);
+      button->set_valign(Gtk::ALIGN_CENTER);
       if (info.kind == ControlKind::DefaultButton) button->set_can_default(true);
       return button;
     }
@@ -218,17 +309,31 @@ Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
   return Gtk::make_managed<Gtk::Label>();
 }
 
+// A list of several marks shows them as a column of check boxes, which a
+// click or Space toggles; the highlighted row is the current one.
 Gtk::Widget* GtkPanel::MakeList(const ControlInfo& info) {
   ListView& list = *ListOf(info.control);
   list.store = Gtk::ListStore::create(columns_);
   list.view = Gtk::make_managed<Gtk::TreeView>(list.store);
-  list.view->set_headers_visible(false);
-  for (auto& column : columns_.text) list.view->append_column("", column);
-  list.view->get_selection()->set_mode(info.kind == ControlKind::MultiList ? Gtk::SELECTION_MULTIPLE
-                                                                          : Gtk::SELECTION_SINGLE);
+  if (info.kind == ControlKind::MultiList) {
+    auto* mark = Gtk::make_managed<Gtk::CellRendererToggle>();
+    mark->set_activatable(true);
+    list.view->append_column("", *mark);
+    list.view->get_column(0)->add_attribute(mark->property_active(), columns_.marked);
+    mark->signal_toggled().connect(
+        [this, control = info.control](const Glib::ustring& path) { ToggleMark(control, Gtk::TreePath(path)); });
+  }
+  for (std::size_t i = 0; i < columns_.text.size(); ++i) {
+    const int at = list.view->append_column(std::string(texts::kListColumnCaptions[i]), columns_.text[i]) - 1;
+    list.view->get_column(at)->set_resizable(true);
+    list.view->get_column(at)->set_expand(i == 0);
+  }
+  list.view->get_selection()->set_mode(Gtk::SELECTION_SINGLE);
   list.view->show();
   auto* scrolled = Gtk::make_managed<Gtk::ScrolledWindow>();
   scrolled->set_shadow_type(Gtk::SHADOW_IN);
+  scrolled->set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+  scrolled->set_min_content_height(Px(info.design.height) - 24);
   scrolled->add(*list.view);
   return scrolled;
 }
@@ -270,12 +375,15 @@ void GtkPanel::Connect(const ControlSpec& spec, Gtk::Widget& widget) {
       const bool upperCase = spec.upperCase;
       entry.signal_changed().connect([this, &entry, control, upperCase] {
         if (view_.Rendering()) return;
-        const std::string text = entry.get_text();
+        // Straight from the entry's buffer, and wiped once told: the
+        // password box's text must not stay behind in memory.
+        std::string text = gtk_entry_get_text(entry.gobj());
         if (upperCase) {
           const std::string upper = Glib::ustring(text).uppercase();
           if (upper != text) return entry.set_text(upper);
         }
         view_.TextChanged(control, text);
+        explicit_bzero(text.data(), text.size());
       });
       if (spec.info->kind == ControlKind::PasswordBox) {
         ReplaceOnFirstEdit(entry, [this, control] { view_.TextChanged(control, ""); });
@@ -291,6 +399,18 @@ void GtkPanel::Connect(const ControlSpec& spec, Gtk::Widget& widget) {
       list.view->get_selection()->signal_changed().connect([this, control] { ReportSelection(control); });
       list.view->signal_row_activated().connect(
           [this, control](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) { view_.RowDoubleClicked(control); });
+      if (spec.info->kind == ControlKind::MultiList) {
+        list.view->signal_key_press_event().connect(
+            [this, &list, control](GdkEventKey* event) {
+              if (event->keyval != GDK_KEY_space && event->keyval != GDK_KEY_KP_Space) return false;
+              Gtk::TreePath path;
+              Gtk::TreeViewColumn* column = nullptr;
+              list.view->get_cursor(path, column);
+              if (!path.empty()) ToggleMark(control, path);
+              return true;
+            },
+            false);
+      }
       break;
     }
     case ControlKind::Slider: {
@@ -306,48 +426,165 @@ void GtkPanel::Connect(const ControlSpec& spec, Gtk::Widget& widget) {
   }
 }
 
+// A page's controls in boxes, in the design's order: each frame holds the
+// controls drawn inside it, in rows; the rest stand in rows of their own
+// between the frames. Nothing is placed by coordinates, so a larger font, a
+// scale or another theme moves everything along with it.
+void GtkPanel::Assemble(int page) {
+  if (page == kEveryPage) {
+    std::vector<Control> footer;
+    for (const ControlInfo& info : Controls()) {
+      if (info.page == kEveryPage && info.kind != ControlKind::Tabs) footer.push_back(info.control);
+    }
+    for (const auto& row : RowsOf(footer)) footer_.pack_start(RowBox(row, InfoOf(Control::SSTab1).design), true, true);
+    return;
+  }
+  Gtk::Box& box = pages_[static_cast<std::size_t>(page)];
+  // Blocks of the page by their design top: a frame, or a row outside them.
+  std::map<Control, std::vector<Control>> inFrame;
+  std::vector<Control> loose;
+  std::vector<Control> frames;
+  for (const ControlInfo& info : Controls()) {
+    if (info.page != page) continue;
+    Gtk::Widget* widget = controls_[IndexOf(info.control)];
+    if (info.neverShown) {
+      unseen_.add(*widget);
+    } else if (info.kind == ControlKind::Frame) {
+      frames.push_back(info.control);
+    } else if (const auto frame = FrameOf(info)) {
+      inFrame[*frame].push_back(info.control);
+    } else {
+      loose.push_back(info.control);
+    }
+  }
+  DesignRect pageRect = InfoOf(Control::SSTab1).design;
+  std::vector<std::pair<int, Gtk::Widget*>> blocks;
+  for (const Control frame : frames) {
+    Gtk::Box& body = *frameBodies_[IndexOf(frame)];
+    bool holdsList = false;
+    for (const auto& row : RowsOf(inFrame[frame])) {
+      const bool list = std::any_of(row.begin(), row.end(), [](Control c) {
+        return InfoOf(c).kind == ControlKind::List || InfoOf(c).kind == ControlKind::MultiList;
+      });
+      holdsList = holdsList || list;
+      body.pack_start(RowBox(row, InfoOf(frame).design), list, list);
+    }
+    NameAfterFrame(frame);
+    blocks.emplace_back(InfoOf(frame).design.top, controls_[IndexOf(frame)]);
+    controls_[IndexOf(frame)]->set_vexpand(holdsList);
+  }
+  for (const auto& row : RowsOf(loose)) blocks.emplace_back(InfoOf(row.front()).design.top, &RowBox(row, pageRect));
+  std::stable_sort(blocks.begin(), blocks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [top, widget] : blocks) box.pack_start(*widget, widget->get_vexpand(), widget->get_vexpand());
+  // A label's access key takes the focus to its field, the control after it,
+  // and the label names the field.
+  for (const ControlInfo& info : Controls()) {
+    if (info.page != page || info.kind != ControlKind::Label) continue;
+    auto* label = dynamic_cast<Gtk::Label*>(controls_[IndexOf(info.control)]);
+    const std::size_t next = IndexOf(info.control) + 1;
+    if (label && label->get_use_underline() && next < Controls().size() && IsField(Controls()[next].kind)) {
+      Gtk::Widget* field = controls_[next];
+      if (auto* scrolled = dynamic_cast<Gtk::ScrolledWindow*>(field)) field = scrolled->get_child();
+      label->set_mnemonic_widget(*field);
+      // GTK relates the two for a screen reader, but leaves the field unnamed.
+      NameForReaders(*field, label->get_text());
+    }
+  }
+}
+
+// One row: option buttons share it in equal columns, so that a frame's two
+// rows of them line up; otherwise the controls drawn in the last part of the
+// design's width sit at the row's end.
+Gtk::Box& GtkPanel::RowBox(const std::vector<Control>& row, const DesignRect& holder) {
+  auto* box = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, kBorder);
+  const bool options = std::all_of(row.begin(), row.end(),
+                                   [](Control c) { return InfoOf(c).kind == ControlKind::OptionButton; });
+  box->set_homogeneous(options);
+  std::vector<Gtk::Widget*> atEnd;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const ControlInfo& info = InfoOf(row[i]);
+    Gtk::Widget& widget = *controls_[IndexOf(row[i])];
+    const bool stretches = options || Stretches(info, row.size());
+    if (!options && !stretches && (info.design.left - holder.left) * 10 > holder.width * 7) {
+      atEnd.push_back(&widget);
+    } else {
+      box->pack_start(widget, stretches, stretches);
+    }
+  }
+  for (auto it = atEnd.rbegin(); it != atEnd.rend(); ++it) box->pack_end(**it, false, false);
+  box->show();
+  return *box;
+}
+
+// A field without a label (a list, the icon's file, a row of options) is
+// named after the frame it sits in; a label with an access key names its own
+// field.
+void GtkPanel::NameAfterFrame(Control frame) {
+  auto* framed = dynamic_cast<Gtk::Frame*>(controls_[IndexOf(frame)]);
+  if (!framed) return;
+  const std::string name = framed->get_label();
+  for (Gtk::Widget* rowWidget : frameBodies_[IndexOf(frame)]->get_children()) {
+    auto* row = dynamic_cast<Gtk::Box*>(rowWidget);
+    if (!row) continue;
+    bool options = row->get_homogeneous();
+    if (options) NameForReaders(*row, name);
+    for (Gtk::Widget* child : row->get_children()) {
+      if (auto* scrolled = dynamic_cast<Gtk::ScrolledWindow*>(child)) NameForReaders(*scrolled->get_child(), name);
+    }
+  }
+  for (const ControlInfo& info : Controls()) {
+    if (info.kind != ControlKind::TextBox || FrameOf(info) != frame || info.neverShown) continue;
+    const std::size_t index = IndexOf(info.control);
+    const bool labelled = index > 0 && Controls()[index - 1].kind == ControlKind::Label &&
+                          Controls()[index - 1].caption.find('&') != std::string_view::npos;
+    if (!labelled) NameForReaders(*controls_[index], name);
+  }
+}
+
 void GtkPanel::ReportSelection(Control control) {
   if (view_.Rendering()) return;
   ListView& list = *ListOf(control);
-  const bool multiple = InfoOf(control).kind == ControlKind::MultiList;
   std::vector<bool> marks;
-  if (multiple) {
-    marks.resize(list.store->children().size());
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-      marks[i] = list.view->get_selection()->is_selected(Gtk::TreePath(std::to_string(i)));
-    }
+  if (InfoOf(control).kind == ControlKind::MultiList) {
+    for (const auto& row : list.store->children()) marks.push_back(row[columns_.marked]);
   }
   std::optional<std::size_t> current;
-  Gtk::TreePath path;
-  Gtk::TreeViewColumn* column = nullptr;
-  list.view->get_cursor(path, column);
-  if (!multiple) {
-    if (auto row = list.view->get_selection()->get_selected()) path = list.store->get_path(row);
-    else path = Gtk::TreePath();
+  if (auto row = list.view->get_selection()->get_selected()) {
+    current = static_cast<std::size_t>(list.store->get_path(row)[0]);
   }
-  if (!path.empty()) current = static_cast<std::size_t>(path[0]);
   view_.RowsSelected(control, marks, current);
+}
+
+void GtkPanel::ToggleMark(Control control, const Gtk::TreePath& path) {
+  ListView& list = *ListOf(control);
+  const auto row = list.store->get_iter(path);
+  if (!row) return;
+  (*row)[columns_.marked] = !(*row)[columns_.marked];
+  if (list.view->get_selection()->is_selected(row)) {
+    ReportSelection(control);
+  } else {
+    // Selecting the row reports it, with the mark.
+    list.view->set_cursor(path);
+  }
 }
 
 void GtkPanel::Render() {
   if (!unloaded_) view_.Render();
 }
 
-void GtkPanel::Move(Control control, const DesignRect& place) {
-  const Made& made = controls_[IndexOf(control)];
-  if (!made.widget) return;
-  const DesignRect local = InContainer(control, place);
-  made.container->move(*made.widget, Px(local.left), Px(local.top));
-  made.widget->set_size_request(Px(local.width), Px(local.height));
-}
-
 void GtkPanel::Apply(Control control, const ControlState& state) {
-  Gtk::Widget* widget = controls_[IndexOf(control)].widget;
+  Gtk::Widget* widget = controls_[IndexOf(control)];
   if (!widget || InfoOf(control).kind == ControlKind::Tabs) return;
-  if (state.text) SetText(*widget, *state.text);
+  if (state.text) {
+    if (InfoOf(control).kind == ControlKind::Frame && dynamic_cast<Gtk::Frame&>(*widget).get_label() != *state.text) {
+      SetText(*widget, *state.text);
+      NameAfterFrame(control);
+    } else {
+      SetText(*widget, *state.text);
+    }
+  }
   if (auto* radio = dynamic_cast<Gtk::RadioButton*>(widget)) {
-    // A group's other buttons let go by themselves.
-    if (state.check == CheckMark::Checked && !radio->get_active()) radio->set_active(true);
+    ApplyOption(*radio, control, state);
   } else if (auto* check = dynamic_cast<Gtk::CheckButton*>(widget); check && state.check) {
     const bool grayed = state.check == CheckMark::Grayed;
     const bool checked = state.check == CheckMark::Checked;
@@ -361,8 +598,19 @@ void GtkPanel::Apply(Control control, const ControlState& state) {
   SetSensitive(*widget, state.enabled);
 }
 
+// A group's other buttons let go by themselves; while the model chooses none,
+// the group's unseen button is the one chosen.
+void GtkPanel::ApplyOption(Gtk::RadioButton& option, Control control, const ControlState& state) {
+  if (state.check == CheckMark::Checked) {
+    if (!option.get_active()) option.set_active(true);
+    return;
+  }
+  const auto group = view_.SpecOf(InfoOf(control)).optionGroup;
+  if (option.get_active() && group) noneChosen_[*group]->set_active(true);
+}
+
 void GtkPanel::Show(Control control, bool visible) {
-  if (Gtk::Widget* widget = controls_[IndexOf(control)].widget) SetShown(*widget, visible);
+  if (Gtk::Widget* widget = controls_[IndexOf(control)]) SetShown(*widget, visible);
 }
 
 void GtkPanel::SelectPage(PanelPage page) {
@@ -376,6 +624,7 @@ void GtkPanel::FillList(Control control, const ListBox& rows) {
   for (const ListRow& row : rows.Rows()) {
     const auto columns = ColumnsOf(row.text);
     Gtk::TreeModel::Row stored = *list->store->append();
+    stored[columns_.marked] = false;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const std::size_t column = std::min(i, columns_.text.size() - 1);
       const Glib::ustring before = stored[columns_.text[column]];
@@ -386,19 +635,23 @@ void GtkPanel::FillList(Control control, const ListBox& rows) {
 
 void GtkPanel::MarkRow(Control control, std::size_t row, bool marked) {
   ListView* list = ListOf(control);
-  if (!list || !list->view) return;
-  const Gtk::TreePath path(std::to_string(row));
-  marked ? list->view->get_selection()->select(path) : list->view->get_selection()->unselect(path);
+  if (!list || !list->store) return;
+  if (auto stored = list->store->get_iter(Gtk::TreePath(std::to_string(row)))) (*stored)[columns_.marked] = marked;
 }
 
-// A marked list's cursor is left to the user: GTK selects the row it moves to.
+// The current row is the highlighted one; moved only when it changed, as
+// moving it scrolls the list to it.
 void GtkPanel::SetCurrentRow(Control control, std::optional<std::size_t> row) {
   ListView* list = ListOf(control);
-  if (!list || !list->view || InfoOf(control).kind == ControlKind::MultiList) return;
-  if (row) {
-    list->view->get_selection()->select(Gtk::TreePath(std::to_string(*row)));
+  if (!list || !list->view) return;
+  const auto selection = list->view->get_selection();
+  if (!row) return selection->unselect_all();
+  const Gtk::TreePath path(std::to_string(*row));
+  if (selection->is_selected(path)) return;
+  if (InfoOf(control).kind == ControlKind::MultiList) {
+    list->view->set_cursor(path);
   } else {
-    list->view->get_selection()->unselect_all();
+    selection->select(path);
   }
 }
 
@@ -430,12 +683,26 @@ WindowHandle GtkPanel::Handle() {
   return WindowHandle(static_cast<std::int32_t>(gdk_x11_window_get_xid(gdkWindow->gobj())));
 }
 
+void GtkPanel::SetProgramIcon(const std::string& defaultIconFile, const std::string& fallback) {
+  programIconFile_ = defaultIconFile;
+  programIconFallback_ = fallback;
+  LoadIconFile(defaultIconFile);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> GtkPanel::Icon(int size) const {
+  if (size == kWindowIconSize || !icon_) return icon_;
+  auto picture = iconFile_.empty() ? ProgramIcon(programIconFallback_, size) : LoadIconPicture(iconFile_, size);
+  return picture ? picture : icon_;
+}
+
+// The stored default icon file stands for the program's own icon, which on
+// Linux is the icon theme's.
 bool GtkPanel::LoadIconFile(const std::string& path) {
-  try {
-    icon_ = Gdk::Pixbuf::create_from_file(path, 64, 64, true);
-  } catch (const Glib::Error&) {
-    return false;
-  }
+  const bool own = !programIconFile_.empty() && path == programIconFile_;
+  auto picture = own ? ProgramIcon(programIconFallback_, kWindowIconSize) : LoadIconPicture(path, kWindowIconSize);
+  if (!picture) return false;
+  icon_ = picture;
+  iconFile_ = own ? std::string() : path;
   window_.set_icon(icon_);
   ++iconSerial_;
   return true;
@@ -447,13 +714,12 @@ void GtkPanel::SetVisible(bool visible) {
   Render();
   window_.show();
   window_.present();
-  if (auto* ok = controls_[IndexOf(Control::cmdOK)].widget) ok->grab_default();
+  if (auto* ok = controls_[IndexOf(Control::cmdOK)]) ok->grab_default();
 }
 
-void GtkPanel::SetSizeTwips(int width, int height) {
-  client_.set_size_request(Px(width), Px(height));
-  window_.resize(Px(width), Px(height));
-}
+// The window takes the size its boxes need; a request smaller than that (the
+// blink before the desktop hides) leaves it as it is.
+void GtkPanel::SetSizeTwips(int width, int height) { window_.resize(Px(width), Px(height)); }
 
 void GtkPanel::Unload() {
   if (unloaded_) return;

@@ -5,8 +5,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "core/texts.h"
 #include "panel/controls.h"
 #include "panel/panel_events.h"
 #include "panel/panel_model.h"
@@ -15,8 +17,9 @@
 
 namespace blindfold::gtk {
 
-// The design's twips as pixels: the design was drawn for a smaller font than a
-// GTK desktop's, so a pixel counts fewer twips than the 15 of 96 dpi.
+// The design's twips as pixels, for the least size of the pages: the design
+// was drawn for a smaller font than a GTK desktop's, so a pixel counts fewer
+// twips than the 15 of 96 dpi.
 inline constexpr int kTwipsPerPixel = 12;
 constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
 
@@ -38,8 +41,12 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   void Render();
 
   Gtk::Window& Window() { return window_; }
-  // The picture the window and the tray icon show.
-  Glib::RefPtr<Gdk::Pixbuf> Icon() const { return icon_; }
+  // The program's own icon, which the stored default icon file stands for:
+  // `defaultIconFile` is that file, `fallback` the picture drawn where the
+  // icon theme has no icon of the program's.
+  void SetProgramIcon(const std::string& defaultIconFile, const std::string& fallback);
+  // The picture the window and the tray icon show, at `size` pixels.
+  Glib::RefPtr<Gdk::Pixbuf> Icon(int size = kWindowIconSize) const;
   // Called once the window has gone.
   void SetOnUnloaded(std::function<void()> onUnloaded) { onUnloaded_ = std::move(onUnloaded); }
   // The end of the session: the logic decides whether the window goes.
@@ -48,43 +55,48 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   WindowHandle Handle() override;
   std::int32_t IconHandle() override { return iconSerial_; }
   bool LoadIconFile(const std::string& path) override;
-  // GdkPixbuf reads PNG and SVG as well as Windows icon files.
+  // PNG and SVG as well as Windows icon files.
   const IconFileKinds& IconFiles() override { return kPictureIconFiles; }
   bool IsVisible() override { return window_.get_visible(); }
   void SetVisible(bool visible) override;
   void SetBorderStyle(BorderStyle style) override { window_.set_decorated(style != BorderStyle::None); }
   void SetSizeTwips(int width, int height) override;
+  // The controls sit in boxes: the design's places stay the view's.
   void PlaceControl(const ControlPlacement& placement) override { view_.Place(placement); }
   void Unload() override;
 
  private:
-  struct Made {
-    Gtk::Widget* widget = nullptr;  // owned by its container
-    Gtk::Fixed* container = nullptr;
-  };
+  static constexpr int kWindowIconSize = 64;
+
   struct ListColumns : Gtk::TreeModel::ColumnRecord {
     ListColumns() {
+      add(marked);
       for (auto& column : text) add(column);
     }
-    std::array<Gtk::TreeModelColumn<Glib::ustring>, 3> text;
+    Gtk::TreeModelColumn<bool> marked;
+    std::array<Gtk::TreeModelColumn<Glib::ustring>, texts::kListColumnCaptions.size()> text;
   };
   struct ListView {
     Gtk::TreeView* view = nullptr;
     Glib::RefPtr<Gtk::ListStore> store;
   };
 
-  // Making and placing the controls.
+  // Making the controls, and putting each page together in boxes once all its
+  // controls are made.
   void Create(const ControlSpec& spec) override;
   Gtk::Widget* Make(const ControlSpec& spec);
   Gtk::Widget* MakeList(const ControlInfo& info);
   void Connect(const ControlSpec& spec, Gtk::Widget& widget);
-  void Move(Control control, const DesignRect& place) override;
-  // A place of the design within the widget's own container.
-  static DesignRect InContainer(Control control, DesignRect place);
+  void Assemble(int page);
+  Gtk::Box& RowBox(const std::vector<Control>& row, const DesignRect& holder);
+  // Fields without a label of their own are named after their frame.
+  void NameAfterFrame(Control frame);
+  void Move(Control, const DesignRect&) override {}
 
   // Showing what the view computed.
   void SelectPage(PanelPage page) override;
   void Apply(Control control, const ControlState& state) override;
+  void ApplyOption(Gtk::RadioButton& option, Control control, const ControlState& state);
   void Show(Control control, bool visible) override;
   // The panel stays open to input while a slow job runs: the logic turns away
   // what it cannot take meanwhile.
@@ -95,19 +107,32 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   void FillList(Control list, const ListBox& rows) override;
   void MarkRow(Control list, std::size_t row, bool marked) override;
   void SetCurrentRow(Control list, std::optional<std::size_t> row) override;
+  void ToggleMark(Control list, const Gtk::TreePath& path);
   void ReportSelection(Control control);
 
   bool OnKey(GdkEventKey* event);
   bool OnDelete(GdkEventAny* event);
 
   Gtk::Window window_;
-  Gtk::Fixed client_;
+  Gtk::Box client_{Gtk::ORIENTATION_VERTICAL, 6};
   Gtk::Notebook notebook_;
-  std::array<Gtk::Fixed, kPanelPageCount> pages_;
-  std::array<Made, kControlCount> controls_;
+  Gtk::Box footer_{Gtk::ORIENTATION_HORIZONTAL, 12};
+  // What is made but never shown: the controls kept only for what they do,
+  // and each option row's choice of none.
+  Gtk::Box unseen_;
+  std::array<Gtk::Box, kPanelPageCount> pages_;
+  std::array<Gtk::Widget*, kControlCount> controls_{};  // owned by their boxes
+  std::array<Gtk::Box*, kControlCount> frameBodies_{};
+  std::array<int, kPanelPageCount + 1> madeOnPage_{};
   std::array<ListView, 2> lists_;  // List1, List2
   ListColumns columns_;
   std::vector<Gtk::RadioButton::Group> optionGroups_;
+  // Chosen while the model chooses none of its row: a group of radio buttons
+  // always has one chosen.
+  std::vector<Gtk::RadioButton*> noneChosen_;
+  std::string programIconFile_;
+  std::string programIconFallback_;
+  std::string iconFile_;  // empty: the program's own icon
   Glib::RefPtr<Gdk::Pixbuf> icon_;
   std::int32_t iconSerial_ = 1;
   PanelView view_{{.pagesHoldTheirControls = true, .startsAtLogIn = true}};

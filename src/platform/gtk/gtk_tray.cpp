@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_tray.h"
 
+#include "platform/gtk/gtk_icon.h"
 #include "platform/gtk/gtk_panel.h"
 // Xlib last: its None macro breaks the headers above.
 #include <gdk/gdkx.h>
@@ -41,8 +42,8 @@ bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
   tip_ = icon.tip;
   if (!icon_) {
     CreateIcon();
-  } else if (panel_.Icon()) {
-    icon_->set(panel_.Icon());
+  } else if (auto picture = panel_.Icon(icon_->get_size())) {
+    icon_->set(picture);
   }
   ShowIcon();
   return true;
@@ -55,7 +56,14 @@ void GtkNotificationArea::ShowIcon() {
 }
 
 void GtkNotificationArea::CreateIcon() {
-  icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create("blindfold");
+  icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create(kProgramIconName);
+  // Drawn afresh for the tray's size, from the icon file's picture that suits it.
+  icon_->signal_size_changed().connect(
+      [this](int size) {
+        if (auto picture = panel_.Icon(size)) icon_->set(picture);
+        return true;
+      },
+      false);
   icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
   icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
   GtkStatusIcon* const made = icon_->gobj();

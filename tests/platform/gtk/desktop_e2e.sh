@@ -4,8 +4,9 @@
 # another process's windows to hide, the settings file and the autostart entry
 # read from disk.
 #   desktop_e2e.sh BLINDFOLD TEST_WINDOWS_APP SESSION_DIR
-# Places in the panel are the design's, in pixels of the client area: the
-# design is laid out on a fixed grid, so they hold on any GTK theme.
+# Controls are found as a screen reader finds them, by their accessible names
+# through AT-SPI on a D-Bus of the run's own, or reached by their access keys:
+# the panel's boxes place them wherever the theme and the font put them.
 set -euo pipefail
 
 blindfold=$1
@@ -19,6 +20,14 @@ work=$(mktemp -d)
 pids=()
 source "$(dirname "$0")/e2e_common.sh"
 autostart="$config/autostart/blindfold.desktop"
+# A session bus of the run's own, for the accessibility bus that GTK and the
+# AT-SPI checks below find through it.
+{
+  read -r DBUS_SESSION_BUS_ADDRESS
+  read -r bus_pid
+} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS
+pids+=("$bus_pid")
 
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
@@ -28,20 +37,37 @@ trap cleanup EXIT
 
 panel_shown() { [ -n "$(panel)" ]; }
 panel_hidden() { [ -z "$(panel)" ]; }
-click() {  # click X Y in the panel's client area
-  xdotool mousemove --window "$(panel)" "$1" "$2" click 1
+a11y() { /usr/bin/python3 "$(dirname "$0")/panel_a11y.py" "$@"; }
+click_at() {  # click_at X Y on the screen [CLICK-ARGUMENTS...]
+  local x=$1 y=$2
+  shift 2
+  xdotool mousemove "$x" "$y" click "${@:-1}"
   sleep 0.5
 }
-double_click() {
-  xdotool mousemove --window "$(panel)" "$1" "$2" click --repeat 2 --delay 80 1
-  sleep 0.5
+# A control of the panel by its accessible name, in the frame whose caption
+# starts with FRAME if given.
+press() {  # press NAME [FRAME]
+  local at
+  at=$(a11y where "$@") || { echo "no control \"$1\" in the panel" >&2; return 1; }
+  # shellcheck disable=SC2086
+  click_at $at
 }
+# A cell of a list: the open windows' list has the marks in column 0, then the
+# title; the always-hide list starts with the title.
+cell() {  # cell LIST ROW COLUMN [CLICK-ARGUMENTS...]
+  local at
+  at=$(a11y cell "$1" "$2" "$3") || { echo "no row $2 in the list \"$1\"" >&2; return 1; }
+  shift 3
+  # shellcheck disable=SC2086
+  click_at $at "$@"
+}
+double_click_cell() { cell "$@" --repeat 2 --delay 80 1; }
 # The panel, shown and drawn.
 panel_ready() {
   eventually panel_shown && sleep 1
 }
-select_all() { click 480 85; }  # "[ Select All ]" on the first page
-hide_me() { click 625 440; }
+select_all() { press "[ Select All ]"; }  # on the first page
+hide_me() { press "Hide me!"; }
 # The tray icon: the window GTK embeds in tint2's tray.
 tray_icon() {
   xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) .*("blindfold" "Blindfold")  22x22+0+0.*/\1/p' | head -1
@@ -57,6 +83,8 @@ tray_colour() {
   import -window "$(tray_icon)" -format '%[fx:int(255*p{11,11}.r)],%[fx:int(255*p{11,11}.g)],%[fx:int(255*p{11,11}.b)]' info: 2>/dev/null
 }
 tray_colour_is() { [ "$(tray_colour)" = "$1" ]; }
+# The red of the band across the middle of the program's icon.
+band_red="217,67,47"
 on_tray() {  # on_tray XDOTOOL-CLICK-ARGUMENTS...
   xdotool mousemove --window "$(tray_icon)" 11 11 click "$@"
   sleep 0.5
@@ -83,20 +111,46 @@ output=$(env -u DISPLAY "$blindfold" 2>&1) || status=$?
 check "without an X server it says it needs an X11 session, and fails" \
   eval '[ "$status" -ne 0 ] && grep -q "needs an X11 session" <<<"$output"'
 
-windows_of 7 "Secret notes|notes"
+windows_of 7 "Secret notes|notes" "Letter|letter"
 notes=$(head -1 "$work/windows7.ids")
+letter=$(sed -n 2p "$work/windows7.ids")
 
 start_blindfold
 check "the panel shows at start" panel_shown
-# The page of open windows lists the notes alone; its row is marked.
-click 128 102
+# Every page shown once (a page is made when first shown): a screen reader
+# finds every control by its name, in its frame.
+keys ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab
+check "every control of the panel has its accessible name" a11y check
+# A label's access key takes the focus to its field.
+focus_is() { [[ "$(a11y focused)" == "$1"* ]]; }  # focus_is ROLE|NAME|FRAME-START
+access_keys=(
+  "ctrl+Tab alt+k|text|Key:|Blindfold hide/display"
+  "alt+e|text|Key:|Windows hide/display"
+  "alt+y|text|Key:|Panic hide"
+  "ctrl+Tab alt+p|password text|Password:|Password protection"
+  "alt+r|slider|Restore volume level (0-100%):|Sound"
+  "ctrl+Tab alt+p|text|Blindfold Tray Icon Tip:|Blindfold Tray Icon Tip"
+)
+for access_key in "${access_keys[@]}"; do
+  # shellcheck disable=SC2086
+  keys ${access_key%%|*}
+  check "${access_key%%|*} takes the focus to \"$(cut -d'|' -f3 <<<"$access_key")\" ($(cut -d'|' -f4 <<<"$access_key"))" \
+    focus_is "${access_key#*|}"
+done
+check "with no tray gesture stored, neither row of gestures shows one chosen" \
+  eval '[ -z "$(a11y chosen "Display Menu")$(a11y chosen "Hide Windows")" ]'
+keys ctrl+Tab ctrl+Tab
+# The page of open windows lists the notes and the letter: a plain click on
+# each row's box marks both.
+cell "Open windows" 0 0
+cell "Open windows" 1 0
 # Hotkeys page: the panel's key becomes P, the windows' key Q.
 keys ctrl+Tab
-click 597 100 && keys ctrl+a p
-click 597 218 && keys ctrl+a q
+keys alt+k ctrl+a p
+keys alt+e ctrl+a q
 # Settings page: start on logging in.
 keys ctrl+Tab
-click 44 386
+press "[ Start Blindfold everytime you log in ]"
 hide_me
 check "Hide me! hides the panel" eventually panel_hidden
 check "Hide me! saves the keys" grep -q 'ShortcutKey=.*P' "$settings"
@@ -105,9 +159,9 @@ check "and the tray icon shipped beside the program as the default one" \
 check "Hide me! writes the autostart entry" grep -q "^Exec=.*blindfold" "$autostart"
 
 keys super+q
-check "the windows hotkey hides the marked window" eventually unmapped "$notes"
+check "the windows hotkey hides both windows marked by plain clicks" eventually eval "unmapped $notes && unmapped $letter"
 keys super+q
-check "the windows hotkey shows it again" eventually mapped "$notes"
+check "the windows hotkey shows them again" eventually eval "mapped $notes && mapped $letter"
 
 windows_of 8 "Public page|browser"
 page=$(head -1 "$work/windows8.ids")
@@ -206,9 +260,12 @@ exec 10>&-
 xdotool windowactivate --sync "$diary"
 keys super+p
 panel_ready
-double_click 128 287   # the entry in the always-hide list
-double_click 128 102   # the diary's row of open windows
-click 128 287          # the new entry
+double_click_cell "Always hide" 0 0   # the entry in the always-hide list
+# The entry marked its class's windows: they are left unmarked, each box
+# being its own.
+press "[ Clear All ]"
+double_click_cell "Open windows" 0 1  # the diary's row of open windows, by its title
+cell "Always hide" 0 0                # the new entry
 hide_me
 check "Hide me! saves the always-hide list as edited" grep -qx $'AlwaysHide=Diary\tdiary  (class)' "$settings"
 keys super+q
@@ -226,12 +283,12 @@ panel_ready
 # and the hiding gestures end with another button's.
 select_all
 keys ctrl+Tab ctrl+Tab ctrl+Tab
-click 44 93     # "[ Display Blindfold icon in the system tray ]"
-click 260 218   # the menu on "[Dbl mid click]"
+press "[ Display Blindfold icon in the system tray ]"
+press "[Dbl mid click]" "Display Menu"   # the menu
 # A new tip puts the icon in the tray at once; the box alone waits for the
 # next start.
-click 309 285 && xdotool type --delay 50 "Notes"
-hide_options=("473 378" "48 351" "260 351" "473 351" "48 378")
+keys alt+p && xdotool type --delay 50 "Notes"
+hide_options=("[Mid click]" "[Dbl left click]" "[Left click]" "[Dbl right click]" "[Right click]")
 gestures=("2" "--repeat 2 --delay 120 1" "1" "--repeat 2 --delay 120 3" "3")
 names=("middle click" "double left click" "left click" "double right click" "right click")
 for i in "${!gestures[@]}"; do
@@ -241,10 +298,12 @@ for i in "${!gestures[@]}"; do
     select_all
     keys ctrl+Tab ctrl+Tab ctrl+Tab
   fi
-  # shellcheck disable=SC2086
-  click ${hide_options[$i]}
+  press "${hide_options[$i]}" "Hide Windows"
   hide_me
   check "the tray icon is in the tray" eventually tray_shown
+  if [ "$i" -eq 0 ]; then
+    check "showing the program's own icon, not noise" eventually tray_colour_is "$band_red"
+  fi
   sleep 1  # placed by the tray
   # shellcheck disable=SC2086
   on_tray ${gestures[$i]}
@@ -279,19 +338,21 @@ on_tray --repeat 2 --delay 120 2
 keys Down Return
 check "the tray menu's Show UI shows the panel" panel_ready
 
-# A picture of the user's own in the tray, PNG or SVG, chosen in the file
-# dialog. The Stealth page is reached by its tab; a change there (the tip)
-# must leave the panel on that page.
+# A picture of the user's own in the tray, PNG, SVG or a Windows icon file
+# whose largest picture is PNG-compressed (the shipped one, under another
+# name), chosen in the file dialog. The Stealth page is reached by its tab; a
+# change there (the tip) must leave the panel on that page.
 convert -size 64x64 xc:'#00c000' "$work/green.png"
 echo '<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64"><rect width="64" height="64" fill="#0000c0"/></svg>' \
   >"$work/blue.svg"
+cp "$(dirname "$0")/../../../assets/bf.ico" "$work/eye.ico"
 file_dialog() { xdotool search --onlyvisible --name '^Browse for Blindfold tray icon$' 2>/dev/null | head -1; }
-for picture in "green.png 0,192,0" "blue.svg 0,0,192"; do
+for picture in "green.png 0,192,0" "blue.svg 0,0,192" "eye.ico $band_red"; do
   read -r file colour <<<"$picture"
   xdotool windowactivate --sync "$(panel)"
-  click 345 23                                    # the Stealth tab
-  click 309 285 && xdotool type --delay 50 "!"    # the tip
-  click 592 124                                   # "[ Browse for Icon ]"
+  press "Stealth"                                 # the tab
+  keys alt+p && xdotool type --delay 50 "!"       # the tip
+  press "[ Browse for Icon ]"
   check "[ Browse for Icon ] opens the file dialog" eventually eval '[ -n "$(file_dialog)" ]'
   if [ -n "$(file_dialog)" ]; then
     # Ctrl+L opens the box for a typed name, which a first "/" would open too
@@ -317,7 +378,7 @@ done
 # hidden.
 select_all
 keys ctrl+Tab ctrl+Tab
-click 44 386
+press "[ Start Blindfold everytime you log in ]"
 hide_me
 check "Hide me! removes the autostart entry" eventually eval "! grep -q '^Exec=' '$autostart' 2>/dev/null || grep -q '^Hidden=true' '$autostart'"
 keys super+q
@@ -332,8 +393,8 @@ check "and ends Blindfold cleanly" test "$status" -eq 0
 start_blindfold
 select_all
 keys ctrl+Tab ctrl+Tab
-click 251 98 && xdotool type --delay 50 secret && keys Return
-click 48 161    # "[ Password protect 'Show windows' ]"
+keys alt+p && xdotool type --delay 50 secret && keys Return
+press "[ Password protect 'Show windows' ]"
 hide_me
 keys super+q
 check "the windows hide without the password" eventually unmapped "$notes"
@@ -341,6 +402,7 @@ keys super+q
 login() { xdotool search --onlyvisible --name '^Login$' 2>/dev/null | head -1; }
 check "showing them asks for the password" eventually eval '[ -n "$(login)" ]'
 check "and keeps them hidden meanwhile" unmapped "$notes"
+check "its password box is named for a screen reader" a11y login
 xdotool windowactivate --sync "$(login)" type --delay 50 secret
 keys Return
 check "the right password shows them" eventually mapped "$notes"
@@ -354,7 +416,7 @@ old_key=$(stored_key)
 start_blindfold
 select_all
 keys ctrl+Tab ctrl+Tab
-click 300 98 && keys End
+keys alt+p End
 xdotool type --delay 50 fresh && keys Return
 check "a new password typed into the box holding the stored one is set" \
   eventually eval '[ -n "$(stored_key)" ] && [ "$(stored_key)" != "$old_key" ]'
@@ -382,6 +444,9 @@ command_to 14 "grab p"
 command_to 14 "grab v"
 launch_blindfold
 check "with its key taken and no tray icon, the panel shows at start" eventually panel_shown
+sleep 1
+press "Hotkeys"
+check "and the Hotkeys page tells why the panel's key was refused" a11y shows "Could not be registered"
 kill -TERM "$blindfold_pid"
 wait "$blindfold_pid" || true
 exec 14>&-
