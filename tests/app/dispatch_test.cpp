@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 #include "main/fake_platform.h"
 
 namespace blindfold {
@@ -54,6 +57,39 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   EXPECT_TRUE(panelEvents.CloseRequested(CloseReason::WindowsEnding));
   EXPECT_EQ(drawn.size(), before + 2);
   form = nullptr;
+}
+
+// A command is an event like any other: one that reaches the program in the
+// middle of another (on Windows, while the logic waits on another program's
+// window) waits until that one is done, but the password dialog takes it as it
+// takes a hotkey. Once the program is shutting down, or gone, it takes none.
+TEST_F(DispatchTest, CommandsWaitForTheEventUnderWayButNotForThePasswordDialog) {
+  auto main = std::make_unique<Form1>(dispatched.Get());
+  main->Form_Load();
+  const WindowHandle a = fakes.windows.Add({.title = "A"});
+  main->hiding.Choose({a});
+
+  std::optional<CommandOutcome> midway;
+  dispatch([&] { midway = fakes.commands.Receive(Command::Toggle); });
+  EXPECT_EQ(midway, CommandOutcome::Busy);
+  EXPECT_TRUE(fakes.windows.Find(a)->visible);
+
+  main->panel.chkShowWindows.value = 1;
+  fakes.windowsHotkey.Press();
+  ASSERT_FALSE(fakes.windows.Find(a)->visible);
+  // A second command while the first one's dialog waits: the dialog closes,
+  // and neither shows the windows.
+  std::optional<CommandOutcome> during;
+  fakes.loginDialog.user = [&](FakeLoginDialog::Buttons&) { during = fakes.commands.Receive(Command::Toggle); };
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Refused);
+  EXPECT_EQ(during, CommandOutcome::Refused);
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+
+  fakes.loginDialog.AnswerWith("");
+  EXPECT_EQ(fakes.commands.Receive(Command::Quit), CommandOutcome::Done);
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Busy);
+  main.reset();
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), std::nullopt);
 }
 
 }  // namespace
