@@ -90,7 +90,9 @@ void ReplaceOnFirstEdit(Gtk::Entry& entry, const std::function<void()>& emptied)
       false);
 }
 
-// A row's columns, which Windows lines up at the list's tab stops.
+// A row's columns, which Windows lines up at the list's tab stops. The class
+// column's header says what the row's "  (class)" after the class name says
+// in a list without headers, so the column shows the name alone.
 std::vector<std::string> ColumnsOf(const std::string& text) {
   std::vector<std::string> columns;
   std::size_t start = 0;
@@ -98,6 +100,10 @@ std::vector<std::string> ColumnsOf(const std::string& text) {
     columns.push_back(text.substr(start, tab - start));
   }
   columns.push_back(text.substr(start));
+  constexpr std::string_view kClassSuffix = "  (class)";
+  if (std::string& last = columns.back(); columns.size() > 1 && last.ends_with(kClassSuffix)) {
+    last.resize(last.size() - kClassSuffix.size());
+  }
   return columns;
 }
 
