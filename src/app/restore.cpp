@@ -23,4 +23,12 @@ bool RestoreRecordedWindows(RecoveryRecord& record, WindowManager& windows, Sett
   return true;
 }
 
+bool RunRestoreCommand(RegistryBackend& registry, WindowManager& windows, LoginDialogHost& loginDialog, Crypto& crypto,
+                       Background& background) {
+  SettingsStore store(registry);
+  RecoveryRecord record(registry, windows);
+  PasswordGate gate(loginDialog, registry, crypto, background);
+  return RestoreRecordedWindows(record, windows, store, gate);
+}
+
 }  // namespace blindfold

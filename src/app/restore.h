@@ -14,4 +14,9 @@ namespace blindfold {
 bool RestoreRecordedWindows(RecoveryRecord& record, WindowManager& windows, SettingsStore& store,
                             PasswordGate& gate);
 
+// The rescue command as a start runs it, on the platform's own store and
+// windows, with the password dialog the platform gives it.
+bool RunRestoreCommand(RegistryBackend& registry, WindowManager& windows, LoginDialogHost& loginDialog, Crypto& crypto,
+                       Background& background);
+
 }  // namespace blindfold

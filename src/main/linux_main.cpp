@@ -113,10 +113,7 @@ int RunRestoreCommand(X11Connection& x) {
   GtkLoginDialog loginDialog(owner);
   NettleCrypto crypto;
   GlibBackground background;
-  SettingsStore store(registry);
-  RecoveryRecord record(registry, windows);
-  PasswordGate gate(loginDialog, registry, crypto, background);
-  if (RestoreRecordedWindows(record, windows, store, gate)) return kExitDone;
+  if (blindfold::RunRestoreCommand(registry, windows, loginDialog, crypto, background)) return kExitDone;
   std::cerr << texts::kCommandRefused << '\n';
   return kExitFailed;
 }

@@ -110,10 +110,7 @@ int RunRestoreCommand() {
   Win32LoginDialog loginDialog(nullptr);
   Win32Crypto crypto;
   Win32Background background;
-  SettingsStore store(registry);
-  RecoveryRecord record(registry, windows);
-  PasswordGate gate(loginDialog, registry, crypto, background);
-  if (RestoreRecordedWindows(record, windows, store, gate)) return kExitDone;
+  if (blindfold::RunRestoreCommand(registry, windows, loginDialog, crypto, background)) return kExitDone;
   Say(texts::kCommandRefused, true);
   return kExitFailed;
 }
