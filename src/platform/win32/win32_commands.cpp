@@ -1,8 +1,8 @@
 #include "platform/win32/win32_commands.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,33 +73,15 @@ bool SentBySameUser(HWND window) {
   return !sender.empty() && sender == UserOf(GetCurrentProcess());
 }
 
+// On the wire a command is its place among the command words.
 std::optional<Command> CommandOf(std::uint32_t code) {
-  switch (code) {
-    case 0:
-      return Command::Toggle;
-    case 1:
-      return Command::Panic;
-    case 2:
-      return Command::Panel;
-    case 3:
-      return Command::Quit;
-    default:
-      return std::nullopt;
-  }
+  if (code >= kCommandWords.size()) return std::nullopt;
+  return kCommandWords[code].first;
 }
 
 std::uint32_t CodeOf(Command command) {
-  switch (command) {
-    case Command::Toggle:
-      return 0;
-    case Command::Panic:
-      return 1;
-    case Command::Panel:
-      return 2;
-    case Command::Quit:
-      return 3;
-  }
-  return 0;
+  const auto found = std::ranges::find(kCommandWords, command, &std::pair<Command, std::string_view>::first);
+  return static_cast<std::uint32_t>(found - kCommandWords.begin());
 }
 
 HWND MakeMessageWindow(const wchar_t* className, const std::wstring& title, WNDPROC procedure, void* self) {
@@ -161,14 +143,14 @@ LRESULT Win32CommandInbox::Received(HWND sender, const COPYDATASTRUCT& data) {
 }
 
 Delivery SendToRunningInstance(Command command) {
+  const std::wstring inboxTitle = InboxTitle();
+  // The running program checks who sends through the sender's window.
+  const UniqueHandle<WindowTraits> sender(MakeMessageWindow(L"BlindfoldCommandSender", L"", DefWindowProcW, nullptr));
+  if (!sender) return Delivery::NotTaken;
   const DWORD start = GetTickCount();
   for (;;) {
-    const HWND inbox = FindWindowExW(HWND_MESSAGE, nullptr, kInboxClass, InboxTitle().c_str());
+    const HWND inbox = FindWindowExW(HWND_MESSAGE, nullptr, kInboxClass, inboxTitle.c_str());
     if (!inbox) return Delivery::NothingRuns;
-    // The running program checks who sends through the sender's window.
-    const UniqueHandle<WindowTraits> sender(
-        MakeMessageWindow(L"BlindfoldCommandSender", L"", DefWindowProcW, nullptr));
-    if (!sender) return Delivery::NotTaken;
     // The key that started this start was the user's: the Login dialog the
     // command may open takes the foreground with it.
     DWORD processId = 0;
