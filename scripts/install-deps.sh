@@ -22,6 +22,8 @@ packages=(
   desktop-file-utils debootstrap                  # its menu entry checked; a clean Debian to try it in
   lintian man-db                                  # the package and its manual page checked
   libxtst-dev                                     # the whole-program benchmark's key presses
+  sway libjson-glib-dev                           # sway's desktop: the compositor, its IPC's JSON
+  foot wtype zenity                               # its tests: Wayland programs, key presses
 )
 
 missing=()

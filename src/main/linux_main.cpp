@@ -2,6 +2,7 @@
 // the logic and runs the GLib main loop.
 #include <glib-unix.h>
 #include <gtkmm.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
+#include "platform/sway/sway_desktop.h"
 #include "platform/x11/key_file_registry.h"
 #include "platform/x11/pulse_mixer.h"
 #include "platform/x11/x11_connection.h"
@@ -104,11 +106,10 @@ class GtkFrontEnd final : public FrontEnd {
 // "blindfold --restore", the rescue for windows left hidden: shows them and
 // ends. It claims no single instance, so it works beside a Blindfold that has
 // stopped answering as well as after one that died.
-int RunRestoreCommand(X11Connection& x) {
-  KeyFileRegistry registry(SettingsPaths::ForSession(x.Name()), [](const std::string& message) {
+int RunRestoreCommand(const std::string& session, WindowManager& windows) {
+  KeyFileRegistry registry(SettingsPaths::ForSession(session), [](const std::string& message) {
     std::cerr << message << '\n';
   });
-  X11WindowManager windows(x);
   Gtk::Window owner;
   GtkLoginDialog loginDialog(owner);
   NettleCrypto crypto;
@@ -118,17 +119,146 @@ int RunRestoreCommand(X11Connection& x) {
   return kExitFailed;
 }
 
-// A command for the Blindfold running on `x`'s display.
-int SendCommand(X11Connection& x, Command command) {
-  if (!X11SingleInstance::IsClaimed(x)) {
+// A command for the Blindfold running in `session`, which `claimed` says runs.
+int SendCommand(const std::string& session, bool claimed, Command command) {
+  Gio::init();
+  if (!claimed) {
     const CommandEnd end = EndOfCommand(Delivery::NothingRuns);
     std::cerr << end.message << '\n';
     return end.exitCode;
   }
   std::string problem;
-  const CommandEnd end = EndOfCommand(SendToRunningInstance(ApplicationIdForDisplay(x.Name()), command, problem));
+  const CommandEnd end = EndOfCommand(SendToRunningInstance(ApplicationIdForDisplay(session), command, problem));
   if (!end.message.empty()) std::cerr << (problem.empty() ? end.message : problem) << '\n';
   return end.exitCode;
+}
+
+// What differs from one desktop to the next: how other programs' windows are
+// reached, followed, and how a key anywhere reaches this program.
+struct DesktopDoors {
+  WindowManager& windows;
+  WindowWatch& windowWatch;
+  HotkeyControl& windowsHotkey;
+  HotkeyControl& panicHotkey;
+  HotkeyControl& panelHotkey;
+  // Names the panel to the window manager where GDK cannot.
+  std::function<WindowHandle()> panelHandle;
+};
+
+// The first instance's run in `session` (an X display or a Wayland socket's
+// name), once `instance` has claimed it: the same on every desktop.
+int RunStart(const std::string& session, SingleInstance& instance, const DesktopDoors& doors) {
+  // On the bus as soon as the session is ours, so that a command sent from
+  // now on waits for the logic rather than finding no one.
+  std::optional<GioCommandInbox> commands;
+  if (!instance.AnotherInstanceIsRunning()) commands.emplace(ApplicationIdForDisplay(session));
+  GtkMessageBoxes messageBoxes;
+  // What the store cannot read or keep is told at start, or, once running,
+  // when the program is next idle: a write that fails in the middle of a hide
+  // must not put a dialog, and its loop, between the key and the windows.
+  KeyFileRegistry registry(SettingsPaths::ForSession(session), [&messageBoxes](const std::string& message) {
+    const auto tell = [&messageBoxes, message] {
+      messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
+    };
+    if (gtk_main_level() == 0) return tell();
+    Glib::signal_idle().connect_once(tell);
+  });
+  SettingsStore store(registry);
+  const StartupRoad road = Startup(instance, store, messageBoxes);
+  if (road == StartupRoad::SecondInstance) return 0;
+
+  InstalledFiles files;
+  GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
+  if (doors.panelHandle) panel.SetHandleFinder(doors.panelHandle);
+  Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
+  messageBoxes.owner = &panel.Window();
+  GtkLoginDialog loginDialog(panel.Window());
+  NettleCrypto crypto;
+  PulseMixer mixer;
+  GtkNotificationArea notificationArea(panel);
+  GtkPopupMenu popupMenu;
+  GtkFileDialog fileDialog(panel.Window());
+  GioShell shell;
+  ClockRandom random;
+  GtkTipsDialog tipsDialog(panel.Window());
+  GlibBackground background;
+  XdgAutostart autostart(SettingsPaths::ForSession(session), files.ProgramFolder() + "/" + files.ExecutableBaseName());
+  GtkFrontEnd frontEnd(panel);
+  return RunFirstInstance(Platform{doors.windows, registry, panel, files, doors.panelHotkey, doors.windowsHotkey,
+                                   doors.panicHotkey, messageBoxes, loginDialog, crypto, mixer, notificationArea,
+                                   popupMenu, fileDialog, shell, random, tipsDialog, doors.windowWatch, background,
+                                   autostart, *commands},
+                          frontEnd, road);
+}
+
+// On an X display: Xlib and EWMH for the windows, key grabs for the keys.
+int RunOnX11(const CommandLine& command, char* program) {
+  // The windows are hidden through the X server, so GTK must draw through it
+  // too, even where a Wayland compositor offers X as a guest.
+  gdk_set_allowed_backends("x11");
+  auto x = X11Connection::Open();
+  if (!x) {
+    std::cerr << texts::kNeedsX11Session << '\n';
+    return 1;
+  }
+  if (command.kind == CommandLine::Kind::Send) {
+    return SendCommand(x->Name(), X11SingleInstance::IsClaimed(*x), command.command);
+  }
+  // GTK's own options are not taken: every argument was read before.
+  int gtkArgc = 1;
+  char** gtkArgv = &program;
+  Gtk::Main kit(gtkArgc, gtkArgv);
+  // GTK ends the program on an X error that none of its own traps expected.
+  // Other programs' windows vanish under it all the time (a tray host killed
+  // mid-draw leaves errors about its windows, and the hidden windows would die
+  // hidden with Blindfold): an outer trap, never taken down, turns those into
+  // errors ignored, while GTK's own traps inside it still see theirs.
+  gdk_x11_display_error_trap_push(gdk_display_get_default());
+
+  X11WindowManager windows(*x);
+  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(x->Name(), windows);
+
+  // Claimed before anything else, so that a second start is recognised at once.
+  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
+  X11Hotkey windowsHotkey(*x);
+  X11Hotkey panicHotkey(*x);
+  X11Hotkey panelHotkey(*x);
+  GlibWindowWatch windowWatch(*x);
+  const XEventSource hotkeys(*x);
+  return RunStart(x->Name(), instance, {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}});
+}
+
+// In a sway session: its IPC for the windows and the keys, and GTK drawing
+// on Wayland itself.
+int RunOnSway(const CommandLine& command, char* program, const std::string& display, const std::string& socket) {
+  const std::string lockFile = X11SingleInstance::LockFileForDisplay(display);
+  if (command.kind == CommandLine::Kind::Send) {
+    return SendCommand(display, X11SingleInstance::IsLocked(lockFile), command.command);
+  }
+  const auto ipc = sway::SwayIpc::Connect(socket);
+  const auto events = ipc ? sway::SwayEvents::Connect(socket) : nullptr;
+  if (!events) {
+    std::cerr << texts::kProgramName << ": sway does not answer on " << socket << '\n';
+    return 1;
+  }
+  gdk_set_allowed_backends("wayland");
+  int gtkArgc = 1;
+  char** gtkArgv = &program;
+  Gtk::Main kit(gtkArgc, gtkArgv);
+  sway::SwayWindowManager windows(*ipc);
+  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
+
+  X11SingleInstance instance(lockFile);
+  sway::SwayHotkey windowsHotkey(*ipc, *events, "windows");
+  sway::SwayHotkey panicHotkey(*ipc, *events, "panic");
+  sway::SwayHotkey panelHotkey(*ipc, *events, "panel");
+  sway::SwayWindowWatch windowWatch(*events);
+  // sway ending ends the session: the hidden windows end with it.
+  events->SetOnLost([] { Gtk::Main::quit(); });
+  return RunStart(display, instance,
+                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
 }  // namespace
@@ -156,76 +286,11 @@ int main(int argc, char** argv) {
     case CommandLine::Kind::Send:
       break;
   }
-  // The windows are hidden through the X server, so GTK must draw through it
-  // too, even where a Wayland compositor offers X as a guest.
-  gdk_set_allowed_backends("x11");
-  auto x = X11Connection::Open();
-  if (!x) {
-    std::cerr << texts::kNeedsX11Session << '\n';
-    return 1;
-  }
-  if (command.kind == CommandLine::Kind::Send) {
-    Gio::init();
-    return SendCommand(*x, command.command);
-  }
-  // GTK's own options are not taken: every argument was read above.
-  int gtkArgc = std::min(argc, 1);
-  Gtk::Main kit(gtkArgc, argv);
-  // GTK ends the program on an X error that none of its own traps expected.
-  // Other programs' windows vanish under it all the time (a tray host killed
-  // mid-draw leaves errors about its windows, and the hidden windows would die
-  // hidden with Blindfold): an outer trap, never taken down, turns those into
-  // errors ignored, while GTK's own traps inside it still see theirs.
-  gdk_x11_display_error_trap_push(gdk_display_get_default());
-
-  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(*x);
-
-  // Claimed before anything else, so that a second start is recognised at once.
-  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
-  // On the bus as soon as the display is ours, so that a command sent from
-  // now on waits for the logic rather than finding no one.
-  std::optional<GioCommandInbox> commands;
-  if (!instance.AnotherInstanceIsRunning()) commands.emplace(ApplicationIdForDisplay(x->Name()));
-  GtkMessageBoxes messageBoxes;
-  // What the store cannot read or keep is told at start, or, once running,
-  // when the program is next idle: a write that fails in the middle of a hide
-  // must not put a dialog, and its loop, between the key and the windows.
-  KeyFileRegistry registry(SettingsPaths::ForSession(x->Name()), [&messageBoxes](const std::string& message) {
-    const auto tell = [&messageBoxes, message] {
-      messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
-    };
-    if (gtk_main_level() == 0) return tell();
-    Glib::signal_idle().connect_once(tell);
-  });
-  SettingsStore store(registry);
-  const StartupRoad road = Startup(instance, store, messageBoxes);
-  if (road == StartupRoad::SecondInstance) return 0;
-
-  InstalledFiles files;
-  GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
-  panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
-  Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
-  messageBoxes.owner = &panel.Window();
-  X11Hotkey windowsHotkey(*x);
-  X11Hotkey panicHotkey(*x);
-  X11Hotkey panelHotkey(*x);
-  X11WindowManager windows(*x);
-  GtkLoginDialog loginDialog(panel.Window());
-  NettleCrypto crypto;
-  PulseMixer mixer;
-  GtkNotificationArea notificationArea(panel);
-  GtkPopupMenu popupMenu;
-  GtkFileDialog fileDialog(panel.Window());
-  GioShell shell;
-  ClockRandom random;
-  GtkTipsDialog tipsDialog(panel.Window());
-  GlibWindowWatch windowWatch(*x);
-  GlibBackground background;
-  const XEventSource hotkeys(*x);
-  XdgAutostart autostart(SettingsPaths::ForSession(x->Name()), files.ProgramFolder() + "/" + files.ExecutableBaseName());
-  GtkFrontEnd frontEnd(panel);
-  return RunFirstInstance(Platform{windows, registry, panel, files, panelHotkey, windowsHotkey, panicHotkey,
-                                   messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background, autostart, *commands},
-                          frontEnd, road);
+  char* program = argv[0] ? argv[0] : const_cast<char*>("blindfold");
+  // sway's IPC reaches further than X ever could inside its session, where X
+  // programs are guests.
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  const char* swaySocket = std::getenv("SWAYSOCK");
+  if (display && *display && swaySocket && *swaySocket) return RunOnSway(command, program, display, swaySocket);
+  return RunOnX11(command, program);
 }

@@ -686,6 +686,7 @@ void GtkPanel::SessionEnding() {
 WindowHandle GtkPanel::Handle() {
   auto gdkWindow = window_.get_window();
   if (!gdkWindow || unloaded_) return WindowHandle();
+  if (!GDK_IS_X11_WINDOW(gdkWindow->gobj())) return findHandle_ ? findHandle_() : WindowHandle();
   return WindowHandle(static_cast<std::int32_t>(gdk_x11_window_get_xid(gdkWindow->gobj())));
 }
 

@@ -53,6 +53,9 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   void SessionEnding();
 
   WindowHandle Handle() override;
+  // Where GDK cannot name the window to other programs (on Wayland), the
+  // desktop's door finds it instead.
+  void SetHandleFinder(std::function<WindowHandle()> find) { findHandle_ = std::move(find); }
   std::int32_t IconHandle() override { return iconSerial_; }
   bool LoadIconFile(const std::string& path) override;
   // PNG and SVG as well as Windows icon files.
@@ -140,6 +143,7 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   std::function<void()> onUnloaded_;
   sigc::connection pageShowing_;
   sigc::connection pageSwitched_;
+  std::function<WindowHandle()> findHandle_;
 };
 
 // The caption with its Windows access key ("&Next") as a GTK mnemonic ("_Next").

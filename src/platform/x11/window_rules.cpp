@@ -67,6 +67,11 @@ std::string TextThroughBuffer(std::string_view utf8, int bufferChars) {
 }
 
 std::string SessionKeyOfDisplay(std::string_view displayName) {
+  // A Wayland display is named by its socket ("wayland-0"), never with a colon.
+  if (!displayName.empty() && displayName.find(':') == std::string_view::npos) {
+    std::string key(displayName.substr(displayName.rfind('/') + 1));
+    return key;
+  }
   std::string_view host = displayName;
   std::string_view number;
   if (const std::size_t colon = displayName.rfind(':'); colon != std::string_view::npos) {

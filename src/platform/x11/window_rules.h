@@ -37,7 +37,8 @@ std::string TextThroughBuffer(std::string_view utf8, int bufferChars);
 
 // The part of a display name that names the X server: ":0", ":0.0" and
 // "unix:0" are one session, so they share one lock and one record. Slashes
-// (a launchd socket path) become underscores, fit for a file name.
+// (a launchd socket path) become underscores, fit for a file name. A Wayland
+// display is its socket's name ("wayland-1").
 std::string SessionKeyOfDisplay(std::string_view displayName);
 
 // What a window had when it was hidden, so that showing it again brings it

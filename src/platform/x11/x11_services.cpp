@@ -36,6 +36,17 @@ bool X11SingleInstance::IsClaimed(X11Connection& connection) {
   return XGetSelectionOwner(connection.Get(), connection.Intern(kInstanceSelection)) != None;
 }
 
+bool X11SingleInstance::IsLocked(const std::string& lockFile) {
+  if (lockFile.empty()) return false;
+  const UniqueFileDescriptor probe(open(lockFile.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!probe) return false;
+  int result = 0;
+  do {
+    result = flock(probe.Get(), LOCK_SH | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result != 0 && errno == EWOULDBLOCK;
+}
+
 X11SingleInstance::X11SingleInstance(const std::string& lockFile, X11Connection* connection) {
   if (connection) {
     // Asked and claimed with the server held, so that two starts at once

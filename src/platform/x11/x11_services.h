@@ -36,6 +36,9 @@ class X11SingleInstance final : public SingleInstance {
   static std::string LockFileForDisplay(const std::string& displayName);
   // Whether a program has claimed `connection`'s display, without claiming it.
   static bool IsClaimed(X11Connection& connection);
+  // Whether a program holds `lockFile`, without taking it: all a session
+  // without an X server offers to tell.
+  static bool IsLocked(const std::string& lockFile);
 
  private:
   UniqueFileDescriptor lock_;

@@ -14,6 +14,8 @@
                                  line
   panel_a11y.py login            succeeds when the Login dialog's password box
                                  is named by its label
+  panel_a11y.py answer PASSWORD  types PASSWORD into the Login dialog's box and
+                                 presses its OK, as a screen reader's user would
 
 A frame is named by the start of its caption. Runs on the session's D-Bus.
 """
@@ -167,9 +169,20 @@ def login():
     return 0 if "password text" in found else 1
 
 
+def answer(password):
+    nodes = {(role, name): node for node, role, name, _ in controls(window("dialog", "Login"))}
+    box = nodes.get(("password text", "Password:"))
+    ok = nodes.get(("push button", "OK"))
+    if box is None or ok is None:
+        sys.exit("the Login dialog has no password box or no OK")
+    box.queryEditableText().setTextContents(password)
+    ok.queryAction().doAction(0)
+    return 0
+
+
 if __name__ == "__main__":
     commands = {"check": check, "focused": focused, "where": where, "cell": cell, "shows": shows, "chosen": chosen,
-                "login": login}
+                "login": login, "answer": answer}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         sys.exit(__doc__)
     sys.exit(commands[sys.argv[1]](*sys.argv[2:]))

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <glib.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/hotkey.h"
+#include "platform/window_manager.h"
+#include "platform/window_watch.h"
+#include "platform/sway/sway_ipc.h"
+#include "platform/sway/sway_rules.h"
+
+namespace blindfold::sway {
+
+// Other programs' windows as sway keeps them. A handle is the window's con id.
+// A hidden window goes to sway's scratchpad with a mark that tells where it
+// goes back to (workspace, tiled or floating, full screen); a floating window
+// keeps its place there by itself. The mark outlives this program, so a later
+// run can tell its windows from those the user put in the scratchpad.
+//
+// sway has no taskbar or desktop window: every window is a Normal one.
+class SwayWindowManager final : public WindowManager {
+ public:
+  explicit SwayWindowManager(SwayIpc& ipc) : ipc_(ipc) {}
+  SwayWindowManager(const SwayWindowManager&) = delete;
+  SwayWindowManager& operator=(const SwayWindowManager&) = delete;
+  ~SwayWindowManager() override;
+
+  void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
+  WindowState State(WindowHandle window) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  int WindowTextLength(WindowHandle window) override;
+  std::string WindowText(WindowHandle window, int bufferChars) override;
+  std::string ClassName(WindowHandle window, int bufferChars) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  bool CloakedByItsApp(WindowHandle) override { return false; }
+  // sway carries out a command before it answers, whatever the program does.
+  bool Answering(WindowHandle window) override { return Find(window) != nullptr; }
+  bool IsMinimised(WindowHandle) override { return false; }
+  WindowHandle ForegroundWindow() override;
+  bool Activate(WindowHandle window) override;
+  bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  bool HiddenByThisProgram(WindowHandle window) override;
+
+  // The first window of process `pid`: this program's own panel, which GTK
+  // cannot name on Wayland.
+  WindowHandle FirstWindowOf(std::uint32_t pid);
+
+ private:
+  // The tree as read once per turn of the main loop: a pass over the list asks
+  // many questions, and the answers hold until sway is next told something.
+  const std::vector<SwayWindow>& Windows();
+  const SwayWindow* Find(WindowHandle window);
+  void Forget();
+  bool Hide(const SwayWindow& window);
+  bool Show(const SwayWindow& window, bool activate);
+
+  SwayIpc& ipc_;
+  std::optional<std::vector<SwayWindow>> windows_;
+  guint forget_ = 0;
+};
+
+// A system-wide key as a binding of sway's, made while the program runs: sway
+// reports its use as a binding event, so the key never has to be grabbed.
+class SwayHotkey final : public HotkeyControl {
+ public:
+  // `name` tells this key's binding from the others'.
+  SwayHotkey(SwayIpc& ipc, SwayEvents& events, std::string name);
+  SwayHotkey(const SwayHotkey&) = delete;
+  SwayHotkey& operator=(const SwayHotkey&) = delete;
+  ~SwayHotkey() override;
+
+  HotkeyArmResult Arm(const HotkeyCombination& combination) override;
+  void Disarm() override;
+  void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
+
+ private:
+  SwayIpc& ipc_;
+  SwayEvents& events_;
+  std::string command_;
+  int listener_ = 0;
+  std::optional<std::string> bound_;
+  std::function<void()> onPressed_;
+};
+
+// Follows sway's window events (a new window, one focused, moved or made
+// floating: each may be a window coming back) and looks at them all on a GLib
+// timer besides.
+class SwayWindowWatch final : public WindowWatch {
+ public:
+  explicit SwayWindowWatch(SwayEvents& events) : events_(events) {}
+  ~SwayWindowWatch() override { Stop(); }
+  void Start(int intervalMs, Look look) override;
+  void Stop() override;
+
+ private:
+  SwayEvents& events_;
+  int listener_ = 0;
+  guint timer_ = 0;
+  Look look_;
+};
+
+}  // namespace blindfold::sway

@@ -1,0 +1,245 @@
+#include "platform/sway/sway_rules.h"
+
+#include <X11/Xlib.h>
+#include <json-glib/json-glib.h>
+
+#include <charconv>
+#include <memory>
+
+#include "platform/x11/key_rules.h"
+
+namespace blindfold::sway {
+
+namespace {
+
+struct ParserDeleter {
+  void operator()(JsonParser* parser) const { g_object_unref(parser); }
+};
+using Parser = std::unique_ptr<JsonParser, ParserDeleter>;
+
+// The parsed text's root, owned by `parser`; nothing for text that is not JSON.
+JsonNode* Parse(const Parser& parser, std::string_view json) {
+  if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()), nullptr)) return nullptr;
+  return json_parser_get_root(parser.get());
+}
+
+std::string StringMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  if (!node || json_node_get_value_type(node) != G_TYPE_STRING) return {};
+  return json_node_get_string(node);
+}
+
+std::int64_t IntMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  if (!node || json_node_get_value_type(node) != G_TYPE_INT64) return 0;
+  return json_node_get_int(node);
+}
+
+bool BoolMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  return node && json_node_get_value_type(node) == G_TYPE_BOOLEAN && json_node_get_boolean(node);
+}
+
+JsonArray* ArrayMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  return node && JSON_NODE_HOLDS_ARRAY(node) ? json_node_get_array(node) : nullptr;
+}
+
+JsonObject* ObjectMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  return node && JSON_NODE_HOLDS_OBJECT(node) ? json_node_get_object(node) : nullptr;
+}
+
+constexpr std::string_view kScratchpad = "__i3_scratch";
+
+struct Walk {
+  // Visible floating, visible tiled, elsewhere, scratchpad.
+  std::vector<SwayWindow> bands[4];
+};
+
+struct Siblings {
+  std::int64_t previous = 0;
+  std::int64_t next = 0;
+};
+
+void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible, bool floating, Siblings siblings,
+           Walk& walk, int depth) {
+  if (depth > 64) return;  // no real tree is this deep
+  const std::string type = StringMember(node, "type");
+  std::string here = workspace;
+  bool visible = workspaceVisible;
+  if (type == "workspace") {
+    here = StringMember(node, "name");
+    visible = BoolMember(node, "visible");
+  }
+  // A view is a con with a program behind it: sway gives it a pid, and either
+  // an app id or X11 window properties.
+  const bool isView = (type == "con" || type == "floating_con") &&
+                      (json_object_has_member(node, "app_id") || json_object_has_member(node, "window_properties")) &&
+                      IntMember(node, "pid") > 0;
+  if (isView) {
+    SwayWindow window;
+    window.id = IntMember(node, "id");
+    window.title = StringMember(node, "name");
+    window.appId = StringMember(node, "app_id");
+    if (window.appId.empty()) {
+      if (JsonObject* properties = ObjectMember(node, "window_properties")) window.appId = StringMember(properties, "class");
+    }
+    window.pid = static_cast<std::uint32_t>(IntMember(node, "pid"));
+    window.workspace = here;
+    window.inScratchpad = here == kScratchpad;
+    window.floating = floating || type == "floating_con";
+    window.fullscreen = static_cast<int>(IntMember(node, "fullscreen_mode"));
+    window.focused = BoolMember(node, "focused");
+    if (!window.floating) {
+      window.previousSibling = siblings.previous;
+      window.nextSibling = siblings.next;
+    }
+    if (JsonArray* marks = ArrayMember(node, "marks")) {
+      for (guint i = 0; i < json_array_get_length(marks); ++i) {
+        JsonNode* mark = json_array_get_element(marks, i);
+        if (json_node_get_value_type(mark) == G_TYPE_STRING) window.marks.emplace_back(json_node_get_string(mark));
+      }
+    }
+    const int band = window.inScratchpad ? 3 : !visible ? 2 : window.floating ? 0 : 1;
+    walk.bands[band].push_back(std::move(window));
+  }
+  // Floating children first: they are drawn above the tiled ones.
+  for (const char* member : {"floating_nodes", "nodes"}) {
+    JsonArray* children = ArrayMember(node, member);
+    if (!children) continue;
+    const guint count = json_array_get_length(children);
+    const auto idAt = [children, count](guint i) -> std::int64_t {
+      if (i >= count) return 0;
+      JsonNode* child = json_array_get_element(children, i);
+      return JSON_NODE_HOLDS_OBJECT(child) ? IntMember(json_node_get_object(child), "id") : 0;
+    };
+    for (guint i = 0; i < count; ++i) {
+      JsonNode* child = json_array_get_element(children, i);
+      if (!JSON_NODE_HOLDS_OBJECT(child)) continue;
+      const Siblings beside{i > 0 ? idAt(i - 1) : 0, idAt(i + 1)};
+      Visit(json_node_get_object(child), here, visible, floating || std::string_view(member) == "floating_nodes",
+            beside, walk, depth + 1);
+    }
+  }
+}
+
+constexpr std::string_view kMarkPrefix = "blindfold:";
+
+}  // namespace
+
+std::optional<std::vector<SwayWindow>> ReadTree(std::string_view treeJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, treeJson);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
+  JsonObject* object = json_node_get_object(root);
+  if (StringMember(object, "type") != "root") return std::nullopt;
+  Walk walk;
+  Visit(object, {}, false, false, {}, walk, 0);
+  std::vector<SwayWindow> windows;
+  for (auto& band : walk.bands) {
+    for (auto& window : band) windows.push_back(std::move(window));
+  }
+  return windows;
+}
+
+// blindfold:<id>:<t|f><fullscreen>:<workspace>, the workspace last, as its
+// name may hold anything.
+std::string MarkOf(std::int64_t window, const HiddenPlace& place) {
+  return std::string(kMarkPrefix) + std::to_string(window) + ":" + (place.floating ? "f" : "t") +
+         std::to_string(place.fullscreen) + ":" + place.workspace;
+}
+
+std::optional<HiddenPlace> PlaceOfMark(std::int64_t window, std::string_view mark) {
+  const std::string head = std::string(kMarkPrefix) + std::to_string(window) + ":";
+  if (!mark.starts_with(head)) return std::nullopt;
+  mark.remove_prefix(head.size());
+  if (mark.size() < 3 || (mark[0] != 'f' && mark[0] != 't') || mark[1] < '0' || mark[1] > '2' || mark[2] != ':') {
+    return std::nullopt;
+  }
+  HiddenPlace place;
+  place.floating = mark[0] == 'f';
+  place.fullscreen = mark[1] - '0';
+  place.workspace = std::string(mark.substr(3));
+  if (place.workspace.empty() || place.workspace == kScratchpad) return std::nullopt;
+  return place;
+}
+
+std::optional<std::string> OurMark(std::int64_t window, const std::vector<std::string>& marks) {
+  for (const std::string& mark : marks) {
+    if (PlaceOfMark(window, mark)) return mark;
+  }
+  return std::nullopt;
+}
+
+std::string AfterMarkOf(std::int64_t window) { return "blindfold-after:" + std::to_string(window); }
+std::string BeforeMarkOf(std::int64_t window) { return "blindfold-before:" + std::to_string(window); }
+
+std::vector<std::string> ReadMarks(std::string_view marksJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, marksJson);
+  std::vector<std::string> marks;
+  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return marks;
+  JsonArray* array = json_node_get_array(root);
+  for (guint i = 0; i < json_array_get_length(array); ++i) {
+    JsonNode* mark = json_array_get_element(array, i);
+    if (json_node_get_value_type(mark) == G_TYPE_STRING) marks.emplace_back(json_node_get_string(mark));
+  }
+  return marks;
+}
+
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::optional<std::string> BindingOf(const HotkeyCombination& combination) {
+  const unsigned long keysym = x11::KeysymOfVirtualKey(combination.vkey);
+  const char* name = keysym ? XKeysymToString(keysym) : nullptr;
+  if (!name) return std::nullopt;
+  std::string binding;
+  if (combination.winKey) binding += "Mod4+";
+  if (combination.ctrlKey) binding += "Ctrl+";
+  if (combination.altKey) binding += "Mod1+";
+  if (combination.shiftKey) binding += "Shift+";
+  return binding + name;
+}
+
+CommandOutcome ReadCommandReply(std::string_view replyJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, replyJson);
+  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return {false, "no answer from sway"};
+  JsonArray* results = json_node_get_array(root);
+  for (guint i = 0; i < json_array_get_length(results); ++i) {
+    JsonNode* result = json_array_get_element(results, i);
+    if (!JSON_NODE_HOLDS_OBJECT(result)) return {false, "no answer from sway"};
+    JsonObject* object = json_node_get_object(result);
+    if (!BoolMember(object, "success")) return {false, StringMember(object, "error")};
+  }
+  return {json_array_get_length(results) > 0, {}};
+}
+
+std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, eventJson);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
+  JsonObject* object = json_node_get_object(root);
+  JsonObject* container = ObjectMember(object, "container");
+  if (!container) return std::nullopt;
+  return WindowEvent{StringMember(object, "change"), IntMember(container, "id")};
+}
+
+std::optional<std::string> ReadBindingCommand(std::string_view eventJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, eventJson);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
+  JsonObject* binding = ObjectMember(json_node_get_object(root), "binding");
+  if (!binding) return std::nullopt;
+  return StringMember(binding, "command");
+}
+
+}  // namespace blindfold::sway

@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Blindfold in a sway session, on Wayland itself: real foot terminals and a GTK
+# dialog, real key presses (wtype, through sway's virtual keyboard), real
+# settings. The windows hotkey twice, a window brought back by the user while
+# hidden, a show behind the password, panic and a kill -9, and the commands.
+#   sway_e2e.sh BLINDFOLD SESSION_DIR   (the sway_session fixture's folder)
+set -euo pipefail
+
+blindfold=$1
+session=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+set -a
+source "$session/env"
+set +a
+# The user below has a runtime folder of its own; the display stays sway's.
+export WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+export BLINDFOLD_LOG=info BLINDFOLD_LOG_FILE="$work/blindfold.trace"
+source "$(dirname "$0")/../gtk/e2e_common.sh"
+mkdir -p "$config/blindfold"
+unset DISPLAY
+
+# What sway's tree says of the window titled TITLE: a line of
+# "id workspace tiled|floating fullscreen x,y,w,h marks…", or nothing.
+window() {
+  swaymsg -t get_tree -r | python3 -c '
+import json, sys
+title = sys.argv[1]
+def walk(node, workspace):
+    if node["type"] == "workspace":
+        workspace = node["name"]
+    if node.get("name") == title and node.get("pid"):
+        r = node["rect"]
+        kind = "floating" if node["type"] == "floating_con" else "tiled"
+        print(node["id"], workspace, kind, node.get("fullscreen_mode", 0), "%d,%d,%d,%d" % (r["x"], r["y"], r["width"], r["height"]), *node.get("marks", []))
+        raise SystemExit
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child, workspace)
+walk(json.load(sys.stdin), None)' "$1"
+}
+hidden() { window "$1" | grep -q '^[0-9]* __i3_scratch '; }
+shown() { window "$1" | grep -qv '^[0-9]* __i3_scratch '; }
+# Its place, what it was and where: everything but the marks.
+place() { window "$1" | cut -d' ' -f2-5; }
+sway() { swaymsg -q "$@"; }
+press() { wtype "$@"; sleep 0.3; }
+start_program() {  # start_program COMMAND...
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$@"
+  ) >/dev/null 2>&1 &
+  pids+=($!)
+}
+armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
+
+# The desk: two tiled terminals side by side and a floating one on the first
+# workspace, a full-screen terminal on the second, a GTK dialog (zenity on
+# Wayland) on the first; "side", of another program, stays.
+sway workspace 2
+start_program foot -T away
+eventually shown away
+sway '[title="^away$"] fullscreen enable'
+sway workspace 1
+start_program foot -T big
+eventually shown big
+start_program foot --app-id=keep -T side
+eventually shown side
+start_program foot -T float
+eventually shown float
+sway '[title="^float$"] floating enable, resize set 500 300, move position 100 120'
+start_program env GDK_BACKEND=wayland zenity --info --title=paper --text=notes
+eventually shown paper
+sway '[title="^side$"] focus'
+sleep 0.5
+desk=()
+for title in big side float away paper; do desk+=("$title=$(place "$title")"); done
+check "the desk is set: big and side tiled, float floating, away full screen on 2" \
+  eval '[[ "${desk[*]}" == *"big=1 tiled 0"*"float=1 floating 0"*"away=2 tiled 1"* ]]'
+
+check_desk() {  # check_desk WHEN
+  local entry title
+  for entry in "${desk[@]}"; do
+    title=${entry%%=*}
+    check "$1: $title is back as it was (${entry#*=})" eventually eval '[ "$(place "$title")" = "${entry#*=}" ]'
+  done
+  check "$1: no mark of Blindfold's is left" eval '! swaymsg -t get_marks -r | grep -q blindfold'
+}
+
+cat >"$settings" <<INI
+[Software/Blindfold/ShortcutKeys]
+BlindfoldShortcutKey=0,1,1,0,X
+WindowsShortcutKey=0,1,1,0,Z
+PanicShortcutKey=0,1,1,0,V
+StartHidden=1
+DisplayIcon=0
+Taskbar=0
+ProgramManager=0
+
+[Software/Blindfold]
+AlwaysHide=big	foot  (class),float	foot  (class),away	foot  (class),paper	zenity  (class)
+INI
+launch_blindfold
+check "Blindfold starts on sway with its keys bound" eventually armed
+
+# The windows hotkey hides the always-hide windows into the scratchpad.
+some_hidden() { hidden big && hidden float && hidden away && hidden paper; }
+press -M ctrl -M alt -k z -m alt -m ctrl
+check "the windows hotkey hides the chosen windows, side stays" eventually eval 'some_hidden && shown side'
+# A hidden window the user brings back from the scratchpad hides again.
+sway '[title="^big$"] scratchpad show'
+check "a hidden window brought back is hidden again" eventually hidden big
+press -M ctrl -M alt -k z -m alt -m ctrl
+check_desk "round 1"
+
+# A second round, through the command a key binding of the user's would run.
+"$blindfold" --toggle
+check "--toggle hides them" eventually some_hidden
+"$blindfold" --toggle
+check_desk "round 2"
+
+# A password in front of showing: the Login dialog, a GTK dialog on Wayland,
+# answered as a screen reader's user would.
+key=$(python3 -c '
+import base64, hashlib, os
+salt = os.urandom(16)
+key = hashlib.pbkdf2_hmac("sha256", b"secret", salt, 600000, 32)
+print("pbkdf2-sha256$600000$%s$%s" % (base64.b64encode(salt).decode(), base64.b64encode(key).decode()))')
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+python3 - "$settings" "$key" <<'PY'
+import sys
+path, key = sys.argv[1], sys.argv[2]
+text = open(path).read().replace("ProgramManager=0\n", "ProgramManager=0\nPPShowWindows=1\nPW=%s\n" % key, 1)
+open(path, "w").write(text)
+PY
+: >"$work/blindfold.trace"
+launch_blindfold
+eventually armed
+press -M ctrl -M alt -k z -m alt -m ctrl
+check "with a password, the windows still hide at once" eventually some_hidden
+press -M ctrl -M alt -k z -m alt -m ctrl
+check "showing them asks for the password" eventually shown Login
+check "and keeps them hidden meanwhile" some_hidden
+/usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
+check "the right password shows them" eventually eval 'shown big && ! shown Login'
+check_desk "after the password"
+
+# Panic hides every window, Blindfold's own aside; a kill -9 leaves them
+# hidden, and the next start takes them over, still behind the password.
+press -M ctrl -M alt -k v -m alt -m ctrl
+check "panic hides every window" eventually eval 'some_hidden && hidden side'
+: >"$work/blindfold.trace"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "a killed Blindfold leaves them hidden" eval 'some_hidden && hidden side'
+launch_blindfold
+eventually armed
+check "the next start keeps them hidden behind the password" eval 'some_hidden && hidden side'
+press -M ctrl -M alt -k z -m alt -m ctrl
+check "the windows hotkey asks for it" eventually shown Login
+/usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
+check "given, every window comes back" eventually eval 'shown side && shown big'
+check_desk "after kill -9"
+
+# The commands reach it; --quit ends it with nothing hidden.
+answer=0
+"$blindfold" --quit || answer=$?
+check "--quit ends Blindfold" eval '[ "$answer" -eq 0 ] && eventually eval "! kill -0 $blindfold_pid 2>/dev/null"'
+answer=0
+"$blindfold" --toggle 2>/dev/null || answer=$?
+check "with none running, a command says so and ends with 2" test "$answer" -eq 2
+
+if [ $failures -gt 0 ]; then
+  echo "--- blindfold's output" >&2
+  tail -40 "$work/blindfold.log" >&2
+  tail -40 "$work/blindfold.trace" >&2
+  exit 1
+fi
