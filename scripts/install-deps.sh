@@ -22,6 +22,8 @@ packages=(
   desktop-file-utils debootstrap                  # its menu entry checked; a clean Debian to try it in
   lintian man-db                                  # the package and its manual page checked
   libxtst-dev                                     # the whole-program benchmark's key presses
+  kwin-wayland libgl1-mesa-dri                    # the KWin script's tests: KWin on a virtual screen, drawn by Mesa
+  gtk-3-examples python3-gi                       # GTK windows for it to hide; the stand-in for Blindfold
 )
 
 missing=()
