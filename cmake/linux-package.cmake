@@ -10,7 +10,8 @@ include(GNUInstallDirs)
 install(TARGETS Blindfold RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for these in ../share/blindfold beside its bin folder.
 install(FILES ${PROJECT_SOURCE_DIR}/assets/acknowledgments.TXT ${PROJECT_SOURCE_DIR}/assets/blindfold.svg
-              ${PROJECT_SOURCE_DIR}/assets/bf.ico DESTINATION ${CMAKE_INSTALL_DATADIR}/blindfold)
+              ${PROJECT_SOURCE_DIR}/assets/bf.ico ${PROJECT_SOURCE_DIR}/packaging/kwin/blindfold-kwin.js
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/blindfold)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/blindfold.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/blindfold.svg

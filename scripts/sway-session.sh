@@ -14,18 +14,7 @@ set -euo pipefail
 command=${1:?start or stop}
 dir=${2:?state folder}
 
-stop() {
-  [ -f "$dir/pids" ] || return 0
-  tac "$dir/pids" | while read -r pid; do kill "$pid" 2>/dev/null || true; done
-  for _ in $(seq 50); do
-    alive=0
-    while read -r pid; do kill -0 "$pid" 2>/dev/null && alive=1; done <"$dir/pids"
-    [ $alive -eq 0 ] && break
-    sleep 0.1
-  done
-  while read -r pid; do kill -9 "$pid" 2>/dev/null || true; done <"$dir/pids"
-  rm -rf "$dir"
-}
+source "$(dirname "$0")/session-pids.sh"
 
 fail() {
   echo "$1" >&2
@@ -70,14 +59,6 @@ focus_on_window_activation focus
 CONFIG
 [ "$(id -u)" -eq 0 ] && chown -R blindfold-test "$dir/home"
 
-# Every program started here keeps none of the caller's open files: a test's
-# pipe would otherwise never close.
-close_inherited() {
-  for fd in /proc/self/fd/*; do
-    fd=${fd##*/}
-    if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-  done
-}
 
 bus=$(
   close_inherited

@@ -23,21 +23,7 @@ set -euo pipefail
 command=${1:?start or stop}
 dir=${2:?state folder}
 
-stop() {
-  [ -f "$dir/pids" ] || return 0
-  # Last started first: the panel and the window manager before their server.
-  tac "$dir/pids" | while read -r pid; do
-    kill "$pid" 2>/dev/null || true
-  done
-  for _ in $(seq 50); do
-    alive=0
-    while read -r pid; do kill -0 "$pid" 2>/dev/null && alive=1; done <"$dir/pids"
-    [ $alive -eq 0 ] && break
-    sleep 0.1
-  done
-  while read -r pid; do kill -9 "$pid" 2>/dev/null || true; done <"$dir/pids"
-  rm -rf "$dir"
-}
+source "$(dirname "$0")/session-pids.sh"
 
 # Says what did not come up, with the last words of each program, and takes
 # down what did.

@@ -22,12 +22,14 @@
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
+#include "platform/kwin/kwin_desktop.h"
 #include "platform/sway/sway_desktop.h"
 #include "platform/x11/key_file_registry.h"
 #include "platform/x11/pulse_mixer.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_services.h"
+#include "platform/x11/window_rules.h"
 #include "platform/x11/x11_window_manager.h"
 #include "settings/schema.h"
 // Xlib's macros last: they would break the headers above.
@@ -261,6 +263,43 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
                    [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
+// In a Plasma session on Wayland: KWin's script for the windows and the keys,
+// and GTK drawing on Wayland itself.
+int RunOnKWin(const CommandLine& command, char* program, const std::string& display) {
+  const std::string lockFile = X11SingleInstance::LockFileForDisplay(display);
+  if (command.kind == CommandLine::Kind::Send) {
+    return SendCommand(display, X11SingleInstance::IsLocked(lockFile), command.command);
+  }
+  gdk_set_allowed_backends("wayland");
+  int gtkArgc = 1;
+  char** gtkArgv = &program;
+  Gtk::Main kit(gtkArgc, gtkArgv);
+  const std::string runtime = lockFile.empty() ? std::string() : lockFile.substr(0, lockFile.rfind('/'));
+  // Claimed before the bus name, which a second start must not take.
+  std::optional<X11SingleInstance> instance;
+  if (command.kind != CommandLine::Kind::Restore) instance.emplace(lockFile);
+  kwin::KWinBridge bridge(x11::SessionKeyOfDisplay(display));
+  if (!instance || !instance->AnotherInstanceIsRunning()) {
+    std::string problem;
+    InstalledFiles files;
+    if (runtime.empty() || !bridge.Start(files.ShippedFile("blindfold-kwin.js"), runtime, 10000, problem)) {
+      std::cerr << texts::kProgramName << ": KWin cannot be reached: "
+                << (runtime.empty() ? "the session has no runtime folder" : problem) << '\n';
+      return 1;
+    }
+  }
+  kwin::KWinWindowManager windows(bridge);
+  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
+
+  kwin::KWinHotkey windowsHotkey(bridge, "toggle", "Blindfold toggle");
+  kwin::KWinHotkey panicHotkey(bridge, "panic", "Blindfold panic");
+  kwin::KWinHotkey panelHotkey(bridge, "panel", "Blindfold panel");
+  kwin::KWinWindowWatch windowWatch(bridge);
+  return RunStart(display, *instance,
+                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -292,5 +331,9 @@ int main(int argc, char** argv) {
   const char* display = std::getenv("WAYLAND_DISPLAY");
   const char* swaySocket = std::getenv("SWAYSOCK");
   if (display && *display && swaySocket && *swaySocket) return RunOnSway(command, program, display, swaySocket);
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  if (display && *display && desktop && std::string_view(desktop).find("KDE") != std::string_view::npos) {
+    return RunOnKWin(command, program, display);
+  }
   return RunOnX11(command, program);
 }

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/hotkey.h"
+#include "platform/window_manager.h"
+#include "platform/window_watch.h"
+#include "platform/kwin/kwin_rules.h"
+
+namespace blindfold::kwin {
+
+// Blindfold's end of the KWin script, on the session bus: it keeps the window
+// list the script reports, hands the script the requests queued for it when it
+// asks for the next ones (a long poll, answered within twenty seconds), and
+// passes on its shortcuts. The script keeps the windows it hid, so a
+// Blindfold started after one that died finds them still marked.
+class KWinBridge {
+ public:
+  // `sessionKey` tells this session's Blindfold from another's on the bus.
+  explicit KWinBridge(const std::string& sessionKey);
+  KWinBridge(const KWinBridge&) = delete;
+  KWinBridge& operator=(const KWinBridge&) = delete;
+  ~KWinBridge();
+
+  // Loads the script (once per KWin) and waits up to `waitMs` for its first
+  // report. False, with `problem` said, when KWin or the bus is not there or
+  // the script never reports.
+  bool Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, std::string& problem);
+
+  const std::vector<KWinWindow>& Windows() const { return windows_; }
+  KWinWindow* Find(WindowHandle handle);
+  void Send(Request request);
+
+  // Called with each new report; and with each shortcut's name when pressed.
+  void SetOnReport(std::function<void(const std::vector<std::string>& newIds)> onReport) {
+    onReport_ = std::move(onReport);
+  }
+  void SetOnPressed(const std::string& name, std::function<void()> onPressed) { pressed_[name] = std::move(onPressed); }
+
+  // Sets the keys of the script's shortcut `name` in KDE's global shortcuts;
+  // an empty list takes them away.
+  bool SetShortcutKeys(const std::string& name, std::optional<int> qtKey);
+
+  static constexpr const char* kPath = "/example/blindfold/KWin";
+  static constexpr const char* kInterface = "example.blindfold.KWin";
+
+ private:
+  static void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+                           GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self);
+  void Report(const std::string& json);
+  void AnswerHeldPoll();
+
+  std::string service_;
+  GDBusConnection* bus_ = nullptr;
+  guint registration_ = 0;
+  guint name_ = 0;
+  bool reported_ = false;
+  std::vector<KWinWindow> windows_;
+  std::deque<Request> requests_;
+  GDBusMethodInvocation* heldPoll_ = nullptr;
+  guint pollTimer_ = 0;
+  std::function<void(const std::vector<std::string>&)> onReport_;
+  std::map<std::string, std::function<void()>> pressed_;
+};
+
+// Other programs' windows as KWin's script reports them. A hidden window is
+// minimised and kept out of the taskbar, the pager and the switcher, and
+// given back what it had. Docks stand for the taskbar, the desktop window for
+// the desktop.
+class KWinWindowManager final : public WindowManager {
+ public:
+  explicit KWinWindowManager(KWinBridge& bridge) : bridge_(bridge) {}
+
+  void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
+  WindowState State(WindowHandle window) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  int WindowTextLength(WindowHandle window) override;
+  std::string WindowText(WindowHandle window, int bufferChars) override;
+  std::string ClassName(WindowHandle window, int bufferChars) override;
+  std::uint32_t ProcessId(WindowHandle window) override;
+  bool CloakedByItsApp(WindowHandle) override { return false; }
+  bool Answering(WindowHandle window) override { return bridge_.Find(window) != nullptr; }
+  bool IsMinimised(WindowHandle window) override;
+  WindowHandle ForegroundWindow() override;
+  bool Activate(WindowHandle window) override;
+  bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  bool HiddenByThisProgram(WindowHandle window) override;
+
+  WindowHandle FirstWindowOf(std::uint32_t pid);
+
+ private:
+  KWinBridge& bridge_;
+};
+
+// A global shortcut of the script's, its keys set in KDE's settings.
+class KWinHotkey final : public HotkeyControl {
+ public:
+  KWinHotkey(KWinBridge& bridge, std::string scriptName, std::string shortcutName);
+  ~KWinHotkey() override = default;
+
+  HotkeyArmResult Arm(const HotkeyCombination& combination) override;
+  void Disarm() override;
+  void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
+
+ private:
+  KWinBridge& bridge_;
+  std::string shortcutName_;
+  bool armed_ = false;
+  std::function<void()> onPressed_;
+};
+
+// Looks at each window the script reports for the first time, and at them all
+// on a GLib timer.
+class KWinWindowWatch final : public WindowWatch {
+ public:
+  explicit KWinWindowWatch(KWinBridge& bridge) : bridge_(bridge) {}
+  ~KWinWindowWatch() override { Stop(); }
+  void Start(int intervalMs, Look look) override;
+  void Stop() override;
+
+ private:
+  KWinBridge& bridge_;
+  guint timer_ = 0;
+  Look look_;
+};
+
+}  // namespace blindfold::kwin

@@ -1,0 +1,145 @@
+#include "platform/kwin/kwin_rules.h"
+
+#include <json-glib/json-glib.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace blindfold::kwin {
+
+namespace {
+
+struct ParserDeleter {
+  void operator()(JsonParser* parser) const { g_object_unref(parser); }
+};
+
+std::string StringMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  if (!node || json_node_get_value_type(node) != G_TYPE_STRING) return {};
+  return json_node_get_string(node);
+}
+
+std::int64_t IntMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  if (!node || !JSON_NODE_HOLDS_VALUE(node)) return 0;
+  if (json_node_get_value_type(node) == G_TYPE_INT64) return json_node_get_int(node);
+  if (json_node_get_value_type(node) == G_TYPE_DOUBLE) return static_cast<std::int64_t>(json_node_get_double(node));
+  return 0;
+}
+
+bool BoolMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  return node && json_node_get_value_type(node) == G_TYPE_BOOLEAN && json_node_get_boolean(node);
+}
+
+std::string Escaped(std::string_view text) {
+  std::string escaped;
+  for (const char c : text) {
+    if (c == '"' || c == '\\') escaped += '\\';
+    if (static_cast<unsigned char>(c) < 0x20) continue;
+    escaped += c;
+  }
+  return escaped;
+}
+
+}  // namespace
+
+// FNV-1a, folded to 31 bits.
+WindowHandle HandleOfId(std::string_view id) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : id) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  const auto value = static_cast<std::int32_t>(hash & 0x7fffffffu);
+  return WindowHandle(value == 0 ? 1 : value);
+}
+
+std::optional<std::vector<KWinWindow>> ReadWindowList(std::string_view json) {
+  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
+  if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()), nullptr)) {
+    return std::nullopt;
+  }
+  JsonNode* root = json_parser_get_root(parser.get());
+  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return std::nullopt;
+  JsonArray* array = json_node_get_array(root);
+  std::vector<KWinWindow> windows;
+  for (guint i = 0; i < json_array_get_length(array); ++i) {
+    JsonNode* node = json_array_get_element(array, i);
+    if (!JSON_NODE_HOLDS_OBJECT(node)) continue;
+    JsonObject* object = json_node_get_object(node);
+    KWinWindow window;
+    window.id = StringMember(object, "id");
+    if (window.id.empty()) continue;
+    window.handle = HandleOfId(window.id);
+    window.caption = StringMember(object, "caption");
+    window.resourceClass = StringMember(object, "resourceClass");
+    window.pid = static_cast<std::uint32_t>(std::max<std::int64_t>(0, IntMember(object, "pid")));
+    window.normal = BoolMember(object, "normal");
+    window.dialog = BoolMember(object, "dialog");
+    window.dock = BoolMember(object, "dock");
+    window.desktop = BoolMember(object, "desktop");
+    const std::string owner = StringMember(object, "transientFor");
+    if (!owner.empty()) window.transientFor = HandleOfId(owner);
+    window.stackingOrder = IntMember(object, "stackingOrder");
+    window.minimized = BoolMember(object, "minimized");
+    window.active = BoolMember(object, "active");
+    window.hiddenByBlindfold = BoolMember(object, "hiddenByBlindfold");
+    windows.push_back(std::move(window));
+  }
+  std::ranges::stable_sort(windows, std::ranges::greater(), &KWinWindow::stackingOrder);
+  return windows;
+}
+
+std::string RequestsJson(const std::vector<Request>& requests) {
+  std::string json = "[";
+  for (const Request& request : requests) {
+    if (json.size() > 1) json += ",";
+    const char* op = request.op == Request::Op::Hide ? "hide" : request.op == Request::Op::Show ? "show" : "activate";
+    json += std::string("{\"op\":\"") + op + "\",\"id\":\"" + Escaped(request.id) + "\"";
+    if (request.op == Request::Op::Show) json += request.activate ? ",\"activate\":true" : ",\"activate\":false";
+    json += "}";
+  }
+  return json + "]";
+}
+
+std::optional<int> QtKeyOf(const HotkeyCombination& combination) {
+  const std::int32_t vkey = combination.vkey;
+  int key = 0;
+  if ((vkey >= 'A' && vkey <= 'Z') || (vkey >= '0' && vkey <= '9')) {
+    key = vkey;  // Qt::Key_A… and Qt::Key_0… are their ASCII codes
+  } else if (vkey >= 0x70 && vkey <= 0x87) {
+    key = 0x01000030 + (vkey - 0x70);  // Qt::Key_F1…
+  } else {
+    static constexpr std::pair<std::int32_t, int> kOthers[] = {
+        {0x08, 0x01000003}, {0x09, 0x01000001}, {0x0D, 0x01000004}, {0x1B, 0x01000000}, {0x20, 0x20},
+        {0x21, 0x01000016}, {0x22, 0x01000017}, {0x23, 0x01000011}, {0x24, 0x01000010}, {0x25, 0x01000012},
+        {0x26, 0x01000013}, {0x27, 0x01000014}, {0x28, 0x01000015}, {0x2D, 0x01000006}, {0x2E, 0x01000007},
+    };
+    const auto found = std::ranges::find(kOthers, vkey, &std::pair<std::int32_t, int>::first);
+    if (found == std::end(kOthers)) return std::nullopt;
+    key = found->second;
+  }
+  if (combination.shiftKey) key |= 0x02000000;
+  if (combination.ctrlKey) key |= 0x04000000;
+  if (combination.altKey) key |= 0x08000000;
+  if (combination.winKey) key |= 0x10000000;
+  return key;
+}
+
+std::string ScriptText(std::string_view text, std::string_view service, std::string_view path,
+                       std::string_view interfaceName) {
+  std::string script(text);
+  const auto replace = [&script](std::string_view placeholder, std::string_view value) {
+    for (std::size_t at = script.find(placeholder); at != std::string::npos;
+         at = script.find(placeholder, at + value.size())) {
+      script.replace(at, placeholder.size(), value);
+    }
+  };
+  replace("@SERVICE@", service);
+  replace("@PATH@", path);
+  replace("@INTERFACE@", interfaceName);
+  return script;
+}
+
+}  // namespace blindfold::kwin
