@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# Blindfold in a KWin of its own on Plasma's Wayland: real GTK windows, the
+# keys pressed through KWin's global shortcuts, real settings. The windows
+# hotkey twice, --toggle, a show behind the password, panic and a kill -9, and
+# --quit. What the windows are is read past Blindfold, from KWin itself.
+#   kwin_e2e.sh BLINDFOLD
+set -euo pipefail
+
+blindfold=$1
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+work=$(mktemp -d)
+session="$work/kwin"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  "$root/scripts/kwin-session.sh" stop "$session" >/dev/null 2>&1 || true
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+"$root/scripts/kwin-session.sh" start "$session"
+set -a
+source "$session/env"
+set +a
+# The user below has a runtime folder of its own; the display stays KWin's.
+export WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland
+unset DISPLAY SWAYSOCK
+export BLINDFOLD_LOG=info BLINDFOLD_LOG_FILE="$work/blindfold.trace"
+source "$here/../gtk/e2e_common.sh"
+mkdir -p "$config/blindfold"
+
+start_program() {  # start_program COMMAND...
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$@"
+  ) >/dev/null 2>&1 &
+  pids+=($!)
+}
+kwin() {  # kwin PATH INTERFACE.METHOD ARGS...: a call to KWin, its answer
+  local path=$1 method=$2
+  shift 2
+  dbus-send --session --print-reply --dest=org.kde.KWin "$path" "$method" "$@"
+}
+# Loads the KWin script FILE under NAME and runs it.
+run_script() {  # run_script NAME FILE
+  local number
+  number=$(kwin /Scripting org.kde.kwin.Scripting.loadScript string:"$2" string:"$1" | awk '/int32/ {print $2}')
+  [ "${number:--1}" -ge 0 ] || { echo "KWin did not load $2" >&2; return 1; }
+  kwin "/$number" org.kde.kwin.Script.run >/dev/null
+}
+# A one-off script of the test's: JS runs with `w`, the window that `key`
+# matches (its caption or its class), made the active one first.
+on_window() {  # on_window KEY JS
+  local file="$work/once-$RANDOM.js"
+  cat >"$file" <<JS
+var all = workspace.clientList();
+for (var i = 0; i < all.length; i++) {
+  var w = all[i];
+  if (String(w.caption) === "$1" || String(w.resourceClass) === "$1") {
+    workspace.activeClient = w;
+    $2;
+    break;
+  }
+}
+JS
+  run_script "blindfold_test_$RANDOM" "$file"
+}
+press() {  # press SHORTCUT: through kglobalaccel, as a key would
+  dbus-send --session --print-reply --dest=org.kde.kglobalaccel /component/kwin \
+    org.kde.kglobalaccel.Component.invokeShortcut string:"$1" >/dev/null
+  sleep 0.3
+}
+
+# The desk as KWin tells it: a script of the test's names every window five
+# times a second to a listener here, which asks KWin for each one's state
+# (getWindowInfo) and keeps the latest in desk.json.
+cat >"$work/desk.py" <<'PY'
+import json, os, sys
+import gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio, GLib
+out = sys.argv[1]
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+node = Gio.DBusNodeInfo.new_for_xml("""<node><interface name="org.blindfold.KWinDesk">
+  <method name="Windows"><arg type="s" direction="in"/></method></interface></node>""")
+def info(uuid):
+    try:
+        return bus.call_sync("org.kde.KWin", "/KWin", "org.kde.KWin", "getWindowInfo", GLib.Variant("(s)", (uuid,)),
+                             None, Gio.DBusCallFlags.NONE, 2000, None).unpack()[0]
+    except GLib.Error:
+        return None
+def on_call(_connection, _sender, _path, _interface, _method, parameters, invocation):
+    invocation.return_value(None)
+    desk = [window for window in map(info, json.loads(parameters.unpack()[0])) if window]
+    with open(out + ".new", "w") as new:
+        json.dump(desk, new)
+    os.replace(out + ".new", out)
+bus.register_object("/Desk", node.interfaces[0], on_call)
+Gio.bus_own_name_on_connection(bus, "org.blindfold.KWinDesk", Gio.BusNameOwnerFlags.NONE, None, None)
+GLib.MainLoop().run()
+PY
+cat >"$work/desk.js" <<'JS'
+function report() {
+  var all = workspace.clientList();
+  var ids = [];
+  for (var i = 0; i < all.length; i++) ids.push(String(all[i].internalId));
+  callDBus("org.blindfold.KWinDesk", "/Desk", "org.blindfold.KWinDesk", "Windows", JSON.stringify(ids));
+}
+var timer = new QTimer();
+timer.interval = 200;
+timer.timeout.connect(report);
+timer.start();
+JS
+start_program /usr/bin/python3 "$work/desk.py" "$work/desk.json"
+run_script blindfold_test_desk "$work/desk.js"
+
+# What KWin says of the window whose caption or class is KEY: a line of
+# "minimized skipTaskbar skipPager skipSwitcher x,y,w,h maxH maxV desktops", or
+# nothing.
+window() {
+  python3 - "$work/desk.json" "$1" <<'PY' 2>/dev/null
+import json, sys
+for w in json.load(open(sys.argv[1])):
+    if sys.argv[2] in (w.get("caption"), w.get("resourceClass")):
+        flag = lambda name: str(int(bool(w.get(name))))
+        print(*map(flag, ("minimized", "skipTaskbar", "skipPager", "skipSwitcher")),
+              "%d,%d,%d,%d" % (w["x"], w["y"], w["width"], w["height"]),
+              flag("maximizeHorizontal"), flag("maximizeVertical"), w.get("desktops"))
+        break
+PY
+}
+hidden() { window "$1" | grep -q '^1 1 1 1 '; }
+shown() { window "$1" | grep -q '^0 '; }
+listed() { [ -n "$(window "$1")" ]; }
+armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
+# The keys KDE's global shortcuts give the script's shortcut NAME, as Qt's
+# key codes: "([201326682],)" is Ctrl+Alt+Z.
+keys_of() {
+  gdbus call --session --dest org.kde.kglobalaccel --object-path /kglobalaccel \
+    --method org.kde.KGlobalAccel.shortcut "['kwin', '$1', '', '']"
+}
+
+# The desk: the GTK demo maximised, the widget factory moved and made smaller,
+# a zenity note the user minimised, all three of classes always hidden; the
+# icon browser, of another class, stays.
+export GDK_BACKEND=wayland NO_AT_BRIDGE=1
+start_program gtk3-demo
+start_program gtk3-widget-factory
+start_program zenity --info --title=paper --text=notes
+start_program gtk3-icon-browser
+unset NO_AT_BRIDGE
+check "KWin lists the four windows" eventually eval 'listed gtk3-demo && listed gtk3-widget-factory && listed paper && listed gtk3-icon-browser'
+on_window gtk3-widget-factory 'w.frameGeometry = {x: 150, y: 90, width: 700, height: 500}'
+on_window gtk3-demo 'w.setMaximize(true, true)'
+eventually eval 'window gtk3-demo | grep -q " 1 1 "'
+on_window paper 'w.minimized = true'
+eventually eval 'window paper | grep -q "^1 "'
+on_window gtk3-icon-browser ''
+sleep 0.5
+names=(gtk3-demo gtk3-widget-factory paper gtk3-icon-browser)
+desk=()
+for name in "${names[@]}"; do desk+=("$name=$(window "$name")"); done
+check "the desk is set: the demo maximised, the factory at 150,90, paper minimised" \
+  eval '[[ "${desk[*]}" == *"gtk3-demo=0 0 0 0 "*" 1 1 "*"gtk3-widget-factory=0 0 0 0 150,90,"*"paper=1 0 0 0 "* ]]'
+
+check_desk() {  # check_desk WHEN
+  local entry name
+  for entry in "${desk[@]}"; do
+    name=${entry%%=*}
+    check "$1: $name is back as it was (${entry#*=})" eventually eval '[ "$(window "$name")" = "${entry#*=}" ]'
+  done
+}
+
+cat >"$settings" <<INI
+[Software/Blindfold/ShortcutKeys]
+BlindfoldShortcutKey=0,1,1,0,X
+WindowsShortcutKey=0,1,1,0,Z
+PanicShortcutKey=0,1,1,0,V
+StartHidden=1
+DisplayIcon=0
+Taskbar=0
+ProgramManager=0
+
+[Software/Blindfold]
+AlwaysHide=demo	gtk3-demo  (class),factory	gtk3-widget-factory  (class),paper	zenity  (class)
+INI
+launch_blindfold
+check "Blindfold starts on KWin with its keys armed" eventually armed
+check "KDE's shortcuts have its keys: Ctrl+Alt+Z, Ctrl+Alt+V and Ctrl+Alt+X" eventually eval \
+  '[ "$(keys_of "Blindfold toggle") $(keys_of "Blindfold panic") $(keys_of "Blindfold panel")" = "([201326682],) ([201326678],) ([201326680],)" ]'
+check "it loaded its script into KWin" eval 'kwin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:blindfold | grep -q "boolean true"'
+
+some_hidden() { hidden gtk3-demo && hidden gtk3-widget-factory && hidden paper; }
+press "Blindfold toggle"
+check "the windows hotkey hides the chosen windows, the icon browser stays" \
+  eventually eval 'some_hidden && shown gtk3-icon-browser'
+press "Blindfold toggle"
+check_desk "round 1"
+
+# A second round, through the command a key binding of the user's would run.
+"$blindfold" --toggle
+check "--toggle hides them" eventually some_hidden
+"$blindfold" --toggle
+check_desk "round 2"
+
+# A password in front of showing: the Login dialog, a GTK dialog on Wayland,
+# answered as a screen reader's user would.
+key=$(python3 -c '
+import base64, hashlib, os
+salt = os.urandom(16)
+key = hashlib.pbkdf2_hmac("sha256", b"secret", salt, 600000, 32)
+print("pbkdf2-sha256$600000$%s$%s" % (base64.b64encode(salt).decode(), base64.b64encode(key).decode()))')
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" || true
+python3 - "$settings" "$key" <<'PY'
+import sys
+path, key = sys.argv[1], sys.argv[2]
+text = open(path).read().replace("ProgramManager=0\n", "ProgramManager=0\nPPShowWindows=1\nPW=%s\n" % key, 1)
+open(path, "w").write(text)
+PY
+: >"$work/blindfold.trace"
+launch_blindfold
+eventually armed
+press "Blindfold toggle"
+check "with a password, the windows still hide at once" eventually some_hidden
+press "Blindfold toggle"
+check "showing them asks for the password" eventually shown Login
+check "and keeps them hidden meanwhile" some_hidden
+/usr/bin/python3 "$here/../gtk/panel_a11y.py" answer secret
+check "the right password shows them" eventually eval 'shown gtk3-demo && ! listed Login'
+check_desk "after the password"
+
+# Panic hides every window, Blindfold's own aside; a kill -9 leaves them
+# hidden, and the next start takes them over, still behind the password.
+press "Blindfold panic"
+check "panic hides every window" eventually eval 'some_hidden && hidden gtk3-icon-browser'
+: >"$work/blindfold.trace"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "a killed Blindfold leaves them hidden" eval 'some_hidden && hidden gtk3-icon-browser'
+launch_blindfold
+eventually armed
+check "the next start keeps them hidden behind the password" eval 'some_hidden && hidden gtk3-icon-browser'
+press "Blindfold toggle"
+check "the windows hotkey asks for it" eventually shown Login
+/usr/bin/python3 "$here/../gtk/panel_a11y.py" answer secret
+check "given, every window comes back" eventually eval 'shown gtk3-icon-browser && shown gtk3-demo'
+check_desk "after kill -9"
+
+# The commands reach it; --quit ends it with nothing hidden.
+answer=0
+"$blindfold" --quit || answer=$?
+check "--quit ends Blindfold" eval '[ "$answer" -eq 0 ] && eventually eval "! kill -0 $blindfold_pid 2>/dev/null"'
+check_desk "after --quit"
+
+if [ $failures -gt 0 ]; then
+  echo "--- blindfold's output" >&2
+  tail -40 "$work/blindfold.log" >&2
+  tail -40 "$work/blindfold.trace" >&2
+  grep -E 'js:|Blindfold' "$session/kwin.log" | tail -20 >&2
+  exit 1
+fi
