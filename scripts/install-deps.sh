@@ -24,6 +24,7 @@ packages=(
   libxtst-dev                                     # the whole-program benchmark's key presses
   sway libjson-glib-dev                           # sway's desktop: the compositor, its IPC's JSON
   foot wtype zenity                               # its tests: Wayland programs, key presses
+  i3-wm                                           # i3, which speaks sway's IPC on X
   kwin-wayland libgl1-mesa-dri                    # the KWin script's tests: KWin on a virtual screen, drawn by Mesa
   gtk-3-examples python3-gi                       # GTK windows for it to hide; the stand-in for Blindfold
 )

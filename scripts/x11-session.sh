@@ -8,7 +8,8 @@
 #                                    where. DESKTOP picks the window manager
 #                                    and its bar: openbox (openbox and tint2,
 #                                    the default), icewm or fluxbox (each with
-#                                    the bar it draws itself), or xfce (xfwm4
+#                                    the bar it draws itself), i3 (its
+#                                    own bar), or xfce (xfwm4
 #                                    and xfce4-panel); each on a session bus of its own
 #   x11-session.sh stop DIR    takes down what DIR/pids names, and DIR itself
 #   x11-session.sh restart-tray DIR [SIGNAL]  ends the panel (SIGTERM unless
@@ -138,6 +139,10 @@ case "$desktop" in
   openbox) openbox --sm-disable >"$dir/wm.log" 2>&1 & ;;
   icewm) icewm >"$dir/wm.log" 2>&1 & ;;
   fluxbox) fluxbox >"$dir/wm.log" 2>&1 & ;;
+  i3)
+    printf 'default_border normal\nfocus_on_window_activation focus\n' >"$dir/i3.config"
+    i3 -c "$dir/i3.config" >"$dir/wm.log" 2>&1 &
+    ;;
   xfce)
     xfwm4 --compositor=off >"$dir/wm.log" 2>&1 &
     ;;
@@ -183,4 +188,6 @@ PULSE_SERVER=unix:$PULSE_RUNTIME_PATH/native
 BLINDFOLD_DESKTOP=$desktop
 ENV
 [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || echo "DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS" >>"$dir/env"
+# i3 tells its own programs where its IPC listens.
+[ "$desktop" != i3 ] || echo "I3SOCK=$(i3 --get-socketpath)" >>"$dir/env"
 trap - ERR

@@ -218,7 +218,20 @@ int RunOnX11(const CommandLine& command, char* program) {
   // errors ignored, while GTK's own traps inside it still see theirs.
   gdk_x11_display_error_trap_push(gdk_display_get_default());
 
-  X11WindowManager windows(*x);
+  X11WindowManager x11Windows(*x);
+  // i3 keeps its windows in a tree that EWMH tells only in part: its IPC,
+  // the protocol sway speaks, reaches them as it does under sway. The keys stay
+  // X grabs, which i3 leaves to its programs.
+  const char* i3Socket = std::getenv("I3SOCK");
+  const auto i3 = i3Socket && *i3Socket ? sway::SwayIpc::Connect(i3Socket) : nullptr;
+  const auto i3Events = i3 ? sway::SwayEvents::Connect(i3Socket) : nullptr;
+  std::optional<sway::SwayWindowManager> i3Windows;
+  if (i3 && i3Events) {
+    i3Windows.emplace(*i3, [&x11Windows](std::int64_t xWindow) {
+      return x11Windows.ProcessId(WindowHandle(static_cast<std::int32_t>(xWindow)));
+    });
+  }
+  WindowManager& windows = i3Windows ? static_cast<WindowManager&>(*i3Windows) : x11Windows;
   if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(x->Name(), windows);
 
   // Claimed before anything else, so that a second start is recognised at once.
@@ -226,7 +239,10 @@ int RunOnX11(const CommandLine& command, char* program) {
   X11Hotkey windowsHotkey(*x);
   X11Hotkey panicHotkey(*x);
   X11Hotkey panelHotkey(*x);
-  GlibWindowWatch windowWatch(*x);
+  GlibWindowWatch x11Watch(*x);
+  std::optional<sway::SwayWindowWatch> i3Watch;
+  if (i3Windows) i3Watch.emplace(*i3Events, true);
+  WindowWatch& windowWatch = i3Watch ? static_cast<WindowWatch&>(*i3Watch) : x11Watch;
   const XEventSource hotkeys(*x);
   return RunStart(x->Name(), instance, {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}});
 }
@@ -282,7 +298,8 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   if (!instance || !instance->AnotherInstanceIsRunning()) {
     std::string problem;
     InstalledFiles files;
-    if (runtime.empty() || !bridge.Start(files.ShippedFile("blindfold-kwin.js"), runtime, 10000, problem)) {
+    const bool rescue = command.kind == CommandLine::Kind::Restore;
+    if (runtime.empty() || !bridge.Start(files.ShippedFile("blindfold-kwin.js"), runtime, 10000, rescue, problem)) {
       std::cerr << texts::kProgramName << ": KWin cannot be reached: "
                 << (runtime.empty() ? "the session has no runtime folder" : problem) << '\n';
       return 1;
@@ -330,7 +347,11 @@ int main(int argc, char** argv) {
   // programs are guests.
   const char* display = std::getenv("WAYLAND_DISPLAY");
   const char* swaySocket = std::getenv("SWAYSOCK");
-  if (display && *display && swaySocket && *swaySocket) return RunOnSway(command, program, display, swaySocket);
+  // A socket left behind by an earlier sway session (a login manager may keep
+  // the variable) is passed over for the next door.
+  if (display && *display && swaySocket && *swaySocket && sway::SwayIpc::Connect(swaySocket)) {
+    return RunOnSway(command, program, display, swaySocket);
+  }
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
   if (display && *display && desktop && std::string_view(desktop).find("KDE") != std::string_view::npos) {
     return RunOnKWin(command, program, display);

@@ -55,6 +55,12 @@ KWinBridge::KWinBridge(const std::string& sessionKey) {
 }
 
 KWinBridge::~KWinBridge() {
+  // What was asked last (the shows at the end of a run) reaches the script
+  // before Blindfold is gone: it asks again within a moment of each answer.
+  const gint64 until = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
+  while (bus_ && !requests_.empty() && g_get_monotonic_time() < until) {
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
+  }
   if (heldPoll_) AnswerHeldPoll();
   if (pollTimer_) g_source_remove(pollTimer_);
   if (name_) g_bus_unown_name(name_);
@@ -65,7 +71,7 @@ KWinBridge::~KWinBridge() {
   }
 }
 
-bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs,
+bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, bool takeOver,
                        std::string& problem) {
   GError* error = nullptr;
   bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
@@ -78,8 +84,13 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
   static const GDBusInterfaceVTable kVTable = {&KWinBridge::OnMethodCall, nullptr, nullptr, {}};
   registration_ = g_dbus_connection_register_object(bus_, kPath, node->interfaces[0], &kVTable, this, nullptr, nullptr);
   g_dbus_node_info_unref(node);
-  name_ = g_bus_own_name_on_connection(bus_, service_.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr,
-                                       nullptr, nullptr);
+  // The rescue (--restore) takes the name over from a Blindfold that stopped
+  // answering: the script follows the name to its new owner.
+  name_ = g_bus_own_name_on_connection(
+      bus_, service_.c_str(),
+      static_cast<GBusNameOwnerFlags>(G_BUS_NAME_OWNER_FLAGS_ALLOW_REPLACEMENT |
+                                      (takeOver ? G_BUS_NAME_OWNER_FLAGS_REPLACE : 0)),
+      nullptr, nullptr, nullptr, nullptr);
 
   // The script lives as long as KWin: one loaded by a Blindfold before this
   // one finds this one on the bus by itself.
@@ -304,7 +315,9 @@ bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCm
   KWinWindow* window = bridge_.Find(handle);
   if (!window) return false;
   const bool hide = showCmd == kShowCmdHide;
-  if (!hide && !window->hiddenByBlindfold) return true;
+  // A show is sent even when the list says the window is not hidden: the list
+  // may be older than the hide. The script ignores a show of a window it did
+  // not hide.
   window->hiddenByBlindfold = window->minimized = hide;
   if (hide) window->active = false;
   const std::string id = window->id;

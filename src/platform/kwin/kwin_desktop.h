@@ -30,9 +30,11 @@ class KWinBridge {
   ~KWinBridge();
 
   // Loads the script (once per KWin) and waits up to `waitMs` for its first
-  // report. False, with `problem` said, when KWin or the bus is not there or
-  // the script never reports.
-  bool Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, std::string& problem);
+  // report; `takeOver` takes the script from a Blindfold already running.
+  // False, with `problem` said, when KWin or the bus is not there or the
+  // script never reports.
+  bool Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, bool takeOver,
+             std::string& problem);
 
   const std::vector<KWinWindow>& Windows() const { return windows_; }
   KWinWindow* Find(WindowHandle handle);

@@ -9,8 +9,7 @@ namespace blindfold::sway {
 
 namespace {
 
-std::int64_t IdOf(WindowHandle window) { return static_cast<std::int64_t>(window.Value()); }
-WindowHandle HandleOf(std::int64_t id) { return WindowHandle(static_cast<std::int32_t>(id)); }
+WindowHandle HandleOfNumber(std::int64_t id) { return WindowHandle(static_cast<std::int32_t>(id)); }
 std::string Criteria(std::int64_t id) { return "[con_id=" + std::to_string(id) + "] "; }
 
 }  // namespace
@@ -40,10 +39,14 @@ const std::vector<SwayWindow>& SwayWindowManager::Windows() {
 
 void SwayWindowManager::Forget() { windows_.reset(); }
 
+WindowHandle SwayWindowManager::HandleOf(const SwayWindow& window) const {
+  return HandleOfNumber(processOf_ ? window.xWindow : window.id);
+}
+
 const SwayWindow* SwayWindowManager::Find(WindowHandle window) {
   if (!window) return nullptr;
   for (const SwayWindow& candidate : Windows()) {
-    if (candidate.id == IdOf(window)) return &candidate;
+    if (HandleOf(candidate) == window) return &candidate;
   }
   return nullptr;
 }
@@ -53,7 +56,7 @@ void SwayWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& vis
   // A copy: a visit may tell sway something, which makes the tree read again.
   const std::vector<SwayWindow> windows = Windows();
   for (const SwayWindow& window : windows) {
-    if (!visit(HandleOf(window.id))) return;
+    if (!visit(HandleOf(window))) return;
   }
 }
 
@@ -85,19 +88,20 @@ std::string SwayWindowManager::ClassName(WindowHandle window, int bufferChars) {
 
 std::uint32_t SwayWindowManager::ProcessId(WindowHandle window) {
   const SwayWindow* found = Find(window);
-  return found ? found->pid : 0;
+  if (!found) return 0;
+  return processOf_ ? processOf_(found->xWindow) : found->pid;
 }
 
 WindowHandle SwayWindowManager::ForegroundWindow() {
   for (const SwayWindow& window : Windows()) {
-    if (window.focused) return HandleOf(window.id);
+    if (window.focused) return HandleOf(window);
   }
   return WindowHandle();
 }
 
 WindowHandle SwayWindowManager::FirstWindowOf(std::uint32_t pid) {
   for (const SwayWindow& window : Windows()) {
-    if (window.pid == pid) return HandleOf(window.id);
+    if (window.pid == pid) return HandleOf(window);
   }
   return WindowHandle();
 }
@@ -153,7 +157,14 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
 // then tiled again, beside the con it was beside when that is still there.
 bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
   if (!window.inScratchpad) {
-    if (activate) Activate(HandleOf(window.id));
+    // Brought back by someone else and left out: the marks of the hide have
+    // had their day, and the next hide makes its own.
+    if (const std::optional<std::string> mark = OurMark(window.id, window.marks)) {
+      Forget();
+      ipc_.Run("unmark " + Quoted(*mark) + "; unmark " + Quoted(AfterMarkOf(window.id)) + "; unmark " +
+               Quoted(BeforeMarkOf(window.id)));
+    }
+    if (activate) Activate(HandleOf(window));
     return true;
   }
   const std::optional<std::string> mark = OurMark(window.id, window.marks);
@@ -224,7 +235,11 @@ HotkeyArmResult SwayHotkey::Arm(const HotkeyCombination& combination) {
   Disarm();
   const std::optional<std::string> binding = BindingOf(combination);
   if (!binding) return {false, "sway has no name for this key"};
-  if (!ipc_.Run("bindsym --no-warn " + *binding + " " + command_)) return {false, "sway refused the binding"};
+  // Held down, the key does its work once.
+  if (!ipc_.Run("bindsym --no-warn --no-repeat " + *binding + " " + command_) &&
+      !ipc_.Run("bindsym " + *binding + " " + command_)) {
+    return {false, "the window manager refused the binding"};
+  }
   bound_ = binding;
   return {true, {}};
 }
@@ -241,10 +256,11 @@ void SwayWindowWatch::Start(int intervalMs, Look look) {
   listener_ = events_.AddListener([this](IpcEvent event, std::string_view payload) {
     if (event != IpcEvent::Window || !look_) return;
     const std::optional<WindowEvent> window = ReadWindowEvent(payload);
-    if (!window || window->id <= 0) return;
+    const std::int64_t handle = window ? (xHandles_ ? window->xWindow : window->id) : 0;
+    if (handle <= 0) return;
     if (window->change == "new" || window->change == "focus" || window->change == "move" ||
         window->change == "floating" || window->change == "fullscreen_mode") {
-      look_(HandleOf(window->id));
+      look_(HandleOfNumber(handle));
     }
   });
   timer_ = g_timeout_add(

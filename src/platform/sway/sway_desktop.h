@@ -22,9 +22,14 @@ namespace blindfold::sway {
 // run can tell its windows from those the user put in the scratchpad.
 //
 // sway has no taskbar or desktop window: every window is a Normal one.
+//
+// i3 speaks the same protocol on an X display. There a handle is the window's
+// X window, as for the rest of the X11 program, and `processOf` tells its
+// program, which i3 does not.
 class SwayWindowManager final : public WindowManager {
  public:
-  explicit SwayWindowManager(SwayIpc& ipc) : ipc_(ipc) {}
+  using ProcessOf = std::function<std::uint32_t(std::int64_t xWindow)>;
+  explicit SwayWindowManager(SwayIpc& ipc, ProcessOf processOf = {}) : ipc_(ipc), processOf_(std::move(processOf)) {}
   SwayWindowManager(const SwayWindowManager&) = delete;
   SwayWindowManager& operator=(const SwayWindowManager&) = delete;
   ~SwayWindowManager() override;
@@ -57,8 +62,10 @@ class SwayWindowManager final : public WindowManager {
   void Forget();
   bool Hide(const SwayWindow& window);
   bool Show(const SwayWindow& window, bool activate);
+  WindowHandle HandleOf(const SwayWindow& window) const;
 
   SwayIpc& ipc_;
+  ProcessOf processOf_;
   std::optional<std::vector<SwayWindow>> windows_;
   guint forget_ = 0;
 };
@@ -91,13 +98,15 @@ class SwayHotkey final : public HotkeyControl {
 // timer besides.
 class SwayWindowWatch final : public WindowWatch {
  public:
-  explicit SwayWindowWatch(SwayEvents& events) : events_(events) {}
+  // `xHandles`: windows are handled by their X window, as under i3.
+  explicit SwayWindowWatch(SwayEvents& events, bool xHandles = false) : events_(events), xHandles_(xHandles) {}
   ~SwayWindowWatch() override { Stop(); }
   void Start(int intervalMs, Look look) override;
   void Stop() override;
 
  private:
   SwayEvents& events_;
+  bool xHandles_;
   int listener_ = 0;
   guint timer_ = 0;
   Look look_;

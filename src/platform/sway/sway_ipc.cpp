@@ -103,7 +103,15 @@ std::unique_ptr<SwayIpc> SwayIpc::Connect(const std::string& socketPath) {
   return std::unique_ptr<SwayIpc>(new SwayIpc(std::move(socket), socketPath));
 }
 
+// A connection lost (sway slow for once, or a reply out of step) is made
+// again, once per request: the hidden windows must stay within reach.
 std::optional<std::string> SwayIpc::Request(IpcMessage type, std::string_view payload) {
+  if (std::optional<std::string> reply = RequestOnce(type, payload)) return reply;
+  socket_ = ConnectTo(socketPath_);
+  return RequestOnce(type, payload);
+}
+
+std::optional<std::string> SwayIpc::RequestOnce(IpcMessage type, std::string_view payload) {
   if (socket_.Get() < 0) return std::nullopt;
   const auto code = static_cast<std::uint32_t>(type);
   if (!WriteAll(socket_.Get(), Header(code, payload.size()) + std::string(payload))) {

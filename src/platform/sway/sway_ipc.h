@@ -34,6 +34,8 @@ class SwayIpc {
   const std::string& SocketPath() const { return socketPath_; }
 
  private:
+  std::optional<std::string> RequestOnce(IpcMessage type, std::string_view payload);
+
   explicit SwayIpc(x11::UniqueFileDescriptor socket, std::string socketPath)
       : socket_(std::move(socket)), socketPath_(std::move(socketPath)) {}
 

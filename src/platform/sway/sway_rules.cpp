@@ -57,6 +57,15 @@ struct Walk {
   std::vector<SwayWindow> bands[4];
 };
 
+// A view is a con with a program behind it: sway gives it a pid (i3 an X
+// window), and either an app id or X11 window properties.
+bool IsView(JsonObject* node) {
+  const std::string type = StringMember(node, "type");
+  return (type == "con" || type == "floating_con") &&
+         (json_object_has_member(node, "app_id") || json_object_has_member(node, "window_properties")) &&
+         (IntMember(node, "pid") > 0 || IntMember(node, "window") > 0) && StringMember(node, "window_type") != "dock";
+}
+
 struct Siblings {
   std::int64_t previous = 0;
   std::int64_t next = 0;
@@ -72,14 +81,10 @@ void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible
     here = StringMember(node, "name");
     visible = BoolMember(node, "visible");
   }
-  // A view is a con with a program behind it: sway gives it a pid, and either
-  // an app id or X11 window properties.
-  const bool isView = (type == "con" || type == "floating_con") &&
-                      (json_object_has_member(node, "app_id") || json_object_has_member(node, "window_properties")) &&
-                      IntMember(node, "pid") > 0;
-  if (isView) {
+  if (IsView(node)) {
     SwayWindow window;
     window.id = IntMember(node, "id");
+    window.xWindow = IntMember(node, "window");
     window.title = StringMember(node, "name");
     window.appId = StringMember(node, "app_id");
     if (window.appId.empty()) {
@@ -109,10 +114,14 @@ void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible
     JsonArray* children = ArrayMember(node, member);
     if (!children) continue;
     const guint count = json_array_get_length(children);
+    // Only a view is a neighbour to go back beside: moved to a split, a
+    // window would go inside it.
     const auto idAt = [children, count](guint i) -> std::int64_t {
       if (i >= count) return 0;
       JsonNode* child = json_array_get_element(children, i);
-      return JSON_NODE_HOLDS_OBJECT(child) ? IntMember(json_node_get_object(child), "id") : 0;
+      return JSON_NODE_HOLDS_OBJECT(child) && IsView(json_node_get_object(child))
+                 ? IntMember(json_node_get_object(child), "id")
+                 : 0;
     };
     for (guint i = 0; i < count; ++i) {
       JsonNode* child = json_array_get_element(children, i);
@@ -230,7 +239,7 @@ std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson) {
   JsonObject* object = json_node_get_object(root);
   JsonObject* container = ObjectMember(object, "container");
   if (!container) return std::nullopt;
-  return WindowEvent{StringMember(object, "change"), IntMember(container, "id")};
+  return WindowEvent{StringMember(object, "change"), IntMember(container, "id"), IntMember(container, "window")};
 }
 
 std::optional<std::string> ReadBindingCommand(std::string_view eventJson) {

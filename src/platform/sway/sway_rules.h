@@ -10,9 +10,13 @@
 
 namespace blindfold::sway {
 
-// A window as sway's tree tells it: a view, whatever its shell.
+// A window as sway's (or i3's) tree tells it: a view, whatever its shell. Bars
+// and other docks are left out.
 struct SwayWindow {
   std::int64_t id = 0;
+  // The X window of an X11 program's view (under i3, or Xwayland's); 0 for
+  // a Wayland one.
+  std::int64_t xWindow = 0;
   std::string title;
   // The app id of a Wayland window, or the class of an X11 one.
   std::string appId;
@@ -76,6 +80,7 @@ CommandOutcome ReadCommandReply(std::string_view replyJson);
 struct WindowEvent {
   std::string change;
   std::int64_t id = 0;
+  std::int64_t xWindow = 0;
 };
 std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson);
 std::optional<std::string> ReadBindingCommand(std::string_view eventJson);

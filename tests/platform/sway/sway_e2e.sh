@@ -1,54 +1,84 @@
 #!/usr/bin/env bash
-# Blindfold in a sway session, on Wayland itself: real foot terminals and a GTK
-# dialog, real key presses (wtype, through sway's virtual keyboard), real
-# settings. The windows hotkey twice, a window brought back by the user while
-# hidden, a show behind the password, panic and a kill -9, and the commands.
-#   sway_e2e.sh BLINDFOLD SESSION_DIR   (the sway_session fixture's folder)
+# Blindfold on a desktop that speaks sway's IPC: sway on Wayland itself, with
+# foot terminals, a GTK dialog and key presses through sway's virtual keyboard
+# (wtype); or i3 on an X display of the run's own, with xterms and xdotool.
+# Real settings. The windows hotkey twice, a window brought back by the user
+# while hidden, a show behind the password, panic and a kill -9, and the
+# commands.
+#   sway_e2e.sh BLINDFOLD sway SESSION_DIR   (the sway_session fixture's folder)
+#   sway_e2e.sh BLINDFOLD i3
 set -euo pipefail
 
 blindfold=$1
-session=$2
+desktop=$2
 work=$(mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  [ "$desktop" = sway ] || "$(dirname "$0")/../../../scripts/x11-session.sh" stop "$session" || true
   [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
+if [ "$desktop" = sway ]; then
+  session=$3
+else
+  session="$work/session"
+  "$(dirname "$0")/../../../scripts/x11-session.sh" start "$session" i3
+fi
 set -a
 source "$session/env"
 set +a
-# The user below has a runtime folder of its own; the display stays sway's.
-export WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+check_label=" ($desktop)"
+if [ "$desktop" = sway ]; then
+  # The user below has a runtime folder of its own; the display stays sway's.
+  export WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+  unset DISPLAY
+  msg() { swaymsg "$@"; }
+  # A terminal titled TITLE, of the class CLASS when given.
+  terminal() { start_program foot ${2:+--app-id="$2"} -T "$1"; }
+  terminal_class=foot
+  dialog_class=zenity
+  gdk_backend=wayland
+  hotkey() { wtype -M ctrl -M alt -k "$1" -m alt -m ctrl; sleep 0.3; }
+else
+  msg() { i3-msg "$@"; }
+  terminal() { start_program xterm ${2:+-class "$2"} -T "$1"; }
+  terminal_class=XTerm
+  dialog_class=Zenity
+  gdk_backend=x11
+  hotkey() { xdotool key --clearmodifiers "ctrl+alt+$1"; sleep 0.3; }
+fi
 export BLINDFOLD_LOG=info BLINDFOLD_LOG_FILE="$work/blindfold.trace"
 source "$(dirname "$0")/../gtk/e2e_common.sh"
 mkdir -p "$config/blindfold"
-unset DISPLAY
 
-# What sway's tree says of the window titled TITLE: a line of
+# What the tree says of the window titled TITLE: a line of
 # "id workspace tiled|floating fullscreen x,y,w,h marks…", or nothing.
 window() {
-  swaymsg -t get_tree -r | python3 -c '
+  msg -t get_tree | python3 -c '
 import json, sys
 title = sys.argv[1]
-def walk(node, workspace):
+# i3 wraps a floating view in a floating con of its own; sway floats the view.
+def walk(node, workspace, floating):
     if node["type"] == "workspace":
         workspace = node["name"]
-    if node.get("name") == title and node.get("pid"):
+    floating = floating or node["type"] == "floating_con"
+    if node.get("name") == title and (node.get("pid") or node.get("window")):
         r = node["rect"]
-        kind = "floating" if node["type"] == "floating_con" else "tiled"
-        print(node["id"], workspace, kind, node.get("fullscreen_mode", 0), "%d,%d,%d,%d" % (r["x"], r["y"], r["width"], r["height"]), *node.get("marks", []))
+        print(node["id"], workspace, "floating" if floating else "tiled", node.get("fullscreen_mode", 0),
+              "%d,%d,%d,%d" % (r["x"], r["y"], r["width"], r["height"]), *node.get("marks", []))
         raise SystemExit
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child, workspace)
-walk(json.load(sys.stdin), None)' "$1"
+    for child in node.get("nodes", []):
+        walk(child, workspace, floating)
+    for child in node.get("floating_nodes", []):
+        walk(child, workspace, True)
+walk(json.load(sys.stdin), None, False)' "$1"
 }
 hidden() { window "$1" | grep -q '^[0-9]* __i3_scratch '; }
 shown() { window "$1" | grep -qv '^[0-9]* __i3_scratch '; }
 # Its place, what it was and where: everything but the marks.
 place() { window "$1" | cut -d' ' -f2-5; }
-sway() { swaymsg -q "$@"; }
-press() { wtype "$@"; sleep 0.3; }
+sway() { msg "$@" >/dev/null; }
 start_program() {  # start_program COMMAND...
   (
     for fd in /proc/self/fd/*; do
@@ -65,18 +95,18 @@ armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/nul
 # workspace, a full-screen terminal on the second, a GTK dialog (zenity on
 # Wayland) on the first; "side", of another program, stays.
 sway workspace 2
-start_program foot -T away
+terminal away
 eventually shown away
 sway '[title="^away$"] fullscreen enable'
 sway workspace 1
-start_program foot -T big
+terminal big
 eventually shown big
-start_program foot --app-id=keep -T side
+terminal side keep
 eventually shown side
-start_program foot -T float
+terminal float
 eventually shown float
 sway '[title="^float$"] floating enable, resize set 500 300, move position 100 120'
-start_program env GDK_BACKEND=wayland zenity --info --title=paper --text=notes
+start_program env GDK_BACKEND=$gdk_backend zenity --info --title=paper --text=notes
 eventually shown paper
 sway '[title="^side$"] focus'
 sleep 0.5
@@ -87,11 +117,18 @@ check "the desk is set: big and side tiled, float floating, away full screen on 
 
 check_desk() {  # check_desk WHEN
   local entry title
+  # i3 lays out a workspace only while it is shown.
+  if [ "$desktop" = i3 ]; then
+    sleep 0.5
+    sway workspace 2
+    sway workspace 1
+  fi
   for entry in "${desk[@]}"; do
     title=${entry%%=*}
     check "$1: $title is back as it was (${entry#*=})" eventually eval '[ "$(place "$title")" = "${entry#*=}" ]'
+    [ "$(place "$title")" = "${entry#*=}" ] || echo "  it is $(place "$title")" >&2
   done
-  check "$1: no mark of Blindfold's is left" eval '! swaymsg -t get_marks -r | grep -q blindfold'
+  check "$1: no mark of Blindfold's is left" eval '! msg -t get_marks | grep -q blindfold'
 }
 
 cat >"$settings" <<INI
@@ -105,19 +142,19 @@ Taskbar=0
 ProgramManager=0
 
 [Software/Blindfold]
-AlwaysHide=big	foot  (class),float	foot  (class),away	foot  (class),paper	zenity  (class)
+AlwaysHide=big	$terminal_class  (class),float	$terminal_class  (class),away	$terminal_class  (class),paper	$dialog_class  (class)
 INI
 launch_blindfold
-check "Blindfold starts on sway with its keys bound" eventually armed
+check "Blindfold starts with its keys bound" eventually armed
 
 # The windows hotkey hides the always-hide windows into the scratchpad.
 some_hidden() { hidden big && hidden float && hidden away && hidden paper; }
-press -M ctrl -M alt -k z -m alt -m ctrl
+hotkey z
 check "the windows hotkey hides the chosen windows, side stays" eventually eval 'some_hidden && shown side'
 # A hidden window the user brings back from the scratchpad hides again.
 sway '[title="^big$"] scratchpad show'
 check "a hidden window brought back is hidden again" eventually hidden big
-press -M ctrl -M alt -k z -m alt -m ctrl
+hotkey z
 check_desk "round 1"
 
 # A second round, through the command a key binding of the user's would run.
@@ -144,9 +181,9 @@ PY
 : >"$work/blindfold.trace"
 launch_blindfold
 eventually armed
-press -M ctrl -M alt -k z -m alt -m ctrl
+hotkey z
 check "with a password, the windows still hide at once" eventually some_hidden
-press -M ctrl -M alt -k z -m alt -m ctrl
+hotkey z
 check "showing them asks for the password" eventually shown Login
 check "and keeps them hidden meanwhile" some_hidden
 /usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
@@ -155,7 +192,7 @@ check_desk "after the password"
 
 # Panic hides every window, Blindfold's own aside; a kill -9 leaves them
 # hidden, and the next start takes them over, still behind the password.
-press -M ctrl -M alt -k v -m alt -m ctrl
+hotkey v
 check "panic hides every window" eventually eval 'some_hidden && hidden side'
 : >"$work/blindfold.trace"
 kill -9 "$blindfold_pid"
@@ -164,7 +201,7 @@ check "a killed Blindfold leaves them hidden" eval 'some_hidden && hidden side'
 launch_blindfold
 eventually armed
 check "the next start keeps them hidden behind the password" eval 'some_hidden && hidden side'
-press -M ctrl -M alt -k z -m alt -m ctrl
+hotkey z
 check "the windows hotkey asks for it" eventually shown Login
 /usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
 check "given, every window comes back" eventually eval 'shown side && shown big'
