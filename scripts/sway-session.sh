@@ -84,10 +84,11 @@ for _ in $(seq 100); do
 done
 [ -n "$socket" ] || fail "sway did not start"
 
-mkdir -p "$dir/pulse"
+# The sound server wants a home of its own user's.
+mkdir -p "$dir/pulse" "$dir/sound"
 (
   close_inherited
-  HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" PULSE_RUNTIME_PATH="$dir/pulse" exec \
+  HOME="$dir/sound" XDG_CONFIG_HOME="$dir/sound/.config" PULSE_RUNTIME_PATH="$dir/pulse" exec \
     pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
     --load=module-native-protocol-unix --log-target=stderr
 ) >>"$dir/pulse.log" 2>&1 &
