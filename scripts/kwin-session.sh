@@ -55,10 +55,10 @@ export WAYLAND_DISPLAY=wayland-blindfold
   --no-lockscreen --no-kactivities --socket "$WAYLAND_DISPLAY" >"$dir/kwin.log" 2>&1 &
 echo $! >>"$dir/pids"
 for _ in $(seq 100); do
-  dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1 && break
+  dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:none >/dev/null 2>&1 && break
   sleep 0.1
 done
-dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1 ||
+dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:none >/dev/null 2>&1 ||
   fail "KWin did not start"
 [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "KWin did not open $WAYLAND_DISPLAY"
 

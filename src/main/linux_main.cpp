@@ -22,6 +22,7 @@
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
+#include "platform/gtk/sni_tray.h"
 #include "platform/kwin/kwin_desktop.h"
 #include "platform/sway/sway_desktop.h"
 #include "platform/x11/key_file_registry.h"
@@ -145,6 +146,8 @@ struct DesktopDoors {
   HotkeyControl& panelHotkey;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
+  // The tray: the desktop's StatusNotifierItem host on Wayland, XEmbed on X.
+  bool statusNotifierTray = false;
 };
 
 // The first instance's run in `session` (an X display or a Wayland socket's
@@ -178,7 +181,10 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   GtkLoginDialog loginDialog(panel.Window());
   NettleCrypto crypto;
   PulseMixer mixer;
-  GtkNotificationArea notificationArea(panel);
+  GtkNotificationArea xembedTray(panel);
+  StatusNotifierArea statusNotifierTray(panel);
+  NotificationArea& notificationArea =
+      doors.statusNotifierTray ? static_cast<NotificationArea&>(statusNotifierTray) : xembedTray;
   GtkPopupMenu popupMenu;
   GtkFileDialog fileDialog(panel.Window());
   GioShell shell;
@@ -276,7 +282,7 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   events->SetOnLost([] { Gtk::Main::quit(); });
   return RunStart(display, instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, true});
 }
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
@@ -314,7 +320,7 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   kwin::KWinWindowWatch windowWatch(bridge);
   return RunStart(display, *instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, true});
 }
 
 }  // namespace

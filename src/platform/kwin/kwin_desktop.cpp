@@ -1,6 +1,7 @@
 #include "platform/kwin/kwin_desktop.h"
 
 #include <glib/gstdio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <unordered_set>
@@ -93,9 +94,15 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
       nullptr, nullptr, nullptr, nullptr);
 
   // The script lives as long as KWin: one loaded by a Blindfold before this
-  // one finds this one on the bus by itself.
-  GVariant* loaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
-                              g_variant_new("(s)", kPlugin), G_VARIANT_TYPE("(b)"), problem);
+  // one finds this one on the bus by itself. Started with the session,
+  // Blindfold may come before KWin's scripting does.
+  const gint64 until = g_get_monotonic_time() + static_cast<gint64>(waitMs) * 1000;
+  GVariant* loaded = nullptr;
+  while (!(loaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
+                             g_variant_new("(s)", kPlugin), G_VARIANT_TYPE("(b)"), problem)) &&
+         g_get_monotonic_time() < until) {
+    g_usleep(200000);
+  }
   if (!loaded) return false;
   gboolean isLoaded = FALSE;
   g_variant_get(loaded, "(b)", &isLoaded);
@@ -131,7 +138,6 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
     if (!ran) return false;
     g_variant_unref(ran);
   }
-  const gint64 until = g_get_monotonic_time() + static_cast<gint64>(waitMs) * 1000;
   while (!reported_ && g_get_monotonic_time() < until) {
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
   }
@@ -278,6 +284,7 @@ std::string KWinWindowManager::ClassName(WindowHandle handle, int bufferChars) {
 }
 
 std::uint32_t KWinWindowManager::ProcessId(WindowHandle handle) {
+  if (handle == kThisProgram) return static_cast<std::uint32_t>(getpid());
   const KWinWindow* window = bridge_.Find(handle);
   return window ? window->pid : 0;
 }
@@ -298,7 +305,7 @@ WindowHandle KWinWindowManager::FirstWindowOf(std::uint32_t pid) {
   for (const KWinWindow& window : bridge_.Windows()) {
     if (window.pid == pid) return window.handle;
   }
-  return WindowHandle();
+  return kThisProgram;
 }
 
 bool KWinWindowManager::Activate(WindowHandle handle) {

@@ -95,7 +95,12 @@ class KWinWindowManager final : public WindowManager {
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
 
+  // The first window of process `pid`: this program's own panel, which GTK
+  // cannot name on Wayland. While this program shows none, a handle of its
+  // own stands for it, whose process is this one, so that the tray icon has
+  // an owner and the watch knows this program's windows.
   WindowHandle FirstWindowOf(std::uint32_t pid);
+  static constexpr WindowHandle kThisProgram{0x7ffffffe};
 
  private:
   KWinBridge& bridge_;

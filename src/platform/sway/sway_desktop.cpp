@@ -1,5 +1,7 @@
 #include "platform/sway/sway_desktop.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "core/log.h"
@@ -87,6 +89,7 @@ std::string SwayWindowManager::ClassName(WindowHandle window, int bufferChars) {
 }
 
 std::uint32_t SwayWindowManager::ProcessId(WindowHandle window) {
+  if (window == kThisProgram) return static_cast<std::uint32_t>(getpid());
   const SwayWindow* found = Find(window);
   if (!found) return 0;
   return processOf_ ? processOf_(found->xWindow) : found->pid;
@@ -103,7 +106,7 @@ WindowHandle SwayWindowManager::FirstWindowOf(std::uint32_t pid) {
   for (const SwayWindow& window : Windows()) {
     if (window.pid == pid) return HandleOf(window);
   }
-  return WindowHandle();
+  return kThisProgram;
 }
 
 bool SwayWindowManager::Activate(WindowHandle window) {

@@ -51,8 +51,11 @@ class SwayWindowManager final : public WindowManager {
   bool HiddenByThisProgram(WindowHandle window) override;
 
   // The first window of process `pid`: this program's own panel, which GTK
-  // cannot name on Wayland.
+  // cannot name on Wayland. While this program shows none, a handle of its
+  // own stands for it, whose process is this one, so that the tray icon has
+  // an owner and the watch knows this program's windows.
   WindowHandle FirstWindowOf(std::uint32_t pid);
+  static constexpr WindowHandle kThisProgram{0x7ffffffe};
 
  private:
   // The tree as read once per turn of the main loop: a pass over the list asks

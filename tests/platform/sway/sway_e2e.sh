@@ -137,15 +137,33 @@ BlindfoldShortcutKey=0,1,1,0,X
 WindowsShortcutKey=0,1,1,0,Z
 PanicShortcutKey=0,1,1,0,V
 StartHidden=1
-DisplayIcon=0
+DisplayIcon=1
+TrayHideWindows=514
 Taskbar=0
 ProgramManager=0
 
 [Software/Blindfold]
 AlwaysHide=big	$terminal_class  (class),float	$terminal_class  (class),away	$terminal_class  (class),paper	$dialog_class  (class)
 INI
+# On Wayland the tray is the desktop's StatusNotifierItem host.
+if [ "$desktop" = sway ]; then
+  start_program /usr/bin/python3 "$(dirname "$0")/sni_watcher.py" "$work/tray.items"
+  sleep 0.5
+fi
 launch_blindfold
 check "Blindfold starts with its keys bound" eventually armed
+tray_item() { head -1 "$work/tray.items"; }
+# What the host asks of the icon.
+tray() {  # tray METHOD ARGS...
+  local method=$1
+  shift
+  gdbus call --session -d "$(tray_item)" -o /StatusNotifierItem -m "$method" "$@" >/dev/null
+}
+if [ "$desktop" = sway ]; then
+  check "its tray icon is offered to the desktop's host" eventually test -s "$work/tray.items"
+  check "with its picture" eval 'gdbus call --session -d "$(tray_item)" -o /StatusNotifierItem \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem IconPixmap | grep -q "\[byte 0x"'
+fi
 
 # The windows hotkey hides the always-hide windows into the scratchpad.
 some_hidden() { hidden big && hidden float && hidden away && hidden paper; }
@@ -157,9 +175,16 @@ check "a hidden window brought back is hidden again" eventually hidden big
 hotkey z
 check_desk "round 1"
 
-# A second round, through the command a key binding of the user's would run.
-"$blindfold" --toggle
-check "--toggle hides them" eventually some_hidden
+# A second round: the tray icon's left click (the host's activation) hides
+# them where there is a StatusNotifierItem host, the command a key binding of
+# the user's would run where there is none; the command shows them.
+if [ "$desktop" = sway ]; then
+  tray org.kde.StatusNotifierItem.Activate 0 0
+  check "a left click on the tray icon hides them" eventually some_hidden
+else
+  "$blindfold" --toggle
+  check "--toggle hides them" eventually some_hidden
+fi
 "$blindfold" --toggle
 check_desk "round 2"
 
