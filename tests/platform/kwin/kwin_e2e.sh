@@ -221,19 +221,9 @@ check_desk "round 2"
 
 # A password in front of showing: the Login dialog, a GTK dialog on Wayland,
 # answered as a screen reader's user would.
-key=$(python3 -c '
-import base64, hashlib, os
-salt = os.urandom(16)
-key = hashlib.pbkdf2_hmac("sha256", b"secret", salt, 600000, 32)
-print("pbkdf2-sha256$600000$%s$%s" % (base64.b64encode(salt).decode(), base64.b64encode(key).decode()))')
 kill -TERM "$blindfold_pid"
 wait "$blindfold_pid" || true
-python3 - "$settings" "$key" <<'PY'
-import sys
-path, key = sys.argv[1], sys.argv[2]
-text = open(path).read().replace("ProgramManager=0\n", "ProgramManager=0\nPPShowWindows=1\nPW=%s\n" % key, 1)
-open(path, "w").write(text)
-PY
+guard_windows_with secret
 : >"$work/blindfold.trace"
 launch_blindfold
 eventually armed
