@@ -227,23 +227,39 @@ void KWinBridge::Report(const std::string& json) {
   if (onReport_) onReport_(newIds);
 }
 
+// kglobalaccel leaves out, without a word, keys another shortcut holds: what
+// it keeps is read back.
 bool KWinBridge::SetShortcutKeys(const std::string& name, std::optional<int> qtKey) {
   if (!bus_) return false;
-  GVariantBuilder action;
-  g_variant_builder_init(&action, G_VARIANT_TYPE("as"));
-  for (const char* part : {"kwin", name.c_str(), "KWin", name.c_str()}) g_variant_builder_add(&action, "s", part);
+  const auto action = [&name] {
+    GVariantBuilder parts;
+    g_variant_builder_init(&parts, G_VARIANT_TYPE("as"));
+    for (const char* part : {"kwin", name.c_str(), "KWin", name.c_str()}) g_variant_builder_add(&parts, "s", part);
+    return g_variant_builder_end(&parts);
+  };
   GVariantBuilder keys;
   g_variant_builder_init(&keys, G_VARIANT_TYPE("ai"));
   if (qtKey) g_variant_builder_add(&keys, "i", *qtKey);
   std::string problem;
   GVariant* reply = CallKWin(bus_, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel",
-                             "setForeignShortcut", g_variant_new("(asai)", &action, &keys), nullptr, problem);
+                             "setForeignShortcut", g_variant_new("(@asai)", action(), &keys), nullptr, problem);
   if (!reply) {
     log::Warning("kwin", "the keys of \"", name, "\" were not set: ", problem);
     return false;
   }
   g_variant_unref(reply);
-  return true;
+  if (!qtKey) return true;
+  GVariant* kept = CallKWin(bus_, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", "shortcut",
+                            g_variant_new("(@as)", action()), G_VARIANT_TYPE("(ai)"), problem);
+  if (!kept) return false;
+  GVariantIter* iter = nullptr;
+  g_variant_get(kept, "(ai)", &iter);
+  bool held = false;
+  gint32 key = 0;
+  while (g_variant_iter_next(iter, "i", &key)) held = held || key == *qtKey;
+  g_variant_iter_free(iter);
+  g_variant_unref(kept);
+  return held;
 }
 
 void KWinWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
@@ -348,7 +364,7 @@ KWinHotkey::KWinHotkey(KWinBridge& bridge, std::string scriptName, std::string s
 HotkeyArmResult KWinHotkey::Arm(const HotkeyCombination& combination) {
   const std::optional<int> key = QtKeyOf(combination);
   if (!key) return {false, "KDE has no name for this key"};
-  if (!bridge_.SetShortcutKeys(shortcutName_, key)) return {false, "KDE's global shortcuts did not take it"};
+  if (!bridge_.SetShortcutKeys(shortcutName_, key)) return {false, "another of KDE's shortcuts holds these keys"};
   armed_ = true;
   return {true, {}};
 }
