@@ -146,8 +146,6 @@ struct DesktopDoors {
   HotkeyControl& panelHotkey;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
-  // The tray: the desktop's StatusNotifierItem host on Wayland, XEmbed on X.
-  bool statusNotifierTray = false;
 };
 
 // The first instance's run in `session` (an X display or a Wayland socket's
@@ -183,8 +181,11 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   PulseMixer mixer;
   GtkNotificationArea xembedTray(panel);
   StatusNotifierArea statusNotifierTray(panel);
-  NotificationArea& notificationArea =
-      doors.statusNotifierTray ? static_cast<NotificationArea&>(statusNotifierTray) : xembedTray;
+  // The tray: XEmbed on an X display, the desktop's StatusNotifierItem host
+  // on Wayland.
+  NotificationArea& notificationArea = GDK_IS_X11_DISPLAY(gdk_display_get_default())
+                                           ? static_cast<NotificationArea&>(xembedTray)
+                                           : statusNotifierTray;
   GtkPopupMenu popupMenu;
   GtkFileDialog fileDialog(panel.Window());
   GioShell shell;
@@ -282,7 +283,7 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   events->SetOnLost([] { Gtk::Main::quit(); });
   return RunStart(display, instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, true});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
@@ -320,7 +321,7 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   kwin::KWinWindowWatch windowWatch(bridge);
   return RunStart(display, *instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, true});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
 }  // namespace

@@ -47,13 +47,8 @@ std::optional<bool> NameHasOwner(const std::string& name) {
 
 std::string ApplicationIdForDisplay(const std::string& displayName) {
   // The display as the settings and the lock know it: ":0.0", "unix:0" and
-  // ":0" are one. Each element of a name on the bus is letters, digits and "_".
-  std::string element = "Display_";
-  for (const char c : x11::SessionKeyOfDisplay(displayName)) {
-    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    element += kept ? c : '_';
-  }
-  return "example.blindfold.Blindfold." + element;
+  // ":0" are one.
+  return "example.blindfold.Blindfold.Display_" + x11::BusNameElement(x11::SessionKeyOfDisplay(displayName));
 }
 
 GioCommandInbox::GioCommandInbox(const std::string& applicationId)

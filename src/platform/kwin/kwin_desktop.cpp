@@ -25,6 +25,13 @@ constexpr const char* kIntrospection = R"(<node>
 constexpr guint kPollAnswerSeconds = 20;
 constexpr const char* kPlugin = "blindfold";
 
+// What the script makes of a window it is asked to hide or show, assumed
+// until its next report tells.
+void Assume(KWinWindow& window, bool hidden) {
+  window.hiddenByBlindfold = window.minimized = hidden;
+  if (hidden) window.active = false;
+}
+
 // Out of sight: hidden by the script and not brought back by the user since.
 // A panel, which cannot be minimised, is hidden by its opacity.
 bool OutOfSight(const KWinWindow& window) {
@@ -46,14 +53,8 @@ GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, 
 
 }  // namespace
 
-KWinBridge::KWinBridge(const std::string& sessionKey) {
-  std::string element;
-  for (const char c : sessionKey) {
-    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    element += kept ? c : '_';
-  }
-  service_ = "example.blindfold.KWin." + (element.empty() ? std::string("session") : element);
-}
+KWinBridge::KWinBridge(const std::string& sessionKey)
+    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : x11::BusNameElement(sessionKey))) {}
 
 KWinBridge::~KWinBridge() {
   // What was asked last (the shows at the end of a run) reaches the script
@@ -219,8 +220,7 @@ void KWinBridge::Report(const std::string& json) {
   for (const Request& request : requests_) {
     for (KWinWindow& window : windows_) {
       if (window.id != request.id) continue;
-      if (request.op == Request::Op::Hide) window.hiddenByBlindfold = window.minimized = true;
-      if (request.op == Request::Op::Show) window.hiddenByBlindfold = window.minimized = false;
+      if (request.op != Request::Op::Activate) Assume(window, request.op == Request::Op::Hide);
     }
   }
   reported_ = true;
@@ -341,8 +341,7 @@ bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCm
   // A show is sent even when the list says the window is not hidden: the list
   // may be older than the hide. The script ignores a show of a window it did
   // not hide.
-  window->hiddenByBlindfold = window->minimized = hide;
-  if (hide) window->active = false;
+  Assume(*window, hide);
   const std::string id = window->id;
   bridge_.Send({hide ? Request::Op::Hide : Request::Op::Show, id, showCmd == kShowCmdShow});
   log::Info(hide ? "hide" : "show", "KWin window ", id);

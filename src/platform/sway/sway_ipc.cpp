@@ -73,25 +73,34 @@ struct Message {
   std::string payload;
 };
 
+// The payload length a header gives; nothing for a header that is not
+// sway's, which marks the stream as broken.
+std::optional<std::uint32_t> PayloadLength(std::string_view header) {
+  if (header.substr(0, kMagic.size()) != kMagic) return std::nullopt;
+  std::uint32_t length = 0;
+  std::memcpy(&length, header.data() + kMagic.size(), 4);
+  if (length > kLongestReply) return std::nullopt;
+  return length;
+}
+
+std::uint32_t TypeOf(std::string_view header) {
+  std::uint32_t type = 0;
+  std::memcpy(&type, header.data() + kMagic.size() + 4, 4);
+  return type;
+}
+
 // One whole message at the front of `buffer`, taken off it; nothing while the
-// buffer holds less. A header that is not sway's marks the stream as broken.
+// buffer holds less, or when its header is not sway's (`broken`).
 std::optional<Message> TakeMessage(std::string& buffer, bool& broken) {
   if (buffer.size() < kHeaderSize) return std::nullopt;
-  if (std::string_view(buffer).substr(0, kMagic.size()) != kMagic) {
+  const std::optional<std::uint32_t> length = PayloadLength(buffer);
+  if (!length) {
     broken = true;
     return std::nullopt;
   }
-  std::uint32_t length = 0;
-  std::uint32_t type = 0;
-  std::memcpy(&length, buffer.data() + kMagic.size(), 4);
-  std::memcpy(&type, buffer.data() + kMagic.size() + 4, 4);
-  if (length > kLongestReply) {
-    broken = true;
-    return std::nullopt;
-  }
-  if (buffer.size() < kHeaderSize + length) return std::nullopt;
-  Message message{type, buffer.substr(kHeaderSize, length)};
-  buffer.erase(0, kHeaderSize + length);
+  if (buffer.size() < kHeaderSize + *length) return std::nullopt;
+  Message message{TypeOf(buffer), buffer.substr(kHeaderSize, *length)};
+  buffer.erase(0, kHeaderSize + *length);
   return message;
 }
 
@@ -118,27 +127,19 @@ std::optional<std::string> SwayIpc::RequestOnce(IpcMessage type, std::string_vie
     socket_.Reset();
     return std::nullopt;
   }
-  std::array<char, kHeaderSize> header{};
-  if (!ReadAll(socket_.Get(), header.data(), header.size())) {
+  std::string message(kHeaderSize, '\0');
+  if (!ReadAll(socket_.Get(), message.data(), kHeaderSize)) {
     socket_.Reset();
     return std::nullopt;
   }
-  std::string buffer(header.data(), header.size());
-  bool broken = false;
-  std::uint32_t length = 0;
-  std::memcpy(&length, header.data() + kMagic.size(), 4);
-  if (std::string_view(header.data(), kMagic.size()) != kMagic || length > kLongestReply) broken = true;
-  if (!broken) {
-    buffer.resize(kHeaderSize + length);
-    if (!ReadAll(socket_.Get(), buffer.data() + kHeaderSize, length)) broken = true;
-  }
-  std::optional<Message> message = broken ? std::nullopt : TakeMessage(buffer, broken);
-  if (!message || message->type != code) {
+  const std::optional<std::uint32_t> length = PayloadLength(message);
+  if (length) message.resize(kHeaderSize + *length);
+  if (!length || !ReadAll(socket_.Get(), message.data() + kHeaderSize, *length) || TypeOf(message) != code) {
     log::Warning("sway", "the IPC connection broke");
     socket_.Reset();
     return std::nullopt;
   }
-  return std::move(message->payload);
+  return message.substr(kHeaderSize);
 }
 
 bool SwayIpc::Run(const std::string& commands) {

@@ -85,6 +85,15 @@ std::string SessionKeyOfDisplay(std::string_view displayName) {
   return key;
 }
 
+std::string BusNameElement(std::string_view key) {
+  std::string element;
+  for (const char c : key) {
+    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    element += kept ? c : '_';
+  }
+  return element;
+}
+
 // version, flags, desktop, x, y, width, height, state count, group count,
 // above count, then the states, the group and the windows above. The first
 // version had no windows above, nor their count.

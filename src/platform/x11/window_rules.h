@@ -41,6 +41,10 @@ std::string TextThroughBuffer(std::string_view utf8, int bufferChars);
 // display is its socket's name ("wayland-1").
 std::string SessionKeyOfDisplay(std::string_view displayName);
 
+// A session key as one element of a name on the session bus, which holds
+// letters, digits and "_" only: every other character becomes "_".
+std::string BusNameElement(std::string_view key);
+
 // What a window had when it was hidden, so that showing it again brings it
 // back as the user left it. Kept on the hidden window itself, so that a
 // Blindfold started after a crash still knows it.

@@ -29,18 +29,24 @@ unmapped() { ! mapped "$1"; }
 panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }
 keys() { xdotool key --clearmodifiers "$@"; sleep 0.5; }
 
-# Blindfold holds none of the pipes to the test's windows, which would
-# otherwise outlive their closing here.
+# COMMAND, holding none of the test's pipes, which would otherwise outlive
+# their closing here.
+detached() {  # detached COMMAND...
+  for fd in /proc/self/fd/*; do
+    fd=${fd##*/}
+    if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
+  done
+  exec "$@"
+}
 launch_blindfold() {
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-    done
-    exec "$blindfold"
-  ) >>"$work/blindfold.log" 2>&1 &
+  (detached "$blindfold") >>"$work/blindfold.log" 2>&1 &
   blindfold_pid=$!
   pids+=("$blindfold_pid")
+}
+# A program for the test, ended with it.
+start_program() {  # start_program COMMAND...
+  (detached "$@") >/dev/null 2>&1 &
+  pids+=($!)
 }
 
 # Guards showing the windows with PASSWORD in the settings, as the panel

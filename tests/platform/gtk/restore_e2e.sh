@@ -55,10 +55,6 @@ below() { [ -n "$(place "$1")" ] && [ -n "$(place "$2")" ] && [ "$(place "$1")" 
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 window_of() { xdotool search --sync --limit 1 "$@" 2>/dev/null | head -1; }
 
-start_program() {  # start_program COMMAND...
-  "$@" >/dev/null 2>&1 &
-  pids+=($!)
-}
 # Settings written as the panel would: KEYS the three hotkeys' boxes (WinKey,
 # CtrlKey, AltKey, ShiftKey, key), the windows hotkey hiding what the
 # always-hide list names.

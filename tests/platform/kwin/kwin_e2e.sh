@@ -33,16 +33,6 @@ export BLINDFOLD_LOG=info BLINDFOLD_LOG_FILE="$work/blindfold.trace"
 source "$here/../gtk/e2e_common.sh"
 mkdir -p "$config/blindfold"
 
-start_program() {  # start_program COMMAND...
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-    done
-    exec "$@"
-  ) >/dev/null 2>&1 &
-  pids+=($!)
-}
 kwin() {  # kwin PATH INTERFACE.METHOD ARGS...: a call to KWin, its answer
   local path=$1 method=$2
   shift 2

@@ -79,16 +79,6 @@ shown() { window "$1" | grep -qv '^[0-9]* __i3_scratch '; }
 # Its place, what it was and where: everything but the marks.
 place() { window "$1" | cut -d' ' -f2-5; }
 sway() { msg "$@" >/dev/null; }
-start_program() {  # start_program COMMAND...
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      if [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ]; then eval "exec $fd>&-" 2>/dev/null || true; fi
-    done
-    exec "$@"
-  ) >/dev/null 2>&1 &
-  pids+=($!)
-}
 armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
 
 # The desk: two tiled terminals side by side and a floating one on the first
