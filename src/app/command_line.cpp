@@ -54,6 +54,8 @@ CommandEnd EndOfCommand(Delivery delivery) {
       return {kExitFailed, std::string(texts::kCommandNotAnswered)};
     case Delivery::Refused:
       return {kExitFailed, std::string(texts::kCommandRefused)};
+    case Delivery::Failed:
+      return {kExitFailed, std::string(texts::kCommandFailed)};
     case Delivery::Done:
       break;
   }

@@ -360,7 +360,12 @@ CommandOutcome Form1::CommandReceived(Command command) {
       ShutdownBlindfold_Click();
       break;
   }
-  return passwordRefusals_ == refusalsBefore ? CommandOutcome::Done : CommandOutcome::Refused;
+  if (passwordRefusals_ != refusalsBefore) return CommandOutcome::Refused;
+  if (const std::optional<std::string> why = platform_.windows.Unreachable()) {
+    log::Warning("command", OptionOf(command), " did nothing: ", *why);
+    return CommandOutcome::Failed;
+  }
+  return CommandOutcome::Done;
 }
 
 WindowHandle Form1::PanelHandle() { return platform_.panelWindow.Handle(); }

@@ -161,6 +161,9 @@ inline std::string UnknownOption(std::string_view program, std::string_view opti
 }
 inline constexpr std::string_view kNothingRuns = "Blindfold is not running here: start it first.";
 inline constexpr std::string_view kCommandRefused = "Blindfold did not do it: the password was not given.";
+inline constexpr std::string_view kCommandFailed =
+    "Blindfold could not do it: the window manager did not answer, or its answer could not be read. Nothing was "
+    "hidden or shown; run Blindfold with BLINDFOLD_LOG=info to learn why.";
 inline constexpr std::string_view kCommandNotDelivered =
     "Blindfold is running but did not take the command: it could not be reached.";
 inline constexpr std::string_view kCommandNotAnswered =
@@ -168,6 +171,16 @@ inline constexpr std::string_view kCommandNotAnswered =
 inline constexpr std::string_view kRunningWithoutSessionBus =
     "Blindfold is running but cannot be reached: it started without the session bus (D-Bus) that commands "
     "travel on. Quit it and start it again in this session.";
+// Another program of the session holds the name the commands are sent to.
+inline std::string BusNameHeldByAnother(const std::string& name) {
+  return "Blindfold: another program holds its name on the session bus (" + name +
+         "), so commands such as \"blindfold --toggle\" cannot reach Blindfold. Blindfold takes the name as soon "
+         "as that program lets go of it; \"busctl --user status " + name + "\" tells which program it is.";
+}
+inline std::string CommandNameHeldByAnother(const std::string& name) {
+  return "Blindfold is running, but another program holds its name on the session bus (" + name +
+         ") and does not answer as Blindfold: the command was not sent.";
+}
 inline constexpr std::string_view kCommandsNeedSessionBus =
     "Blindfold is running but cannot be reached: commands travel on the session bus (D-Bus), which this "
     "session does not offer.";

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "platform/gtk/sni_tray.h"
 #include "platform/kwin/kwin_desktop.h"
 #include "platform/sway/sway_desktop.h"
+#include "platform/x11/door_record.h"
 #include "platform/x11/key_file_registry.h"
 #include "platform/x11/pulse_mixer.h"
 #include "platform/x11/x11_connection.h"
@@ -234,7 +236,7 @@ int RunOnX11(const CommandLine& command, char* program) {
   const auto i3Events = i3 ? sway::SwayEvents::Connect(i3Socket) : nullptr;
   std::optional<sway::SwayWindowManager> i3Windows;
   if (i3 && i3Events) {
-    i3Windows.emplace(*i3, [&x11Windows](std::int64_t xWindow) {
+    i3Windows.emplace(*i3, DoorRecord::PathFor("i3", x->Name()), [&x11Windows](std::int64_t xWindow) {
       return x11Windows.ProcessId(WindowHandle(static_cast<std::int32_t>(xWindow)));
     });
   }
@@ -271,7 +273,7 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   int gtkArgc = 1;
   char** gtkArgv = &program;
   Gtk::Main kit(gtkArgc, gtkArgv);
-  sway::SwayWindowManager windows(*ipc);
+  sway::SwayWindowManager windows(*ipc, DoorRecord::PathFor("sway", display));
   if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
 
   X11SingleInstance instance(lockFile);
@@ -327,6 +329,9 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Texts from GLib and the bus are turned into the user's encoding for
+  // printing: the locale must be the user's before anything is printed.
+  std::setlocale(LC_ALL, "");
   // BLINDFOLD_LOG=info (or error, warning, debug) writes what the program
   // decided and why to standard error, or to the file BLINDFOLD_LOG_FILE names.
   log::StartWithSetting(std::getenv("BLINDFOLD_LOG"), [] {

@@ -48,6 +48,7 @@ enum class CommandOutcome {
   Done,
   Refused,  // the password it asked for was not given
   Busy,     // it is in the middle of something else, or ending: ask again
+  Failed,   // the desktop's windows could not be reached: nothing was done
 };
 
 // What a later start hears back when it sends a command.
@@ -57,6 +58,7 @@ enum class Delivery {
   NoAnswer,     // it took the command but did not answer in time
   Done,
   Refused,
+  Failed,  // it could not reach the desktop's windows
 };
 
 // Where the running program hears the commands of later starts, from this

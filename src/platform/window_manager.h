@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/window_handle.h"
@@ -78,6 +79,11 @@ class WindowManager {
   // stranger's window. Where the platform leaves no sign on the window, the
   // record's own checks must do.
   virtual bool HiddenByThisProgram(WindowHandle) { return true; }
+  // Why the windows could not be reached when last asked after (the window
+  // manager gone, or its answer unreadable), or nothing: then a hide or show
+  // did nothing, and must not pass for done. Where the windows are always
+  // within reach, nothing.
+  virtual std::optional<std::string> Unreachable() { return std::nullopt; }
 };
 
 }  // namespace blindfold

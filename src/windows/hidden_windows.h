@@ -11,13 +11,18 @@ namespace blindfold {
 // The windows this program keeps hidden, in the order a show goes by: the
 // taskbar and the desktop first, then the windows top first. Between hides it
 // holds the windows chosen for the next one, which that hide marks again in
-// the list.
+// the list. Each window is in it once, however often it was hidden: a panic
+// on top of a hide, or round after round, must not make the show longer.
 class HiddenWindows {
  public:
   HiddenWindows() = default;
-  HiddenWindows(std::initializer_list<WindowHandle> windows) : windows_(windows) {}
+  HiddenWindows(std::initializer_list<WindowHandle> windows) {
+    for (const WindowHandle window : windows) Add(window);
+  }
 
-  void Add(WindowHandle window) { windows_.push_back(window); }
+  void Add(WindowHandle window) {
+    if (!Contains(window)) windows_.push_back(window);
+  }
   void Remove(WindowHandle window) { std::erase(windows_, window); }
   void Clear() { windows_.clear(); }
 

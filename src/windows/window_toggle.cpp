@@ -326,7 +326,13 @@ void WindowHiding::ShowHiddenWindows() {
   log::Info("show", "showed ", record.size(), " windows");
   activeAtHide_ = WindowHandle();
   bWindowsHidden_ = false;
-  if (durable_) durable_->Clear();
+  // Windows the window manager could not be asked about may still be hidden:
+  // the record keeps them for the rescue and the next start.
+  if (const std::optional<std::string> why = windows_.Unreachable()) {
+    log::Warning("show", "the record is kept: ", *why);
+  } else if (durable_) {
+    durable_->Clear();
+  }
 }
 
 void WindowHiding::cmdRefresh_Click() {

@@ -43,6 +43,12 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
   EXPECT_FALSE(fakes.windows.Find(a)->visible);
   EXPECT_EQ(drawn.size(), 3u);
+  // One the window manager could not carry out is no success.
+  fakes.windows.unreachable = "no answer";
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Failed);
+  fakes.windows.unreachable.reset();
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
+  drawn.resize(3);
 
   // Work that ends in the background is drawn when its result has landed.
   fakes.background.hold = true;

@@ -153,7 +153,7 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
 
   fakes.panicHotkey.Press();
   EXPECT_FALSE(Visible(b));
-  // Appended, never cleared; the kept handles come again after the windows.
+  // Appended, never cleared, and each window once.
   HiddenWindows afterPanic = afterToggle;
   for (const WindowHandle window : {b, desktop, taskbar}) afterPanic.Add(window);
   EXPECT_EQ(form.hiding.Hidden(), afterPanic);

@@ -309,11 +309,23 @@ TEST_F(WindowToggleTest, ClosedWindowIsSkippedAndTheOthersShown) {
   EXPECT_EQ(hiding.Hidden(), Record({a, b}));
 }
 
-TEST_F(WindowToggleTest, DuplicatesAreShownTwice) {
+// Round after round of panic on top of a hide, each window is shown once.
+TEST_F(WindowToggleTest, EachWindowIsShownOnceHoweverOftenItWasHidden) {
   const WindowHandle a = Add("A");
+  const WindowHandle b = Add("B");
   hiding.TakeOverHidden({a, a});
   hiding.KeyTest();
-  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a, a}));
+  EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a}));
+  Apply({a});
+  for (int round = 0; round < 3; ++round) {
+    hiding.KeyTest();
+    hiding.PanicHide();
+    windows.toldToShowOrHide.clear();
+    hiding.KeyTest();
+    EXPECT_EQ(windows.toldToShowOrHide.size(), 2u);
+  }
+  EXPECT_EQ(hiding.Hidden().Size(), 2u);
+  EXPECT_TRUE(Visible(a) && Visible(b));
 }
 
 TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {

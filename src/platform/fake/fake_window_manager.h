@@ -47,6 +47,7 @@ class FakeWindowManager final : public WindowManager {
   WindowHandle ForegroundWindow() override { return foreground; }
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  std::optional<std::string> Unreachable() override { return unreachable; }
 
   // As the real window manager does: a window shown goes to the top, and one
   // shown with kShowCmdShow, or activated, takes the foreground.
@@ -55,6 +56,8 @@ class FakeWindowManager final : public WindowManager {
   std::vector<WindowHandle> activated;
   // Every handle told to hide or show, in order; the fake does it at once.
   std::vector<WindowHandle> toldToShowOrHide;
+  // Set: the window manager stopped answering.
+  std::optional<std::string> unreachable;
 
  private:
   std::int32_t nextHandle_ = 0x10010;

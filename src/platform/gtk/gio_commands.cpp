@@ -4,6 +4,7 @@
 #include <giomm/dbusconnection.h>
 
 #include <array>
+#include <iostream>
 #include <optional>
 #include <utility>
 
@@ -20,6 +21,7 @@ constexpr int kStatusDone = 0;
 constexpr int kStatusRefused = 10;
 constexpr int kStatusUnknown = 11;
 constexpr int kStatusBusy = 12;
+constexpr int kStatusFailed = 13;
 // How long a sender asks again while the program is busy or starting, and
 // how often.
 constexpr gint64 kBusyForUs = 30 * G_USEC_PER_SEC;
@@ -38,8 +40,34 @@ std::optional<bool> NameHasOwner(const std::string& name) {
     owned.get_child(hasOwner, 0);
     return hasOwner.get();
   } catch (const Glib::Error& error) {
-    log::Warning("command", "no session bus: ", error.what());
+    log::Warning("command", "no session bus: ", error.what().raw());
     return std::nullopt;
+  }
+}
+
+// The object path GApplication gives the application `applicationId`.
+std::string ObjectPathOf(const std::string& applicationId) {
+  std::string path = "/";
+  for (const char c : applicationId) path += c == '.' ? '/' : c == '-' ? '_' : c;
+  return path;
+}
+
+// Whether the owner of `applicationId` answers, in time, as an application
+// that takes command lines: another program may hold the name, and a call it
+// never answers would wait for good.
+bool OwnerIsApplication(const std::string& applicationId) {
+  constexpr int kAnswerWithinMs = 10000;
+  try {
+    const auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
+    const Glib::VariantContainerBase reply =
+        bus->call_sync(ObjectPathOf(applicationId), "org.freedesktop.DBus.Introspectable", "Introspect",
+                       Glib::VariantContainerBase(), applicationId, kAnswerWithinMs);
+    Glib::Variant<Glib::ustring> xml;
+    reply.get_child(xml, 0);
+    return xml.get().raw().find("org.gtk.Application") != std::string::npos;
+  } catch (const Glib::Error& error) {
+    log::Warning("command", "the owner of ", applicationId, " did not answer as Blindfold: ", error.what().raw());
+    return false;
   }
 }
 
@@ -51,8 +79,12 @@ std::string ApplicationIdForDisplay(const std::string& displayName) {
   return "example.blindfold.Blindfold.Display_" + x11::BusNameElement(x11::SessionKeyOfDisplay(displayName));
 }
 
-GioCommandInbox::GioCommandInbox(const std::string& applicationId)
-    : application_(Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE)) {
+GioCommandInbox::GioCommandInbox(const std::string& applicationId) : applicationId_(applicationId) { Register(); }
+
+// The name is asked after first: registered while another program holds it,
+// the application would wait on that program, which may never answer.
+void GioCommandInbox::Register() {
+  application_ = Gio::Application::create(applicationId_, Gio::APPLICATION_HANDLES_COMMAND_LINE);
   for (const auto& [command, word] : kCommandWords) {
     application_->add_action(Glib::ustring(word.data(), word.size()), [this, command = command] { Run(command); });
   }
@@ -60,18 +92,57 @@ GioCommandInbox::GioCommandInbox(const std::string& applicationId)
   // A plain launch through the bus ("gapplication launch") finds the program
   // running; there is nothing more to do.
   application_->signal_activate().connect([] {});
-  try {
-    if (!application_->register_application() || !application_->get_dbus_connection()) {
-      log::Warning("command", "not on the session bus: commands will not reach this Blindfold");
-    } else if (application_->is_remote()) {
-      log::Warning("command", "another program holds ", applicationId, ": commands will not reach this Blindfold");
-    }
-  } catch (const Glib::Error& error) {
-    log::Warning("command", "no session bus (", error.what(), "): commands will not reach this Blindfold");
+  // A Blindfold that has just ended may hold it a moment longer.
+  std::optional<bool> held = NameHasOwner(applicationId_);
+  for (int again = 0; held && *held && again < 10; ++again) {
+    g_usleep(100 * 1000);
+    held = NameHasOwner(applicationId_);
   }
+  if (!held) {
+    log::Warning("command", "not on the session bus: commands will not reach this Blindfold");
+    return;
+  }
+  bool taken = false;
+  if (!*held) {
+    try {
+      taken = application_->register_application() && application_->get_dbus_connection() &&
+              !application_->is_remote();
+    } catch (const Glib::Error& error) {
+      log::Warning("command", "not registered (", error.what().raw(), "): commands will not reach this Blindfold");
+      return;
+    }
+  }
+  if (taken) {
+    log::Info("command", "commands reach this Blindfold as ", applicationId_);
+    return;
+  }
+  std::cerr << texts::BusNameHeldByAnother(applicationId_) << std::endl;
+  log::Warning("command", "another program holds ", applicationId_, ": waiting for it to let go");
+  WaitForTheName();
+}
+
+void GioCommandInbox::WaitForTheName() {
+  watch_ = g_bus_watch_name(
+      G_BUS_TYPE_SESSION, applicationId_.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
+      [](GDBusConnection*, const gchar*, gpointer data) {
+        auto* self = static_cast<GioCommandInbox*>(data);
+        // Not from inside the watch's own callback, which the unwatch ends.
+        g_idle_add(
+            [](gpointer data) -> gboolean {
+              auto* self = static_cast<GioCommandInbox*>(data);
+              if (!self->watch_) return G_SOURCE_REMOVE;
+              g_bus_unwatch_name(std::exchange(self->watch_, 0));
+              log::Info("command", "the other program let go of ", self->applicationId_, ": taking it");
+              self->Register();
+              return G_SOURCE_REMOVE;
+            },
+            self);
+      },
+      this, nullptr);
 }
 
 GioCommandInbox::~GioCommandInbox() {
+  if (watch_) g_bus_unwatch_name(watch_);
   if (const auto connection = application_->get_dbus_connection()) {
     try {
       connection->flush_sync();
@@ -105,6 +176,8 @@ int GioCommandInbox::CommandLineReceived(const Glib::RefPtr<Gio::ApplicationComm
       return kStatusRefused;
     case CommandOutcome::Busy:
       return kStatusBusy;
+    case CommandOutcome::Failed:
+      return kStatusFailed;
   }
   return kStatusUnknown;
 }
@@ -115,7 +188,9 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
   std::array<char*, 3> arguments = {program.data(), option.data(), nullptr};
   const gint64 start = g_get_monotonic_time();
   bool answeredBusy = false;
+  bool checkedOwner = false;
   for (;;) {
+    if (g_get_monotonic_time() - start > kBusyForUs) return Delivery::NoAnswer;
     const std::optional<bool> named = NameHasOwner(applicationId);
     if (!named) {
       problem = std::string(texts::kCommandsNeedSessionBus);
@@ -132,6 +207,15 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
       problem = std::string(texts::kRunningWithoutSessionBus);
       return Delivery::NotTaken;
     }
+    // A command waits on whoever holds the name for as long as it takes:
+    // first make sure it is a Blindfold that answers.
+    if (!checkedOwner) {
+      if (!OwnerIsApplication(applicationId)) {
+        problem = texts::CommandNameHeldByAnother(applicationId);
+        return Delivery::NotTaken;
+      }
+      checkedOwner = true;
+    }
     // A launcher never takes the name itself, so it cannot stand in the way
     // of a Blindfold starting at the same moment.
     const auto application = Gio::Application::create(applicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE |
@@ -139,7 +223,7 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
     try {
       if (!application->register_application()) return Delivery::NotTaken;
     } catch (const Glib::Error& error) {
-      log::Warning("command", "not registered: ", error.what());
+      log::Warning("command", "not registered: ", error.what().raw());
       answeredBusy = true;  // named a moment ago, gone now: it is ending
       continue;
     }
@@ -148,6 +232,8 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
         return Delivery::Done;
       case kStatusRefused:
         return Delivery::Refused;
+      case kStatusFailed:
+        return Delivery::Failed;
       case kStatusBusy:
         if (g_get_monotonic_time() - start > kBusyForUs) return Delivery::NoAnswer;
         answeredBusy = true;

@@ -20,6 +20,8 @@ std::string ApplicationIdForDisplay(const std::string& displayName);
 // ends with the answer as its exit status.
 class GioCommandInbox final : public CommandInbox {
  public:
+  // Says on standard error when another program holds the name, and takes it
+  // as soon as that program lets go.
   explicit GioCommandInbox(const std::string& applicationId);
   GioCommandInbox(const GioCommandInbox&) = delete;
   GioCommandInbox& operator=(const GioCommandInbox&) = delete;
@@ -32,8 +34,12 @@ class GioCommandInbox final : public CommandInbox {
  private:
   int CommandLineReceived(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
   void Run(Command command);
+  void Register();
+  void WaitForTheName();
 
+  std::string applicationId_;
   Glib::RefPtr<Gio::Application> application_;
+  guint watch_ = 0;
   std::function<CommandOutcome(Command)> onReceived_;
   // What the last command's action came to.
   CommandOutcome lastOutcome_ = CommandOutcome::Busy;

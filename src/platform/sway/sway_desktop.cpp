@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 
 #include "core/log.h"
 #include "platform/x11/window_rules.h"
@@ -24,8 +25,14 @@ const std::vector<SwayWindow>& SwayWindowManager::Windows() {
   if (windows_) return *windows_;
   const std::optional<std::string> tree = ipc_.Request(IpcMessage::GetTree);
   std::optional<std::vector<SwayWindow>> windows = tree ? ReadTree(*tree) : std::nullopt;
-  if (tree && !windows) log::Warning("sway", "the tree sway sent could not be read");
+  std::optional<std::string> unreachable;
+  if (!tree) unreachable = "the window manager does not answer on " + ipc_.SocketPath();
+  if (tree && !windows) unreachable = "the window manager's tree could not be read";
+  // Said once, not on every look of the watch.
+  if (unreachable && unreachable != unreachable_) log::Warning("sway", *unreachable);
+  unreachable_ = std::move(unreachable);
   windows_ = windows ? std::move(*windows) : std::vector<SwayWindow>();
+  if (windows && !reconciled_) Reconcile(*windows_);
   if (!forget_) {
     forget_ = g_idle_add_full(
         G_PRIORITY_HIGH,
@@ -37,6 +44,33 @@ const std::vector<SwayWindow>& SwayWindowManager::Windows() {
         this, nullptr);
   }
   return *windows_;
+}
+
+// The record left by an earlier run: its windows still in the scratchpad are
+// ours to show; one on screen was shown by someone else since, and one gone
+// is gone. A record of another sway (con ids start again at 1 in each) is of
+// no window here.
+void SwayWindowManager::Reconcile(const std::vector<SwayWindow>& windows) {
+  reconciled_ = true;
+  const std::string kSocketKey = "socket";
+  if (record_.Get(kSocketKey) != ipc_.SocketPath()) {
+    for (const auto& [key, value] : std::map(record_.Entries())) record_.Remove(key);
+    record_.Put(kSocketKey, ipc_.SocketPath());
+    return;
+  }
+  for (const auto& entry : std::map(record_.Entries())) {
+    const std::string& key = entry.first;
+    if (key == kSocketKey) continue;
+    const auto found = std::ranges::find_if(windows, [&key](const SwayWindow& window) {
+      return std::to_string(window.id) == key;
+    });
+    if (found == windows.end() || !found->inScratchpad || !PlaceOfText(entry.second)) record_.Remove(key);
+  }
+}
+
+std::optional<HiddenPlace> SwayWindowManager::RecordedPlace(std::int64_t id) const {
+  const std::optional<std::string> text = record_.Get(std::to_string(id));
+  return text ? PlaceOfText(*text) : std::nullopt;
 }
 
 void SwayWindowManager::Forget() { windows_.reset(); }
@@ -126,95 +160,82 @@ bool SwayWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCm
 
 bool SwayWindowManager::HiddenByThisProgram(WindowHandle window) {
   const SwayWindow* found = Find(window);
-  return found && found->inScratchpad && OurMark(found->id, found->marks);
+  return found && found->inScratchpad && RecordedPlace(found->id);
 }
 
-// A full-screen window leaves full screen on its way to the scratchpad; the
-// mark keeps that it was, with where it sat. A tiled window's place in its
-// split is kept by a mark on the con beside it.
+// The place is recorded before sway is told, so that a crash in between
+// loses nothing. A full-screen window leaves full screen on its way to the
+// scratchpad; the record keeps that it was.
 bool SwayWindowManager::Hide(const SwayWindow& window) {
-  if (window.inScratchpad) return OurMark(window.id, window.marks).has_value();
+  const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
+  if (window.inScratchpad) return recorded.has_value();
+  const std::string fullscreenOff = window.fullscreen ? "fullscreen disable, " : "";
   // Brought back by someone else while hidden: it still goes back, in the end,
   // where the first hide found it.
-  if (OurMark(window.id, window.marks)) {
+  if (recorded) {
     Forget();
-    return ipc_.Run(Criteria(window.id) + (window.fullscreen ? "fullscreen disable, " : "") + "move scratchpad");
+    return ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
   }
-  const HiddenPlace place{window.workspace, window.floating, window.fullscreen};
-  std::string commands;
-  if (window.previousSibling) {
-    commands = Criteria(window.previousSibling) + "mark --add " + Quoted(AfterMarkOf(window.id)) + "; ";
-  } else if (window.nextSibling) {
-    commands = Criteria(window.nextSibling) + "mark --add " + Quoted(BeforeMarkOf(window.id)) + "; ";
-  }
-  commands += Criteria(window.id) + "mark --add " + Quoted(MarkOf(window.id, place)) + ", " +
-              (window.fullscreen ? "fullscreen disable, " : "") + "move scratchpad";
+  const HiddenPlace place{window.workspace, window.floating, window.fullscreen, window.split};
+  const std::string key = std::to_string(window.id);
+  record_.Put(key, PlaceText(place));
   Forget();
-  const bool hidden = ipc_.Run(commands);
+  const bool hidden =
+      ipc_.Run(Criteria(window.id) + "mark --add " + Quoted(MarkOf(window.id, place)) + ", " + fullscreenOff +
+               "move scratchpad");
+  if (!hidden) record_.Remove(key);
   log::Info("hide", "sway window ", window.id, hidden ? " to the scratchpad" : " not hidden");
   return hidden;
 }
 
 // Moved out of the scratchpad straight to its workspace, a window comes back
 // floating, where it floated before, and without the focus; a tiled one is
-// then tiled again, beside the con it was beside when that is still there.
+// then tiled again beside the nearest view of its split that is back: after
+// the one before it, or else before the one after it. Whatever order the
+// windows of a split come back in, they end in the order they had.
 bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
+  const std::string key = std::to_string(window.id);
+  const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
+  const std::optional<std::string> mark = OurMark(window.id, window.marks);
   if (!window.inScratchpad) {
-    // Brought back by someone else and left out: the marks of the hide have
-    // had their day, and the next hide makes its own.
-    if (const std::optional<std::string> mark = OurMark(window.id, window.marks)) {
-      Forget();
-      ipc_.Run("unmark " + Quoted(*mark) + "; unmark " + Quoted(AfterMarkOf(window.id)) + "; unmark " +
-               Quoted(BeforeMarkOf(window.id)));
+    // Brought back by someone else and left out: the hide has had its day.
+    if (recorded) {
+      record_.Remove(key);
+      if (mark) {
+        Forget();
+        ipc_.Run(Criteria(window.id) + "unmark " + Quoted(*mark));
+      }
     }
     if (activate) Activate(HandleOf(window));
     return true;
   }
-  const std::optional<std::string> mark = OurMark(window.id, window.marks);
-  if (!mark) return false;  // the user's own, left where they put it
-  const HiddenPlace place = *PlaceOfMark(window.id, *mark);
+  // The user's own, left where they put it, whatever its marks say.
+  if (!recorded) return false;
+  const HiddenPlace& place = *recorded;
   std::string commands = Criteria(window.id) + "move container to workspace " + Quoted(place.workspace);
-  std::string afterwards;
+  std::string beside;
   if (!place.floating) {
     commands += ", floating disable";
-    const std::optional<std::string> marks = ipc_.Request(IpcMessage::GetMarks);
-    const std::vector<std::string> all = marks ? ReadMarks(*marks) : std::vector<std::string>();
-    const std::string after = AfterMarkOf(window.id);
-    const std::string before = BeforeMarkOf(window.id);
-    // A neighbour still hidden is no place to go back to; it takes its place
-    // beside this window instead when it comes back.
-    const SwayWindow* hiddenNeighbour = nullptr;
-    const auto heldByHidden = [this, &hiddenNeighbour](const std::string& mark) {
-      for (const SwayWindow& other : Windows()) {
-        if (other.inScratchpad && std::ranges::find(other.marks, mark) != other.marks.end()) {
-          hiddenNeighbour = &other;
-          return true;
-        }
-      }
-      return false;
-    };
-    const bool hasAfter = std::ranges::find(all, after) != all.end();
-    const bool hasBefore = std::ranges::find(all, before) != all.end();
-    if (hasAfter && !heldByHidden(after)) {
-      commands += ", move container to mark " + Quoted(after);
-    } else if (hasBefore && !heldByHidden(before)) {
-      commands += ", move container to mark " + Quoted(before) + ", swap container with mark " + Quoted(before);
-    } else if (hiddenNeighbour) {
-      const bool wasAfterIt = hasAfter && std::ranges::find(hiddenNeighbour->marks, after) != hiddenNeighbour->marks.end();
-      const std::string handedOn =
-          wasAfterIt ? BeforeMarkOf(hiddenNeighbour->id) : AfterMarkOf(hiddenNeighbour->id);
-      if (std::ranges::find(all, handedOn) == all.end()) {
-        afterwards = "; " + Criteria(window.id) + "mark --add " + Quoted(handedOn);
-      }
+    const Neighbour neighbour = NeighbourToReturnBeside(window.id, place.split, [&](std::int64_t id) {
+      const auto& windows = Windows();
+      const auto other = std::ranges::find_if(windows, [id](const SwayWindow& w) { return w.id == id; });
+      return other != windows.end() && !other->inScratchpad && !other->floating &&
+             other->workspace == place.workspace;
+    });
+    if (neighbour.id) {
+      beside = Quoted("blindfold-beside:" + key);
+      commands = Criteria(neighbour.id) + "mark --add " + beside + "; " + commands + ", move container to mark " +
+                 beside + (neighbour.after ? ", swap container with mark " + beside : "");
     }
   }
   if (place.fullscreen == 1) commands += ", fullscreen enable";
   if (place.fullscreen == 2) commands += ", fullscreen enable global";
-  commands += ", unmark " + Quoted(*mark);
+  if (mark) commands += ", unmark " + Quoted(*mark);
   if (activate) commands += ", focus";
-  commands += "; unmark " + Quoted(AfterMarkOf(window.id)) + "; unmark " + Quoted(BeforeMarkOf(window.id)) + afterwards;
+  if (!beside.empty()) commands += "; unmark " + beside;
   Forget();
   const bool shown = ipc_.Run(commands);
+  if (shown) record_.Remove(key);
   log::Info("show", "sway window ", window.id, shown ? " back on workspace " : " not shown on ", place.workspace);
   return shown;
 }
@@ -222,8 +243,15 @@ bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
 SwayHotkey::SwayHotkey(SwayIpc& ipc, SwayEvents& events, std::string name)
     : ipc_(ipc), events_(events), command_("nop blindfold " + name) {
   listener_ = events_.AddListener([this](IpcEvent event, std::string_view payload) {
-    if (event != IpcEvent::Binding || !bound_) return;
-    if (ReadBindingCommand(payload) == command_ && onPressed_) onPressed_();
+    if (!bound_) return;
+    if (event == IpcEvent::Binding && ReadBindingCommand(payload) == command_ && onPressed_) onPressed_();
+    // Reading its configuration again, sway forgets the bindings made at run
+    // time: the key is bound again.
+    if (event == IpcEvent::Workspace && ReadEventChange(payload) == "reload") {
+      const bool bound = Bind(*bound_);
+      log::Info("hotkey", "sway read its configuration again: \"", command_, "\" bound again to ", *bound_,
+                bound ? "" : " in vain");
+    }
   });
 }
 
@@ -232,17 +260,19 @@ SwayHotkey::~SwayHotkey() {
   Disarm();
 }
 
+// Held down, the key does its work once.
+bool SwayHotkey::Bind(const std::string& binding) {
+  return ipc_.Run("bindsym --no-warn --no-repeat " + binding + " " + command_) ||
+         ipc_.Run("bindsym " + binding + " " + command_);
+}
+
 // A binding of the user's own on the same keys gives way while this one is
 // made, as the one made last wins in sway.
 HotkeyArmResult SwayHotkey::Arm(const HotkeyCombination& combination) {
   Disarm();
   const std::optional<std::string> binding = BindingOf(combination);
   if (!binding) return {false, "sway has no name for this key"};
-  // Held down, the key does its work once.
-  if (!ipc_.Run("bindsym --no-warn --no-repeat " + *binding + " " + command_) &&
-      !ipc_.Run("bindsym " + *binding + " " + command_)) {
-    return {false, "the window manager refused the binding"};
-  }
+  if (!Bind(*binding)) return {false, "the window manager refused the binding"};
   bound_ = binding;
   return {true, {}};
 }

@@ -12,14 +12,17 @@
 #include "platform/window_watch.h"
 #include "platform/sway/sway_ipc.h"
 #include "platform/sway/sway_rules.h"
+#include "platform/x11/door_record.h"
 
 namespace blindfold::sway {
 
 // Other programs' windows as sway keeps them. A handle is the window's con id.
-// A hidden window goes to sway's scratchpad with a mark that tells where it
-// goes back to (workspace, tiled or floating, full screen); a floating window
-// keeps its place there by itself. The mark outlives this program, so a later
-// run can tell its windows from those the user put in the scratchpad.
+// A hidden window goes to sway's scratchpad; where it goes back to (workspace,
+// tiled or floating, full screen, its place in its split) is kept in this
+// program's own record, which outlives it, so that a later run tells its
+// windows from those the user put in the scratchpad. A floating window keeps
+// its place in the scratchpad by itself. What sway's tree says of a window
+// (its marks above all) any program can set, and is never taken for ours.
 //
 // sway has no taskbar or desktop window: every window is a Normal one.
 //
@@ -29,7 +32,10 @@ namespace blindfold::sway {
 class SwayWindowManager final : public WindowManager {
  public:
   using ProcessOf = std::function<std::uint32_t(std::int64_t xWindow)>;
-  explicit SwayWindowManager(SwayIpc& ipc, ProcessOf processOf = {}) : ipc_(ipc), processOf_(std::move(processOf)) {}
+  // `recordPath`: where the record of the windows hidden here lives (empty:
+  // in memory only).
+  SwayWindowManager(SwayIpc& ipc, const std::string& recordPath, ProcessOf processOf = {})
+      : ipc_(ipc), processOf_(std::move(processOf)), record_(recordPath) {}
   SwayWindowManager(const SwayWindowManager&) = delete;
   SwayWindowManager& operator=(const SwayWindowManager&) = delete;
   ~SwayWindowManager() override;
@@ -49,6 +55,7 @@ class SwayWindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
+  std::optional<std::string> Unreachable() override { return unreachable_; }
 
   // The first window of process `pid`: this program's own panel, which GTK
   // cannot name on Wayland. While this program shows none, a handle of its
@@ -66,10 +73,15 @@ class SwayWindowManager final : public WindowManager {
   bool Hide(const SwayWindow& window);
   bool Show(const SwayWindow& window, bool activate);
   WindowHandle HandleOf(const SwayWindow& window) const;
+  std::optional<HiddenPlace> RecordedPlace(std::int64_t id) const;
+  void Reconcile(const std::vector<SwayWindow>& windows);
 
   SwayIpc& ipc_;
   ProcessOf processOf_;
+  x11::DoorRecord record_;
+  bool reconciled_ = false;
   std::optional<std::vector<SwayWindow>> windows_;
+  std::optional<std::string> unreachable_;
   guint forget_ = 0;
 };
 
@@ -88,6 +100,8 @@ class SwayHotkey final : public HotkeyControl {
   void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
 
  private:
+  bool Bind(const std::string& binding);
+
   SwayIpc& ipc_;
   SwayEvents& events_;
   std::string command_;

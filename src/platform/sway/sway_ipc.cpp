@@ -153,7 +153,7 @@ bool SwayIpc::Run(const std::string& commands) {
 std::unique_ptr<SwayEvents> SwayEvents::Connect(const std::string& socketPath) {
   x11::UniqueFileDescriptor socket = ConnectTo(socketPath);
   if (socket.Get() < 0) return nullptr;
-  const std::string_view events = R"(["window","binding","shutdown"])";
+  const std::string_view events = R"(["workspace","window","binding","shutdown"])";
   if (!WriteAll(socket.Get(), Header(static_cast<std::uint32_t>(IpcMessage::Subscribe), events.size()) +
                                   std::string(events))) {
     return nullptr;

@@ -3,8 +3,12 @@
 #include <X11/Xlib.h>
 #include <json-glib/json-glib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
+#include <utility>
+
+#include "core/log.h"
 
 #include "platform/x11/key_rules.h"
 
@@ -18,7 +22,17 @@ struct ParserDeleter {
 using Parser = std::unique_ptr<JsonParser, ParserDeleter>;
 
 // The parsed text's root, owned by `parser`; nothing for text that is not JSON.
+// A title, an app id, a mark or a workspace's name may hold any bytes: those
+// that are not UTF-8, which the parser would refuse with the whole tree, are
+// read as U+FFFD.
 JsonNode* Parse(const Parser& parser, std::string_view json) {
+  std::unique_ptr<gchar, decltype(&g_free)> valid(nullptr, &g_free);
+  if (!g_utf8_validate_len(json.data(), json.size(), nullptr)) {
+    static bool told = false;
+    if (!std::exchange(told, true)) log::Warning("sway", "sway sent text that is not UTF-8: read with U+FFFD in its place");
+    valid.reset(g_utf8_make_valid(json.data(), static_cast<gssize>(json.size())));
+    json = valid.get();
+  }
   if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()), nullptr)) return nullptr;
   return json_parser_get_root(parser.get());
 }
@@ -66,13 +80,8 @@ bool IsView(JsonObject* node) {
          (IntMember(node, "pid") > 0 || IntMember(node, "window") > 0) && StringMember(node, "window_type") != "dock";
 }
 
-struct Siblings {
-  std::int64_t previous = 0;
-  std::int64_t next = 0;
-};
-
-void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible, bool floating, Siblings siblings,
-           Walk& walk, int depth) {
+void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible, bool floating,
+           const std::vector<std::int64_t>& split, Walk& walk, int depth) {
   if (depth > 64) return;  // no real tree is this deep
   const std::string type = StringMember(node, "type");
   std::string here = workspace;
@@ -96,10 +105,7 @@ void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible
     window.floating = floating || type == "floating_con";
     window.fullscreen = static_cast<int>(IntMember(node, "fullscreen_mode"));
     window.focused = BoolMember(node, "focused");
-    if (!window.floating) {
-      window.previousSibling = siblings.previous;
-      window.nextSibling = siblings.next;
-    }
+    if (!window.floating) window.split = split;
     if (JsonArray* marks = ArrayMember(node, "marks")) {
       for (guint i = 0; i < json_array_get_length(marks); ++i) {
         JsonNode* mark = json_array_get_element(marks, i);
@@ -116,19 +122,18 @@ void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible
     const guint count = json_array_get_length(children);
     // Only a view is a neighbour to go back beside: moved to a split, a
     // window would go inside it.
-    const auto idAt = [children, count](guint i) -> std::int64_t {
-      if (i >= count) return 0;
+    std::vector<std::int64_t> views;
+    for (guint i = 0; i < count; ++i) {
       JsonNode* child = json_array_get_element(children, i);
-      return JSON_NODE_HOLDS_OBJECT(child) && IsView(json_node_get_object(child))
-                 ? IntMember(json_node_get_object(child), "id")
-                 : 0;
-    };
+      if (JSON_NODE_HOLDS_OBJECT(child) && IsView(json_node_get_object(child))) {
+        views.push_back(IntMember(json_node_get_object(child), "id"));
+      }
+    }
     for (guint i = 0; i < count; ++i) {
       JsonNode* child = json_array_get_element(children, i);
       if (!JSON_NODE_HOLDS_OBJECT(child)) continue;
-      const Siblings beside{i > 0 ? idAt(i - 1) : 0, idAt(i + 1)};
       Visit(json_node_get_object(child), here, visible, floating || std::string_view(member) == "floating_nodes",
-            beside, walk, depth + 1);
+            views, walk, depth + 1);
     }
   }
 }
@@ -181,20 +186,52 @@ std::optional<std::string> OurMark(std::int64_t window, const std::vector<std::s
   return std::nullopt;
 }
 
-std::string AfterMarkOf(std::int64_t window) { return "blindfold-after:" + std::to_string(window); }
-std::string BeforeMarkOf(std::int64_t window) { return "blindfold-before:" + std::to_string(window); }
+// "<t|f><fullscreen> <split, comma-separated, or -> <workspace>", the
+// workspace last, as its name may hold anything.
+std::string PlaceText(const HiddenPlace& place) {
+  std::string split;
+  for (const std::int64_t id : place.split) split += (split.empty() ? "" : ",") + std::to_string(id);
+  return std::string(place.floating ? "f" : "t") + std::to_string(place.fullscreen) + " " +
+         (split.empty() ? "-" : split) + " " + place.workspace;
+}
 
-std::vector<std::string> ReadMarks(std::string_view marksJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, marksJson);
-  std::vector<std::string> marks;
-  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return marks;
-  JsonArray* array = json_node_get_array(root);
-  for (guint i = 0; i < json_array_get_length(array); ++i) {
-    JsonNode* mark = json_array_get_element(array, i);
-    if (json_node_get_value_type(mark) == G_TYPE_STRING) marks.emplace_back(json_node_get_string(mark));
+std::optional<HiddenPlace> PlaceOfText(std::string_view text) {
+  if (text.size() < 3 || (text[0] != 'f' && text[0] != 't') || text[1] < '0' || text[1] > '2' || text[2] != ' ') {
+    return std::nullopt;
   }
-  return marks;
+  HiddenPlace place;
+  place.floating = text[0] == 'f';
+  place.fullscreen = text[1] - '0';
+  text.remove_prefix(3);
+  const std::size_t space = text.find(' ');
+  if (space == std::string_view::npos) return std::nullopt;
+  std::string_view split = text.substr(0, space);
+  place.workspace = std::string(text.substr(space + 1));
+  if (place.workspace.empty() || place.workspace == kScratchpad) return std::nullopt;
+  if (split == "-") return place;
+  while (!split.empty()) {
+    const std::size_t comma = split.find(',');
+    const std::string_view item = split.substr(0, comma);
+    std::int64_t id = 0;
+    const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), id);
+    if (error != std::errc() || end != item.data() + item.size() || id <= 0) return std::nullopt;
+    place.split.push_back(id);
+    split = comma == std::string_view::npos ? std::string_view() : split.substr(comma + 1);
+  }
+  return place;
+}
+
+Neighbour NeighbourToReturnBeside(std::int64_t window, const std::vector<std::int64_t>& split,
+                                  const std::function<bool(std::int64_t)>& present) {
+  const auto self = std::find(split.begin(), split.end(), window);
+  if (self == split.end()) return {};
+  for (auto before = std::make_reverse_iterator(self); before != split.rend(); ++before) {
+    if (present(*before)) return {*before, false};
+  }
+  for (auto after = std::next(self); after != split.end(); ++after) {
+    if (present(*after)) return {*after, true};
+  }
+  return {};
 }
 
 std::string Quoted(std::string_view text) {
@@ -249,6 +286,13 @@ std::optional<std::string> ReadBindingCommand(std::string_view eventJson) {
   JsonObject* binding = ObjectMember(json_node_get_object(root), "binding");
   if (!binding) return std::nullopt;
   return StringMember(binding, "command");
+}
+
+std::string ReadEventChange(std::string_view eventJson) {
+  const Parser parser(json_parser_new());
+  JsonNode* root = Parse(parser, eventJson);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return {};
+  return StringMember(json_node_get_object(root), "change");
 }
 
 }  // namespace blindfold::sway

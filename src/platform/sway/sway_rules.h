@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,23 +30,34 @@ struct SwayWindow {
   int fullscreen = 0;
   bool focused = false;
   std::vector<std::string> marks;
-  // The cons beside a tiled window in its split, 0 for none.
-  std::int64_t previousSibling = 0;
-  std::int64_t nextSibling = 0;
+  // The views of a tiled window's split, itself among them, in their order;
+  // empty for a floating one.
+  std::vector<std::int64_t> split;
 };
 
 // The windows in `treeJson` (the reply to GET_TREE), those on visible
 // workspaces first, floating above tiled, then those on other workspaces and
 // last those in the scratchpad. Nothing when the text is not sway's tree.
+// Any program names its windows as it likes, and sway passes the bytes on:
+// what is not UTF-8 is read as U+FFFD, as in every reply read here.
 std::optional<std::vector<SwayWindow>> ReadTree(std::string_view treeJson);
 
-// Where a window hidden here goes back to. It travels as a mark on the window
-// itself, so that a later run shows the window as well after this one died.
+// Where a window hidden here goes back to, as this program's own record keeps
+// it. The window carries it as a mark too, for a person looking at sway's
+// tree; a mark is never trusted, as any program can set one.
 struct HiddenPlace {
   std::string workspace;
   bool floating = false;
   int fullscreen = 0;
+  // The views of its split when it was hidden, itself among them.
+  std::vector<std::int64_t> split;
+
+  bool operator==(const HiddenPlace&) const = default;
 };
+
+std::string PlaceText(const HiddenPlace& place);
+// Nothing for a text this program did not write.
+std::optional<HiddenPlace> PlaceOfText(std::string_view text);
 
 std::string MarkOf(std::int64_t window, const HiddenPlace& place);
 // The place a mark of ours keeps; nothing for anyone else's mark.
@@ -53,12 +65,15 @@ std::optional<HiddenPlace> PlaceOfMark(std::int64_t window, std::string_view mar
 // The first of `marks` that is ours for `window`.
 std::optional<std::string> OurMark(std::int64_t window, const std::vector<std::string>& marks);
 
-// The marks that keep a hidden tiled window's place in its split: one on the
-// con before it, or, for the first, one on the con after it.
-std::string AfterMarkOf(std::int64_t window);
-std::string BeforeMarkOf(std::int64_t window);
-// Every mark in the reply to GET_MARKS.
-std::vector<std::string> ReadMarks(std::string_view marksJson);
+// The view of `split` nearest before `window` for which `present` holds, or
+// else the nearest after it (`after` set): where the window goes back
+// beside. 0 when none is.
+struct Neighbour {
+  std::int64_t id = 0;
+  bool after = false;
+};
+Neighbour NeighbourToReturnBeside(std::int64_t window, const std::vector<std::int64_t>& split,
+                                  const std::function<bool(std::int64_t)>& present);
 
 // A text as one argument of a sway command: quoted, its quotes and
 // backslashes escaped.
@@ -76,7 +91,9 @@ struct CommandOutcome {
 };
 CommandOutcome ReadCommandReply(std::string_view replyJson);
 
-// The con id and change of a "window" event; the command of a "binding" event.
+// The con id and change of a "window" event; the command of a "binding" event;
+// the change of a "workspace" event ("reload" after sway read its
+// configuration again).
 struct WindowEvent {
   std::string change;
   std::int64_t id = 0;
@@ -84,5 +101,6 @@ struct WindowEvent {
 };
 std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson);
 std::optional<std::string> ReadBindingCommand(std::string_view eventJson);
+std::string ReadEventChange(std::string_view eventJson);
 
 }  // namespace blindfold::sway

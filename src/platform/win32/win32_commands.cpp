@@ -22,6 +22,7 @@ constexpr ULONG_PTR kCommandMark = 0x42464344;  // "BFCD"
 constexpr LRESULT kAnswerDone = 1;
 constexpr LRESULT kAnswerRefused = 2;
 constexpr LRESULT kAnswerBusy = 3;
+constexpr LRESULT kAnswerFailed = 4;
 // How long a sender waits for a program that still answers other messages:
 // the password dialog may stand open a while.
 constexpr UINT kLongestWaitMs = 60 * 60 * 1000;
@@ -138,6 +139,8 @@ LRESULT Win32CommandInbox::Received(HWND sender, const COPYDATASTRUCT& data) {
       return kAnswerRefused;
     case CommandOutcome::Busy:
       return kAnswerBusy;
+    case CommandOutcome::Failed:
+      return kAnswerFailed;
   }
   return 0;
 }
@@ -171,6 +174,7 @@ Delivery SendToRunningInstance(Command command) {
     }
     if (answer == kAnswerDone) return Delivery::Done;
     if (answer == kAnswerRefused) return Delivery::Refused;
+    if (answer == kAnswerFailed) return Delivery::Failed;
     if (answer != kAnswerBusy) return Delivery::NotTaken;
     if (GetTickCount() - start > kBusyForMs) return Delivery::NoAnswer;
     Sleep(kBusyPauseMs);

@@ -81,9 +81,9 @@ place() { window "$1" | cut -d' ' -f2-5; }
 sway() { msg "$@" >/dev/null; }
 armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
 
-# The desk: two tiled terminals side by side and a floating one on the first
+# The desk: three tiled terminals side by side and a floating one on the first
 # workspace, a full-screen terminal on the second, a GTK dialog (zenity on
-# Wayland) on the first; "side", of another program, stays.
+# Wayland) on the first; "side" and "third", of another program, stay.
 sway workspace 2
 terminal away
 eventually shown away
@@ -93,6 +93,8 @@ terminal big
 eventually shown big
 terminal side keep
 eventually shown side
+terminal third keep
+eventually shown third
 terminal float
 eventually shown float
 sway '[title="^float$"] floating enable, resize set 500 300, move position 100 120'
@@ -101,9 +103,9 @@ eventually shown paper
 sway '[title="^side$"] focus'
 sleep 0.5
 desk=()
-for title in big side float away paper; do desk+=("$title=$(place "$title")"); done
-check "the desk is set: big and side tiled, float floating, away full screen on 2" \
-  eval '[[ "${desk[*]}" == *"big=1 tiled 0"*"float=1 floating 0"*"away=2 tiled 1"* ]]'
+for title in big side third float away paper; do desk+=("$title=$(place "$title")"); done
+check "the desk is set: big, side and third tiled, float floating, away full screen on 2" \
+  eval '[[ "${desk[*]}" == *"big=1 tiled 0"*"third=1 tiled 0"*"float=1 floating 0"*"away=2 tiled 1"* ]]'
 
 check_desk() {  # check_desk WHEN
   local entry title
@@ -195,10 +197,19 @@ check "and keeps them hidden meanwhile" some_hidden
 check "the right password shows them" eventually eval 'shown big && ! shown Login'
 check_desk "after the password"
 
-# Panic hides every window, Blindfold's own aside; a kill -9 leaves them
-# hidden, and the next start takes them over, still behind the password.
+# Panic hides every window, Blindfold's own aside, whatever bytes the tree
+# holds and whatever marks others set; a kill -9 leaves them hidden, and the
+# next start takes them over, still behind the password, and puts each back
+# where it was, the tiled ones in their order, not where a stranger's mark
+# says. Its keys outlive sway reading its configuration again.
+side_id=$(window side | cut -d' ' -f1)
+forged="blindfold:$side_id:f2:9"
+sway "[title=\"^side\$\"] mark --add $forged"
+sway "[title=\"^third\$\"] mark --add $(printf 'x\377')" || true
+sway reload
+sleep 0.5
 hotkey v
-check "panic hides every window" eventually eval 'some_hidden && hidden side'
+check "panic hides every window" eventually eval 'some_hidden && hidden side && hidden third'
 : >"$work/blindfold.trace"
 kill -9 "$blindfold_pid"
 wait "$blindfold_pid" 2>/dev/null || true
@@ -209,7 +220,9 @@ check "the next start keeps them hidden behind the password" eval 'some_hidden &
 hotkey z
 check "the windows hotkey asks for it" eventually shown Login
 /usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
-check "given, every window comes back" eventually eval 'shown side && shown big'
+check "given, every window comes back" eventually eval 'shown side && shown big && shown third'
+sway "unmark $forged"
+sway "unmark $(printf 'x\377')" || true
 check_desk "after kill -9"
 
 # The commands reach it; --quit ends it with nothing hidden.
@@ -219,6 +232,39 @@ check "--quit ends Blindfold" eval '[ "$answer" -eq 0 ] && eventually eval "! ki
 answer=0
 "$blindfold" --toggle 2>/dev/null || answer=$?
 check "with none running, a command says so and ends with 2" test "$answer" -eq 2
+
+# Another program of the session holds Blindfold's name on the bus and never
+# answers: Blindfold says so at start, a command gives up with a reason
+# rather than wait for good, and once that program has gone Blindfold takes
+# its name back.
+if [ "$desktop" = sway ]; then
+  name=$(sed -n 's/.*commands reach this Blindfold as //p' "$work/blindfold.trace" | head -1)
+  /usr/bin/python3 -c '
+import sys
+from gi.repository import Gio, GLib
+Gio.bus_own_name(Gio.BusType.SESSION, sys.argv[1], Gio.BusNameOwnerFlags.NONE, None,
+                 lambda *_: print("owned", flush=True), None)
+GLib.MainLoop().run()' "$name" >"$work/squatter.out" 2>&1 &
+  squatter=$!
+  pids+=("$squatter")
+  eventually grep -q owned "$work/squatter.out"
+  kill -STOP "$squatter"
+  : >"$work/blindfold.log"
+  launch_blindfold
+  check "a name held by another program is told at start" eventually grep -q "another program holds" "$work/blindfold.log"
+  answer=0
+  timeout 60 "$blindfold" --toggle 2>"$work/command.err" || answer=$?
+  check "a command to a name nobody answers on gives up, with a reason" \
+    eval '[ "$answer" -eq 1 ] && grep -q "another program holds" "$work/command.err"'
+  kill -9 "$squatter"
+  taken_back() {
+    local end=$((SECONDS + 20))
+    while [ $SECONDS -lt $end ]; do timeout 10 "$blindfold" --panel 2>/dev/null && return 0; sleep 0.5; done
+    return 1
+  }
+  check "the name let go, Blindfold takes it back" taken_back
+  timeout 30 "$blindfold" --quit || true
+fi
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2

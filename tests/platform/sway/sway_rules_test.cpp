@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/sway/sway_rules.h"
 
 namespace blindfold::sway {
@@ -38,10 +40,9 @@ TEST(SwayTree, ListsEveryViewInStackingBandsWithWhereItSits) {
   EXPECT_TRUE((*windows)[0].floating);
   EXPECT_EQ((*windows)[1].id, 10);
   EXPECT_TRUE((*windows)[1].focused);
-  EXPECT_EQ((*windows)[1].nextSibling, 11);
-  EXPECT_EQ((*windows)[1].previousSibling, 0);
+  EXPECT_EQ((*windows)[1].split, (std::vector<std::int64_t>{10, 11}));
   EXPECT_EQ((*windows)[2].id, 11);
-  EXPECT_EQ((*windows)[2].previousSibling, 10);
+  EXPECT_EQ((*windows)[2].split, (std::vector<std::int64_t>{10, 11}));
   EXPECT_EQ((*windows)[2].fullscreen, 1);
   EXPECT_EQ((*windows)[3].id, 20);
   EXPECT_EQ((*windows)[3].appId, "XTerm");  // an X11 window is known by its class
@@ -51,7 +52,19 @@ TEST(SwayTree, ListsEveryViewInStackingBandsWithWhereItSits) {
   EXPECT_TRUE((*windows)[4].inScratchpad);
   EXPECT_EQ((*windows)[4].pid, 300u);
   // A floating window has no place in a split.
-  EXPECT_EQ((*windows)[0].previousSibling, 0);
+  EXPECT_TRUE((*windows)[0].split.empty());
+}
+
+// A title, an app id or a mark may hold any bytes; sway passes them on.
+TEST(SwayTree, ReadsBytesThatAreNotUtf8) {
+  const auto windows = ReadTree("{\"type\": \"root\", \"nodes\": [{\"type\": \"workspace\", \"name\": \"1\", "
+                                "\"nodes\": [{\"type\": \"con\", \"id\": 5, \"name\": \"t\xff\", \"app_id\": \"a\xc3\", "
+                                "\"pid\": 9, \"marks\": [\"x\xfe\"]}]}]}");
+  ASSERT_TRUE(windows);
+  ASSERT_EQ(windows->size(), 1u);
+  EXPECT_EQ((*windows)[0].title, "t\uFFFD");
+  EXPECT_EQ((*windows)[0].marks.size(), 1u);
+  EXPECT_TRUE(ReadWindowEvent("{\"change\": \"title\", \"container\": {\"id\": 5, \"name\": \"\xff\"}}"));
 }
 
 TEST(SwayTree, RefusesWhatIsNotSwaysTree) {
@@ -69,7 +82,13 @@ TEST(SwayTree, RefusesWhatIsNotSwaysTree) {
 }
 
 TEST(SwayMarks, KeepWhereAHiddenWindowGoesBackToWhateverTheWorkspacesName) {
-  const HiddenPlace place{"3: \"web\" : news", true, 2};
+  const HiddenPlace place{"3: \"web\" : news", true, 2, {}};
+  const HiddenPlace tiled{"2 mail ", false, 0, {4, 42, 7}};
+  EXPECT_EQ(PlaceOfText(PlaceText(place)), place);
+  EXPECT_EQ(PlaceOfText(PlaceText(tiled)), tiled);
+  for (const char* damaged : {"", "t0", "x0 - 1", "t9 - 1", "t0 - ", "t0 1,x 2", "t0 -1 2", "t0 - __i3_scratch"}) {
+    EXPECT_FALSE(PlaceOfText(damaged)) << damaged;
+  }
   const std::string mark = MarkOf(42, place);
   const auto read = PlaceOfMark(42, mark);
   ASSERT_TRUE(read);
@@ -111,7 +130,23 @@ TEST(SwayReplies, TellSuccessErrorsAndEvents) {
   EXPECT_EQ(ReadBindingCommand(R"({"change": "run", "binding": {"command": "nop blindfold panic"}})"),
             "nop blindfold panic");
   EXPECT_FALSE(ReadBindingCommand("{}"));
-  EXPECT_EQ(ReadMarks(R"(["a", 3, "b"])"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ReadEventChange(R"({"change": "reload"})"), "reload");
+}
+
+// Back after the nearest view before it that is back, else before the
+// nearest one after it: any order of shows rebuilds the split's order.
+TEST(SwaySplit, AWindowGoesBackBesideTheNearestNeighbourThatIsBack) {
+  const std::vector<std::int64_t> split{1, 2, 3, 4};
+  const auto beside = [&](std::int64_t window, std::vector<std::int64_t> back) {
+    const Neighbour n = NeighbourToReturnBeside(window, split, [&](std::int64_t id) {
+      return std::ranges::find(back, id) != back.end();
+    });
+    return std::to_string(n.id) + (n.after ? " after" : "");
+  };
+  EXPECT_EQ(beside(3, {1, 4}), "1");
+  EXPECT_EQ(beside(1, {3, 4}), "3 after");
+  EXPECT_EQ(beside(2, {}), "0");
+  EXPECT_EQ(beside(9, {1}), "0");
 }
 
 }  // namespace
