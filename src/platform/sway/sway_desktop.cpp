@@ -163,6 +163,21 @@ bool SwayWindowManager::HiddenByThisProgram(WindowHandle window) {
   return found && found->inScratchpad && RecordedPlace(found->id);
 }
 
+// The views of the window's split as they were before this pass hid any of
+// them: those hidden just before it are no longer in sway's split, but in the
+// place recorded for them.
+std::vector<std::int64_t> SwayWindowManager::SplitBeforeThePass(const SwayWindow& window) const {
+  std::vector<std::int64_t> split = window.split;
+  if (split.empty()) return split;
+  for (const auto& entry : record_.Entries()) {
+    const std::optional<HiddenPlace> other = PlaceOfText(entry.second);
+    if (!other || other->workspace != window.workspace || other->split.size() <= split.size()) continue;
+    const auto in = [&other](std::int64_t id) { return std::ranges::find(other->split, id) != other->split.end(); };
+    if (std::ranges::all_of(split, in)) split = other->split;
+  }
+  return split;
+}
+
 // The place is recorded before sway is told, so that a crash in between
 // loses nothing. A full-screen window leaves full screen on its way to the
 // scratchpad; the record keeps that it was.
@@ -176,7 +191,7 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
     Forget();
     return ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
   }
-  const HiddenPlace place{window.workspace, window.floating, window.fullscreen, window.split};
+  const HiddenPlace place{window.workspace, window.floating, window.fullscreen, SplitBeforeThePass(window)};
   const std::string key = std::to_string(window.id);
   record_.Put(key, PlaceText(place));
   Forget();
@@ -196,15 +211,12 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
 bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
   const std::string key = std::to_string(window.id);
   const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
-  const std::optional<std::string> mark = OurMark(window.id, window.marks);
   if (!window.inScratchpad) {
     // Brought back by someone else and left out: the hide has had its day.
     if (recorded) {
       record_.Remove(key);
-      if (mark) {
-        Forget();
-        ipc_.Run(Criteria(window.id) + "unmark " + Quoted(*mark));
-      }
+      Forget();
+      ipc_.Run(Criteria(window.id) + "unmark " + Quoted(MarkOf(window.id, *recorded)));
     }
     if (activate) Activate(HandleOf(window));
     return true;
@@ -230,7 +242,8 @@ bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
   }
   if (place.fullscreen == 1) commands += ", fullscreen enable";
   if (place.fullscreen == 2) commands += ", fullscreen enable global";
-  if (mark) commands += ", unmark " + Quoted(*mark);
+  // Only the mark of this hide: one that merely looks like it is not ours.
+  commands += ", unmark " + Quoted(MarkOf(window.id, place));
   if (activate) commands += ", focus";
   if (!beside.empty()) commands += "; unmark " + beside;
   Forget();

@@ -74,6 +74,7 @@ class SwayWindowManager final : public WindowManager {
   bool Show(const SwayWindow& window, bool activate);
   WindowHandle HandleOf(const SwayWindow& window) const;
   std::optional<HiddenPlace> RecordedPlace(std::int64_t id) const;
+  std::vector<std::int64_t> SplitBeforeThePass(const SwayWindow& window) const;
   void Reconcile(const std::vector<SwayWindow>& windows);
 
   SwayIpc& ipc_;

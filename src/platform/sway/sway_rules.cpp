@@ -164,28 +164,6 @@ std::string MarkOf(std::int64_t window, const HiddenPlace& place) {
          std::to_string(place.fullscreen) + ":" + place.workspace;
 }
 
-std::optional<HiddenPlace> PlaceOfMark(std::int64_t window, std::string_view mark) {
-  const std::string head = std::string(kMarkPrefix) + std::to_string(window) + ":";
-  if (!mark.starts_with(head)) return std::nullopt;
-  mark.remove_prefix(head.size());
-  if (mark.size() < 3 || (mark[0] != 'f' && mark[0] != 't') || mark[1] < '0' || mark[1] > '2' || mark[2] != ':') {
-    return std::nullopt;
-  }
-  HiddenPlace place;
-  place.floating = mark[0] == 'f';
-  place.fullscreen = mark[1] - '0';
-  place.workspace = std::string(mark.substr(3));
-  if (place.workspace.empty() || place.workspace == kScratchpad) return std::nullopt;
-  return place;
-}
-
-std::optional<std::string> OurMark(std::int64_t window, const std::vector<std::string>& marks) {
-  for (const std::string& mark : marks) {
-    if (PlaceOfMark(window, mark)) return mark;
-  }
-  return std::nullopt;
-}
-
 // "<t|f><fullscreen> <split, comma-separated, or -> <workspace>", the
 // workspace last, as its name may hold anything.
 std::string PlaceText(const HiddenPlace& place) {

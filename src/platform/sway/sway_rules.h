@@ -60,10 +60,6 @@ std::string PlaceText(const HiddenPlace& place);
 std::optional<HiddenPlace> PlaceOfText(std::string_view text);
 
 std::string MarkOf(std::int64_t window, const HiddenPlace& place);
-// The place a mark of ours keeps; nothing for anyone else's mark.
-std::optional<HiddenPlace> PlaceOfMark(std::int64_t window, std::string_view mark);
-// The first of `marks` that is ours for `window`.
-std::optional<std::string> OurMark(std::int64_t window, const std::vector<std::string>& marks);
 
 // The view of `split` nearest before `window` for which `present` holds, or
 // else the nearest after it (`after` set): where the window goes back

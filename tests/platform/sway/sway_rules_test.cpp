@@ -89,21 +89,7 @@ TEST(SwayMarks, KeepWhereAHiddenWindowGoesBackToWhateverTheWorkspacesName) {
   for (const char* damaged : {"", "t0", "x0 - 1", "t9 - 1", "t0 - ", "t0 1,x 2", "t0 -1 2", "t0 - __i3_scratch"}) {
     EXPECT_FALSE(PlaceOfText(damaged)) << damaged;
   }
-  const std::string mark = MarkOf(42, place);
-  const auto read = PlaceOfMark(42, mark);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->workspace, place.workspace);
-  EXPECT_TRUE(read->floating);
-  EXPECT_EQ(read->fullscreen, 2);
-  // Another window's mark, the user's marks and damaged ones are not ours.
-  EXPECT_FALSE(PlaceOfMark(4, mark));
-  EXPECT_FALSE(PlaceOfMark(42, "scratch"));
-  EXPECT_FALSE(PlaceOfMark(42, "blindfold:42:x0:1"));
-  EXPECT_FALSE(PlaceOfMark(42, "blindfold:42:t9:1"));
-  EXPECT_FALSE(PlaceOfMark(42, "blindfold:42:t0:"));
-  EXPECT_FALSE(PlaceOfMark(42, "blindfold:42:t0:__i3_scratch"));
-  EXPECT_EQ(OurMark(42, {"scratch", mark}), mark);
-  EXPECT_FALSE(OurMark(42, {"scratch"}));
+  EXPECT_EQ(MarkOf(42, place), "blindfold:42:f2:3: \"web\" : news");
 }
 
 TEST(SwayCommands, QuoteArgumentsAndNameKeysAsBindsymDoes) {
