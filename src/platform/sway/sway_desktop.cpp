@@ -75,6 +75,16 @@ std::optional<HiddenPlace> SwayWindowManager::RecordedPlace(std::int64_t id) con
 
 void SwayWindowManager::Forget() { windows_.reset(); }
 
+// What a command sway carried out did to the tree, written into the tree as
+// read, so that a pass over many windows reads it once rather than after each
+// of them. A command refused may have done anything: the tree is read again.
+void SwayWindowManager::Moved(std::int64_t id, bool carriedOut, const std::function<void(SwayWindow&)>& change) {
+  if (!windows_ || !carriedOut) return Forget();
+  for (SwayWindow& window : *windows_) {
+    if (window.id == id) change(window);
+  }
+}
+
 WindowHandle SwayWindowManager::HandleOf(const SwayWindow& window) const {
   return HandleOfNumber(processOf_ ? window.xWindow : window.id);
 }
@@ -146,9 +156,13 @@ WindowHandle SwayWindowManager::FirstWindowOf(std::uint32_t pid) {
 bool SwayWindowManager::Activate(WindowHandle window) {
   const SwayWindow* found = Find(window);
   if (!found || found->inScratchpad) return false;
-  const std::string command = Criteria(found->id) + "focus";
-  Forget();
-  return ipc_.Run(command);
+  const std::int64_t id = found->id;
+  const bool focused = ipc_.Run(Criteria(id) + "focus");
+  if (focused && windows_) {
+    for (SwayWindow& other : *windows_) other.focused = other.id == id;
+  }
+  Moved(id, focused, [](SwayWindow&) {});
+  return focused;
 }
 
 bool SwayWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
@@ -187,17 +201,24 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
   const std::string fullscreenOff = window.fullscreen ? "fullscreen disable, " : "";
   // Brought back by someone else while hidden: it still goes back, in the end,
   // where the first hide found it.
+  const auto toScratchpad = [this, id = window.id](SwayWindow& hidden) {
+    hidden = SwayWindow{.id = hidden.id, .xWindow = hidden.xWindow, .title = hidden.title, .appId = hidden.appId,
+                        .pid = hidden.pid, .workspace = std::string(kScratchpad), .inScratchpad = true,
+                        .floating = true, .marks = hidden.marks};
+    for (SwayWindow& other : *windows_) std::erase(other.split, id);
+  };
   if (recorded) {
-    Forget();
-    return ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
+    const bool hidden = ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
+    Moved(window.id, hidden, toScratchpad);
+    return hidden;
   }
   const HiddenPlace place{window.workspace, window.floating, window.fullscreen, SplitBeforeThePass(window)};
   const std::string key = std::to_string(window.id);
   record_.Put(key, PlaceText(place));
-  Forget();
   const bool hidden =
       ipc_.Run(Criteria(window.id) + "mark --add " + Quoted(MarkOf(window.id, place)) + ", " + fullscreenOff +
                "move scratchpad");
+  Moved(window.id, hidden, toScratchpad);
   if (!hidden) record_.Remove(key);
   log::Info("hide", "sway window ", window.id, hidden ? " to the scratchpad" : " not hidden");
   return hidden;
@@ -246,8 +267,17 @@ bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
   commands += ", unmark " + Quoted(MarkOf(window.id, place));
   if (activate) commands += ", focus";
   if (!beside.empty()) commands += "; unmark " + beside;
-  Forget();
   const bool shown = ipc_.Run(commands);
+  if (shown && activate && windows_) {
+    for (SwayWindow& other : *windows_) other.focused = false;
+  }
+  Moved(window.id, shown, [&place, activate](SwayWindow& back) {
+    back.inScratchpad = false;
+    back.workspace = place.workspace;
+    back.floating = place.floating;
+    back.fullscreen = place.fullscreen;
+    back.focused = activate;
+  });
   if (shown) record_.Remove(key);
   log::Info("show", "sway window ", window.id, shown ? " back on workspace " : " not shown on ", place.workspace);
   return shown;

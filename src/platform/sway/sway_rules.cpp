@@ -64,8 +64,6 @@ JsonObject* ObjectMember(JsonObject* object, const char* name) {
   return node && JSON_NODE_HOLDS_OBJECT(node) ? json_node_get_object(node) : nullptr;
 }
 
-constexpr std::string_view kScratchpad = "__i3_scratch";
-
 struct Walk {
   // Visible floating, visible tiled, elsewhere, scratchpad.
   std::vector<SwayWindow> bands[4];

@@ -11,6 +11,9 @@
 
 namespace blindfold::sway {
 
+// The workspace that holds the scratchpad.
+inline constexpr std::string_view kScratchpad = "__i3_scratch";
+
 // A window as sway's (or i3's) tree tells it: a view, whatever its shell. Bars
 // and other docks are left out.
 struct SwayWindow {
