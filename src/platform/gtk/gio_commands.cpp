@@ -3,7 +3,10 @@
 #include <giomm/applicationcommandline.h>
 #include <giomm/dbusconnection.h>
 
+#include <unistd.h>
+
 #include <array>
+#include <csignal>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -55,7 +58,8 @@ std::string ObjectPathOf(const std::string& applicationId) {
 // Whether the owner of `applicationId` answers, in time, as an application
 // that takes command lines: another program may hold the name, and a call it
 // never answers would wait for good.
-bool OwnerIsApplication(const std::string& applicationId) {
+enum class Owner { Application, Another, Silent };
+Owner OwnerOf(const std::string& applicationId) {
   constexpr int kAnswerWithinMs = 10000;
   try {
     const auto bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
@@ -64,11 +68,23 @@ bool OwnerIsApplication(const std::string& applicationId) {
                        Glib::VariantContainerBase(), applicationId, kAnswerWithinMs);
     Glib::Variant<Glib::ustring> xml;
     reply.get_child(xml, 0);
-    return xml.get().raw().find("org.gtk.Application") != std::string::npos;
+    return xml.get().raw().find("org.gtk.Application") != std::string::npos ? Owner::Application : Owner::Another;
   } catch (const Glib::Error& error) {
     log::Warning("command", "the owner of ", applicationId, " did not answer as Blindfold: ", error.what().raw());
-    return false;
+    return error.matches(G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ? Owner::Silent : Owner::Another;
   }
+}
+
+// The answer may wait on the user, at a password asked for; past this, the
+// command gives up and says so, as a program that stopped answering must not
+// keep it waiting for good.
+constexpr unsigned kAnswerWithinSeconds = 300;
+std::string noAnswerText;
+void GiveUpWaiting(int) {
+  if (write(STDERR_FILENO, noAnswerText.data(), noAnswerText.size()) < 0) {
+    // Nothing more to be done: the exit status says it.
+  }
+  _exit(1);
 }
 
 }  // namespace
@@ -210,9 +226,14 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
     // A command waits on whoever holds the name for as long as it takes:
     // first make sure it is a Blindfold that answers.
     if (!checkedOwner) {
-      if (!OwnerIsApplication(applicationId)) {
-        problem = texts::CommandNameHeldByAnother(applicationId);
-        return Delivery::NotTaken;
+      switch (OwnerOf(applicationId)) {
+        case Owner::Another:
+          problem = texts::CommandNameHeldByAnother(applicationId);
+          return Delivery::NotTaken;
+        case Owner::Silent:
+          return Delivery::NoAnswer;
+        case Owner::Application:
+          break;
       }
       checkedOwner = true;
     }
@@ -227,7 +248,12 @@ Delivery SendToRunningInstance(const std::string& applicationId, Command command
       answeredBusy = true;  // named a moment ago, gone now: it is ending
       continue;
     }
-    switch (application->run(static_cast<int>(arguments.size()) - 1, arguments.data())) {
+    noAnswerText = std::string(texts::kCommandNotAnswered) + "\n";
+    std::signal(SIGALRM, &GiveUpWaiting);
+    alarm(kAnswerWithinSeconds);
+    const int status = application->run(static_cast<int>(arguments.size()) - 1, arguments.data());
+    alarm(0);
+    switch (status) {
       case kStatusDone:
         return Delivery::Done;
       case kStatusRefused:

@@ -248,14 +248,18 @@ GLib.MainLoop().run()' "$name" >"$work/squatter.out" 2>&1 &
   squatter=$!
   pids+=("$squatter")
   eventually grep -q owned "$work/squatter.out"
-  kill -STOP "$squatter"
   : >"$work/blindfold.log"
   launch_blindfold
   check "a name held by another program is told at start" eventually grep -q "another program holds" "$work/blindfold.log"
   answer=0
-  timeout 60 "$blindfold" --toggle 2>"$work/command.err" || answer=$?
-  check "a command to a name nobody answers on gives up, with a reason" \
+  "$blindfold" --toggle 2>"$work/command.err" || answer=$?
+  check "a command finds another program there, and says so" \
     eval '[ "$answer" -eq 1 ] && grep -q "another program holds" "$work/command.err"'
+  kill -STOP "$squatter"
+  answer=0
+  timeout 60 "$blindfold" --toggle 2>"$work/command.err" || answer=$?
+  check "a command to a name nobody answers on gives up, and says so" \
+    eval '[ "$answer" -eq 1 ] && grep -q "did not answer in time" "$work/command.err"'
   kill -9 "$squatter"
   taken_back() {
     local end=$((SECONDS + 20))
