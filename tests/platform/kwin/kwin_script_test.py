@@ -91,6 +91,7 @@ def stand_in(hold_ms):
             if waiting["call"] is not None:
                 answer([])
             waiting["call"] = invocation
+            say({"event": "poll"})
             if queued:
                 answer_queued()
             else:
@@ -312,6 +313,7 @@ def run(session):
     session.load_script()
     second.windows_where(lambda ws: not window_of(ws, demo_id)["hiddenByBlindfold"]
                          and hidden_state(window_of(ws, demo_id)), "the new copy did not report the hidden gtk3-demo")
+    second.expect(lambda event: event["event"] == "poll", "the new copy did not ask for requests")
     second.send({"op": "show", "id": demo_id, "activate": False, "givenBack": given})
     windows = second.windows_where(lambda ws: not window_of(ws, demo_id)["minimized"],
                                    "the new copy did not show what the old one hid")
