@@ -88,7 +88,8 @@ KWinBridge::~KWinBridge() {
   if (cancel_) g_cancellable_cancel(cancel_);
   if (heldPoll_) AnswerHeldPoll();
   if (pollTimer_) g_source_remove(pollTimer_);
-  if (bus_ && rescue_ && reported_) {
+  // The rescue's copy goes with it: it would talk to no one.
+  if (bus_ && rescue_) {
     std::string problem;
     if (GVariant* unloaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript",
                                       g_variant_new("(s)", plugin_.c_str()), nullptr, problem)) {

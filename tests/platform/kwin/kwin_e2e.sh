@@ -218,7 +218,7 @@ restart_blindfold() {
   wait "$blindfold_pid" || true
   : >"$work/blindfold.trace"
   launch_blindfold
-  eventually armed
+  check "Blindfold starts again with its keys armed" eventually armed
 }
 
 # Another program of the session asks for Blindfold's bus name, taking it over
@@ -267,6 +267,13 @@ check "the program holding the name heard nothing of the windows" eval '[ -e "$w
 kill "$squatter_pid"
 check "Blindfold takes its name back once it is freed" \
   eventually grep -q "the bus name $bus_name is Blindfold's again" "$work/blindfold.log"
+# Only KWin speaks for the script: a program that calls Blindfold as the
+# script would, with an empty window list, is refused.
+blindfold_bus=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.GetNameOwner "$bus_name" | grep -o ':[0-9.]*' || true)
+answer=$(gdbus call --session --dest "$blindfold_bus" --object-path /example/blindfold/KWin \
+  --method example.blindfold.KWin.Windows "'{\"done\": 0, \"windows\": []}'" 2>&1 || true)
+check "a program that calls Blindfold as its script would is refused" eval '[[ "$answer" == *AccessDenied* ]]'
 
 # Blindfold's record of what it hid: a line a window, however many panics,
 # and gone once they are shown.
@@ -305,7 +312,7 @@ kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
 check "a killed Blindfold's script unloaded leaves them hidden" everything_hidden
 : >"$work/blindfold.trace"
 launch_blindfold
-eventually armed
+check "the next start arms its keys" eventually armed
 check_desk "the next start after kill -9 and the script unloaded"
 
 # The rescue beside a Blindfold that stopped answering: a copy of the script
