@@ -263,7 +263,8 @@ press "Blindfold toggle"
 check "and hides the chosen windows all the same" eventually some_hidden
 press "Blindfold toggle"
 check_desk "while another program holds the name"
-check "the program holding the name heard nothing of the windows" eval '[ -e "$work/heard.owner" ] && [ ! -s "$work/heard" ]'
+check "the program holding the name heard nothing of the windows" \
+  eval '[ -e "$work/heard.owner" ] && [ ! -s "$work/heard" ]'
 kill "$squatter_pid"
 check "Blindfold takes its name back once it is freed" \
   eventually grep -q "the bus name $bus_name is Blindfold's again" "$work/blindfold.log"
@@ -283,7 +284,8 @@ for round in 1 2 3; do
   press "Blindfold panic"
   eventually everything_hidden
   press "Blindfold panic"
-  check "panic round $round: the record holds each of the four windows once" eventually eval '[ "$(record_lines)" -eq 4 ]'
+  check "panic round $round: the record holds each of the four windows once" \
+    eventually eval '[ "$(record_lines)" -eq 4 ]'
   "$blindfold" --toggle
   check "panic round $round: the show empties the record" eventually eval '[ "$(record_lines)" -eq 0 ]'
   check_desk "panic round $round"
