@@ -32,6 +32,8 @@ constexpr const char* kRescuePlugin = "blindfold-rescue";
 // noticed within a moment, at the cost of one small call.
 constexpr guint kCheckMs = 1000;
 constexpr int kCheckTimeoutMs = 3000;
+// Long enough for a script gone at the last moment to be loaded again.
+constexpr gint64 kLastRequestsSeconds = 5;
 
 // What the script makes of a window it is asked to hide or show, assumed
 // until its next report tells.
@@ -77,14 +79,18 @@ KWinBridge::KWinBridge(const std::string& sessionKey)
       record_(x11::DoorRecord::PathFor("kwin", sessionKey.empty() ? std::string("session") : sessionKey)) {}
 
 KWinBridge::~KWinBridge() {
-  if (checkTimer_) g_source_remove(checkTimer_);
   // What was asked last (the shows at the end of a run) reaches the script,
   // and is reported done, before Blindfold is gone: it asks again within a
-  // moment of each answer. What is not done stays in the record.
-  const gint64 until = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
-  while (bus_ && reported_ && (!requests_.empty() || !handed_.empty()) && g_get_monotonic_time() < until) {
+  // moment of each answer. A script that went just before is loaded again
+  // meanwhile, so that the shows are not lost with it. What is not done
+  // stays in the record.
+  const auto waiting = [this] { return bus_ && reported_ && (!requests_.empty() || !handed_.empty()); };
+  if (waiting()) CheckScript();
+  const gint64 until = g_get_monotonic_time() + kLastRequestsSeconds * G_USEC_PER_SEC;
+  while (waiting() && g_get_monotonic_time() < until) {
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
   }
+  if (checkTimer_) g_source_remove(checkTimer_);
   if (cancel_) g_cancellable_cancel(cancel_);
   if (heldPoll_) AnswerHeldPoll();
   if (pollTimer_) g_source_remove(pollTimer_);

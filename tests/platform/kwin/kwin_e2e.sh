@@ -303,6 +303,17 @@ press "Blindfold panic"
 check "and its keys reach it again" eventually everything_hidden
 "$blindfold" --toggle
 check_desk "after a panic through the script loaded again"
+# Ended right after the script went, Blindfold still shows what it hid.
+"$blindfold" --toggle
+eventually some_hidden
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+"$blindfold" --quit
+wait "$blindfold_pid" || true
+check_desk "--quit right after the script was unloaded"
+check "and nothing is left in the record" eval '[ "$(record_lines)" -eq 0 ]'
+: >"$work/blindfold.trace"
+launch_blindfold
+check "Blindfold starts again with its keys armed" eventually armed
 
 # Killed with every window hidden, and the script unloaded after it: the next
 # start, with no password to ask for, still shows them.
