@@ -197,14 +197,14 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
   GVariant* number = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
                               g_variant_new("(ss)", file.c_str(), plugin_.c_str()), G_VARIANT_TYPE("(i)"), problem);
   if (!number) return false;
-  gint32 id = -1;
-  g_variant_get(number, "(i)", &id);
+  gint32 scriptNumber = -1;
+  g_variant_get(number, "(i)", &scriptNumber);
   g_variant_unref(number);
-  if (id < 0) {
+  if (scriptNumber < 0) {
     problem = "KWin did not take the script";
     return false;
   }
-  const std::string path = "/" + std::to_string(id);
+  const std::string path = "/" + std::to_string(scriptNumber);
   GVariant* ran = CallKWin(bus_, "org.kde.KWin", path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr,
                            problem);
   if (!ran) return false;
@@ -215,6 +215,19 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
   if (!reported_) {
     problem = "the KWin script did not report";
     return false;
+  }
+  // Shows asked by a Blindfold that ended before the script did them: no
+  // one else would ever ask again (its logic forgot the windows when it
+  // asked).
+  std::vector<std::string> asked;
+  for (const auto& [id, value] : record_.Entries()) {
+    if (ShowAsked(value)) asked.push_back(id);
+  }
+  for (const std::string& id : asked) {
+    log::Info("show", "KWin window ", id, ": its show was asked before Blindfold ended, and is done now");
+    if (Send({Request::Op::Show, id, false, std::nullopt})) {
+      if (KWinWindow* window = Find(HandleOfId(id))) Assume(*window, false);
+    }
   }
   // The rescue ends in a moment: only the running Blindfold watches.
   if (!rescue_) {
@@ -366,6 +379,11 @@ bool KWinBridge::Send(Request request) {
     // A record of Blindfold's own that no longer reads gives the window back
     // in plain sight rather than leave it hidden.
     request.givenBack = ReadGivenBack(*recorded).value_or(GivenBack{});
+    // A show asked is kept as such until it is done: the logic forgets the
+    // window at once, so a Blindfold that dies before the script does it
+    // leaves the next start to finish it (Start).
+    const bool show = request.op == Request::Op::Show;
+    if (ShowAsked(*recorded) != show) record_.Put(request.id, GivenBackJson(*request.givenBack, show));
   }
   requests_.push_back(std::move(request));
   if (heldPoll_) AnswerHeldPoll();

@@ -132,14 +132,20 @@ GivenBack GivenBackOf(const KWinWindow& window) {
           .byOpacity = !window.minimizable};
 }
 
-std::string GivenBackJson(const GivenBack& givenBack) {
+std::string GivenBackJson(const GivenBack& givenBack, bool showAsked) {
   const auto flag = [](bool value) { return value ? "true" : "false"; };
   gchar opacity[G_ASCII_DTOSTR_BUF_SIZE];
   g_ascii_dtostr(opacity, sizeof opacity, givenBack.opacity);
   return std::string("{\"minimized\":") + flag(givenBack.minimized) + ",\"skipTaskbar\":" +
          flag(givenBack.skipTaskbar) + ",\"skipPager\":" + flag(givenBack.skipPager) + ",\"skipSwitcher\":" +
          flag(givenBack.skipSwitcher) + ",\"opacity\":" + opacity + ",\"byOpacity\":" + flag(givenBack.byOpacity) +
-         "}";
+         (showAsked ? ",\"showAsked\":true}" : "}");
+}
+
+bool ShowAsked(std::string_view json) {
+  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
+  JsonNode* root = ParsedRoot(parser.get(), json);
+  return root && JSON_NODE_HOLDS_OBJECT(root) && BoolMember(json_node_get_object(root), "showAsked");
 }
 
 std::optional<GivenBack> ReadGivenBack(std::string_view json) {

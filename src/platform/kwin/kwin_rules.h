@@ -51,10 +51,13 @@ struct KWinWindow {
 
 // What a hide of `window` as it is now would have to give back.
 GivenBack GivenBackOf(const KWinWindow& window);
-// As kept in Blindfold's record and sent to the script: a JSON object.
-std::string GivenBackJson(const GivenBack& givenBack);
+// As sent to the script and kept in Blindfold's record: a JSON object. The
+// record's also says when a show was asked and not yet reported done
+// (`showAsked`), which the script never reads.
+std::string GivenBackJson(const GivenBack& givenBack, bool showAsked = false);
 // Nothing when the text is not such an object.
 std::optional<GivenBack> ReadGivenBack(std::string_view json);
+bool ShowAsked(std::string_view json);
 
 // The handle of a window's id: the same in every run, so that the record of
 // hidden windows still names them after a crash. 31 bits, never 0.

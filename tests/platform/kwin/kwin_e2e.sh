@@ -315,6 +315,19 @@ check "and nothing is left in the record" eval '[ "$(record_lines)" -eq 0 ]'
 launch_blindfold
 check "Blindfold starts again with its keys armed" eventually armed
 
+# Killed just after it asked for a show that the script, gone, could not do:
+# the next start does it.
+"$blindfold" --toggle
+eventually some_hidden
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+"$blindfold" --toggle
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+: >"$work/blindfold.trace"
+launch_blindfold
+check "the next start arms its keys" eventually armed
+check_desk "the next start after a kill -9 that cut a show short"
+
 # Killed with every window hidden, and the script unloaded after it: the next
 # start, with no password to ask for, still shows them.
 press "Blindfold panic"

@@ -49,6 +49,9 @@ TEST(KWinWindowList, AReportSaysTheLastBatchDoneAndWhatAHideWouldTake) {
 
   const GivenBack panel{.skipSwitcher = true, .opacity = 0.5, .byOpacity = true};
   EXPECT_EQ(ReadGivenBack(GivenBackJson(panel)), panel);
+  EXPECT_EQ(ReadGivenBack(GivenBackJson(panel, true)), panel);
+  EXPECT_TRUE(ShowAsked(GivenBackJson(panel, true)));
+  EXPECT_FALSE(ShowAsked(GivenBackJson(panel)));
   EXPECT_FALSE(ReadGivenBack("minimized"));
 }
 
