@@ -1,27 +1,40 @@
 // Blindfold's hands inside KWin (Plasma 5.27, Wayland), where no other program
-// may hide a window. Blindfold puts its D-Bus name, path and interface in place
-// of @SERVICE@, @PATH@ and @INTERFACE@, loads the text with
+// may hide a window. Blindfold puts the unique bus name of its own connection
+// (":1.42"), its object path and interface in place of @SERVICE@, @PATH@ and
+// @INTERFACE@ ("no" in place of @SHORTCUTS@ for a rescue's copy, which leaves
+// the shortcuts to the running Blindfold's), loads the text with
 // org.kde.kwin.Scripting.loadScript and runs it with org.kde.kwin.Script.run on
-// the path /<number loadScript gave>.
+// the path /<number loadScript gave>. A unique name is never handed on: no
+// other program can take it, so nothing here reaches anyone but the Blindfold
+// that loaded this copy. A Blindfold started later loads a copy of its own.
 //
 // Towards Blindfold (all calls on the session bus, every argument a string):
-//   Windows(json)  the window list, at the start, after every change and after
-//                  each batch of requests: an array of
+//   Windows(json)  a report, at the start, after every change and after each
+//                  batch of requests: {done, windows}, where done is the number
+//                  of the last batch carried out and windows an array of
 //                  {id, caption, resourceClass, resourceName, pid, normal, dialog,
 //                   dock, desktop, transientFor, stackingOrder, minimized,
-//                   skipTaskbar, skipPager, skipSwitcher, active, hiddenByBlindfold}
-//   Next() -> json a long poll for requests: an array of {op: "hide", id},
-//                  {op: "show", id, activate}, {op: "activate", id} or
-//                  {op: "list"}; an empty array asks for nothing. Blindfold
-//                  answers within 20 seconds, inside D-Bus's 25.
+//                   skipTaskbar, skipPager, skipSwitcher, minimizable, opacity,
+//                   active, hiddenByBlindfold}
+//   Next() -> json a long poll for requests: {batch, requests}, requests an
+//                  array of {op: "hide", id, givenBack}, {op: "show", id,
+//                  activate, givenBack} or {op: "activate", id}; an empty
+//                  array asks for nothing. Blindfold answers within 20
+//                  seconds, inside D-Bus's 25.
 //   Pressed(name)  a global shortcut: "toggle", "panic" or "panel".
 //
-// The windows this script hid are kept here, not in Blindfold, so that a
-// Blindfold started after one that died can still show them.
+// Blindfold keeps its own record of what it hid and of what each window is to
+// be given back, and sends it with each hide and show (givenBack): what it
+// says wins over what this copy remembers, which a copy loaded anew (after an
+// unload, or a restart of KWin) has forgotten.
 
 var service = "@SERVICE@";
 var objectPath = "@PATH@";
 var iface = "@INTERFACE@";
+var withShortcuts = "@SHORTCUTS@" !== "no";
+// The last batch of requests carried out, told in every report so that
+// Blindfold knows which of its requests are done.
+var done = 0;
 
 // What a hidden window was before the hide, by id, to be given back exactly.
 var hidden = {};
@@ -56,6 +69,8 @@ function describe(window) {
     skipTaskbar: !!window.skipTaskbar,
     skipPager: !!window.skipPager,
     skipSwitcher: !!window.skipSwitcher,
+    minimizable: !!window.minimizable,
+    opacity: Number(window.opacity),
     active: !!window.active,
     hiddenByBlindfold: hidden.hasOwnProperty(idOf(window))
   };
@@ -65,7 +80,7 @@ function report() {
   var windows = workspace.clientList();
   var list = [];
   for (var i = 0; i < windows.length; i++) list.push(describe(windows[i]));
-  callDBus(service, objectPath, iface, "Windows", JSON.stringify(list));
+  callDBus(service, objectPath, iface, "Windows", JSON.stringify({done: done, windows: list}));
 }
 
 // A burst of changes (a window mapping changes its caption, class and
@@ -78,11 +93,31 @@ function reportSoon() {
   if (!reportTimer.active) reportTimer.start();
 }
 
+// What Blindfold's request says the window is to be given back, read as
+// plain values; nothing when the request carries none.
+function givenBackOf(request) {
+  var given = request.givenBack;
+  if (!given || typeof given !== "object") return null;
+  var opacity = Number(given.opacity);
+  return {
+    minimized: !!given.minimized,
+    skipTaskbar: !!given.skipTaskbar,
+    skipPager: !!given.skipPager,
+    skipSwitcher: !!given.skipSwitcher,
+    opacity: opacity > 0 && opacity <= 1 ? opacity : 1,
+    byOpacity: !!given.byOpacity
+  };
+}
+
 // A window that cannot be minimised (a panel) is made fully transparent
-// instead; either way it leaves the taskbar, the pager and Alt+Tab.
-function hide(window) {
+// instead; either way it leaves the taskbar, the pager and Alt+Tab. One entry
+// a window, however often it is hidden: the first hide's state is what a show
+// gives back, unless Blindfold's record says otherwise.
+function hide(window, given) {
   var id = idOf(window);
-  if (!hidden.hasOwnProperty(id)) {
+  if (given) {
+    hidden[id] = given;
+  } else if (!hidden.hasOwnProperty(id)) {
     hidden[id] = {
       minimized: !!window.minimized,
       skipTaskbar: !!window.skipTaskbar,
@@ -102,11 +137,13 @@ function hide(window) {
   }
 }
 
-function show(window, activate) {
+// A window neither Blindfold's record nor this copy knows as hidden is left
+// as it is.
+function show(window, activate, given) {
   var id = idOf(window);
-  var before = hidden[id];
+  var before = given || hidden[id];
+  delete hidden[id];
   if (before) {
-    delete hidden[id];
     if (before.byOpacity) {
       window.opacity = before.opacity;
     } else {
@@ -127,9 +164,9 @@ function carryOut(request) {
     return;
   }
   if (request.op === "hide") {
-    hide(window);
+    hide(window, givenBackOf(request));
   } else if (request.op === "show") {
-    show(window, !!request.activate);
+    show(window, !!request.activate, givenBackOf(request));
   } else if (request.op === "activate") {
     workspace.activeClient = window;
   } else {
@@ -138,14 +175,16 @@ function carryOut(request) {
 }
 
 function carryOutAll(reply) {
-  var requests;
+  var answer;
   try {
-    requests = JSON.parse(String(reply));
+    answer = JSON.parse(String(reply));
   } catch (error) {
     print("Blindfold: unreadable requests: " + error);
     return;
   }
-  if (!Array.isArray(requests) || requests.length === 0) return;
+  if (!answer || !Array.isArray(answer.requests)) return;
+  var batch = Number(answer.batch) || 0;
+  var requests = answer.requests;
   for (var i = 0; i < requests.length; i++) {
     try {
       carryOut(requests[i]);
@@ -153,15 +192,17 @@ function carryOutAll(reply) {
       print("Blindfold: request " + JSON.stringify(requests[i]) + " failed: " + error);
     }
   }
-  report();
+  if (batch > done) done = batch;
+  if (requests.length > 0 || batch > 0) report();
 }
 
-// The long poll. callDBus never calls back when the call fails (no owner, the
-// owner died, an error answer, no answer within D-Bus's 25 seconds), so the
-// watch below starts a new poll whenever the name's owner is not the one the
-// pending poll went to, or that poll has outlived D-Bus's timeout. An answer to
-// an abandoned poll is dropped. Blindfold therefore answers Next within 20
-// seconds and never with an error.
+// The long poll. callDBus never calls back when the call fails (Blindfold
+// gone, an error answer, no answer within D-Bus's 25 seconds), so the watch
+// below starts a new poll whenever the pending one has outlived D-Bus's
+// timeout. An answer to an abandoned poll is dropped. Blindfold therefore
+// answers Next within 20 seconds and never with an error. Once the Blindfold
+// that loaded this copy has left the bus, its unique name never comes back,
+// and this copy waits, doing nothing, for the next Blindfold to replace it.
 var pollSerial = 0;
 var pollOwner = "";
 var pollSent = 0;
@@ -191,7 +232,7 @@ function watchOwner() {
     callDBus(bus, "/org/freedesktop/DBus", bus, "GetNameOwner", service, function (owner) {
       owner = String(owner);
       if (owner !== pollOwner) {
-        // A Blindfold that just started: it hears the list before anything else.
+        // The first poll: Blindfold hears the list before anything else.
         pollOwner = owner;
         report();
         poll(owner);
@@ -233,8 +274,10 @@ function press(name) {
     callDBus(service, objectPath, iface, "Pressed", name);
   };
 }
-registerShortcut("Blindfold toggle", "Blindfold: hide or show the chosen windows", "", press("toggle"));
-registerShortcut("Blindfold panic", "Blindfold: hide everything", "", press("panic"));
-registerShortcut("Blindfold panel", "Blindfold: show or hide the control panel", "", press("panel"));
+if (withShortcuts) {
+  registerShortcut("Blindfold toggle", "Blindfold: hide or show the chosen windows", "", press("toggle"));
+  registerShortcut("Blindfold panic", "Blindfold: hide everything", "", press("panic"));
+  registerShortcut("Blindfold panel", "Blindfold: show or hide the control panel", "", press("panel"));
+}
 
 watchOwner();

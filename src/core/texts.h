@@ -102,6 +102,16 @@ inline std::string DamagedPasswordKey(const std::string& name, const std::string
 // Beneath the open windows, after a hide that some windows refused, as
 // programs running with higher rights do.
 inline std::string NotHidden(const std::string& names) { return "Could not be hidden: " + names; }
+// On standard error when KWin's door cannot have its bus name, and when it
+// has it again: the door works without it all the same.
+inline std::string KWinBusNameHeld(std::string_view name) {
+  return "Blindfold: another program holds the bus name " + std::string(name) +
+         "; Blindfold goes on without it (KWin's script talks to Blindfold's own connection) and takes it back "
+         "when it is freed.";
+}
+inline std::string KWinBusNameTakenBack(std::string_view name) {
+  return "Blindfold: the bus name " + std::string(name) + " is Blindfold's again.";
+}
 // "Hide Taskbar" is ticked, but the desktop's bar is part of its window manager.
 inline constexpr std::string_view kNoTaskbarToHide =
     "Hide Taskbar: this desktop's bar belongs to its window manager, which keeps it on screen.";

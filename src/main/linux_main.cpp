@@ -307,6 +307,9 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   if (!instance || !instance->AnotherInstanceIsRunning()) {
     std::string problem;
     InstalledFiles files;
+    // The rescue may run beside a Blindfold that stopped answering, whose
+    // copy of the script talks to that Blindfold alone: it loads a copy of
+    // its own, reads the same record, and takes its copy away at its end.
     const bool rescue = command.kind == CommandLine::Kind::Restore;
     if (runtime.empty() || !bridge.Start(files.ShippedFile("blindfold-kwin.js"), runtime, 10000, rescue, problem)) {
       std::cerr << texts::kProgramName << ": KWin cannot be reached: "

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iostream>
 #include <unordered_set>
 
 #include "core/log.h"
+#include "core/texts.h"
 #include "platform/x11/window_rules.h"
 
 namespace blindfold::kwin {
@@ -24,6 +26,14 @@ constexpr const char* kIntrospection = R"(<node>
 // Inside D-Bus's 25 seconds, as the script expects.
 constexpr guint kPollAnswerSeconds = 20;
 constexpr const char* kPlugin = "blindfold";
+// The rescue's copy, beside the one of a Blindfold that may still run.
+constexpr const char* kRescuePlugin = "blindfold-rescue";
+// How often KWin is asked whether the script is still loaded: an unload is
+// noticed within a moment, at the cost of one small call.
+constexpr guint kCheckMs = 1000;
+constexpr int kCheckTimeoutMs = 3000;
+// Long enough for a script gone at the last moment to be loaded again.
+constexpr gint64 kLastRequestsSeconds = 5;
 
 // What the script makes of a window it is asked to hide or show, assumed
 // until its next report tells.
@@ -51,30 +61,63 @@ GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, 
   return result;
 }
 
+// The answer to an asynchronous call; nothing, with `self` left untouched,
+// when the bridge cancelled it on its way out.
+GVariant* Finished(GObject* source, GAsyncResult* result, bool& cancelled, std::string& problem) {
+  GError* error = nullptr;
+  GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+  cancelled = !reply && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+  if (!reply) problem = error ? error->message : "no answer";
+  if (error) g_error_free(error);
+  return reply;
+}
+
 }  // namespace
 
 KWinBridge::KWinBridge(const std::string& sessionKey)
-    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : x11::BusNameElement(sessionKey))) {}
+    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : x11::BusNameElement(sessionKey))),
+      record_(x11::DoorRecord::PathFor("kwin", sessionKey.empty() ? std::string("session") : sessionKey)) {}
 
 KWinBridge::~KWinBridge() {
-  // What was asked last (the shows at the end of a run) reaches the script
-  // before Blindfold is gone: it asks again within a moment of each answer.
-  const gint64 until = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
-  while (bus_ && !requests_.empty() && g_get_monotonic_time() < until) {
+  // What was asked last (the shows at the end of a run) reaches the script,
+  // and is reported done, before Blindfold is gone: it asks again within a
+  // moment of each answer. A script that went just before is loaded again
+  // meanwhile, so that the shows are not lost with it. What is not done
+  // stays in the record.
+  const auto waiting = [this] { return bus_ && reported_ && (!requests_.empty() || !handed_.empty()); };
+  if (waiting()) CheckScript();
+  const gint64 until = g_get_monotonic_time() + kLastRequestsSeconds * G_USEC_PER_SEC;
+  while (waiting() && g_get_monotonic_time() < until) {
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
   }
+  if (checkTimer_) g_source_remove(checkTimer_);
+  if (cancel_) g_cancellable_cancel(cancel_);
   if (heldPoll_) AnswerHeldPoll();
   if (pollTimer_) g_source_remove(pollTimer_);
+  // The rescue's copy goes with it: it would talk to no one.
+  if (bus_ && rescue_) {
+    std::string problem;
+    if (GVariant* unloaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript",
+                                      g_variant_new("(s)", plugin_.c_str()), nullptr, problem)) {
+      g_variant_unref(unloaded);
+    }
+  }
+  if (kwinWatch_) g_bus_unwatch_name(kwinWatch_);
   if (name_) g_bus_unown_name(name_);
   if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
   if (bus_) {
     g_dbus_connection_flush_sync(bus_, nullptr, nullptr);
     g_object_unref(bus_);
   }
+  if (cancel_) g_object_unref(cancel_);
 }
 
-bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, bool takeOver,
+bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, bool rescue,
                        std::string& problem) {
+  rescue_ = rescue;
+  plugin_ = rescue ? kRescuePlugin : kPlugin;
+  scriptFile_ = scriptFile;
+  runtimeFolder_ = runtimeFolder;
   GError* error = nullptr;
   bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
   if (!bus_) {
@@ -82,25 +125,43 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
     if (error) g_error_free(error);
     return false;
   }
+  cancel_ = g_cancellable_new();
   GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
   static const GDBusInterfaceVTable kVTable = {&KWinBridge::OnMethodCall, nullptr, nullptr, {}};
   registration_ = g_dbus_connection_register_object(bus_, kPath, node->interfaces[0], &kVTable, this, nullptr, nullptr);
   g_dbus_node_info_unref(node);
-  // The rescue (--restore) takes the name over from a Blindfold that stopped
-  // answering: the script follows the name to its new owner.
-  name_ = g_bus_own_name_on_connection(
-      bus_, service_.c_str(),
-      static_cast<GBusNameOwnerFlags>(G_BUS_NAME_OWNER_FLAGS_ALLOW_REPLACEMENT |
-                                      (takeOver ? G_BUS_NAME_OWNER_FLAGS_REPLACE : 0)),
-      nullptr, nullptr, nullptr, nullptr);
+  // The name is this door's address on the bus, owned without letting anyone
+  // take it over. Nothing travels through it: the script calls this
+  // connection's unique name, which no other program can ever hold, so one
+  // that holds the name meanwhile hears nothing, and Blindfold works on. The
+  // rescue leaves the name to the Blindfold it stands in for.
+  if (!rescue_) {
+    name_ = g_bus_own_name_on_connection(
+        bus_, service_.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE,
+        [](GDBusConnection*, const gchar* name, gpointer data) {
+          auto* self = static_cast<KWinBridge*>(data);
+          if (!self->nameHeldElsewhere_) return;
+          self->nameHeldElsewhere_ = false;
+          const std::string said = texts::KWinBusNameTakenBack(name);
+          log::Info("kwin", said);
+          std::cerr << said << '\n';
+        },
+        [](GDBusConnection* connection, const gchar* name, gpointer data) {
+          auto* self = static_cast<KWinBridge*>(data);
+          if (!connection || self->nameHeldElsewhere_) return;
+          self->nameHeldElsewhere_ = true;
+          const std::string said = texts::KWinBusNameHeld(name);
+          log::Warning("kwin", said);
+          std::cerr << said << '\n';
+        },
+        this, nullptr);
+  }
 
-  // The script lives as long as KWin: one loaded by a Blindfold before this
-  // one finds this one on the bus by itself. Started with the session,
-  // Blindfold may come before KWin's scripting does.
+  // Started with the session, Blindfold may come before KWin's scripting does.
   const gint64 until = g_get_monotonic_time() + static_cast<gint64>(waitMs) * 1000;
   GVariant* loaded = nullptr;
   while (!(loaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
-                             g_variant_new("(s)", kPlugin), G_VARIANT_TYPE("(b)"), problem)) &&
+                             g_variant_new("(s)", plugin_.c_str()), G_VARIANT_TYPE("(b)"), problem)) &&
          g_get_monotonic_time() < until) {
     g_usleep(200000);
   }
@@ -108,42 +169,188 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
   gboolean isLoaded = FALSE;
   g_variant_get(loaded, "(b)", &isLoaded);
   g_variant_unref(loaded);
-  if (!isLoaded) {
-    gchar* text = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(scriptFile.c_str(), &text, &length, nullptr)) {
-      problem = "the KWin script " + scriptFile + " is missing";
-      return false;
-    }
-    const std::string script = ScriptText({text, length}, service_, kPath, kInterface);
-    g_free(text);
-    g_mkdir_with_parents(runtimeFolder.c_str(), 0700);
-    const std::string file = runtimeFolder + "/" + service_ + ".js";
-    if (!g_file_set_contents(file.c_str(), script.c_str(), static_cast<gssize>(script.size()), nullptr)) {
-      problem = "cannot write " + file;
-      return false;
-    }
-    GVariant* number = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
-                                g_variant_new("(ss)", file.c_str(), kPlugin), G_VARIANT_TYPE("(i)"), problem);
-    if (!number) return false;
-    gint32 id = -1;
-    g_variant_get(number, "(i)", &id);
-    g_variant_unref(number);
-    if (id < 0) {
-      problem = "KWin did not take the script";
-      return false;
-    }
-    const std::string path = "/" + std::to_string(id);
-    GVariant* ran = CallKWin(bus_, "org.kde.KWin", path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr,
-                             problem);
-    if (!ran) return false;
-    g_variant_unref(ran);
+  // Calls from KWin's own connection are the script's; any other is refused.
+  GVariant* owner = CallKWin(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                             "GetNameOwner", g_variant_new("(s)", "org.kde.KWin"), G_VARIANT_TYPE("(s)"), problem);
+  if (!owner) return false;
+  const gchar* ownerName = nullptr;
+  g_variant_get(owner, "(&s)", &ownerName);
+  kwinOwner_ = ownerName ? ownerName : "";
+  g_variant_unref(owner);
+  kwinWatch_ = g_bus_watch_name_on_connection(
+      bus_, "org.kde.KWin", G_BUS_NAME_WATCHER_FLAGS_NONE,
+      [](GDBusConnection*, const gchar*, const gchar* nameOwner, gpointer data) {
+        static_cast<KWinBridge*>(data)->kwinOwner_ = nameOwner ? nameOwner : "";
+      },
+      [](GDBusConnection*, const gchar*, gpointer data) { static_cast<KWinBridge*>(data)->kwinOwner_.clear(); }, this,
+      nullptr);
+  // A copy already loaded talks to a Blindfold that has gone (the one before
+  // this start, or an earlier rescue): this one loads its own.
+  if (isLoaded) {
+    GVariant* unloaded = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript",
+                                  g_variant_new("(s)", plugin_.c_str()), nullptr, problem);
+    if (!unloaded) return false;
+    g_variant_unref(unloaded);
   }
+  std::string file;
+  if (!WriteScript(file, problem)) return false;
+  GVariant* number = CallKWin(bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
+                              g_variant_new("(ss)", file.c_str(), plugin_.c_str()), G_VARIANT_TYPE("(i)"), problem);
+  if (!number) return false;
+  gint32 scriptNumber = -1;
+  g_variant_get(number, "(i)", &scriptNumber);
+  g_variant_unref(number);
+  if (scriptNumber < 0) {
+    problem = "KWin did not take the script";
+    return false;
+  }
+  const std::string path = "/" + std::to_string(scriptNumber);
+  GVariant* ran = CallKWin(bus_, "org.kde.KWin", path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr,
+                           problem);
+  if (!ran) return false;
+  g_variant_unref(ran);
   while (!reported_ && g_get_monotonic_time() < until) {
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(10000);
   }
-  if (!reported_) problem = "the KWin script did not report";
-  return reported_;
+  if (!reported_) {
+    problem = "the KWin script did not report";
+    return false;
+  }
+  // Shows asked by a Blindfold that ended before the script did them: no
+  // one else would ever ask again (its logic forgot the windows when it
+  // asked).
+  std::vector<std::string> asked;
+  for (const auto& [id, value] : record_.Entries()) {
+    if (ShowAsked(value)) asked.push_back(id);
+  }
+  for (const std::string& id : asked) {
+    log::Info("show", "KWin window ", id, ": its show was asked before Blindfold ended, and is done now");
+    if (Send({Request::Op::Show, id, false, std::nullopt})) {
+      if (KWinWindow* window = Find(HandleOfId(id))) Assume(*window, false);
+    }
+  }
+  // The rescue ends in a moment: only the running Blindfold watches.
+  if (!rescue_) {
+    checkTimer_ = g_timeout_add(
+        kCheckMs,
+        [](gpointer self) -> gboolean {
+          static_cast<KWinBridge*>(self)->CheckScript();
+          return G_SOURCE_CONTINUE;
+        },
+        this);
+  }
+  return true;
+}
+
+// The script's text, with this connection's unique name in it, in the
+// session's runtime folder, which is the user's alone.
+bool KWinBridge::WriteScript(std::string& file, std::string& problem) {
+  gchar* text = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(scriptFile_.c_str(), &text, &length, nullptr)) {
+    problem = "the KWin script " + scriptFile_ + " is missing";
+    return false;
+  }
+  const std::string script =
+      ScriptText({text, length}, g_dbus_connection_get_unique_name(bus_), kPath, kInterface, !rescue_);
+  g_free(text);
+  g_mkdir_with_parents(runtimeFolder_.c_str(), 0700);
+  file = runtimeFolder_ + "/" + service_ + (rescue_ ? ".rescue.js" : ".js");
+  if (!g_file_set_contents(file.c_str(), script.c_str(), static_cast<gssize>(script.size()), nullptr)) {
+    problem = "cannot write " + file;
+    return false;
+  }
+  return true;
+}
+
+// KWin has no word for a script's end: it is asked, once a second. No answer
+// (KWin busy or restarting) is asked again at the next tick.
+void KWinBridge::CheckScript() {
+  if (checking_ || loading_ || !bus_) return;
+  checking_ = true;
+  g_dbus_connection_call(
+      bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
+      g_variant_new("(s)", plugin_.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kCheckTimeoutMs, cancel_,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        bool cancelled = false;
+        std::string problem;
+        GVariant* reply = Finished(source, result, cancelled, problem);
+        if (cancelled) return;
+        auto* self = static_cast<KWinBridge*>(data);
+        self->checking_ = false;
+        if (!reply) return;
+        gboolean isLoaded = TRUE;
+        g_variant_get(reply, "(b)", &isLoaded);
+        g_variant_unref(reply);
+        if (!isLoaded) self->LoadAgain();
+      },
+      this);
+}
+
+// The script went (unloaded, or KWin restarted) with its list of what it hid:
+// a new copy is loaded, and handed again, with what the record says, every
+// request the one that went had not reported done. Nothing more goes to the
+// copy that went.
+void KWinBridge::LoadAgain() {
+  log::Warning("kwin", "the KWin script has gone (unloaded, or KWin restarted): loading it again");
+  if (heldPoll_) AnswerHeldPoll(false);
+  std::vector<Request> again;
+  for (Handed& handed : handed_) again.push_back(std::move(handed.request));
+  handed_.clear();
+  requests_.insert(requests_.begin(), again.begin(), again.end());
+  std::string file;
+  std::string problem;
+  if (!WriteScript(file, problem)) {
+    log::Warning("kwin", problem);
+    return;
+  }
+  loading_ = true;
+  g_dbus_connection_call(
+      bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
+      g_variant_new("(ss)", file.c_str(), plugin_.c_str()), G_VARIANT_TYPE("(i)"), G_DBUS_CALL_FLAGS_NONE,
+      kCheckTimeoutMs, cancel_,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        bool cancelled = false;
+        std::string problem;
+        GVariant* reply = Finished(source, result, cancelled, problem);
+        if (cancelled) return;
+        auto* self = static_cast<KWinBridge*>(data);
+        gint32 id = -1;
+        if (reply) {
+          g_variant_get(reply, "(i)", &id);
+          g_variant_unref(reply);
+        }
+        if (id < 0) {
+          self->loading_ = false;
+          log::Warning("kwin", "KWin did not take the script again: ", reply ? "refused" : problem);
+          return;
+        }
+        const std::string path = "/" + std::to_string(id);
+        g_dbus_connection_call(
+            self->bus_, "org.kde.KWin", path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr,
+            G_DBUS_CALL_FLAGS_NONE, kCheckTimeoutMs, self->cancel_,
+            [](GObject* runSource, GAsyncResult* runResult, gpointer runData) {
+              bool runCancelled = false;
+              std::string runProblem;
+              GVariant* ran = Finished(runSource, runResult, runCancelled, runProblem);
+              if (runCancelled) return;
+              auto* owner = static_cast<KWinBridge*>(runData);
+              owner->loading_ = false;
+              if (!ran) return log::Warning("kwin", "KWin did not run the script again: ", runProblem);
+              g_variant_unref(ran);
+              owner->ScriptRunning();
+            },
+            self);
+      },
+      this);
+}
+
+// The new copy registered its shortcuts afresh: the keys set this run are
+// given to them again.
+void KWinBridge::ScriptRunning() {
+  log::Info("kwin", "the KWin script is loaded again");
+  const std::map<std::string, int> keys = keys_;
+  for (const auto& [name, key] : keys) SetShortcutKeys(name, key);
 }
 
 KWinWindow* KWinBridge::Find(WindowHandle handle) {
@@ -152,32 +359,69 @@ KWinWindow* KWinBridge::Find(WindowHandle handle) {
   return found == windows_.end() ? nullptr : &*found;
 }
 
-void KWinBridge::Send(Request request) {
+// A hide is in the record before it is asked, so that no accident between the
+// two loses the window; an earlier entry of the same window stays, as what it
+// had before the first hide. A show gives back what the record says.
+bool KWinBridge::Send(Request request) {
+  if (request.op == Request::Op::Hide && !record_.Get(request.id)) {
+    const auto window = std::ranges::find(windows_, request.id, &KWinWindow::id);
+    const GivenBack givenBack = window == windows_.end() ? GivenBack{} : GivenBackOf(*window);
+    if (!record_.Put(request.id, GivenBackJson(givenBack))) {
+      log::Warning("hide", "KWin window ", request.id, " is recorded in memory only");
+    }
+  }
+  if (request.op != Request::Op::Activate) {
+    const std::optional<std::string> recorded = record_.Get(request.id);
+    if (!recorded) {
+      log::Info("show", "KWin window ", request.id, " was not hidden by Blindfold: left as it is");
+      return false;
+    }
+    // A record of Blindfold's own that no longer reads gives the window back
+    // in plain sight rather than leave it hidden.
+    request.givenBack = ReadGivenBack(*recorded).value_or(GivenBack{});
+    // A show asked is kept as such until it is done: the logic forgets the
+    // window at once, so a Blindfold that dies before the script does it
+    // leaves the next start to finish it (Start).
+    const bool show = request.op == Request::Op::Show;
+    if (ShowAsked(*recorded) != show) record_.Put(request.id, GivenBackJson(*request.givenBack, show));
+  }
   requests_.push_back(std::move(request));
   if (heldPoll_) AnswerHeldPoll();
+  return true;
 }
 
-void KWinBridge::AnswerHeldPoll() {
-  const std::vector<Request> requests(requests_.begin(), requests_.end());
-  requests_.clear();
-  g_dbus_method_invocation_return_value(heldPoll_, g_variant_new("(s)", RequestsJson(requests).c_str()));
+// Requests handed over make a batch, numbered, which the script's reports say
+// when it is done.
+void KWinBridge::AnswerHeldPoll(bool withRequests) {
+  std::vector<Request> requests;
+  std::int64_t batch = 0;
+  if (withRequests && !requests_.empty()) {
+    batch = ++batch_;
+    for (Request& request : requests_) {
+      handed_.push_back({batch, request});
+      requests.push_back(std::move(request));
+    }
+    requests_.clear();
+  }
+  g_dbus_method_invocation_return_value(heldPoll_, g_variant_new("(s)", BatchJson(batch, requests).c_str()));
   heldPoll_ = nullptr;
   if (pollTimer_) g_source_remove(pollTimer_);
   pollTimer_ = 0;
 }
 
-void KWinBridge::OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+void KWinBridge::OnMethodCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
                               GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
   auto* self = static_cast<KWinBridge*>(data);
   const std::string name = method;
+  if (!sender || self->kwinOwner_.empty() || self->kwinOwner_ != sender) {
+    log::Warning("kwin", "refused ", name, " from ", sender ? sender : "no one", ", which is not KWin");
+    g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.AccessDenied",
+                                               "Blindfold takes calls from its KWin script only");
+    return;
+  }
   if (name == "Next") {
     // A newer poll stands for the script now: the older one gets nothing.
-    if (self->heldPoll_) {
-      g_dbus_method_invocation_return_value(self->heldPoll_, g_variant_new("(s)", "[]"));
-      self->heldPoll_ = nullptr;
-      if (self->pollTimer_) g_source_remove(self->pollTimer_);
-      self->pollTimer_ = 0;
-    }
+    if (self->heldPoll_) self->AnswerHeldPoll(false);
     self->heldPoll_ = invocation;
     if (!self->requests_.empty()) return self->AnswerHeldPoll();
     self->pollTimer_ = g_timeout_add_seconds(
@@ -203,26 +447,63 @@ void KWinBridge::OnMethodCall(GDBusConnection*, const gchar*, const gchar*, cons
   }
 }
 
+bool KWinBridge::HideFollows(const std::string& id, std::size_t afterHanded) const {
+  const auto isHide = [&id](const Request& request) { return request.op == Request::Op::Hide && request.id == id; };
+  for (std::size_t i = afterHanded; i < handed_.size(); ++i) {
+    if (isHide(handed_[i].request)) return true;
+  }
+  return std::ranges::any_of(requests_, isHide);
+}
+
 void KWinBridge::Report(const std::string& json) {
-  std::optional<std::vector<KWinWindow>> windows = ReadWindowList(json);
-  if (!windows) {
+  std::optional<kwin::Report> report = ReadReport(json);
+  if (!report) {
     log::Warning("kwin", "the script's window list could not be read");
     return;
   }
+  // A show the script has done takes the window out of the record, unless a
+  // hide of it follows.
+  std::vector<Handed> pending;
+  for (std::size_t i = 0; i < handed_.size(); ++i) {
+    const Handed& handed = handed_[i];
+    if (handed.batch > report->done) {
+      pending.push_back(handed);
+    } else if (handed.request.op == Request::Op::Show && !HideFollows(handed.request.id, i + 1)) {
+      record_.Remove(handed.request.id);
+    }
+  }
+  handed_ = std::move(pending);
+  // A window that has gone is no one's to show: KWin never gives its uuid
+  // to another.
+  std::unordered_set<std::string> listed;
+  for (const KWinWindow& window : report->windows) listed.insert(window.id);
+  std::vector<std::string> gone;
+  for (const auto& entry : record_.Entries()) {
+    if (!listed.contains(entry.first)) gone.push_back(entry.first);
+  }
+  for (const std::string& id : gone) {
+    log::Info("show", "KWin window ", id, " has gone: it leaves the record");
+    record_.Remove(id);
+  }
+
   std::unordered_set<std::string> known;
   for (const KWinWindow& window : windows_) known.insert(window.id);
   std::vector<std::string> newIds;
-  for (const KWinWindow& window : *windows) {
+  for (const KWinWindow& window : report->windows) {
     if (!known.contains(window.id)) newIds.push_back(window.id);
   }
-  windows_ = std::move(*windows);
+  windows_ = std::move(report->windows);
+  // Hidden by Blindfold is what its record says, not what the script says.
+  for (KWinWindow& window : windows_) window.hiddenByBlindfold = record_.Get(window.id).has_value();
   // What was asked and not yet done still stands: the list may be older.
-  for (const Request& request : requests_) {
+  const auto assume = [this](const Request& request) {
+    if (request.op == Request::Op::Activate) return;
     for (KWinWindow& window : windows_) {
-      if (window.id != request.id) continue;
-      if (request.op != Request::Op::Activate) Assume(window, request.op == Request::Op::Hide);
+      if (window.id == request.id) Assume(window, request.op == Request::Op::Hide);
     }
-  }
+  };
+  for (const Handed& handed : handed_) assume(handed.request);
+  for (const Request& request : requests_) assume(request);
   reported_ = true;
   if (onReport_) onReport_(newIds);
 }
@@ -241,6 +522,11 @@ bool KWinBridge::SetShortcutKeys(const std::string& name, std::optional<int> qtK
   g_variant_builder_init(&keys, G_VARIANT_TYPE("ai"));
   if (qtKey) g_variant_builder_add(&keys, "i", *qtKey);
   std::string problem;
+  if (qtKey) {
+    keys_[name] = *qtKey;
+  } else {
+    keys_.erase(name);
+  }
   GVariant* reply = CallKWin(bus_, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel",
                              "setForeignShortcut", g_variant_new("(@asai)", action(), &keys), nullptr, problem);
   if (!reply) {
@@ -327,7 +613,7 @@ WindowHandle KWinWindowManager::FirstWindowOf(std::uint32_t pid) {
 bool KWinWindowManager::Activate(WindowHandle handle) {
   const KWinWindow* window = bridge_.Find(handle);
   if (!window || OutOfSight(*window)) return false;
-  bridge_.Send({Request::Op::Activate, window->id, true});
+  bridge_.Send({Request::Op::Activate, window->id, true, std::nullopt});
   return true;
 }
 
@@ -338,12 +624,14 @@ bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCm
   KWinWindow* window = bridge_.Find(handle);
   if (!window) return false;
   const bool hide = showCmd == kShowCmdHide;
-  // A show is sent even when the list says the window is not hidden: the list
-  // may be older than the hide. The script ignores a show of a window it did
-  // not hide.
-  Assume(*window, hide);
+  // Whether a show goes is for Blindfold's record to say, whatever the list
+  // says, which may be older than the hide: a window Blindfold never hid is
+  // left as it is.
   const std::string id = window->id;
-  bridge_.Send({hide ? Request::Op::Hide : Request::Op::Show, id, showCmd == kShowCmdShow});
+  if (!bridge_.Send({hide ? Request::Op::Hide : Request::Op::Show, id, showCmd == kShowCmdShow, std::nullopt})) {
+    return true;
+  }
+  Assume(*window, hide);
   log::Info(hide ? "hide" : "show", "KWin window ", id);
   return true;
 }

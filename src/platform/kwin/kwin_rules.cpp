@@ -27,9 +27,60 @@ std::int64_t IntMember(JsonObject* object, const char* name) {
   return 0;
 }
 
-bool BoolMember(JsonObject* object, const char* name) {
+bool BoolMember(JsonObject* object, const char* name, bool absent = false) {
   JsonNode* node = json_object_get_member(object, name);
-  return node && json_node_get_value_type(node) == G_TYPE_BOOLEAN && json_node_get_boolean(node);
+  if (!node || !JSON_NODE_HOLDS_VALUE(node) || json_node_get_value_type(node) != G_TYPE_BOOLEAN) return absent;
+  return json_node_get_boolean(node);
+}
+
+// An opacity outside 0 to 1 is none KWin gave: a window is given back fully
+// opaque rather than invisible.
+double OpacityMember(JsonObject* object, const char* name) {
+  JsonNode* node = json_object_get_member(object, name);
+  if (!node || !JSON_NODE_HOLDS_VALUE(node)) return 1.0;
+  double value = 1.0;
+  if (json_node_get_value_type(node) == G_TYPE_DOUBLE) value = json_node_get_double(node);
+  if (json_node_get_value_type(node) == G_TYPE_INT64) value = static_cast<double>(json_node_get_int(node));
+  return value > 0.0 && value <= 1.0 ? value : 1.0;
+}
+
+JsonNode* ParsedRoot(JsonParser* parser, std::string_view json) {
+  if (!json_parser_load_from_data(parser, json.data(), static_cast<gssize>(json.size()), nullptr)) return nullptr;
+  return json_parser_get_root(parser);
+}
+
+std::vector<KWinWindow> WindowsOf(JsonArray* array) {
+  std::vector<KWinWindow> windows;
+  for (guint i = 0; i < json_array_get_length(array); ++i) {
+    JsonNode* node = json_array_get_element(array, i);
+    if (!JSON_NODE_HOLDS_OBJECT(node)) continue;
+    JsonObject* object = json_node_get_object(node);
+    KWinWindow window;
+    window.id = StringMember(object, "id");
+    if (window.id.empty()) continue;
+    window.handle = HandleOfId(window.id);
+    window.caption = StringMember(object, "caption");
+    window.resourceClass = StringMember(object, "resourceClass");
+    window.pid = static_cast<std::uint32_t>(std::max<std::int64_t>(0, IntMember(object, "pid")));
+    window.normal = BoolMember(object, "normal");
+    window.dialog = BoolMember(object, "dialog");
+    window.dock = BoolMember(object, "dock");
+    window.desktop = BoolMember(object, "desktop");
+    const std::string owner = StringMember(object, "transientFor");
+    if (!owner.empty()) window.transientFor = HandleOfId(owner);
+    window.stackingOrder = IntMember(object, "stackingOrder");
+    window.minimized = BoolMember(object, "minimized");
+    window.skipTaskbar = BoolMember(object, "skipTaskbar");
+    window.skipPager = BoolMember(object, "skipPager");
+    window.skipSwitcher = BoolMember(object, "skipSwitcher");
+    window.minimizable = BoolMember(object, "minimizable", true);
+    window.opacity = OpacityMember(object, "opacity");
+    window.active = BoolMember(object, "active");
+    // What the script says it hid is not taken: the bridge's record tells.
+    windows.push_back(std::move(window));
+  }
+  std::ranges::stable_sort(windows, std::ranges::greater(), &KWinWindow::stackingOrder);
+  return windows;
 }
 
 std::string Escaped(std::string_view text) {
@@ -57,38 +108,57 @@ WindowHandle HandleOfId(std::string_view id) {
 
 std::optional<std::vector<KWinWindow>> ReadWindowList(std::string_view json) {
   const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
-  if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()), nullptr)) {
-    return std::nullopt;
-  }
-  JsonNode* root = json_parser_get_root(parser.get());
+  JsonNode* root = ParsedRoot(parser.get(), json);
   if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return std::nullopt;
-  JsonArray* array = json_node_get_array(root);
-  std::vector<KWinWindow> windows;
-  for (guint i = 0; i < json_array_get_length(array); ++i) {
-    JsonNode* node = json_array_get_element(array, i);
-    if (!JSON_NODE_HOLDS_OBJECT(node)) continue;
-    JsonObject* object = json_node_get_object(node);
-    KWinWindow window;
-    window.id = StringMember(object, "id");
-    if (window.id.empty()) continue;
-    window.handle = HandleOfId(window.id);
-    window.caption = StringMember(object, "caption");
-    window.resourceClass = StringMember(object, "resourceClass");
-    window.pid = static_cast<std::uint32_t>(std::max<std::int64_t>(0, IntMember(object, "pid")));
-    window.normal = BoolMember(object, "normal");
-    window.dialog = BoolMember(object, "dialog");
-    window.dock = BoolMember(object, "dock");
-    window.desktop = BoolMember(object, "desktop");
-    const std::string owner = StringMember(object, "transientFor");
-    if (!owner.empty()) window.transientFor = HandleOfId(owner);
-    window.stackingOrder = IntMember(object, "stackingOrder");
-    window.minimized = BoolMember(object, "minimized");
-    window.active = BoolMember(object, "active");
-    window.hiddenByBlindfold = BoolMember(object, "hiddenByBlindfold");
-    windows.push_back(std::move(window));
-  }
-  std::ranges::stable_sort(windows, std::ranges::greater(), &KWinWindow::stackingOrder);
-  return windows;
+  return WindowsOf(json_node_get_array(root));
+}
+
+std::optional<Report> ReadReport(std::string_view json) {
+  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
+  JsonNode* root = ParsedRoot(parser.get(), json);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
+  JsonObject* object = json_node_get_object(root);
+  JsonNode* windows = json_object_get_member(object, "windows");
+  if (!windows || !JSON_NODE_HOLDS_ARRAY(windows)) return std::nullopt;
+  return Report{std::max<std::int64_t>(0, IntMember(object, "done")), WindowsOf(json_node_get_array(windows))};
+}
+
+GivenBack GivenBackOf(const KWinWindow& window) {
+  return {.minimized = window.minimized,
+          .skipTaskbar = window.skipTaskbar,
+          .skipPager = window.skipPager,
+          .skipSwitcher = window.skipSwitcher,
+          .opacity = window.opacity,
+          .byOpacity = !window.minimizable};
+}
+
+std::string GivenBackJson(const GivenBack& givenBack, bool showAsked) {
+  const auto flag = [](bool value) { return value ? "true" : "false"; };
+  gchar opacity[G_ASCII_DTOSTR_BUF_SIZE];
+  g_ascii_dtostr(opacity, sizeof opacity, givenBack.opacity);
+  return std::string("{\"minimized\":") + flag(givenBack.minimized) + ",\"skipTaskbar\":" +
+         flag(givenBack.skipTaskbar) + ",\"skipPager\":" + flag(givenBack.skipPager) + ",\"skipSwitcher\":" +
+         flag(givenBack.skipSwitcher) + ",\"opacity\":" + opacity + ",\"byOpacity\":" + flag(givenBack.byOpacity) +
+         (showAsked ? ",\"showAsked\":true}" : "}");
+}
+
+bool ShowAsked(std::string_view json) {
+  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
+  JsonNode* root = ParsedRoot(parser.get(), json);
+  return root && JSON_NODE_HOLDS_OBJECT(root) && BoolMember(json_node_get_object(root), "showAsked");
+}
+
+std::optional<GivenBack> ReadGivenBack(std::string_view json) {
+  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
+  JsonNode* root = ParsedRoot(parser.get(), json);
+  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
+  JsonObject* object = json_node_get_object(root);
+  return GivenBack{.minimized = BoolMember(object, "minimized"),
+                   .skipTaskbar = BoolMember(object, "skipTaskbar"),
+                   .skipPager = BoolMember(object, "skipPager"),
+                   .skipSwitcher = BoolMember(object, "skipSwitcher"),
+                   .opacity = OpacityMember(object, "opacity"),
+                   .byOpacity = BoolMember(object, "byOpacity")};
 }
 
 std::string RequestsJson(const std::vector<Request>& requests) {
@@ -98,9 +168,16 @@ std::string RequestsJson(const std::vector<Request>& requests) {
     const char* op = request.op == Request::Op::Hide ? "hide" : request.op == Request::Op::Show ? "show" : "activate";
     json += std::string("{\"op\":\"") + op + "\",\"id\":\"" + Escaped(request.id) + "\"";
     if (request.op == Request::Op::Show) json += request.activate ? ",\"activate\":true" : ",\"activate\":false";
+    if (request.givenBack && request.op != Request::Op::Activate) {
+      json += ",\"givenBack\":" + GivenBackJson(*request.givenBack);
+    }
     json += "}";
   }
   return json + "]";
+}
+
+std::string BatchJson(std::int64_t batch, const std::vector<Request>& requests) {
+  return "{\"batch\":" + std::to_string(batch) + ",\"requests\":" + RequestsJson(requests) + "}";
 }
 
 std::optional<int> QtKeyOf(const HotkeyCombination& combination) {
@@ -128,7 +205,7 @@ std::optional<int> QtKeyOf(const HotkeyCombination& combination) {
 }
 
 std::string ScriptText(std::string_view text, std::string_view service, std::string_view path,
-                       std::string_view interfaceName) {
+                       std::string_view interfaceName, bool withShortcuts) {
   std::string script(text);
   const auto replace = [&script](std::string_view placeholder, std::string_view value) {
     for (std::size_t at = script.find(placeholder); at != std::string::npos;
@@ -139,6 +216,7 @@ std::string ScriptText(std::string_view text, std::string_view service, std::str
   replace("@SERVICE@", service);
   replace("@PATH@", path);
   replace("@INTERFACE@", interfaceName);
+  replace("@SHORTCUTS@", withShortcuts ? "yes" : "no");
   return script;
 }
 

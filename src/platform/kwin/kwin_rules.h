@@ -11,6 +11,20 @@
 
 namespace blindfold::kwin {
 
+// What a hide takes from a window and a show gives back: whether it was
+// minimised, its three switches and, for a window that cannot be minimised
+// (a panel), its opacity.
+struct GivenBack {
+  bool minimized = false;
+  bool skipTaskbar = false;
+  bool skipPager = false;
+  bool skipSwitcher = false;
+  double opacity = 1.0;
+  bool byOpacity = false;
+
+  bool operator==(const GivenBack&) const = default;
+};
+
 // A window as Blindfold's KWin script reports it.
 struct KWinWindow {
   std::string id;  // KWin's internal id, a uuid
@@ -25,9 +39,25 @@ struct KWinWindow {
   WindowHandle transientFor;
   std::int64_t stackingOrder = 0;
   bool minimized = false;
+  bool skipTaskbar = false;
+  bool skipPager = false;
+  bool skipSwitcher = false;
+  bool minimizable = true;
+  double opacity = 1.0;
   bool active = false;
+  // Blindfold's own record says so, whatever the script reports.
   bool hiddenByBlindfold = false;
 };
+
+// What a hide of `window` as it is now would have to give back.
+GivenBack GivenBackOf(const KWinWindow& window);
+// As sent to the script and kept in Blindfold's record: a JSON object. The
+// record's also says when a show was asked and not yet reported done
+// (`showAsked`), which the script never reads.
+std::string GivenBackJson(const GivenBack& givenBack, bool showAsked = false);
+// Nothing when the text is not such an object.
+std::optional<GivenBack> ReadGivenBack(std::string_view json);
+bool ShowAsked(std::string_view json);
 
 // The handle of a window's id: the same in every run, so that the record of
 // hidden windows still names them after a crash. 31 bits, never 0.
@@ -37,21 +67,33 @@ WindowHandle HandleOfId(std::string_view id);
 // not such a list.
 std::optional<std::vector<KWinWindow>> ReadWindowList(std::string_view json);
 
-// A request to the script.
+// A report of the script's: its window list and the number of the last batch
+// of requests it carried out (0 for none), as {"done": N, "windows": [...]}.
+struct Report {
+  std::int64_t done = 0;
+  std::vector<KWinWindow> windows;
+};
+std::optional<Report> ReadReport(std::string_view json);
+
+// A request to the script. A hide or a show carries what Blindfold's record
+// says the window is to be given back, which the script takes over its own.
 struct Request {
   enum class Op { Hide, Show, Activate } op = Op::Hide;
   std::string id;
   bool activate = false;
+  std::optional<GivenBack> givenBack;
 };
 std::string RequestsJson(const std::vector<Request>& requests);
+// The answer to the script's poll: {"batch": N, "requests": [...]}.
+std::string BatchJson(std::int64_t batch, const std::vector<Request>& requests);
 
 // The key combination as Qt's key code, as KDE's global shortcuts store it;
 // nothing for a key without one here.
 std::optional<int> QtKeyOf(const HotkeyCombination& combination);
 
 // The script's text with Blindfold's bus name, object path and interface put
-// in place of its placeholders.
+// in place of its placeholders, and whether it registers the shortcuts.
 std::string ScriptText(std::string_view text, std::string_view service, std::string_view path,
-                       std::string_view interfaceName);
+                       std::string_view interfaceName, bool withShortcuts = true);
 
 }  // namespace blindfold::kwin

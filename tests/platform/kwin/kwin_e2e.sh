@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Blindfold in a KWin of its own on Plasma's Wayland: real GTK windows, the
 # keys pressed through KWin's global shortcuts, real settings. The windows
-# hotkey twice, --toggle, a show behind the password, panic and a kill -9, and
-# --quit. What the windows are is read past Blindfold, from KWin itself.
+# hotkey twice, --toggle, another program after Blindfold's bus name, panics
+# and shows in a row, the script unloaded with windows hidden (Blindfold
+# running, or killed), the rescue beside a Blindfold that stopped answering,
+# a show behind the password, panic and a kill -9, and --quit. What the
+# windows are is read past Blindfold, from KWin itself.
 #   kwin_e2e.sh BLINDFOLD
 set -euo pipefail
 
@@ -209,14 +212,151 @@ check "--toggle hides them" eventually some_hidden
 "$blindfold" --toggle
 check_desk "round 2"
 
-# A password in front of showing: the Login dialog, a GTK dialog on Wayland,
-# answered as a screen reader's user would.
-kill -TERM "$blindfold_pid"
+script_loaded() { kwin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:"$1" | grep -q "boolean true"; }
+restart_blindfold() {
+  kill -TERM "$blindfold_pid"
+  wait "$blindfold_pid" || true
+  : >"$work/blindfold.trace"
+  launch_blindfold
+  check "Blindfold starts again with its keys armed" eventually armed
+}
+
+# Another program of the session asks for Blindfold's bus name, taking it over
+# if it may, and answers as Blindfold would: it hears nothing of the windows,
+# and Blindfold works on. Started while that program holds the name, Blindfold
+# says so, works all the same, and takes the name back once it is freed.
+cat >"$work/squatter.py" <<'PY'
+import sys
+import gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio, GLib
+name, heard = sys.argv[1], sys.argv[2]
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+node = Gio.DBusNodeInfo.new_for_xml("""<node><interface name="example.blindfold.KWin">
+  <method name="Windows"><arg type="s" direction="in"/></method>
+  <method name="Next"><arg type="s" direction="out"/></method>
+  <method name="Pressed"><arg type="s" direction="in"/></method></interface></node>""")
+def on_call(_connection, _sender, _path, _interface, method, parameters, invocation):
+    with open(heard, "a") as out:
+        out.write("%s %s\n" % (method, parameters.unpack()))
+    invocation.return_value(GLib.Variant("(s)", ("[]",)) if method == "Next" else None)
+bus.register_object("/example/blindfold/KWin", node.interfaces[0], on_call)
+flags = Gio.BusNameOwnerFlags.REPLACE | Gio.BusNameOwnerFlags.ALLOW_REPLACEMENT
+Gio.bus_own_name_on_connection(bus, name, flags, lambda *_: open(heard + ".owner", "w").close(), None)
+GLib.MainLoop().run()
+PY
+bus_name=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+  org.freedesktop.DBus.ListNames | grep -o 'example\.blindfold\.KWin\.[A-Za-z0-9_]*' | head -1)
+check "Blindfold owns its bus name ($bus_name)" eval '[ -n "$bus_name" ]'
+start_program /usr/bin/python3 "$work/squatter.py" "${bus_name:-example.blindfold.KWin.none}" "$work/heard"
+squatter_pid=${pids[-1]}
+sleep 2
+"$blindfold" --toggle
+check "with its bus name asked for by another program, --toggle hides them" eventually some_hidden
+"$blindfold" --toggle
+check_desk "beside the other program"
+check "the other program could not take the name" eval '[ ! -e "$work/heard.owner" ]'
+restart_blindfold
+check "started while another program holds the name, Blindfold says so" \
+  eventually grep -q "another program holds the bus name $bus_name" "$work/blindfold.log"
+press "Blindfold toggle"
+check "and hides the chosen windows all the same" eventually some_hidden
+press "Blindfold toggle"
+check_desk "while another program holds the name"
+check "the program holding the name heard nothing of the windows" \
+  eval '[ -e "$work/heard.owner" ] && [ ! -s "$work/heard" ]'
+kill "$squatter_pid"
+check "Blindfold takes its name back once it is freed" \
+  eventually grep -q "the bus name $bus_name is Blindfold's again" "$work/blindfold.log"
+# Only KWin speaks for the script: a program that calls Blindfold as the
+# script would, with an empty window list, is refused.
+blindfold_bus=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.GetNameOwner "$bus_name" | grep -o ':[0-9.]*' || true)
+answer=$(gdbus call --session --dest "$blindfold_bus" --object-path /example/blindfold/KWin \
+  --method example.blindfold.KWin.Windows "'{\"done\": 0, \"windows\": []}'" 2>&1 || true)
+check "a program that calls Blindfold as its script would is refused" eval '[[ "$answer" == *AccessDenied* ]]'
+
+# Blindfold's record of what it hid: a line a window, however many panics,
+# and gone once they are shown.
+record_lines() { cat "$XDG_RUNTIME_DIR"/blindfold/kwin-*.record 2>/dev/null | wc -l; }
+everything_hidden() { some_hidden && hidden gtk3-icon-browser; }
+for round in 1 2 3; do
+  press "Blindfold panic"
+  eventually everything_hidden
+  press "Blindfold panic"
+  check "panic round $round: the record holds each of the four windows once" \
+    eventually eval '[ "$(record_lines)" -eq 4 ]'
+  "$blindfold" --toggle
+  check "panic round $round: the show empties the record" eventually eval '[ "$(record_lines)" -eq 0 ]'
+  check_desk "panic round $round"
+done
+
+# The script unloaded with windows hidden: Blindfold loads it again and shows
+# every window it hid, from its own record.
+"$blindfold" --toggle
+check "--toggle hides them before the script goes" eventually some_hidden
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+"$blindfold" --toggle
+check_desk "after the script was unloaded"
+check "Blindfold loaded its script again" eventually script_loaded blindfold
+press "Blindfold panic"
+check "and its keys reach it again" eventually everything_hidden
+"$blindfold" --toggle
+check_desk "after a panic through the script loaded again"
+# Ended right after the script went, Blindfold still shows what it hid.
+"$blindfold" --toggle
+eventually some_hidden
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+"$blindfold" --quit
 wait "$blindfold_pid" || true
-guard_windows_with secret
+check_desk "--quit right after the script was unloaded"
+check "and nothing is left in the record" eval '[ "$(record_lines)" -eq 0 ]'
 : >"$work/blindfold.trace"
 launch_blindfold
-eventually armed
+check "Blindfold starts again with its keys armed" eventually armed
+
+# Killed just after it asked for a show that the script, gone, could not do:
+# the next start does it.
+"$blindfold" --toggle
+eventually some_hidden
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+"$blindfold" --toggle
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+: >"$work/blindfold.trace"
+launch_blindfold
+check "the next start arms its keys" eventually armed
+check_desk "the next start after a kill -9 that cut a show short"
+
+# Killed with every window hidden, and the script unloaded after it: the next
+# start, with no password to ask for, still shows them.
+press "Blindfold panic"
+eventually everything_hidden
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+kwin /Scripting org.kde.kwin.Scripting.unloadScript string:blindfold >/dev/null
+check "a killed Blindfold's script unloaded leaves them hidden" everything_hidden
+: >"$work/blindfold.trace"
+launch_blindfold
+check "the next start arms its keys" eventually armed
+check_desk "the next start after kill -9 and the script unloaded"
+
+# The rescue beside a Blindfold that stopped answering: a copy of the script
+# of its own shows what the record holds, and goes with it.
+"$blindfold" --toggle
+eventually some_hidden
+kill -STOP "$blindfold_pid"
+answer=0
+timeout 60 "$blindfold" --restore >>"$work/blindfold.log" 2>&1 || answer=$?
+check "--restore beside a Blindfold that stopped answering ends with 0" eval '[ "$answer" -eq 0 ]'
+check_desk "after --restore"
+check "the rescue took its copy of the script away" eval '! script_loaded blindfold-rescue'
+kill -CONT "$blindfold_pid"
+
+# A password in front of showing: the Login dialog, a GTK dialog on Wayland,
+# answered as a screen reader's user would.
+guard_windows_with secret
+restart_blindfold
 press "Blindfold toggle"
 check "with a password, the windows still hide at once" eventually some_hidden
 press "Blindfold toggle"

@@ -8,8 +8,9 @@ Blindfold's side of the D-Bus door.
                                      the stand-in alone: owns the name, prints
                                      what the script says as JSON lines, and
                                      answers the script's Next with the request
-                                     arrays read from its standard input, or
-                                     with [] after HOLD_MS
+                                     arrays read from its standard input, each
+                                     a numbered batch, or with an empty one
+                                     after HOLD_MS
 
 The stand-in is a process of its own so that the run can kill it as a crash
 would and start another.
@@ -50,7 +51,7 @@ def stand_in(hold_ms):
     """Blindfold's half of the door, as small as it can be."""
     loop = GLib.MainLoop()
     queued = []
-    waiting = {"call": None, "timer": 0}
+    waiting = {"call": None, "timer": 0, "batch": 0}
 
     def say(event):
         sys.stdout.write(json.dumps(event) + "\n")
@@ -61,7 +62,11 @@ def stand_in(hold_ms):
         if waiting["timer"]:
             GLib.source_remove(waiting["timer"])
             waiting["timer"] = 0
-        call.return_value(GLib.Variant("(s)", (json.dumps(requests),)))
+        batch = 0
+        if requests:
+            waiting["batch"] += 1
+            batch = waiting["batch"]
+        call.return_value(GLib.Variant("(s)", (json.dumps({"batch": batch, "requests": requests}),)))
 
     def answer_queued():
         answer(list(queued))
@@ -74,7 +79,8 @@ def stand_in(hold_ms):
 
     def on_call(_connection, _sender, _path, _interface, method, parameters, invocation):
         if method == "Windows":
-            say({"event": "windows", "list": json.loads(parameters.unpack()[0])})
+            report = json.loads(parameters.unpack()[0])
+            say({"event": "windows", "list": report["windows"], "done": report["done"]})
             invocation.return_value(None)
         elif method == "Pressed":
             say({"event": "pressed", "name": parameters.unpack()[0]})
@@ -85,6 +91,7 @@ def stand_in(hold_ms):
             if waiting["call"] is not None:
                 answer([])
             waiting["call"] = invocation
+            say({"event": "poll"})
             if queued:
                 answer_queued()
             else:
@@ -293,6 +300,26 @@ def run(session):
           f"the shows did not give back each window's minimised state: {windows}")
     check(not any(w["skipTaskbar"] or w["skipSwitcher"] for w in windows),
           f"a window stayed out of the taskbar: {windows}")
+
+    # A copy loaded anew has forgotten what the one before hid: the show
+    # carries what Blindfold recorded, and the window gets exactly that back.
+    # Hidden twice, it is hidden once.
+    given = {"minimized": False, "skipTaskbar": False, "skipPager": False, "skipSwitcher": False,
+             "opacity": 1, "byOpacity": False}
+    second.send({"op": "hide", "id": demo_id, "givenBack": given}, {"op": "hide", "id": demo_id, "givenBack": given})
+    second.windows_where(lambda ws: hidden_state(window_of(ws, demo_id)), "gtk3-demo was not hidden")
+    unloaded = session.call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript", "(s)", PLUGIN)[0]
+    check(unloaded, "KWin did not unload the script")
+    session.load_script()
+    second.windows_where(lambda ws: not window_of(ws, demo_id)["hiddenByBlindfold"]
+                         and hidden_state(window_of(ws, demo_id)), "the new copy did not report the hidden gtk3-demo")
+    second.expect(lambda event: event["event"] == "poll", "the new copy did not ask for requests")
+    second.send({"op": "show", "id": demo_id, "activate": False, "givenBack": given})
+    windows = second.windows_where(lambda ws: not window_of(ws, demo_id)["minimized"],
+                                   "the new copy did not show what the old one hid")
+    back = window_of(windows, demo_id)
+    check(not any(back[key] for key in ("skipTaskbar", "skipPager", "skipSwitcher", "hiddenByBlindfold")),
+          f"gtk3-demo came back changed: {back}")
 
     for name in ("toggle", "panic", "panel"):
         session.press(f"Blindfold {name}")

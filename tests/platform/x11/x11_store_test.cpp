@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "app/password_key.h"
+#include "platform/x11/door_record.h"
 #include "platform/x11/key_file_registry.h"
 #include "platform/x11/x11_services.h"
 #include "settings/registry_loader.h"
@@ -209,6 +211,26 @@ TEST_F(KeyFileStoreTest, TheHiddenWindowRecordLivesInTheRuntimeFolder) {
   KeyFileRegistry withoutRuntime = MakeRegistry();
   EXPECT_FALSE(withoutRuntime.WriteValue({RegistryRoot::CurrentUser, "Software\\Blindfold\\Recovery", "HiddenWindows"},
                                          record));
+}
+
+// A door's record keeps any bytes a window's key or value may hold, and
+// leaves no file behind once nothing is hidden.
+TEST_F(KeyFileStoreTest, ADoorsRecordKeepsAnyBytesAndGoesWhenEmptied) {
+  const std::string file = (root / "run/blindfold/kwin-wayland-1.record").string();
+  EXPECT_TRUE(DoorRecord(file).Entries().empty());  // none yet
+  const std::string key = "{a}\tb\nc\\";
+  const std::string value = "t\xff\xfe\n\tx\x01";
+  {
+    DoorRecord record(file);
+    ASSERT_TRUE(record.Put(key, value));
+    ASSERT_TRUE(record.Put("{b}", ""));
+  }
+  DoorRecord readBack(file);
+  EXPECT_EQ(readBack.Entries(), (std::map<std::string, std::string>{{key, value}, {"{b}", ""}}));
+  ASSERT_TRUE(readBack.Remove(key));
+  ASSERT_TRUE(readBack.Remove("{b}"));
+  EXPECT_FALSE(fs::exists(file));
+  EXPECT_FALSE(DoorRecord(file).Get(key));
 }
 
 TEST_F(KeyFileStoreTest, SystemInformationIsTheDesktopsToolWhenOneIsInstalled) {
