@@ -290,6 +290,8 @@ for round in 1 2 3; do
   check "panic round $round: the show empties the record" eventually eval '[ "$(record_lines)" -eq 0 ]'
   check_desk "panic round $round"
 done
+check "each show showed each window once" \
+  eval '[ "$(grep -o "showed [0-9]* windows" "$work/blindfold.trace" | tail -3 | sort -u)" = "showed 4 windows" ]'
 
 # The script unloaded with windows hidden: Blindfold loads it again and shows
 # every window it hid, from its own record.
