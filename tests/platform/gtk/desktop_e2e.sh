@@ -414,7 +414,7 @@ keys super+q
 login() { xdotool search --onlyvisible --name '^Login$' 2>/dev/null | head -1; }
 check "showing them asks for the password" eventually eval '[ -n "$(login)" ]'
 check "and keeps them hidden meanwhile" unmapped "$notes"
-check "its password box is named for a screen reader" a11y login
+check "its password box is named for a screen reader, and Cancel stands left of OK" a11y login
 xdotool windowactivate --sync "$(login)" type --delay 50 secret
 keys Return
 check "the right password shows them" eventually mapped "$notes"
