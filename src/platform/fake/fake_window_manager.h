@@ -47,7 +47,9 @@ class FakeWindowManager final : public WindowManager {
   WindowHandle ForegroundWindow() override { return foreground; }
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  DesktopParts HideableParts() override { return hideableParts; }
 
+  DesktopParts hideableParts;
   // As the real window manager does: a window shown goes to the top, and one
   // shown with kShowCmdShow, or activated, takes the foreground.
   std::vector<FakeWindow> stack;
