@@ -60,7 +60,8 @@ else()
   list(REMOVE_DUPLICATES archives)
   foreach(archive IN LISTS archives)
     string(REGEX REPLACE "\\($" "" archive "${archive}")
-    get_filename_component(archive "${archive}" REALPATH)
+    # The linker names the build's own archives from the folder it ran in.
+    get_filename_component(archive "${archive}" REALPATH BASE_DIR "${BUILD_DIR}/src")
     get_filename_component(name "${archive}" NAME)
     if(archive MATCHES "^${BUILD_DIR}/")
       continue()  # Blindfold's own libraries
