@@ -18,7 +18,7 @@
 
 namespace blindfold::gtk {
 
-// The design's twips as pixels, for the least size of the pages: the design
+// The design's twips as pixels, for the least size the panel first takes: the design
 // was drawn for a smaller font than a GTK desktop's, so a pixel counts fewer
 // twips than the 15 of 96 dpi.
 inline constexpr int kTwipsPerPixel = 12;
