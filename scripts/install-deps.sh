@@ -65,7 +65,7 @@ wait_limit=${BLINDFOLD_APT_WAIT:-600}
 # wait needs neither root nor a tool beyond coreutils.
 lock_files=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock /var/cache/apt/archives/lock)
 package_manager_busy() {
-  local file dev
+  local file dev key
   for file in "${lock_files[@]}"; do
     [ -e "$file" ] || continue
     dev=$(stat -c %d "$file")
