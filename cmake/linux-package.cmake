@@ -103,8 +103,11 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "list picks windows automatically, an optional password guards showing them\n"
   "again, and the volume can be muted while they are hidden.\n"
   "\n"
-  "The hotkeys' work can also be bound to keys in the desktop's own keyboard\n"
-  "settings, as commands (blindfold --toggle). Blindfold needs an X11 session.")
+  "It works on X11 desktops (with its tray icon in an XEmbed system tray), on\n"
+  "i3, and on Wayland under sway and KDE Plasma, through the compositor's own\n"
+  "door (its tray icon a StatusNotifierItem there). The hotkeys' work can also\n"
+  "be bound to keys in the desktop's own keyboard settings, as commands\n"
+  "(blindfold --toggle).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${BLINDFOLD_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -3,7 +3,7 @@
 ; the shortcut to the user's Start menu, the uninstall entry under HKCU.
 ;
 ; The build defines VERSION, PUBLISHER, FILES (the folder holding Blindfold.exe,
-; bf.ico and acknowledgments.TXT) and OUTFILE.
+; bf.ico, acknowledgments.TXT and LICENSE.txt) and OUTFILE.
 ;
 ; Command line: /S installs or uninstalls silently; the uninstaller's
 ; /REMOVESETTINGS also removes the user's settings, as the box on its page does.
@@ -139,6 +139,7 @@ Section "Blindfold"
   File "${FILES}/Blindfold.exe"
   File "${FILES}/bf.ico"
   File "${FILES}/acknowledgments.TXT"
+  File "${FILES}/LICENSE.txt"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Blindfold.exe"
 
@@ -196,6 +197,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Blindfold.exe"
   Delete "$INSTDIR\bf.ico"
   Delete "$INSTDIR\acknowledgments.TXT"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -10,6 +10,9 @@
 #                                        as a desktop's text scaling of 150 %
 #                                        sets it) or dark (Adwaita dark), to
 #                                        look at the layout in each
+#                                        (and the whole screen, DIR/<desktop>-
+#                                        <look>-screen.png); BLINDFOLD_SCREEN
+#                                        sets the screen's size
 # Controls are found through AT-SPI, as the end-to-end run finds them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,8 +31,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# Room for the panel at twice the size.
-[ "$look" != scale2 ] || export BLINDFOLD_SCREEN=2560x1600x24
+# Room for the panel at twice the size, unless BLINDFOLD_SCREEN asks for a
+# screen of its own (1280x1024x24, to see the panel fit a small one).
+[ "$look" != scale2 ] || export BLINDFOLD_SCREEN=${BLINDFOLD_SCREEN:-2560x1600x24}
 scripts/x11-session.sh start "$session" "$desktop"
 set -a
 source "$session/env"
@@ -93,4 +97,6 @@ for page in 0 1 2 3 4; do
   press "${tabs[$page]}"
   import -window "$(panel)" "$out/$prefix${names[$page]}.png"
 done
+# The whole screen, to see where the panel stands on it.
+[ "$prefix" = linux-panel- ] || import -window root "$out/${prefix}screen.png"
 echo "Screenshots in $out"

@@ -115,6 +115,15 @@ inline std::string KWinBusNameTakenBack(std::string_view name) {
 // "Hide Taskbar" is ticked, but the desktop's bar is part of its window manager.
 inline constexpr std::string_view kNoTaskbarToHide =
     "Hide Taskbar: this desktop's bar belongs to its window manager, which keeps it on screen.";
+// Beside greyed "Hide Taskbar" and "Hide desktop icons" boxes, where the
+// desktop lets no program hide its bar or its background.
+inline std::string NotOnThisDesktop(bool taskbar, bool desktopIcons) {
+  if (taskbar && desktopIcons) {
+    return "Hide Taskbar and Hide desktop icons: this desktop keeps its bar and its background on screen.";
+  }
+  return taskbar ? "Hide Taskbar: this desktop keeps its bar on screen."
+                 : "Hide desktop icons: this desktop keeps its background on screen.";
+}
 
 inline std::string SettingsNotSaved(const std::string& names) {
   return "These settings could not be saved, so they will be lost when Blindfold ends: " + names +

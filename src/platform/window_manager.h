@@ -18,6 +18,13 @@ inline constexpr std::int32_t kShowCmdShowNoActivate = 8;  // SW_SHOWNA
 // itself, with its icons.
 enum class WindowRole { Normal, Taskbar, Desktop };
 
+// What of the desktop besides windows this program may hide: the taskbar and
+// the desktop with its icons, each where it is a window it may hide.
+struct DesktopParts {
+  bool taskbar = true;
+  bool desktopIcons = true;
+};
+
 struct WindowState {
   // The parent, or for an owned pop-up its owner; 0 for neither.
   WindowHandle parent;
@@ -84,6 +91,10 @@ class WindowManager {
   // did nothing, and must not pass for done. Where the windows are always
   // within reach, nothing.
   virtual std::optional<std::string> Unreachable() { return std::nullopt; }
+  // What the desktop lets this program hide besides windows. A compositor that
+  // draws its bars and background itself, or that keeps them on screen,
+  // offers neither.
+  virtual DesktopParts HideableParts() { return {}; }
 };
 
 }  // namespace blindfold

@@ -21,10 +21,19 @@ bool IsKeptHandle(const PanelModel& panel, WindowHandle window) {
   return window == KeptHandle(panel.chkTaskbar) || window == KeptHandle(panel.chkProgramManager);
 }
 
-// Where no panel window of its own stands for the taskbar (a window manager
-// that draws its bar itself), "Hide Taskbar" could do nothing: the status line
-// says so instead of leaving it silent.
-void NoteTaskbarNotFound(PanelModel& panel) {
+// A box the desktop cannot honour is greyed, and the status line says why,
+// rather than leave the box offered and silent. Where the desktop could have a
+// taskbar but no panel window of its own stands for it (a window manager that
+// draws its bar itself), a ticked "Hide Taskbar" is told of the same way.
+void NoteWhatCannotBeHidden(PanelModel& panel, WindowManager& windows) {
+  const DesktopParts parts = windows.HideableParts();
+  panel.chkTaskbar.enabled = parts.taskbar;
+  panel.chkProgramManager.enabled = parts.desktopIcons;
+  if (!parts.taskbar || !parts.desktopIcons) {
+    panel.lblHideStatus.caption = texts::NotOnThisDesktop(!parts.taskbar, !parts.desktopIcons);
+    panel.lblHideStatus.visible = true;
+    return;
+  }
   if (!panel.chkTaskbar.IsSet() || !panel.chkTaskbar.tag.empty()) return;
   if (panel.lblHideStatus.caption != texts::kNoTaskbarToHide) {
     log::Info("hide", "Hide Taskbar is set, but no panel window stands for the taskbar: nothing to hide");
@@ -63,7 +72,7 @@ void WindowHiding::HideBranch() {
   panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, previous);
   MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
-  NoteTaskbarNotFound(panel_);
+  NoteWhatCannotBeHidden(panel_, windows_);
 
   strHiddenWindows_.Clear();
   const bool hideTaskbar = panel_.chkTaskbar.IsSet() && !panel_.chkTaskbar.tag.empty();
@@ -340,13 +349,13 @@ void WindowHiding::cmdRefresh_Click() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
   MarkRowsOfWindows(panel_.List1, record);
-  NoteTaskbarNotFound(panel_);
+  NoteWhatCannotBeHidden(panel_, windows_);
 }
 
 void WindowHiding::FillOpenWindowsList() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
-  NoteTaskbarNotFound(panel_);
+  NoteWhatCannotBeHidden(panel_, windows_);
 }
 
 bool WindowHiding::HideOneWindow(WindowHandle window) { return SetShowCmd(window, kShowCmdHide); }

@@ -166,7 +166,7 @@ class InstallerE2E : public CleanMachineTest {
 TEST_F(InstallerE2E, InstallsUpdatesARunningBlindfoldAndUninstalls) {
   ASSERT_EQ(Install(), 0u);
   const fs::path installed = InstallFolder() / L"Blindfold.exe";
-  for (const wchar_t* file : {L"Blindfold.exe", L"bf.ico", L"acknowledgments.TXT", L"Uninstall.exe"}) {
+  for (const wchar_t* file : {L"Blindfold.exe", L"bf.ico", L"acknowledgments.TXT", L"LICENSE.txt", L"Uninstall.exe"}) {
     EXPECT_TRUE(fs::exists(InstallFolder() / file)) << testing::PrintToString(std::wstring(file));
   }
   EXPECT_TRUE(fs::exists(Shortcut()));

@@ -246,6 +246,42 @@ TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
   EXPECT_FALSE(panel.lblHideStatus.visible);
 }
 
+// A desktop that keeps its bar or its background on screen greys the box it
+// cannot honour from the first fill of the list, and the status line says why,
+// in one line; the hide goes on without them.
+TEST_F(WindowToggleTest, BoxesTheDesktopCannotHonourAreGreyedWithTheirReason) {
+  struct Case {
+    DesktopParts parts;
+    std::string_view reason;
+  };
+  for (const Case& each : {Case{{.taskbar = false, .desktopIcons = false},
+                                "Hide Taskbar and Hide desktop icons: this desktop keeps its bar and its background on "
+                                "screen."},
+                           Case{{.taskbar = false, .desktopIcons = true}, "Hide Taskbar: this desktop keeps its bar on screen."},
+                           Case{{.taskbar = true, .desktopIcons = false},
+                                "Hide desktop icons: this desktop keeps its background on screen."}}) {
+    FakeWindowManager desktop;
+    desktop.hideableParts = each.parts;
+    PanelModel shown;
+    shown.chkTaskbar.value = 1;
+    FakeWindowWatch desktopWatch;
+    ToggleHostStub desktopHost;
+    WindowHiding greyed{shown, desktop, desktopWatch, desktopHost};
+    greyed.FillOpenWindowsList();
+    EXPECT_EQ(shown.chkTaskbar.enabled, each.parts.taskbar);
+    EXPECT_EQ(shown.chkProgramManager.enabled, each.parts.desktopIcons);
+    EXPECT_TRUE(shown.lblHideStatus.visible);
+    EXPECT_EQ(shown.lblHideStatus.caption, each.reason);
+    shown.lblHideStatus = Label{"", false};
+    greyed.KeyTest();
+    EXPECT_EQ(shown.lblHideStatus.caption, each.reason) << "said again on the hide";
+    greyed.KeyTest();
+  }
+  hiding.FillOpenWindowsList();
+  EXPECT_TRUE(panel.chkTaskbar.enabled && panel.chkProgramManager.enabled);
+  EXPECT_FALSE(panel.lblHideStatus.visible);
+}
+
 TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {
   const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;

@@ -48,7 +48,9 @@ class FakeWindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   std::optional<std::string> Unreachable() override { return unreachable; }
+  DesktopParts HideableParts() override { return hideableParts; }
 
+  DesktopParts hideableParts;
   // As the real window manager does: a window shown goes to the top, and one
   // shown with kShowCmdShow, or activated, takes the foreground.
   std::vector<FakeWindow> stack;

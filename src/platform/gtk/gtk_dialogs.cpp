@@ -30,8 +30,9 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   row.pack_start(entry, true, true);
   row.set_border_width(8);
   dialog.get_content_area()->pack_start(row);
-  dialog.add_button("OK", Gtk::RESPONSE_OK);
+  // GNOME's order: the answer that goes ahead last, at the right, and Enter's.
   dialog.add_button("Cancel", Gtk::RESPONSE_CANCEL);
+  dialog.add_button("OK", Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
   dialog.signal_response().connect([&](int response) {
     if (response == Gtk::RESPONSE_OK) {
@@ -73,6 +74,9 @@ MessageBoxAnswer GtkMessageBoxes::Show(const std::string& prompt, const std::str
   }
   dialog->set_title(title);
   dialog->set_keep_above(true);
+  // GTK puts No before Yes itself; Enter answers as the first button of a
+  // Windows message box does.
+  dialog->set_default_response(question ? Gtk::RESPONSE_YES : Gtk::RESPONSE_OK);
   const int response = dialog->run();
   if (!question) return MessageBoxAnswer::Ok;
   return response == Gtk::RESPONSE_YES ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;

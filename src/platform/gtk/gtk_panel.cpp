@@ -18,6 +18,13 @@ constexpr int kRowTwips = 150;
 // guidelines space them.
 constexpr int kBorder = 12;
 constexpr int kSpacing = 6;
+// The open-windows list shows at least this many rows where the screen has
+// room for them: a user with many windows open should not scroll a slot.
+constexpr int kListRowsShown = 8;
+// What the window manager's frame takes round a window, allowed for when the
+// panel is fitted to the work area before it has a frame to measure.
+constexpr int kFrameAllowanceWidth = 8;
+constexpr int kFrameAllowanceHeight = 40;
 
 void SetShown(Gtk::Widget& widget, bool shown) {
   if (widget.get_visible() != shown) widget.set_visible(shown);
@@ -27,9 +34,19 @@ void SetSensitive(Gtk::Widget& widget, bool enabled) {
   if (widget.get_sensitive() != enabled) widget.set_sensitive(enabled);
 }
 
+// A frame's caption wraps, as a label does, rather than widen the page beyond
+// a small screen. GTK makes the caption anew each time it is set.
+void SetFrameCaption(Gtk::Frame& frame, const std::string& text) {
+  frame.set_label(text);
+  if (auto* label = dynamic_cast<Gtk::Label*>(frame.get_label_widget())) {
+    label->set_line_wrap(true);
+    label->set_xalign(0);
+  }
+}
+
 void SetText(Gtk::Widget& widget, const std::string& text) {
   if (auto* frame = dynamic_cast<Gtk::Frame*>(&widget)) {
-    if (frame->get_label() != text) frame->set_label(text);
+    if (frame->get_label() != text) SetFrameCaption(*frame, text);
   } else if (auto* button = dynamic_cast<Gtk::Button*>(&widget)) {
     if (button->get_label() != text) button->set_label(text);
   } else if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) {
@@ -184,9 +201,11 @@ Glib::ustring Mnemonic(std::string_view caption) {
 }
 
 GtkPanel::GtkPanel(int widthTwips, int heightTwips)
-    : optionGroups_(OptionGroups().size()), noneChosen_(OptionGroups().size()) {
+    : optionGroups_(OptionGroups().size()),
+      noneChosen_(OptionGroups().size()),
+      designWidth_(Px(widthTwips)),
+      designHeight_(Px(heightTwips)) {
   window_.set_title(std::string(texts::kProgramName));
-  window_.set_resizable(false);
   client_.set_border_width(kBorder);
   client_.pack_start(notebook_, true, true);
   client_.pack_start(footer_, false, false);
@@ -197,11 +216,18 @@ GtkPanel::GtkPanel(int widthTwips, int heightTwips)
     pages_[i].set_orientation(Gtk::ORIENTATION_VERTICAL);
     pages_[i].set_spacing(kSpacing);
     pages_[i].set_border_width(kBorder);
-    notebook_.append_page(pages_[i], Mnemonic(PanelView::PageCaption(static_cast<PanelPage>(i))), true);
+    Gtk::ScrolledWindow& scroll = pageScrolls_[i];
+    scroll.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    scroll.set_shadow_type(Gtk::SHADOW_NONE);
+    // The window's natural size is still the page's, where the screen has it.
+    scroll.set_propagate_natural_width(true);
+    scroll.set_propagate_natural_height(true);
+    scroll.add(pages_[i]);
+    if (auto* viewport = dynamic_cast<Gtk::Viewport*>(scroll.get_child())) viewport->set_shadow_type(Gtk::SHADOW_NONE);
+    notebook_.append_page(scroll, Mnemonic(PanelView::PageCaption(static_cast<PanelPage>(i))), true);
     pages_[i].show();
+    scroll.show_all();
   }
-  // A page built later does not make the window grow at 100 %.
-  notebook_.set_size_request(Px(widthTwips), Px(heightTwips) - Px(InfoOf(Control::cmdOK).design.height) - kBorder);
   notebook_.show();
   for (std::size_t i = 0; i < noneChosen_.size(); ++i) {
     noneChosen_[i] = Gtk::make_managed<Gtk::RadioButton>(optionGroups_[i]);
@@ -220,8 +246,6 @@ GtkPanel::GtkPanel(int widthTwips, int heightTwips)
   window_.signal_delete_event().connect(sigc::mem_fun(*this, &GtkPanel::OnDelete));
   // The window's X id is its handle: the logic needs it before it is shown.
   gtk_widget_realize(GTK_WIDGET(window_.gobj()));
-  // The panel keeps its size: a window manager offers no maximise button.
-  window_.get_window()->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_MINIMIZE | Gdk::FUNC_CLOSE);
 }
 
 void GtkPanel::Create(const ControlSpec& spec) {
@@ -244,7 +268,8 @@ Gtk::Widget* GtkPanel::Make(const ControlSpec& spec) {
   const Glib::ustring caption = Mnemonic(spec.caption);
   switch (info.kind) {
     case ControlKind::Frame: {
-      auto* frame = Gtk::make_managed<Gtk::Frame>(spec.caption);
+      auto* frame = Gtk::make_managed<Gtk::Frame>();
+      SetFrameCaption(*frame, spec.caption);
       auto* body = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_VERTICAL, kSpacing);
       body->set_border_width(kSpacing);
       frame->add(*body);
@@ -339,7 +364,16 @@ Gtk::Widget* GtkPanel::MakeList(const ControlInfo& info) {
   auto* scrolled = Gtk::make_managed<Gtk::ScrolledWindow>();
   scrolled->set_shadow_type(Gtk::SHADOW_IN);
   scrolled->set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
-  scrolled->set_min_content_height(Px(info.design.height) - 24);
+  int rows = 0;
+  if (info.kind == ControlKind::MultiList) {
+    // A row is a line of the list's text with the cells' padding round it, and
+    // the header one more.
+    int width = 0;
+    int line = 0;
+    list.view->create_pango_layout("Ag")->get_pixel_size(width, line);
+    rows = (kListRowsShown + 1) * (line + 8);
+  }
+  scrolled->set_min_content_height(std::max(rows, Px(info.design.height) - 24));
   scrolled->add(*list.view);
   return scrolled;
 }
@@ -715,18 +749,67 @@ bool GtkPanel::LoadIconFile(const std::string& path) {
   return true;
 }
 
+// Hidden and shown again, the panel comes back where the user left it and at
+// the size they gave it; the first time, the window manager places it.
 void GtkPanel::SetVisible(bool visible) {
   if (unloaded_) return;
-  if (!visible) return window_.hide();
+  if (!visible) {
+    if (window_.get_visible() && !blinking_) {
+      Place place;
+      window_.get_position(place.x, place.y);
+      window_.get_size(place.width, place.height);
+      place_ = place;
+    }
+    return window_.hide();
+  }
   Render();
+  if (!blinking_) {
+    if (place_) {
+      window_.resize(place_->width, place_->height);
+      window_.move(place_->x, place_->y);
+    } else {
+      FitToWorkArea();
+    }
+  }
   window_.show();
   window_.present();
   if (auto* ok = controls_[IndexOf(Control::cmdOK)]) ok->grab_default();
 }
 
-// The window takes the size its boxes need; a request smaller than that (the
-// blink before the desktop hides) leaves it as it is.
-void GtkPanel::SetSizeTwips(int width, int height) { window_.resize(Px(width), Px(height)); }
+// The pages scroll rather than push the window off a small screen (a large
+// scale or text size): the window asks for what its pages would like, no less
+// than the design, and no more than the work area of its monitor.
+void GtkPanel::FitToWorkArea() {
+  Gtk::Requisition least;
+  Gtk::Requisition natural;
+  client_.get_preferred_size(least, natural);
+  int width = std::max(natural.width, designWidth_);
+  int height = std::max(natural.height, designHeight_);
+  auto display = window_.get_display();
+  Glib::RefPtr<Gdk::Monitor> monitor;
+  if (auto gdkWindow = window_.get_window()) monitor = display->get_monitor_at_window(gdkWindow);
+  if (!monitor) monitor = display->get_primary_monitor();
+  if (!monitor && display->get_n_monitors() > 0) monitor = display->get_monitor(0);
+  if (monitor) {
+    Gdk::Rectangle area;
+    monitor->get_workarea(area);
+    width = std::min(width, area.get_width() - kFrameAllowanceWidth);
+    height = std::min(height, area.get_height() - kFrameAllowanceHeight);
+  }
+  window_.resize(std::max(width, 1), std::max(height, 1));
+}
+
+// (X11's headers make None a macro.)
+void GtkPanel::SetBorderStyle(BorderStyle style) {
+  blinking_ = style != BorderStyle::FixedSingle;
+  window_.set_decorated(!blinking_);
+}
+
+// Only the blink asks for another size than the panel's: the panel's own size
+// is the one the user left it at, or the one fitted to the screen.
+void GtkPanel::SetSizeTwips(int width, int height) {
+  if (blinking_) window_.resize(std::max(Px(width), 1), std::max(Px(height), 1));
+}
 
 void GtkPanel::Unload() {
   if (unloaded_) return;

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@
 
 namespace blindfold::gtk {
 
-// The design's twips as pixels, for the least size of the pages: the design
+// The design's twips as pixels, for the least size the panel first takes: the design
 // was drawn for a smaller font than a GTK desktop's, so a pixel counts fewer
 // twips than the 15 of 96 dpi.
 inline constexpr int kTwipsPerPixel = 12;
@@ -62,7 +63,7 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   const IconFileKinds& IconFiles() override { return kPictureIconFiles; }
   bool IsVisible() override { return window_.get_visible(); }
   void SetVisible(bool visible) override;
-  void SetBorderStyle(BorderStyle style) override { window_.set_decorated(style != BorderStyle::None); }
+  void SetBorderStyle(BorderStyle style) override;
   void SetSizeTwips(int width, int height) override;
   // The controls sit in boxes: the design's places stay the view's.
   void PlaceControl(const ControlPlacement& placement) override { view_.Place(placement); }
@@ -115,10 +116,23 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
 
   bool OnKey(GdkEventKey* event);
   bool OnDelete(GdkEventAny* event);
+  // The size the panel first takes: what its pages ask for, within the screen's
+  // work area.
+  void FitToWorkArea();
+
+  // Where and how large the user left the window, to show it there again.
+  struct Place {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+  };
 
   Gtk::Window window_;
   Gtk::Box client_{Gtk::ORIENTATION_VERTICAL, 6};
   Gtk::Notebook notebook_;
+  // Each page scrolls where the screen is too small for it.
+  std::array<Gtk::ScrolledWindow, kPanelPageCount> pageScrolls_;
   Gtk::Box footer_{Gtk::ORIENTATION_HORIZONTAL, 12};
   // What is made but never shown: the controls kept only for what they do,
   // and each option row's choice of none.
@@ -140,6 +154,12 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   std::int32_t iconSerial_ = 1;
   PanelView view_{{.pagesHoldTheirControls = true, .startsAtLogIn = true}};
   bool unloaded_ = false;
+  int designWidth_ = 0;
+  int designHeight_ = 0;
+  std::optional<Place> place_;
+  // The blink before the desktop hides: a borderless speck that is no place
+  // of the user's.
+  bool blinking_ = false;
   std::function<void()> onUnloaded_;
   sigc::connection pageShowing_;
   sigc::connection pageSwitched_;

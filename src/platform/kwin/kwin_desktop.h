@@ -131,6 +131,8 @@ class KWinWindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
+  // KWin minimises neither a panel nor the desktop.
+  DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }
 
   // The first window of process `pid`: this program's own panel, which GTK
   // cannot name on Wayland. While this program shows none, a handle of its

@@ -56,6 +56,8 @@ class SwayWindowManager final : public WindowManager {
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::optional<std::string> Unreachable() override { return unreachable_; }
+  // sway draws its bar and background itself; i3's tree holds no bar either.
+  DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }
 
   // The first window of process `pid`: this program's own panel, which GTK
   // cannot name on Wayland. While this program shows none, a handle of its

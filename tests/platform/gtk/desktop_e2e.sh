@@ -236,6 +236,18 @@ keys super+p
 check "the restart reloaded the panel's key" eventually panel_hidden
 keys super+p
 check "which shows the panel again" panel_ready
+# The user makes the panel larger and puts it elsewhere: hidden and shown
+# again, it comes back there, at that size.
+panel_place() { xdotool getwindowgeometry "$(panel)" | sed -n 's/^ *\(Position\|Geometry\): \([0-9x,]*\).*/\2/p' | xargs; }
+xdotool windowsize "$(panel)" 900 800 windowmove "$(panel)" 200 100
+sleep 1
+left=$(panel_place)
+check "the panel can be made larger" eval '[[ "$left" == *" 900x800" ]]'
+keys super+p
+eventually panel_hidden
+keys super+p
+panel_ready
+check "and comes back where it was left, at that size" eval '[ "$(panel_place)" = "$left" ]'
 
 # The always-hide list. With no entry selected, an entry hides every window of
 # its class when the windows hide, whatever their titles, and a window of that
@@ -402,7 +414,7 @@ keys super+q
 login() { xdotool search --onlyvisible --name '^Login$' 2>/dev/null | head -1; }
 check "showing them asks for the password" eventually eval '[ -n "$(login)" ]'
 check "and keeps them hidden meanwhile" unmapped "$notes"
-check "its password box is named for a screen reader" a11y login
+check "its password box is named for a screen reader, and Cancel stands left of OK" a11y login
 xdotool windowactivate --sync "$(login)" type --delay 50 secret
 keys Return
 check "the right password shows them" eventually mapped "$notes"

@@ -165,8 +165,13 @@ def chosen(frame):
 
 
 def login():
-    found = [role for _, role, name, _ in controls(window("dialog", "Login")) if name == "Password:"]
-    return 0 if "password text" in found else 1
+    """A named password box, and the buttons in GNOME's order: Cancel, then OK."""
+    nodes = {(role, name): node for node, role, name, _ in controls(window("dialog", "Login"))}
+    buttons = [nodes.get(("push button", name)) for name in ("Cancel", "OK")]
+    if ("password text", "Password:") not in nodes or None in buttons:
+        return 1
+    left = [button.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).x for button in buttons]
+    return 0 if left[0] < left[1] else 1
 
 
 def answer(password):
