@@ -78,7 +78,9 @@ class GtkFrontEnd final : public FrontEnd {
   explicit GtkFrontEnd(GtkPanel& panel) : panel_(panel) {
     panel_.SetOnUnloaded([this] {
       running_ = false;
-      Gtk::Main::quit();
+      // Unloaded before the loop runs (the session ended in a dialog of the
+      // start), there is no loop to end: the loop is then not run at all.
+      if (Gtk::Main::level() > 0) Gtk::Main::quit();
     });
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
       g_unix_signal_add(
@@ -88,6 +90,9 @@ class GtkFrontEnd final : public FrontEnd {
             ShowWindowsBeforeDying();
             self->sessionEnded_ = true;
             self->panel_.SessionEnding();
+            // A dialog waiting for the user would hold the program up until
+            // answered, and the session's end waits for nobody.
+            EndModalDialogs();
             return G_SOURCE_CONTINUE;
           },
           this);
@@ -226,6 +231,7 @@ int RunOnX11(const CommandLine& command, char* program) {
   gdk_x11_display_error_trap_push(gdk_display_get_default());
 
   X11WindowManager x11Windows(*x);
+  x11Windows.KeepMarkKeyIn(SettingsPaths::ForSession(x->Name()).markKeyFile);
   // i3 keeps its windows in a tree that EWMH tells only in part: its IPC,
   // the protocol sway speaks, reaches them as it does under sway. The keys stay
   // X grabs, which i3 leaves to its programs.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/window_handle.h"
 
@@ -78,6 +79,10 @@ class WindowManager {
   // stranger's window. Where the platform leaves no sign on the window, the
   // record's own checks must do.
   virtual bool HiddenByThisProgram(WindowHandle) { return true; }
+  // The windows that a run of this program which died left hidden, as the
+  // windows themselves tell where the platform keeps on each a sign that only
+  // this program can make: for a start that finds no record of them.
+  virtual std::vector<WindowHandle> LeftHiddenByThisProgram() { return {}; }
 };
 
 }  // namespace blindfold

@@ -47,6 +47,7 @@ class FakeWindowManager final : public WindowManager {
   WindowHandle ForegroundWindow() override { return foreground; }
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  std::vector<WindowHandle> LeftHiddenByThisProgram() override { return sealedHidden; }
 
   // As the real window manager does: a window shown goes to the top, and one
   // shown with kShowCmdShow, or activated, takes the foreground.
@@ -55,6 +56,8 @@ class FakeWindowManager final : public WindowManager {
   std::vector<WindowHandle> activated;
   // Every handle told to hide or show, in order; the fake does it at once.
   std::vector<WindowHandle> toldToShowOrHide;
+  // What the windows' own marks say a run that died left hidden.
+  std::vector<WindowHandle> sealedHidden;
 
  private:
   std::int32_t nextHandle_ = 0x10010;
