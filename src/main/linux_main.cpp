@@ -160,6 +160,7 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   // now on waits for the logic rather than finding no one.
   std::optional<GioCommandInbox> commands;
   if (!instance.AnotherInstanceIsRunning()) commands.emplace(ApplicationIdForDisplay(session));
+  LetGoneWidgetsAnswerAsDefunct();
   GtkMessageBoxes messageBoxes;
   // What the store cannot read or keep is told at start, or, once running,
   // when the program is next idle: a write that fails in the middle of a hide

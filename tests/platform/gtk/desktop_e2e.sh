@@ -406,6 +406,9 @@ for picture in "green.png 0,192,0" "blue.svg 0,0,192" "eye.ico $band_red"; do
     # the focus once the dialog has gone.
     xdotool windowactivate --sync "$(file_dialog)"
     keys ctrl+l
+    # The box is drawn a moment after it has the keyboard: keys typed into it
+    # before reach a box GTK has not made yet, which it tells on standard error.
+    sleep 1
     xdotool type --delay 20 "$work/$file"
     sleep 1
     for _ in 1 2 3; do
@@ -652,6 +655,10 @@ check "--panel shows the panel" eventually panel_shown
 command_blindfold --quit
 check "--quit is taken" eval '[ "$answer" -eq 0 ]'
 check "and ends Blindfold" eventually eval "! kill -0 $blindfold_pid"
+
+# GLib and GTK tell of a program's misuse of them on its standard error: a
+# tray host killed, lists refilled and a screen reader asking must leave none.
+check "Blindfold's standard error tells of no misuse of GLib or GTK" eval '! grep -B1 CRITICAL "$work/blindfold.log" >&2'
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
