@@ -151,6 +151,9 @@ struct DesktopDoors {
   HotkeyControl& panelHotkey;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
+  // A second start, as from the menu: brings the running Blindfold's open
+  // panel to the front, where the desktop lets it.
+  std::function<void()> bringRunningPanelForward;
 };
 
 // The first instance's run in `session` (an X display or a Wayland socket's
@@ -174,7 +177,10 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   });
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);
-  if (road == StartupRoad::SecondInstance) return 0;
+  if (road == StartupRoad::SecondInstance) {
+    if (doors.bringRunningPanelForward) doors.bringRunningPanelForward();
+    return 0;
+  }
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
@@ -258,7 +264,21 @@ int RunOnX11(const CommandLine& command, char* program) {
   if (i3Windows) i3Watch.emplace(*i3Events, true);
   WindowWatch& windowWatch = i3Watch ? static_cast<WindowWatch&>(*i3Watch) : x11Watch;
   const XEventSource hotkeys(*x);
-  return RunStart(x->Name(), instance, {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}});
+  // A closed panel stays closed: it was closed on purpose, and showing it may
+  // need the password. This start has no window of its own yet, so a window
+  // of Blindfold's class and title on screen is the running one's (its panel,
+  // or a message of its above it, which is on top).
+  const auto bringRunningPanelForward = [&x11Windows] {
+    x11Windows.EnumWindows([&x11Windows](WindowHandle window) {
+      const bool ours = x11Windows.WindowText(window, 256) == texts::kProgramName &&
+                        x11Windows.ClassName(window, 256) == texts::kProgramName;
+      if (!ours || !x11Windows.IsWindowVisible(window)) return true;
+      x11Windows.Activate(window);
+      return false;
+    });
+  };
+  return RunStart(x->Name(), instance,
+                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}, bringRunningPanelForward});
 }
 
 // In a sway session: its IPC for the windows and the keys, and GTK drawing
@@ -290,7 +310,7 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   events->SetOnLost([] { Gtk::Main::quit(); });
   return RunStart(display, instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
 }
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
@@ -328,7 +348,7 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   kwin::KWinWindowWatch windowWatch(bridge);
   return RunStart(display, *instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
 }
 
 }  // namespace

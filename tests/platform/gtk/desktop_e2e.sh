@@ -150,7 +150,12 @@ message_shown() {
   done
   return 1
 }
-answer_message() { eventually message_shown && xdotool windowactivate --sync "$message" 2>/dev/null; keys Return; }
+answer_message() {
+  if eventually message_shown; then
+    xdotool windowactivate --sync "$message" 2>/dev/null || true
+    keys Return
+  fi
+}
 status=0
 output=$(env -u DISPLAY "$blindfold" 2>&1) || status=$?
 check "without an X server it says it needs an X11 session, and fails" \
@@ -505,7 +510,7 @@ hide_me
 check "Hide me! with the panel's key refused and no tray icon keeps the panel, and says why" \
   eval 'message_shown && panel_shown'
 answer_message
-xdotool windowactivate --sync "$(panel)"
+xdotool windowactivate --sync "$(panel)" 2>/dev/null || true
 keys Escape
 check "so does Esc" eval 'message_shown && panel_shown'
 answer_message
@@ -517,7 +522,7 @@ sleep 1  # placed by the tray
 on_tray --repeat 2 --delay 120 2
 keys Down Down Return  # Lock comes first, with a password set
 check "whose Show UI asks for the password" eventually eval '[ -n "$(login)" ]'
-xdotool windowactivate --sync "$(login)" type --delay 50 fresh
+xdotool windowactivate --sync "$(login)" type --delay 50 fresh 2>/dev/null || true
 keys Return
 check "and shows the panel" panel_ready
 # The session ends while the Login dialog waits: Blindfold ends as it would
@@ -652,6 +657,10 @@ check "without a session bus a command fails with 1 and says why" eval '[ "$answ
 check "leaving Blindfold and its windows as they were" eval "kill -0 $blindfold_pid && mapped $notes"
 command_blindfold --panel
 check "--panel shows the panel" eventually panel_shown
+# A second start, as from the menu, while another window has the keyboard.
+xdotool windowactivate --sync "$notes" 2>/dev/null || true
+"$blindfold" >>"$work/blindfold.log" 2>&1 || true
+check "a second start brings the open panel to the front" eventually eval '[ "$(xdotool getactivewindow)" = "$(panel)" ]'
 command_blindfold --quit
 check "--quit is taken" eval '[ "$answer" -eq 0 ]'
 check "and ends Blindfold" eventually eval "! kill -0 $blindfold_pid"
