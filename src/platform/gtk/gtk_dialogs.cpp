@@ -159,6 +159,10 @@ std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string
   dialog.add_button(Mnemonic("&Cancel"), Gtk::RESPONSE_CANCEL);
   dialog.add_button(Mnemonic("&Open"), Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
+  // In a folder, not among the recent files, where GTK hands the keys typed
+  // into the box for a name (Ctrl+L) to a box it has not drawn yet, and tells
+  // of it on standard error.
+  dialog.set_current_folder(Glib::get_home_dir());
   // The filter's "name|patterns" pairs, the patterns separated by ";", as
   // Windows' file dialog takes them.
   std::size_t start = 0;
