@@ -199,8 +199,9 @@ inline std::string RecordNotKept(const std::string& recordFile) {
   const std::string where =
       recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)") : recordFile;
   return "Blindfold cannot keep its record of hidden windows in " + where +
-         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
-         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
+         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid could stay "
+         "hidden until you log out (on an X display the next start finds them by the marks it sealed on them). "
+         "Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
          "make its own folder \"blindfold\".";
 }
 inline std::string DamagedSettings(const std::string& path, const std::string& keptAs) {
