@@ -7,6 +7,14 @@
 ;
 ; Command line: /S installs or uninstalls silently; the uninstaller's
 ; /REMOVESETTINGS also removes the user's settings, as the box on its page does.
+;
+; Exit codes where a running Blindfold stops it (0 is done, 1 cancelled, 2
+; aborted, as for every setup of this kind):
+;   3  Blindfold's shutdown is protected by a password;
+;   4  Blindfold holds windows hidden behind its "Show windows" password, which
+;      its shutdown would have to show;
+;   5  Blindfold did not shut down when asked (it waits for a password Lock
+;      asked for, or does not answer).
 
 Unicode true
 ; Blindfold.exe is a 64-bit program; so is its setup, which then runs wherever
@@ -109,6 +117,14 @@ Function ${un}CloseRunningBlindfold
   ${If} $R2 == "1"
     Call ${un}RefuseGuardedBlindfold
   ${EndIf}
+  ; The record of hidden windows starts with the line "guarded" while showing
+  ; them needs the password, by the stored switch or by Lock.
+  ClearErrors
+  ReadRegStr $R2 HKCU "${SETTINGS_KEY}\Recovery" "HiddenWindows"
+  StrCpy $R2 $R2 7
+  ${If} $R2 == "guarded"
+    Call ${un}RefuseGuardedWindows
+  ${EndIf}
 
   System::Call "user32::GetWindowThreadProcessId(p R0, *i .R3)"
   System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R3) p.R4"
@@ -118,8 +134,9 @@ Function ${un}CloseRunningBlindfold
   System::Call "kernel32::WaitForSingleObject(p R4, i 15000) i.R5"
   System::Call "kernel32::CloseHandle(p R4)"
   ${If} $R5 <> 0
-    ; Still running: the shutdown is guarded by a password not yet saved.
-    Call ${un}RefuseGuardedBlindfold
+    ; Still running: a guard Lock turned on, or no answer. No password is
+    ; blamed that is not stored.
+    Call ${un}RefuseStillRunning
   ${EndIf}
   StrCpy $closedRunning 1
 FunctionEnd
@@ -127,6 +144,18 @@ FunctionEnd
 Function ${un}RefuseGuardedBlindfold
   MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running and its shutdown is protected by a password.$\r$\n$\r$\nShut ${PRODUCT} down yourself (from its tray icon or panel), then run this again." /SD IDOK
   SetErrorLevel 3
+  Quit
+FunctionEnd
+
+Function ${un}RefuseGuardedWindows
+  MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running and holds windows hidden behind its $\"Show windows$\" password: shutting it down would show them, so this stops here.$\r$\n$\r$\nShow the windows with the password (or shut ${PRODUCT} down and enter the password), then run this again." /SD IDOK
+  SetErrorLevel 4
+  Quit
+FunctionEnd
+
+Function ${un}RefuseStillRunning
+  MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running and did not shut down when asked: it may be waiting for a password.$\r$\n$\r$\nShut ${PRODUCT} down yourself (from its tray icon or panel), then run this again." /SD IDOK
+  SetErrorLevel 5
   Quit
 FunctionEnd
 !macroend

@@ -82,14 +82,23 @@ void Form1::Form_Load() {
 }
 
 void Form1::RecoverHiddenWindows() {
-  const std::vector<WindowHandle> ours = WindowsToRecover(platform_.windows, recovery.Load());
+  std::vector<WindowHandle> ours = WindowsToRecover(platform_.windows, recovery.Load());
+  bool guarded = recovery.Guarded();
+  if (ours.empty()) {
+    // No record (none could be kept): the windows' own marks tell which are
+    // ours, but not whether showing them was guarded. Any password set keeps
+    // them until it is given: a Lock left unsaved guarded them too.
+    ours = platform_.windows.LeftHiddenByThisProgram();
+    guarded = !SettingsStore(platform_.registry).ReadAsSaved(kPassword.path).value_or("").empty();
+    if (!ours.empty()) log::Warning("recovery", ours.size(), " windows left hidden found by their marks alone");
+  }
   if (ours.empty()) {
     recovery.Clear();
     return;
   }
   // Guarded when they were hidden (by the stored switch or by Lock), they stay
   // guarded now: the switch is on for this run, as Lock would have left it.
-  if (recovery.Guarded()) panel.chkShowWindows.value = 1;
+  if (guarded) panel.chkShowWindows.value = 1;
   hiding.TakeOverHidden(ours);
   recovery.Clear();
   recovery.Add(ours);
@@ -111,7 +120,7 @@ void Form1::ShowWindowsBeforeDying() {
 
 bool Form1::Form_QueryUnload(CloseReason reason) {
   if (reason == CloseReason::WindowsEnding || bShuttingDown) return true;
-  HidePanel();
+  HidePanelAtRequest();
   return false;
 }
 
@@ -124,11 +133,31 @@ std::int32_t Form1::TrayMenuCode() const {
   return panel.lTrayHideWindows == kRightClick ? 0 : kRightClick;
 }
 
+bool Form1::PanelHasWayIn() const { return VBHotKey3.Armed() || systray.IconShown(); }
+
 void Form1::ShowPanelWhenThereIsNoWayIn() {
-  const bool hotkeyArmed = !HotkeyStatus(panel, HotkeyId::Panel).visible;
-  if (hotkeyArmed || panel.chkDisplayIcon.IsSet() || platform_.panelWindow.IsVisible()) return;
+  if (PanelHasWayIn() || platform_.panelWindow.IsVisible()) return;
   panel.SSTab1 = PanelPage::Hotkeys;
   platform_.panelWindow.SetVisible(true);
+}
+
+// A user who ticked the tray icon's box asked for that way back, so it is
+// shown now rather than at the next start; otherwise the panel stays where the
+// user can mend its hotkey.
+void Form1::HidePanelAtRequest() {
+  if (!PanelHasWayIn() && panel.chkDisplayIcon.IsSet()) ShowTrayIconAsWayIn();
+  if (PanelHasWayIn() || !platform_.panelWindow.IsVisible()) return HidePanel();
+  log::Warning("panel", "kept open: neither its hotkey nor a tray icon could bring it back");
+  panel.SSTab1 = PanelPage::Hotkeys;
+  platform_.messageBoxes.Show(std::string(texts::kPanelKeptOpen), std::string(texts::kProgramName),
+                              MessageBoxStyle::WarningOk);
+}
+
+void Form1::ShowTrayIconAsWayIn() {
+  if (PanelHasWayIn()) return;
+  log::Warning("panel", "its hotkey does not work: the tray icon is shown as the way back");
+  InstallTrayIcon();
+  systray.ShowBalloon(std::string(texts::kProgramName), std::string(texts::kTrayIconAsWayIn));
 }
 
 void Form1::Form_Unload() {
@@ -234,7 +263,7 @@ void Form1::cmdOK_Click() {
   ReenableLock(panel);
   if (hiding.WindowsHidden()) recovery.SetGuarded(panel.chkShowWindows.IsSet());
   if (!SaveRegistrySettings()) return;
-  HidePanel();
+  HidePanelAtRequest();
 }
 
 void Form1::cmdSetPassword_Click() {
@@ -301,7 +330,13 @@ bool Form1::PassGate(bool actionGuarded) {
 
 void Form1::CloseLoginDialog() { passwordGate.CloseLoginDialog(); }
 
-void Form1::HidePanel() { platform_.panelWindow.SetVisible(false); }
+// The panel goes whatever comes: hiding windows must not leave their titles on
+// screen in its list. When nothing else could bring it back, the tray icon
+// stays as the way in.
+void Form1::HidePanel() {
+  if (platform_.panelWindow.IsVisible()) ShowTrayIconAsWayIn();
+  platform_.panelWindow.SetVisible(false);
+}
 
 // Just before the desktop window is hidden, the panel becomes for an instant a
 // visible borderless window of 1 by 1 twip, so that the shell hands the

@@ -83,6 +83,9 @@ class Form1 final : public PanelEvents, private ToggleHost {
   // With neither the panel's hotkey armed nor a tray icon, a hidden panel
   // could never be shown again: it shows at once, on the page that says why.
   void ShowPanelWhenThereIsNoWayIn();
+  // Whether a hidden panel could be shown again by the user: its hotkey works
+  // or the tray icon is there.
+  bool PanelHasWayIn() const;
 
   // The only way for the user to end the program.
   void ShutdownBlindfold_Click();
@@ -157,6 +160,12 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void ReportNotHidden(const std::string& line) override;
 
   void ShowPanelOnFirstPage();
+  // Hides the panel at the user's request (Hide me!, Esc, the close box),
+  // unless nothing could bring it back: then it stays, and says why.
+  void HidePanelAtRequest();
+  // The tray icon, shown for this run only, as the way back to a panel that
+  // must go while its hotkey does not work.
+  void ShowTrayIconAsWayIn();
   void FindSound();
   std::int32_t TrayMenuCode() const;
   // The password gate for an action guarded by its own switch when

@@ -153,6 +153,11 @@ void ReportDamagedPasswordKey(RegistryBackend& registry, MessageBoxes& messageBo
     stored = registry.ReadValue(*where);
   }
   if (!stored || stored->empty() || IsWellFormedPasswordKey(*stored)) return;
+  if (const auto line = registry.FileHolding(*where)) {
+    messageBoxes.Show(texts::DamagedPasswordLine(line->file, line->group, line->key), std::string(texts::kProgramName),
+                      MessageBoxStyle::WarningOk);
+    return;
+  }
   std::string place = (where->root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") +
                       where->key;
   // A 32-bit view of the machine's settings: 64-bit Windows keeps it apart.

@@ -52,6 +52,11 @@ inline std::string WindowListAfterRefresh(std::size_t count) {
 inline std::string HotkeyUnusableKey(const std::string& keyText) {
   return "Could not be registered: \"" + keyText + "\" is not a key this hotkey can use.";
 }
+// A hide of the panel that would leave no way back to it.
+inline constexpr std::string_view kPanelKeptOpen =
+    "The panel stays open: its hotkey does not work and there is no tray icon, so nothing could bring it back.";
+inline constexpr std::string_view kTrayIconAsWayIn =
+    "The panel's hotkey does not work: this icon stays in the tray as the way back to the panel.";
 inline constexpr std::string_view kHotkeyWithoutModifier =
     "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.";
 // `command` is what does the hotkey's work from a key binding instead, as
@@ -93,10 +98,18 @@ inline constexpr std::string_view kPasswordNotSet = "Not set: try again.";
 inline constexpr std::string_view kPasswordTooLong = "Not set: 256 characters at most.";
 
 // At start, when the stored password can never be matched.
-inline std::string DamagedPasswordKey(const std::string& name, const std::string& place) {
+inline std::string DamagedPasswordWhere(const std::string& howToDelete) {
   return "The stored password of Blindfold is damaged: no password can pass its guards, so what they guard "
-         "stays locked.\r\n\r\nTo get out, open the Registry Editor and delete the value \"" + name + "\" in " +
-         place + ". Blindfold then asks for no password until you set a new one on its Settings page.";
+         "stays locked.\r\n\r\nTo get out, " + howToDelete +
+         ". Blindfold then asks for no password until you set a new one on its Settings page.";
+}
+inline std::string DamagedPasswordKey(const std::string& name, const std::string& place) {
+  return DamagedPasswordWhere("open the Registry Editor and delete the value \"" + name + "\" in " + place);
+}
+// Where the settings are a text file: its line, under the line of its group.
+inline std::string DamagedPasswordLine(const std::string& file, const std::string& group, const std::string& key) {
+  return DamagedPasswordWhere("open the file " + file + " in a text editor and delete the line that starts with \"" +
+                              key + "=\" below the line [" + group + "]");
 }
 
 // Beneath the open windows, after a hide that some windows refused, as
@@ -218,8 +231,9 @@ inline std::string RecordNotKept(const std::string& recordFile) {
   const std::string where =
       recordFile.empty() ? std::string("the session's runtime folder (XDG_RUNTIME_DIR is not set)") : recordFile;
   return "Blindfold cannot keep its record of hidden windows in " + where +
-         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid would stay "
-         "hidden until you log out. Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
+         ". Hiding still works, but if Blindfold ended without showing them, the windows it hid could stay "
+         "hidden until you log out (on an X display the next start finds them by the marks it sealed on them). "
+         "Make sure XDG_RUNTIME_DIR names a folder of yours in which Blindfold may "
          "make its own folder \"blindfold\".";
 }
 inline std::string DamagedSettings(const std::string& path, const std::string& keptAs) {

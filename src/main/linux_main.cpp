@@ -80,7 +80,9 @@ class GtkFrontEnd final : public FrontEnd {
   explicit GtkFrontEnd(GtkPanel& panel) : panel_(panel) {
     panel_.SetOnUnloaded([this] {
       running_ = false;
-      Gtk::Main::quit();
+      // Unloaded before the loop runs (the session ended in a dialog of the
+      // start), there is no loop to end: the loop is then not run at all.
+      if (Gtk::Main::level() > 0) Gtk::Main::quit();
     });
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
       g_unix_signal_add(
@@ -90,6 +92,9 @@ class GtkFrontEnd final : public FrontEnd {
             ShowWindowsBeforeDying();
             self->sessionEnded_ = true;
             self->panel_.SessionEnding();
+            // A dialog waiting for the user would hold the program up until
+            // answered, and the session's end waits for nobody.
+            EndModalDialogs();
             return G_SOURCE_CONTINUE;
           },
           this);
@@ -148,6 +153,9 @@ struct DesktopDoors {
   HotkeyControl& panelHotkey;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
+  // A second start, as from the menu: brings the running Blindfold's open
+  // panel to the front, where the desktop lets it.
+  std::function<void()> bringRunningPanelForward;
 };
 
 // The first instance's run in `session` (an X display or a Wayland socket's
@@ -157,6 +165,7 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   // now on waits for the logic rather than finding no one.
   std::optional<GioCommandInbox> commands;
   if (!instance.AnotherInstanceIsRunning()) commands.emplace(ApplicationIdForDisplay(session));
+  LetGoneWidgetsAnswerAsDefunct();
   GtkMessageBoxes messageBoxes;
   // What the store cannot read or keep is told at start, or, once running,
   // when the program is next idle: a write that fails in the middle of a hide
@@ -170,7 +179,10 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   });
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);
-  if (road == StartupRoad::SecondInstance) return 0;
+  if (road == StartupRoad::SecondInstance) {
+    if (doors.bringRunningPanelForward) doors.bringRunningPanelForward();
+    return 0;
+  }
 
   InstalledFiles files;
   GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
@@ -228,6 +240,7 @@ int RunOnX11(const CommandLine& command, char* program) {
   gdk_x11_display_error_trap_push(gdk_display_get_default());
 
   X11WindowManager x11Windows(*x);
+  x11Windows.KeepMarkKeyIn(SettingsPaths::ForSession(x->Name()).markKeyFile);
   // i3 keeps its windows in a tree that EWMH tells only in part: its IPC,
   // the protocol sway speaks, reaches them as it does under sway. The keys stay
   // X grabs, which i3 leaves to its programs.
@@ -253,7 +266,21 @@ int RunOnX11(const CommandLine& command, char* program) {
   if (i3Windows) i3Watch.emplace(*i3Events, true);
   WindowWatch& windowWatch = i3Watch ? static_cast<WindowWatch&>(*i3Watch) : x11Watch;
   const XEventSource hotkeys(*x);
-  return RunStart(x->Name(), instance, {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}});
+  // A closed panel stays closed: it was closed on purpose, and showing it may
+  // need the password. This start has no window of its own yet, so a window
+  // of Blindfold's class and title on screen is the running one's (its panel,
+  // or a message of its above it, which is on top).
+  const auto bringRunningPanelForward = [&x11Windows] {
+    x11Windows.EnumWindows([&x11Windows](WindowHandle window) {
+      const bool ours = x11Windows.WindowText(window, 256) == texts::kProgramName &&
+                        x11Windows.ClassName(window, 256) == texts::kProgramName;
+      if (!ours || !x11Windows.IsWindowVisible(window)) return true;
+      x11Windows.Activate(window);
+      return false;
+    });
+  };
+  return RunStart(x->Name(), instance,
+                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}, bringRunningPanelForward});
 }
 
 // In a sway session: its IPC for the windows and the keys, and GTK drawing
@@ -285,7 +312,7 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   events->SetOnLost([] { Gtk::Main::quit(); });
   return RunStart(display, instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
 }
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
@@ -326,7 +353,7 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   kwin::KWinWindowWatch windowWatch(bridge);
   return RunStart(display, *instance,
                   {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
+                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
 }
 
 }  // namespace

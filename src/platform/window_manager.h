@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/window_handle.h"
 
@@ -95,6 +96,10 @@ class WindowManager {
   // draws its bars and background itself, or that keeps them on screen,
   // offers neither.
   virtual DesktopParts HideableParts() { return {}; }
+  // The windows that a run of this program which died left hidden, as the
+  // windows themselves tell where the platform keeps on each a sign that only
+  // this program can make: for a start that finds no record of them.
+  virtual std::vector<WindowHandle> LeftHiddenByThisProgram() { return {}; }
 };
 
 }  // namespace blindfold

@@ -50,6 +50,7 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program)
   // A bare key armed system-wide would take that letter from every program.
   if (!properties_.winKey && !properties_.ctrlKey && !properties_.altKey && !properties_.shiftKey) {
     platform_.Disarm();
+    armed_ = false;
     status.caption = std::string(texts::kHotkeyWithoutModifier);
     status.visible = true;
     return;
@@ -57,6 +58,7 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program)
   if (const auto key = VirtualKeyOf(keyText)) properties_.vkey = *key;
 
   const HotkeyArmResult result = platform_.Arm(properties_);
+  armed_ = result.armed;
   constexpr std::array<std::string_view, 3> kNames = {"the panel's", "the windows'", "the panic"};
   const std::string_view name = kNames[static_cast<std::size_t>(id)];
   if (result.armed) {

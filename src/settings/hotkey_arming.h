@@ -35,10 +35,13 @@ class VBHotKey {
   // command of `program` (the name the program is started by) that does the
   // hotkey's work from a key binding instead.
   void ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program = texts::kProgramName);
+  // Whether the platform holds a combination for it: a press would reach us.
+  bool Armed() const { return armed_; }
 
  private:
   HotkeyControl& platform_;
   HotkeyCombination properties_;
+  bool armed_ = false;
 };
 
 }  // namespace blindfold

@@ -24,6 +24,7 @@ class modSystray final : public TrayEvents {
 
   void AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
   void RemoveTrayIcon();
+  bool IconShown() const { return iconShown_; }
   // False when the icon is not shown, and nothing is said.
   bool ShowBalloon(const std::string& title, const std::string& text);
   void HookTrayWindow(WindowHandle hWnd);

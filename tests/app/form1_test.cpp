@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "main/fake_platform.h"
+#include "settings/schema.h"
 
 namespace blindfold {
 namespace {
@@ -43,6 +44,7 @@ TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
 }
 
 TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
+  form.Form_Load();
   fakes.panelWindow.visible = true;
   for (const CloseReason reason : {CloseReason::ControlMenu, CloseReason::Code, CloseReason::TaskManager}) {
     fakes.panelWindow.visible = true;
@@ -136,6 +138,53 @@ TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
   ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
   EXPECT_NE(fakes.messageBoxes.shown[0].prompt.find("BlindfoldShortcutKey"), std::string::npos);
   EXPECT_EQ(fakes.messageBoxes.shown[0].title, "Blindfold");
+}
+
+// A panel key another program holds, and no tray icon: no hide of the panel
+// may leave the user without a way back to it.
+TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
+  const WindowHandle a = AddWindow("A");
+  fakes.registry.Set(kKey + "DisplayIcon", "0");
+  form.Form_Load();
+  // Saved before: saving them again does not bring the icon up.
+  fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
+  fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
+  fakes.panelWindow.visible = true;
+  fakes.panelHotkey.refuse = true;
+  form.cmdOK_Click();  // refused while running, by the save's arming
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  EXPECT_EQ(form.panel.SSTab1, PanelPage::Hotkeys);
+  ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.messageBoxes.shown[0].prompt, texts::kPanelKeptOpen);
+  EXPECT_FALSE(form.CloseRequested(CloseReason::ControlMenu));  // Esc, the close box
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  EXPECT_TRUE(fakes.tray.added.empty());
+
+  // Hiding the windows takes the panel with them; the tray icon stays behind.
+  form.hiding.Choose({a});
+  fakes.windowsHotkey.Press();
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_TRUE(fakes.tray.iconShown);
+  ASSERT_EQ(fakes.tray.balloons.size(), 1u);
+  fakes.tray.menuChoice = TrayMenuItem::ShowUi;
+  fakes.tray.reporting->Gestured(TrayGesture::RightUp);
+  EXPECT_TRUE(fakes.panelWindow.visible);
+  form.cmdOK_Click();
+  EXPECT_FALSE(fakes.panelWindow.visible);
+}
+
+TEST_F(Form1Test, ATickedTrayBoxIsTheWayBackAtOnce) {
+  fakes.registry.Set(kKey + "DisplayIcon", "0");
+  form.Form_Load();
+  fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
+  fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
+  fakes.panelWindow.visible = true;
+  fakes.panelHotkey.refuse = true;
+  form.panel.chkDisplayIcon.value = 1;
+  form.cmdOK_Click();
+  EXPECT_FALSE(fakes.panelWindow.visible);
+  EXPECT_TRUE(fakes.tray.iconShown);
+  EXPECT_TRUE(fakes.messageBoxes.shown.empty());
 }
 
 TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {

@@ -339,6 +339,21 @@ TEST_F(PasswordGateTest, DamagedStoredKeyIsReportedOnceAtStartAndStillAdmitsNoOn
   fakes.loginDialog.AnswerWith("");
   EXPECT_FALSE(form.passwordGate.AskPassword());
 
+  // Where the settings are a text file, the message names it and the line,
+  // never the Registry Editor.
+  FakePlatform onLinux;
+  onLinux.registry.settingsFile = "/home/u/.config/blindfold/settings.ini";
+  onLinux.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "pbkdf2-sha256$600000$c2FsdA==");
+  Form1 linuxForm{onLinux.Get()};
+  linuxForm.Form_Load();
+  ASSERT_EQ(onLinux.messageBoxes.shown.size(), 1u);
+  const std::string& prompt = onLinux.messageBoxes.shown[0].prompt;
+  EXPECT_NE(prompt.find("open the file /home/u/.config/blindfold/settings.ini in a text editor and delete the line "
+                        "that starts with \"PW=\" below the line [Software/Blindfold/ShortcutKeys]"),
+            std::string::npos)
+      << prompt;
+  EXPECT_EQ(prompt.find("Registry"), std::string::npos);
+
   // A sound key, or none, says nothing.
   for (const std::string& stored : {std::string(""), *MakePasswordKey(fakes.crypto, "pw")}) {
     FakePlatform sound;

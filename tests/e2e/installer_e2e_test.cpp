@@ -243,5 +243,32 @@ TEST_F(InstallerE2E, StopsRatherThanEndAPasswordGuardedBlindfold) {
   EXPECT_FALSE(fs::exists(InstallFolder() / L"Blindfold.exe"));
 }
 
+// Windows hidden behind the "Show windows" password: ending Blindfold would show
+// them, so the uninstaller stops at once with the exit code that says so,
+// rather than wait on a Login and blame a shutdown password that is not set.
+TEST_F(InstallerE2E, StopsAtWindowsHiddenBehindThePassword) {
+  ASSERT_EQ(Install(), 0u);
+  WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PPShowWindows", L"1");
+  BlindfoldProcess guarded((InstallFolder() / L"Blindfold.exe").wstring());
+  ASSERT_NE(guarded.ShownPanel(), nullptr);
+  const TestWindows other;
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    const auto found = TopLevelWindows(other.info.dwProcessId, L"BF Plain");
+    window = found.empty() ? nullptr : found.front();
+    return window && Visible(window);
+  }));
+  PressKeys({VK_LWIN, 'V'});
+  ASSERT_TRUE(WaitUntil([&] { return !Visible(window); }));
+
+  // In place ("_?="), so that its own exit code is the one seen.
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunToEnd((InstallFolder() / L"Uninstall.exe").wstring(), L"/S _?=" + InstallFolder().wstring()), 4u);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+  EXPECT_EQ(guarded.ExitCode(), STILL_ACTIVE);
+  EXPECT_FALSE(Visible(window));
+  EXPECT_TRUE(fs::exists(InstallFolder() / L"Blindfold.exe"));
+}
+
 }  // namespace
 }  // namespace blindfold::e2e

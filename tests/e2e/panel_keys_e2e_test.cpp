@@ -98,7 +98,7 @@ TEST_F(PanelKeysE2E, PagesEnterAndEscapeAsInEveryTabbedDialog) {
 }
 
 // Its hotkey held by another program and no tray icon: a panel that started
-// hidden could never be shown, so it shows, saying why.
+// hidden could never be shown, so it shows, saying why, and stays.
 TEST_F(PanelKeysE2E, WithNoWayInThePanelShowsOnTheHotkeysPage) {
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"StartHidden", L"1");
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN | MOD_NOREPEAT, 'X'));
@@ -108,6 +108,23 @@ TEST_F(PanelKeysE2E, WithNoWayInThePanelShowsOnTheHotkeysPage) {
   EXPECT_TRUE(WaitUntil([&] { return Visible(panel); }));
   EXPECT_EQ(SelectedPage(panel), 1);
   EXPECT_TRUE(WaitUntil([&] { return FindControl(panel, L"Could not be registered: ", L"Static", true) != nullptr; }));
+
+  // Nor may Esc close it then: it stays, and a message says why.
+  SetForegroundWindow(panel);
+  PressKeys({VK_ESCAPE});
+  HWND message = nullptr;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (HWND window : TopLevelWindows(blindfold.Id(), L"Blindfold", L"#32770")) {
+      if (FindControl(window, L"The panel stays open", L"Static", true)) message = window;
+    }
+    return message != nullptr;
+  }));
+  if (message) {
+    SetForegroundWindow(message);
+    PressKeys({VK_RETURN});
+  }
+  EXPECT_TRUE(WaitUntil([&] { return message && !IsWindow(message); }));
+  EXPECT_TRUE(Visible(panel));
   UnregisterHotKey(nullptr, 1);
 }
 

@@ -112,6 +112,28 @@ TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
   EXPECT_TRUE(Visible(ours));
 }
 
+// No record could be kept: the windows' own marks name ours, and only a
+// password that is not set lets them come back at once.
+TEST_F(RecoveryTest, WithoutARecordTheMarksOfOurHiddenWindowsTell) {
+  const WindowHandle ours = Add("Ours");
+  const WindowHandle stranger = Add("Stranger");
+  for (const WindowHandle window : {ours, stranger}) fakes.windows.Find(window)->visible = false;
+  fakes.windows.sealedHidden = {ours};
+  {
+    Form1 form{fakes.Get()};
+    form.Form_Load();
+    EXPECT_TRUE(Visible(ours));
+    EXPECT_FALSE(Visible(stranger));
+  }
+  fakes.windows.Find(ours)->visible = false;
+  fakes.registry.Set(kKey + "PW", "a stored key");
+  Form1 form{fakes.Get()};
+  form.Form_Load();
+  EXPECT_FALSE(Visible(ours));
+  EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{ours});
+  EXPECT_EQ(form.panel.chkShowWindows.value, 1);
+}
+
 TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   const WindowHandle a = Add("A");
   Form1 form{fakes.Get()};

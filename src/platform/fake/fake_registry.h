@@ -21,6 +21,14 @@ class FakeRegistry final : public RegistryBackend {
     return !unavailable && !refusedRoots.contains(where.root);
   }
 
+  // A store kept in `settingsFile`, when set, as on Linux.
+  std::optional<ValueInFile> FileHolding(const RegistryLocation& where) override {
+    if (settingsFile.empty()) return std::nullopt;
+    std::string group = where.key;
+    for (char& c : group) c = c == '\\' ? '/' : c;
+    return ValueInFile{settingsFile, group, where.name};
+  }
+
   // Test set-up and inspection, by full path ("HKLM\...\name" or "HKCU\...").
   void Set(const std::string& path, const std::string& text);
   std::optional<std::string> Get(const std::string& path) const;
@@ -30,6 +38,7 @@ class FakeRegistry final : public RegistryBackend {
   bool unavailable = false;             // every operation fails
   bool refusedDeletes = false;          // deletes fail everywhere
   int writeCount = 0;
+  std::string settingsFile;
 
  private:
   using Key = std::tuple<RegistryRoot, std::string, std::string>;

@@ -49,6 +49,7 @@ class FakeWindowManager final : public WindowManager {
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   std::optional<std::string> Unreachable() override { return unreachable; }
   DesktopParts HideableParts() override { return hideableParts; }
+  std::vector<WindowHandle> LeftHiddenByThisProgram() override { return sealedHidden; }
 
   DesktopParts hideableParts;
   // As the real window manager does: a window shown goes to the top, and one
@@ -60,6 +61,8 @@ class FakeWindowManager final : public WindowManager {
   std::vector<WindowHandle> toldToShowOrHide;
   // Set: the window manager stopped answering.
   std::optional<std::string> unreachable;
+  // What the windows' own marks say a run that died left hidden.
+  std::vector<WindowHandle> sealedHidden;
 
  private:
   std::int32_t nextHandle_ = 0x10010;

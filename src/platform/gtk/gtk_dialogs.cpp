@@ -2,7 +2,40 @@
 
 #include "platform/gtk/gtk_panel.h"
 
+#include <functional>
+#include <vector>
+
 namespace blindfold::gtk {
+namespace {
+
+bool modalsEnded = false;
+// What ends each modal loop now running, innermost last.
+std::vector<std::function<void()>*> modalEnders;
+
+// A modal loop's way out, known while the loop runs.
+class ModalScope {
+ public:
+  explicit ModalScope(std::function<void()> end) : end_(std::move(end)) { modalEnders.push_back(&end_); }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+  ~ModalScope() { std::erase(modalEnders, &end_); }
+
+ private:
+  std::function<void()> end_;
+};
+
+}  // namespace
+
+void EndModalDialogs() {
+  modalsEnded = true;
+  // Innermost first; an ender may end the loops around it too, which then
+  // leave the list.
+  while (!modalEnders.empty()) {
+    std::function<void()>* const end = modalEnders.back();
+    modalEnders.pop_back();
+    (*end)();
+  }
+}
 
 std::string UnixLines(const std::string& text) {
   std::string lines;
@@ -14,6 +47,8 @@ std::string UnixLines(const std::string& text) {
 
 void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onOk,
                                const std::function<void()>& onCancel) {
+  // Not given, as the logic reads a dialog that never answered.
+  if (modalsEnded) return;
   Gtk::Dialog dialog("Login", owner_, true);
   dialog.set_resizable(false);
   dialog.set_keep_above(true);
@@ -52,6 +87,7 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   entry.grab_focus();
   dialog_ = &dialog;
   loop_ = Glib::MainLoop::create();
+  const ModalScope scope([this] { Hide(); });
   loop_->run();
   loop_.reset();
   dialog_ = nullptr;
@@ -64,6 +100,7 @@ void GtkLoginDialog::Hide() {
 
 MessageBoxAnswer GtkMessageBoxes::Show(const std::string& prompt, const std::string& title, MessageBoxStyle style) {
   const bool question = style == MessageBoxStyle::WarningYesNo;
+  if (modalsEnded) return question ? MessageBoxAnswer::No : MessageBoxAnswer::Ok;
   const Gtk::MessageType type = style == MessageBoxStyle::Ok ? Gtk::MESSAGE_INFO : Gtk::MESSAGE_WARNING;
   const Gtk::ButtonsType buttons = question ? Gtk::BUTTONS_YES_NO : Gtk::BUTTONS_OK;
   std::unique_ptr<Gtk::MessageDialog> dialog;
@@ -77,12 +114,14 @@ MessageBoxAnswer GtkMessageBoxes::Show(const std::string& prompt, const std::str
   // GTK puts No before Yes itself; Enter answers as the first button of a
   // Windows message box does.
   dialog->set_default_response(question ? Gtk::RESPONSE_YES : Gtk::RESPONSE_OK);
+  const ModalScope scope([&dialog] { dialog->response(Gtk::RESPONSE_DELETE_EVENT); });
   const int response = dialog->run();
   if (!question) return MessageBoxAnswer::Ok;
   return response == Gtk::RESPONSE_YES ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
 }
 
 void GtkTipsDialog::ShowModal(TipsDialogEvents& tips) {
+  if (modalsEnded) return;
   const TipsDialogContent content = tips.Content();
   Gtk::Dialog dialog(content.caption, owner_, true);
   dialog.set_default_size(420, 220);
@@ -104,9 +143,11 @@ void GtkTipsDialog::ShowModal(TipsDialogEvents& tips) {
   dialog.add_button("OK", Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
   dialog.show_all();
+  const ModalScope scope([&dialog] { dialog.response(Gtk::RESPONSE_DELETE_EVENT); });
   // "OK" answers both Enter and Esc; "Next" only its own click.
-  while (!tips.Closed()) {
+  while (!tips.Closed() && !modalsEnded) {
     const int response = dialog.run();
+    if (modalsEnded) break;
     if (response == kNext) {
       tips.NextClicked();
     } else {
@@ -117,10 +158,15 @@ void GtkTipsDialog::ShowModal(TipsDialogEvents& tips) {
 }
 
 std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string&, const std::string& title) {
+  if (modalsEnded) return {};
   Gtk::FileChooserDialog dialog(owner_, title, Gtk::FILE_CHOOSER_ACTION_OPEN);
   dialog.add_button(Mnemonic("&Cancel"), Gtk::RESPONSE_CANCEL);
   dialog.add_button(Mnemonic("&Open"), Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
+  // In a folder, not among the recent files, where GTK hands the keys typed
+  // into the box for a name (Ctrl+L) to a box it has not drawn yet, and tells
+  // of it on standard error.
+  dialog.set_current_folder(Glib::get_home_dir());
   // The filter's "name|patterns" pairs, the patterns separated by ";", as
   // Windows' file dialog takes them.
   std::size_t start = 0;
@@ -138,11 +184,13 @@ std::string GtkFileDialog::OpenFile(const std::string& filter, const std::string
     dialog.add_filter(pictures);
     start = end + 1;
   }
-  if (dialog.run() != Gtk::RESPONSE_OK) return {};
+  const ModalScope scope([&dialog] { dialog.response(Gtk::RESPONSE_CANCEL); });
+  if (dialog.run() != Gtk::RESPONSE_OK || modalsEnded) return {};
   return dialog.get_filename();
 }
 
 std::optional<TrayMenuItem> GtkPopupMenu::Pop(const std::vector<MenuEntry>& entries) {
+  if (modalsEnded) return std::nullopt;
   Gtk::Menu menu;
   std::optional<TrayMenuItem> chosen;
   for (const MenuEntry& entry : entries) {
@@ -163,8 +211,9 @@ std::optional<TrayMenuItem> GtkPopupMenu::Pop(const std::vector<MenuEntry>& entr
   menu.popup_at_pointer(trigger);
   if (trigger) gdk_event_free(trigger);
   if (!menu.get_visible()) return std::nullopt;
+  const ModalScope scope([loop] { loop->quit(); });
   loop->run();
-  return chosen;
+  return modalsEnded ? std::nullopt : chosen;
 }
 
 }  // namespace blindfold::gtk

@@ -60,6 +60,11 @@ class GtkPopupMenu final : public PopupMenu {
   std::optional<TrayMenuItem> Pop(const std::vector<MenuEntry>& entries) override;
 };
 
+// The end of the session: every modal dialog or menu of ours that waits for the
+// user gives up as cancelled, and none opened from now on waits. Each runs a
+// main loop of its own, which would otherwise keep the program from ending.
+void EndModalDialogs();
+
 // A message's line breaks, as Windows writes them, for GTK.
 std::string UnixLines(const std::string& text);
 

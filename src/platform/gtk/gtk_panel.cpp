@@ -1,10 +1,14 @@
 #include "platform/gtk/gtk_panel.h"
 
+#include <gtk/gtk-a11y.h>
+
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "core/texts.h"
 #include "platform/gtk/gtk_icon.h"
@@ -35,7 +39,7 @@ void SetSensitive(Gtk::Widget& widget, bool enabled) {
 }
 
 // A frame's caption wraps, as a label does, rather than widen the page beyond
-// a small screen. GTK makes the caption anew each time it is set.
+// a small screen.
 void SetFrameCaption(Gtk::Frame& frame, const std::string& text) {
   frame.set_label(text);
   if (auto* label = dynamic_cast<Gtk::Label*>(frame.get_label_widget())) {
@@ -44,11 +48,25 @@ void SetFrameCaption(Gtk::Frame& frame, const std::string& text) {
   }
 }
 
+// A frame's or a button's caption is changed in its label: a new caption
+// given to the frame or button itself would replace the label widget, and the
+// accessibility bridge keeps the old one's accessible after its widget has
+// gone, which it then reports on standard error whenever a screen reader asks.
 void SetText(Gtk::Widget& widget, const std::string& text) {
   if (auto* frame = dynamic_cast<Gtk::Frame*>(&widget)) {
-    if (frame->get_label() != text) SetFrameCaption(*frame, text);
+    if (auto* label = dynamic_cast<Gtk::Label*>(frame->get_label_widget())) {
+      if (label->get_text() != text) label->set_text(text);
+    } else if (frame->get_label() != text) {
+      SetFrameCaption(*frame, text);
+    }
   } else if (auto* button = dynamic_cast<Gtk::Button*>(&widget)) {
-    if (button->get_label() != text) button->set_label(text);
+    if (auto* label = dynamic_cast<Gtk::Label*>(button->get_child())) {
+      if (label->get_label() == text) return;
+      if (button->get_use_underline()) return label->set_text_with_mnemonic(text);
+      label->set_text(text);
+    } else if (button->get_label() != text) {
+      button->set_label(text);
+    }
   } else if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) {
     if (!label->get_use_underline()) {
       if (label->get_text() != text) label->set_text(text);
@@ -816,6 +834,60 @@ void GtkPanel::Unload() {
   unloaded_ = true;
   window_.hide();
   if (onUnloaded_) onUnloaded_();
+}
+
+namespace {
+
+using StateAnswer = AtkStateSet* (*)(AtkObject*);
+// One answer of GTK's per accessible class, each behind a function of its own:
+// a class's answer calls its parent class's through the parent's slot.
+constexpr std::size_t kMostAccessibleClasses = 512;
+std::array<StateAnswer, kMostAccessibleClasses> gtkAnswers{};
+
+template <std::size_t I>
+AtkStateSet* AnswerEvenWhenGone(AtkObject* accessible) {
+  if (AtkStateSet* states = gtkAnswers[I](accessible)) return states;
+  AtkStateSet* const defunct = atk_state_set_new();
+  atk_state_set_add_state(defunct, ATK_STATE_DEFUNCT);
+  return defunct;
+}
+
+template <std::size_t... I>
+constexpr std::array<StateAnswer, sizeof...(I)> AnswersEvenWhenGone(std::index_sequence<I...>) {
+  return {&AnswerEvenWhenGone<I>...};
+}
+constexpr auto kAnswersEvenWhenGone = AnswersEvenWhenGone(std::make_index_sequence<kMostAccessibleClasses>{});
+
+void AnswerEvenWhenGoneFrom(GType type, std::size_t& used) {
+  auto* const accessibles = static_cast<AtkObjectClass*>(g_type_class_ref(type));
+  if (accessibles->ref_state_set && used < kMostAccessibleClasses) {
+    gtkAnswers[used] = accessibles->ref_state_set;
+    accessibles->ref_state_set = kAnswersEvenWhenGone[used];
+    ++used;
+  }
+  guint count = 0;
+  GType* const children = g_type_children(type, &count);
+  for (guint i = 0; i < count; ++i) AnswerEvenWhenGoneFrom(children[i], used);
+  g_free(children);
+}
+
+}  // namespace
+
+// A widget class names its accessible class when it is first made: every
+// widget class is made first, so that every accessible class is there. A
+// class made later still takes the answer of its parent's slot.
+void LetGoneWidgetsAnswerAsDefunct() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  gtk_test_register_all_types();
+  guint count = 0;
+  const GType* const types = gtk_test_list_all_types(&count);
+  for (guint i = 0; i < count; ++i) {
+    if (G_TYPE_IS_CLASSED(types[i]) && g_type_is_a(types[i], GTK_TYPE_WIDGET)) g_type_class_ref(types[i]);
+  }
+  std::size_t used = 0;
+  AnswerEvenWhenGoneFrom(GTK_TYPE_ACCESSIBLE, used);
 }
 
 }  // namespace blindfold::gtk

@@ -3,6 +3,7 @@
 #include "platform/gtk/gtk_icon.h"
 #include "platform/gtk/gtk_panel.h"
 // Xlib last: its None macro breaks the headers above.
+#include <gtk/gtkx.h>
 #include <gdk/gdkx.h>
 
 #include "platform/x11/x11_connection.h"
@@ -37,9 +38,15 @@ std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button) {
   }
 }
 
+GtkNotificationArea::~GtkNotificationArea() {
+  remake_.disconnect();
+  if (plug_) g_signal_handlers_disconnect_by_data(plug_, this);
+}
+
 bool GtkNotificationArea::AddIcon(const TrayIcon& icon) {
   if (!icon.window) return false;
   tip_ = icon.tip;
+  if (icon_ && !plug_) AbandonIcon();
   if (!icon_) {
     CreateIcon();
   } else if (auto picture = panel_.Icon(icon_->get_size())) {
@@ -55,8 +62,28 @@ void GtkNotificationArea::ShowIcon() {
   icon_->set_visible(true);
 }
 
+// GTK draws the icon in a toplevel window of its own, made with the icon. A
+// tray host killed takes that window down, and GTK destroys the widget while
+// the status icon keeps pointing at it: asking the icon anything that reaches
+// the widget then (whether it is embedded, to hide it) is an error GTK
+// reports on standard error. So the widget is followed to its end.
 void GtkNotificationArea::CreateIcon() {
+  GList* const before = gtk_window_list_toplevels();
   icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create(kProgramIconName);
+  GList* const after = gtk_window_list_toplevels();
+  plug_ = nullptr;
+  for (GList* item = after; item; item = item->next) {
+    if (GTK_IS_PLUG(item->data) && !g_list_find(before, item->data)) plug_ = GTK_WIDGET(item->data);
+  }
+  g_list_free(before);
+  g_list_free(after);
+  if (plug_) {
+    g_signal_connect(plug_, "destroy", G_CALLBACK(+[](GtkWidget* plug, gpointer self) {
+                       auto* area = static_cast<GtkNotificationArea*>(self);
+                       if (area->plug_ == plug) area->plug_ = nullptr;
+                     }),
+                     this);
+  }
   // Drawn afresh for the tray's size, from the icon file's picture that suits it.
   icon_->signal_size_changed().connect(
       [this](int size) {
@@ -68,11 +95,13 @@ void GtkNotificationArea::CreateIcon() {
   icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
   GtkStatusIcon* const made = icon_->gobj();
   icon_->property_embedded().signal_changed().connect([this, made] {
-    if (icon_->gobj() != made || icon_->is_embedded() || !icon_->get_visible() || remake_.connected()) return;
+    if (icon_->gobj() != made || (plug_ && icon_->is_embedded()) || !icon_->get_visible() || remake_.connected()) {
+      return;
+    }
     hostSeen_ = 0;
     remake_ = Glib::signal_timeout().connect_seconds(
         [this] {
-          if (!icon_ || icon_->is_embedded() || !icon_->get_visible()) return false;
+          if (!icon_ || (plug_ && icon_->is_embedded()) || !icon_->get_visible()) return false;
           if (!TrayHostPresent()) return true;
           if (++hostSeen_ < kSecondsToTakeItBack) return true;
           RemakeIcon();
@@ -90,14 +119,26 @@ void GtkNotificationArea::CreateIcon() {
 // host is there again and has not taken the icon back, the icon is given up:
 // never touched again (kept, never released), and a new one takes its place.
 void GtkNotificationArea::RemakeIcon() {
-  static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;
-  abandoned->push_back(std::move(icon_));
+  AbandonIcon();
   CreateIcon();
   ShowIcon();
 }
 
+void GtkNotificationArea::AbandonIcon() {
+  static auto* const abandoned = new std::vector<Glib::RefPtr<Gtk::StatusIcon>>;
+  if (plug_) g_signal_handlers_disconnect_by_data(plug_, this);
+  plug_ = nullptr;
+  abandoned->push_back(std::move(icon_));
+}
+
 bool GtkNotificationArea::DeleteIcon(const TrayIcon& icon) {
   if (!icon.window || !icon_ || !icon_->get_visible()) return false;
+  // Its window gone, the icon is shown nowhere: it is given up, and the next
+  // one shown is made anew.
+  if (!plug_) {
+    AbandonIcon();
+    return true;
+  }
   icon_->set_visible(false);
   return true;
 }

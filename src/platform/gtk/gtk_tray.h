@@ -23,7 +23,7 @@ class GtkNotificationArea final : public NotificationArea {
   explicit GtkNotificationArea(GtkPanel& panel) : panel_(panel) {}
   GtkNotificationArea(const GtkNotificationArea&) = delete;
   GtkNotificationArea& operator=(const GtkNotificationArea&) = delete;
-  ~GtkNotificationArea() override { remake_.disconnect(); }
+  ~GtkNotificationArea() override;
   bool AddIcon(const TrayIcon& icon) override;
   bool DeleteIcon(const TrayIcon& icon) override;
   // An XEmbed tray has no balloons; the panel's own line carries the news.
@@ -36,11 +36,16 @@ class GtkNotificationArea final : public NotificationArea {
   void ShowIcon();
   // Only while the icon is lost and meant to be shown.
   void RemakeIcon();
+  // The icon is given up for good: its window went with a tray host that died,
+  // and the status icon still points at it, so it is never touched again.
+  void AbandonIcon();
   bool OnButton(GdkEventButton* event);
 
   GtkPanel& panel_;
   TrayEvents* events_ = nullptr;
   Glib::RefPtr<Gtk::StatusIcon> icon_;
+  // The window GTK draws the icon in (a plug of its own), until it is destroyed.
+  GtkWidget* plug_ = nullptr;
   std::string tip_;
   // How long a tray host may hold the tray without taking the icon back
   // before the icon counts as lost with the host before it.

@@ -153,6 +153,9 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
   paths.userFile = config + "/blindfold/settings.ini";
   paths.machineAutostart = machine + "/autostart/blindfold.desktop";
   paths.userAutostart = config + "/autostart/blindfold.desktop";
+  // Beside the settings, not in the runtime folder: it must outlast a crash
+  // where no runtime folder could keep the record.
+  paths.markKeyFile = config + "/blindfold/mark-key-" + SessionKeyOfDisplay(displayName);
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
     const std::string display = SessionKeyOfDisplay(displayName);
     paths.recordFile = std::string(runtime) + "/blindfold/hidden-windows-" + display + ".ini";
@@ -253,6 +256,16 @@ bool KeyFileRegistry::WriteInPlace(const RegistryLocation& where, const std::str
   const std::string key = FindKey(file->Get(), group, where.name).value_or(where.name);
   g_key_file_set_string(file->Get(), group.c_str(), key.c_str(), text.c_str());
   return Save(file->Get(), path);
+}
+
+// Spelled as the file spells them, which is what the user looks for.
+std::optional<ValueInFile> KeyFileRegistry::FileHolding(const RegistryLocation& where) {
+  ValueInFile place{FileOf(where), GroupOf(where.key), where.name};
+  if (const auto file = Load(place.file, onDamaged_)) {
+    place.group = FindGroup(file->Get(), place.group).value_or(place.group);
+    place.key = FindKey(file->Get(), place.group, place.key).value_or(place.key);
+  }
+  return place;
 }
 
 // A write replaces the file through its folder, so the folder decides.

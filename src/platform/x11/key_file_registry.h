@@ -18,6 +18,7 @@ struct SettingsPaths {
   std::string machineAutostart;   // the start-at-login entries
   std::string userAutostart;
   std::string recordFile;         // the hidden-window record of this X display
+  std::string markKeyFile;        // the key that seals the marks on hidden windows of this display
 
   // The usual places for the user running the program on display `displayName`:
   // $XDG_CONFIG_DIRS (/etc/xdg), $XDG_CONFIG_HOME (~/.config), $XDG_RUNTIME_DIR. No runtime
@@ -45,6 +46,7 @@ class KeyFileRegistry final : public RegistryBackend {
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
   bool MayWrite(const RegistryLocation& where) override;
+  std::optional<ValueInFile> FileHolding(const RegistryLocation& where) override;
 
  private:
   enum class Place { Settings, Record };

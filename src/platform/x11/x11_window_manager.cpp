@@ -4,18 +4,24 @@
 #include <X11/Xutil.h>
 
 #include <glib.h>
+#include <nettle/hmac.h>
+#include <sys/random.h>
 
 #include <algorithm>
 #include <array>
 #include <memory>
 
 #include "core/log.h"
+#include "platform/x11/key_file_registry.h"
 
 namespace blindfold::x11 {
 namespace {
 
 // Where Blindfold keeps what a hidden window had, on the window itself.
 constexpr const char* kPlacementProperty = "_BLINDFOLD_PLACEMENT";
+// The mark's seal, which only this program can make.
+constexpr const char* kSealProperty = "_BLINDFOLD_SEAL";
+constexpr std::size_t kMarkKeyBytes = 32;
 // ICCCM WM_STATE values.
 constexpr unsigned long kWithdrawnState = 0;
 // The states in which a window has a size other than its own.
@@ -245,6 +251,99 @@ std::optional<SavedPlacement> X11WindowManager::StoredPlacement(::Window window)
   return DecodePlacement(property->numbers);
 }
 
+void X11WindowManager::WriteMark(::Window window, const std::vector<unsigned long>& items) {
+  XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+  if (markKey_.empty()) {
+    XDeleteProperty(x_.Get(), window, x_.Intern(kSealProperty));
+    return;
+  }
+  const std::vector<unsigned long> seal = SealOf(window, items);
+  XChangeProperty(x_.Get(), window, x_.Intern(kSealProperty), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(seal.data()), static_cast<int>(seal.size()));
+}
+
+void X11WindowManager::DeleteMark(::Window window) {
+  XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+  XDeleteProperty(x_.Get(), window, x_.Intern(kSealProperty));
+}
+
+// The window's id and the mark's items, each as four bytes, least significant
+// first: what a 32-bit property holds, whatever the width of a long here.
+std::vector<unsigned long> X11WindowManager::SealOf(::Window window, const std::vector<unsigned long>& items) const {
+  hmac_sha256_ctx context;
+  hmac_sha256_set_key(&context, markKey_.size(), reinterpret_cast<const std::uint8_t*>(markKey_.data()));
+  const auto add = [&context](unsigned long value) {
+    const std::array<std::uint8_t, 4> bytes = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                               static_cast<std::uint8_t>(value >> 16),
+                                               static_cast<std::uint8_t>(value >> 24)};
+    hmac_sha256_update(&context, bytes.size(), bytes.data());
+  };
+  add(window);
+  for (const unsigned long item : items) add(item);
+  std::array<std::uint8_t, SHA256_DIGEST_SIZE> digest{};
+  hmac_sha256_digest(&context, digest.size(), digest.data());
+  std::vector<unsigned long> seal;
+  for (std::size_t i = 0; i < digest.size(); i += 4) {
+    seal.push_back(digest[i] | static_cast<unsigned long>(digest[i + 1]) << 8 |
+                   static_cast<unsigned long>(digest[i + 2]) << 16 | static_cast<unsigned long>(digest[i + 3]) << 24);
+  }
+  return seal;
+}
+
+bool X11WindowManager::SealFits(::Window window) {
+  if (markKey_.empty()) return false;
+  const auto mark = x_.ReadProperty(window, x_.Intern(kPlacementProperty), XA_CARDINAL);
+  const auto seal = x_.ReadProperty(window, x_.Intern(kSealProperty), XA_CARDINAL);
+  if (!mark || !seal || mark->format != 32 || seal->format != 32) return false;
+  std::vector<unsigned long> items;
+  for (const unsigned long item : mark->numbers) items.push_back(item & 0xFFFFFFFFul);
+  std::vector<unsigned long> found;
+  for (const unsigned long item : seal->numbers) found.push_back(item & 0xFFFFFFFFul);
+  return found == SealOf(window, items);
+}
+
+void X11WindowManager::KeepMarkKeyIn(std::string keyFile) {
+  markKeyFile_ = std::move(keyFile);
+  gchar* bytes = nullptr;
+  gsize length = 0;
+  if (g_file_get_contents(markKeyFile_.c_str(), &bytes, &length, nullptr) && length == kMarkKeyBytes) {
+    markKey_.assign(bytes, length);
+  }
+  g_free(bytes);
+  if (markKey_.empty()) MakeMarkKey();
+}
+
+// Without a key that can be kept, marks go unsealed: the record alone vouches
+// for them then.
+void X11WindowManager::MakeMarkKey() {
+  std::string key(kMarkKeyBytes, '\0');
+  const bool made = getrandom(key.data(), key.size(), 0) == static_cast<ssize_t>(key.size());
+  markKey_ = made && ReplaceFileAtomically(markKeyFile_, key) ? key : std::string();
+  if (markKey_.empty()) log::Warning("hide", "no key for sealing marks could be kept in ", markKeyFile_);
+}
+
+// Top-level windows of this display, withdrawn, each under a mark whose seal
+// fits it.
+std::vector<WindowHandle> X11WindowManager::LeftHiddenByThisProgram() {
+  std::vector<WindowHandle> found;
+  ::Window rootOut = None;
+  ::Window parent = None;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
+    const XFreed owned(children);
+    for (unsigned int i = 0; i < count; ++i) {
+      XWindowAttributes attributes;
+      if (!Attributes(x_.Get(), children[i], attributes) || attributes.map_state != IsUnmapped) continue;
+      if (StoredPlacement(children[i]) && SealFits(children[i])) found.push_back(ToHandle(children[i]));
+    }
+  }
+  if (found.empty() && !markKeyFile_.empty()) MakeMarkKey();
+  log::Info("recovery", found.size(), " withdrawn windows bear a sealed mark");
+  return found;
+}
+
 // The position kept is the one the window manager reads back on mapping: for
 // the usual north-west gravity that is the frame's corner, for static gravity
 // the window's own.
@@ -320,9 +419,7 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
   if (!keepMark) {
     SavedPlacement placement = CurrentPlacement(window, attributes);
     placement.group = std::move(group);
-    const std::vector<unsigned long> items = EncodePlacement(placement);
-    XChangeProperty(x_.Get(), window, x_.Intern(kPlacementProperty), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
+    WriteMark(window, EncodePlacement(placement));
     // Some window managers let a maximised window go at its maximised size
     // and forget the size it had before. Un-maximised just before the
     // withdrawal (the window manager takes the two in that order, and the
@@ -375,7 +472,7 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
   // top of everything, out of any window manager's reach.
   XWindowAttributes attributes;
   if (Attributes(x_.Get(), window, attributes) && attributes.override_redirect) {
-    XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+    DeleteMark(window);
     return;
   }
   if (!placement) {
@@ -424,7 +521,7 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
   if (restored.width > 0 && restored.height > 0) {
     XMoveResizeWindow(x_.Get(), window, restored.x, restored.y, restored.width, restored.height);
   }
-  XDeleteProperty(x_.Get(), window, x_.Intern(kPlacementProperty));
+  DeleteMark(window);
   XMapWindow(x_.Get(), window);
   // The window manager takes the requests below in order, after the map.
   for (std::size_t i = 0; i < enlargedStates.size(); i += 2) {

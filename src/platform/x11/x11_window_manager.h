@@ -42,6 +42,17 @@ class X11WindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
+  std::vector<WindowHandle> LeftHiddenByThisProgram() override;
+
+  // Every mark this program writes is sealed: an HMAC-SHA-256, under a secret
+  // key kept in `keyFile` (readable by its owner alone), of the window's id
+  // and the mark. Any program on the display may read a mark and its seal, but
+  // without the key it cannot seal a mark of its own, and a seal copied onto
+  // another window does not fit that window. Only a sealed mark is believed
+  // where there is no record to vouch for the window. The key is made afresh
+  // by a start that finds no sealed window left hidden, so that a seal read in
+  // an earlier session is worth nothing in this one.
+  void KeepMarkKeyIn(std::string keyFile);
 
  private:
   std::vector<::Window> StackTopFirst();
@@ -51,6 +62,11 @@ class X11WindowManager final : public WindowManager {
   std::optional<std::string> TextProperty(::Window window, const char* name);
   bool IsVisible(::Window window, const XWindowAttributes& attributes);
   std::optional<SavedPlacement> StoredPlacement(::Window window);
+  void WriteMark(::Window window, const std::vector<unsigned long>& items);
+  void DeleteMark(::Window window);
+  bool SealFits(::Window window);
+  std::vector<unsigned long> SealOf(::Window window, const std::vector<unsigned long>& items) const;
+  void MakeMarkKey();
   // The ICCCM state the window manager gives the window; none when it has set none.
   std::optional<unsigned long> WmState(::Window window);
   SavedPlacement CurrentPlacement(::Window window, const XWindowAttributes& attributes);
@@ -107,6 +123,8 @@ class X11WindowManager final : public WindowManager {
   std::optional<std::vector<unsigned long>> supported_;
   bool RestackRequestIgnored();
   std::optional<bool> restackRequestIgnored_;
+  std::string markKey_;
+  std::string markKeyFile_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;
 };

@@ -106,6 +106,56 @@ start_blindfold() {
   panel_ready
 }
 
+# Commands to the running Blindfold, as a desktop's key binding, a launcher or
+# a script sends them. `said` holds what the last one printed, `answer` its
+# exit status.
+command_blindfold() {
+  answer=0
+  "$blindfold" "$@" >"$work/said" 2>&1 || answer=$?
+}
+said() { grep -q -e "$1" "$work/said"; }
+# One sent in the background, while the test answers the Login dialog.
+command_in_background() {
+  "$blindfold" "$@" >"$work/said" 2>&1 &
+  sender=$!
+}
+answer_of_sender() {
+  answer=0
+  wait "$sender" || answer=$?
+}
+# Types PASSWORD into the Login dialog the command opened; a sender whose
+# dialog never came is ended, so that the run goes on.
+login_for_sender() {
+  if eventually eval '[ -n "$(login)" ]'; then
+    xdotool windowactivate --sync "$(login)" type --delay 50 "$1"
+    keys Return
+  else
+    echo "no Login dialog for the command" >&2
+    kill "$sender" 2>/dev/null || true
+  fi
+}
+# Whether Blindfold, asked to end, ended by itself with status 0; one that
+# hangs on is killed, so that the run goes on.
+ends_cleanly() {
+  local status=0
+  eventually eval "! kill -0 $blindfold_pid" || kill -9 "$blindfold_pid"
+  wait "$blindfold_pid" || status=$?
+  [ "$status" -eq 0 ]
+}
+# A message of Blindfold's: a dialog titled as the panel is.
+message_shown() {
+  local window
+  for window in $(xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null); do
+    xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG && { message=$window; return 0; }
+  done
+  return 1
+}
+answer_message() {
+  if eventually message_shown; then
+    xdotool windowactivate --sync "$message" 2>/dev/null || true
+    keys Return
+  fi
+}
 status=0
 output=$(env -u DISPLAY "$blindfold" 2>&1) || status=$?
 check "without an X server it says it needs an X11 session, and fails" \
@@ -373,6 +423,9 @@ for picture in "green.png 0,192,0" "blue.svg 0,0,192" "eye.ico $band_red"; do
     # the focus once the dialog has gone.
     xdotool windowactivate --sync "$(file_dialog)"
     keys ctrl+l
+    # The box is drawn a moment after it has the keyboard: keys typed into it
+    # before reach a box GTK has not made yet, which it tells on standard error.
+    sleep 1
     xdotool type --delay 20 "$work/$file"
     sleep 1
     for _ in 1 2 3; do
@@ -459,18 +512,50 @@ check "with its key taken and no tray icon, the panel shows at start" eventually
 sleep 1
 press "Hotkeys"
 check "and the Hotkeys page tells why the panel's key was refused" a11y shows "Could not be registered"
+# Nor may the user lock himself out while it runs: the panel's key becomes
+# Win+D, which openbox holds, and "Hide me!" would leave no way back.
+keys ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab
+select_all
+keys ctrl+Tab
+keys alt+k ctrl+a d
+hide_me
+check "Hide me! with the panel's key refused and no tray icon keeps the panel, and says why" \
+  eval 'message_shown && panel_shown'
+answer_message
+xdotool windowactivate --sync "$(panel)" 2>/dev/null || true
+keys Escape
+check "so does Esc" eval 'message_shown && panel_shown'
+answer_message
+# Hiding the windows takes the panel along: the tray icon comes as the way back.
+keys super+q
+check "hiding the windows hides the panel" eventually eval "panel_hidden && unmapped $notes"
+check "and leaves the tray icon as the way back" eventually tray_shown
+sleep 1  # placed by the tray
+on_tray --repeat 2 --delay 120 2
+keys Down Down Return  # Lock comes first, with a password set
+check "whose Show UI asks for the password" eventually eval '[ -n "$(login)" ]'
+xdotool windowactivate --sync "$(login)" type --delay 50 fresh 2>/dev/null || true
+keys Return
+check "and shows the panel" panel_ready
+# The session ends while the Login dialog waits: Blindfold ends as it would
+# otherwise, leaving what the password guards hidden.
+keys super+q
+check "the windows hide" eventually unmapped "$notes"
+keys super+q
+check "showing them opens the Login dialog" eventually eval '[ -n "$(login)" ]'
 kill -TERM "$blindfold_pid"
-wait "$blindfold_pid" || true
+check "the end of the session while the Login dialog waits ends Blindfold cleanly" ends_cleanly
+check "leaving the guarded windows hidden" unmapped "$notes"
+command_in_background --restore
+login_for_sender fresh
+answer_of_sender
+check "for --restore to bring back" eval '[ "$answer" -eq 0 ] && mapped $notes'
+sed -i 's/^\(BlindfoldShortcutKey=.*,\)D$/\1P/' "$settings"
 exec 14>&-
 
 # What Blindfold cannot read or write, it says, once, at start; the message is
 # a dialog, the panel is not. A settings file that cannot be read (here a link
 # to itself) is left as it is.
-message_shown() {
-  local window
-  window=$(panel)
-  [ -n "$window" ] && xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG
-}
 mv "$settings" "$settings.kept"
 ln -s "$(basename "$settings")" "$settings"
 launch_blindfold
@@ -486,8 +571,11 @@ rm "$settings" && mv "$settings.kept" "$settings"
 mkdir -m 700 "$work/run2" && : >"$work/run2/blindfold"
 XDG_RUNTIME_DIR="$work/run2" launch_blindfold
 check "a record that cannot be kept is told of" eventually message_shown
-xdotool windowactivate --sync "$(panel)" 2>/dev/null || true
-keys Return
+# The session ends while the message waits for the user.
+kill -TERM "$blindfold_pid"
+check "the end of the session while a message waits ends Blindfold cleanly" ends_cleanly
+XDG_RUNTIME_DIR="$work/run2" launch_blindfold
+answer_message
 keys super+v
 check "and the windows hide all the same" eventually unmapped "$notes"
 # Without its lock file, a second start still finds the first, and ends.
@@ -496,35 +584,21 @@ second=$!
 pids+=("$second")
 check "a second start without a lock file ends" eventually eval "! kill -0 $second"
 check "leaving the first running" kill -0 "$blindfold_pid"
+# Killed without a record, Blindfold leaves its windows to their marks: the
+# next start takes back the windows whose mark it sealed, still guarded by the
+# password, and not a stranger's window under a mark and seal copied from one
+# of them.
+windows_of 15 "Copies a seal|copier"
+copier=$(head -1 "$work/windows15.ids")
+command_to 15 "copy 0 $notes"
+command_to 15 "withdraw 0"
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+XDG_RUNTIME_DIR="$work/run2" launch_blindfold
+answer_message
+sleep 2
+check "a start without a record keeps the windows it finds sealed hidden, behind the password" unmapped "$notes"
 
-# Commands to the running Blindfold, as a desktop's key binding, a launcher or
-# a script sends them. `said` holds what the last one printed, `answer` its
-# exit status.
-command_blindfold() {
-  answer=0
-  "$blindfold" "$@" >"$work/said" 2>&1 || answer=$?
-}
-said() { grep -q -e "$1" "$work/said"; }
-# One sent in the background, while the test answers the Login dialog.
-command_in_background() {
-  "$blindfold" "$@" >"$work/said" 2>&1 &
-  sender=$!
-}
-answer_of_sender() {
-  answer=0
-  wait "$sender" || answer=$?
-}
-# Types PASSWORD into the Login dialog the command opened; a sender whose
-# dialog never came is ended, so that the run goes on.
-login_for_sender() {
-  if eventually eval '[ -n "$(login)" ]'; then
-    xdotool windowactivate --sync "$(login)" type --delay 50 "$1"
-    keys Return
-  else
-    echo "no Login dialog for the command" >&2
-    kill "$sender" 2>/dev/null || true
-  fi
-}
 # The windows are hidden behind the password: --quit would show them.
 command_in_background --quit
 check "--quit with windows hidden behind the password asks for it" eventually eval '[ -n "$(login)" ]'
@@ -550,6 +624,8 @@ login_for_sender fresh
 answer_of_sender
 check "the right one: --quit ends Blindfold, showing its windows" eval '[ "$answer" -eq 0 ] && mapped $notes'
 check "and Blindfold has ended" eventually eval "! kill -0 $blindfold_pid"
+check "but not the window under a copied seal" unmapped "$copier"
+exec 15>&-
 
 command_blindfold --toggle
 check "with no Blindfold running, a command fails with 2 and says so" eval '[ "$answer" -eq 2 ] && said "not running"'
@@ -593,9 +669,15 @@ check "without a session bus a command fails with 1 and says why" eval '[ "$answ
 check "leaving Blindfold and its windows as they were" eval "kill -0 $blindfold_pid && mapped $notes"
 command_blindfold --panel
 check "--panel shows the panel" eventually panel_shown
+# A second start, as from the menu, while another window has the keyboard.
+xdotool windowactivate --sync "$notes" 2>/dev/null || true
+"$blindfold" >>"$work/blindfold.log" 2>&1 || true
+check "a second start brings the open panel to the front" eventually eval '[ "$(xdotool getactivewindow)" = "$(panel)" ]'
 command_blindfold --quit
 check "--quit is taken" eval '[ "$answer" -eq 0 ]'
 check "and ends Blindfold" eventually eval "! kill -0 $blindfold_pid"
+
+check "Blindfold's standard error tells of no misuse of GLib or GTK" stderr_clean
 
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2

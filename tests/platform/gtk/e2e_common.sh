@@ -24,6 +24,11 @@ eventually() {
   return 1
 }
 
+# GLib and GTK tell of a program's misuse of them on its standard error: a
+# tray host killed, lists refilled, dialogs gone and a screen reader asking
+# must leave none of it.
+stderr_clean() { ! grep -B1 CRITICAL "$work/blindfold.log" >&2; }
+
 mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 unmapped() { ! mapped "$1"; }
 panel() { xdotool search --onlyvisible --name '^Blindfold$' 2>/dev/null | head -1; }

@@ -182,6 +182,7 @@ has_normal_size || echo "it has $(size_of "$big")" >&2
 kill -TERM "$blindfold_pid"
 wait "$blindfold_pid" || true
 exec 7>&-
+check "Blindfold's standard error tells of no misuse of GLib or GTK" stderr_clean
 if [ $failures -gt 0 ]; then
   echo "--- blindfold's output" >&2
   tail -40 "$work/blindfold.log" >&2

@@ -12,6 +12,8 @@
 //   withdraw N   withdraws window N itself
 //   mark N       writes Blindfold's mark on window N, listing the window
 //                itself as hidden with it
+//   copy N ID    copies Blindfold's mark and its seal from the window ID
+//                (another program's) onto window N
 //   grab KEY     holds Super+KEY (a keysym name) on the root window
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -122,7 +124,8 @@ int main(int argc, char** argv) {
       input.clear();
       std::string verb;
       std::string argument;
-      command >> verb >> argument;
+      std::string from;
+      command >> verb >> argument >> from;
       if (verb == "grab") {
         XGrabKey(display, XKeysymToKeycode(display, XStringToKeysym(argument.c_str())), Mod4Mask, root, False,
                  GrabModeAsync, GrabModeAsync);
@@ -130,6 +133,24 @@ int main(int argc, char** argv) {
         const Window window = windows[i];
         if (verb == "map") XMapWindow(display, window);
         if (verb == "withdraw") XWithdrawWindow(display, window, DefaultScreen(display));
+        if (verb == "copy") {
+          const Window source = std::strtoul(from.c_str(), nullptr, 0);
+          for (const char* name : {"_BLINDFOLD_PLACEMENT", "_BLINDFOLD_SEAL"}) {
+            const Atom property = XInternAtom(display, name, False);
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0;
+            unsigned long after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(display, source, property, 0, 1024, False, XA_CARDINAL, &type, &format, &count,
+                                   &after, &data) == Success &&
+                data) {
+              XChangeProperty(display, window, property, XA_CARDINAL, 32, PropModeReplace, data,
+                              static_cast<int>(count));
+              XFree(data);
+            }
+          }
+        }
         if (verb == "mark") {
           // version, flags, desktop, x, y, width, height, no states, one window in the group: itself
           const long mark[] = {1, 0, 0, 100, 80, 300, 200, 0, 1, static_cast<long>(window)};
