@@ -192,6 +192,16 @@ std::vector<std::int64_t> SwayWindowManager::SplitBeforeThePass(const SwayWindow
   return split;
 }
 
+// What this door's record says an earlier run hid and left in the scratchpad,
+// for a start that finds no record of the logic's (it could not be kept).
+std::vector<WindowHandle> SwayWindowManager::LeftHiddenByThisProgram() {
+  std::vector<WindowHandle> left;
+  for (const SwayWindow& window : Windows()) {
+    if (window.inScratchpad && RecordedPlace(window.id)) left.push_back(HandleOf(window));
+  }
+  return left;
+}
+
 // The place is recorded before sway is told, so that a crash in between
 // loses nothing. A full-screen window leaves full screen on its way to the
 // scratchpad; the record keeps that it was.

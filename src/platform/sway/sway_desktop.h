@@ -55,6 +55,7 @@ class SwayWindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
+  std::vector<WindowHandle> LeftHiddenByThisProgram() override;
   std::optional<std::string> Unreachable() override { return unreachable_; }
   // sway draws its bar and background itself; i3's tree holds no bar either.
   DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }

@@ -43,10 +43,20 @@ DoorRecord::DoorRecord(std::string path) : path_(std::move(path)) {
   entries_ = Parse(std::string(contents, length));
 }
 
+// The session's runtime folder, where the record ends with the session. Where
+// there is none to write in (no XDG_RUNTIME_DIR, or a file in the way), the
+// user's cache folder, the user's own too: a record that outlives the session
+// names no window of the next one, which each door tells (sway's windows by
+// the socket of the sway they live in, KWin's by uuid).
 std::string DoorRecord::PathFor(const std::string& door, const std::string& sessionKey) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (!runtime || !*runtime) return {};
-  return std::string(runtime) + "/blindfold/" + door + "-" + SessionKeyOfDisplay(sessionKey) + ".record";
+  const std::string name = door + "-" + SessionKeyOfDisplay(sessionKey) + ".record";
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+    const std::string folder = std::string(runtime) + "/blindfold";
+    if (g_mkdir_with_parents(folder.c_str(), 0700) == 0) return folder + "/" + name;
+  }
+  const std::string folder = std::string(g_get_user_cache_dir()) + "/blindfold";
+  if (g_mkdir_with_parents(folder.c_str(), 0700) == 0) return folder + "/" + name;
+  return {};
 }
 
 bool DoorRecord::Put(const std::string& key, const std::string& value) {

@@ -19,7 +19,8 @@ class DoorRecord {
   explicit DoorRecord(std::string path);
 
   // The record of door `door` in session `sessionKey`, in the folder the
-  // lock and the hidden windows' record use; empty without XDG_RUNTIME_DIR.
+  // lock and the hidden windows' record use, or else in the user's cache
+  // folder; empty where neither can be made.
   static std::string PathFor(const std::string& door, const std::string& sessionKey);
 
   // Each change is on disk when it returns, as far as the disk allows; false

@@ -225,6 +225,36 @@ sway "unmark $forged"
 sway "unmark $(printf 'x\377')" || true
 check_desk "after kill -9"
 
+# Where no record can be kept (a file stands where Blindfold's runtime folder
+# should be), a kill -9 still loses nothing: the door's own record, in the
+# user's cache then, tells the next start which windows are Blindfold's.
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+mv "$XDG_RUNTIME_DIR/blindfold" "$work/runtime-folder"
+: >"$XDG_RUNTIME_DIR/blindfold"
+: >"$work/blindfold.trace"
+launch_blindfold
+eventually armed
+hotkey v
+check "without a record, panic hides every window all the same" eventually eval 'some_hidden && hidden side'
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+: >"$work/blindfold.trace"
+launch_blindfold
+eventually armed
+hotkey z
+check "the next start finds them without a record, behind the password" eventually shown Login
+/usr/bin/python3 "$(dirname "$0")/../gtk/panel_a11y.py" answer secret
+check "given, every window comes back" eventually eval 'shown side && shown big && shown third'
+check_desk "without a record"
+kill -TERM "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+rm "$XDG_RUNTIME_DIR/blindfold"
+mv "$work/runtime-folder" "$XDG_RUNTIME_DIR/blindfold"
+: >"$work/blindfold.trace"
+launch_blindfold
+eventually armed
+
 # The commands reach it; --quit ends it with nothing hidden.
 answer=0
 "$blindfold" --quit || answer=$?
