@@ -145,7 +145,7 @@ void Form1::ShowPanelWhenThereIsNoWayIn() {
 // shown now rather than at the next start; otherwise the panel stays where the
 // user can mend its hotkey.
 void Form1::HidePanelAtRequest() {
-  if (!PanelHasWayIn() && panel.chkDisplayIcon.IsSet()) ShowTrayIconAsWayIn();
+  if (panel.chkDisplayIcon.IsSet()) ShowTrayIconAsWayIn();
   if (PanelHasWayIn() || !platform_.panelWindow.IsVisible()) return HidePanel();
   log::Warning("panel", "kept open: neither its hotkey nor a tray icon could bring it back");
   panel.SSTab1 = PanelPage::Hotkeys;

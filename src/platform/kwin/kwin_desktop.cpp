@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 #include <unordered_set>
 
 #include "core/log.h"
@@ -59,17 +60,6 @@ GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, 
     if (error) g_error_free(error);
   }
   return result;
-}
-
-// The answer to an asynchronous call; nothing, with `self` left untouched,
-// when the bridge cancelled it on its way out.
-GVariant* Finished(GObject* source, GAsyncResult* result, bool& cancelled, std::string& problem) {
-  GError* error = nullptr;
-  GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
-  cancelled = !reply && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
-  if (!reply) problem = error ? error->message : "no answer";
-  if (error) g_error_free(error);
-  return reply;
 }
 
 }  // namespace
@@ -263,28 +253,45 @@ bool KWinBridge::WriteScript(std::string& file, std::string& problem) {
   return true;
 }
 
+// Calls KWin without waiting for it: `then` runs on the main loop with the
+// reply (owned by the call) or, for none, what went wrong. A call the bridge
+// cancelled on its way out runs nothing, as the bridge is gone.
+void KWinBridge::CallKWinLater(const std::string& path, const char* interfaceName, const char* method,
+                               GVariant* parameters, const GVariantType* reply, Then then) {
+  struct Pending {
+    KWinBridge* self;
+    Then then;
+  };
+  auto pending = std::make_unique<Pending>(Pending{this, then});
+  g_dbus_connection_call(
+      bus_, "org.kde.KWin", path.c_str(), interfaceName, method, parameters, reply, G_DBUS_CALL_FLAGS_NONE,
+      kCheckTimeoutMs, cancel_,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        const std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
+        GError* error = nullptr;
+        GVariant* answer = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+        const bool cancelled = !answer && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+        const std::string problem = answer ? std::string() : error ? error->message : "no answer";
+        if (error) g_error_free(error);
+        if (!cancelled) pending->then(*pending->self, answer, problem);
+        if (answer) g_variant_unref(answer);
+      },
+      pending.release());
+}
+
 // KWin has no word for a script's end: it is asked, once a second. No answer
 // (KWin busy or restarting) is asked again at the next tick.
 void KWinBridge::CheckScript() {
   if (checking_ || loading_ || !bus_) return;
   checking_ = true;
-  g_dbus_connection_call(
-      bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
-      g_variant_new("(s)", plugin_.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kCheckTimeoutMs, cancel_,
-      [](GObject* source, GAsyncResult* result, gpointer data) {
-        bool cancelled = false;
-        std::string problem;
-        GVariant* reply = Finished(source, result, cancelled, problem);
-        if (cancelled) return;
-        auto* self = static_cast<KWinBridge*>(data);
-        self->checking_ = false;
-        if (!reply) return;
-        gboolean isLoaded = TRUE;
-        g_variant_get(reply, "(b)", &isLoaded);
-        g_variant_unref(reply);
-        if (!isLoaded) self->LoadAgain();
-      },
-      this);
+  CallKWinLater("/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded", g_variant_new("(s)", plugin_.c_str()),
+                G_VARIANT_TYPE("(b)"), [](KWinBridge& self, GVariant* reply, const std::string&) {
+                  self.checking_ = false;
+                  if (!reply) return;
+                  gboolean isLoaded = TRUE;
+                  g_variant_get(reply, "(b)", &isLoaded);
+                  if (!isLoaded) self.LoadAgain();
+                });
 }
 
 // The script went (unloaded, or KWin restarted) with its list of what it hid:
@@ -305,44 +312,23 @@ void KWinBridge::LoadAgain() {
     return;
   }
   loading_ = true;
-  g_dbus_connection_call(
-      bus_, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
-      g_variant_new("(ss)", file.c_str(), plugin_.c_str()), G_VARIANT_TYPE("(i)"), G_DBUS_CALL_FLAGS_NONE,
-      kCheckTimeoutMs, cancel_,
-      [](GObject* source, GAsyncResult* result, gpointer data) {
-        bool cancelled = false;
-        std::string problem;
-        GVariant* reply = Finished(source, result, cancelled, problem);
-        if (cancelled) return;
-        auto* self = static_cast<KWinBridge*>(data);
+  CallKWinLater(
+      "/Scripting", "org.kde.kwin.Scripting", "loadScript", g_variant_new("(ss)", file.c_str(), plugin_.c_str()),
+      G_VARIANT_TYPE("(i)"), [](KWinBridge& self, GVariant* reply, const std::string& problem) {
         gint32 id = -1;
-        if (reply) {
-          g_variant_get(reply, "(i)", &id);
-          g_variant_unref(reply);
-        }
+        if (reply) g_variant_get(reply, "(i)", &id);
         if (id < 0) {
-          self->loading_ = false;
+          self.loading_ = false;
           log::Warning("kwin", "KWin did not take the script again: ", reply ? "refused" : problem);
           return;
         }
-        const std::string path = "/" + std::to_string(id);
-        g_dbus_connection_call(
-            self->bus_, "org.kde.KWin", path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr,
-            G_DBUS_CALL_FLAGS_NONE, kCheckTimeoutMs, self->cancel_,
-            [](GObject* runSource, GAsyncResult* runResult, gpointer runData) {
-              bool runCancelled = false;
-              std::string runProblem;
-              GVariant* ran = Finished(runSource, runResult, runCancelled, runProblem);
-              if (runCancelled) return;
-              auto* owner = static_cast<KWinBridge*>(runData);
-              owner->loading_ = false;
-              if (!ran) return log::Warning("kwin", "KWin did not run the script again: ", runProblem);
-              g_variant_unref(ran);
-              owner->ScriptRunning();
-            },
-            self);
-      },
-      this);
+        self.CallKWinLater("/" + std::to_string(id), "org.kde.kwin.Script", "run", nullptr, nullptr,
+                           [](KWinBridge& owner, GVariant* ran, const std::string& runProblem) {
+                             owner.loading_ = false;
+                             if (!ran) return log::Warning("kwin", "KWin did not run the script again: ", runProblem);
+                             owner.ScriptRunning();
+                           });
+      });
 }
 
 // The new copy registered its shortcuts afresh: the keys set this run are

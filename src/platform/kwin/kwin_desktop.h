@@ -75,6 +75,9 @@ class KWinBridge {
   void Report(const std::string& json);
   void AnswerHeldPoll(bool withRequests = true);
   bool WriteScript(std::string& file, std::string& problem);
+  using Then = void (*)(KWinBridge& self, GVariant* reply, const std::string& problem);
+  void CallKWinLater(const std::string& path, const char* interfaceName, const char* method, GVariant* parameters,
+                     const GVariantType* reply, Then then);
   void CheckScript();
   void LoadAgain();
   void ScriptRunning();

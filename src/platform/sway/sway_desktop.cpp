@@ -54,7 +54,7 @@ void SwayWindowManager::Reconcile(const std::vector<SwayWindow>& windows) {
   reconciled_ = true;
   const std::string kSocketKey = "socket";
   if (record_.Get(kSocketKey) != ipc_.SocketPath()) {
-    for (const auto& [key, value] : std::map(record_.Entries())) record_.Remove(key);
+    record_.Clear();
     record_.Put(kSocketKey, ipc_.SocketPath());
     return;
   }
@@ -83,6 +83,11 @@ void SwayWindowManager::Moved(std::int64_t id, bool carriedOut, const std::funct
   for (SwayWindow& window : *windows_) {
     if (window.id == id) change(window);
   }
+}
+
+void SwayWindowManager::Focused(std::int64_t id) {
+  if (!windows_) return;
+  for (SwayWindow& window : *windows_) window.focused = window.id == id;
 }
 
 WindowHandle SwayWindowManager::HandleOf(const SwayWindow& window) const {
@@ -158,10 +163,11 @@ bool SwayWindowManager::Activate(WindowHandle window) {
   if (!found || found->inScratchpad) return false;
   const std::int64_t id = found->id;
   const bool focused = ipc_.Run(Criteria(id) + "focus");
-  if (focused && windows_) {
-    for (SwayWindow& other : *windows_) other.focused = other.id == id;
+  if (focused) {
+    Focused(id);
+  } else {
+    Forget();
   }
-  Moved(id, focused, [](SwayWindow&) {});
   return focused;
 }
 
@@ -211,11 +217,13 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
   const std::string fullscreenOff = window.fullscreen ? "fullscreen disable, " : "";
   // Brought back by someone else while hidden: it still goes back, in the end,
   // where the first hide found it.
-  const auto toScratchpad = [this, id = window.id](SwayWindow& hidden) {
-    hidden = SwayWindow{.id = hidden.id, .xWindow = hidden.xWindow, .title = hidden.title, .appId = hidden.appId,
-                        .pid = hidden.pid, .workspace = std::string(kScratchpad), .inScratchpad = true,
-                        .floating = true, .marks = hidden.marks};
-    for (SwayWindow& other : *windows_) std::erase(other.split, id);
+  const auto toScratchpad = [this](SwayWindow& hidden) {
+    hidden.workspace = kScratchpad;
+    hidden.inScratchpad = hidden.floating = true;
+    hidden.fullscreen = 0;
+    hidden.focused = false;
+    hidden.split.clear();
+    for (SwayWindow& other : *windows_) std::erase(other.split, hidden.id);
   };
   if (recorded) {
     const bool hidden = ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
@@ -278,16 +286,13 @@ bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
   if (activate) commands += ", focus";
   if (!beside.empty()) commands += "; unmark " + beside;
   const bool shown = ipc_.Run(commands);
-  if (shown && activate && windows_) {
-    for (SwayWindow& other : *windows_) other.focused = false;
-  }
-  Moved(window.id, shown, [&place, activate](SwayWindow& back) {
+  Moved(window.id, shown, [&place](SwayWindow& back) {
     back.inScratchpad = false;
     back.workspace = place.workspace;
     back.floating = place.floating;
     back.fullscreen = place.fullscreen;
-    back.focused = activate;
   });
+  if (shown && activate) Focused(window.id);
   if (shown) record_.Remove(key);
   log::Info("show", "sway window ", window.id, shown ? " back on workspace " : " not shown on ", place.workspace);
   return shown;

@@ -74,6 +74,7 @@ class SwayWindowManager final : public WindowManager {
   const SwayWindow* Find(WindowHandle window);
   void Forget();
   void Moved(std::int64_t id, bool carriedOut, const std::function<void(SwayWindow&)>& change);
+  void Focused(std::int64_t id);
   bool Hide(const SwayWindow& window);
   bool Show(const SwayWindow& window, bool activate);
   WindowHandle HandleOf(const SwayWindow& window) const;

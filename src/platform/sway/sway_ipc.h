@@ -15,7 +15,7 @@
 namespace blindfold::sway {
 
 // The message types of sway's IPC (the i3 protocol) that are used here.
-enum class IpcMessage : std::uint32_t { RunCommand = 0, Subscribe = 2, GetTree = 4, GetMarks = 5, GetVersion = 7 };
+enum class IpcMessage : std::uint32_t { RunCommand = 0, Subscribe = 2, GetTree = 4, GetVersion = 7 };
 enum class IpcEvent : std::uint32_t { Workspace = 0, Window = 3, Binding = 5, Shutdown = 6 };
 
 // One connection to sway's IPC socket, for requests answered in turn. sway

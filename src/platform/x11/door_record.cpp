@@ -70,6 +70,12 @@ bool DoorRecord::Put(const std::string& key, const std::string& value) {
 
 bool DoorRecord::Remove(const std::string& key) { return entries_.erase(key) == 0 || Save(); }
 
+bool DoorRecord::Clear() {
+  if (entries_.empty()) return true;
+  entries_.clear();
+  return Save();
+}
+
 std::optional<std::string> DoorRecord::Get(const std::string& key) const {
   const auto found = entries_.find(key);
   if (found == entries_.end()) return std::nullopt;

@@ -27,6 +27,7 @@ class DoorRecord {
   // when it could not be written (the change is kept in memory all the same).
   bool Put(const std::string& key, const std::string& value);
   bool Remove(const std::string& key);
+  bool Clear();
   std::optional<std::string> Get(const std::string& key) const;
   const std::map<std::string, std::string>& Entries() const { return entries_; }
 
