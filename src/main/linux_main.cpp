@@ -1,14 +1,16 @@
-// Blindfold's entry point on Linux: wires the X11 platform and the GTK panel to
-// the logic and runs the GLib main loop.
+// Blindfold's entry point on Linux: wires the desktop's door and the GTK panel
+// to the logic and runs the GLib main loop.
 #include <glib-unix.h>
 #include <gtkmm.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+
+#include "installed_files.h"
+#include "linux_doors.h"
 
 #include "app/command_line.h"
 #include "app/form1.h"
@@ -24,52 +26,18 @@
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
 #include "platform/gtk/sni_tray.h"
-#include "platform/kwin/kwin_desktop.h"
-#include "platform/sway/sway_desktop.h"
-#include "platform/x11/door_record.h"
-#include "platform/x11/key_file_registry.h"
-#include "platform/x11/pulse_mixer.h"
-#include "platform/x11/x11_connection.h"
-#include "platform/x11/x11_hotkey.h"
-#include "platform/x11/x11_services.h"
-#include "platform/x11/window_rules.h"
-#include "platform/x11/x11_window_manager.h"
+#include "platform/linux/key_file_registry.h"
+#include "platform/linux/linux_services.h"
+#include "platform/linux/pulse_mixer.h"
 #include "settings/schema.h"
 // Xlib's macros last: they would break the headers above.
 #include <gdk/gdkx.h>
 
 using namespace blindfold;
 using namespace blindfold::gtk;
-using namespace blindfold::x11;
+using namespace blindfold::linux_desktop;
 
 namespace {
-
-// The files the program ships with sit beside it in the build folder;
-// installed, they live in the data folder beside bin instead.
-class InstalledFiles final : public ProgramFiles {
- public:
-  std::string ProgramFolder() override { return files_.ProgramFolder(); }
-  std::string ShippedFile(std::string_view name) override {
-    const std::string beside = files_.ShippedFile(name);
-    return files_.FileExists(beside) ? beside : DataFolder() + "/" + std::string(name);
-  }
-  std::string ExecutableBaseName() override { return files_.ExecutableBaseName(); }
-  bool FileExists(const std::string& path) override { return files_.FileExists(path); }
-  std::optional<std::string> ReadFile(const std::string& path) override { return files_.ReadFile(path); }
-
- private:
-  // The data folder of an installed program, or the build folder.
-  std::string DataFolder() {
-    const std::string folder = files_.ProgramFolder();
-    if (folder.size() > 4 && folder.ends_with("/bin")) {
-      const std::string shared = folder.substr(0, folder.size() - 4) + "/share/blindfold";
-      if (g_file_test(shared.c_str(), G_FILE_TEST_IS_DIR)) return shared;
-    }
-    return folder;
-  }
-
-  PosixProgramFiles files_;
-};
 
 // The GTK panel and the GLib main loop. The session's end reaches a program as
 // SIGTERM (or SIGHUP from its terminal): the logic answers it as Windows' end
@@ -143,21 +111,6 @@ int SendCommand(const std::string& session, bool claimed, Command command) {
   return end.exitCode;
 }
 
-// What differs from one desktop to the next: how other programs' windows are
-// reached, followed, and how a key anywhere reaches this program.
-struct DesktopDoors {
-  WindowManager& windows;
-  WindowWatch& windowWatch;
-  HotkeyControl& windowsHotkey;
-  HotkeyControl& panicHotkey;
-  HotkeyControl& panelHotkey;
-  // Names the panel to the window manager where GDK cannot.
-  std::function<WindowHandle()> panelHandle;
-  // A second start, as from the menu: brings the running Blindfold's open
-  // panel to the front, where the desktop lets it.
-  std::function<void()> bringRunningPanelForward;
-};
-
 // The first instance's run in `session` (an X display or a Wayland socket's
 // name), once `instance` has claimed it: the same on every desktop.
 int RunStart(const std::string& session, SingleInstance& instance, const DesktopDoors& doors) {
@@ -215,145 +168,27 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
                           frontEnd, road);
 }
 
-// On an X display: Xlib and EWMH for the windows, key grabs for the keys.
-int RunOnX11(const CommandLine& command, char* program) {
-  // The windows are hidden through the X server, so GTK must draw through it
-  // too, even where a Wayland compositor offers X as a guest.
-  gdk_set_allowed_backends("x11");
-  auto x = X11Connection::Open();
-  if (!x) {
-    std::cerr << texts::kNeedsX11Session << '\n';
-    return 1;
-  }
-  if (command.kind == CommandLine::Kind::Send) {
-    return SendCommand(x->Name(), X11SingleInstance::IsClaimed(*x), command.command);
-  }
+// The run of the desktop's door `row`: the same on every desktop, each step
+// asking the door for what it makes its own way.
+int RunDoor(const DoorRow& row, const CommandLine& command, char* program) {
+  // Made before the door's parts, so that they end while GTK is still there.
+  std::optional<Gtk::Main> kit;
+  const std::unique_ptr<OpenDoor> door = row.open();
+  if (!door) return 1;
+  if (command.kind == CommandLine::Kind::Send) return SendCommand(door->Session(), door->Claimed(), command.command);
+  if (!door->Reach()) return 1;
+  gdk_set_allowed_backends(row.gdkBackend);
   // GTK's own options are not taken: every argument was read before.
   int gtkArgc = 1;
   char** gtkArgv = &program;
-  Gtk::Main kit(gtkArgc, gtkArgv);
-  // GTK ends the program on an X error that none of its own traps expected.
-  // Other programs' windows vanish under it all the time (a tray host killed
-  // mid-draw leaves errors about its windows, and the hidden windows would die
-  // hidden with Blindfold): an outer trap, never taken down, turns those into
-  // errors ignored, while GTK's own traps inside it still see theirs.
-  gdk_x11_display_error_trap_push(gdk_display_get_default());
-
-  X11WindowManager x11Windows(*x);
-  x11Windows.KeepMarkKeyIn(SettingsPaths::ForSession(x->Name()).markKeyFile);
-  // i3 keeps its windows in a tree that EWMH tells only in part: its IPC,
-  // the protocol sway speaks, reaches them as it does under sway. The keys stay
-  // X grabs, which i3 leaves to its programs.
-  const char* i3Socket = std::getenv("I3SOCK");
-  const auto i3 = i3Socket && *i3Socket ? sway::SwayIpc::Connect(i3Socket) : nullptr;
-  const auto i3Events = i3 ? sway::SwayEvents::Connect(i3Socket) : nullptr;
-  std::optional<sway::SwayWindowManager> i3Windows;
-  if (i3 && i3Events) {
-    i3Windows.emplace(*i3, DoorRecord::PathFor("i3", x->Name()), [&x11Windows](std::int64_t xWindow) {
-      return x11Windows.ProcessId(WindowHandle(static_cast<std::int32_t>(xWindow)));
-    });
-  }
-  WindowManager& windows = i3Windows ? static_cast<WindowManager&>(*i3Windows) : x11Windows;
-  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(x->Name(), windows);
-
+  kit.emplace(gtkArgc, gtkArgv);
+  const bool rescue = command.kind == CommandLine::Kind::Restore;
+  WindowManager* windows = door->Windows(rescue);
+  if (!windows) return 1;
+  if (rescue) return RunRestoreCommand(door->Session(), *windows);
   // Claimed before anything else, so that a second start is recognised at once.
-  X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
-  X11Hotkey windowsHotkey(*x);
-  X11Hotkey panicHotkey(*x);
-  X11Hotkey panelHotkey(*x);
-  GlibWindowWatch x11Watch(*x);
-  std::optional<sway::SwayWindowWatch> i3Watch;
-  if (i3Windows) i3Watch.emplace(*i3Events, true);
-  WindowWatch& windowWatch = i3Watch ? static_cast<WindowWatch&>(*i3Watch) : x11Watch;
-  const XEventSource hotkeys(*x);
-  // A closed panel stays closed: it was closed on purpose, and showing it may
-  // need the password. This start has no window of its own yet, so a window
-  // of Blindfold's class and title on screen is the running one's (its panel,
-  // or a message of its above it, which is on top).
-  const auto bringRunningPanelForward = [&x11Windows] {
-    x11Windows.EnumWindows([&x11Windows](WindowHandle window) {
-      const bool ours = x11Windows.WindowText(window, 256) == texts::kProgramName &&
-                        x11Windows.ClassName(window, 256) == texts::kProgramName;
-      if (!ours || !x11Windows.IsWindowVisible(window)) return true;
-      x11Windows.Activate(window);
-      return false;
-    });
-  };
-  return RunStart(x->Name(), instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}, bringRunningPanelForward});
-}
-
-// In a sway session: its IPC for the windows and the keys, and GTK drawing
-// on Wayland itself.
-int RunOnSway(const CommandLine& command, char* program, const std::string& display, const std::string& socket) {
-  const std::string lockFile = X11SingleInstance::LockFileForDisplay(display);
-  if (command.kind == CommandLine::Kind::Send) {
-    return SendCommand(display, X11SingleInstance::IsLocked(lockFile), command.command);
-  }
-  const auto ipc = sway::SwayIpc::Connect(socket);
-  const auto events = ipc ? sway::SwayEvents::Connect(socket) : nullptr;
-  if (!events) {
-    std::cerr << texts::kProgramName << ": sway does not answer on " << socket << '\n';
-    return 1;
-  }
-  gdk_set_allowed_backends("wayland");
-  int gtkArgc = 1;
-  char** gtkArgv = &program;
-  Gtk::Main kit(gtkArgc, gtkArgv);
-  sway::SwayWindowManager windows(*ipc, DoorRecord::PathFor("sway", display));
-  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
-
-  X11SingleInstance instance(lockFile);
-  sway::SwayHotkey windowsHotkey(*ipc, *events, "windows");
-  sway::SwayHotkey panicHotkey(*ipc, *events, "panic");
-  sway::SwayHotkey panelHotkey(*ipc, *events, "panel");
-  sway::SwayWindowWatch windowWatch(*events);
-  // sway ending ends the session: the hidden windows end with it.
-  events->SetOnLost([] { Gtk::Main::quit(); });
-  return RunStart(display, instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
-}
-
-// In a Plasma session on Wayland: KWin's script for the windows and the keys,
-// and GTK drawing on Wayland itself.
-int RunOnKWin(const CommandLine& command, char* program, const std::string& display) {
-  const std::string lockFile = X11SingleInstance::LockFileForDisplay(display);
-  if (command.kind == CommandLine::Kind::Send) {
-    return SendCommand(display, X11SingleInstance::IsLocked(lockFile), command.command);
-  }
-  gdk_set_allowed_backends("wayland");
-  int gtkArgc = 1;
-  char** gtkArgv = &program;
-  Gtk::Main kit(gtkArgc, gtkArgv);
-  const std::string runtime = lockFile.empty() ? std::string() : lockFile.substr(0, lockFile.rfind('/'));
-  // Claimed before the bus name, which a second start must not take.
-  std::optional<X11SingleInstance> instance;
-  if (command.kind != CommandLine::Kind::Restore) instance.emplace(lockFile);
-  kwin::KWinBridge bridge(x11::SessionKeyOfDisplay(display));
-  if (!instance || !instance->AnotherInstanceIsRunning()) {
-    std::string problem;
-    InstalledFiles files;
-    // The rescue may run beside a Blindfold that stopped answering, whose
-    // copy of the script talks to that Blindfold alone: it loads a copy of
-    // its own, reads the same record, and takes its copy away at its end.
-    const bool rescue = command.kind == CommandLine::Kind::Restore;
-    if (runtime.empty() || !bridge.Start(files.ShippedFile("blindfold-kwin.js"), runtime, 10000, rescue, problem)) {
-      std::cerr << texts::kProgramName << ": KWin cannot be reached: "
-                << (runtime.empty() ? "the session has no runtime folder" : problem) << '\n';
-      return 1;
-    }
-  }
-  kwin::KWinWindowManager windows(bridge);
-  if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
-
-  kwin::KWinHotkey windowsHotkey(bridge, "toggle", "Blindfold toggle");
-  kwin::KWinHotkey panicHotkey(bridge, "panic", "Blindfold panic");
-  kwin::KWinHotkey panelHotkey(bridge, "panel", "Blindfold panel");
-  kwin::KWinWindowWatch windowWatch(bridge);
-  return RunStart(display, *instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
+  SingleInstance& instance = door->Instance();
+  return RunStart(door->Session(), instance, door->Doors());
 }
 
 }  // namespace
@@ -385,18 +220,11 @@ int main(int argc, char** argv) {
       break;
   }
   char* program = argv[0] ? argv[0] : const_cast<char*>("blindfold");
-  // sway's IPC reaches further than X ever could inside its session, where X
-  // programs are guests.
-  const char* display = std::getenv("WAYLAND_DISPLAY");
-  const char* swaySocket = std::getenv("SWAYSOCK");
-  // A socket left behind by an earlier sway session (a login manager may keep
-  // the variable) is passed over for the next door.
-  if (display && *display && swaySocket && *swaySocket && sway::SwayIpc::Connect(swaySocket)) {
-    return RunOnSway(command, program, display, swaySocket);
+  // The first door whose desktop this is; the last row always is.
+  for (const DoorRow& row : DesktopDoorRows()) {
+    if (!row.detect()) continue;
+    log::Info("door", "the desktop's door is ", row.name);
+    return RunDoor(row, command, program);
   }
-  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  if (display && *display && desktop && std::string_view(desktop).find("KDE") != std::string_view::npos) {
-    return RunOnKWin(command, program, display);
-  }
-  return RunOnX11(command, program);
+  return 1;
 }

@@ -6,8 +6,6 @@
 #include <gtk/gtkx.h>
 #include <gdk/gdkx.h>
 
-#include "platform/x11/x11_connection.h"
-
 namespace blindfold::gtk {
 namespace {
 
@@ -162,100 +160,6 @@ bool GtkNotificationArea::OnButton(GdkEventButton* event) {
   const auto gesture = GestureOf(type, event->button);
   if (gesture && events_) events_->Gestured(*gesture);
   return true;
-}
-
-void GlibWindowWatch::Start(int intervalMs, Look look) {
-  Stop();
-  look_ = std::move(look);
-  timer_ = Glib::signal_timeout().connect(
-      [this] {
-        look_(std::nullopt);
-        return true;
-      },
-      static_cast<unsigned int>(intervalMs));
-  listener_ = x_.AddListener([this](const XEvent& event) { OnEvent(&event); });
-  XSelectInput(x_.Get(), x_.Root(), SubstructureNotifyMask | PropertyChangeMask);
-  XFlush(x_.Get());
-}
-
-void GlibWindowWatch::Stop() {
-  if (!timer_.connected()) return;
-  timer_.disconnect();
-  fullLook_.disconnect();
-  x_.RemoveListener(listener_);
-  XSelectInput(x_.Get(), x_.Root(), NoEventMask);
-  XFlush(x_.Get());
-}
-
-// A window taken into a frame is one being shown, and so is a pop-up (a menu,
-// a notification: the window manager never lists those): each is looked at
-// at once. A map straight under the root (a frame, or a window without a
-// window manager) and a change of the client list are looked at together,
-// once the events at hand are all read.
-void GlibWindowWatch::OnEvent(const void* xEvent) {
-  const XEvent& event = *static_cast<const XEvent*>(xEvent);
-  if (!timer_.connected()) return;
-  const auto handleOf = [](::Window window) { return WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(window))); };
-  if (event.type == ReparentNotify && event.xreparent.event == x_.Root() && event.xreparent.parent != x_.Root()) {
-    look_(handleOf(event.xreparent.window));
-    return;
-  }
-  if (event.type == MapNotify && event.xmap.event == x_.Root() && event.xmap.override_redirect) {
-    look_(handleOf(event.xmap.window));
-    return;
-  }
-  const bool listChanged = event.type == PropertyNotify && event.xproperty.window == x_.Root() &&
-                           (event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST") ||
-                            event.xproperty.atom == x_.Intern("_NET_CLIENT_LIST_STACKING"));
-  const bool mapped = event.type == MapNotify && event.xmap.event == x_.Root();
-  if ((listChanged || mapped) && !fullLook_.connected()) {
-    fullLook_ = Glib::signal_idle().connect([this] {
-      look_(std::nullopt);
-      return false;
-    });
-  }
-}
-
-struct XEventSource::Source {
-  GSource base;
-  x11::X11Connection* connection;
-  GPollFD poll;
-};
-
-namespace {
-
-gboolean Prepare(GSource* base, gint* timeout) {
-  auto* source = reinterpret_cast<XEventSource::Source*>(base);
-  *timeout = -1;
-  return XPending(source->connection->Get()) > 0;
-}
-
-gboolean Check(GSource* base) {
-  auto* source = reinterpret_cast<XEventSource::Source*>(base);
-  return (source->poll.revents & G_IO_IN) != 0 || XPending(source->connection->Get()) > 0;
-}
-
-gboolean Dispatch(GSource* base, GSourceFunc, gpointer) {
-  auto* source = reinterpret_cast<XEventSource::Source*>(base);
-  source->connection->DispatchPending();
-  return G_SOURCE_CONTINUE;
-}
-
-GSourceFuncs kFuncs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
-
-}  // namespace
-
-XEventSource::XEventSource(x11::X11Connection& connection) {
-  source_ = reinterpret_cast<Source*>(g_source_new(&kFuncs, sizeof(Source)));
-  source_->connection = &connection;
-  source_->poll = GPollFD{connection.Fd(), G_IO_IN, 0};
-  g_source_add_poll(&source_->base, &source_->poll);
-  g_source_attach(&source_->base, nullptr);
-}
-
-XEventSource::~XEventSource() {
-  g_source_destroy(&source_->base);
-  g_source_unref(&source_->base);
 }
 
 }  // namespace blindfold::gtk

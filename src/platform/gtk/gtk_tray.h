@@ -6,11 +6,6 @@
 #include <optional>
 
 #include "platform/notification_area.h"
-#include "platform/window_watch.h"
-
-namespace blindfold::x11 {
-class X11Connection;
-}
 
 namespace blindfold::gtk {
 
@@ -59,43 +54,5 @@ class GtkNotificationArea final : public NotificationArea {
 // The gesture of a button event: the left, right and middle button's press,
 // release and double click; nothing for other buttons.
 std::optional<TrayGesture> GestureOf(GdkEventType type, unsigned int button);
-
-// Follows the windows being taken on by the window manager (the root's
-// substructure and its client list) as it happens, and looks at them all on a
-// GLib timer besides: a window its program maps again under a window manager
-// that is slow to take it on is still found within an interval.
-class GlibWindowWatch final : public WindowWatch {
- public:
-  explicit GlibWindowWatch(x11::X11Connection& connection) : x_(connection) {}
-  ~GlibWindowWatch() override { Stop(); }
-  void Start(int intervalMs, Look look) override;
-  void Stop() override;
-
- private:
-  // Takes the event as Xlib's XEvent, whose header must not come in here.
-  void OnEvent(const void* event);
-
-  x11::X11Connection& x_;
-  int listener_ = 0;
-  sigc::connection timer_;
-  sigc::connection fullLook_;
-  Look look_;
-};
-
-// Serves the X connection's events (the hotkeys) from the GLib main loop,
-// including those Xlib has already read into its queue, which leave nothing
-// on the socket to wake a poll.
-class XEventSource {
- public:
-  explicit XEventSource(x11::X11Connection& connection);
-  XEventSource(const XEventSource&) = delete;
-  XEventSource& operator=(const XEventSource&) = delete;
-  ~XEventSource();
-
-  struct Source;  // the GSource, with what it serves
-
- private:
-  Source* source_ = nullptr;
-};
 
 }  // namespace blindfold::gtk

@@ -1,7 +1,6 @@
-#include "platform/kwin/kwin_desktop.h"
+#include "platform/kwin/kwin_bridge.h"
 
 #include <glib/gstdio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -10,7 +9,7 @@
 
 #include "core/log.h"
 #include "core/texts.h"
-#include "platform/x11/window_rules.h"
+#include "platform/linux/text_rules.h"
 
 namespace blindfold::kwin {
 
@@ -36,19 +35,6 @@ constexpr int kCheckTimeoutMs = 3000;
 // Long enough for a script gone at the last moment to be loaded again.
 constexpr gint64 kLastRequestsSeconds = 5;
 
-// What the script makes of a window it is asked to hide or show, assumed
-// until its next report tells.
-void Assume(KWinWindow& window, bool hidden) {
-  window.hiddenByBlindfold = window.minimized = hidden;
-  if (hidden) window.active = false;
-}
-
-// Out of sight: hidden by the script and not brought back by the user since.
-// A panel, which cannot be minimised, is hidden by its opacity.
-bool OutOfSight(const KWinWindow& window) {
-  return window.hiddenByBlindfold && (window.minimized || window.dock);
-}
-
 // A call to KWin at start, answered in a moment or never.
 GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, const char* interfaceName,
                    const char* method, GVariant* parameters, const GVariantType* reply, std::string& problem) {
@@ -65,8 +51,8 @@ GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, 
 }  // namespace
 
 KWinBridge::KWinBridge(const std::string& sessionKey)
-    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : x11::BusNameElement(sessionKey))),
-      record_(x11::DoorRecord::PathFor("kwin", sessionKey.empty() ? std::string("session") : sessionKey)) {}
+    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : linux_desktop::BusNameElement(sessionKey))),
+      record_(linux_desktop::DoorRecord::PathFor("kwin", sessionKey.empty() ? std::string("session") : sessionKey)) {}
 
 KWinBridge::~KWinBridge() {
   // What was asked last (the shows at the end of a run) reaches the script,
@@ -532,144 +518,6 @@ bool KWinBridge::SetShortcutKeys(const std::string& name, std::optional<int> qtK
   g_variant_iter_free(iter);
   g_variant_unref(kept);
   return held;
-}
-
-void KWinWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
-  std::vector<WindowHandle> handles;
-  for (const KWinWindow& window : bridge_.Windows()) handles.push_back(window.handle);
-  for (const WindowHandle handle : handles) {
-    if (!visit(handle)) return;
-  }
-}
-
-WindowState KWinWindowManager::State(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  if (!window) return {};
-  WindowRole role = WindowRole::Normal;
-  if (window->dock) role = WindowRole::Taskbar;
-  if (window->desktop) role = WindowRole::Desktop;
-  return WindowState{window->transientFor, !OutOfSight(*window), true, role};
-}
-
-bool KWinWindowManager::IsWindowVisible(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window && !OutOfSight(*window);
-}
-
-int KWinWindowManager::WindowTextLength(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window ? x11::CountCharacters(x11::TextThroughBuffer(window->caption, 1 << 30)) : 0;
-}
-
-std::string KWinWindowManager::WindowText(WindowHandle handle, int bufferChars) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window ? x11::TextThroughBuffer(window->caption, bufferChars) : std::string();
-}
-
-std::string KWinWindowManager::ClassName(WindowHandle handle, int bufferChars) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window ? x11::TextThroughBuffer(window->resourceClass, bufferChars) : std::string();
-}
-
-std::uint32_t KWinWindowManager::ProcessId(WindowHandle handle) {
-  if (handle == kThisProgram) return static_cast<std::uint32_t>(getpid());
-  const KWinWindow* window = bridge_.Find(handle);
-  return window ? window->pid : 0;
-}
-
-bool KWinWindowManager::IsMinimised(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window && window->minimized && !window->hiddenByBlindfold;
-}
-
-WindowHandle KWinWindowManager::ForegroundWindow() {
-  for (const KWinWindow& window : bridge_.Windows()) {
-    if (window.active && !OutOfSight(window)) return window.handle;
-  }
-  return WindowHandle();
-}
-
-WindowHandle KWinWindowManager::FirstWindowOf(std::uint32_t pid) {
-  for (const KWinWindow& window : bridge_.Windows()) {
-    if (window.pid == pid) return window.handle;
-  }
-  return kThisProgram;
-}
-
-bool KWinWindowManager::Activate(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  if (!window || OutOfSight(*window)) return false;
-  bridge_.Send({Request::Op::Activate, window->id, true, std::nullopt});
-  return true;
-}
-
-// The list answers at once as if the script had done it: it does, in a moment.
-// A window brought back by the user while hidden is hidden again by the same
-// request; the script keeps what it had before the first.
-bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
-  KWinWindow* window = bridge_.Find(handle);
-  if (!window) return false;
-  const bool hide = showCmd == kShowCmdHide;
-  // Whether a show goes is for Blindfold's record to say, whatever the list
-  // says, which may be older than the hide: a window Blindfold never hid is
-  // left as it is.
-  const std::string id = window->id;
-  if (!bridge_.Send({hide ? Request::Op::Hide : Request::Op::Show, id, showCmd == kShowCmdShow, std::nullopt})) {
-    return true;
-  }
-  Assume(*window, hide);
-  log::Info(hide ? "hide" : "show", "KWin window ", id);
-  return true;
-}
-
-bool KWinWindowManager::HiddenByThisProgram(WindowHandle handle) {
-  const KWinWindow* window = bridge_.Find(handle);
-  return window && window->hiddenByBlindfold;
-}
-
-KWinHotkey::KWinHotkey(KWinBridge& bridge, std::string scriptName, std::string shortcutName)
-    : bridge_(bridge), shortcutName_(std::move(shortcutName)) {
-  bridge_.SetOnPressed(scriptName, [this] {
-    if (armed_ && onPressed_) onPressed_();
-  });
-}
-
-HotkeyArmResult KWinHotkey::Arm(const HotkeyCombination& combination) {
-  const std::optional<int> key = QtKeyOf(combination);
-  if (!key) return {false, "KDE has no name for this key"};
-  if (!bridge_.SetShortcutKeys(shortcutName_, key)) return {false, "another of KDE's shortcuts holds these keys"};
-  armed_ = true;
-  return {true, {}};
-}
-
-void KWinHotkey::Disarm() {
-  if (!armed_) return;
-  armed_ = false;
-  bridge_.SetShortcutKeys(shortcutName_, std::nullopt);
-}
-
-void KWinWindowWatch::Start(int intervalMs, Look look) {
-  Stop();
-  look_ = std::move(look);
-  bridge_.SetOnReport([this](const std::vector<std::string>& newIds) {
-    if (!look_) return;
-    for (const std::string& id : newIds) look_(HandleOfId(id));
-  });
-  timer_ = g_timeout_add(
-      static_cast<guint>(intervalMs),
-      [](gpointer self) -> gboolean {
-        static_cast<KWinWindowWatch*>(self)->look_(std::nullopt);
-        return G_SOURCE_CONTINUE;
-      },
-      this);
-}
-
-void KWinWindowWatch::Stop() {
-  if (!timer_) return;
-  g_source_remove(timer_);
-  timer_ = 0;
-  bridge_.SetOnReport(nullptr);
-  look_ = nullptr;
 }
 
 }  // namespace blindfold::kwin

@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/hotkey.h"
-#include "platform/window_manager.h"
-#include "platform/window_watch.h"
+#include "core/window_handle.h"
 #include "platform/kwin/kwin_rules.h"
-#include "platform/x11/door_record.h"
+#include "platform/linux/door_record.h"
 
 namespace blindfold::kwin {
 
@@ -88,7 +86,7 @@ class KWinBridge {
   bool rescue_ = false;
   std::string scriptFile_;
   std::string runtimeFolder_;
-  x11::DoorRecord record_;
+  linux_desktop::DoorRecord record_;
   GDBusConnection* bus_ = nullptr;
   GCancellable* cancel_ = nullptr;
   guint registration_ = 0;
@@ -110,74 +108,6 @@ class KWinBridge {
   std::map<std::string, int> keys_;
   std::function<void(const std::vector<std::string>&)> onReport_;
   std::map<std::string, std::function<void()>> pressed_;
-};
-
-// Other programs' windows as KWin's script reports them. A hidden window is
-// minimised and kept out of the taskbar, the pager and the switcher, and
-// given back what it had. Docks stand for the taskbar, the desktop window for
-// the desktop.
-class KWinWindowManager final : public WindowManager {
- public:
-  explicit KWinWindowManager(KWinBridge& bridge) : bridge_(bridge) {}
-
-  void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
-  WindowState State(WindowHandle window) override;
-  bool IsWindowVisible(WindowHandle window) override;
-  int WindowTextLength(WindowHandle window) override;
-  std::string WindowText(WindowHandle window, int bufferChars) override;
-  std::string ClassName(WindowHandle window, int bufferChars) override;
-  std::uint32_t ProcessId(WindowHandle window) override;
-  bool CloakedByItsApp(WindowHandle) override { return false; }
-  bool Answering(WindowHandle window) override { return bridge_.Find(window) != nullptr; }
-  bool IsMinimised(WindowHandle window) override;
-  WindowHandle ForegroundWindow() override;
-  bool Activate(WindowHandle window) override;
-  bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
-  bool HiddenByThisProgram(WindowHandle window) override;
-  // KWin minimises neither a panel nor the desktop.
-  DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }
-
-  // The first window of process `pid`: this program's own panel, which GTK
-  // cannot name on Wayland. While this program shows none, a handle of its
-  // own stands for it, whose process is this one, so that the tray icon has
-  // an owner and the watch knows this program's windows.
-  WindowHandle FirstWindowOf(std::uint32_t pid);
-  static constexpr WindowHandle kThisProgram{0x7ffffffe};
-
- private:
-  KWinBridge& bridge_;
-};
-
-// A global shortcut of the script's, its keys set in KDE's settings.
-class KWinHotkey final : public HotkeyControl {
- public:
-  KWinHotkey(KWinBridge& bridge, std::string scriptName, std::string shortcutName);
-  ~KWinHotkey() override = default;
-
-  HotkeyArmResult Arm(const HotkeyCombination& combination) override;
-  void Disarm() override;
-  void SetPressedHandler(std::function<void()> onPressed) override { onPressed_ = std::move(onPressed); }
-
- private:
-  KWinBridge& bridge_;
-  std::string shortcutName_;
-  bool armed_ = false;
-  std::function<void()> onPressed_;
-};
-
-// Looks at each window the script reports for the first time, and at them all
-// on a GLib timer.
-class KWinWindowWatch final : public WindowWatch {
- public:
-  explicit KWinWindowWatch(KWinBridge& bridge) : bridge_(bridge) {}
-  ~KWinWindowWatch() override { Stop(); }
-  void Start(int intervalMs, Look look) override;
-  void Stop() override;
-
- private:
-  KWinBridge& bridge_;
-  guint timer_ = 0;
-  Look look_;
 };
 
 }  // namespace blindfold::kwin

@@ -1,53 +1,24 @@
 #include "platform/kwin/kwin_rules.h"
 
-#include <json-glib/json-glib.h>
-
 #include <algorithm>
-#include <memory>
+
+#include "platform/linux/json_reading.h"
 
 namespace blindfold::kwin {
 
+using namespace linux_desktop;
+
 namespace {
-
-struct ParserDeleter {
-  void operator()(JsonParser* parser) const { g_object_unref(parser); }
-};
-
-std::string StringMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || json_node_get_value_type(node) != G_TYPE_STRING) return {};
-  return json_node_get_string(node);
-}
-
-std::int64_t IntMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || !JSON_NODE_HOLDS_VALUE(node)) return 0;
-  if (json_node_get_value_type(node) == G_TYPE_INT64) return json_node_get_int(node);
-  if (json_node_get_value_type(node) == G_TYPE_DOUBLE) return static_cast<std::int64_t>(json_node_get_double(node));
-  return 0;
-}
-
-bool BoolMember(JsonObject* object, const char* name, bool absent = false) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || !JSON_NODE_HOLDS_VALUE(node) || json_node_get_value_type(node) != G_TYPE_BOOLEAN) return absent;
-  return json_node_get_boolean(node);
-}
 
 // An opacity outside 0 to 1 is none KWin gave: a window is given back fully
 // opaque rather than invisible.
 double OpacityMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || !JSON_NODE_HOLDS_VALUE(node)) return 1.0;
-  double value = 1.0;
-  if (json_node_get_value_type(node) == G_TYPE_DOUBLE) value = json_node_get_double(node);
-  if (json_node_get_value_type(node) == G_TYPE_INT64) value = static_cast<double>(json_node_get_int(node));
+  const double value = NumberMember(object, name).value_or(1.0);
   return value > 0.0 && value <= 1.0 ? value : 1.0;
 }
 
-JsonNode* ParsedRoot(JsonParser* parser, std::string_view json) {
-  if (!json_parser_load_from_data(parser, json.data(), static_cast<gssize>(json.size()), nullptr)) return nullptr;
-  return json_parser_get_root(parser);
-}
+// What every report and record read here comes from, for the log.
+constexpr std::string_view kSender = "kwin";
 
 std::vector<KWinWindow> WindowsOf(JsonArray* array) {
   std::vector<KWinWindow> windows;
@@ -107,21 +78,24 @@ WindowHandle HandleOfId(std::string_view id) {
 }
 
 std::optional<std::vector<KWinWindow>> ReadWindowList(std::string_view json) {
-  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
-  JsonNode* root = ParsedRoot(parser.get(), json);
-  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return std::nullopt;
-  return WindowsOf(json_node_get_array(root));
+  const JsonText text(json, kSender);
+  if (!text.Array()) return std::nullopt;
+  return WindowsOf(text.Array());
 }
 
 std::optional<Report> ReadReport(std::string_view json) {
-  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
-  JsonNode* root = ParsedRoot(parser.get(), json);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* object = json_node_get_object(root);
-  JsonNode* windows = json_object_get_member(object, "windows");
-  if (!windows || !JSON_NODE_HOLDS_ARRAY(windows)) return std::nullopt;
-  return Report{std::max<std::int64_t>(0, IntMember(object, "done")), WindowsOf(json_node_get_array(windows))};
+  const JsonText text(json, kSender);
+  JsonArray* windows = text.Object() ? ArrayMember(text.Object(), "windows") : nullptr;
+  if (!windows) return std::nullopt;
+  return Report{std::max<std::int64_t>(0, IntMember(text.Object(), "done")), WindowsOf(windows)};
 }
+
+void Assume(KWinWindow& window, bool hidden) {
+  window.hiddenByBlindfold = window.minimized = hidden;
+  if (hidden) window.active = false;
+}
+
+bool OutOfSight(const KWinWindow& window) { return window.hiddenByBlindfold && (window.minimized || window.dock); }
 
 GivenBack GivenBackOf(const KWinWindow& window) {
   return {.minimized = window.minimized,
@@ -143,16 +117,14 @@ std::string GivenBackJson(const GivenBack& givenBack, bool showAsked) {
 }
 
 bool ShowAsked(std::string_view json) {
-  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
-  JsonNode* root = ParsedRoot(parser.get(), json);
-  return root && JSON_NODE_HOLDS_OBJECT(root) && BoolMember(json_node_get_object(root), "showAsked");
+  const JsonText text(json, kSender);
+  return text.Object() && BoolMember(text.Object(), "showAsked");
 }
 
 std::optional<GivenBack> ReadGivenBack(std::string_view json) {
-  const std::unique_ptr<JsonParser, ParserDeleter> parser(json_parser_new());
-  JsonNode* root = ParsedRoot(parser.get(), json);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* object = json_node_get_object(root);
+  const JsonText text(json, kSender);
+  JsonObject* object = text.Object();
+  if (!object) return std::nullopt;
   return GivenBack{.minimized = BoolMember(object, "minimized"),
                    .skipTaskbar = BoolMember(object, "skipTaskbar"),
                    .skipPager = BoolMember(object, "skipPager"),

@@ -49,6 +49,13 @@ struct KWinWindow {
   bool hiddenByBlindfold = false;
 };
 
+// What the script makes of a window it is asked to hide or show, assumed
+// until its next report tells.
+void Assume(KWinWindow& window, bool hidden);
+// Out of sight: hidden by the script and not brought back by the user since.
+// A panel, which cannot be minimised, is hidden by its opacity.
+bool OutOfSight(const KWinWindow& window);
+
 // What a hide of `window` as it is now would have to give back.
 GivenBack GivenBackOf(const KWinWindow& window);
 // As sent to the script and kept in Blindfold's record: a JSON object. The

@@ -1,4 +1,4 @@
-#include "platform/x11/door_record.h"
+#include "platform/linux/door_record.h"
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "core/log.h"
-#include "platform/x11/key_file_registry.h"
-#include "platform/x11/window_rules.h"
+#include "platform/linux/key_file_registry.h"
+#include "platform/linux/text_rules.h"
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 
 namespace {
 
@@ -116,4 +116,4 @@ bool DoorRecord::Save() {
   return false;
 }
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

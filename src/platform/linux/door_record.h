@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 
 // What a desktop door itself hid, and what it needs to give each window back,
 // kept in the session's runtime folder: the user's own (mode 0700), so only
@@ -41,4 +41,4 @@ class DoorRecord {
   std::map<std::string, std::string> entries_;
 };
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,4 +1,4 @@
-#include "platform/x11/key_file_registry.h"
+#include "platform/linux/key_file_registry.h"
 
 #include <fcntl.h>
 #include <glib.h>
@@ -11,49 +11,14 @@
 #include <cstdlib>
 
 #include "core/texts.h"
-#include "core/unique_handle.h"
-#include "platform/x11/window_rules.h"
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/text_rules.h"
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 namespace {
 
 constexpr std::string_view kRecordKey = "Software\\Blindfold\\Recovery";
 constexpr const char* kDesktopEntry = "Desktop Entry";
-
-struct KeyFileTraits {
-  using Handle = GKeyFile*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle file) { g_key_file_unref(file); }
-};
-using UniqueKeyFile = UniqueHandle<KeyFileTraits>;
-
-struct GFreeTraits {
-  using Handle = gchar*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle text) { g_free(text); }
-};
-using UniqueGString = UniqueHandle<GFreeTraits>;
-
-struct StrvTraits {
-  using Handle = gchar**;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle list) { g_strfreev(list); }
-};
-using UniqueStrv = UniqueHandle<StrvTraits>;
-
-struct ErrorTraits {
-  using Handle = GError*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle error) { g_error_free(error); }
-};
-using UniqueError = UniqueHandle<ErrorTraits>;
-
-struct FdTraits {
-  using Handle = int;
-  static Handle Invalid() { return -1; }
-  static void Close(Handle fd) { close(fd); }
-};
-using UniqueFd = UniqueHandle<FdTraits>;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) {
@@ -167,7 +132,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
   const UniqueGString folder(g_path_get_dirname(path.c_str()));
   if (g_mkdir_with_parents(folder.Get(), 0700) != 0) return false;
   std::string temporary = path + ".XXXXXX";
-  UniqueFd fd(g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0600));
+  UniqueFileDescriptor fd(g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0600));
   if (!fd) return false;
   std::size_t written = 0;
   while (written < bytes.size()) {
@@ -183,7 +148,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     return false;
   }
   // The rename itself lasts once the folder is on disk too.
-  if (const UniqueFd folderFd(open(folder.Get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); folderFd) {
+  if (const UniqueFileDescriptor folderFd(open(folder.Get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); folderFd) {
     fsync(folderFd.Get());
   }
   return true;
@@ -345,4 +310,4 @@ bool XdgAutostart::TurnOff() {
   return true;
 }
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

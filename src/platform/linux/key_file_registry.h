@@ -9,7 +9,7 @@
 #include "platform/autostart.h"
 #include "platform/settings_store.h"
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 
 // Where the settings live on an XDG desktop.
 struct SettingsPaths {
@@ -90,4 +90,4 @@ class XdgAutostart final : public Autostart {
 // folders are made, readable by their owner alone.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,18 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <optional>
+#include <string>
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 
-// The X keysym of a Windows virtual-key code, as the stored hotkeys name keys;
-// 0 for a code with no counterpart here.
+// The keysym of a Windows virtual-key code, as the stored hotkeys name keys
+// (X and XKB number keysyms alike); 0 for a code with no counterpart here.
 unsigned long KeysymOfVirtualKey(std::int32_t vkey);
 
-// Every combination of the lock modifiers (NumLock, CapsLock, ScrollLock), the
-// empty one first, so that a grab holds whatever locks are on. Masks of 0 (a
-// lock this keyboard lacks) add nothing.
-std::vector<unsigned int> LockVariants(unsigned int numLockMask, unsigned int capsLockMask,
-                                       unsigned int scrollLockMask);
+// The name of a keysym KeysymOfVirtualKey gives, as X and XKB write it ("a",
+// "F5", "Prior"): how a compositor's configuration names a key. Nothing for
+// another keysym.
+std::optional<std::string> KeysymName(unsigned long keysym);
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,81 +1,15 @@
-#include "platform/x11/x11_services.h"
+#include "platform/linux/linux_services.h"
 
-#include <fcntl.h>
 #include <gio/gio.h>
 #include <nettle/pbkdf2.h>
-#include <sys/file.h>
 #include <sys/random.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 
-#include "platform/x11/window_rules.h"
-
-namespace blindfold::x11 {
-
-void FileDescriptorTraits::Close(int fd) { close(fd); }
-
-std::string X11SingleInstance::LockFileForDisplay(const std::string& displayName) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (!runtime || !*runtime) return {};
-  const std::string display = SessionKeyOfDisplay(displayName);
-  return std::string(runtime) + "/blindfold/instance-" + display + ".lock";
-}
-
-namespace {
-
-constexpr const char* kInstanceSelection = "_BLINDFOLD_INSTANCE";
-
-}  // namespace
-
-bool X11SingleInstance::IsClaimed(X11Connection& connection) {
-  return XGetSelectionOwner(connection.Get(), connection.Intern(kInstanceSelection)) != None;
-}
-
-bool X11SingleInstance::IsLocked(const std::string& lockFile) {
-  if (lockFile.empty()) return false;
-  const UniqueFileDescriptor probe(open(lockFile.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!probe) return false;
-  int result = 0;
-  do {
-    result = flock(probe.Get(), LOCK_SH | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  return result != 0 && errno == EWOULDBLOCK;
-}
-
-X11SingleInstance::X11SingleInstance(const std::string& lockFile, X11Connection* connection) {
-  if (connection) {
-    // Asked and claimed with the server held, so that two starts at once
-    // cannot both find it free. The owner window lives as long as the
-    // connection, which is the program's.
-    const Atom selection = connection->Intern(kInstanceSelection);
-    XGrabServer(connection->Get());
-    if (XGetSelectionOwner(connection->Get(), selection) != None) {
-      anotherIsRunning_ = true;
-    } else {
-      const ::Window owner = XCreateSimpleWindow(connection->Get(), connection->Root(), -1, -1, 1, 1, 0, 0, 0);
-      XSetSelectionOwner(connection->Get(), selection, owner, CurrentTime);
-    }
-    XUngrabServer(connection->Get());
-    XFlush(connection->Get());
-  }
-  if (anotherIsRunning_ || lockFile.empty()) return;
-  const std::string folder = lockFile.substr(0, lockFile.rfind('/'));
-  g_mkdir_with_parents(folder.c_str(), 0700);
-  lock_.Reset(open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (!lock_) return;
-  int result = 0;
-  do {
-    result = flock(lock_.Get(), LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  anotherIsRunning_ = result != 0 && errno == EWOULDBLOCK;
-  // A second instance holds nothing: the first keeps its lock alone.
-  if (result != 0) lock_.Reset();
-}
+namespace blindfold::linux_desktop {
 
 std::optional<std::vector<std::uint8_t>> NettleCrypto::Pbkdf2Sha256(std::string_view password,
                                                                     std::span<const std::uint8_t> salt,
@@ -168,4 +102,4 @@ void ClockRandom::SeedFromClock() {
   generator_.seed(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,49 +1,18 @@
 #pragma once
 
-#include <string>
-
+#include <cstdint>
+#include <optional>
 #include <random>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "platform/crypto.h"
 #include "platform/program_files.h"
 #include "platform/random.h"
 #include "platform/shell.h"
-#include "platform/single_instance.h"
-#include "core/unique_handle.h"
-#include "platform/x11/x11_connection.h"
 
-namespace blindfold::x11 {
-
-struct FileDescriptorTraits {
-  using Handle = int;
-  static Handle Invalid() { return -1; }
-  static void Close(Handle fd);
-};
-using UniqueFileDescriptor = UniqueHandle<FileDescriptorTraits>;
-
-// The lock file of this X display in the session's runtime folder, locked with
-// flock at construction, and a selection of the display owned by a window of
-// this program: the kernel and the X server let go of them when the program
-// ends, how ever it ends, so a crash never leaves a stale mark behind. The
-// selection still finds another instance where no lock file can be made.
-class X11SingleInstance final : public SingleInstance {
- public:
-  // Without a connection, the lock file alone; `lockFile` empty (no runtime
-  // folder), the selection alone.
-  explicit X11SingleInstance(const std::string& lockFile, X11Connection* connection = nullptr);
-  bool AnotherInstanceIsRunning() override { return anotherIsRunning_; }
-
-  static std::string LockFileForDisplay(const std::string& displayName);
-  // Whether a program has claimed `connection`'s display, without claiming it.
-  static bool IsClaimed(X11Connection& connection);
-  // Whether a program holds `lockFile`, without taking it: all a session
-  // without an X server offers to tell.
-  static bool IsLocked(const std::string& lockFile);
-
- private:
-  UniqueFileDescriptor lock_;
-  bool anotherIsRunning_ = false;
-};
+namespace blindfold::linux_desktop {
 
 // Nettle's PBKDF2 with HMAC-SHA256 and the kernel's random source.
 class NettleCrypto final : public Crypto {
@@ -83,4 +52,4 @@ class ClockRandom final : public RandomSource {
   std::mt19937 generator_;
 };
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,4 +1,4 @@
-#include "platform/x11/pulse_mixer.h"
+#include "platform/linux/pulse_mixer.h"
 
 #include <pulse/introspect.h>
 #include <pulse/volume.h>
@@ -7,7 +7,7 @@
 #include <chrono>
 #include <functional>
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 namespace {
 
 struct OperationTraits {
@@ -137,4 +137,4 @@ std::optional<std::uint32_t> PulseMixer::Value() {
   return MixerValueOf(volume_);
 }
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

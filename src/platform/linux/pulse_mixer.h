@@ -12,7 +12,7 @@
 #include "platform/mixer.h"
 #include "core/unique_handle.h"
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 
 struct MainloopTraits {
   using Handle = pa_mainloop*;
@@ -59,4 +59,4 @@ class PulseMixer final : public Mixer {
 std::uint32_t ServerVolumeOf(std::uint32_t mixerValue);
 std::uint32_t MixerValueOf(std::uint32_t serverVolume);
 
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -1,12 +1,9 @@
 #include "platform/sway/sway_desktop.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <map>
 
 #include "core/log.h"
-#include "platform/x11/window_rules.h"
 
 namespace blindfold::sway {
 
@@ -122,26 +119,14 @@ bool SwayWindowManager::IsWindowVisible(WindowHandle window) {
   return found && !found->inScratchpad;
 }
 
-int SwayWindowManager::WindowTextLength(WindowHandle window) {
-  const SwayWindow* found = Find(window);
-  return found ? x11::CountCharacters(x11::TextThroughBuffer(found->title, 1 << 30)) : 0;
+void SwayWindowManager::VisitListed(const std::function<bool(const linux_desktop::ListedWindow&)>& visit) {
+  for (const SwayWindow& window : Windows()) {
+    if (!visit({HandleOf(window), window.title, window.appId, window.pid})) return;
+  }
 }
 
-std::string SwayWindowManager::WindowText(WindowHandle window, int bufferChars) {
-  const SwayWindow* found = Find(window);
-  return found ? x11::TextThroughBuffer(found->title, bufferChars) : std::string();
-}
-
-std::string SwayWindowManager::ClassName(WindowHandle window, int bufferChars) {
-  const SwayWindow* found = Find(window);
-  return found ? x11::TextThroughBuffer(found->appId, bufferChars) : std::string();
-}
-
-std::uint32_t SwayWindowManager::ProcessId(WindowHandle window) {
-  if (window == kThisProgram) return static_cast<std::uint32_t>(getpid());
-  const SwayWindow* found = Find(window);
-  if (!found) return 0;
-  return processOf_ ? processOf_(found->xWindow) : found->pid;
+std::uint32_t SwayWindowManager::ListedProcess(const linux_desktop::ListedWindow& window) {
+  return processOf_ ? processOf_(window.handle.Value()) : window.pid;
 }
 
 WindowHandle SwayWindowManager::ForegroundWindow() {
@@ -149,13 +134,6 @@ WindowHandle SwayWindowManager::ForegroundWindow() {
     if (window.focused) return HandleOf(window);
   }
   return WindowHandle();
-}
-
-WindowHandle SwayWindowManager::FirstWindowOf(std::uint32_t pid) {
-  for (const SwayWindow& window : Windows()) {
-    if (window.pid == pid) return HandleOf(window);
-  }
-  return kThisProgram;
 }
 
 bool SwayWindowManager::Activate(WindowHandle window) {
@@ -341,34 +319,19 @@ void SwayHotkey::Disarm() {
   bound_.reset();
 }
 
-void SwayWindowWatch::Start(int intervalMs, Look look) {
-  Stop();
-  look_ = std::move(look);
+void SwayWindowWatch::Follow() {
   listener_ = events_.AddListener([this](IpcEvent event, std::string_view payload) {
-    if (event != IpcEvent::Window || !look_) return;
+    if (event != IpcEvent::Window) return;
     const std::optional<WindowEvent> window = ReadWindowEvent(payload);
     const std::int64_t handle = window ? (xHandles_ ? window->xWindow : window->id) : 0;
     if (handle <= 0) return;
     if (window->change == "new" || window->change == "focus" || window->change == "move" ||
         window->change == "floating" || window->change == "fullscreen_mode") {
-      look_(HandleOfNumber(handle));
+      LookAt(HandleOfNumber(handle));
     }
   });
-  timer_ = g_timeout_add(
-      static_cast<guint>(intervalMs),
-      [](gpointer self) -> gboolean {
-        static_cast<SwayWindowWatch*>(self)->look_(std::nullopt);
-        return G_SOURCE_CONTINUE;
-      },
-      this);
 }
 
-void SwayWindowWatch::Stop() {
-  if (!timer_) return;
-  g_source_remove(timer_);
-  timer_ = 0;
-  events_.RemoveListener(listener_);
-  look_ = nullptr;
-}
+void SwayWindowWatch::Unfollow() { events_.RemoveListener(listener_); }
 
 }  // namespace blindfold::sway

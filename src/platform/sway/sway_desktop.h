@@ -11,8 +11,10 @@
 #include "platform/window_manager.h"
 #include "platform/window_watch.h"
 #include "platform/sway/sway_ipc.h"
+#include "platform/linux/door_record.h"
+#include "platform/linux/listed_windows.h"
+#include "platform/linux/timer_window_watch.h"
 #include "platform/sway/sway_rules.h"
-#include "platform/x11/door_record.h"
 
 namespace blindfold::sway {
 
@@ -29,7 +31,7 @@ namespace blindfold::sway {
 // i3 speaks the same protocol on an X display. There a handle is the window's
 // X window, as for the rest of the X11 program, and `processOf` tells its
 // program, which i3 does not.
-class SwayWindowManager final : public WindowManager {
+class SwayWindowManager final : public linux_desktop::ListedWindowManager {
  public:
   using ProcessOf = std::function<std::uint32_t(std::int64_t xWindow)>;
   // `recordPath`: where the record of the windows hidden here lives (empty:
@@ -43,11 +45,6 @@ class SwayWindowManager final : public WindowManager {
   void EnumWindows(const std::function<bool(WindowHandle)>& visit) override;
   WindowState State(WindowHandle window) override;
   bool IsWindowVisible(WindowHandle window) override;
-  int WindowTextLength(WindowHandle window) override;
-  std::string WindowText(WindowHandle window, int bufferChars) override;
-  std::string ClassName(WindowHandle window, int bufferChars) override;
-  std::uint32_t ProcessId(WindowHandle window) override;
-  bool CloakedByItsApp(WindowHandle) override { return false; }
   // sway carries out a command before it answers, whatever the program does.
   bool Answering(WindowHandle window) override { return Find(window) != nullptr; }
   bool IsMinimised(WindowHandle) override { return false; }
@@ -60,12 +57,10 @@ class SwayWindowManager final : public WindowManager {
   // sway draws its bar and background itself; i3's tree holds no bar either.
   DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }
 
-  // The first window of process `pid`: this program's own panel, which GTK
-  // cannot name on Wayland. While this program shows none, a handle of its
-  // own stands for it, whose process is this one, so that the tray icon has
-  // an owner and the watch knows this program's windows.
-  WindowHandle FirstWindowOf(std::uint32_t pid);
-  static constexpr WindowHandle kThisProgram{0x7ffffffe};
+ protected:
+  void VisitListed(const std::function<bool(const linux_desktop::ListedWindow&)>& visit) override;
+  // Under i3, the X window's, which i3 does not tell.
+  std::uint32_t ListedProcess(const linux_desktop::ListedWindow& window) override;
 
  private:
   // The tree as read once per turn of the main loop: a pass over the list asks
@@ -84,7 +79,7 @@ class SwayWindowManager final : public WindowManager {
 
   SwayIpc& ipc_;
   ProcessOf processOf_;
-  x11::DoorRecord record_;
+  linux_desktop::DoorRecord record_;
   bool reconciled_ = false;
   std::optional<std::vector<SwayWindow>> windows_;
   std::optional<std::string> unreachable_;
@@ -119,20 +114,19 @@ class SwayHotkey final : public HotkeyControl {
 // Follows sway's window events (a new window, one focused, moved or made
 // floating: each may be a window coming back) and looks at them all on a GLib
 // timer besides.
-class SwayWindowWatch final : public WindowWatch {
+class SwayWindowWatch final : public linux_desktop::TimerWindowWatch {
  public:
   // `xHandles`: windows are handled by their X window, as under i3.
   explicit SwayWindowWatch(SwayEvents& events, bool xHandles = false) : events_(events), xHandles_(xHandles) {}
   ~SwayWindowWatch() override { Stop(); }
-  void Start(int intervalMs, Look look) override;
-  void Stop() override;
 
  private:
+  void Follow() override;
+  void Unfollow() override;
+
   SwayEvents& events_;
   bool xHandles_;
   int listener_ = 0;
-  guint timer_ = 0;
-  Look look_;
 };
 
 }  // namespace blindfold::sway

@@ -24,12 +24,12 @@ constexpr std::size_t kHeaderSize = kMagic.size() + 8;
 constexpr std::uint32_t kLongestReply = 64u << 20;
 constexpr int kSilenceMs = 5000;
 
-x11::UniqueFileDescriptor ConnectTo(const std::string& path) {
+linux_desktop::UniqueFileDescriptor ConnectTo(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.empty() || path.size() >= sizeof(address.sun_path)) return {};
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  x11::UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  linux_desktop::UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (socket.Get() < 0) return {};
   if (::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) return {};
   return socket;
@@ -107,7 +107,7 @@ std::optional<Message> TakeMessage(std::string& buffer, bool& broken) {
 }  // namespace
 
 std::unique_ptr<SwayIpc> SwayIpc::Connect(const std::string& socketPath) {
-  x11::UniqueFileDescriptor socket = ConnectTo(socketPath);
+  linux_desktop::UniqueFileDescriptor socket = ConnectTo(socketPath);
   if (socket.Get() < 0) return nullptr;
   return std::unique_ptr<SwayIpc>(new SwayIpc(std::move(socket), socketPath));
 }
@@ -151,7 +151,7 @@ bool SwayIpc::Run(const std::string& commands) {
 }
 
 std::unique_ptr<SwayEvents> SwayEvents::Connect(const std::string& socketPath) {
-  x11::UniqueFileDescriptor socket = ConnectTo(socketPath);
+  linux_desktop::UniqueFileDescriptor socket = ConnectTo(socketPath);
   if (socket.Get() < 0) return nullptr;
   const std::string_view events = R"(["workspace","window","binding","shutdown"])";
   if (!WriteAll(socket.Get(), Header(static_cast<std::uint32_t>(IpcMessage::Subscribe), events.size()) +
@@ -161,7 +161,7 @@ std::unique_ptr<SwayEvents> SwayEvents::Connect(const std::string& socketPath) {
   return std::unique_ptr<SwayEvents>(new SwayEvents(std::move(socket)));
 }
 
-SwayEvents::SwayEvents(x11::UniqueFileDescriptor socket) : socket_(std::move(socket)) {
+SwayEvents::SwayEvents(linux_desktop::UniqueFileDescriptor socket) : socket_(std::move(socket)) {
   source_ = g_unix_fd_add(socket_.Get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), &OnReadable, this);
 }
 

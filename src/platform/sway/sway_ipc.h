@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/x11/x11_services.h"
+#include "platform/linux/glib_handles.h"
 
 namespace blindfold::sway {
 
@@ -36,10 +36,10 @@ class SwayIpc {
  private:
   std::optional<std::string> RequestOnce(IpcMessage type, std::string_view payload);
 
-  explicit SwayIpc(x11::UniqueFileDescriptor socket, std::string socketPath)
+  explicit SwayIpc(linux_desktop::UniqueFileDescriptor socket, std::string socketPath)
       : socket_(std::move(socket)), socketPath_(std::move(socketPath)) {}
 
-  x11::UniqueFileDescriptor socket_;
+  linux_desktop::UniqueFileDescriptor socket_;
   std::string socketPath_;
 };
 
@@ -60,11 +60,11 @@ class SwayEvents {
   void SetOnLost(std::function<void()> onLost) { onLost_ = std::move(onLost); }
 
  private:
-  explicit SwayEvents(x11::UniqueFileDescriptor socket);
+  explicit SwayEvents(linux_desktop::UniqueFileDescriptor socket);
   static gboolean OnReadable(gint fd, GIOCondition condition, gpointer self);
   void Lost();
 
-  x11::UniqueFileDescriptor socket_;
+  linux_desktop::UniqueFileDescriptor socket_;
   guint source_ = 0;
   std::string buffer_;
   std::vector<std::pair<int, Listener>> listeners_;

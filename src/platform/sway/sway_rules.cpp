@@ -1,68 +1,16 @@
 #include "platform/sway/sway_rules.h"
 
-#include <X11/Xlib.h>
-#include <json-glib/json-glib.h>
-
 #include <algorithm>
 #include <charconv>
-#include <memory>
-#include <utility>
 
-#include "core/log.h"
-
-#include "platform/x11/key_rules.h"
+#include "platform/linux/json_reading.h"
+#include "platform/linux/key_rules.h"
 
 namespace blindfold::sway {
 
+using namespace linux_desktop;
+
 namespace {
-
-struct ParserDeleter {
-  void operator()(JsonParser* parser) const { g_object_unref(parser); }
-};
-using Parser = std::unique_ptr<JsonParser, ParserDeleter>;
-
-// The parsed text's root, owned by `parser`; nothing for text that is not JSON.
-// A title, an app id, a mark or a workspace's name may hold any bytes: those
-// that are not UTF-8, which the parser would refuse with the whole tree, are
-// read as U+FFFD.
-JsonNode* Parse(const Parser& parser, std::string_view json) {
-  std::unique_ptr<gchar, decltype(&g_free)> valid(nullptr, &g_free);
-  if (!g_utf8_validate_len(json.data(), json.size(), nullptr)) {
-    static bool told = false;
-    if (!std::exchange(told, true)) log::Warning("sway", "sway sent text that is not UTF-8: read with U+FFFD in its place");
-    valid.reset(g_utf8_make_valid(json.data(), static_cast<gssize>(json.size())));
-    json = valid.get();
-  }
-  if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()), nullptr)) return nullptr;
-  return json_parser_get_root(parser.get());
-}
-
-std::string StringMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || json_node_get_value_type(node) != G_TYPE_STRING) return {};
-  return json_node_get_string(node);
-}
-
-std::int64_t IntMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (!node || json_node_get_value_type(node) != G_TYPE_INT64) return 0;
-  return json_node_get_int(node);
-}
-
-bool BoolMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  return node && json_node_get_value_type(node) == G_TYPE_BOOLEAN && json_node_get_boolean(node);
-}
-
-JsonArray* ArrayMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  return node && JSON_NODE_HOLDS_ARRAY(node) ? json_node_get_array(node) : nullptr;
-}
-
-JsonObject* ObjectMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  return node && JSON_NODE_HOLDS_OBJECT(node) ? json_node_get_object(node) : nullptr;
-}
 
 struct Walk {
   // Visible floating, visible tiled, elsewhere, scratchpad.
@@ -137,15 +85,15 @@ void Visit(JsonObject* node, const std::string& workspace, bool workspaceVisible
 }
 
 constexpr std::string_view kMarkPrefix = "blindfold:";
+// What every reply and event read here comes from, for the log.
+constexpr std::string_view kSender = "sway";
 
 }  // namespace
 
 std::optional<std::vector<SwayWindow>> ReadTree(std::string_view treeJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, treeJson);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* object = json_node_get_object(root);
-  if (StringMember(object, "type") != "root") return std::nullopt;
+  const JsonText text(treeJson, kSender);
+  JsonObject* object = text.Object();
+  if (!object || StringMember(object, "type") != "root") return std::nullopt;
   Walk walk;
   Visit(object, {}, false, false, {}, walk, 0);
   std::vector<SwayWindow> windows;
@@ -220,22 +168,21 @@ std::string Quoted(std::string_view text) {
 }
 
 std::optional<std::string> BindingOf(const HotkeyCombination& combination) {
-  const unsigned long keysym = x11::KeysymOfVirtualKey(combination.vkey);
-  const char* name = keysym ? XKeysymToString(keysym) : nullptr;
+  const unsigned long keysym = KeysymOfVirtualKey(combination.vkey);
+  const std::optional<std::string> name = keysym ? KeysymName(keysym) : std::nullopt;
   if (!name) return std::nullopt;
   std::string binding;
   if (combination.winKey) binding += "Mod4+";
   if (combination.ctrlKey) binding += "Ctrl+";
   if (combination.altKey) binding += "Mod1+";
   if (combination.shiftKey) binding += "Shift+";
-  return binding + name;
+  return binding + *name;
 }
 
 CommandOutcome ReadCommandReply(std::string_view replyJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, replyJson);
-  if (!root || !JSON_NODE_HOLDS_ARRAY(root)) return {false, "no answer from sway"};
-  JsonArray* results = json_node_get_array(root);
+  const JsonText text(replyJson, kSender);
+  JsonArray* results = text.Array();
+  if (!results) return {false, "no answer from sway"};
   for (guint i = 0; i < json_array_get_length(results); ++i) {
     JsonNode* result = json_array_get_element(results, i);
     if (!JSON_NODE_HOLDS_OBJECT(result)) return {false, "no answer from sway"};
@@ -246,29 +193,23 @@ CommandOutcome ReadCommandReply(std::string_view replyJson) {
 }
 
 std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, eventJson);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* object = json_node_get_object(root);
-  JsonObject* container = ObjectMember(object, "container");
+  const JsonText text(eventJson, kSender);
+  JsonObject* object = text.Object();
+  JsonObject* container = object ? ObjectMember(object, "container") : nullptr;
   if (!container) return std::nullopt;
   return WindowEvent{StringMember(object, "change"), IntMember(container, "id"), IntMember(container, "window")};
 }
 
 std::optional<std::string> ReadBindingCommand(std::string_view eventJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, eventJson);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* binding = ObjectMember(json_node_get_object(root), "binding");
+  const JsonText text(eventJson, kSender);
+  JsonObject* binding = text.Object() ? ObjectMember(text.Object(), "binding") : nullptr;
   if (!binding) return std::nullopt;
   return StringMember(binding, "command");
 }
 
 std::string ReadEventChange(std::string_view eventJson) {
-  const Parser parser(json_parser_new());
-  JsonNode* root = Parse(parser, eventJson);
-  if (!root || !JSON_NODE_HOLDS_OBJECT(root)) return {};
-  return StringMember(json_node_get_object(root), "change");
+  const JsonText text(eventJson, kSender);
+  return text.Object() ? StringMember(text.Object(), "change") : std::string();
 }
 
 }  // namespace blindfold::sway

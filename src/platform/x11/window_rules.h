@@ -28,23 +28,6 @@ std::string ClassFromWmClass(std::string_view wmClass);
 // WM_NAME of type STRING is Latin-1.
 std::string Latin1ToUtf8(std::string_view latin1);
 
-// Characters here are Unicode code points of UTF-8 text: the counterpart of the
-// UTF-16 units Windows counts.
-int CountCharacters(std::string_view utf8);
-// The text as a buffer of `bufferChars` characters would hold it: cut at the
-// first NUL, and at bufferChars - 1 characters (never inside a character).
-std::string TextThroughBuffer(std::string_view utf8, int bufferChars);
-
-// The part of a display name that names the X server: ":0", ":0.0" and
-// "unix:0" are one session, so they share one lock and one record. Slashes
-// (a launchd socket path) become underscores, fit for a file name. A Wayland
-// display is its socket's name ("wayland-1").
-std::string SessionKeyOfDisplay(std::string_view displayName);
-
-// A session key as one element of a name on the session bus, which holds
-// letters, digits and "_" only: every other character becomes "_".
-std::string BusNameElement(std::string_view key);
-
 // What a window had when it was hidden, so that showing it again brings it
 // back as the user left it. Kept on the hidden window itself, so that a
 // Blindfold started after a crash still knows it.

@@ -12,7 +12,8 @@
 
 #include "core/log.h"
 #include "core/texts.h"
-#include "platform/x11/key_rules.h"
+#include "platform/linux/key_rules.h"
+#include "platform/x11/grab_rules.h"
 #include "platform/x11/window_rules.h"
 
 namespace blindfold::x11 {
@@ -100,7 +101,7 @@ void X11Hotkey::Release() {
 
 HotkeyArmResult X11Hotkey::Arm(const HotkeyCombination& combination) {
   Release();
-  const unsigned long keysym = KeysymOfVirtualKey(combination.vkey);
+  const unsigned long keysym = linux_desktop::KeysymOfVirtualKey(combination.vkey);
   const KeyCode keycode = keysym == 0 ? 0 : XKeysymToKeycode(x_.Get(), keysym);
   if (keycode == 0) return {false, "this keyboard has no such key."};
   unsigned int superMask = ModifierMaskOf(XK_Super_L);

@@ -12,7 +12,9 @@
 #include <memory>
 
 #include "core/log.h"
-#include "platform/x11/key_file_registry.h"
+#include "platform/linux/key_file_registry.h"
+#include "platform/linux/text_rules.h"
+#include "platform/x11/window_access.h"
 
 namespace blindfold::x11 {
 namespace {
@@ -28,18 +30,6 @@ constexpr unsigned long kWithdrawnState = 0;
 constexpr std::array<const char*, 3> kEnlargedStates = {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
                                                         "_NET_WM_STATE_FULLSCREEN"};
 
-::Window ToWindow(WindowHandle handle) { return static_cast<::Window>(static_cast<std::uint32_t>(handle.Value())); }
-WindowHandle ToHandle(::Window window) {
-  return WindowHandle(static_cast<std::int32_t>(static_cast<std::uint32_t>(window)));
-}
-
-struct XFreeTraits {
-  using Handle = void*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle data) { XFree(data); }
-};
-using XFreed = UniqueHandle<XFreeTraits>;
-
 // Another program's UTF-8 may be broken; texts leave here valid, so that no
 // key file or widget rejects them. They end at a NUL in any case.
 std::string ValidUtf8(std::string bytes) {
@@ -49,10 +39,6 @@ std::string ValidUtf8(std::string bytes) {
   std::string result = valid;
   g_free(valid);
   return result;
-}
-
-bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes) {
-  return window != None && XGetWindowAttributes(display, window, &attributes) != 0;
 }
 
 }  // namespace
@@ -215,18 +201,18 @@ std::string X11WindowManager::Title(::Window window) {
 }
 
 int X11WindowManager::WindowTextLength(WindowHandle handle) {
-  return CountCharacters(TextThroughBuffer(Title(ToWindow(handle)), 1 << 30));
+  return linux_desktop::CountCharacters(linux_desktop::TextThroughBuffer(Title(ToWindow(handle)), 1 << 30));
 }
 
 std::string X11WindowManager::WindowText(WindowHandle handle, int bufferChars) {
-  return TextThroughBuffer(Title(ToWindow(handle)), bufferChars);
+  return linux_desktop::TextThroughBuffer(Title(ToWindow(handle)), bufferChars);
 }
 
 std::string X11WindowManager::ClassName(WindowHandle handle, int bufferChars) {
   const auto wmClass = x_.ReadProperty(ToWindow(handle), XA_WM_CLASS, XA_STRING);
   if (!wmClass) return {};
   // WM_CLASS is Latin-1, as ICCCM has it.
-  return TextThroughBuffer(Latin1ToUtf8(ClassFromWmClass({reinterpret_cast<const char*>(wmClass->bytes.data()),
+  return linux_desktop::TextThroughBuffer(Latin1ToUtf8(ClassFromWmClass({reinterpret_cast<const char*>(wmClass->bytes.data()),
                                                           wmClass->bytes.size()})),
                            bufferChars);
 }
@@ -319,7 +305,7 @@ void X11WindowManager::KeepMarkKeyIn(std::string keyFile) {
 void X11WindowManager::MakeMarkKey() {
   std::string key(kMarkKeyBytes, '\0');
   const bool made = getrandom(key.data(), key.size(), 0) == static_cast<ssize_t>(key.size());
-  markKey_ = made && ReplaceFileAtomically(markKeyFile_, key) ? key : std::string();
+  markKey_ = made && linux_desktop::ReplaceFileAtomically(markKeyFile_, key) ? key : std::string();
   if (markKey_.empty()) log::Warning("hide", "no key for sealing marks could be kept in ", markKeyFile_);
 }
 
@@ -564,13 +550,6 @@ void X11WindowManager::KeepRestoreGeometry(::Window window, SavedPlacement& plac
   placement.height = static_cast<std::uint32_t>(attributes.height);
 }
 
-// fluxbox names the request among those it supports, but a window it is asked
-// to put below another stays where it is; the ICCCM request it carries out.
-bool X11WindowManager::RestackRequestIgnored() {
-  if (!restackRequestIgnored_) restackRequestIgnored_ = x_.WindowManagerName().starts_with("Fluxbox");
-  return *restackRequestIgnored_;
-}
-
 bool X11WindowManager::ManagerSupports(const char* atom) {
   if (!supported_) {
     const auto supported = x_.ReadProperty(x_.Root(), x_.Intern("_NET_SUPPORTED"), XA_ATOM);
@@ -587,83 +566,6 @@ bool X11WindowManager::OnScreen(::Window window) {
   return Attributes(x_.Get(), window, attributes) &&
          (attributes.map_state != IsUnmapped || shownSinceHide_.contains(window)) &&
          Type(window) == WindowType::Normal;
-}
-
-// Below the nearest window that was above it and is still on screen, or at
-// the top when none is: shown from the bottom up, the windows hidden together
-// keep their order among themselves and among those that stayed. A window owned
-// by another goes above its owner, at once when the owner is on screen, or
-// when the owner comes back.
-void X11WindowManager::Restack(::Window window, const SavedPlacement& placement) {
-  constexpr int kAbove = Above;
-  constexpr int kBelow = Below;
-  ::Window owner = None;
-  if (XGetTransientForHint(x_.Get(), window, &owner) != 0 && owner != None && owner != window) {
-    if (withdrawn_.contains(owner) || StoredPlacement(owner)) {
-      waitingForOwner_[owner].push_back(window);
-    } else if (OnScreen(owner)) {
-      SendRestack(window, owner, kAbove);
-      return;
-    }
-  }
-  // Never below a window it owns.
-  const auto ownedBy = [&](::Window other, ::Window possibleOwner) {
-    ::Window itsOwner = None;
-    return XGetTransientForHint(x_.Get(), other, &itsOwner) != 0 && itsOwner == possibleOwner;
-  };
-  ::Window sibling = None;
-  for (const unsigned long above : placement.above) {
-    const auto candidate = static_cast<::Window>(above);
-    // One shown since the hide went back out of order (a window's own pop-up
-    // is hidden after the rest): only those that stayed tell the place.
-    if (candidate != window && !shownSinceHide_.contains(candidate) && OnScreen(candidate)) {
-      sibling = candidate;
-      break;
-    }
-  }
-  if (sibling != None) {
-    SendRestack(window, sibling, kBelow);
-  } else {
-    // It was the top one: above whatever is at the top now. A window manager
-    // places a new window by its own rules, and some take a restack only
-    // relative to another window.
-    ::Window top = top_ != None && OnScreen(top_) ? top_ : None;
-    if (top == None) {
-      for (const ::Window candidate : StackTopFirst()) {
-        if (candidate != window && !ownedBy(candidate, window) && OnScreen(candidate)) {
-          top = candidate;
-          break;
-        }
-      }
-    }
-    SendRestack(window, top, kAbove);
-    top_ = window;
-  }
-  shownSinceHide_.insert(window);
-  if (const auto waiting = waitingForOwner_.find(window); waiting != waitingForOwner_.end()) {
-    // Each goes directly above the owner, so the first shown ends up lowest.
-    for (auto owned = waiting->second.rbegin(); owned != waiting->second.rend(); ++owned) {
-      SendRestack(*owned, window, kAbove);
-    }
-    waitingForOwner_.erase(waiting);
-  }
-}
-
-// As a pager asks (source indication 2); where the window manager does not
-// take that request, as ICCCM has a client ask.
-void X11WindowManager::SendRestack(::Window window, ::Window sibling, int detail) {
-  restacksSinceHide_.push_back({window, sibling, detail});
-  log::Debug("show", "restack ", window, detail == Below ? " below " : " above ", sibling);
-  if (ManagerSupports("_NET_RESTACK_WINDOW") && !RestackRequestIgnored()) {
-    AskManager(window, "_NET_RESTACK_WINDOW", {2, static_cast<long>(sibling), detail});
-    return;
-  }
-  XWindowChanges changes{};
-  changes.sibling = sibling;
-  changes.stack_mode = detail;
-  x_.Trap([&] {
-    XReconfigureWMWindow(x_.Get(), window, x_.Screen(), (sibling != None ? CWSibling : 0) | CWStackMode, &changes);
-  });
 }
 
 void X11WindowManager::ChangeState(::Window window, bool add, const char* state, const char* secondState) {
@@ -723,86 +625,6 @@ WindowHandle X11WindowManager::ForegroundWindow() {
 }
 
 bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindow(handle)) == IconicState; }
-
-// After a show, the window that had the keyboard when the windows were hidden
-// gets it back, even where only the record of a Blindfold that died tells which
-// it was; the window asked for is taken when it had it, or stayed on screen.
-// The window manager is asked as a pager would ask it (source indication 2).
-bool X11WindowManager::Activate(WindowHandle handle) {
-  ::Window window = ToWindow(handle);
-  XWindowAttributes attributes;
-  if (!Attributes(x_.Get(), window, attributes)) return false;
-  if (shownSinceHide_.contains(window) && std::ranges::find(focusedAtHide_, window) == focusedAtHide_.end()) {
-    for (const ::Window focused : focusedAtHide_) {
-      XWindowAttributes focusedAttributes;
-      if (!Attributes(x_.Get(), focused, focusedAttributes)) continue;
-      window = focused;
-      break;
-    }
-  }
-  focusedAtHide_.clear();
-  AskManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
-  restacksBeforeActivation_ = restacksSinceHide_.size();
-  // Raised by the activation, the window would cover the windows it owns that
-  // came back with it; they stay above it.
-  for (const ::Window shown : shownSinceHide_) {
-    ::Window owner = None;
-    if (XGetTransientForHint(x_.Get(), shown, &owner) != 0 && owner == window) SendRestack(shown, window, Above);
-  }
-  XFlush(x_.Get());
-  activated_ = window;
-  if (settle_ == 0 && !shownSinceHide_.empty()) {
-    constexpr guint kSettleMs = 300;
-    settle_ = g_timeout_add(kSettleMs,
-                            [](gpointer self) -> gboolean {
-                              static_cast<X11WindowManager*>(self)->Settle();
-                              return G_SOURCE_REMOVE;
-                            },
-                            this);
-  }
-  return true;
-}
-
-// Only when the window manager did otherwise: gave the keyboard to another
-// window of the show, or stacked one of them elsewhere. A user who has since
-// moved on has given the keyboard to a window of their own choosing.
-void X11WindowManager::Settle() {
-  settle_ = 0;
-  XWindowAttributes attributes;
-  if (activated_ == None || !Attributes(x_.Get(), activated_, attributes)) return;
-  const ::Window active = ToWindow(ForegroundWindow());
-  if (active != activated_ && !shownSinceHide_.contains(active)) return;
-  if (active == activated_ && StackAsAsked()) return;
-  log::Info("show", "the window manager placed the shown windows otherwise: asking again");
-  const std::vector<RestackRequest> requests = std::move(restacksSinceHide_);
-  restacksSinceHide_.clear();
-  const auto resend = [&](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to && i < requests.size(); ++i) {
-      if (OnScreen(requests[i].window)) SendRestack(requests[i].window, requests[i].sibling, requests[i].detail);
-    }
-  };
-  // In the order of the show: the places, the activation, then the windows
-  // that stay above the one activated.
-  resend(0, restacksBeforeActivation_);
-  AskManager(activated_, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
-  resend(restacksBeforeActivation_, requests.size());
-  XFlush(x_.Get());
-}
-
-bool X11WindowManager::StackAsAsked() {
-  stack_.reset();
-  const std::vector<::Window> stack = StackTopFirst();
-  std::unordered_map<::Window, std::size_t> depth;
-  for (std::size_t i = 0; i < stack.size(); ++i) depth[stack[i]] = i;
-  for (const RestackRequest& request : restacksSinceHide_) {
-    const auto window = depth.find(request.window);
-    const auto sibling = depth.find(request.sibling);
-    if (window == depth.end() || sibling == depth.end()) continue;
-    const bool below = window->second > sibling->second;
-    if (below != (request.detail == Below)) return false;
-  }
-  return true;
-}
 
 X11WindowManager::~X11WindowManager() {
   if (settle_ != 0) g_source_remove(settle_);

@@ -1,4 +1,4 @@
-// The X11 platform's files and services that need no X server: the key-file
+// The Linux platform's files and services, which need no desktop: the key-file
 // store under the settings logic, the single-instance lock, the key derivation.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,16 +9,17 @@
 #include <sstream>
 
 #include "app/password_key.h"
-#include "platform/x11/door_record.h"
-#include "platform/x11/key_file_registry.h"
-#include "platform/x11/x11_services.h"
+#include "platform/linux/door_record.h"
+#include "platform/linux/key_file_registry.h"
+#include "platform/linux/linux_services.h"
+#include "platform/linux/session_lock.h"
 #include "settings/registry_loader.h"
 #include "settings/save_settings.h"
 #include "settings/schema.h"
 #include "settings/settings_store.h"
 #include "windows/recovery.h"
 
-namespace blindfold::x11 {
+namespace blindfold::linux_desktop {
 namespace {
 
 namespace fs = std::filesystem;
@@ -246,18 +247,18 @@ TEST_F(KeyFileStoreTest, SystemInformationIsTheDesktopsToolWhenOneIsInstalled) {
   setenv("PATH", savedPath.c_str(), 1);
 }
 
-TEST(X11SingleInstance, TheSecondLockOfADisplayFindsTheFirst) {
+TEST(SessionLock, TheSecondLockOfADisplayFindsTheFirst) {
   const fs::path lock = fs::temp_directory_path() / ("blindfold-lock-" + std::to_string(getpid())) / "x.lock";
   {
-    X11SingleInstance first(lock);
+    SessionLock first(lock);
     EXPECT_FALSE(first.AnotherInstanceIsRunning());
-    X11SingleInstance second(lock);
+    SessionLock second(lock);
     EXPECT_TRUE(second.AnotherInstanceIsRunning());
-    X11SingleInstance otherDisplay(lock.string() + "2");
+    SessionLock otherDisplay(lock.string() + "2");
     EXPECT_FALSE(otherDisplay.AnotherInstanceIsRunning());
   }
   // The first has ended: its lock went with it.
-  X11SingleInstance next(lock);
+  SessionLock next(lock);
   EXPECT_FALSE(next.AnotherInstanceIsRunning());
   fs::remove_all(lock.parent_path());
 }
@@ -266,7 +267,7 @@ TEST(PosixProgramFiles, FindsTheRunningProgramAndReadsFiles) {
   PosixProgramFiles files;
   const fs::path self = fs::read_symlink("/proc/self/exe");
   EXPECT_EQ(files.ProgramFolder(), self.parent_path().string());
-  EXPECT_EQ(files.ExecutableBaseName(), "x11_tests");
+  EXPECT_EQ(files.ExecutableBaseName(), "linux_tests");
   const fs::path file = fs::temp_directory_path() / ("blindfold-read-" + std::to_string(getpid()));
   WriteAll(file, std::string("two\0lines\n", 10));
   EXPECT_TRUE(files.FileExists(file));
@@ -314,4 +315,4 @@ TEST(NettleCrypto, DerivesTheStandardKeysAndStoresTheUsualForm) {
 }
 
 }  // namespace
-}  // namespace blindfold::x11
+}  // namespace blindfold::linux_desktop

@@ -22,8 +22,8 @@
 #include <thread>
 
 #include "panel/panel_model.h"
-#include "platform/x11/key_file_registry.h"
-#include "platform/x11/pulse_mixer.h"
+#include "platform/linux/key_file_registry.h"
+#include "platform/linux/pulse_mixer.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_window_manager.h"
@@ -32,6 +32,10 @@
 
 namespace blindfold::x11 {
 namespace {
+
+using linux_desktop::KeyFileRegistry;
+using linux_desktop::PulseMixer;
+using linux_desktop::SettingsPaths;
 
 using namespace std::chrono_literals;
 

@@ -1,14 +1,11 @@
-// The rules by which X11 windows, keys and volumes map onto what the logic
-// knows from Windows; no X server needed.
-#include <X11/keysym.h>
+// The rules by which X11 windows and keys map onto what the logic knows from
+// Windows; no X server needed.
 #include <gtest/gtest.h>
-#include <pulse/volume.h>
 
 #include <algorithm>
 #include <array>
 
-#include "platform/x11/key_rules.h"
-#include "platform/x11/pulse_mixer.h"
+#include "platform/x11/grab_rules.h"
 #include "platform/x11/window_rules.h"
 #include "platform/x11/x11_connection.h"
 
@@ -50,16 +47,6 @@ TEST(WindowRules, ClassIsTheSecondPartOfWmClass) {
   EXPECT_EQ(ClassFromWmClass("navigator\0Firefox"sv), "Firefox");
   EXPECT_EQ(ClassFromWmClass("lonely"sv), "");
   EXPECT_EQ(ClassFromWmClass(""sv), "");
-}
-
-TEST(WindowRules, TextsAreCountedAndCutInWholeCharacters) {
-  EXPECT_EQ(CountCharacters("abc"), 3);
-  EXPECT_EQ(CountCharacters("Übersicht ✓"), 11);
-  EXPECT_EQ(TextThroughBuffer("Übersicht", 3), "Üb");
-  EXPECT_EQ(TextThroughBuffer("✓✓✓", 2), "✓");
-  EXPECT_EQ(TextThroughBuffer("abc", 4), "abc");
-  EXPECT_EQ(TextThroughBuffer("abc", 1), "");
-  EXPECT_EQ(TextThroughBuffer(std::string_view("ab\0cd", 5), 10), "ab");
 }
 
 TEST(WindowRules, PlacementSurvivesItsRoundTripAndDamageIsRefused) {
@@ -159,29 +146,6 @@ TEST(WindowRules, Win95KeysIsReadAsIcewmReadsIt) {
   for (const auto& [text, setting] : cases) EXPECT_EQ(Win95KeysSetting(text), setting) << text;
 }
 
-TEST(WindowRules, OneServerIsOneSessionHoweverItsDisplayIsSpelled) {
-  for (const char* name : {":0", ":0.0", ":0.1", "unix:0", "localhost:0.0"}) {
-    EXPECT_EQ(SessionKeyOfDisplay(name), ":0") << name;
-  }
-  EXPECT_EQ(SessionKeyOfDisplay(":10"), ":10");
-  EXPECT_EQ(SessionKeyOfDisplay("remote:10.0"), "remote:10");
-  EXPECT_EQ(SessionKeyOfDisplay("/tmp/launch-x/org.x:0"), "_tmp_launch-x_org.x:0");
-}
-
-TEST(KeyRules, VirtualKeysNameTheirKeysyms) {
-  struct Case {
-    std::int32_t vkey;
-    unsigned long keysym;
-  };
-  for (const Case& c : std::vector<Case>{{'A', XK_a},         {'Z', XK_z},        {'0', XK_0},
-                                         {'9', XK_9},         {0x70, XK_F1},      {0x87, XK_F24},
-                                         {0x60, XK_KP_0},     {0x20, XK_space},   {0x2E, XK_Delete},
-                                         {0x25, XK_Left},     {0xDE, XK_apostrophe}, {0x1B, XK_Escape}}) {
-    EXPECT_EQ(KeysymOfVirtualKey(c.vkey), c.keysym) << c.vkey;
-  }
-  for (const std::int32_t unknown : {0, 0x07, 0x5B, 0xFF, -1}) EXPECT_EQ(KeysymOfVirtualKey(unknown), 0u) << unknown;
-}
-
 TEST(KeyRules, EveryLockCombinationIsGrabbedOnce) {
   const auto all = LockVariants(0x10, 0x02, 0x80);
   EXPECT_EQ(all.size(), 8u);
@@ -192,17 +156,6 @@ TEST(KeyRules, EveryLockCombinationIsGrabbedOnce) {
   // A keyboard without ScrollLock: no grab twice.
   const auto noScroll = LockVariants(0x10, 0x02, 0);
   EXPECT_EQ(noScroll, (std::vector<unsigned int>{0, 0x10, 0x02, 0x12}));
-}
-
-TEST(PulseScale, FullAndSilentMeetAtTheEnds) {
-  EXPECT_EQ(ServerVolumeOf(0), PA_VOLUME_MUTED);
-  EXPECT_EQ(ServerVolumeOf(65535), PA_VOLUME_NORM);
-  EXPECT_EQ(ServerVolumeOf(70000), PA_VOLUME_NORM);
-  EXPECT_EQ(MixerValueOf(PA_VOLUME_NORM), 65535u);
-  EXPECT_EQ(MixerValueOf(PA_VOLUME_NORM * 2), 65535u);  // amplified: full on the fader
-  for (const std::uint32_t value : {1u, 100u, 32768u, 65534u}) {
-    EXPECT_NEAR(MixerValueOf(ServerVolumeOf(value)), value, 1) << value;
-  }
 }
 
 TEST(X11Connection, NoServerIsNoConnection) {
