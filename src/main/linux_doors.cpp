@@ -134,10 +134,46 @@ class X11Door final : public OpenDoor {
   std::optional<x11::XEventSource> events_;
 };
 
+// The adapters a Wayland door makes, kept for the run after the connection
+// they go through, and handed to the run with the panel named by the door's
+// window list: GDK cannot name it on Wayland, and a running panel is the
+// compositor's to bring forward, not a second start's.
+template <typename Windows, typename Hotkey, typename Watch>
+struct ListedAdapters {
+  std::optional<Windows> windows;
+  std::optional<Hotkey> windowsHotkey;
+  std::optional<Hotkey> panicHotkey;
+  std::optional<Hotkey> panelHotkey;
+  std::optional<Watch> watch;
+
+  DesktopDoors Doors() {
+    return {.windows = *windows,
+            .windowWatch = *watch,
+            .windowsHotkey = *windowsHotkey,
+            .panicHotkey = *panicHotkey,
+            .panelHotkey = *panelHotkey,
+            .panelHandle = [this] { return windows->ThisProgramsWindow(); },
+            .bringRunningPanelForward = {}};
+  }
+};
+
+// What the Wayland doors share: the session is the Wayland socket's, and its
+// lock file alone tells a running Blindfold, as there is no X server to ask.
+class WaylandDoor : public OpenDoor {
+ public:
+  const std::string& Session() const override { return session_; }
+  bool Claimed() override { return SessionLock::IsLocked(lockFile_); }
+
+ protected:
+  const std::string session_ = Environment("WAYLAND_DISPLAY");
+  const std::string lockFile_ = SessionLock::LockFileForSession(session_);
+  std::optional<SessionLock> instance_;
+};
+
 // In a sway session: its IPC for the windows and the keys, and GTK drawing
 // on Wayland itself. sway's IPC reaches further than X ever could inside its
 // session, where X programs are guests.
-class SwayDoor final : public OpenDoor {
+class SwayDoor final : public WaylandDoor {
  public:
   // A socket left behind by an earlier sway session (a login manager may keep
   // the variable) is passed over for the next door.
@@ -147,9 +183,6 @@ class SwayDoor final : public OpenDoor {
   }
   static std::unique_ptr<OpenDoor> Open() { return std::make_unique<SwayDoor>(); }
 
-  const std::string& Session() const override { return session_; }
-  bool Claimed() override { return SessionLock::IsLocked(lockFile_); }
-
   bool Reach() override {
     ipc_ = sway::SwayIpc::Connect(socket_);
     if (ipc_) events_ = sway::SwayEvents::Connect(socket_);
@@ -157,52 +190,38 @@ class SwayDoor final : public OpenDoor {
     return events_ != nullptr;
   }
 
-  WindowManager* Windows(bool) override { return &windows_.emplace(*ipc_, DoorRecord::PathFor("sway", session_)); }
+  WindowManager* Windows(bool) override {
+    return &adapters_.windows.emplace(*ipc_, DoorRecord::PathFor("sway", session_));
+  }
 
   SingleInstance& Instance() override { return instance_.emplace(lockFile_); }
 
   DesktopDoors Doors() override {
-    windowsHotkey_.emplace(*ipc_, *events_, "windows");
-    panicHotkey_.emplace(*ipc_, *events_, "panic");
-    panelHotkey_.emplace(*ipc_, *events_, "panel");
-    watch_.emplace(*events_);
+    adapters_.windowsHotkey.emplace(*ipc_, *events_, "windows");
+    adapters_.panicHotkey.emplace(*ipc_, *events_, "panic");
+    adapters_.panelHotkey.emplace(*ipc_, *events_, "panel");
+    adapters_.watch.emplace(*events_);
     // sway ending ends the session: the hidden windows end with it.
     events_->SetOnLost([] { Gtk::Main::quit(); });
-    return {.windows = *windows_,
-            .windowWatch = *watch_,
-            .windowsHotkey = *windowsHotkey_,
-            .panicHotkey = *panicHotkey_,
-            .panelHotkey = *panelHotkey_,
-            .panelHandle = [this] { return windows_->ThisProgramsWindow(); },
-            .bringRunningPanelForward = {}};
+    return adapters_.Doors();
   }
 
  private:
-  std::string session_ = Environment("WAYLAND_DISPLAY");
-  std::string socket_ = Environment("SWAYSOCK");
-  std::string lockFile_ = SessionLock::LockFileForSession(session_);
+  const std::string socket_ = Environment("SWAYSOCK");
   std::unique_ptr<sway::SwayIpc> ipc_;
   std::unique_ptr<sway::SwayEvents> events_;
-  std::optional<sway::SwayWindowManager> windows_;
-  std::optional<SessionLock> instance_;
-  std::optional<sway::SwayHotkey> windowsHotkey_;
-  std::optional<sway::SwayHotkey> panicHotkey_;
-  std::optional<sway::SwayHotkey> panelHotkey_;
-  std::optional<sway::SwayWindowWatch> watch_;
+  ListedAdapters<sway::SwayWindowManager, sway::SwayHotkey, sway::SwayWindowWatch> adapters_;
 };
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
 // and GTK drawing on Wayland itself.
-class KWinDoor final : public OpenDoor {
+class KWinDoor final : public WaylandDoor {
  public:
   static bool Detect() {
     return !Environment("WAYLAND_DISPLAY").empty() &&
            Environment("XDG_CURRENT_DESKTOP").find("KDE") != std::string::npos;
   }
   static std::unique_ptr<OpenDoor> Open() { return std::make_unique<KWinDoor>(); }
-
-  const std::string& Session() const override { return session_; }
-  bool Claimed() override { return SessionLock::IsLocked(lockFile_); }
 
   // The session is claimed before the bus name, which a second start must
   // not take. The rescue may run beside a Blindfold that stopped answering,
@@ -221,35 +240,22 @@ class KWinDoor final : public OpenDoor {
         return nullptr;
       }
     }
-    return &windows_.emplace(*bridge_);
+    return &adapters_.windows.emplace(*bridge_);
   }
 
   SingleInstance& Instance() override { return *instance_; }
 
   DesktopDoors Doors() override {
-    windowsHotkey_.emplace(*bridge_, "toggle", "Blindfold toggle");
-    panicHotkey_.emplace(*bridge_, "panic", "Blindfold panic");
-    panelHotkey_.emplace(*bridge_, "panel", "Blindfold panel");
-    watch_.emplace(*bridge_);
-    return {.windows = *windows_,
-            .windowWatch = *watch_,
-            .windowsHotkey = *windowsHotkey_,
-            .panicHotkey = *panicHotkey_,
-            .panelHotkey = *panelHotkey_,
-            .panelHandle = [this] { return windows_->ThisProgramsWindow(); },
-            .bringRunningPanelForward = {}};
+    adapters_.windowsHotkey.emplace(*bridge_, "toggle", "Blindfold toggle");
+    adapters_.panicHotkey.emplace(*bridge_, "panic", "Blindfold panic");
+    adapters_.panelHotkey.emplace(*bridge_, "panel", "Blindfold panel");
+    adapters_.watch.emplace(*bridge_);
+    return adapters_.Doors();
   }
 
  private:
-  std::string session_ = Environment("WAYLAND_DISPLAY");
-  std::string lockFile_ = SessionLock::LockFileForSession(session_);
-  std::optional<SessionLock> instance_;
   std::optional<kwin::KWinBridge> bridge_;
-  std::optional<kwin::KWinWindowManager> windows_;
-  std::optional<kwin::KWinHotkey> windowsHotkey_;
-  std::optional<kwin::KWinHotkey> panicHotkey_;
-  std::optional<kwin::KWinHotkey> panelHotkey_;
-  std::optional<kwin::KWinWindowWatch> watch_;
+  ListedAdapters<kwin::KWinWindowManager, kwin::KWinHotkey, kwin::KWinWindowWatch> adapters_;
 };
 
 // The windows are hidden through the X server on an X display, so GTK draws
