@@ -92,7 +92,8 @@ void GiveUpWaiting(int) {
 std::string ApplicationIdForDisplay(const std::string& displayName) {
   // The display as the settings and the lock know it: ":0.0", "unix:0" and
   // ":0" are one.
-  return "example.blindfold.Blindfold.Display_" + linux_desktop::BusNameElement(linux_desktop::SessionKeyOfDisplay(displayName));
+  return "example.blindfold.Blindfold.Display_" +
+         linux_desktop::BusNameElement(linux_desktop::SessionKeyOfDisplay(displayName));
 }
 
 GioCommandInbox::GioCommandInbox(const std::string& applicationId) : applicationId_(applicationId) { Register(); }

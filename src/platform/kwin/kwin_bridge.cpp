@@ -51,7 +51,8 @@ GVariant* CallKWin(GDBusConnection* bus, const char* service, const char* path, 
 }  // namespace
 
 KWinBridge::KWinBridge(const std::string& sessionKey)
-    : service_("example.blindfold.KWin." + (sessionKey.empty() ? std::string("session") : linux_desktop::BusNameElement(sessionKey))),
+    : service_("example.blindfold.KWin." +
+               (sessionKey.empty() ? std::string("session") : linux_desktop::BusNameElement(sessionKey))),
       record_(linux_desktop::DoorRecord::PathFor("kwin", sessionKey.empty() ? std::string("session") : sessionKey)) {}
 
 KWinBridge::~KWinBridge() {
