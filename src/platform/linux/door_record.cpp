@@ -4,9 +4,9 @@
 #include <glib/gstdio.h>
 
 #include <cstdlib>
-#include <memory>
 
 #include "core/log.h"
+#include "platform/linux/glib_handles.h"
 #include "platform/linux/key_file_registry.h"
 #include "platform/linux/text_rules.h"
 
@@ -19,13 +19,13 @@ namespace {
 constexpr gsize kLongestRecord = 16u << 20;
 
 std::string Escaped(const std::string& text) {
-  const std::unique_ptr<gchar, decltype(&g_free)> escaped(g_strescape(text.c_str(), nullptr), &g_free);
-  return escaped.get();
+  const UniqueGString escaped(g_strescape(text.c_str(), nullptr));
+  return escaped.Get();
 }
 
 std::string Unescaped(const std::string& text) {
-  const std::unique_ptr<gchar, decltype(&g_free)> plain(g_strcompress(text.c_str()), &g_free);
-  return plain.get();
+  const UniqueGString plain(g_strcompress(text.c_str()));
+  return plain.Get();
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ DoorRecord::DoorRecord(std::string path) : path_(std::move(path)) {
   gchar* contents = nullptr;
   gsize length = 0;
   if (!g_file_get_contents(path_.c_str(), &contents, &length, nullptr)) return;
-  const std::unique_ptr<gchar, decltype(&g_free)> owned(contents, &g_free);
+  const UniqueGString owned(contents);
   if (length > kLongestRecord) {
     log::Warning("record", path_, " is too long to be Blindfold's: not read");
     return;
