@@ -19,12 +19,12 @@ namespace {
 constexpr gsize kLongestRecord = 16u << 20;
 
 std::string Escaped(const std::string& text) {
-  const UniqueGString escaped(g_strescape(text.c_str(), nullptr));
+  const GlibMemory<gchar> escaped(g_strescape(text.c_str(), nullptr));
   return escaped.Get();
 }
 
 std::string Unescaped(const std::string& text) {
-  const UniqueGString plain(g_strcompress(text.c_str()));
+  const GlibMemory<gchar> plain(g_strcompress(text.c_str()));
   return plain.Get();
 }
 
@@ -35,7 +35,7 @@ DoorRecord::DoorRecord(std::string path) : path_(std::move(path)) {
   gchar* contents = nullptr;
   gsize length = 0;
   if (!g_file_get_contents(path_.c_str(), &contents, &length, nullptr)) return;
-  const UniqueGString owned(contents);
+  const GlibMemory<gchar> owned(contents);
   if (length > kLongestRecord) {
     log::Warning("record", path_, " is too long to be Blindfold's: not read");
     return;

@@ -6,8 +6,9 @@
 
 #include "core/unique_handle.h"
 
-// The handles of the Linux doors' system calls and of GLib, each closed the
-// one way its maker wants: UniqueHandle<Traits> for every one of them.
+// The handles of the Linux doors' system calls and of GLib, each owned as
+// every handle of the program is: by a UniqueHandle whose traits name how it
+// is let go.
 namespace blindfold::linux_desktop {
 
 struct FileDescriptorTraits {
@@ -17,42 +18,22 @@ struct FileDescriptorTraits {
 };
 using UniqueFileDescriptor = UniqueHandle<FileDescriptorTraits>;
 
-struct GFreeTraits {
-  using Handle = gchar*;
+// What GLib hands over to be freed, and the function that frees it.
+template <class T, auto Free>
+struct GlibTraits {
+  using Handle = T*;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle text) { g_free(text); }
+  static void Close(Handle handle) { Free(handle); }
 };
-using UniqueGString = UniqueHandle<GFreeTraits>;
 
-struct StrvTraits {
-  using Handle = gchar**;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle list) { g_strfreev(list); }
-};
-using UniqueStrv = UniqueHandle<StrvTraits>;
-
-struct ErrorTraits {
-  using Handle = GError*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle error) { g_error_free(error); }
-};
-using UniqueError = UniqueHandle<ErrorTraits>;
-
-struct KeyFileTraits {
-  using Handle = GKeyFile*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle file) { g_key_file_unref(file); }
-};
-using UniqueKeyFile = UniqueHandle<KeyFileTraits>;
-
+// Memory of GLib's own (a string, an array), let go with g_free.
+template <class T>
+using GlibMemory = UniqueHandle<GlibTraits<T, g_free>>;
+using UniqueStrings = UniqueHandle<GlibTraits<gchar*, g_strfreev>>;
+using UniqueError = UniqueHandle<GlibTraits<GError, g_error_free>>;
+using UniqueKeyFile = UniqueHandle<GlibTraits<GKeyFile, g_key_file_unref>>;
 // Any GObject this program holds the one reference of.
-template <typename Object>
-struct GObjectTraits {
-  using Handle = Object*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle object) { g_object_unref(object); }
-};
-template <typename Object>
-using UniqueGObject = UniqueHandle<GObjectTraits<Object>>;
+template <class T>
+using UniqueGObject = UniqueHandle<GlibTraits<T, g_object_unref>>;
 
 }  // namespace blindfold::linux_desktop

@@ -7,7 +7,7 @@
 namespace blindfold::linux_desktop {
 
 JsonText::JsonText(std::string_view json, std::string_view sender) : parser_(json_parser_new()) {
-  const UniqueGString valid(g_utf8_validate_len(json.data(), json.size(), nullptr)
+  const GlibMemory<gchar> valid(g_utf8_validate_len(json.data(), json.size(), nullptr)
                                 ? nullptr
                                 : g_utf8_make_valid(json.data(), static_cast<gssize>(json.size())));
   if (valid) {

@@ -46,14 +46,14 @@ std::string SpellingIn(gchar** names, const std::string& name) {
 }
 
 std::optional<std::string> FindGroup(GKeyFile* file, const std::string& group) {
-  const UniqueStrv groups(g_key_file_get_groups(file, nullptr));
+  const UniqueStrings groups(g_key_file_get_groups(file, nullptr));
   std::string spelled = SpellingIn(groups.Get(), group);
   if (!g_key_file_has_group(file, spelled.c_str())) return std::nullopt;
   return spelled;
 }
 
 std::optional<std::string> FindKey(GKeyFile* file, const std::string& group, const std::string& key) {
-  const UniqueStrv keys(g_key_file_get_keys(file, group.c_str(), nullptr, nullptr));
+  const UniqueStrings keys(g_key_file_get_keys(file, group.c_str(), nullptr, nullptr));
   std::string spelled = SpellingIn(keys.Get(), key);
   if (!g_key_file_has_key(file, group.c_str(), spelled.c_str(), nullptr)) return std::nullopt;
   return spelled;
@@ -90,7 +90,7 @@ std::optional<UniqueKeyFile> Load(const std::string& path, const KeyFileRegistry
 
 bool Save(GKeyFile* file, const std::string& path) {
   gsize length = 0;
-  const UniqueGString data(g_key_file_to_data(file, &length, nullptr));
+  const GlibMemory<gchar> data(g_key_file_to_data(file, &length, nullptr));
   return data && ReplaceFileAtomically(path, std::string(data.Get(), length));
 }
 
@@ -129,7 +129,7 @@ SettingsPaths SettingsPaths::ForSession(const std::string& displayName) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
-  const UniqueGString folder(g_path_get_dirname(path.c_str()));
+  const GlibMemory<gchar> folder(g_path_get_dirname(path.c_str()));
   if (g_mkdir_with_parents(folder.Get(), 0700) != 0) return false;
   std::string temporary = path + ".XXXXXX";
   UniqueFileDescriptor fd(g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0600));
@@ -181,7 +181,7 @@ std::optional<std::string> KeyFileRegistry::ReadValue(const RegistryLocation& wh
   if (!group) return std::nullopt;
   const auto key = FindKey(file->Get(), *group, where.name);
   if (!key) return std::nullopt;
-  const UniqueGString value(g_key_file_get_string(file->Get(), group->c_str(), key->c_str(), nullptr));
+  const GlibMemory<gchar> value(g_key_file_get_string(file->Get(), group->c_str(), key->c_str(), nullptr));
   if (!value) return std::nullopt;
   return std::string(value.Get());
 }
@@ -235,7 +235,7 @@ std::optional<ValueInFile> KeyFileRegistry::FileHolding(const RegistryLocation& 
 
 // A write replaces the file through its folder, so the folder decides.
 bool KeyFileRegistry::MayWrite(const RegistryLocation& where) {
-  const UniqueGString folder(g_path_get_dirname(FileOf(where).c_str()));
+  const GlibMemory<gchar> folder(g_path_get_dirname(FileOf(where).c_str()));
   return access(folder.Get(), W_OK) == 0;
 }
 
@@ -249,7 +249,7 @@ bool KeyFileRegistry::DeleteValue(const RegistryLocation& where) {
   if (!key) return false;
   g_key_file_remove_key(file->Get(), group->c_str(), key->c_str(), nullptr);
   gsize remaining = 0;
-  const UniqueStrv keys(g_key_file_get_keys(file->Get(), group->c_str(), &remaining, nullptr));
+  const UniqueStrings keys(g_key_file_get_keys(file->Get(), group->c_str(), &remaining, nullptr));
   if (remaining == 0) g_key_file_remove_group(file->Get(), group->c_str(), nullptr);
   return Save(file->Get(), path);
 }
@@ -263,10 +263,10 @@ bool Exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_T
 bool StartsProgram(const std::string& path) {
   const auto file = Load(path, nullptr);
   if (!file || g_key_file_get_boolean(file->Get(), kDesktopEntry, "Hidden", nullptr)) return false;
-  const UniqueGString exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
+  const GlibMemory<gchar> exec(g_key_file_get_string(file->Get(), kDesktopEntry, "Exec", nullptr));
   gchar** argv = nullptr;
   if (!exec || !g_shell_parse_argv(exec.Get(), nullptr, &argv, nullptr)) return false;
-  const UniqueStrv owned(argv);
+  const UniqueStrings owned(argv);
   return argv[0] != nullptr;
 }
 
