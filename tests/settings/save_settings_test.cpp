@@ -48,10 +48,10 @@ TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
 }
 
 TEST_F(SaveSettingsTest, KeysAreStoredUpperCasedAndWhole) {
-  panel.txtWindowsShortcutKey.text = "q";
-  panel.txtPanicShortcutKey.text = "ab";
-  panel.txtBlindfoldShortcutKey.text = "";
-  panel.Check2[1].value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "q";
+  HotkeyKeyBox(panel, HotkeyId::Panic).text = "ab";
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "";
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Ctrl).value = 1;
   Save();
   EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Q");
   EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "1,0,0,0,AB");
@@ -81,7 +81,7 @@ TEST_F(SaveSettingsTest, GreyedMuteBoxWithoutAnAudioDeviceKeepsTheStoredChoice) 
 }
 
 TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
-  for (const char* entry : {"", "First", "", "Second"}) panel.List2.AddItem(entry);
+  for (const char* entry : {"", "First", "", "Second"}) panel.alwaysHide.AddItem(entry);
   Save();
   EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "First,,Second");
 }
