@@ -19,6 +19,10 @@ constexpr int kAbout = static_cast<int>(PanelPage::About);
 using enum Control;
 using K = ControlKind;
 
+// The third column is each control's name in the original design ("List1",
+// "Check2(0)", "SSTab1"): with the number beside it, it is how the design's
+// documents and the tests' messages know a control, so it is kept as it is.
+// Code names the controls by what they are (first column).
 // clang-format off
 constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {Pages, 1001, "SSTab1", kEveryPage, K::Tabs, "", {60, 60, 8100, 4950}},
