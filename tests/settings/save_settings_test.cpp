@@ -78,7 +78,9 @@ TEST(StoredSettings, EveryValueComesBackThroughTheLoaderAndTheSave) {
   SettingsStore afterStore(after);
   EXPECT_TRUE(SaveRegistrySettings(afterStore, panel, {}).empty());
   for (const StoredValue& value : kSchema) {
-    if (const auto text = SampleText(value)) EXPECT_EQ(after.Get(std::string(value.path)), *text) << value.name;
+    if (const auto text = SampleText(value)) {
+      EXPECT_EQ(after.Get(std::string(value.path)), *text) << value.name;
+    }
   }
 }
 
