@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "panel/panel_events.h"
 
 namespace blindfold {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <vector>
 
 #include "core/texts.h"
 #include "installed_files.h"
@@ -83,9 +84,7 @@ class X11Door final : public OpenDoor {
   }
 
   DesktopDoors Doors() override {
-    windowsHotkey_.emplace(*x_);
-    panicHotkey_.emplace(*x_);
-    panelHotkey_.emplace(*x_);
+    hotkeys_ = MakePerHotkey([this](const HotkeyRow&) { return std::make_unique<x11::X11Hotkey>(*x_); });
     x11Watch_.emplace(*x_);
     if (i3Windows_) i3Watch_.emplace(*i3Events_, true);
     events_.emplace(*x_);
@@ -93,9 +92,7 @@ class X11Door final : public OpenDoor {
     WindowWatch& watch = i3Watch_ ? static_cast<WindowWatch&>(*i3Watch_) : *x11Watch_;
     return {.windows = windows,
             .windowWatch = watch,
-            .windowsHotkey = *windowsHotkey_,
-            .panicHotkey = *panicHotkey_,
-            .panelHotkey = *panelHotkey_,
+            .hotkeys = PortsOf(hotkeys_),
             // GDK names the panel's X window itself.
             .panelHandle = {},
             .bringRunningPanelForward = [this] { BringRunningPanelForward(); }};
@@ -126,9 +123,7 @@ class X11Door final : public OpenDoor {
   std::unique_ptr<sway::SwayEvents> i3Events_;
   std::optional<sway::SwayWindowManager> i3Windows_;
   std::optional<x11::X11SingleInstance> instance_;
-  std::optional<x11::X11Hotkey> windowsHotkey_;
-  std::optional<x11::X11Hotkey> panicHotkey_;
-  std::optional<x11::X11Hotkey> panelHotkey_;
+  PerHotkey<std::unique_ptr<x11::X11Hotkey>> hotkeys_;
   std::optional<x11::X11WindowWatch> x11Watch_;
   std::optional<sway::SwayWindowWatch> i3Watch_;
   std::optional<x11::XEventSource> events_;
@@ -141,17 +136,13 @@ class X11Door final : public OpenDoor {
 template <typename Windows, typename Hotkey, typename Watch>
 struct ListedAdapters {
   std::optional<Windows> windows;
-  std::optional<Hotkey> windowsHotkey;
-  std::optional<Hotkey> panicHotkey;
-  std::optional<Hotkey> panelHotkey;
+  PerHotkey<std::unique_ptr<Hotkey>> hotkeys;
   std::optional<Watch> watch;
 
   DesktopDoors Doors() {
     return {.windows = *windows,
             .windowWatch = *watch,
-            .windowsHotkey = *windowsHotkey,
-            .panicHotkey = *panicHotkey,
-            .panelHotkey = *panelHotkey,
+            .hotkeys = PortsOf(hotkeys),
             .panelHandle = [this] { return windows->ThisProgramsWindow(); },
             .bringRunningPanelForward = {}};
   }
@@ -197,9 +188,9 @@ class SwayDoor final : public WaylandDoor {
   SingleInstance& Instance() override { return instance_.emplace(lockFile_); }
 
   DesktopDoors Doors() override {
-    adapters_.windowsHotkey.emplace(*ipc_, *events_, "windows");
-    adapters_.panicHotkey.emplace(*ipc_, *events_, "panic");
-    adapters_.panelHotkey.emplace(*ipc_, *events_, "panel");
+    adapters_.hotkeys = MakePerHotkey([this](const HotkeyRow& row) {
+      return std::make_unique<sway::SwayHotkey>(*ipc_, *events_, std::string(row.name));
+    });
     adapters_.watch.emplace(*events_);
     // sway ending ends the session: the hidden windows end with it.
     events_->SetOnLost([] { Gtk::Main::quit(); });
@@ -231,6 +222,11 @@ class KWinDoor final : public WaylandDoor {
     const std::string runtime = lockFile_.empty() ? std::string() : lockFile_.substr(0, lockFile_.rfind('/'));
     if (!rescue) instance_.emplace(lockFile_);
     bridge_.emplace(linux_desktop::SessionKeyOfDisplay(session_));
+    std::vector<kwin::ScriptShortcut> shortcuts;
+    for (const HotkeyRow& row : kHotkeys) {
+      shortcuts.push_back({std::string(row.name), std::string(row.desktopShortcut), std::string(row.desktopDescription)});
+    }
+    bridge_->SetShortcuts(std::move(shortcuts));
     if (!instance_ || !instance_->AnotherInstanceIsRunning()) {
       std::string problem;
       InstalledFiles files;
@@ -246,9 +242,9 @@ class KWinDoor final : public WaylandDoor {
   SingleInstance& Instance() override { return *instance_; }
 
   DesktopDoors Doors() override {
-    adapters_.windowsHotkey.emplace(*bridge_, "toggle", "Blindfold toggle");
-    adapters_.panicHotkey.emplace(*bridge_, "panic", "Blindfold panic");
-    adapters_.panelHotkey.emplace(*bridge_, "panel", "Blindfold panel");
+    adapters_.hotkeys = MakePerHotkey([this](const HotkeyRow& row) {
+      return std::make_unique<kwin::KWinHotkey>(*bridge_, std::string(row.name), std::string(row.desktopShortcut));
+    });
     adapters_.watch.emplace(*bridge_);
     return adapters_.Doors();
   }

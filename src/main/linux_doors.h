@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "panel/hotkeys.h"
 #include "platform/hotkey.h"
 #include "platform/single_instance.h"
 #include "platform/window_manager.h"
@@ -20,15 +21,20 @@ namespace blindfold {
 struct DesktopDoors {
   WindowManager& windows;
   WindowWatch& windowWatch;
-  HotkeyControl& windowsHotkey;
-  HotkeyControl& panicHotkey;
-  HotkeyControl& panelHotkey;
+  // One per row of kHotkeys.
+  PerHotkey<HotkeyControl*> hotkeys;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
   // A second start, as from the menu: brings the running Blindfold's open
   // panel to the front, where the desktop lets it.
   std::function<void()> bringRunningPanelForward;
 };
+
+// The ports of hotkeys a door made, one per row of kHotkeys.
+template <typename Hotkey>
+PerHotkey<HotkeyControl*> PortsOf(const PerHotkey<std::unique_ptr<Hotkey>>& hotkeys) {
+  return MakePerHotkey([&hotkeys](const HotkeyRow& row) -> HotkeyControl* { return hotkeys[row.id].get(); });
+}
 
 // A desktop door opened for one run. It owns what it makes (connections,
 // adapters) for as long as the run lasts. The run asks for each part when

@@ -13,7 +13,7 @@
 #include "linux_doors.h"
 
 #include "app/command_line.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/restore.h"
 #include "app/run.h"
 #include "app/startup.h"
@@ -138,7 +138,7 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   }
 
   InstalledFiles files;
-  GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  GtkPanel panel(MainWindow::kPanelWidthTwips, MainWindow::kPanelHeightTwips);
   panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
   if (doors.panelHandle) panel.SetHandleFinder(doors.panelHandle);
   Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
@@ -161,10 +161,25 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   GlibBackground background;
   XdgAutostart autostart(SettingsPaths::ForSession(session), files.ProgramFolder() + "/" + files.ExecutableBaseName());
   GtkFrontEnd frontEnd(panel);
-  return RunFirstInstance(Platform{doors.windows, registry, panel, files, doors.panelHotkey, doors.windowsHotkey,
-                                   doors.panicHotkey, messageBoxes, loginDialog, crypto, mixer, notificationArea,
-                                   popupMenu, fileDialog, shell, random, tipsDialog, doors.windowWatch, background,
-                                   autostart, *commands},
+  return RunFirstInstance(Platform{.windows = doors.windows,
+                                   .registry = registry,
+                                   .panelWindow = panel,
+                                   .files = files,
+                                   .hotkeys = doors.hotkeys,
+                                   .messageBoxes = messageBoxes,
+                                   .loginDialog = loginDialog,
+                                   .crypto = crypto,
+                                   .mixer = mixer,
+                                   .notificationArea = notificationArea,
+                                   .popupMenu = popupMenu,
+                                   .fileDialog = fileDialog,
+                                   .shell = shell,
+                                   .random = random,
+                                   .tipsDialog = tipsDialog,
+                                   .windowWatch = doors.windowWatch,
+                                   .background = background,
+                                   .autostart = autostart,
+                                   .commands = *commands},
                           frontEnd, road);
 }
 

@@ -397,8 +397,8 @@ Gtk::Widget* GtkPanel::MakeList(const ControlInfo& info) {
 }
 
 GtkPanel::ListView* GtkPanel::ListOf(Control control) {
-  if (control == Control::List1) return &lists_[0];
-  if (control == Control::List2) return &lists_[1];
+  if (control == Control::OpenWindowsList) return &lists_[0];
+  if (control == Control::AlwaysHideList) return &lists_[1];
   return nullptr;
 }
 
@@ -494,7 +494,7 @@ void GtkPanel::Assemble(int page) {
     for (const ControlInfo& info : Controls()) {
       if (info.page == kEveryPage && info.kind != ControlKind::Tabs) footer.push_back(info.control);
     }
-    for (const auto& row : RowsOf(footer)) footer_.pack_start(RowBox(row, InfoOf(Control::SSTab1).design), true, true);
+    for (const auto& row : RowsOf(footer)) footer_.pack_start(RowBox(row, InfoOf(Control::Pages).design), true, true);
     return;
   }
   Gtk::Box& box = pages_[static_cast<std::size_t>(page)];
@@ -515,7 +515,7 @@ void GtkPanel::Assemble(int page) {
       loose.push_back(info.control);
     }
   }
-  DesignRect pageRect = InfoOf(Control::SSTab1).design;
+  DesignRect pageRect = InfoOf(Control::Pages).design;
   std::vector<std::pair<int, Gtk::Widget*>> blocks;
   for (const Control frame : frames) {
     Gtk::Box& body = *frameBodies_[IndexOf(frame)];
