@@ -177,16 +177,14 @@ inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
 inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
 
 // The command line. `program` is the name the program is started by.
-inline std::string Usage(std::string_view program) {
+// `commands` lists the commands for the running Blindfold, a line each.
+inline std::string Usage(std::string_view program, const std::string& commands) {
   const std::string name(program);
   return "Usage: " + name + " [OPTION]\n"
          "Hides the windows you chose, and shows them again, at the press of a hotkey.\n"
          "Without an option, starts Blindfold; with one, tells the running Blindfold:\n"
-         "\n"
-         "  --toggle   hide or show the chosen windows, as the windows hotkey does\n"
-         "  --panic    hide everything, as the panic hotkey does\n"
-         "  --panel    show or hide the control panel, as the panel hotkey does\n"
-         "  --quit     end Blindfold, as the tray menu's Shutdown does\n"
+         "\n" +
+         commands +
          "  --restore  show every window Blindfold recorded as hidden, and end;\n"
          "             works when no Blindfold runs\n"
          "  --help     show this help and exit\n"

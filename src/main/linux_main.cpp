@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
   const CommandLine command = ReadCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
   switch (command.kind) {
     case CommandLine::Kind::Help:
-      std::cout << texts::Usage("blindfold");
+      std::cout << texts::Usage("blindfold", CommandsHelp());
       return kExitDone;
     case CommandLine::Kind::Version:
       std::cout << texts::kProgramName << ' ' << VersionText() << '\n';

@@ -149,7 +149,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     case CommandLine::Kind::Start:
       break;
     case CommandLine::Kind::Help:
-      Say(texts::Usage("Blindfold.exe"), false);
+      Say(texts::Usage("Blindfold.exe", CommandsHelp()), false);
       return kExitDone;
     case CommandLine::Kind::Version:
       Say(std::string(texts::kProgramName) + " " + VersionText(), false);
