@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "platform/gtk/glib_handles.h"
 #include "platform/notification_area.h"
 #include "platform/window_watch.h"
 
@@ -95,7 +96,7 @@ class XEventSource {
   struct Source;  // the GSource, with what it serves
 
  private:
-  Source* source_ = nullptr;
+  UniqueSource source_;
 };
 
 }  // namespace blindfold::gtk
