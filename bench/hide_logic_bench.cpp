@@ -51,13 +51,13 @@ class HideScene {
       const std::string_view className = kClasses[i % kClasses.size()];
       chosen.push_back(windows.Add({.title = title, .className = std::string(className)}));
       if (i % 4 == 0) {
-        panel.List2.AddItem(OpenWindowRowText(title, className));
+        panel.alwaysHide.AddItem(OpenWindowRowText(title, className));
       } else {
-        panel.List2.AddItem(OpenWindowRowText("Closed window " + std::to_string(i),
+        panel.alwaysHide.AddItem(OpenWindowRowText("Closed window " + std::to_string(i),
                                               "ClosedClass" + std::to_string(i)));
       }
     }
-    panel.List2.SetCurrentRow(0);
+    panel.alwaysHide.SetCurrentRow(0);
     hiding.Choose(chosen);
     record_ = hiding.Hidden();
   }
@@ -69,8 +69,8 @@ class HideScene {
   // the toggle state are back as they started.
   bool AtRest() {
     if (hiding.WindowsHidden() || hiding.Hidden() != record_) return false;
-    if (panel.List1.ListCount() != count_) return false;
-    for (const ListRow& row : panel.List1.Rows()) {
+    if (panel.openWindows.ListCount() != count_) return false;
+    for (const ListRow& row : panel.openWindows.Rows()) {
       if (!row.marked) return false;
     }
     for (const FakeWindow& window : windows.stack) {
@@ -98,7 +98,7 @@ void BM_HideThenShow(benchmark::State& state) {
   HideScene scene(static_cast<std::size_t>(state.range(0)));
   const std::size_t toldPerPass = 2 * scene.Count();
   for (auto _ : state) {
-    scene.hiding.KeyTest();
+    scene.hiding.ToggleChosenWindows();
     scene.hiding.ShowHiddenWindows();
     if (scene.windows.toldToShowOrHide.size() != toldPerPass) {
       state.SkipWithError("a pass did not hide and show every window");
@@ -119,11 +119,11 @@ void BM_Refresh(benchmark::State& state) {
   HideScene scene(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     scene.hiding.cmdRefresh_Click();
-    if (scene.panel.List1.ListCount() != scene.Count()) {
+    if (scene.panel.openWindows.ListCount() != scene.Count()) {
       state.SkipWithError("a pass did not list every window");
       break;
     }
-    benchmark::DoNotOptimize(scene.panel.List1.Rows().data());
+    benchmark::DoNotOptimize(scene.panel.openWindows.Rows().data());
     benchmark::ClobberMemory();
   }
   if (!scene.AtRest() || !scene.windows.toldToShowOrHide.empty()) {
@@ -151,7 +151,7 @@ void BM_LookWhileHidden(benchmark::State& state) {
     if (i % 10 == 0) chosen.push_back(window);
   }
   hiding.Choose(chosen);
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   for (auto _ : state) watch.Tick();
   if (!watch.Running()) state.SkipWithError("the watch stopped");
   state.SetComplexityN(state.range(0));

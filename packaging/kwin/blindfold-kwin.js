@@ -1,8 +1,8 @@
 // Blindfold's hands inside KWin (Plasma 5.27, Wayland), where no other program
 // may hide a window. Blindfold puts the unique bus name of its own connection
 // (":1.42"), its object path and interface in place of @SERVICE@, @PATH@ and
-// @INTERFACE@ ("no" in place of @SHORTCUTS@ for a rescue's copy, which leaves
-// the shortcuts to the running Blindfold's), loads the text with
+// @INTERFACE@, and its shortcuts in place of @SHORTCUTS@ (none for a rescue's
+// copy, which leaves them to the running Blindfold's), loads the text with
 // org.kde.kwin.Scripting.loadScript and runs it with org.kde.kwin.Script.run on
 // the path /<number loadScript gave>. A unique name is never handed on: no
 // other program can take it, so nothing here reaches anyone but the Blindfold
@@ -21,7 +21,7 @@
 //                  activate, givenBack} or {op: "activate", id}; an empty
 //                  array asks for nothing. Blindfold answers within 20
 //                  seconds, inside D-Bus's 25.
-//   Pressed(name)  a global shortcut: "toggle", "panic" or "panel".
+//   Pressed(name)  a global shortcut, by the name Blindfold gave it.
 //
 // Blindfold keeps its own record of what it hid and of what each window is to
 // be given back, and sends it with each hide and show (givenBack): what it
@@ -31,7 +31,9 @@
 var service = "@SERVICE@";
 var objectPath = "@PATH@";
 var iface = "@INTERFACE@";
-var withShortcuts = "@SHORTCUTS@" !== "no";
+// Blindfold's global shortcuts, each [name, shortcut, description]; none in a
+// rescue copy, which leaves the keys to the Blindfold that runs.
+var shortcuts = @SHORTCUTS@;
 // The last batch of requests carried out, told in every report so that
 // Blindfold knows which of its requests are done.
 var done = 0;
@@ -274,10 +276,8 @@ function press(name) {
     callDBus(service, objectPath, iface, "Pressed", name);
   };
 }
-if (withShortcuts) {
-  registerShortcut("Blindfold toggle", "Blindfold: hide or show the chosen windows", "", press("toggle"));
-  registerShortcut("Blindfold panic", "Blindfold: hide everything", "", press("panic"));
-  registerShortcut("Blindfold panel", "Blindfold: show or hide the control panel", "", press("panel"));
+for (var s = 0; s < shortcuts.length; s++) {
+  registerShortcut(shortcuts[s][1], shortcuts[s][2], "", press(shortcuts[s][0]));
 }
 
 watchOwner();

@@ -33,7 +33,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   if (arguments.size() > 1) return Wrong(arguments[1]);
   const std::optional<std::string_view> word = OptionWord(arguments[0]);
   if (!word) return Wrong(arguments[0]);
-  for (const auto& [command, name] : kCommandWords) {
+  for (const auto& [command, name, help] : kCommandWords) {
     if (SameWord(*word, name)) return CommandLine{CommandLine::Kind::Send, command, {}};
   }
   if (SameWord(*word, "restore")) return CommandLine{CommandLine::Kind::Restore, Command::Toggle, {}};

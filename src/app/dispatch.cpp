@@ -119,18 +119,16 @@ class DispatchedCommandInbox final : public CommandInbox {
 
 struct DispatchedPlatform::Ports {
   Ports(const Platform& platform, Dispatch& dispatch)
-      : panelHotkey(platform.panelHotkey, dispatch),
-        windowsHotkey(platform.windowsHotkey, dispatch),
-        panicHotkey(platform.panicHotkey, dispatch),
+      : hotkeys(MakePerHotkey([&](const HotkeyRow& row) {
+          return std::make_unique<DispatchedHotkey>(*platform.hotkeys[row.id], dispatch);
+        })),
         loginDialog(platform.loginDialog, dispatch),
         notificationArea(platform.notificationArea, dispatch),
         windowWatch(platform.windowWatch, dispatch),
         background(platform.background, dispatch),
         commands(platform.commands, dispatch) {}
 
-  DispatchedHotkey panelHotkey;
-  DispatchedHotkey windowsHotkey;
-  DispatchedHotkey panicHotkey;
+  PerHotkey<std::unique_ptr<DispatchedHotkey>> hotkeys;
   DispatchedLoginDialog loginDialog;
   DispatchedNotificationArea notificationArea;
   DispatchedWatch windowWatch;
@@ -141,27 +139,27 @@ struct DispatchedPlatform::Ports {
 DispatchedPlatform::DispatchedPlatform(const Platform& platform, Dispatch& dispatch)
     : ports_(std::make_unique<Ports>(platform, dispatch)) {
   Ports& ports = *ports_;
-  platform_.emplace(Platform{platform.windows,
-                             platform.registry,
-                             platform.panelWindow,
-                             platform.files,
-                             ports.panelHotkey,
-                             ports.windowsHotkey,
-                             ports.panicHotkey,
-                             platform.messageBoxes,
-                             ports.loginDialog,
-                             platform.crypto,
-                             platform.mixer,
-                             ports.notificationArea,
-                             platform.popupMenu,
-                             platform.fileDialog,
-                             platform.shell,
-                             platform.random,
-                             platform.tipsDialog,
-                             ports.windowWatch,
-                             ports.background,
-                             platform.autostart,
-                             ports.commands});
+  platform_.emplace(Platform{
+      .windows = platform.windows,
+      .registry = platform.registry,
+      .panelWindow = platform.panelWindow,
+      .files = platform.files,
+      .hotkeys = MakePerHotkey([&ports](const HotkeyRow& row) -> HotkeyControl* { return ports.hotkeys[row.id].get(); }),
+      .messageBoxes = platform.messageBoxes,
+      .loginDialog = ports.loginDialog,
+      .crypto = platform.crypto,
+      .mixer = platform.mixer,
+      .notificationArea = ports.notificationArea,
+      .popupMenu = platform.popupMenu,
+      .fileDialog = platform.fileDialog,
+      .shell = platform.shell,
+      .random = platform.random,
+      .tipsDialog = platform.tipsDialog,
+      .windowWatch = ports.windowWatch,
+      .background = ports.background,
+      .autostart = platform.autostart,
+      .commands = ports.commands,
+  });
 }
 
 DispatchedPlatform::~DispatchedPlatform() = default;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "core/scope_guard.h"
 #include "panel/panel_events.h"
 

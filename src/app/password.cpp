@@ -153,21 +153,8 @@ void ReportDamagedPasswordKey(RegistryBackend& registry, MessageBoxes& messageBo
     stored = registry.ReadValue(*where);
   }
   if (!stored || stored->empty() || IsWellFormedPasswordKey(*stored)) return;
-  if (const auto line = registry.FileHolding(*where)) {
-    messageBoxes.Show(texts::DamagedPasswordLine(line->file, line->group, line->key), std::string(texts::kProgramName),
-                      MessageBoxStyle::WarningOk);
-    return;
-  }
-  std::string place = (where->root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") +
-                      where->key;
-  // A 32-bit view of the machine's settings: 64-bit Windows keeps it apart.
-  constexpr std::string_view kSoftware = "Software\\";
-  if (where->root == RegistryRoot::LocalMachine && where->key.starts_with(kSoftware)) {
-    place += " (on 64-bit Windows: HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\" +
-             where->key.substr(kSoftware.size()) + ")";
-  }
-  messageBoxes.Show(texts::DamagedPasswordKey(where->name, place), std::string(texts::kProgramName),
-                    MessageBoxStyle::WarningOk);
+  messageBoxes.Show(texts::DamagedPasswordWhere(registry.HowToDeleteByHand(*where)),
+                    std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
 }
 
 void mnuLock_Click(PanelModel& panel) {

@@ -10,7 +10,7 @@ namespace blindfold {
 namespace {
 
 // The running main window, for the last words of a dying program.
-Form1* mainWindow = nullptr;
+MainWindow* mainWindow = nullptr;
 
 }  // namespace
 
@@ -25,7 +25,7 @@ void ShowWindowsBeforeDying() {
 int RunFirstInstance(const Platform& platform, FrontEnd& frontEnd, StartupRoad road) {
   Dispatch dispatch([&frontEnd] { frontEnd.Render(); });
   const DispatchedPlatform dispatched(platform, dispatch);
-  Form1 form(dispatched.Get());
+  MainWindow form(dispatched.Get());
   DispatchedPanelEvents panelEvents(form, dispatch);
   mainWindow = &form;
   std::set_terminate([] {
@@ -35,7 +35,7 @@ int RunFirstInstance(const Platform& platform, FrontEnd& frontEnd, StartupRoad r
   frontEnd.Attach(form.panel, panelEvents);
 
   dispatch([&] {
-    form.Form_Load();
+    form.Load();
     // Whatever the load did to the window, the start-hidden setting decides
     // now. Windows taken back hidden from a Blindfold that died wait for the
     // windows hotkey and its password; the panel would show them without it.
@@ -50,7 +50,7 @@ int RunFirstInstance(const Platform& platform, FrontEnd& frontEnd, StartupRoad r
   // the end of the session may leave windows hidden.
   if (!form.bShuttingDown && !frontEnd.SessionEnded()) {
     ShowWindowsBeforeDying();
-    form.Form_Unload();
+    form.Unload();
   }
   log::Info("run", "ended", form.bShuttingDown ? " by shut-down" : "",
             frontEnd.SessionEnded() ? " with the session" : "");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "panel/panel_events.h"
 

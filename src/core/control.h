@@ -10,15 +10,15 @@ namespace blindfold {
 // a number, it is the control's traditional name; the panel model offers named
 // accessors for them.
 enum class Control : std::uint8_t {
-  SSTab1,
+  Pages,
   // "Open windows"
-  frmWindowList, Label1, Label7, List1, chkTaskbar, chkProgramManager, cmdRefresh, frameAlwaysHide, List2,
+  frmWindowList, SelectAllLink, ClearAllLink, OpenWindowsList, chkTaskbar, chkProgramManager, cmdRefresh, frameAlwaysHide, AlwaysHideList,
   lblHideStatus, lblHelpOpenWindows_0,
   // "Hotkeys": one frame per hotkey (panel, windows, panic), its four modifier
   // boxes (Win, Ctrl, Alt, Shift), its key and what the platform said of it.
-  frmHotkey0, Check2_0, Check2_1, Check2_2, Check2_3, lblKey0, txtBlindfoldShortcutKey, lblHotkeyStatus0,
-  frmHotkey1, Check2_4, Check2_5, Check2_6, Check2_7, lblKey1, txtWindowsShortcutKey, lblHotkeyStatus1,
-  frmHotkey2, Check2_8, Check2_9, Check2_10, Check2_11, lblKey2, txtPanicShortcutKey, lblHotkeyStatus2,
+  frmHotkey0, PanelKeyWin, PanelKeyCtrl, PanelKeyAlt, PanelKeyShift, lblKey0, txtBlindfoldShortcutKey, lblHotkeyStatus0,
+  frmHotkey1, WindowsKeyWin, WindowsKeyCtrl, WindowsKeyAlt, WindowsKeyShift, lblKey1, txtWindowsShortcutKey, lblHotkeyStatus1,
+  frmHotkey2, PanicKeyWin, PanicKeyCtrl, PanicKeyAlt, PanicKeyShift, lblKey2, txtPanicShortcutKey, lblHotkeyStatus2,
   lblHelpOpenWindows_1,
   // "Settings"
   frmPassword, lblPassword, txtPassword, cmdSetPassword, lblPasswordStatus, chkShowBlindfold, chkShowWindows, chkShutdownBlindfold,

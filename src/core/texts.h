@@ -103,13 +103,21 @@ inline std::string DamagedPasswordWhere(const std::string& howToDelete) {
          "stays locked.\r\n\r\nTo get out, " + howToDelete +
          ". Blindfold then asks for no password until you set a new one on its Settings page.";
 }
-inline std::string DamagedPasswordKey(const std::string& name, const std::string& place) {
-  return DamagedPasswordWhere("open the Registry Editor and delete the value \"" + name + "\" in " + place);
+// Where the settings are Windows' registry: the value, under its key. A
+// program of 32 bits sees the machine's software settings where 64-bit
+// Windows keeps them apart, and the user may be looking at either.
+inline std::string DeleteRegistryValue(bool currentUser, const std::string& key, const std::string& name) {
+  std::string place = (currentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + key;
+  constexpr std::string_view kSoftware = "Software\\";
+  if (!currentUser && key.starts_with(kSoftware)) {
+    place += " (on 64-bit Windows: HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\" + key.substr(kSoftware.size()) + ")";
+  }
+  return "open the Registry Editor and delete the value \"" + name + "\" in " + place;
 }
 // Where the settings are a text file: its line, under the line of its group.
-inline std::string DamagedPasswordLine(const std::string& file, const std::string& group, const std::string& key) {
-  return DamagedPasswordWhere("open the file " + file + " in a text editor and delete the line that starts with \"" +
-                              key + "=\" below the line [" + group + "]");
+inline std::string DeleteLineInFile(const std::string& file, const std::string& group, const std::string& key) {
+  return "open the file " + file + " in a text editor and delete the line that starts with \"" + key +
+         "=\" below the line [" + group + "]";
 }
 
 // Beneath the open windows, after a hide that some windows refused, as
@@ -169,16 +177,14 @@ inline constexpr std::string_view kTipsTitle = "Acknowledgments...";
 inline constexpr std::string_view kTipsHeading = "Blindfold acknowledgments...";
 
 // The command line. `program` is the name the program is started by.
-inline std::string Usage(std::string_view program) {
+// `commands` lists the commands for the running Blindfold, a line each.
+inline std::string Usage(std::string_view program, const std::string& commands) {
   const std::string name(program);
   return "Usage: " + name + " [OPTION]\n"
          "Hides the windows you chose, and shows them again, at the press of a hotkey.\n"
          "Without an option, starts Blindfold; with one, tells the running Blindfold:\n"
-         "\n"
-         "  --toggle   hide or show the chosen windows, as the windows hotkey does\n"
-         "  --panic    hide everything, as the panic hotkey does\n"
-         "  --panel    show or hide the control panel, as the panel hotkey does\n"
-         "  --quit     end Blindfold, as the tray menu's Shutdown does\n"
+         "\n" +
+         commands +
          "  --restore  show every window Blindfold recorded as hidden, and end;\n"
          "             works when no Blindfold runs\n"
          "  --help     show this help and exit\n"

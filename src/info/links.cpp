@@ -41,7 +41,7 @@ std::string ConnectionWarning() {
 void Help(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Help); }
 void CheckForUpdates(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Updates); }
 void VisitForum(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Forum); }
-void VisitKestrel(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Home); }
+void VisitHomePage(const InfoPlatform& platform) { OpenLink(platform, SiteLink::Home); }
 
 void StartSysInfo(const InfoPlatform& platform) {
   // The registered path is started as it stands, without testing that it exists.

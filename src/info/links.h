@@ -41,7 +41,7 @@ struct InfoPlatform {
 void Help(const InfoPlatform& platform);
 void CheckForUpdates(const InfoPlatform& platform);
 void VisitForum(const InfoPlatform& platform);
-void VisitKestrel(const InfoPlatform& platform);
+void VisitHomePage(const InfoPlatform& platform);
 
 // Starts the platform's System Information program, or says that it is
 // unavailable.

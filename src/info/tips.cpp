@@ -98,7 +98,7 @@ std::string MissingTipsFileMessage(std::string_view fileName) {
   return texts::MissingTipsFile(fileName);
 }
 
-void frmTip::Form_Load() {
+void AcknowledgmentsDialog::Load() {
   dialog = TipsDialogModel{};
   if (!ShowTipsAtStartup()) {
     dialog.unloaded = true;
@@ -113,7 +113,7 @@ void frmTip::Form_Load() {
 
 // Every reading replaces the entries: an unchanged file offers the same
 // choice at every opening instead of a growing list of repeated lines.
-bool frmTip::LoadTips(const std::string& sFile) {
+bool AcknowledgmentsDialog::LoadTips(const std::string& sFile) {
   TipLines.clear();
   if (sFile.empty() || !platform_.files.FileExists(sFile)) return false;
   const std::optional<std::string> bytes = platform_.files.ReadFile(sFile);
@@ -123,25 +123,25 @@ bool frmTip::LoadTips(const std::string& sFile) {
   return true;
 }
 
-void frmTip::PickRandomTip() {
+void AcknowledgmentsDialog::PickRandomTip() {
   CurrentTipIndex = RandomIndex(platform_.random.Next(), TipLines.size());
   DisplayCurrentTip();
 }
 
-void frmTip::DisplayCurrentTip() {
+void AcknowledgmentsDialog::DisplayCurrentTip() {
   if (TipLines.empty() || CurrentTipIndex < 1) return;
   const auto index = static_cast<std::size_t>(CurrentTipIndex) - 1;
   if (index < TipLines.size()) dialog.lblTipText.caption = TipLines[index];
 }
 
-void frmTip::chkLoadTipsAtStartup_Click() {
+void AcknowledgmentsDialog::chkLoadTipsAtStartup_Click() {
   SettingsStore store(platform_.registry);
   // A setting that cannot be stored is simply not stored; nothing is reported.
   store.RegWrite(ShowTipsAtStartupPath(platform_.files.ExecutableBaseName()),
                  std::to_string(dialog.chkLoadTipsAtStartup.value));
 }
 
-void frmTip::SetLoadTipsAtStartup(int value) {
+void AcknowledgmentsDialog::SetLoadTipsAtStartup(int value) {
   if (dialog.chkLoadTipsAtStartup.value == value) return;
   dialog.chkLoadTipsAtStartup.value = value;
   chkLoadTipsAtStartup_Click();
@@ -149,7 +149,7 @@ void frmTip::SetLoadTipsAtStartup(int value) {
 
 // Missing means 1, and so does a text that is not a number: only 0 keeps the
 // dialog closed.
-bool frmTip::ShowTipsAtStartup() {
+bool AcknowledgmentsDialog::ShowTipsAtStartup() {
   SettingsStore store(platform_.registry);
   const auto stored = store.RegRead(ShowTipsAtStartupPath(platform_.files.ExecutableBaseName()));
   const std::optional<long long> number = stored ? ParseWholeNumber(*stored) : std::nullopt;

@@ -27,7 +27,7 @@ std::string MissingTipsFileMessage(std::string_view fileName);
 // The acknowledgments dialog's controls as plain data, at their designed values.
 struct TipsDialogModel {
   std::string caption{texts::kTipsTitle};
-  Label Label1{std::string(texts::kTipsHeading)};  // the heading beside the picture
+  Label heading{std::string(texts::kTipsHeading)};  // the heading beside the picture
   Label lblTipText;
   Button cmdNextTip;
   Button cmdOK;
@@ -43,12 +43,12 @@ struct TipsPlatform {
 };
 
 // The acknowledgments dialog: one random line of the acknowledgments file at a
-// time. One object may serve every opening; Form_Load starts each afresh.
-class frmTip final : public TipsDialogEvents {
+// time. One object may serve every opening; Load starts each afresh.
+class AcknowledgmentsDialog final : public TipsDialogEvents {
  public:
-  explicit frmTip(const TipsPlatform& platform) : platform_(platform) {}
+  explicit AcknowledgmentsDialog(const TipsPlatform& platform) : platform_(platform) {}
 
-  void Form_Load();
+  void Load();
   // Reads `sFile` into TipLines and shows a random entry; false when the path
   // is empty or the file cannot be found or read.
   bool LoadTips(const std::string& sFile);
@@ -60,7 +60,7 @@ class frmTip final : public TipsDialogEvents {
   void chkLoadTipsAtStartup_Click();
 
   TipsDialogContent Content() const override {
-    return {dialog.caption, dialog.Label1.caption, dialog.lblTipText.caption};
+    return {dialog.caption, dialog.heading.caption, dialog.lblTipText.caption};
   }
   bool Closed() const override { return dialog.unloaded; }
   void NextClicked() override { cmdNextTip_Click(); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/fake/fake_background.h"
 #include "platform/fake/fake_command_inbox.h"
 #include "platform/fake/fake_crypto.h"
@@ -44,9 +44,27 @@ struct FakePlatform {
   FakeCommandInbox commands;
 
   Platform Get() {
-    return Platform{windows,     registry, panelWindow, files,  panelHotkey, windowsHotkey, panicHotkey,
-                    messageBoxes, loginDialog, crypto, mixer, tray, tray, tray,
-                    shell,       random,   tipsDialog,  windowWatch, background,    autostart, commands};
+    return Platform{
+        .windows = windows,
+        .registry = registry,
+        .panelWindow = panelWindow,
+        .files = files,
+        .hotkeys = PerHotkey<HotkeyControl*>({&panelHotkey, &windowsHotkey, &panicHotkey}),
+        .messageBoxes = messageBoxes,
+        .loginDialog = loginDialog,
+        .crypto = crypto,
+        .mixer = mixer,
+        .notificationArea = tray,
+        .popupMenu = tray,
+        .fileDialog = tray,
+        .shell = shell,
+        .random = random,
+        .tipsDialog = tipsDialog,
+        .windowWatch = windowWatch,
+        .background = background,
+        .autostart = autostart,
+        .commands = commands,
+    };
   }
 };
 

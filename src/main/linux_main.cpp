@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "app/command_line.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/restore.h"
 #include "app/run.h"
 #include "app/startup.h"
@@ -150,15 +150,20 @@ int SendCommand(const std::string& session, bool claimed, Command command) {
 struct DesktopDoors {
   WindowManager& windows;
   WindowWatch& windowWatch;
-  HotkeyControl& windowsHotkey;
-  HotkeyControl& panicHotkey;
-  HotkeyControl& panelHotkey;
+  // One per row of kHotkeys.
+  PerHotkey<HotkeyControl*> hotkeys;
   // Names the panel to the window manager where GDK cannot.
   std::function<WindowHandle()> panelHandle;
   // A second start, as from the menu: brings the running Blindfold's open
   // panel to the front, where the desktop lets it.
   std::function<void()> bringRunningPanelForward;
 };
+
+// The ports of hotkeys a door made, one per row of kHotkeys.
+template <typename Hotkey>
+PerHotkey<HotkeyControl*> PortsOf(const PerHotkey<std::unique_ptr<Hotkey>>& hotkeys) {
+  return MakePerHotkey([&hotkeys](const HotkeyRow& row) -> HotkeyControl* { return hotkeys[row.id].get(); });
+}
 
 // The first instance's run in `session` (an X display or a Wayland socket's
 // name), once `instance` has claimed it: the same on every desktop.
@@ -187,7 +192,7 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   }
 
   InstalledFiles files;
-  GtkPanel panel(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  GtkPanel panel(MainWindow::kPanelWidthTwips, MainWindow::kPanelHeightTwips);
   panel.SetProgramIcon(files.ShippedFile(kDefaultTrayIconFile), files.ShippedFile("blindfold.svg"));
   if (doors.panelHandle) panel.SetHandleFinder(doors.panelHandle);
   Gtk::Window::set_default_icon(panel.Icon() ? panel.Icon() : Glib::RefPtr<Gdk::Pixbuf>());
@@ -210,10 +215,25 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
   GlibBackground background;
   XdgAutostart autostart(SettingsPaths::ForSession(session), files.ProgramFolder() + "/" + files.ExecutableBaseName());
   GtkFrontEnd frontEnd(panel);
-  return RunFirstInstance(Platform{doors.windows, registry, panel, files, doors.panelHotkey, doors.windowsHotkey,
-                                   doors.panicHotkey, messageBoxes, loginDialog, crypto, mixer, notificationArea,
-                                   popupMenu, fileDialog, shell, random, tipsDialog, doors.windowWatch, background,
-                                   autostart, *commands},
+  return RunFirstInstance(Platform{.windows = doors.windows,
+                                   .registry = registry,
+                                   .panelWindow = panel,
+                                   .files = files,
+                                   .hotkeys = doors.hotkeys,
+                                   .messageBoxes = messageBoxes,
+                                   .loginDialog = loginDialog,
+                                   .crypto = crypto,
+                                   .mixer = mixer,
+                                   .notificationArea = notificationArea,
+                                   .popupMenu = popupMenu,
+                                   .fileDialog = fileDialog,
+                                   .shell = shell,
+                                   .random = random,
+                                   .tipsDialog = tipsDialog,
+                                   .windowWatch = doors.windowWatch,
+                                   .background = background,
+                                   .autostart = autostart,
+                                   .commands = *commands},
                           frontEnd, road);
 }
 
@@ -260,14 +280,12 @@ int RunOnX11(const CommandLine& command, char* program) {
 
   // Claimed before anything else, so that a second start is recognised at once.
   X11SingleInstance instance(X11SingleInstance::LockFileForDisplay(x->Name()), x.get());
-  X11Hotkey windowsHotkey(*x);
-  X11Hotkey panicHotkey(*x);
-  X11Hotkey panelHotkey(*x);
+  const auto hotkeys = MakePerHotkey([&x](const HotkeyRow&) { return std::make_unique<X11Hotkey>(*x); });
   GlibWindowWatch x11Watch(*x);
   std::optional<sway::SwayWindowWatch> i3Watch;
   if (i3Windows) i3Watch.emplace(*i3Events, true);
   WindowWatch& windowWatch = i3Watch ? static_cast<WindowWatch&>(*i3Watch) : x11Watch;
-  const XEventSource hotkeys(*x);
+  const XEventSource xEvents(*x);
   // A closed panel stays closed: it was closed on purpose, and showing it may
   // need the password. This start has no window of its own yet, so a window
   // of Blindfold's class and title on screen is the running one's (its panel,
@@ -282,7 +300,10 @@ int RunOnX11(const CommandLine& command, char* program) {
     });
   };
   return RunStart(x->Name(), instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey, {}, bringRunningPanelForward});
+                  {.windows = windows,
+                   .windowWatch = windowWatch,
+                   .hotkeys = PortsOf(hotkeys),
+                   .bringRunningPanelForward = bringRunningPanelForward});
 }
 
 // In a sway session: its IPC for the windows and the keys, and GTK drawing
@@ -306,15 +327,17 @@ int RunOnSway(const CommandLine& command, char* program, const std::string& disp
   if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
 
   X11SingleInstance instance(lockFile);
-  sway::SwayHotkey windowsHotkey(*ipc, *events, "windows");
-  sway::SwayHotkey panicHotkey(*ipc, *events, "panic");
-  sway::SwayHotkey panelHotkey(*ipc, *events, "panel");
+  const auto hotkeys = MakePerHotkey([&ipc, &events](const HotkeyRow& row) {
+    return std::make_unique<sway::SwayHotkey>(*ipc, *events, std::string(row.name));
+  });
   sway::SwayWindowWatch windowWatch(*events);
   // sway ending ends the session: the hidden windows end with it.
   events->SetOnLost([] { Gtk::Main::quit(); });
   return RunStart(display, instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
+                  {.windows = windows,
+                   .windowWatch = windowWatch,
+                   .hotkeys = PortsOf(hotkeys),
+                   .panelHandle = [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
 // In a Plasma session on Wayland: KWin's script for the windows and the keys,
@@ -333,6 +356,11 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   std::optional<X11SingleInstance> instance;
   if (command.kind != CommandLine::Kind::Restore) instance.emplace(lockFile);
   kwin::KWinBridge bridge(x11::SessionKeyOfDisplay(display));
+  std::vector<kwin::ScriptShortcut> shortcuts;
+  for (const HotkeyRow& row : kHotkeys) {
+    shortcuts.push_back({std::string(row.name), std::string(row.desktopShortcut), std::string(row.desktopDescription)});
+  }
+  bridge.SetShortcuts(std::move(shortcuts));
   if (!instance || !instance->AnotherInstanceIsRunning()) {
     std::string problem;
     InstalledFiles files;
@@ -349,13 +377,15 @@ int RunOnKWin(const CommandLine& command, char* program, const std::string& disp
   kwin::KWinWindowManager windows(bridge);
   if (command.kind == CommandLine::Kind::Restore) return RunRestoreCommand(display, windows);
 
-  kwin::KWinHotkey windowsHotkey(bridge, "toggle", "Blindfold toggle");
-  kwin::KWinHotkey panicHotkey(bridge, "panic", "Blindfold panic");
-  kwin::KWinHotkey panelHotkey(bridge, "panel", "Blindfold panel");
+  const auto hotkeys = MakePerHotkey([&bridge](const HotkeyRow& row) {
+    return std::make_unique<kwin::KWinHotkey>(bridge, std::string(row.name), std::string(row.desktopShortcut));
+  });
   kwin::KWinWindowWatch windowWatch(bridge);
   return RunStart(display, *instance,
-                  {windows, windowWatch, windowsHotkey, panicHotkey, panelHotkey,
-                   [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }, {}});
+                  {.windows = windows,
+                   .windowWatch = windowWatch,
+                   .hotkeys = PortsOf(hotkeys),
+                   .panelHandle = [&windows] { return windows.FirstWindowOf(static_cast<std::uint32_t>(getpid())); }});
 }
 
 }  // namespace
@@ -375,7 +405,7 @@ int main(int argc, char** argv) {
   const CommandLine command = ReadCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
   switch (command.kind) {
     case CommandLine::Kind::Help:
-      std::cout << texts::Usage("blindfold");
+      std::cout << texts::Usage("blindfold", CommandsHelp());
       return kExitDone;
     case CommandLine::Kind::Version:
       std::cout << texts::kProgramName << ' ' << VersionText() << '\n';

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/restore.h"
 #include "app/run.h"
 #include "app/startup.h"
@@ -149,7 +149,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     case CommandLine::Kind::Start:
       break;
     case CommandLine::Kind::Help:
-      Say(texts::Usage("Blindfold.exe"), false);
+      Say(texts::Usage("Blindfold.exe", CommandsHelp()), false);
       return kExitDone;
     case CommandLine::Kind::Version:
       Say(std::string(texts::kProgramName) + " " + VersionText(), false);
@@ -174,13 +174,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const StartupRoad road = Startup(instance, store, messageBoxes);
   if (road == StartupRoad::SecondInstance) return 0;
 
-  PanelDialog dialog(Form1::kPanelWidthTwips, Form1::kPanelHeightTwips);
+  PanelDialog dialog(MainWindow::kPanelWidthTwips, MainWindow::kPanelHeightTwips);
   if (!dialog.MainWindow()) return 1;
   const OwnerWindow owner = [&dialog] { return dialog.Owner(); };
   messageBoxes.owner = owner;
-  Win32Hotkey windowsHotkey(dialog.MainWindow(), HotkeyId::Windows);
-  Win32Hotkey panicHotkey(dialog.MainWindow(), HotkeyId::Panic);
-  Win32Hotkey panelHotkey(dialog.MainWindow(), HotkeyId::Panel);
+  const PerHotkey<std::unique_ptr<Win32Hotkey>> hotkeys = MakePerHotkey(
+      [&dialog](const HotkeyRow& row) { return std::make_unique<Win32Hotkey>(dialog.MainWindow(), row.id); });
+  std::vector<Win32Hotkey*> hotkeyWindows;
+  for (const auto& hotkey : hotkeys) hotkeyWindows.push_back(hotkey.get());
   Win32WindowManager windows;
   Win32ProgramFiles files;
   Win32LoginDialog loginDialog(owner);
@@ -197,9 +198,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Win32Autostart autostart(registry, files.ProgramFolder() + "\\" + files.ExecutableBaseName() + ".exe");
   Win32CommandInbox commands;
   SetUnhandledExceptionFilter(OnUnhandledException);
-  DialogFrontEnd frontEnd(dialog, {&windowsHotkey, &panicHotkey, &panelHotkey});
-  return RunFirstInstance(Platform{windows, registry, dialog, files, panelHotkey, windowsHotkey, panicHotkey,
-                                   messageBoxes, loginDialog, crypto, mixer, notificationArea, popupMenu, fileDialog,
-                                   shell, random, tipsDialog, windowWatch, background, autostart, commands},
+  DialogFrontEnd frontEnd(dialog, hotkeyWindows);
+  return RunFirstInstance(Platform{.windows = windows,
+                                   .registry = registry,
+                                   .panelWindow = dialog,
+                                   .files = files,
+                                   .hotkeys = MakePerHotkey([&hotkeys](const HotkeyRow& row) -> HotkeyControl* {
+                                     return hotkeys[row.id].get();
+                                   }),
+                                   .messageBoxes = messageBoxes,
+                                   .loginDialog = loginDialog,
+                                   .crypto = crypto,
+                                   .mixer = mixer,
+                                   .notificationArea = notificationArea,
+                                   .popupMenu = popupMenu,
+                                   .fileDialog = fileDialog,
+                                   .shell = shell,
+                                   .random = random,
+                                   .tipsDialog = tipsDialog,
+                                   .windowWatch = windowWatch,
+                                   .background = background,
+                                   .autostart = autostart,
+                                   .commands = commands},
                           frontEnd, road);
 }

@@ -11,7 +11,7 @@ namespace {
 #define MODEL(member) [](PanelModel& panel) -> ModelField { return &panel.member; }
 
 constexpr int kOpenWindows = static_cast<int>(PanelPage::OpenWindows);
-constexpr int kHotkeys = static_cast<int>(PanelPage::Hotkeys);
+constexpr int kHotkeysPage = static_cast<int>(PanelPage::Hotkeys);
 constexpr int kSettings = static_cast<int>(PanelPage::Settings);
 constexpr int kStealth = static_cast<int>(PanelPage::Stealth);
 constexpr int kAbout = static_cast<int>(PanelPage::About);
@@ -19,47 +19,51 @@ constexpr int kAbout = static_cast<int>(PanelPage::About);
 using enum Control;
 using K = ControlKind;
 
+// The third column is each control's name in the original design ("List1",
+// "Check2(0)", "SSTab1"): with the number beside it, it is how the design's
+// documents and the tests' messages know a control, so it is kept as it is.
+// Code names the controls by what they are (first column).
 // clang-format off
 constexpr std::array<ControlInfo, kControlCount> kControls = {{
-    {SSTab1, 1001, "SSTab1", kEveryPage, K::Tabs, "", {60, 60, 8100, 4950}},
+    {Pages, 1001, "SSTab1", kEveryPage, K::Tabs, "", {60, 60, 8100, 4950}},
 
     {frmWindowList, 1002, "frmWindowList", kOpenWindows, K::Frame, "Open windows list", {180, 420, 7935, 2295}, MODEL(frmWindowList)},
-    {Label1, 1003, "Label1", kOpenWindows, K::Link, "[ Select All ]", {5180, 650, 1300, 240}},
-    {Label7, 1004, "Label7", kOpenWindows, K::Link, "[ Clear All ]", {6580, 650, 1300, 240}},
-    {List1, 1005, "List1", kOpenWindows, K::MultiList, "", {300, 900, 7575, 1410}, MODEL(List1)},
+    {SelectAllLink, 1003, "Label1", kOpenWindows, K::Link, "[ Select All ]", {5180, 650, 1300, 240}},
+    {ClearAllLink, 1004, "Label7", kOpenWindows, K::Link, "[ Clear All ]", {6580, 650, 1300, 240}},
+    {OpenWindowsList, 1005, "List1", kOpenWindows, K::MultiList, "", {300, 900, 7575, 1410}, MODEL(openWindows)},
     {chkTaskbar, 1006, "chkTaskbar", kOpenWindows, K::CheckBox, "[ Hide &Taskbar ]", {300, 2340, 1750, 300}, MODEL(chkTaskbar)},
     {chkProgramManager, 1007, "chkProgramManager", kOpenWindows, K::CheckBox, "[ Hide &desktop icons ]", {2100, 2340, 2400, 300}, MODEL(chkProgramManager)},
     {cmdRefresh, 1008, "cmdRefresh", kOpenWindows, K::Button, "&Refresh", {6780, 2310, 1095, 345}, MODEL(cmdRefresh)},
     {frameAlwaysHide, 1009, "frameAlwaysHide", kOpenWindows, K::Frame, "Always hide list - Double click to remove an item from the 'Always hide list.'", {180, 2820, 7935, 1740}, MODEL(frameAlwaysHide)},
-    {List2, 1010, "List2", kOpenWindows, K::List, "", {300, 3120, 7695, 1320}, MODEL(List2)},
+    {AlwaysHideList, 1010, "List2", kOpenWindows, K::List, "", {300, 3120, 7695, 1320}, MODEL(alwaysHide)},
     {lblHideStatus, 1090, "lblHideStatus", kOpenWindows, K::Label, "", {300, 4620, 6300, 250}, MODEL(lblHideStatus)},
     {lblHelpOpenWindows_0, 1083, "lblHelpOpenWindows(0)", kOpenWindows, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
 
-    {frmHotkey0, 1011, "frmHotkey(0)", kHotkeys, K::Frame, "Blindfold hide/display hotkey (Toggles Blindfold UI between hidden/visible)", {180, 420, 7935, 1320}},
-    {Check2_0, 1012, "Check2(0)", kHotkeys, K::CheckBox, "[ &WinKey ]", {420, 780, 1400, 300}, MODEL(Check2[0])},
-    {Check2_1, 1013, "Check2(1)", kHotkeys, K::CheckBox, "[ &CtrlKey ]", {1870, 780, 1400, 300}, MODEL(Check2[1])},
-    {Check2_2, 1014, "Check2(2)", kHotkeys, K::CheckBox, "[ &AltKey ]", {3320, 780, 1400, 300}, MODEL(Check2[2])},
-    {Check2_3, 1015, "Check2(3)", kHotkeys, K::CheckBox, "[ &ShiftKey ]", {4770, 780, 1400, 300}, MODEL(Check2[3])},
-    {lblKey0, 1016, "lblKey(0)", kHotkeys, K::Label, "&Key:", {6280, 820, 500, 250}},
-    {txtBlindfoldShortcutKey, 1017, "txtBlindfoldShortcutKey", kHotkeys, K::KeyBox, "", {6830, 750, 600, 330}, MODEL(txtBlindfoldShortcutKey)},
-    {lblHotkeyStatus0, 1018, "lblHotkeyStatus(0)", kHotkeys, K::Label, "", {420, 1260, 7500, 450}, MODEL(lblHotkeyStatus[0])},
-    {frmHotkey1, 1019, "frmHotkey(1)", kHotkeys, K::Frame, "Windows hide/display hotkey (Toggles windows between hidden and visible)", {180, 1860, 7935, 1320}},
-    {Check2_4, 1020, "Check2(4)", kHotkeys, K::CheckBox, "[ W&inKey ]", {420, 2220, 1400, 300}, MODEL(Check2[4])},
-    {Check2_5, 1021, "Check2(5)", kHotkeys, K::CheckBox, "[ Ct&rlKey ]", {1870, 2220, 1400, 300}, MODEL(Check2[5])},
-    {Check2_6, 1022, "Check2(6)", kHotkeys, K::CheckBox, "[ A&ltKey ]", {3320, 2220, 1400, 300}, MODEL(Check2[6])},
-    {Check2_7, 1023, "Check2(7)", kHotkeys, K::CheckBox, "[ S&hiftKey ]", {4770, 2220, 1400, 300}, MODEL(Check2[7])},
-    {lblKey1, 1024, "lblKey(1)", kHotkeys, K::Label, "K&ey:", {6280, 2260, 500, 250}},
-    {txtWindowsShortcutKey, 1025, "txtWindowsShortcutKey", kHotkeys, K::KeyBox, "", {6830, 2190, 600, 330}, MODEL(txtWindowsShortcutKey)},
-    {lblHotkeyStatus1, 1026, "lblHotkeyStatus(1)", kHotkeys, K::Label, "", {420, 2700, 7500, 450}, MODEL(lblHotkeyStatus[1])},
-    {frmHotkey2, 1027, "frmHotkey(2)", kHotkeys, K::Frame, "Panic hide hotkey (Makes all visible windows hidden)", {180, 3300, 7935, 1320}},
-    {Check2_8, 1028, "Check2(8)", kHotkeys, K::CheckBox, "[ Wi&nKey ]", {420, 3660, 1400, 300}, MODEL(Check2[8])},
-    {Check2_9, 1029, "Check2(9)", kHotkeys, K::CheckBox, "[ C&trlKey ]", {1870, 3660, 1400, 300}, MODEL(Check2[9])},
-    {Check2_10, 1030, "Check2(10)", kHotkeys, K::CheckBox, "[ &AltKey ]", {3320, 3660, 1400, 300}, MODEL(Check2[10])},
-    {Check2_11, 1031, "Check2(11)", kHotkeys, K::CheckBox, "[ Shi&ftKey ]", {4770, 3660, 1400, 300}, MODEL(Check2[11])},
-    {lblKey2, 1032, "lblKey(2)", kHotkeys, K::Label, "Ke&y:", {6280, 3700, 500, 250}},
-    {txtPanicShortcutKey, 1033, "txtPanicShortcutKey", kHotkeys, K::KeyBox, "", {6830, 3630, 600, 330}, MODEL(txtPanicShortcutKey)},
-    {lblHotkeyStatus2, 1034, "lblHotkeyStatus(2)", kHotkeys, K::Label, "", {420, 4140, 7500, 450}, MODEL(lblHotkeyStatus[2])},
-    {lblHelpOpenWindows_1, 1084, "lblHelpOpenWindows(1)", kHotkeys, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
+    {frmHotkey0, 1011, "frmHotkey(0)", kHotkeysPage, K::Frame, "Blindfold hide/display hotkey (Toggles Blindfold UI between hidden/visible)", {180, 420, 7935, 1320}},
+    {PanelKeyWin, 1012, "Check2(0)", kHotkeysPage, K::CheckBox, "[ &WinKey ]", {420, 780, 1400, 300}, MODEL(hotkeys[HotkeyId::Panel].modifiers[0])},
+    {PanelKeyCtrl, 1013, "Check2(1)", kHotkeysPage, K::CheckBox, "[ &CtrlKey ]", {1870, 780, 1400, 300}, MODEL(hotkeys[HotkeyId::Panel].modifiers[1])},
+    {PanelKeyAlt, 1014, "Check2(2)", kHotkeysPage, K::CheckBox, "[ &AltKey ]", {3320, 780, 1400, 300}, MODEL(hotkeys[HotkeyId::Panel].modifiers[2])},
+    {PanelKeyShift, 1015, "Check2(3)", kHotkeysPage, K::CheckBox, "[ &ShiftKey ]", {4770, 780, 1400, 300}, MODEL(hotkeys[HotkeyId::Panel].modifiers[3])},
+    {lblKey0, 1016, "lblKey(0)", kHotkeysPage, K::Label, "&Key:", {6280, 820, 500, 250}},
+    {txtBlindfoldShortcutKey, 1017, "txtBlindfoldShortcutKey", kHotkeysPage, K::KeyBox, "", {6830, 750, 600, 330}, MODEL(hotkeys[HotkeyId::Panel].key)},
+    {lblHotkeyStatus0, 1018, "lblHotkeyStatus(0)", kHotkeysPage, K::Label, "", {420, 1260, 7500, 450}, MODEL(hotkeys[HotkeyId::Panel].status)},
+    {frmHotkey1, 1019, "frmHotkey(1)", kHotkeysPage, K::Frame, "Windows hide/display hotkey (Toggles windows between hidden and visible)", {180, 1860, 7935, 1320}},
+    {WindowsKeyWin, 1020, "Check2(4)", kHotkeysPage, K::CheckBox, "[ W&inKey ]", {420, 2220, 1400, 300}, MODEL(hotkeys[HotkeyId::Windows].modifiers[0])},
+    {WindowsKeyCtrl, 1021, "Check2(5)", kHotkeysPage, K::CheckBox, "[ Ct&rlKey ]", {1870, 2220, 1400, 300}, MODEL(hotkeys[HotkeyId::Windows].modifiers[1])},
+    {WindowsKeyAlt, 1022, "Check2(6)", kHotkeysPage, K::CheckBox, "[ A&ltKey ]", {3320, 2220, 1400, 300}, MODEL(hotkeys[HotkeyId::Windows].modifiers[2])},
+    {WindowsKeyShift, 1023, "Check2(7)", kHotkeysPage, K::CheckBox, "[ S&hiftKey ]", {4770, 2220, 1400, 300}, MODEL(hotkeys[HotkeyId::Windows].modifiers[3])},
+    {lblKey1, 1024, "lblKey(1)", kHotkeysPage, K::Label, "K&ey:", {6280, 2260, 500, 250}},
+    {txtWindowsShortcutKey, 1025, "txtWindowsShortcutKey", kHotkeysPage, K::KeyBox, "", {6830, 2190, 600, 330}, MODEL(hotkeys[HotkeyId::Windows].key)},
+    {lblHotkeyStatus1, 1026, "lblHotkeyStatus(1)", kHotkeysPage, K::Label, "", {420, 2700, 7500, 450}, MODEL(hotkeys[HotkeyId::Windows].status)},
+    {frmHotkey2, 1027, "frmHotkey(2)", kHotkeysPage, K::Frame, "Panic hide hotkey (Makes all visible windows hidden)", {180, 3300, 7935, 1320}},
+    {PanicKeyWin, 1028, "Check2(8)", kHotkeysPage, K::CheckBox, "[ Wi&nKey ]", {420, 3660, 1400, 300}, MODEL(hotkeys[HotkeyId::Panic].modifiers[0])},
+    {PanicKeyCtrl, 1029, "Check2(9)", kHotkeysPage, K::CheckBox, "[ C&trlKey ]", {1870, 3660, 1400, 300}, MODEL(hotkeys[HotkeyId::Panic].modifiers[1])},
+    {PanicKeyAlt, 1030, "Check2(10)", kHotkeysPage, K::CheckBox, "[ &AltKey ]", {3320, 3660, 1400, 300}, MODEL(hotkeys[HotkeyId::Panic].modifiers[2])},
+    {PanicKeyShift, 1031, "Check2(11)", kHotkeysPage, K::CheckBox, "[ Shi&ftKey ]", {4770, 3660, 1400, 300}, MODEL(hotkeys[HotkeyId::Panic].modifiers[3])},
+    {lblKey2, 1032, "lblKey(2)", kHotkeysPage, K::Label, "Ke&y:", {6280, 3700, 500, 250}},
+    {txtPanicShortcutKey, 1033, "txtPanicShortcutKey", kHotkeysPage, K::KeyBox, "", {6830, 3630, 600, 330}, MODEL(hotkeys[HotkeyId::Panic].key)},
+    {lblHotkeyStatus2, 1034, "lblHotkeyStatus(2)", kHotkeysPage, K::Label, "", {420, 4140, 7500, 450}, MODEL(hotkeys[HotkeyId::Panic].status)},
+    {lblHelpOpenWindows_1, 1084, "lblHelpOpenWindows(1)", kHotkeysPage, K::Link, "Online Help!", {6760, 4680, 1300, 250}},
 
     {frmPassword, 1035, "frmPassword", kSettings, K::Frame, "Password protection", {180, 420, 7935, 1800}},
     {lblPassword, 1036, "lblPassword", kSettings, K::Label, "&Password:", {420, 810, 1000, 250}},
@@ -146,14 +150,14 @@ ModelField FieldOf(PanelModel& panel, Control control) {
 // everything else, sits on the tabs.
 Control ContainerOf(Control control) {
   switch (control) {
-    case Control::List1:
-    case Control::Label1:
-    case Control::Label7:
+    case Control::OpenWindowsList:
+    case Control::SelectAllLink:
+    case Control::ClearAllLink:
     case Control::chkTaskbar:
     case Control::chkProgramManager:
       return Control::frmWindowList;
     default:
-      return Control::SSTab1;
+      return Control::Pages;
   }
 }
 
@@ -182,22 +186,8 @@ PanelModel::PanelModel() {
     if (auto* frame = std::get_if<Frame*>(&field)) (*frame)->caption = info.caption;
     if (auto* label = std::get_if<Label*>(&field)) (*label)->caption = info.caption;
   }
+  for (const HotkeyRow& row : kHotkeys) hotkeys[row.id].key.text = row.initialKeyText;
 }
 
-TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId hotkey) {
-  return const_cast<TextBox&>(HotkeyKeyBox(std::as_const(panel), hotkey));
-}
-
-const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId hotkey) {
-  switch (hotkey) {
-    case HotkeyId::Panel:
-      return panel.txtBlindfoldShortcutKey;
-    case HotkeyId::Windows:
-      return panel.txtWindowsShortcutKey;
-    case HotkeyId::Panic:
-      break;
-  }
-  return panel.txtPanicShortcutKey;
-}
 
 }  // namespace blindfold

@@ -47,7 +47,7 @@ struct ControlInfo {
   // once given: other programs may address a control by it (the setup program
   // asks a running Blindfold to shut down through its button).
   int id;
-  std::string_view name;     // the control's traditional name
+  std::string_view name;     // its name in the original design: kept as it is
   int page;                  // a PanelPage, or kEveryPage
   ControlKind kind;
   std::string_view caption;  // as first shown

@@ -9,6 +9,7 @@
 
 #include "core/control.h"
 #include "core/window_handle.h"
+#include "panel/hotkeys.h"
 
 namespace blindfold {
 
@@ -155,12 +156,17 @@ inline TrayOptionRow MakeTrayOptionRow() {
 enum class PanelPage { OpenWindows = 0, Hotkeys = 1, Settings = 2, Stealth = 3, About = 4 };
 inline constexpr int kPanelPageCount = 5;
 
-// The three hotkeys, in the order the panel and the store list them.
-enum class HotkeyId { Panel = 0, Windows = 1, Panic = 2 };
-inline constexpr std::array<HotkeyId, 3> kHotkeyIds = {HotkeyId::Panel, HotkeyId::Windows, HotkeyId::Panic};
-
 // The modifier boxes of each hotkey, in their order on the page.
 enum class Modifier { Win = 0, Ctrl = 1, Alt = 2, Shift = 3 };
+inline constexpr std::array kModifiers = {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift};
+
+// One hotkey's controls on the "Hotkeys" page.
+struct HotkeyBoxes {
+  std::array<CheckBox, kModifiers.size()> modifiers;  // in the order of kModifiers
+  TextBox key;
+  // Why the platform refused its combination, if it did.
+  Label status{"", false};
+};
 
 // Static captions come from the control table; the model holds the texts that
 // the program changes.
@@ -168,25 +174,19 @@ struct PanelModel {
   // Every label and frame starts with its caption from the control table.
   PanelModel();
 
-  PanelPage SSTab1 = PanelPage::OpenWindows;
+  PanelPage page = PanelPage::OpenWindows;
 
   // "Open windows" page.
   Frame frmWindowList;  // its caption counts the windows
-  ListBox List1;
+  ListBox openWindows;
   CheckBox chkTaskbar;          // "[ Hide Taskbar ]"; Tag: the taskbar's handle
   CheckBox chkProgramManager;   // "[ Hide desktop icons ]"; Tag: the desktop's handle
   Frame frameAlwaysHide;
-  ListBox List2;  // single selection: its current row is the selected entry
+  ListBox alwaysHide;  // single selection: its current row is the selected entry
   Label lblHideStatus{"", false};  // a window that could not be kept hidden
 
-  // "Hotkeys" page: Check2(4h + j) is modifier j (Win, Ctrl, Alt, Shift) of hotkey h
-  // (0 panel, 1 windows, 2 panic).
-  std::array<CheckBox, 12> Check2;
-  TextBox txtBlindfoldShortcutKey{"X"};
-  TextBox txtWindowsShortcutKey{"Z"};
-  TextBox txtPanicShortcutKey{"A"};
-  // Beside each hotkey: why the platform refused its combination, if it did.
-  std::array<Label, 3> lblHotkeyStatus{Label{"", false}, Label{"", false}, Label{"", false}};
+  // "Hotkeys" page: one set of boxes per row of kHotkeys.
+  PerHotkey<HotkeyBoxes> hotkeys;
 
   // "Settings" page.
   TextBox txtPassword;
@@ -233,17 +233,14 @@ struct PanelModel {
   std::string strTrayIconTip;
 };
 
-// The named ways into the numbered controls.
 inline CheckBox& ModifierBox(PanelModel& panel, HotkeyId hotkey, Modifier modifier) {
-  return panel.Check2[4 * static_cast<std::size_t>(hotkey) + static_cast<std::size_t>(modifier)];
+  return panel.hotkeys[hotkey].modifiers[static_cast<std::size_t>(modifier)];
 }
 inline const CheckBox& ModifierBox(const PanelModel& panel, HotkeyId hotkey, Modifier modifier) {
-  return panel.Check2[4 * static_cast<std::size_t>(hotkey) + static_cast<std::size_t>(modifier)];
+  return panel.hotkeys[hotkey].modifiers[static_cast<std::size_t>(modifier)];
 }
-inline Label& HotkeyStatus(PanelModel& panel, HotkeyId hotkey) {
-  return panel.lblHotkeyStatus[static_cast<std::size_t>(hotkey)];
-}
-TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId hotkey);
-const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId hotkey);
+inline Label& HotkeyStatus(PanelModel& panel, HotkeyId hotkey) { return panel.hotkeys[hotkey].status; }
+inline TextBox& HotkeyKeyBox(PanelModel& panel, HotkeyId hotkey) { return panel.hotkeys[hotkey].key; }
+inline const TextBox& HotkeyKeyBox(const PanelModel& panel, HotkeyId hotkey) { return panel.hotkeys[hotkey].key; }
 
 }  // namespace blindfold

@@ -123,7 +123,7 @@ ControlState PanelView::StateOf(const ControlInfo& info) const {
   ControlState state;
   if (!panel_) return state;
   std::visit(StateReader{state}, FieldOf(*panel_, info.control));
-  const bool pageUp = info.page == kEveryPage || info.page == static_cast<int>(panel_->SSTab1) ||
+  const bool pageUp = info.page == kEveryPage || info.page == static_cast<int>(panel_->page) ||
                       traits_.pagesHoldTheirControls;
   state.visible = state.visible && pageUp && !info.neverShown;
   const std::span<const Control> group = OptionGroupOf(info.control);
@@ -168,10 +168,10 @@ void PanelView::PageShowing(PanelPage page) {
 void PanelView::Render() {
   if (!panel_ || !widgets_ || rendering_) return;
   const auto drawing = HoldWhile(rendering_, true);
-  BuildPage(static_cast<int>(panel_->SSTab1));
-  widgets_->SelectPage(panel_->SSTab1);
-  RenderList(Control::List1, panel_->List1, shownList1_);
-  RenderList(Control::List2, panel_->List2, shownList2_);
+  BuildPage(static_cast<int>(panel_->page));
+  widgets_->SelectPage(panel_->page);
+  RenderList(Control::OpenWindowsList, panel_->openWindows, shownList1_);
+  RenderList(Control::AlwaysHideList, panel_->alwaysHide, shownList2_);
   std::array<bool, kControlCount> visible{};
   for (const ControlInfo& info : Controls()) {
     if (!made_[IndexOf(info.control)]) continue;
@@ -235,13 +235,13 @@ void PanelView::ValueChanged(Control control, int value) {
 }
 
 void PanelView::PageSelected(PanelPage page) {
-  if (!panel_ || panel_->SSTab1 == page) return;
+  if (!panel_ || panel_->page == page) return;
   Report([page](PanelEvents& events) { events.PageSelected(page); });
 }
 
 void PanelView::CyclePage(int step) {
   if (!panel_) return;
-  const int page = ((static_cast<int>(panel_->SSTab1) + step) % kPanelPageCount + kPanelPageCount) % kPanelPageCount;
+  const int page = ((static_cast<int>(panel_->page) + step) % kPanelPageCount + kPanelPageCount) % kPanelPageCount;
   Report([page](PanelEvents& events) { events.PageSelected(static_cast<PanelPage>(page)); });
 }
 
@@ -249,8 +249,8 @@ void PanelView::CyclePage(int step) {
 // changes only those the logic changed.
 void PanelView::RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) {
   if (!events_ || rendering_) return;
-  if (list == Control::List1 || list == Control::List2) {
-    std::vector<ListRow>& shown = list == Control::List1 ? shownList1_ : shownList2_;
+  if (list == Control::OpenWindowsList || list == Control::AlwaysHideList) {
+    std::vector<ListRow>& shown = list == Control::OpenWindowsList ? shownList1_ : shownList2_;
     for (std::size_t i = 0; i < marks.size() && i < shown.size(); ++i) shown[i].marked = marks[i];
   }
   Report([&](PanelEvents& events) { events.RowsSelected(list, marks, current); });

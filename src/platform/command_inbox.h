@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,26 +20,43 @@ enum class Command {
   Quit,    // the tray menu's Shutdown
 };
 
-// Each command with the word of its option ("toggle" for "--toggle").
-inline constexpr std::array<std::pair<Command, std::string_view>, 4> kCommandWords = {{
-    {Command::Toggle, "toggle"},
-    {Command::Panic, "panic"},
-    {Command::Panel, "panel"},
-    {Command::Quit, "quit"},
-}};
+// Each command with the word of its option ("toggle" for "--toggle") and
+// what --help says of it.
+struct CommandWord {
+  Command command;
+  std::string_view word;
+  std::string_view help;
+};
+inline constexpr auto kCommandWords = std::to_array<CommandWord>({
+    {Command::Toggle, "toggle", "hide or show the chosen windows, as the windows hotkey does"},
+    {Command::Panic, "panic", "hide everything, as the panic hotkey does"},
+    {Command::Panel, "panel", "show or hide the control panel, as the panel hotkey does"},
+    {Command::Quit, "quit", "end Blindfold, as the tray menu's Shutdown does"},
+});
 
 inline std::string_view WordOf(Command command) {
-  for (const auto& [each, word] : kCommandWords) {
+  for (const auto& [each, word, help] : kCommandWords) {
     if (each == command) return word;
   }
   return {};
+}
+
+// The lines of --help that list the commands, their words in a column.
+inline std::string CommandsHelp() {
+  std::string lines;
+  for (const auto& [command, word, help] : kCommandWords) {
+    std::string option = "  --" + std::string(word);
+    option.resize(std::max<std::size_t>(option.size() + 1, 13), ' ');
+    lines += option + std::string(help) + "\n";
+  }
+  return lines;
 }
 
 // The option that sends `command`, as "--toggle".
 inline std::string OptionOf(Command command) { return "--" + std::string(WordOf(command)); }
 
 inline std::optional<Command> CommandOfWord(std::string_view word) {
-  for (const auto& [command, each] : kCommandWords) {
+  for (const auto& [command, each, help] : kCommandWords) {
     if (each == word) return command;
   }
   return std::nullopt;

@@ -15,13 +15,6 @@ struct RegistryLocation {
   std::string name;
 };
 
-// Where a value is kept in a settings file that a user can mend by hand.
-struct ValueInFile {
-  std::string file;
-  std::string group;  // the name between the brackets of the line that starts its group
-  std::string key;    // its line starts with the key and "="
-};
-
 // The raw store: one root at a time, no fallback between roots. Key paths and
 // value names are matched without regard to case. Every value is written as
 // text; reading a number stored by other means gives its decimal text, and a
@@ -37,9 +30,9 @@ class RegistryBackend {
   virtual bool DeleteValue(const RegistryLocation& where) = 0;
   // Whether this program may change the value's key, which exists.
   virtual bool MayWrite(const RegistryLocation& where) = 0;
-  // Where the value is, for a user who must delete it by hand; nothing where
-  // the store is not a text file (the registry has its own editor).
-  virtual std::optional<ValueInFile> FileHolding(const RegistryLocation&) { return std::nullopt; }
+  // How a user deletes the value by hand, in words that say where it is kept
+  // and with what it is mended.
+  virtual std::string HowToDeleteByHand(const RegistryLocation& where) = 0;
 };
 
 }  // namespace blindfold

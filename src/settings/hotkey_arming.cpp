@@ -1,6 +1,5 @@
 #include "settings/hotkey_arming.h"
 
-#include <array>
 #include <string_view>
 
 #include "core/log.h"
@@ -19,23 +18,7 @@ bool IsUsableKey(std::string_view keyText) {
   return keyText.empty() || static_cast<unsigned char>(keyText.front()) < 0x80;
 }
 
-namespace {
-
-Command CommandOf(HotkeyId id) {
-  switch (id) {
-    case HotkeyId::Panel:
-      return Command::Panel;
-    case HotkeyId::Windows:
-      return Command::Toggle;
-    case HotkeyId::Panic:
-      return Command::Panic;
-  }
-  return Command::Toggle;
-}
-
-}  // namespace
-
-void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program) {
+void ArmedHotkey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program) {
   properties_.winKey = ModifierBox(panel, id, Modifier::Win).value != 0;
   properties_.ctrlKey = ModifierBox(panel, id, Modifier::Ctrl).value != 0;
   properties_.altKey = ModifierBox(panel, id, Modifier::Alt).value != 0;
@@ -59,15 +42,14 @@ void VBHotKey::ArmFrom(PanelModel& panel, HotkeyId id, std::string_view program)
 
   const HotkeyArmResult result = platform_.Arm(properties_);
   armed_ = result.armed;
-  constexpr std::array<std::string_view, 3> kNames = {"the panel's", "the windows'", "the panic"};
-  const std::string_view name = kNames[static_cast<std::size_t>(id)];
+  const HotkeyRow& row = RowOf(id);
   if (result.armed) {
-    log::Info("hotkey", name, " hotkey armed");
+    log::Info("hotkey", "the ", row.name, " hotkey armed");
   } else {
-    log::Warning("hotkey", name, " hotkey refused: ", result.reason);
+    log::Warning("hotkey", "the ", row.name, " hotkey refused: ", result.reason);
   }
   if (!result.armed) {
-    status.caption = texts::HotkeyRefused(result.reason, std::string(program) + " " + OptionOf(CommandOf(id)));
+    status.caption = texts::HotkeyRefused(result.reason, std::string(program) + " " + OptionOf(row.command));
   } else if (keyText.empty()) {
     // Armed, but not with what the panel shows: say which key it still is.
     status.caption = texts::HotkeyKeptKey(static_cast<char>(properties_.vkey));

@@ -24,9 +24,9 @@ bool IsUsableKey(std::string_view keyText);
 // One of the three hotkey controls: the combination it was last given, armed
 // with the platform. A new arming replaces the previous combination; an empty
 // key box keeps the previous key while the modifiers change.
-class VBHotKey {
+class ArmedHotkey {
  public:
-  VBHotKey(HotkeyControl& platform, std::int32_t initialKey) : platform_(platform) {
+  ArmedHotkey(HotkeyControl& platform, std::int32_t initialKey) : platform_(platform) {
     properties_.vkey = initialKey;
   }
 

@@ -1,6 +1,7 @@
 #include "settings/registry_loader.h"
 
 #include <array>
+#include <variant>
 #include <optional>
 #include <vector>
 
@@ -45,64 +46,62 @@ std::optional<HotkeyFields> LoadHotkeyFields(SettingsStore& store, const StoredV
 
 void ApplyHotkeyFields(const std::optional<HotkeyFields>& fields, PanelModel& panel, HotkeyId id) {
   if (!fields) return;
-  constexpr std::array kModifiers = {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift};
   for (std::size_t i = 0; i < kModifiers.size(); ++i) ModifierBox(panel, id, kModifiers[i]).value = fields->modifiers[i];
   HotkeyKeyBox(panel, id).text = fields->key;
 }
 
-void LoadGestureCode(SettingsStore& store, const StoredValue& value, std::int32_t negativeCode,
-                     std::int32_t& code) {
-  const auto text = store.RegRead(value.path);
-  if (!text) return;
-  if (const auto number = ParseInt32(*text)) code = *number < 0 ? negativeCode : *number;
-}
+// Reads one stored value into what it is bound to.
+class Loader {
+ public:
+  Loader(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon, const StoredValue& value)
+      : store_(store), panel_(panel), defaultTrayIcon_(defaultTrayIcon), value_(value) {}
+
+  void operator()(const HotkeyField& field) { ApplyHotkeyFields(LoadHotkeyFields(store_, value_), panel_, field.id); }
+  void operator()(const CheckField& field) { LoadCheckBox(store_, value_, panel_.*field.box); }
+  void operator()(const SwitchField& field) { LoadPasswordSwitch(store_, value_, panel_.*field.box); }
+  void operator()(const SliderField& field) {
+    if (const auto level = ReadWholeNumber(store_, value_)) (panel_.*field.slider).TrySetValue(*level);
+  }
+  void operator()(const TextField& field) {
+    if (const auto text = store_.RegRead(value_.path); text && !text->empty()) (panel_.*field.box).text = *text;
+  }
+  void operator()(const TrayTextField& field) {
+    std::string& kept = panel_.*field.kept;
+    if (auto text = store_.RegRead(value_.path)) kept = std::move(*text);
+    if (field.shippedIconWhenEmpty && kept.empty()) kept = defaultTrayIcon_;
+    (panel_.*field.box).text = kept;
+  }
+  void operator()(const ListField& field) {
+    if (const auto entries = store_.RegRead(value_.path); entries && !entries->empty()) {
+      for (const std::string_view entry : SplitText(*entries, ',')) (panel_.*field.list).AddItem(std::string(entry));
+    }
+  }
+  void operator()(const GestureField& field) {
+    std::int32_t& code = panel_.*field.code;
+    if (const auto text = store_.RegRead(value_.path)) {
+      if (const auto number = ParseInt32(*text)) code = *number < 0 ? field.negativeCode : *number;
+    }
+    const TrayOptionRow& row = panel_.*field.row;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (ParseInt32(row[i].tag) == code) field.select(panel_, i);
+    }
+  }
+  void operator()(const PasswordField& field) {
+    if (auto key = store_.ReadAsSaved(kPasswordReadPath)) (panel_.*field.box).HoldStored(std::move(*key));
+  }
+  void operator()(const NormalisedFlag&) {}
+
+ private:
+  SettingsStore& store_;
+  PanelModel& panel_;
+  const std::string& defaultTrayIcon_;
+  const StoredValue& value_;
+};
 
 }  // namespace
 
 void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon) {
-  const auto panelKey = LoadHotkeyFields(store, kBlindfoldShortcutKey);
-  const auto windowsKey = LoadHotkeyFields(store, kWindowsShortcutKey);
-  const auto panicKey = LoadHotkeyFields(store, kPanicShortcutKey);
-
-  LoadCheckBox(store, kMute, panel.chkMute);
-  if (const auto level = ReadWholeNumber(store, kSoundLevel)) panel.Slider1.TrySetValue(*level);
-  LoadCheckBox(store, kStartHidden, panel.chkStartHidden);
-
-  LoadPasswordSwitch(store, kShowBlindfoldProtected, panel.chkShowBlindfold);
-  LoadPasswordSwitch(store, kShowWindowsProtected, panel.chkShowWindows);
-  LoadPasswordSwitch(store, kShutdownProtected, panel.chkShutdownBlindfold);
-
-  if (const auto entries = store.RegRead(kAlwaysHide.path); entries && !entries->empty()) {
-    for (const std::string_view entry : SplitText(*entries, ',')) panel.List2.AddItem(std::string(entry));
-  }
-
-  if (const auto decoy = store.RegRead(kDecoy.path); decoy && !decoy->empty()) panel.txtDecoy.text = *decoy;
-
-  ApplyHotkeyFields(panelKey, panel, HotkeyId::Panel);
-  ApplyHotkeyFields(windowsKey, panel, HotkeyId::Windows);
-  ApplyHotkeyFields(panicKey, panel, HotkeyId::Panic);
-
-  LoadGestureCode(store, kTrayMenu, kNegativeTrayMenuCode, panel.lTrayMenu);
-  LoadGestureCode(store, kTrayHideWindows, kNegativeTrayHideWindowsCode, panel.lTrayHideWindows);
-  for (std::size_t i = 0; i < panel.optTrayMenu.size(); ++i) {
-    if (ParseInt32(panel.optTrayMenu[i].tag) == panel.lTrayMenu) optTrayMenu_Click(panel, i);
-    if (ParseInt32(panel.optTrayHideWindows[i].tag) == panel.lTrayHideWindows) {
-      optTrayHideWindows_Click(panel, i);
-    }
-  }
-
-  if (auto icon = store.RegRead(kTrayIcon.path)) panel.strTrayIcon = std::move(*icon);
-  if (panel.strTrayIcon.empty()) panel.strTrayIcon = defaultTrayIcon;
-  panel.txtTrayIcon.text = panel.strTrayIcon;
-
-  if (auto tip = store.RegRead(kTrayIconTip.path)) panel.strTrayIconTip = std::move(*tip);
-  panel.txtTrayIconTip.text = panel.strTrayIconTip;
-
-  LoadCheckBox(store, kDisplayIcon, panel.chkDisplayIcon);
-  LoadCheckBox(store, kProgramManager, panel.chkProgramManager);
-  LoadCheckBox(store, kTaskbar, panel.chkTaskbar);
-
-  if (auto key = store.ReadAsSaved(kPasswordReadPath)) panel.txtPassword.HoldStored(std::move(*key));
+  for (const StoredValue& value : kSchema) std::visit(Loader(store, panel, defaultTrayIcon, value), value.binding);
 }
 
 }  // namespace blindfold

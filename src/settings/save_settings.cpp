@@ -1,6 +1,7 @@
 #include "settings/save_settings.h"
 
 #include <array>
+#include <variant>
 
 #include "settings/hotkey_arming.h"
 #include "settings/schema.h"
@@ -18,6 +19,13 @@ std::string UpperCase(std::string text) {
   }
   return text;
 }
+
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+  using Visitors::operator()...;
+};
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 class Writer {
  public:
@@ -63,9 +71,41 @@ std::string HotkeyTextFromPanel(const PanelModel& panel, HotkeyId hotkey) {
 std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
                                               const SaveActions& actions) {
   Writer writer(store);
-  writer.Write(kBlindfoldShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Panel));
-  writer.Write(kWindowsShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Windows));
-  writer.Write(kPanicShortcutKey, HotkeyTextFromPanel(panel, HotkeyId::Panic));
+  bool trayChanged = false;
+  for (const StoredValue& value : kSchema) {
+    std::visit(Overloaded{
+                   [&](const HotkeyField& field) { writer.Write(value, HotkeyTextFromPanel(panel, field.id)); },
+                   [&](const CheckField& field) {
+                     const CheckBox& box = panel.*field.box;
+                     if (box.enabled || !field.savedOnlyWhenEnabled) writer.Write(value, box.value);
+                   },
+                   [&](const SwitchField& field) { writer.Write(value, (panel.*field.box).value); },
+                   [&](const SliderField& field) { writer.Write(value, (panel.*field.slider).value); },
+                   [&](const TextField& field) { writer.Write(value, (panel.*field.box).text); },
+                   // Written even when unchanged: a value stored as a number, or with text
+                   // past a stray end mark, reads like the box but is not what the box holds.
+                   [&](const TrayTextField& field) {
+                     const std::string& text = (panel.*field.box).text;
+                     trayChanged = trayChanged || store.RegRead(value.path) != text;
+                     writer.Write(value, text);
+                   },
+                   [&](const ListField& field) {
+                     std::string entries;
+                     for (const ListRow& entry : (panel.*field.list).Rows()) {
+                       entries += (entries.empty() ? "" : ",") + entry.text;
+                     }
+                     writer.Write(value, entries);
+                   },
+                   [&](const GestureField& field) { StoreGesture(writer, value, panel.*field.row, panel.*field.code); },
+                   // Set only by setting a password.
+                   [&](const PasswordField&) {},
+                   // The warning at a second start is shown only for exactly "1".
+                   [&](const NormalisedFlag&) {
+                     if (const auto flag = store.RegRead(value.path)) writer.Write(value, *flag == "1" ? 1 : 0);
+                   },
+               },
+               value.binding);
+  }
 
   // An entry that stays would start Blindfold at the next log-on against the
   // user's choice.
@@ -73,49 +113,7 @@ std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& 
     const bool kept = panel.chkStartWithWindows.value == 1 ? actions.autostart->TurnOn() : actions.autostart->TurnOff();
     if (!kept) writer.Fail(kAutostartName);
   }
-
-  // Without an audio device the mute box is shown ticked and greyed; that is not
-  // the user's choice and must not replace it.
-  if (panel.chkMute.enabled) writer.Write(kMute, panel.chkMute.value);
-  writer.Write(kSoundLevel, panel.Slider1.value);
-  writer.Write(kStartHidden, panel.chkStartHidden.value);
-  writer.Write(kDecoy, panel.txtDecoy.text);
-  writer.Write(kShutdownProtected, panel.chkShutdownBlindfold.value);
-  writer.Write(kShowWindowsProtected, panel.chkShowWindows.value);
-  writer.Write(kShowBlindfoldProtected, panel.chkShowBlindfold.value);
-
-  std::string alwaysHide;
-  for (const ListRow& entry : panel.List2.Rows()) {
-    if (alwaysHide.empty()) {
-      alwaysHide = entry.text;
-    } else {
-      alwaysHide += "," + entry.text;
-    }
-  }
-  writer.Write(kAlwaysHide, alwaysHide);
-
   if (actions.armHotkeys) actions.armHotkeys();
-
-  StoreGesture(writer, kTrayMenu, panel.optTrayMenu, panel.lTrayMenu);
-  StoreGesture(writer, kTrayHideWindows, panel.optTrayHideWindows, panel.lTrayHideWindows);
-
-  // Written even when unchanged: a value stored as a number, or with text past
-  // a stray end mark, reads like the box but is not what the box holds.
-  bool trayChanged = false;
-  for (const auto& [value, box] : {std::pair{&kTrayIcon, &panel.txtTrayIcon},
-                                   std::pair{&kTrayIconTip, &panel.txtTrayIconTip}}) {
-    trayChanged = trayChanged || store.RegRead(value->path) != box->text;
-    writer.Write(*value, box->text);
-  }
-  // The warning at a second start is shown only for exactly "1".
-  if (const auto warning = store.RegRead(kPrevInstWarning.path)) {
-    writer.Write(kPrevInstWarning, *warning == "1" ? 1 : 0);
-  }
-
-  writer.Write(kDisplayIcon, panel.chkDisplayIcon.value);
-  writer.Write(kProgramManager, panel.chkProgramManager.value);
-  writer.Write(kTaskbar, panel.chkTaskbar.value);
-
   if (trayChanged && actions.reinstallTrayIcon) actions.reinstallTrayIcon();
   return writer.TakeFailures();
 }

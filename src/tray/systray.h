@@ -11,16 +11,16 @@ namespace blindfold {
 
 // The tray icon, and the hook that hands what the user does to it to the
 // program. Installed and removed as a pair.
-class modSystray final : public TrayEvents {
+class Tray final : public TrayEvents {
  public:
   struct Actions {
-    std::function<std::int32_t()> lTrayMenu;          // stored codes, read afresh for every gesture
-    std::function<std::int32_t()> lTrayHideWindows;
-    std::function<void()> SysTrayMouseEventHandler;  // the tray menu
-    std::function<void()> KeyTest;                   // the windows toggle
+    std::function<std::int32_t()> menuGesture;          // stored codes, read afresh for every gesture
+    std::function<std::int32_t()> toggleGesture;
+    std::function<void()> openMenu;  // the tray menu
+    std::function<void()> toggleWindows;                   // the windows toggle
   };
 
-  modSystray(NotificationArea& area, Actions actions) : area_(area), actions_(std::move(actions)) {}
+  Tray(NotificationArea& area, Actions actions) : area_(area), actions_(std::move(actions)) {}
 
   void AddTrayIcon(WindowHandle hWnd, std::int32_t uID, std::int32_t hIcon, const std::string& tip);
   void RemoveTrayIcon();

@@ -53,20 +53,20 @@ void MarkAlwaysHideByFields(const ListBox& alwaysHide, std::optional<std::size_t
 }
 
 void List1_DblClick(PanelModel& panel) {
-  const auto current = panel.List1.CurrentRow();
+  const auto current = panel.openWindows.CurrentRow();
   if (!current) return;
-  const std::string& text = panel.List1.Row(*current).text;
-  for (const ListRow& entry : panel.List2.Rows()) {
+  const std::string& text = panel.openWindows.Row(*current).text;
+  for (const ListRow& entry : panel.alwaysHide.Rows()) {
     if (entry.text == text) return;
   }
-  panel.List2.AddItem(text);
+  panel.alwaysHide.AddItem(text);
 }
 
 void List2_DblClick(PanelModel& panel) {
-  const auto current = panel.List2.CurrentRow();
+  const auto current = panel.alwaysHide.CurrentRow();
   if (!current) return;
-  panel.List2.RemoveItem(*current);
-  panel.List2.SetCurrentRow(std::nullopt);
+  panel.alwaysHide.RemoveItem(*current);
+  panel.alwaysHide.SetCurrentRow(std::nullopt);
 }
 
 }  // namespace blindfold

@@ -28,17 +28,17 @@ void EnumOpenWindowsProc(WindowManager& windows, PanelModel& panel, WindowHandle
   } else if (state.role == WindowRole::Taskbar) {
     panel.chkTaskbar.tag = std::to_string(window.Value());
   } else {
-    panel.List1.AddItem(OpenWindowRowText(title, className), window);
+    panel.openWindows.AddItem(OpenWindowRowText(title, className), window);
   }
 }
 
 void RebuildOpenWindowsList(WindowManager& windows, PanelModel& panel) {
-  panel.List1.Clear();
+  panel.openWindows.Clear();
   windows.EnumWindows([&](WindowHandle window) {
     EnumOpenWindowsProc(windows, panel, window);
     return true;
   });
-  if (panel.List1.ListCount() > 0) panel.List1.SetCurrentRow(0);
+  if (panel.openWindows.ListCount() > 0) panel.openWindows.SetCurrentRow(0);
 }
 
 void MarkRowsOfWindows(ListBox& list, std::span<const WindowHandle> handles) {
@@ -49,12 +49,12 @@ void MarkRowsOfWindows(ListBox& list, std::span<const WindowHandle> handles) {
   }
 }
 
-void Label1_Click(PanelModel& panel) {
-  for (std::size_t i = 0; i < panel.List1.ListCount(); ++i) panel.List1.Row(i).marked = true;
+void SelectAllWindows(PanelModel& panel) {
+  for (std::size_t i = 0; i < panel.openWindows.ListCount(); ++i) panel.openWindows.Row(i).marked = true;
 }
 
-void Label7_Click(PanelModel& panel) {
-  for (std::size_t i = 0; i < panel.List1.ListCount(); ++i) panel.List1.Row(i).marked = false;
+void ClearAllWindows(PanelModel& panel) {
+  for (std::size_t i = 0; i < panel.openWindows.ListCount(); ++i) panel.openWindows.Row(i).marked = false;
 }
 
 }  // namespace blindfold

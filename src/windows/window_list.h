@@ -31,7 +31,7 @@ void RebuildOpenWindowsList(WindowManager& windows, PanelModel& panel);
 void MarkRowsOfWindows(ListBox& list, std::span<const WindowHandle> handles);
 
 // "[ Select All ]" and "[ Clear All ]".
-void Label1_Click(PanelModel& panel);
-void Label7_Click(PanelModel& panel);
+void SelectAllWindows(PanelModel& panel);
+void ClearAllWindows(PanelModel& panel);
 
 }  // namespace blindfold

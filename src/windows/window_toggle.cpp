@@ -48,11 +48,11 @@ WindowHiding::WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatc
     : panel_(panel),
       windows_(windows),
       host_(host),
-      watch_(windows, watch, panel.List2,
+      watch_(windows, watch, panel.alwaysHide,
              {[this](WindowHandle window) { JoinHidden(window); },
               [this](WindowHandle window) { LeaveToItsProgram(window); }, [this] { return ShownElsewhere(); }}) {}
 
-void WindowHiding::KeyTest() {
+void WindowHiding::ToggleChosenWindows() {
   if (bWindowsHidden_) {
     ShowBranch();
   } else {
@@ -69,9 +69,9 @@ void WindowHiding::HideBranch() {
 
   const std::vector<WindowHandle> previous = strHiddenWindows_.Handles();
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.List1.ListCount());
-  MarkRowsOfWindows(panel_.List1, previous);
-  MarkAlwaysHideByFields(panel_.List2, panel_.List2.CurrentRow(), panel_.List1);
+  panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.openWindows.ListCount());
+  MarkRowsOfWindows(panel_.openWindows, previous);
+  MarkAlwaysHideByFields(panel_.alwaysHide, panel_.alwaysHide.CurrentRow(), panel_.openWindows);
   NoteWhatCannotBeHidden(panel_, windows_);
 
   strHiddenWindows_.Clear();
@@ -81,7 +81,7 @@ void WindowHiding::HideBranch() {
   std::vector<WindowHandle> toHide;
   if (hideTaskbar) toHide.push_back(KeptHandle(panel_.chkTaskbar));
   if (hideDesktop) toHide.push_back(KeptHandle(panel_.chkProgramManager));
-  for (const ListRow& row : panel_.List1.Rows()) {
+  for (const ListRow& row : panel_.openWindows.Rows()) {
     if (row.marked) toHide.push_back(row.itemData);
   }
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
@@ -93,7 +93,7 @@ void WindowHiding::HideBranch() {
     host_.FlashPanel();
     HideKept(panel_.chkProgramManager);
   }
-  for (const ListRow& row : panel_.List1.Rows()) {
+  for (const ListRow& row : panel_.openWindows.Rows()) {
     if (row.marked) strHiddenWindows_.Add(row.itemData);
   }
   HideMarkedRowsBottomUp();
@@ -140,7 +140,7 @@ void WindowHiding::TakeOverHidden(const std::vector<WindowHandle>& windows) {
 
 std::vector<WindowHandle> WindowHiding::UnlistedRecordedWindows(const std::vector<WindowHandle>& record) const {
   std::unordered_set<WindowHandle> listed;
-  for (const ListRow& row : panel_.List1.Rows()) listed.insert(row.itemData);
+  for (const ListRow& row : panel_.openWindows.Rows()) listed.insert(row.itemData);
   std::vector<WindowHandle> unlisted;
   for (const WindowHandle window : record) {
     // The taskbar and the desktop follow their boxes, not the record.
@@ -176,7 +176,7 @@ void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide, Wi
     active = windows_.State(active).parent;
   }
   if (!goingHidden) return;
-  for (const ListRow& row : panel_.List1.Rows()) {
+  for (const ListRow& row : panel_.openWindows.Rows()) {
     const WindowHandle window = row.itemData;
     if (hiding(window) || windows_.IsMinimised(window)) continue;
     if (windows_.Activate(window)) return;
@@ -258,7 +258,7 @@ void WindowHiding::LeaveOutRefused() {
 // one cross-process round of messages each. Hiding from the bottom up leaves
 // one activation at the end; the windows end up hidden all the same.
 void WindowHiding::HideMarkedRowsBottomUp() {
-  const auto& rows = panel_.List1.Rows();
+  const auto& rows = panel_.openWindows.Rows();
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     if (row->marked) HideOrNote(row->itemData);
   }
@@ -272,14 +272,14 @@ void WindowHiding::PanicHide() {
   cmdRefresh_Click();
   const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previous);
   std::vector<WindowHandle> toHide;
-  for (const ListRow& row : panel_.List1.Rows()) toHide.push_back(row.itemData);
+  for (const ListRow& row : panel_.openWindows.Rows()) toHide.push_back(row.itemData);
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
     if (box->IsSet() && !box->tag.empty()) toHide.push_back(KeptHandle(*box));
   }
   toHide.insert(toHide.end(), unlisted.begin(), unlisted.end());
   Record(toHide);
-  for (std::size_t i = 0; i < panel_.List1.ListCount(); ++i) {
-    ListRow& row = panel_.List1.Row(i);
+  for (std::size_t i = 0; i < panel_.openWindows.ListCount(); ++i) {
+    ListRow& row = panel_.openWindows.Row(i);
     row.marked = true;
     strHiddenWindows_.Add(row.itemData);
   }
@@ -347,14 +347,14 @@ void WindowHiding::ShowHiddenWindows() {
 void WindowHiding::cmdRefresh_Click() {
   const std::vector<WindowHandle> record = strHiddenWindows_.Handles();
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.List1.ListCount());
-  MarkRowsOfWindows(panel_.List1, record);
+  panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.openWindows.ListCount());
+  MarkRowsOfWindows(panel_.openWindows, record);
   NoteWhatCannotBeHidden(panel_, windows_);
 }
 
 void WindowHiding::FillOpenWindowsList() {
   RebuildOpenWindowsList(windows_, panel_);
-  panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.List1.ListCount());
+  panel_.frmWindowList.caption = texts::WindowListAfterLoad(panel_.openWindows.ListCount());
   NoteWhatCannotBeHidden(panel_, windows_);
 }
 

@@ -39,7 +39,7 @@ class WindowHiding {
   WindowHiding(PanelModel& panel, WindowManager& windows, WindowWatch& watch, ToggleHost& host);
 
   // The windows hotkey: hides the chosen windows, or shows what was hidden.
-  void KeyTest();
+  void ToggleChosenWindows();
   // The panic hotkey: hides every listed window, whatever is marked, adding
   // them to what is already hidden so that one show brings everything back.
   void PanicHide();

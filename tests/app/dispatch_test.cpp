@@ -17,17 +17,17 @@ class DispatchTest : public testing::Test {
  protected:
   FakePlatform fakes;
   std::vector<std::string> drawn;  // the status line at each render
-  Form1* form = nullptr;
+  MainWindow* form = nullptr;
   Dispatch dispatch{[this] { drawn.push_back(form ? form->panel.lblHideStatus.caption : ""); }};
   DispatchedPlatform dispatched{fakes.Get(), dispatch};
 };
 
 TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
-  Form1 main(dispatched.Get());
+  MainWindow main(dispatched.Get());
   form = &main;
   fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\DisplayIcon", "1");
   fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\TrayHideWindows", "513");
-  main.Form_Load();
+  main.Load();
   const WindowHandle a = fakes.windows.Add({.title = "A"});
   main.hiding.Choose({a});
 
@@ -69,9 +69,9 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
 // An event that throws has ended all the same: the panel is drawn, and a
 // command or the password dialog afterwards is taken as after any other.
 TEST_F(DispatchTest, AnEventThatThrowsLeavesTheProgramAnswering) {
-  Form1 main(dispatched.Get());
+  MainWindow main(dispatched.Get());
   form = &main;
-  main.Form_Load();
+  main.Load();
   const WindowHandle a = fakes.windows.Add({.title = "A"});
   main.hiding.Choose({a});
 
@@ -103,8 +103,8 @@ TEST_F(DispatchTest, AnEventThatThrowsLeavesTheProgramAnswering) {
 // window) waits until that one is done, but the password dialog takes it as it
 // takes a hotkey. Once the program is shutting down, or gone, it takes none.
 TEST_F(DispatchTest, CommandsWaitForTheEventUnderWayButNotForThePasswordDialog) {
-  auto main = std::make_unique<Form1>(dispatched.Get());
-  main->Form_Load();
+  auto main = std::make_unique<MainWindow>(dispatched.Get());
+  main->Load();
   const WindowHandle a = fakes.windows.Add({.title = "A"});
   main->hiding.Choose({a});
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/password_key.h"
 #include "main/fake_platform.h"
 
@@ -71,14 +71,14 @@ class PasswordGateTest : public testing::Test {
   }
   WindowHandle HideOneWindow() {
     const WindowHandle a = fakes.windows.Add({.title = "A"});
-    form.Form_Load();
+    form.Load();
     form.hiding.Choose({a});
     fakes.windowsHotkey.Press();
     return a;
   }
 
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
 };
 
 TEST_F(PasswordGateTest, NoPasswordPassesOnOkWhateverWasTypedButNotOnCancel) {
@@ -155,8 +155,8 @@ TEST_F(PasswordGateTest, AnEditOfTheShownKeyKeepsOnlyWhatWasTyped) {
   }
 
   // After a restart the box holds the stored key the same way.
-  Form1 restarted{fakes.Get()};
-  restarted.Form_Load();
+  MainWindow restarted{fakes.Get()};
+  restarted.Load();
   EXPECT_EQ(restarted.panel.txtPassword.text, secondKey);
   EXPECT_TRUE(restarted.panel.txtPassword.replacedOnEdit);
 }
@@ -216,11 +216,11 @@ TEST_F(PasswordGateTest, CallerTable) {
 
   // Showing the panel: a failure still leaves page 0 selected.
   form.panel.chkShowBlindfold.value = 1;
-  form.panel.SSTab1 = PanelPage::About;
+  form.panel.page = PanelPage::About;
   fakes.loginDialog.AnswerCancel();
   fakes.panelHotkey.Press();
   EXPECT_FALSE(fakes.panelWindow.visible);
-  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  EXPECT_EQ(form.panel.page, PanelPage::OpenWindows);
   fakes.loginDialog.AnswerWith("pw");
   fakes.panelHotkey.Press();
   EXPECT_TRUE(fakes.panelWindow.visible);
@@ -331,7 +331,7 @@ TEST_F(PasswordGateTest, DamagedStoredKeyIsReportedOnceAtStartAndStillAdmitsNoOn
     fakes.registry.Set("HKLM\\Software\\Blindfold\\ShortcutKeys\\" + std::string(guard), "1");
   }
   fakes.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "pbkdf2-sha256$600000$c2FsdA==");
-  form.Form_Load();
+  form.Load();
   ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
   EXPECT_NE(fakes.messageBoxes.shown[0].prompt.find("\"PW\" in HKEY_CURRENT_USER\\Software\\Blindfold\\ShortcutKeys"),
             std::string::npos);
@@ -344,8 +344,8 @@ TEST_F(PasswordGateTest, DamagedStoredKeyIsReportedOnceAtStartAndStillAdmitsNoOn
   FakePlatform onLinux;
   onLinux.registry.settingsFile = "/home/u/.config/blindfold/settings.ini";
   onLinux.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "pbkdf2-sha256$600000$c2FsdA==");
-  Form1 linuxForm{onLinux.Get()};
-  linuxForm.Form_Load();
+  MainWindow linuxForm{onLinux.Get()};
+  linuxForm.Load();
   ASSERT_EQ(onLinux.messageBoxes.shown.size(), 1u);
   const std::string& prompt = onLinux.messageBoxes.shown[0].prompt;
   EXPECT_NE(prompt.find("open the file /home/u/.config/blindfold/settings.ini in a text editor and delete the line "
@@ -358,8 +358,8 @@ TEST_F(PasswordGateTest, DamagedStoredKeyIsReportedOnceAtStartAndStillAdmitsNoOn
   for (const std::string& stored : {std::string(""), *MakePasswordKey(fakes.crypto, "pw")}) {
     FakePlatform sound;
     sound.registry.Set(kPasswordPath, stored);
-    Form1 started{sound.Get()};
-    started.Form_Load();
+    MainWindow started{sound.Get()};
+    started.Load();
     EXPECT_TRUE(sound.messageBoxes.shown.empty());
   }
 }

@@ -40,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SettingsStore store(registry);
   PanelModel panel;
   GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
-  for (const HotkeyId id : kHotkeyIds) {
+  for (const HotkeyRow& row : kHotkeys) {
+    const HotkeyId id = row.id;
     FakeHotkey platform;
-    VBHotKey hotkey(platform, 'Z');
+    ArmedHotkey hotkey(platform, 'Z');
     hotkey.ArmFrom(panel, id);
     for (const HotkeyCombination& armed : platform.armed) {
       if (!HasModifier(armed)) __builtin_trap();

@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   blindfold::FakeProgramFiles files;
   blindfold::FakeRandom random;
   files.files[files.folder + "\\acknowledgments.TXT"] = text;
-  blindfold::frmTip tips(blindfold::TipsPlatform{registry, files, random});
-  tips.Form_Load();
+  blindfold::AcknowledgmentsDialog tips(blindfold::TipsPlatform{registry, files, random});
+  tips.Load();
   for (int i = 0; i < 3; ++i) tips.cmdNextTip_Click();
   if (!tips.TipLines.empty() &&
       (tips.CurrentTipIndex < 1 || tips.CurrentTipIndex > static_cast<std::int32_t>(tips.TipLines.size()))) {

@@ -21,8 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   blindfold::PanelModel panel;
   blindfold::GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
 
-  for (const blindfold::CheckBox& box : panel.Check2) {
-    if (box.value < 0 || box.value > 2) __builtin_trap();
+  for (const blindfold::HotkeyBoxes& hotkey : panel.hotkeys) {
+    for (const blindfold::CheckBox& box : hotkey.modifiers) {
+      if (box.value < 0 || box.value > 2) __builtin_trap();
+    }
   }
   if (panel.Slider1.value < 0 || panel.Slider1.value > 100) __builtin_trap();
   if (panel.lTrayMenu < 0 || panel.lTrayHideWindows < 0) __builtin_trap();

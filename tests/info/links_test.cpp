@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Links, LinkOperationTest,
                          testing::Values(LinkCase{"Help", &Help, SiteLink::Help},
                                          LinkCase{"CheckForUpdates", &CheckForUpdates, SiteLink::Updates},
                                          LinkCase{"VisitForum", &VisitForum, SiteLink::Forum},
-                                         LinkCase{"VisitKestrel", &VisitKestrel, SiteLink::Home}),
+                                         LinkCase{"VisitHomePage", &VisitHomePage, SiteLink::Home}),
                          [](const testing::TestParamInfo<LinkCase>& test) {
                            return std::string(test.param.name);
                          });

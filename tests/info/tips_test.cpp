@@ -30,7 +30,7 @@ class TipsTest : public testing::Test {
   FakeRegistry registry;
   FakeProgramFiles files;
   FakeRandom random;
-  frmTip tip{TipsPlatform{registry, files, random}};
+  AcknowledgmentsDialog tip{TipsPlatform{registry, files, random}};
 };
 
 struct LinesCase {
@@ -164,7 +164,7 @@ TEST_F(TipsTest, NoPathOrNoFileLoadsNothing) {
 }
 
 TEST_F(TipsTest, MissingFileExplainsHowToCreateItExactly) {
-  tip.Form_Load();
+  tip.Load();
   EXPECT_FALSE(tip.dialog.unloaded);
   EXPECT_EQ(tip.dialog.lblTipText.caption,
             "That the acknowledgments.TXT file was not found? \r\n\r\n"
@@ -185,10 +185,10 @@ TEST_F(TipsTest, MissingFileMessageNamesTheFileGiven) {
 TEST_F(TipsTest, OpeningShowsARandomLineOfTheFileBesideTheProgram) {
   WriteTipsFile("Ann\r\nBob\r\nCy\r\n");
   random.script = {0.5f};
-  tip.Form_Load();
+  tip.Load();
   EXPECT_EQ(random.seedCount, 1);
   EXPECT_EQ(tip.dialog.caption, "Acknowledgments...");
-  EXPECT_EQ(tip.dialog.Label1.caption, "Blindfold acknowledgments...");
+  EXPECT_EQ(tip.dialog.heading.caption, "Blindfold acknowledgments...");
   EXPECT_EQ(tip.dialog.lblTipText.caption, "Bob");
   EXPECT_EQ(tip.dialog.chkLoadTipsAtStartup.value, 1);
   EXPECT_FALSE(tip.dialog.unloaded);
@@ -209,7 +209,7 @@ class TipsStartupSettingTest : public TipsTest, public testing::WithParamInterfa
 TEST_P(TipsStartupSettingTest, OnlyZeroKeepsTheDialogClosed) {
   WriteTipsFile("a tip\r\n");
   if (GetParam().stored) registry.Set(kStartupSetting, *GetParam().stored);
-  tip.Form_Load();
+  tip.Load();
 
   EXPECT_EQ(tip.dialog.unloaded, !GetParam().opens);
   EXPECT_EQ(registry.Get(kStartupSetting), GetParam().storedAfter);
@@ -235,39 +235,39 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TipsTest, TheSettingBelongsToTheUserAndTheExecutableName) {
   files.baseName = "bfold";
-  tip.Form_Load();
+  tip.Load();
   EXPECT_EQ(registry.Get("HKCU\\Software\\Blindfold\\bfold\\Options\\Show Tips at Startup"), "1");
   EXPECT_EQ(registry.ValueCount(), 1u);
 }
 
 TEST_F(TipsTest, ClearingTheBoxKeepsTheNextOpeningClosed) {
-  tip.Form_Load();
+  tip.Load();
   tip.dialog.chkLoadTipsAtStartup.value = 0;
   tip.chkLoadTipsAtStartup_Click();
   EXPECT_EQ(registry.Get(kStartupSetting), "0");
 
-  tip.Form_Load();
+  tip.Load();
   EXPECT_TRUE(tip.dialog.unloaded);
 }
 
 TEST_F(TipsTest, AnUnwritableSettingStillOpensTheDialog) {
   WriteTipsFile("a tip");
   registry.unavailable = true;
-  tip.Form_Load();
+  tip.Load();
   EXPECT_FALSE(tip.dialog.unloaded);
   EXPECT_EQ(tip.dialog.lblTipText.caption, "a tip");
 }
 
 TEST_F(TipsTest, EachOpeningStartsFromTheFileAlone) {
   WriteTipsFile("Ann\r\nBob\r\nCy");
-  tip.Form_Load();
+  tip.Load();
   tip.cmdOK_Click();
-  tip.Form_Load();
+  tip.Load();
   EXPECT_FALSE(tip.dialog.unloaded);
   EXPECT_EQ(tip.TipLines, (std::vector<std::string>{"Ann", "Bob", "Cy"}));
 
   files.files.clear();
-  tip.Form_Load();
+  tip.Load();
   EXPECT_TRUE(tip.TipLines.empty());
   EXPECT_EQ(tip.dialog.lblTipText.caption, MissingTipsFileMessage("acknowledgments.TXT"));
 }

@@ -5,7 +5,7 @@
 #include <set>
 #include <variant>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "panel/controls.h"
 #include "main/fake_platform.h"
 
@@ -59,7 +59,7 @@ TEST(ControlTable, EveryRowIsBoundToAFieldOfItsKindAndNamedAndNumberedOnce) {
     EXPECT_TRUE(fields.insert(part).second) << info.name << " shares its field";
   }
   // The numbered names lead to the boxes their numbers say.
-  EXPECT_EQ(std::get<CheckBox*>(FieldOf(panel, Control::Check2_6)),
+  EXPECT_EQ(std::get<CheckBox*>(FieldOf(panel, Control::WindowsKeyAlt)),
             &ModifierBox(panel, HotkeyId::Windows, Modifier::Alt));
   EXPECT_EQ(std::get<Label*>(FieldOf(panel, Control::lblHotkeyStatus2)), &HotkeyStatus(panel, HotkeyId::Panic));
   EXPECT_EQ(std::get<TextBox*>(FieldOf(panel, Control::txtWindowsShortcutKey)),
@@ -123,18 +123,18 @@ class PanelRoutingTest : public testing::Test {
  protected:
   void SetUp() override {
     fakes.panelWindow.Attach(form);
-    form.Form_Load();
+    form.Load();
   }
 
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
 };
 
 TEST_F(PanelRoutingTest, ClicksReachWhatEachControlDoes) {
   // A check box toggles once per click.
-  fakes.panelWindow.Click(Control::Check2_5);
+  fakes.panelWindow.Click(Control::WindowsKeyCtrl);
   EXPECT_EQ(ModifierBox(form.panel, HotkeyId::Windows, Modifier::Ctrl).value, 1);
-  fakes.panelWindow.Click(Control::Check2_5);
+  fakes.panelWindow.Click(Control::WindowsKeyCtrl);
   EXPECT_EQ(ModifierBox(form.panel, HotkeyId::Windows, Modifier::Ctrl).value, 0);
 
   // Both forum links, and the hidden button, open the forum.
@@ -166,13 +166,13 @@ TEST_F(PanelRoutingTest, ListsAndTheCloseBox) {
   fakes.windows.Add({.title = "Mail", .className = "MailWnd"});
   form.cmdRefresh_Click();
   PanelEvents& events = form;
-  events.RowsSelected(Control::List1, {true}, 0);
-  EXPECT_TRUE(form.panel.List1.Row(0).marked);
-  events.RowDoubleClicked(Control::List1);  // onto the always-hide list
-  ASSERT_EQ(form.panel.List2.ListCount(), 1u);
-  events.RowsSelected(Control::List2, {}, 0);
-  events.RowDoubleClicked(Control::List2);  // and off it again
-  EXPECT_EQ(form.panel.List2.ListCount(), 0u);
+  events.RowsSelected(Control::OpenWindowsList, {true}, 0);
+  EXPECT_TRUE(form.panel.openWindows.Row(0).marked);
+  events.RowDoubleClicked(Control::OpenWindowsList);  // onto the always-hide list
+  ASSERT_EQ(form.panel.alwaysHide.ListCount(), 1u);
+  events.RowsSelected(Control::AlwaysHideList, {}, 0);
+  events.RowDoubleClicked(Control::AlwaysHideList);  // and off it again
+  EXPECT_EQ(form.panel.alwaysHide.ListCount(), 0u);
 
   fakes.panelWindow.visible = true;
   EXPECT_FALSE(events.CloseRequested(CloseReason::ControlMenu));

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "app/dispatch.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "main/fake_platform.h"
 
 namespace blindfold {
@@ -73,13 +73,13 @@ class RecordingEvents final : public PanelEvents {
   void ValueChanged(Control, int value) override { values.push_back(value); }
   void PageSelected(PanelPage page) override {
     pages.push_back(page);
-    panel_.SSTab1 = page;
+    panel_.page = page;
   }
   void RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) override {
     selections.emplace_back(list, marks, current);
-    if (list != Control::List1) return;
-    for (std::size_t i = 0; i < marks.size() && i < panel_.List1.ListCount(); ++i) {
-      panel_.List1.Row(i).marked = marks[i];
+    if (list != Control::OpenWindowsList) return;
+    for (std::size_t i = 0; i < marks.size() && i < panel_.openWindows.ListCount(); ++i) {
+      panel_.openWindows.Row(i).marked = marks[i];
     }
   }
   void RowDoubleClicked(Control list) override { doubleClicks.push_back(list); }
@@ -169,20 +169,20 @@ TEST_F(PanelViewTest, PagesAreMadeOnceWhenFirstShownFramesFirst) {
     const bool atOnce = info.page == kEveryPage || info.page == static_cast<int>(PanelPage::OpenWindows);
     EXPECT_EQ(widgets.Made(info.control), atOnce) << info.name;
   }
-  EXPECT_LT(Position(widgets.created, Control::cmdOK), Position(widgets.created, Control::List1));
-  EXPECT_LT(Position(widgets.created, Control::frameAlwaysHide), Position(widgets.created, Control::Label1));
+  EXPECT_LT(Position(widgets.created, Control::cmdOK), Position(widgets.created, Control::OpenWindowsList));
+  EXPECT_LT(Position(widgets.created, Control::frameAlwaysHide), Position(widgets.created, Control::SelectAllLink));
 
   // A page is made by the render that first shows it, and shown whole.
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   view->Render();
   EXPECT_EQ(widgets.page, PanelPage::Settings);
   EXPECT_LT(Position(widgets.created, Control::frmDecoy), Position(widgets.created, Control::lblPassword));
   EXPECT_TRUE(widgets.shown.at(Control::txtPassword));
-  EXPECT_FALSE(widgets.shown.at(Control::List1));
+  EXPECT_FALSE(widgets.shown.at(Control::OpenWindowsList));
   const std::size_t made = widgets.created.size();
-  panel.SSTab1 = PanelPage::OpenWindows;
+  panel.page = PanelPage::OpenWindows;
   view->Render();
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   view->Render();
   EXPECT_EQ(widgets.created.size(), made);
 
@@ -193,15 +193,15 @@ TEST_F(PanelViewTest, PagesAreMadeOnceWhenFirstShownFramesFirst) {
   view->PageShowing(static_cast<PanelPage>(7));  // no such page: nothing
 
   // Controls made again after their window went are made whole again.
-  panel.List1.AddItem("Mail");
+  panel.openWindows.AddItem("Mail");
   view->Render();
   view->DetachWidgets();
   FakeWidgets again;
   view->AttachWidgets(again);
-  EXPECT_TRUE(again.Made(Control::List1));
+  EXPECT_TRUE(again.Made(Control::OpenWindowsList));
   EXPECT_FALSE(again.Made(Control::chkDisplayIcon));
   view->Render();
-  EXPECT_EQ(again.fills.at(Control::List1), 1);
+  EXPECT_EQ(again.fills.at(Control::OpenWindowsList), 1);
 }
 
 // The load places the open-windows page's controls relative to their frame,
@@ -209,12 +209,12 @@ TEST_F(PanelViewTest, PagesAreMadeOnceWhenFirstShownFramesFirst) {
 // is where they are made.
 TEST_F(PanelViewTest, PlacementsAreRelativeToTheContainerAndOutliveTheControls) {
   view = std::make_unique<PanelView>();
-  view->Place({Control::List1, 120, 480, 7575, 1410});
+  view->Place({Control::OpenWindowsList, 120, 480, 7575, 1410});
   view->Place({Control::frmWindowList, 120, 360, std::nullopt, std::nullopt});
   view->AttachWidgets(widgets);
   const DesignRect frame = InfoOf(Control::frmWindowList).design;
-  const DesignRect tabs = InfoOf(Control::SSTab1).design;
-  const DesignRect list = widgets.places.at(Control::List1);
+  const DesignRect tabs = InfoOf(Control::Pages).design;
+  const DesignRect list = widgets.places.at(Control::OpenWindowsList);
   EXPECT_EQ(list.left, frame.left + 120);
   EXPECT_EQ(list.top, frame.top + 480);
   EXPECT_EQ(list.width, 7575);
@@ -246,9 +246,9 @@ TEST_F(PanelViewTest, WhatEachControlShows) {
   EXPECT_EQ(widgets.states.at(Control::lblHideStatus).text, "Could not be hidden: Mail");
   EXPECT_TRUE(widgets.shown.at(Control::lblHideStatus));
   // A control with nothing in the model keeps what it was made with.
-  EXPECT_EQ(widgets.states.at(Control::Label1).text, std::nullopt);
+  EXPECT_EQ(widgets.states.at(Control::SelectAllLink).text, std::nullopt);
 
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   view->Render();
   EXPECT_EQ(widgets.states.at(Control::txtPassword).text, "key");
   EXPECT_TRUE(widgets.states.at(Control::txtPassword).replacedOnEdit);
@@ -257,7 +257,7 @@ TEST_F(PanelViewTest, WhatEachControlShows) {
   EXPECT_FALSE(widgets.shown.at(Control::chkTaskbar));  // its page is down
   EXPECT_TRUE(widgets.shown.at(Control::cmdOK));        // on every page
 
-  panel.SSTab1 = PanelPage::About;
+  panel.page = PanelPage::About;
   view->Render();
   EXPECT_FALSE(widgets.shown.at(Control::cmdShutdown));
   EXPECT_FALSE(widgets.shown.at(Control::cmdUpdates));  // carried, never shown
@@ -267,18 +267,18 @@ TEST_F(PanelViewTest, WhatEachControlShows) {
 // that to them.
 TEST_F(PanelViewTest, TabsThatHoldTheirControls) {
   Start({.pagesHoldTheirControls = true});
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   view->Render();
-  EXPECT_TRUE(widgets.shown.at(Control::List1));
+  EXPECT_TRUE(widgets.shown.at(Control::OpenWindowsList));
   EXPECT_FALSE(widgets.shown.at(Control::frmDecoy));
-  panel.SSTab1 = PanelPage::About;
+  panel.page = PanelPage::About;
   view->Render();
   EXPECT_FALSE(widgets.shown.at(Control::cmdSysInfo));
 }
 
 // Tab reaches a row of option buttons at its chosen one, or at its first.
 TEST_F(PanelViewTest, OptionGroupsAreOneTabStopAndTheArrowsGoRound) {
-  panel.SSTab1 = PanelPage::Stealth;
+  panel.page = PanelPage::Stealth;
   panel.optTrayMenu[2].value = true;
   Start();
   for (std::size_t i = 0; i < 6; ++i) {
@@ -299,21 +299,21 @@ TEST_F(PanelViewTest, OptionGroupsAreOneTabStopAndTheArrowsGoRound) {
   EXPECT_EQ(view->OptionStep(Control::optTrayHideWindows_0, 1), std::nullopt);
   EXPECT_EQ(view->OptionStep(Control::chkDisplayIcon, 1), std::nullopt);
   // Off its page, no button is reached.
-  panel.SSTab1 = PanelPage::About;
+  panel.page = PanelPage::About;
   EXPECT_EQ(view->OptionStep(Control::optTrayMenu_0, 1), std::nullopt);
 }
 
 TEST_F(PanelViewTest, BoxesAndCaptionsAsMade) {
-  panel.SSTab1 = PanelPage::Hotkeys;
+  panel.page = PanelPage::Hotkeys;
   Start();
   for (const Control box :
        {Control::txtBlindfoldShortcutKey, Control::txtWindowsShortcutKey, Control::txtPanicShortcutKey}) {
     EXPECT_EQ(widgets.specs.at(box).maxChars, 1u);
     EXPECT_TRUE(widgets.specs.at(box).upperCase);
   }
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   view->Render();
-  panel.SSTab1 = PanelPage::About;
+  panel.page = PanelPage::About;
   view->Render();
   const ControlSpec& password = widgets.specs.at(Control::txtPassword);
   EXPECT_EQ(password.maxChars, kPasswordMaxChars);
@@ -328,7 +328,7 @@ TEST_F(PanelViewTest, BoxesAndCaptionsAsMade) {
   FakeWidgets loggingInWidgets;
   PanelView loggingIn({.startsAtLogIn = true});
   loggingIn.AttachWidgets(loggingInWidgets);
-  panel.SSTab1 = PanelPage::Settings;
+  panel.page = PanelPage::Settings;
   loggingIn.Attach(panel, events);
   const std::string caption = loggingInWidgets.specs.at(Control::chkStartWithWindows).caption;
   EXPECT_NE(caption.find("log in"), std::string::npos);
@@ -349,59 +349,59 @@ TEST(PanelViewPages, EveryTabHasACaptionWithItsOwnKey) {
 
 // A refill loses the user's scrolling and selection: only new rows refill.
 TEST_F(PanelViewTest, ListsRefillOnlyWhenTheirRowsChange) {
-  panel.List1.AddItem("Mail\tMailWnd", WindowHandle(10));
-  panel.List1.AddItem("Notes\tNotesWnd", WindowHandle(11));
-  panel.List1.Row(1).marked = true;
+  panel.openWindows.AddItem("Mail\tMailWnd", WindowHandle(10));
+  panel.openWindows.AddItem("Notes\tNotesWnd", WindowHandle(11));
+  panel.openWindows.Row(1).marked = true;
   Start();
-  EXPECT_EQ(widgets.fills.at(Control::List1), 1);
-  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::List1, 1, true}}));
+  EXPECT_EQ(widgets.fills.at(Control::OpenWindowsList), 1);
+  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::OpenWindowsList, 1, true}}));
 
   // Marks alone change marks alone, and only those that changed.
   widgets.marksSent.clear();
-  panel.List1.Row(0).marked = true;
+  panel.openWindows.Row(0).marked = true;
   view->Render();
   view->Render();
-  EXPECT_EQ(widgets.fills.at(Control::List1), 1);
-  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::List1, 0, true}}));
+  EXPECT_EQ(widgets.fills.at(Control::OpenWindowsList), 1);
+  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::OpenWindowsList, 0, true}}));
 
   // What the user marked is on the screen already and is not sent back;
   // what the logic changed besides is.
   widgets.marksSent.clear();
-  view->RowsSelected(Control::List1, {false, true}, 0);
+  view->RowsSelected(Control::OpenWindowsList, {false, true}, 0);
   EXPECT_EQ(std::get<1>(events.selections.back()), (std::vector<bool>{false, true}));
   EXPECT_TRUE(widgets.marksSent.empty());
-  panel.List1.Row(0).marked = true;
+  panel.openWindows.Row(0).marked = true;
   view->Render();
-  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::List1, 0, true}}));
+  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::OpenWindowsList, 0, true}}));
 
   // The same text for another window is another row.
   widgets.marksSent.clear();
-  panel.List1.Row(0).marked = false;
-  panel.List1.Row(1).itemData = WindowHandle(12);
+  panel.openWindows.Row(0).marked = false;
+  panel.openWindows.Row(1).itemData = WindowHandle(12);
   view->Render();
-  EXPECT_EQ(widgets.fills.at(Control::List1), 2);
-  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::List1, 1, true}}));
-  EXPECT_TRUE(widgets.rows.at(Control::List1)[1].marked);
-  panel.List1.Clear();
+  EXPECT_EQ(widgets.fills.at(Control::OpenWindowsList), 2);
+  EXPECT_EQ(widgets.marksSent, (std::vector<std::tuple<Control, std::size_t, bool>>{{Control::OpenWindowsList, 1, true}}));
+  EXPECT_TRUE(widgets.rows.at(Control::OpenWindowsList)[1].marked);
+  panel.openWindows.Clear();
   view->Render();
-  EXPECT_EQ(widgets.fills.at(Control::List1), 3);
-  EXPECT_TRUE(widgets.rows.at(Control::List1).empty());
+  EXPECT_EQ(widgets.fills.at(Control::OpenWindowsList), 3);
+  EXPECT_TRUE(widgets.rows.at(Control::OpenWindowsList).empty());
 }
 
 // A list with one selected row shows the model's row, or none; a marked
 // list's focus moves only to a row the model names.
 TEST_F(PanelViewTest, TheCurrentRowFollowsTheModel) {
-  panel.List1.AddItem("a");
-  panel.List2.AddItem("b");
-  panel.List2.AddItem("c");
+  panel.openWindows.AddItem("a");
+  panel.alwaysHide.AddItem("b");
+  panel.alwaysHide.AddItem("c");
   Start();
-  EXPECT_TRUE(widgets.currentRows[Control::List1].empty());
-  EXPECT_EQ(widgets.currentRows.at(Control::List2).back(), std::nullopt);
-  panel.List1.SetCurrentRow(0);
-  panel.List2.SetCurrentRow(1);
+  EXPECT_TRUE(widgets.currentRows[Control::OpenWindowsList].empty());
+  EXPECT_EQ(widgets.currentRows.at(Control::AlwaysHideList).back(), std::nullopt);
+  panel.openWindows.SetCurrentRow(0);
+  panel.alwaysHide.SetCurrentRow(1);
   view->Render();
-  EXPECT_EQ(widgets.currentRows.at(Control::List1).back(), 0u);
-  EXPECT_EQ(widgets.currentRows.at(Control::List2).back(), 1u);
+  EXPECT_EQ(widgets.currentRows.at(Control::OpenWindowsList).back(), 0u);
+  EXPECT_EQ(widgets.currentRows.at(Control::AlwaysHideList).back(), 1u);
 }
 
 TEST_F(PanelViewTest, EveryInputIsReportedThenRendered) {
@@ -415,19 +415,19 @@ TEST_F(PanelViewTest, EveryInputIsReportedThenRendered) {
 
   view->TextChanged(Control::txtDecoy, "decoy");
   view->ValueChanged(Control::Slider1, 30);
-  view->RowDoubleClicked(Control::List2);
+  view->RowDoubleClicked(Control::AlwaysHideList);
   view->EnterPressed(Control::txtPassword);
   view->EnterPressed(Control::txtDecoy);
   EXPECT_EQ(events.texts.back(), std::make_pair(Control::txtDecoy, std::string("decoy")));
   EXPECT_EQ(events.values.back(), 30);
-  EXPECT_EQ(events.doubleClicks.back(), Control::List2);
+  EXPECT_EQ(events.doubleClicks.back(), Control::AlwaysHideList);
   EXPECT_EQ(events.clicks, (std::vector<Control>{Control::chkTaskbar, Control::cmdSetPassword, Control::cmdOK}));
 
   // What a toolkit tells of while it renders is its own doing, not the user's.
   widgets.duringApply = [&] {
     view->Clicked(Control::cmdRefresh);
     view->TextChanged(Control::txtDecoy, "echo");
-    view->RowsSelected(Control::List1, {}, std::nullopt);
+    view->RowsSelected(Control::OpenWindowsList, {}, std::nullopt);
     view->CyclePage(1);
     EXPECT_FALSE(view->CloseRequested(CloseReason::ControlMenu));
   };
@@ -505,9 +505,9 @@ TEST_F(PanelViewTest, TheLogicDecidesWhetherTheWindowGoes) {
 // tick the screen shows, and the tray's option rows grey each other.
 TEST(PanelViewOverTheLogic, ClicksComeBackAsTheLogicLeftThem) {
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
   fakes.panelWindow.Attach(form);
-  form.Form_Load();
+  form.Load();
   FakeWidgets widgets;
   PanelView view;
   Dispatch dispatch([&view] { view.Render(); });
@@ -515,8 +515,8 @@ TEST(PanelViewOverTheLogic, ClicksComeBackAsTheLogicLeftThem) {
   view.Attach(form.panel, events);
   view.AttachWidgets(widgets);
   view.CyclePage(1);
-  view.Clicked(Control::Check2_5);
-  EXPECT_EQ(widgets.states.at(Control::Check2_5).check, CheckMark::Checked);
+  view.Clicked(Control::WindowsKeyCtrl);
+  EXPECT_EQ(widgets.states.at(Control::WindowsKeyCtrl).check, CheckMark::Checked);
   view.PageSelected(PanelPage::Stealth);
   view.Clicked(Control::optTrayMenu_3);
   EXPECT_EQ(widgets.states.at(Control::optTrayMenu_3).check, CheckMark::Checked);

@@ -15,95 +15,95 @@ TEST(VirtualKeyOf, UsesTheFirstCharacterUpperCased) {
   EXPECT_EQ(VirtualKeyOf(""), std::nullopt);
 }
 
-TEST(VBHotKey, KeyBeyondAsciiIsRefusedAndKeepsTheArmedCombination) {
+TEST(ArmedHotkey, KeyBeyondAsciiIsRefusedAndKeepsTheArmedCombination) {
   FakeHotkey platform;
-  VBHotKey hotkey(platform, 'Z');
+  ArmedHotkey hotkey(platform, 'Z');
   PanelModel panel;
-  panel.Check2[4].value = 1;
-  panel.txtWindowsShortcutKey.text = "Z";
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Win).value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "Z";
   hotkey.ArmFrom(panel, HotkeyId::Windows);
-  panel.txtWindowsShortcutKey.text = "À";  // would arm the backquote key, 0xC0
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "À";  // would arm the backquote key, 0xC0
   hotkey.ArmFrom(panel, HotkeyId::Windows);
   EXPECT_EQ(platform.armed.size(), 1u);
-  EXPECT_TRUE(panel.lblHotkeyStatus[1].visible);
-  EXPECT_EQ(panel.lblHotkeyStatus[1].caption, "Could not be registered: \"À\" is not a key this hotkey can use.");
+  EXPECT_TRUE(HotkeyStatus(panel, HotkeyId::Windows).visible);
+  EXPECT_EQ(HotkeyStatus(panel, HotkeyId::Windows).caption, "Could not be registered: \"À\" is not a key this hotkey can use.");
 }
 
-TEST(VBHotKey, ArmsFromTheBoxesOfItsOwnHotkey) {
+TEST(ArmedHotkey, ArmsFromTheBoxesOfItsOwnHotkey) {
   FakeHotkey platform;
-  VBHotKey hotkey(platform, 'Z');
+  ArmedHotkey hotkey(platform, 'Z');
   PanelModel panel;
-  panel.Check2[4].value = 1;  // windows hotkey: Win
-  panel.Check2[7].value = 2;  // and Shift (a grayed box counts as set)
-  panel.Check2[0].value = 1;  // the panel hotkey's box does not count
-  panel.txtWindowsShortcutKey.text = "q";
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Win).value = 1;  // windows hotkey: Win
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Shift).value = 2;  // and Shift (a grayed box counts as set)
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Win).value = 1;  // the panel hotkey's box does not count
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "q";
 
   hotkey.ArmFrom(panel, HotkeyId::Windows);
   ASSERT_EQ(platform.armed.size(), 1u);
   EXPECT_EQ(platform.Current(), (HotkeyCombination{true, false, false, true, 'Q'}));
-  EXPECT_FALSE(panel.lblHotkeyStatus[1].visible);
+  EXPECT_FALSE(HotkeyStatus(panel, HotkeyId::Windows).visible);
 }
 
-TEST(VBHotKey, EmptyKeyBoxKeepsThePreviousKeyWhileModifiersChange) {
+TEST(ArmedHotkey, EmptyKeyBoxKeepsThePreviousKeyWhileModifiersChange) {
   FakeHotkey platform;
-  VBHotKey hotkey(platform, 'X');
+  ArmedHotkey hotkey(platform, 'X');
   PanelModel panel;
-  panel.txtBlindfoldShortcutKey.text = "";
-  panel.Check2[1].value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "";
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Ctrl).value = 1;
   hotkey.ArmFrom(panel, HotkeyId::Panel);
   EXPECT_EQ(platform.Current(), (HotkeyCombination{false, true, false, false, 'X'}));
   // The box no longer shows the key in use, so the line beside it does.
-  EXPECT_TRUE(panel.lblHotkeyStatus[0].visible);
-  EXPECT_NE(panel.lblHotkeyStatus[0].caption.find("\"X\""), std::string::npos);
+  EXPECT_TRUE(HotkeyStatus(panel, HotkeyId::Panel).visible);
+  EXPECT_NE(HotkeyStatus(panel, HotkeyId::Panel).caption.find("\"X\""), std::string::npos);
 
-  panel.txtBlindfoldShortcutKey.text = "K";
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "K";
   hotkey.ArmFrom(panel, HotkeyId::Panel);
-  panel.txtBlindfoldShortcutKey.text = "";
-  panel.Check2[1].value = 0;
-  panel.Check2[2].value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "";
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Ctrl).value = 0;
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Alt).value = 1;
   hotkey.ArmFrom(panel, HotkeyId::Panel);
   EXPECT_EQ(platform.Current(), (HotkeyCombination{false, false, true, false, 'K'}));
-  panel.txtBlindfoldShortcutKey.text = "K";
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "K";
   hotkey.ArmFrom(panel, HotkeyId::Panel);
-  EXPECT_FALSE(panel.lblHotkeyStatus[0].visible);
+  EXPECT_FALSE(HotkeyStatus(panel, HotkeyId::Panel).visible);
 }
 
-TEST(VBHotKey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
+TEST(ArmedHotkey, RefusedCombinationIsReportedBesideItsHotkeyAndClearedOnceTaken) {
   FakeHotkey platform;
-  VBHotKey hotkey(platform, 0);
+  ArmedHotkey hotkey(platform, 0);
   PanelModel panel;
-  panel.Check2[9].value = 1;
+  ModifierBox(panel, HotkeyId::Panic, Modifier::Ctrl).value = 1;
   platform.refuse = true;
   hotkey.ArmFrom(panel, HotkeyId::Panic);
-  EXPECT_TRUE(panel.lblHotkeyStatus[2].visible);
+  EXPECT_TRUE(HotkeyStatus(panel, HotkeyId::Panic).visible);
   // With the way round it: the command that does what the hotkey does.
-  EXPECT_EQ(panel.lblHotkeyStatus[2].caption,
+  EXPECT_EQ(HotkeyStatus(panel, HotkeyId::Panic).caption,
             "Could not be registered: another program already uses this combination. Or bind Blindfold --panic "
             "in your desktop's keyboard settings instead.");
-  EXPECT_FALSE(panel.lblHotkeyStatus[0].visible);
+  EXPECT_FALSE(HotkeyStatus(panel, HotkeyId::Panel).visible);
 
   platform.refuse = false;
   hotkey.ArmFrom(panel, HotkeyId::Panic);
-  EXPECT_FALSE(panel.lblHotkeyStatus[2].visible);
-  EXPECT_EQ(panel.lblHotkeyStatus[2].caption, "");
+  EXPECT_FALSE(HotkeyStatus(panel, HotkeyId::Panic).visible);
+  EXPECT_EQ(HotkeyStatus(panel, HotkeyId::Panic).caption, "");
 }
 
 
-TEST(VBHotKey, BareKeyIsNeverArmedAndGivesBackTheCombinationHeldBefore) {
+TEST(ArmedHotkey, BareKeyIsNeverArmedAndGivesBackTheCombinationHeldBefore) {
   FakeHotkey platform;
-  VBHotKey hotkey(platform, 'Z');
+  ArmedHotkey hotkey(platform, 'Z');
   PanelModel panel;
-  panel.Check2[5].value = 1;
-  panel.txtWindowsShortcutKey.text = "Z";
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Ctrl).value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "Z";
   hotkey.ArmFrom(panel, HotkeyId::Windows);
   ASSERT_TRUE(platform.active);
 
-  panel.Check2[5].value = 0;
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Ctrl).value = 0;
   hotkey.ArmFrom(panel, HotkeyId::Windows);
   EXPECT_EQ(platform.armed.size(), 1u);
   EXPECT_FALSE(platform.active);
-  EXPECT_TRUE(panel.lblHotkeyStatus[1].visible);
-  EXPECT_EQ(panel.lblHotkeyStatus[1].caption,
+  EXPECT_TRUE(HotkeyStatus(panel, HotkeyId::Windows).visible);
+  EXPECT_EQ(HotkeyStatus(panel, HotkeyId::Windows).caption,
             "Not registered: tick at least one of WinKey, CtrlKey, AltKey or ShiftKey.");
 }
 

@@ -19,7 +19,7 @@ class RegistryLoaderTest : public testing::Test {
   }
   std::vector<int> Modifiers(std::size_t hotkey) const {
     std::vector<int> states;
-    for (std::size_t j = 0; j < 4; ++j) states.push_back(panel.Check2[4 * hotkey + j].value);
+    for (const CheckBox& box : panel.hotkeys[static_cast<HotkeyId>(hotkey)].modifiers) states.push_back(box.value);
     return states;
   }
   static std::vector<std::string> Entries(const ListBox& list) {
@@ -40,9 +40,9 @@ TEST_F(RegistryLoaderTest, FreshStoreGetsExactlyTheThreeHotkeyDefaults) {
   EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "1,0,0,0,V");
 
   for (std::size_t h = 0; h < 3; ++h) EXPECT_EQ(Modifiers(h), (std::vector<int>{1, 0, 0, 0}));
-  EXPECT_EQ(panel.txtBlindfoldShortcutKey.text, "X");
-  EXPECT_EQ(panel.txtWindowsShortcutKey.text, "Z");
-  EXPECT_EQ(panel.txtPanicShortcutKey.text, "V");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panel).text, "X");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Windows).text, "Z");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "V");
   EXPECT_EQ(panel.txtTrayIcon.text, "C:\\Tools\\Blindfold\\bf.ico");
   EXPECT_EQ(panel.strTrayIcon, panel.txtTrayIcon.text);
   EXPECT_EQ(panel.lTrayMenu, 0);
@@ -57,7 +57,7 @@ TEST_F(RegistryLoaderTest, FreshStoreGetsExactlyTheThreeHotkeyDefaults) {
                               &panel.chkProgramManager, &panel.chkTaskbar}) {
     EXPECT_EQ(box->value, 0);
   }
-  EXPECT_EQ(panel.List2.ListCount(), 0u);
+  EXPECT_EQ(panel.alwaysHide.ListCount(), 0u);
   EXPECT_EQ(panel.txtPassword.text, "");
 }
 
@@ -72,7 +72,7 @@ TEST_F(RegistryLoaderTest, StoredHotkeyTextIsUsedUnchanged) {
   Load();
   EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "0,1,1,0,K");
   EXPECT_EQ(Modifiers(2), (std::vector<int>{0, 1, 1, 0}));
-  EXPECT_EQ(panel.txtPanicShortcutKey.text, "K");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "K");
 }
 
 // A stored windows hotkey and what the panel shows after loading it: anything
@@ -87,10 +87,10 @@ class StoredHotkeyText : public RegistryLoaderTest, public testing::WithParamInt
 
 TEST_P(StoredHotkeyText, IsUsedOnlyWhenWellFormed) {
   registry.Set(kKey + "WindowsShortcutKey", GetParam().stored);
-  panel.Check2[6].value = 1;  // whatever the box showed before does not survive
+  ModifierBox(panel, HotkeyId::Windows, Modifier::Alt).value = 1;  // whatever the box showed before does not survive
   Load();
   EXPECT_EQ(Modifiers(1), GetParam().modifiers);
-  EXPECT_EQ(panel.txtWindowsShortcutKey.text, GetParam().key);
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Windows).text, GetParam().key);
   const bool isDefault = GetParam().modifiers == std::vector<int>{1, 0, 0, 0} && std::string(GetParam().key) == "Z";
   EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), isDefault ? "1,0,0,0,Z" : GetParam().stored);
 }
@@ -117,9 +117,9 @@ TEST_F(RegistryLoaderTest, RefusedDefaultsLeaveTheInitialHotkeyBoxes) {
   registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
   Load();
   for (std::size_t h = 0; h < 3; ++h) EXPECT_EQ(Modifiers(h), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(panel.txtBlindfoldShortcutKey.text, "X");
-  EXPECT_EQ(panel.txtWindowsShortcutKey.text, "Z");
-  EXPECT_EQ(panel.txtPanicShortcutKey.text, "A");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panel).text, "X");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Windows).text, "Z");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "A");
 }
 
 TEST_F(RegistryLoaderTest, ReadOnlyMachineStoreKeepsTheDefaultsPerUser) {
@@ -133,7 +133,7 @@ TEST_F(RegistryLoaderTest, UnusableStoreLeavesThePanelAsCreated) {
   registry.unavailable = true;
   Load();
   EXPECT_EQ(Modifiers(0), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(panel.txtPanicShortcutKey.text, "A");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "A");
   EXPECT_EQ(panel.Slider1.value, Slider::kMax);
   EXPECT_EQ(panel.txtTrayIcon.text, "C:\\Tools\\Blindfold\\bf.ico");
   EXPECT_EQ(panel.lTrayMenu, 0);
@@ -174,15 +174,15 @@ TEST_F(RegistryLoaderTest, SliderTakesOnlyZeroToHundred) {
 TEST_F(RegistryLoaderTest, AlwaysHideEntriesSplitAtEveryComma) {
   registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "Mail\tMailWnd  (class),Hello, world,,Last");
   Load();
-  EXPECT_EQ(Entries(panel.List2),
+  EXPECT_EQ(Entries(panel.alwaysHide),
             (std::vector<std::string>{"Mail\tMailWnd  (class)", "Hello", " world", "", "Last"}));
-  EXPECT_FALSE(panel.List2.CurrentRow());
+  EXPECT_FALSE(panel.alwaysHide.CurrentRow());
 }
 
 TEST_F(RegistryLoaderTest, EmptyAlwaysHideTextAddsNoEntry) {
   registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "");
   Load();
-  EXPECT_EQ(panel.List2.ListCount(), 0u);
+  EXPECT_EQ(panel.alwaysHide.ListCount(), 0u);
 }
 
 TEST_F(RegistryLoaderTest, DecoyOnlyWhenNotEmpty) {

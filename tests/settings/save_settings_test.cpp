@@ -5,6 +5,7 @@
 #include "platform/fake/fake_autostart.h"
 #include "platform/fake/fake_registry.h"
 #include "settings/registry_loader.h"
+#include "settings/schema.h"
 #include "settings/tray_gestures.h"
 
 namespace blindfold {
@@ -30,6 +31,59 @@ class SaveSettingsTest : public testing::Test {
   int reinstalls = 0;
 };
 
+// A stored text for each kind of binding that is none of the defaults, so that
+// a value read into nothing, or saved from nothing, does not come back.
+template <typename... Visitors>
+struct SampleOf : Visitors... {
+  using Visitors::operator()...;
+};
+template <typename... Visitors>
+SampleOf(Visitors...) -> SampleOf<Visitors...>;
+
+std::optional<std::string> SampleText(const StoredValue& value) {
+  return std::visit(
+      SampleOf{
+          [](const HotkeyField& field) -> std::optional<std::string> {
+            return "0,1,1,0," + std::string(1, static_cast<char>('P' + static_cast<int>(field.id)));
+          },
+          [](const CheckField&) -> std::optional<std::string> { return "1"; },
+          [](const SwitchField&) -> std::optional<std::string> { return "1"; },
+          [](const SliderField&) -> std::optional<std::string> { return "37"; },
+          [&](const TextField&) -> std::optional<std::string> { return std::string(value.name) + " \xC3\xA9, kept"; },
+          [&](const TrayTextField&) -> std::optional<std::string> { return std::string(value.name) + " \xC3\xA9"; },
+          [](const ListField&) -> std::optional<std::string> { return "Mail \xE2\x80\x94 draft,Editor"; },
+          [](const GestureField& field) -> std::optional<std::string> {
+            // Two rows may not share a gesture: each takes its own.
+            return std::to_string(kTrayGestureCodes[field.row == &PanelModel::optTrayMenu ? 1 : 2]);
+          },
+          // Written by setting a password, never by a save.
+          [](const PasswordField&) -> std::optional<std::string> { return std::nullopt; },
+          [](const NormalisedFlag&) -> std::optional<std::string> { return "1"; },
+      },
+      value.binding);
+}
+
+TEST(StoredSettings, EveryValueComesBackThroughTheLoaderAndTheSave) {
+  FakeRegistry before;
+  for (const StoredValue& value : kSchema) {
+    if (const auto text = SampleText(value)) before.Set(std::string(value.path), *text);
+  }
+  PanelModel panel;
+  SettingsStore beforeStore(before);
+  GetRegistryValues(beforeStore, panel, "C:\\Tools\\bf.ico");
+
+  FakeRegistry after;
+  // The flag is kept only where it was stored.
+  after.Set(std::string(kPrevInstWarning.path), "1");
+  SettingsStore afterStore(after);
+  EXPECT_TRUE(SaveRegistrySettings(afterStore, panel, {}).empty());
+  for (const StoredValue& value : kSchema) {
+    if (const auto text = SampleText(value)) {
+      EXPECT_EQ(after.Get(std::string(value.path)), *text) << value.name;
+    }
+  }
+}
+
 TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
   EXPECT_TRUE(Save().empty());
   EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,0,0,0,X");
@@ -48,10 +102,10 @@ TEST_F(SaveSettingsTest, FreshPanelStoresTheDefaultTextsAndEverySetting) {
 }
 
 TEST_F(SaveSettingsTest, KeysAreStoredUpperCasedAndWhole) {
-  panel.txtWindowsShortcutKey.text = "q";
-  panel.txtPanicShortcutKey.text = "ab";
-  panel.txtBlindfoldShortcutKey.text = "";
-  panel.Check2[1].value = 1;
+  HotkeyKeyBox(panel, HotkeyId::Windows).text = "q";
+  HotkeyKeyBox(panel, HotkeyId::Panic).text = "ab";
+  HotkeyKeyBox(panel, HotkeyId::Panel).text = "";
+  ModifierBox(panel, HotkeyId::Panel, Modifier::Ctrl).value = 1;
   Save();
   EXPECT_EQ(registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Q");
   EXPECT_EQ(registry.Get(kKey + "PanicShortcutKey"), "1,0,0,0,AB");
@@ -81,7 +135,7 @@ TEST_F(SaveSettingsTest, GreyedMuteBoxWithoutAnAudioDeviceKeepsTheStoredChoice) 
 }
 
 TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
-  for (const char* entry : {"", "First", "", "Second"}) panel.List2.AddItem(entry);
+  for (const char* entry : {"", "First", "", "Second"}) panel.alwaysHide.AddItem(entry);
   Save();
   EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "First,,Second");
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "main/fake_platform.h"
 #include "settings/tray_gestures.h"
 
@@ -13,8 +13,8 @@ using Strings = std::vector<std::string>;
 
 class SystrayTest : public testing::Test {
  protected:
-  modSystray MakeSystray() {
-    return modSystray(tray,
+  Tray MakeSystray() {
+    return Tray(tray,
                       {[this] { return menuCode; }, [this] { return toggleCode; }, [this] { events.push_back("menu"); },
                        [this] { events.push_back("toggle"); }});
   }
@@ -26,7 +26,7 @@ class SystrayTest : public testing::Test {
 };
 
 TEST_F(SystrayTest, RemoveHandsBackTheIconThatWasAddedOrNoneAtAll) {
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   systray.RemoveTrayIcon();
   ASSERT_EQ(tray.deleted.size(), 1u);
   EXPECT_FALSE(tray.deleted[0].window);
@@ -45,7 +45,7 @@ TEST_F(SystrayTest, RemoveHandsBackTheIconThatWasAddedOrNoneAtAll) {
 }
 
 TEST_F(SystrayTest, HookIsInstalledOnceAndRemovedOnlyWhenInstalled) {
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   systray.UnhookTrayWindow();
   systray.HookTrayWindow(WindowHandle(1));
   systray.HookTrayWindow(WindowHandle(2));
@@ -74,7 +74,7 @@ class TrayGestureCases : public SystrayTest, public testing::WithParamInterface<
 TEST_P(TrayGestureCases, MenuFirstThenToggleElseNothing) {
   menuCode = GetParam().menuCode;
   toggleCode = GetParam().toggleCode;
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   const bool matched = systray.Gesture(GetParam().gesture);
   const std::string expected = GetParam().expected;
   EXPECT_EQ(matched, !expected.empty());
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GestureCase{516, 514, TrayGesture::LeftUp, "toggle"}));
 
 TEST_F(SystrayTest, CodesAreReadAfreshForEveryGesture) {
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   systray.Gesture(TrayGesture::MiddleUp);
   toggleCode = 520;
   systray.Gesture(TrayGesture::MiddleUp);
@@ -102,7 +102,7 @@ TEST_F(SystrayTest, CodesAreReadAfreshForEveryGesture) {
 }
 
 TEST_F(SystrayTest, GesturesReachTheTrayOnlyWhileHooked) {
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   EXPECT_EQ(tray.reporting, nullptr);
   systray.HookTrayWindow(WindowHandle(1));
   ASSERT_EQ(tray.reporting, &systray);
@@ -113,7 +113,7 @@ TEST_F(SystrayTest, GesturesReachTheTrayOnlyWhileHooked) {
 }
 
 TEST_F(SystrayTest, ShellRestartBringsTheIconBackOnlyWhenItWasShown) {
-  modSystray systray = MakeSystray();
+  Tray systray = MakeSystray();
   systray.TaskbarCreated();
   EXPECT_TRUE(tray.added.empty());
   systray.AddTrayIcon(WindowHandle(1), 2, 2, "tip");
@@ -128,11 +128,11 @@ class TrayFormTest : public testing::Test {
  protected:
   const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
 };
 
 TEST_F(TrayFormTest, WithoutDisplayIconThereIsNoIconAndShutdownStaysOnThePanel) {
-  form.Form_Load();
+  form.Load();
   EXPECT_TRUE(fakes.tray.log.empty());
   EXPECT_TRUE(form.panel.cmdShutdown.visible);
 }
@@ -141,7 +141,7 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   fakes.registry.Set(kKey + "TrayIconTip", "Quiet");
   fakes.panelWindow.visible = true;
-  form.Form_Load();
+  form.Load();
   EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add"}));
   EXPECT_EQ(fakes.tray.added[0].id, fakes.panelWindow.IconHandle());
   EXPECT_EQ(fakes.tray.added[0].tip, "Quiet");
@@ -156,15 +156,15 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
 // and only then.
 TEST_F(TrayFormTest, AWindowNotHiddenIsToldInABalloonWhenTheIconIsShown) {
   const WindowHandle admin = fakes.windows.Add({.title = "Admin tool", .refusing = true});
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({admin});
   fakes.windowsHotkey.Press();
   EXPECT_TRUE(fakes.tray.balloons.empty());
   fakes.windowsHotkey.Press();
 
   fakes.registry.Set(kKey + "DisplayIcon", "1");
-  Form1 withIcon{fakes.Get()};
-  withIcon.Form_Load();
+  MainWindow withIcon{fakes.Get()};
+  withIcon.Load();
   withIcon.hiding.Choose({admin});
   fakes.windowsHotkey.Press();
   EXPECT_EQ(fakes.tray.balloons, (Strings{"Blindfold: Could not be hidden: Admin tool"}));
@@ -173,21 +173,21 @@ TEST_F(TrayFormTest, AWindowNotHiddenIsToldInABalloonWhenTheIconIsShown) {
 TEST_F(TrayFormTest, OnlyALowerCaseIcoPathReplacesTheWindowIcon) {
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   fakes.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ICO");
-  form.Form_Load();
+  form.Load();
   EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "load icon C:\\icons\\eye.ICO"),
             0);
 
   FakePlatform other;
-  Form1 second{other.Get()};
+  MainWindow second{other.Get()};
   other.registry.Set(kKey + "DisplayIcon", "1");
   other.registry.Set(kKey + "TrayIcon", "C:\\icons\\eye.ico");
-  second.Form_Load();
+  second.Load();
   EXPECT_EQ(std::count(other.panelWindow.calls.begin(), other.panelWindow.calls.end(), "load icon C:\\icons\\eye.ico"), 1);
   EXPECT_EQ(other.tray.added[0].icon, other.panelWindow.IconHandle());
 }
 
 TEST_F(TrayFormTest, SavingReinstallsRemoveThenAddOnlyWhenPathOrTipChanged) {
-  form.Form_Load();
+  form.Load();
   form.cmdOK_Click();  // nothing stored yet: both texts are new
   EXPECT_EQ(fakes.tray.log, (Strings{"delete", "hook", "add"}));  // no hook to remove yet
   fakes.tray.log.clear();
@@ -202,9 +202,9 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
   const WindowHandle a = fakes.windows.Add({.title = "A"});
   fakes.registry.Set(kKey + "DisplayIcon", "1");
   fakes.registry.Set(kKey + "TrayMenu", "517");
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({a});
-  form.VBHotKey1_HotKeyPressed();
+  form.HotkeyPressed(HotkeyId::Windows);
 
   fakes.tray.menuChoice = TrayMenuItem::Shutdown;
   EXPECT_TRUE(form.systray.Gesture(TrayGesture::RightUp));
@@ -223,7 +223,7 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
 }
 
 TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
-  form.Form_Load();
+  form.Load();
   fakes.tray.menuChoice = TrayMenuItem::Lock;
   form.SysTrayMouseEventHandler();
   EXPECT_FALSE(form.panel.mnuLock.enabled);
@@ -233,17 +233,17 @@ TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
 }
 
 TEST_F(TrayFormTest, ShowUiShowsWindowsRefreshesAndShowsThePanelOnPageZero) {
-  form.Form_Load();
-  form.panel.SSTab1 = PanelPage::Stealth;
+  form.Load();
+  form.panel.page = PanelPage::Stealth;
   fakes.tray.menuChoice = TrayMenuItem::ShowUi;
   form.SysTrayMouseEventHandler();
   EXPECT_TRUE(fakes.panelWindow.visible);
-  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  EXPECT_EQ(form.panel.page, PanelPage::OpenWindows);
   EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (", 0), 0u);
 }
 
 TEST_F(TrayFormTest, BrowseForIconUsesItsFilterAndTitleAndIgnoresACancel) {
-  form.Form_Load();
+  form.Load();
   const std::string before = form.panel.txtTrayIcon.text;
   form.lblBrowseForIcon_Click();
   EXPECT_EQ(fakes.tray.dialogFilter, "Icon Files(*.ico)|*.ico");
@@ -269,8 +269,8 @@ TEST_F(TrayFormTest, APictureLoaderIsOfferedAndGivenPicturesOnly) {
     FakePlatform pictures;
     pictures.panelWindow.iconFiles = &kPictureIconFiles;
     pictures.registry.Set(kKey + "DisplayIcon", "1");
-    Form1 withPictures{pictures.Get()};
-    withPictures.Form_Load();
+    MainWindow withPictures{pictures.Get()};
+    withPictures.Load();
     withPictures.lblBrowseForIcon_Click();
     EXPECT_EQ(pictures.tray.dialogFilter, "Icon Files(*.png;*.svg;*.ico)|*.png;*.svg;*.ico");
     EXPECT_EQ(pictures.tray.dialogExtension, "*.png");

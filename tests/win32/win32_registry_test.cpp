@@ -145,7 +145,7 @@ TEST(Win32Settings, FreshStoreHoldsExactlyTheThreeHotkeyDefaults) {
   EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\BlindfoldShortcutKey"), "1,0,0,0,X");
   EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\WindowsShortcutKey"), "1,0,0,0,Z");
   EXPECT_EQ(store.RegRead("HKLM\\Software\\Blindfold\\ShortcutKeys\\PanicShortcutKey"), "1,0,0,0,V");
-  EXPECT_EQ(panel.txtPanicShortcutKey.text, "V");
+  EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "V");
   DeleteTree(HKEY_LOCAL_MACHINE, L"Software", L"Blindfold");
 }
 

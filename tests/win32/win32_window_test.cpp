@@ -105,7 +105,7 @@ class RealWindowsTest : public testing::Test {
 TEST_F(RealWindowsTest, ListsOnlyOwnerlessVisibleEnabledWindows) {
   RebuildOpenWindowsList(windows, panel);
   std::set<std::string> rows;
-  for (const ListRow& row : panel.List1.Rows()) {
+  for (const ListRow& row : panel.openWindows.Rows()) {
     if (OfTestApp(row.itemData)) rows.insert(row.text);
   }
   const std::string longClass = "BfTestLongClass" + std::string(48, 'L');  // cut to 63
@@ -200,7 +200,7 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
   WindowHiding hiding(panel, windows, watch, host);
   hiding.Choose({plain, tabbed, maximized, minimized});
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   ASSERT_TRUE(Eventually([&] { return !Visible(plain) && !Visible(tabbed) && !Visible(maximized) && !Visible(minimized); }));
   // A pop-up owned by a chosen window goes with it.
   const auto goesWithItsOwner = [&](WindowHandle window) { return window == app.at(L"BF Owned"); };
@@ -210,7 +210,7 @@ TEST_F(RealWindowsTest, ToggleHidesAndShowsExactlyTheChosenWindowsInPlace) {
     EXPECT_EQ(Visible(window), wasVisible && !chosen(window) && !goesWithItsOwner(window)) << Narrow(title);
   }
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   ASSERT_TRUE(Eventually([&] {
     return Visible(plain) && Visible(tabbed) && Visible(maximized) && Visible(minimized) &&
            Visible(app.at(L"BF Owned"));
@@ -235,11 +235,11 @@ TEST_F(RealWindowsTest, TaskbarIsHiddenAndShownWithItsBox) {
   FakeWindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
   panel.chkTaskbar.value = 1;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   const WindowHandle taskbar = hiding.Hidden().Handles().at(0);
   EXPECT_EQ(std::to_string(taskbar.Value()), panel.chkTaskbar.tag);
   EXPECT_TRUE(Eventually([&] { return !Visible(taskbar); }));
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Eventually([&] { return Visible(taskbar); }));
 }
 
@@ -248,7 +248,7 @@ TEST_F(RealWindowsTest, VanishedHandleIsSkipped) {
   FakeWindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
   hiding.TakeOverHidden({WindowHandle(4660)});  // no such window
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(hiding.WindowsHidden());
 }
 
@@ -261,14 +261,14 @@ TEST_F(RealWindowsTest, AWindowItsProgramShowsAgainIsHiddenAgain) {
   Win32WindowWatch watch;
   WindowHiding hiding(panel, windows, watch, host);
   hiding.Choose({plain});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   ASSERT_TRUE(EventuallyWithMessages([&] { return !Visible(plain); }));
   int looks = 0;
   EventuallyWithMessages([&] { return ++looks > 30; });  // a few looks while it stays hidden
   PostMessageW(ToHwnd(plain), WM_APP + 1, 0, 0);  // it shows itself
   ASSERT_TRUE(Eventually([&] { return Visible(plain); }));
   EXPECT_TRUE(EventuallyWithMessages([&] { return !Visible(plain); }));
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Eventually([&] { return Visible(plain); }));
 }
 

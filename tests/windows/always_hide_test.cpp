@@ -70,25 +70,25 @@ TEST(AlwaysHideFields, DuplicateEntriesKeepTheirOwnRule) {
 TEST(AlwaysHideList, DoubleClickAddsTheCurrentRowOnce) {
   PanelModel panel;
   List1_DblClick(panel);  // no current row
-  EXPECT_EQ(panel.List2.ListCount(), 0u);
-  panel.List1.AddItem(kMail, WindowHandle(10));
-  panel.List1.SetCurrentRow(0);
+  EXPECT_EQ(panel.alwaysHide.ListCount(), 0u);
+  panel.openWindows.AddItem(kMail, WindowHandle(10));
+  panel.openWindows.SetCurrentRow(0);
   List1_DblClick(panel);
   List1_DblClick(panel);
-  ASSERT_EQ(panel.List2.ListCount(), 1u);
-  EXPECT_EQ(panel.List2.Row(0).text, kMail);
+  ASSERT_EQ(panel.alwaysHide.ListCount(), 1u);
+  EXPECT_EQ(panel.alwaysHide.Row(0).text, kMail);
 }
 
 TEST(AlwaysHideList, DoubleClickRemovesTheCurrentEntry) {
   PanelModel panel;
-  panel.List2 = ListOf({kMail, kEditor});
+  panel.alwaysHide = ListOf({kMail, kEditor});
   List2_DblClick(panel);
-  EXPECT_EQ(panel.List2.ListCount(), 2u);
-  panel.List2.SetCurrentRow(1);
+  EXPECT_EQ(panel.alwaysHide.ListCount(), 2u);
+  panel.alwaysHide.SetCurrentRow(1);
   List2_DblClick(panel);
-  ASSERT_EQ(panel.List2.ListCount(), 1u);
-  EXPECT_EQ(panel.List2.Row(0).text, kMail);
-  EXPECT_FALSE(panel.List2.CurrentRow());
+  ASSERT_EQ(panel.alwaysHide.ListCount(), 1u);
+  EXPECT_EQ(panel.alwaysHide.Row(0).text, kMail);
+  EXPECT_FALSE(panel.alwaysHide.CurrentRow());
 }
 
 }  // namespace

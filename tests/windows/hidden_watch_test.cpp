@@ -22,7 +22,7 @@ class HiddenWatchTest : public testing::Test {
   bool Visible(WindowHandle window) { return windows.Find(window)->visible; }
   void Hide(std::initializer_list<WindowHandle> chosen) {
     hiding.Choose(chosen);
-    hiding.KeyTest();
+    hiding.ToggleChosenWindows();
   }
 
   FakeWindowManager windows;
@@ -62,15 +62,15 @@ TEST_F(HiddenWatchTest, WhatBelongsToTheHiddenWindowsStaysHiddenUntilTheShow) {
   watch.Shown(chat);
   EXPECT_FALSE(Visible(chat));
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(watch.Running());
   for (const WindowHandle window : {chat, find, later, popup}) EXPECT_TRUE(Visible(window));
 }
 
 TEST_F(HiddenWatchTest, AlwaysHideMatchesThatOpenWhileHiddenAreHidden) {
   const WindowHandle chat = Add("Chat", kMessenger);
-  panel.List2.AddItem("Bank\tWnd  (class)");
-  panel.List2.SetCurrentRow(0);
+  panel.alwaysHide.AddItem("Bank\tWnd  (class)");
+  panel.alwaysHide.SetCurrentRow(0);
   Hide({chat});
   const WindowHandle bank = Add("Bank", kEditor, false);  // made first, shown a moment later
   watch.Tick();
@@ -121,13 +121,13 @@ TEST_F(HiddenWatchTest, AHideRightAfterAShowCoversTheWindowsStillComingBack) {
   const WindowHandle a = Add("A", kMessenger);
   const WindowHandle b = Add("B", kEditor);
   Hide({a, b});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   windows.Find(a)->visible = false;  // its show is still on its way
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(a));
   EXPECT_FALSE(Visible(b));
   EXPECT_EQ(hiding.Hidden().Size(), 2u);
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   windows.Find(b)->visible = false;
   hiding.PanicHide();
   EXPECT_TRUE(hiding.Hidden().Contains(b));

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/password_key.h"
 #include "app/restore.h"
 #include "main/fake_platform.h"
@@ -45,8 +45,8 @@ class RecoveryTest : public testing::Test {
 TEST_F(RecoveryTest, EveryHideIsDurableBeforeAnyWindowChangesAndEveryShowClearsIt) {
   const WindowHandle a = Add("A", 100, "Mail");
   const WindowHandle b = Add("B", 200, "Edit");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   EXPECT_EQ(RecoveryRecord::Parse(Durable().value_or("")), (std::vector<RecoveredWindow>{{a, 100, "Mail"}}));
@@ -61,8 +61,8 @@ TEST_F(RecoveryTest, EveryHideIsDurableBeforeAnyWindowChangesAndEveryShowClearsI
 
 TEST_F(RecoveryTest, RecordIsWrittenBeforeTheFirstWindowIsHidden) {
   const WindowHandle a = Add("A");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   form.hiding.Choose({a});
   fakes.registry.refusedRoots = {RegistryRoot::CurrentUser};  // the durable write fails...
   fakes.windowsHotkey.Press();
@@ -82,8 +82,8 @@ TEST_F(RecoveryTest, AfterACrashOnlyOurStillHiddenWindowsComeBack) {
                                              {renamed, 100, "Mail"},
                                              {shown, 100, "Mail"},
                                              {WindowHandle(777777), 100, "Mail"}}));
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   EXPECT_TRUE(Visible(ours));
   EXPECT_FALSE(Visible(reused));
   EXPECT_FALSE(Visible(renamed));
@@ -97,8 +97,8 @@ TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
   fakes.windows.Find(ours)->visible = false;
   fakes.registry.Set(std::string(RecoveryRecord::kPath), RecoveryRecord::Format({{ours, 100, "Mail"}}));
   fakes.registry.Set(kKey + "PPShowWindows", "1");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   EXPECT_FALSE(Visible(ours));
   EXPECT_TRUE(form.hiding.WindowsHidden());
   EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{ours});
@@ -120,15 +120,15 @@ TEST_F(RecoveryTest, WithoutARecordTheMarksOfOurHiddenWindowsTell) {
   for (const WindowHandle window : {ours, stranger}) fakes.windows.Find(window)->visible = false;
   fakes.windows.sealedHidden = {ours};
   {
-    Form1 form{fakes.Get()};
-    form.Form_Load();
+    MainWindow form{fakes.Get()};
+    form.Load();
     EXPECT_TRUE(Visible(ours));
     EXPECT_FALSE(Visible(stranger));
   }
   fakes.windows.Find(ours)->visible = false;
   fakes.registry.Set(kKey + "PW", "a stored key");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   EXPECT_FALSE(Visible(ours));
   EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{ours});
   EXPECT_EQ(form.panel.chkShowWindows.value, 1);
@@ -136,8 +136,8 @@ TEST_F(RecoveryTest, WithoutARecordTheMarksOfOurHiddenWindowsTell) {
 
 TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
   const WindowHandle a = Add("A");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   form.panel.chkShowWindows.value = 1;
@@ -152,8 +152,8 @@ TEST_F(RecoveryTest, DyingShowsTheWindowsUnlessTheyNeedThePassword) {
 TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
   const WindowHandle top = Add("Top", 100, "Mail");
   const WindowHandle bottom = Add("Bottom", 200, "Edit");
-  Form1 running{fakes.Get()};
-  running.Form_Load();
+  MainWindow running{fakes.Get()};
+  running.Load();
   running.hiding.Choose({top, bottom});
   fakes.windowsHotkey.Press();
   fakes.registry.Set(kKey + "PPShowWindows", "1");  // stored after the hide
@@ -185,15 +185,15 @@ TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
 TEST_F(RecoveryTest, TheGuardInForceAtTheHideHoldsAfterACrash) {
   const WindowHandle a = Add("A", 100, "Mail");
   {
-    Form1 first{fakes.Get()};
-    first.Form_Load();
+    MainWindow first{fakes.Get()};
+    first.Load();
     first.hiding.Choose({a});
     fakes.windowsHotkey.Press();
     first.mnuLock_Click();  // never saved
   }
   EXPECT_EQ(fakes.registry.Get(kKey + "PPShowWindows"), std::nullopt);
-  Form1 second{fakes.Get()};
-  second.Form_Load();
+  MainWindow second{fakes.Get()};
+  second.Load();
   EXPECT_FALSE(Visible(a));
   EXPECT_EQ(second.panel.chkShowWindows.value, 1);
   fakes.loginDialog.AnswerCancel();
@@ -211,8 +211,8 @@ TEST_F(RecoveryTest, AGreyGuardIsOnAndAForeignPerUserPasswordOpensNothing) {
   fakes.registry.Set(kKey + "PW", key);
   fakes.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "");  // written behind our back
   const WindowHandle a = Add("A", 100, "Mail");
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   EXPECT_EQ(form.panel.chkShowWindows.value, 1);
   EXPECT_EQ(form.panel.txtPassword.text, key);
   form.hiding.Choose({a});
@@ -231,8 +231,8 @@ TEST_F(RecoveryTest, AGreyGuardIsOnAndAForeignPerUserPasswordOpensNothing) {
   standard.registry.refusedRoots.insert(RegistryRoot::LocalMachine);
   standard.registry.Set(kKey + "PW", key);
   standard.registry.Set("HKCU\\Software\\Blindfold\\ShortcutKeys\\PW", "");
-  Form1 user{standard.Get()};
-  user.Form_Load();
+  MainWindow user{standard.Get()};
+  user.Load();
   EXPECT_EQ(user.panel.txtPassword.text, "");
 }
 
@@ -241,8 +241,8 @@ TEST_F(RecoveryTest, AGreyGuardIsOnAndAForeignPerUserPasswordOpensNothing) {
 TEST_F(RecoveryTest, ARecordedWindowStillOnScreenIsToldToShowToo) {
   const WindowHandle slow = Add("Slow", 100, "Mail");
   fakes.registry.Set(std::string(RecoveryRecord::kPath), RecoveryRecord::Format({{slow, 100, "Mail"}}));
-  Form1 form{fakes.Get()};
-  form.Form_Load();
+  MainWindow form{fakes.Get()};
+  form.Load();
   ASSERT_FALSE(fakes.windows.toldToShowOrHide.empty());
   EXPECT_EQ(fakes.windows.toldToShowOrHide.back(), slow);
   EXPECT_TRUE(Visible(slow));

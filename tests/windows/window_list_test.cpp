@@ -18,12 +18,12 @@ class WindowListTest : public testing::Test {
   }
   std::vector<std::string> RowTexts() const {
     std::vector<std::string> texts;
-    for (const ListRow& row : panel.List1.Rows()) texts.push_back(row.text);
+    for (const ListRow& row : panel.openWindows.Rows()) texts.push_back(row.text);
     return texts;
   }
   std::vector<bool> Marks() const {
     std::vector<bool> marks;
-    for (const ListRow& row : panel.List1.Rows()) marks.push_back(row.marked);
+    for (const ListRow& row : panel.openWindows.Rows()) marks.push_back(row.marked);
     return marks;
   }
 
@@ -48,8 +48,8 @@ TEST_F(WindowListTest, ListsOwnerlessVisibleEnabledWindowsInStackOrder) {
   RebuildOpenWindowsList(windows, panel);
   EXPECT_EQ(RowTexts(), (std::vector<std::string>{"Editor\tEditWnd  (class)", "Owner\tPlain  (class)",
                                                   "Last\tPlain  (class)"}));
-  EXPECT_EQ(panel.List1.Row(0).itemData, editor);
-  EXPECT_EQ(panel.List1.CurrentRow(), 0u);
+  EXPECT_EQ(panel.openWindows.Row(0).itemData, editor);
+  EXPECT_EQ(panel.openWindows.CurrentRow(), 0u);
   EXPECT_EQ(Marks(), (std::vector<bool>{false, false, false}));
 }
 
@@ -81,7 +81,7 @@ TEST_F(WindowListTest, DesktopAndTaskbarAreKeptNotListed) {
   EXPECT_TRUE(RowTexts().empty());
   EXPECT_EQ(panel.chkProgramManager.tag, std::to_string(impostor.Value()));  // the last one wins
   EXPECT_EQ(panel.chkTaskbar.tag, std::to_string(taskbar.Value()));
-  EXPECT_FALSE(panel.List1.CurrentRow());
+  EXPECT_FALSE(panel.openWindows.CurrentRow());
 }
 
 TEST_F(WindowListTest, KeptHandlesSurviveAPassThatDoesNotMeetThem) {
@@ -115,7 +115,7 @@ TEST_F(WindowListTest, NonAsciiTitlesSurviveWhole) {
 TEST_F(WindowListTest, ListStopsAtItsRowLimit) {
   for (std::size_t i = 0; i < ListBox::kMaxRows + 5; ++i) Add("w" + std::to_string(i));
   RebuildOpenWindowsList(windows, panel);
-  EXPECT_EQ(panel.List1.ListCount(), ListBox::kMaxRows);
+  EXPECT_EQ(panel.openWindows.ListCount(), ListBox::kMaxRows);
 }
 
 TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
@@ -124,7 +124,7 @@ TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
   const WindowHandle c = Add("C");
   hiding.Choose({a, WindowHandle(424242), c});
   RebuildOpenWindowsList(windows, panel);
-  panel.List1.Row(1).marked = true;  // a mark not yet applied
+  panel.openWindows.Row(1).marked = true;  // a mark not yet applied
 
   hiding.cmdRefresh_Click();
   EXPECT_EQ(Marks(), (std::vector<bool>{true, false, true}));
@@ -143,17 +143,17 @@ TEST_F(WindowListTest, LoadCaptionCountsTheWindows) {
   EXPECT_EQ(panel.frmWindowList.caption, "Open windows list");
   hiding.FillOpenWindowsList();
   EXPECT_EQ(panel.frmWindowList.caption, "Open windows list (0 windows found.)");
-  EXPECT_FALSE(panel.List1.CurrentRow());
+  EXPECT_FALSE(panel.openWindows.CurrentRow());
 }
 
 TEST_F(WindowListTest, SelectAllAndClearAll) {
-  Label1_Click(panel);  // empty list: nothing to do
+  SelectAllWindows(panel);  // empty list: nothing to do
   Add("A");
   Add("B");
   RebuildOpenWindowsList(windows, panel);
-  Label1_Click(panel);
+  SelectAllWindows(panel);
   EXPECT_EQ(Marks(), (std::vector<bool>{true, true}));
-  Label7_Click(panel);
+  ClearAllWindows(panel);
   EXPECT_EQ(Marks(), (std::vector<bool>{false, false}));
 }
 

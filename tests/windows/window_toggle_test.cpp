@@ -42,7 +42,7 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
   bool goingHidden = true;
   host.onSound = [&] { EXPECT_EQ(Visible(a), !goingHidden); };
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(hiding.WindowsHidden());
   EXPECT_FALSE(Visible(a));
   EXPECT_TRUE(Visible(b));
@@ -53,7 +53,7 @@ TEST_F(WindowToggleTest, HideThenShowTheChosenWindows) {
 
   host.calls.clear();
   goingHidden = false;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(hiding.WindowsHidden());
   EXPECT_TRUE(Visible(a) && Visible(b) && Visible(c));
   EXPECT_EQ(hiding.Hidden(), Record({a, c}));  // kept for the next hide
@@ -68,14 +68,14 @@ TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   windows.foreground = middle;
   const std::vector<WindowHandle> before = windows.StackOrder();
   Apply({top, middle, bottom});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(hiding.Hidden(), Record({top, middle, bottom}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{other}));  // off the windows hiding
 
   windows.toldToShowOrHide.clear();
   windows.activated.clear();
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   // Bottom up without activation, then only the user's window is activated.
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{middle}));
@@ -87,9 +87,9 @@ TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   // With the user's window gone, the top one of those hidden gets the keyboard.
   windows.foreground = other;
   Apply({top, bottom});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   windows.Find(other)->visible = false;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.activated.back(), top);
   EXPECT_EQ(before, (std::vector<WindowHandle>{top, middle, other, bottom}));
 }
@@ -100,14 +100,14 @@ TEST_F(WindowToggleTest, AWindowThatMayNotBeHiddenIsLeftOutAndNamed) {
   const WindowHandle b = Add("B");
   windows.Find(admin)->refusing = true;
   Apply({a, admin, b});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(a) || Visible(b));
   EXPECT_EQ(hiding.Hidden(), Record({a, b}));
   EXPECT_EQ(panel.lblHideStatus.caption, "Could not be hidden: Admin tool");
   EXPECT_EQ(host.calls.back(), "report Could not be hidden: Admin tool");
 
   windows.toldToShowOrHide.clear();
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{b, a}));
 }
 
@@ -116,9 +116,9 @@ TEST_F(WindowToggleTest, SecondPairHidesTheSameWindowsAgain) {
   Add("B");
   Apply({a});
   for (int i = 0; i < 2; ++i) {
-    hiding.KeyTest();
+    hiding.ToggleChosenWindows();
     EXPECT_FALSE(Visible(a));
-    hiding.KeyTest();
+    hiding.ToggleChosenWindows();
     EXPECT_TRUE(Visible(a));
   }
 }
@@ -128,9 +128,9 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
   const WindowHandle b = Add("B");
   Apply({a});
   hiding.cmdRefresh_Click();
-  panel.List1.Row(1).marked = true;  // marked in the open panel, never applied
+  panel.openWindows.Row(1).marked = true;  // marked in the open panel, never applied
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(a));
   EXPECT_TRUE(Visible(b));
 }
@@ -149,37 +149,37 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
   // hides.
   windows.foreground = find;
   Apply({top, bottom});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));
   EXPECT_TRUE(Visible(stays) && Visible(minimised));
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
 
   // The user was in the panel, whose hiding handed the activation to a window
   // about to hide: it moves on from there.
   windows.activated.clear();
   windows.foreground = stays;
   host.onHidePanel = [&] { windows.foreground = top; };
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));
   host.onHidePanel = nullptr;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
 
   // Nothing listed stays in a panic: the desktop takes it.
   windows.activated.clear();
   windows.foreground = stays;
   hiding.PanicHide();
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{desktop}));
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
 
   // With the desktop hiding too, or the user in a window that stays, the
   // activation stays where it is.
   windows.activated.clear();
   panel.chkProgramManager.value = 1;
   hiding.PanicHide();
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   windows.foreground = stays;
   Apply({top});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));  // only the show's own
 }
 
@@ -194,7 +194,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   host.onFlash = [&] { desktopVisibleAtFlash = Visible(desktop); };
   Apply({a, b});
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(hiding.Hidden(), Record({taskbar, desktop, a, b}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(desktopVisibleAtFlash);
@@ -202,7 +202,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
 
   // Back first as well, and the windows bottom up after them.
   windows.toldToShowOrHide.clear();
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{taskbar, desktop, b, a}));
   EXPECT_TRUE(Visible(taskbar) && Visible(desktop) && Visible(a));
 }
@@ -210,7 +210,7 @@ TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
 TEST_F(WindowToggleTest, UnsetBoxesOrUnknownHandlesSkipTaskbarAndDesktop) {
   const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkProgramManager.value = 1;  // set, but no desktop was ever met
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(taskbar));
   EXPECT_TRUE(hiding.Hidden().Empty());
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "flash panel"), 0);
@@ -223,17 +223,17 @@ TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
   const WindowHandle a = Add("A");
   panel.chkTaskbar.value = 1;
   Apply({a});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(a));
   EXPECT_TRUE(panel.lblHideStatus.visible);
   EXPECT_EQ(panel.lblHideStatus.caption, texts::kNoTaskbarToHide);
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
 
   panel.lblHideStatus = Label{"", false};
   hiding.PanicHide();
   EXPECT_FALSE(Visible(a));
   EXPECT_EQ(panel.lblHideStatus.caption, texts::kNoTaskbarToHide);
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
 
   // With a taskbar, or with the box clear, nothing is said.
   panel.lblHideStatus = Label{"", false};
@@ -273,9 +273,9 @@ TEST_F(WindowToggleTest, BoxesTheDesktopCannotHonourAreGreyedWithTheirReason) {
     EXPECT_TRUE(shown.lblHideStatus.visible);
     EXPECT_EQ(shown.lblHideStatus.caption, each.reason);
     shown.lblHideStatus = Label{"", false};
-    greyed.KeyTest();
+    greyed.ToggleChosenWindows();
     EXPECT_EQ(shown.lblHideStatus.caption, each.reason) << "said again on the hide";
-    greyed.KeyTest();
+    greyed.ToggleChosenWindows();
   }
   hiding.FillOpenWindowsList();
   EXPECT_TRUE(panel.chkTaskbar.enabled && panel.chkProgramManager.enabled);
@@ -285,23 +285,23 @@ TEST_F(WindowToggleTest, BoxesTheDesktopCannotHonourAreGreyedWithTheirReason) {
 TEST_F(WindowToggleTest, ClearingTheTaskbarBoxWhileHiddenStillShowsIt) {
   const WindowHandle taskbar = Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   ASSERT_FALSE(Visible(taskbar));
   panel.chkTaskbar.value = 0;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(taskbar));
 }
 
 TEST_F(WindowToggleTest, NothingMarkedStillEntersHiddenState) {
   Add("A");
   hiding.Choose({WindowHandle(999)});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(hiding.WindowsHidden());
   EXPECT_TRUE(hiding.Hidden().Empty());
   EXPECT_TRUE(windows.toldToShowOrHide.empty());
 
   panel.chkShowWindows.value = 1;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(host.calls.back(), "restore");
   EXPECT_FALSE(hiding.WindowsHidden());
 }
@@ -310,17 +310,17 @@ TEST_F(WindowToggleTest, RefusedPasswordKeepsEverythingHidden) {
   const WindowHandle a = Add("A");
   Apply({a});
   panel.chkShowWindows.value = 1;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   host.passwordAccepted = false;
   host.calls.clear();
 
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(host.calls, (Strings{"ask password"}));  // no sound restored
   EXPECT_TRUE(hiding.WindowsHidden());
   EXPECT_FALSE(Visible(a));
 
   host.passwordAccepted = true;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(a));
   EXPECT_FALSE(hiding.WindowsHidden());
 }
@@ -329,8 +329,8 @@ TEST_F(WindowToggleTest, PasswordIsNotAskedWhenTheSwitchIsOff) {
   const WindowHandle a = Add("A");
   Apply({a});
   host.passwordAccepted = false;
-  hiding.KeyTest();
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(a));
 }
 
@@ -338,9 +338,9 @@ TEST_F(WindowToggleTest, ClosedWindowIsSkippedAndTheOthersShown) {
   const WindowHandle a = Add("A");
   const WindowHandle b = Add("B");
   Apply({a, b});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   windows.Remove(a);
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(b));
   EXPECT_EQ(hiding.Hidden(), Record({a, b}));
 }
@@ -350,14 +350,14 @@ TEST_F(WindowToggleTest, EachWindowIsShownOnceHoweverOftenItWasHidden) {
   const WindowHandle a = Add("A");
   const WindowHandle b = Add("B");
   hiding.TakeOverHidden({a, a});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{a}));
   Apply({a});
   for (int round = 0; round < 3; ++round) {
-    hiding.KeyTest();
+    hiding.ToggleChosenWindows();
     hiding.PanicHide();
     windows.toldToShowOrHide.clear();
-    hiding.KeyTest();
+    hiding.ToggleChosenWindows();
     EXPECT_EQ(windows.toldToShowOrHide.size(), 2u);
   }
   EXPECT_EQ(hiding.Hidden().Size(), 2u);
@@ -368,8 +368,8 @@ TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {
   const WindowHandle mail = Add("Inbox", "MailWnd");
   const WindowHandle draft = Add("Draft", "MailWnd");
   const WindowHandle editor = Add("notes", "EditWnd");
-  panel.List2.AddItem("Old title\tMailWnd  (class)");
-  hiding.KeyTest();
+  panel.alwaysHide.AddItem("Old title\tMailWnd  (class)");
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(mail));
   EXPECT_FALSE(Visible(draft));
   EXPECT_TRUE(Visible(editor));
@@ -378,9 +378,9 @@ TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {
 TEST_F(WindowToggleTest, SelectedAlwaysHideEntryMatchesByTitle) {
   const WindowHandle mail = Add("Inbox", "MailWnd");
   const WindowHandle draft = Add("Draft", "MailWnd");
-  panel.List2.AddItem("Inbox\tOtherClass  (class)");
-  panel.List2.SetCurrentRow(0);
-  hiding.KeyTest();
+  panel.alwaysHide.AddItem("Inbox\tOtherClass  (class)");
+  panel.alwaysHide.SetCurrentRow(0);
+  hiding.ToggleChosenWindows();
   EXPECT_FALSE(Visible(mail));
   EXPECT_TRUE(Visible(draft));
 }
@@ -390,7 +390,7 @@ TEST_F(WindowToggleTest, ShowHiddenWindowsNeitherAsksNorTouchesSound) {
   Apply({a});
   panel.chkShowWindows.value = 1;
   host.passwordAccepted = false;
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   host.calls.clear();
 
   hiding.ShowHiddenWindows();
@@ -409,7 +409,7 @@ TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
   windows.Find(a)->visible = false;
   windows.Find(b)->visible = false;
   hiding.TakeOverHidden({WindowHandle(0), a, WindowHandle(123456), b});
-  hiding.KeyTest();
+  hiding.ToggleChosenWindows();
   EXPECT_TRUE(Visible(a) && Visible(b));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{b, WindowHandle(123456), a}));
 }
@@ -422,14 +422,14 @@ class Form1ToggleTest : public testing::Test {
   FakeWindowManager& windows = fakes.windows;
   FakeRegistry& registry = fakes.registry;
   FakePanelWindow& panelWindow = fakes.panelWindow;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
 };
 
 TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
   windows.Add({.title = "Desktop", .className = "Desktop", .role = WindowRole::Desktop});
   form.panel.chkProgramManager.value = 1;
   panelWindow.visible = true;
-  form.VBHotKey1_HotKeyPressed();
+  form.HotkeyPressed(HotkeyId::Windows);
   EXPECT_EQ(panelWindow.calls, (Strings{"hide", "border none", "size 1x1", "show", "hide",
                                         "border fixed single", "size 8325x5955"}));
   EXPECT_FALSE(panelWindow.visible);

@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "core/texts.h"
 #include "platform/settings_store.h"
 
 namespace blindfold {
@@ -21,12 +22,14 @@ class FakeRegistry final : public RegistryBackend {
     return !unavailable && !refusedRoots.contains(where.root);
   }
 
-  // A store kept in `settingsFile`, when set, as on Linux.
-  std::optional<ValueInFile> FileHolding(const RegistryLocation& where) override {
-    if (settingsFile.empty()) return std::nullopt;
+  // Windows' registry, or a store kept in `settingsFile`, when set, as on Linux.
+  std::string HowToDeleteByHand(const RegistryLocation& where) override {
+    if (settingsFile.empty()) {
+      return texts::DeleteRegistryValue(where.root == RegistryRoot::CurrentUser, where.key, where.name);
+    }
     std::string group = where.key;
     for (char& c : group) c = c == '\\' ? '/' : c;
-    return ValueInFile{settingsFile, group, where.name};
+    return texts::DeleteLineInFile(settingsFile, group, where.name);
   }
 
   // Test set-up and inspection, by full path ("HKLM\...\name" or "HKCU\...").

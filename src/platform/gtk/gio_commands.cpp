@@ -103,7 +103,7 @@ GioCommandInbox::GioCommandInbox(const std::string& applicationId) : application
 // the application would wait on that program, which may never answer.
 void GioCommandInbox::Register() {
   application_ = Gio::Application::create(applicationId_, Gio::APPLICATION_HANDLES_COMMAND_LINE);
-  for (const auto& [command, word] : kCommandWords) {
+  for (const auto& [command, word, help] : kCommandWords) {
     application_->add_action(Glib::ustring(word.data(), word.size()), [this, command = command] { Run(command); });
   }
   application_->signal_command_line().connect(

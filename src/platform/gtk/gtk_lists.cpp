@@ -72,8 +72,8 @@ Gtk::Widget* GtkPanel::MakeList(const ControlInfo& info) {
 }
 
 GtkPanel::ListView* GtkPanel::ListOf(Control control) {
-  if (control == Control::List1) return &lists_[0];
-  if (control == Control::List2) return &lists_[1];
+  if (control == Control::OpenWindowsList) return &lists_[0];
+  if (control == Control::AlwaysHideList) return &lists_[1];
   return nullptr;
 }
 

@@ -96,13 +96,13 @@ void GtkPanel::Create(const ControlSpec& spec) {
 // A page's controls in boxes, as gtk_layout reads them from the design.
 void GtkPanel::Assemble(int page) {
   if (page == kEveryPage) {
-    for (const auto& row : FooterRows()) footer_.pack_start(RowBox(row, InfoOf(Control::SSTab1).design), true, true);
+    for (const auto& row : FooterRows()) footer_.pack_start(RowBox(row, InfoOf(Control::Pages).design), true, true);
     return;
   }
   Gtk::Box& box = pages_[static_cast<std::size_t>(page)];
   const PageLayout layout = LayOutPage(page);
   for (const Control control : layout.unseen) unseen_.add(*controls_[IndexOf(control)]);
-  const DesignRect& pageRect = InfoOf(Control::SSTab1).design;
+  const DesignRect& pageRect = InfoOf(Control::Pages).design;
   for (const PageLayout::Block& block : layout.blocks) {
     if (!block.frame) {
       box.pack_start(RowBox(block.rows.front(), pageRect), false, false);

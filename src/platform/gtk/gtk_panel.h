@@ -145,7 +145,7 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   std::array<Gtk::Widget*, kControlCount> controls_{};  // owned by their boxes
   std::array<Gtk::Box*, kControlCount> frameBodies_{};
   std::array<int, kPanelPageCount + 1> madeOnPage_{};
-  std::array<ListView, 2> lists_;  // List1, List2
+  std::array<ListView, 2> lists_;  // openWindows, alwaysHide
   ListColumns columns_;
   std::vector<Gtk::RadioButton::Group> optionGroups_;
   // Chosen while the model chooses none of its row: a group of radio buttons

@@ -242,7 +242,8 @@ bool KWinBridge::WriteScript(std::string& file, std::string& problem) {
     return false;
   }
   const std::string script =
-      ScriptText({text, length}, g_dbus_connection_get_unique_name(bus_), kPath, kInterface, !rescue_);
+      ScriptText({text, length}, g_dbus_connection_get_unique_name(bus_), kPath, kInterface,
+                 rescue_ ? std::vector<ScriptShortcut>() : shortcuts_);
   g_free(text);
   g_mkdir_with_parents(runtimeFolder_.c_str(), 0700);
   file = runtimeFolder_ + "/" + service_ + (rescue_ ? ".rescue.js" : ".js");

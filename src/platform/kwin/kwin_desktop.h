@@ -42,6 +42,8 @@ class KWinBridge {
   // beside a Blindfold that stopped answering, loads a copy of its own under
   // another name and takes it away again at its end. False, with `problem`
   // said, when KWin or the bus is not there or the script never reports.
+  // The global shortcuts the script registers, before it is started.
+  void SetShortcuts(std::vector<ScriptShortcut> shortcuts) { shortcuts_ = std::move(shortcuts); }
   bool Start(const std::string& scriptFile, const std::string& runtimeFolder, int waitMs, bool rescue,
              std::string& problem);
 
@@ -86,6 +88,7 @@ class KWinBridge {
   std::string service_;
   std::string plugin_;
   bool rescue_ = false;
+  std::vector<ScriptShortcut> shortcuts_;
   std::string scriptFile_;
   std::string runtimeFolder_;
   x11::DoorRecord record_;

@@ -205,7 +205,13 @@ std::optional<int> QtKeyOf(const HotkeyCombination& combination) {
 }
 
 std::string ScriptText(std::string_view text, std::string_view service, std::string_view path,
-                       std::string_view interfaceName, bool withShortcuts) {
+                       std::string_view interfaceName, const std::vector<ScriptShortcut>& shortcuts) {
+  std::string list = "[";
+  for (const ScriptShortcut& each : shortcuts) {
+    if (list.size() > 1) list += ",";
+    list += "[\"" + Escaped(each.name) + "\",\"" + Escaped(each.shortcut) + "\",\"" + Escaped(each.description) + "\"]";
+  }
+  list += "]";
   std::string script(text);
   const auto replace = [&script](std::string_view placeholder, std::string_view value) {
     for (std::size_t at = script.find(placeholder); at != std::string::npos;
@@ -216,7 +222,7 @@ std::string ScriptText(std::string_view text, std::string_view service, std::str
   replace("@SERVICE@", service);
   replace("@PATH@", path);
   replace("@INTERFACE@", interfaceName);
-  replace("@SHORTCUTS@", withShortcuts ? "yes" : "no");
+  replace("@SHORTCUTS@", list);
   return script;
 }
 

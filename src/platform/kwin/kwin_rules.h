@@ -91,9 +91,18 @@ std::string BatchJson(std::int64_t batch, const std::vector<Request>& requests);
 // nothing for a key without one here.
 std::optional<int> QtKeyOf(const HotkeyCombination& combination);
 
+// A global shortcut the script registers: KWin lists it as `shortcut` with
+// `description`, and the script reports a press as Pressed(name).
+struct ScriptShortcut {
+  std::string name;
+  std::string shortcut;
+  std::string description;
+};
+
 // The script's text with Blindfold's bus name, object path and interface put
-// in place of its placeholders, and whether it registers the shortcuts.
+// in place of its placeholders, and the shortcuts it registers (none for a
+// copy that must leave the keys to another).
 std::string ScriptText(std::string_view text, std::string_view service, std::string_view path,
-                       std::string_view interfaceName, bool withShortcuts = true);
+                       std::string_view interfaceName, const std::vector<ScriptShortcut>& shortcuts);
 
 }  // namespace blindfold::kwin

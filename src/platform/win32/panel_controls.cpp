@@ -140,7 +140,7 @@ void PanelControls::Create(const ControlSpec& spec) {
   controls_[IndexOf(info.control)] = window;
   Prepare(spec, window);
   if (info.kind == ControlKind::Frame) SendToBottom(window);
-  if (info.kind == ControlKind::Frame || onEveryPage) SendToBottom(Get(Control::SSTab1));
+  if (info.kind == ControlKind::Frame || onEveryPage) SendToBottom(Get(Control::Pages));
 }
 
 // What a few controls need beyond their kind.

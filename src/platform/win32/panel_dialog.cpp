@@ -51,7 +51,7 @@ bool PanelDialog::MakeDialog() {
   view_.AttachWidgets(*controls_);
   SetWindowIcons(dialog_, main_.Icon(ICON_BIG), main_.Icon(ICON_SMALL));
   // The tabs show no access keys here: Ctrl+Tab goes round them.
-  HWND tab = controls_->Get(Control::SSTab1);
+  HWND tab = controls_->Get(Control::Pages);
   for (int page = 0; page < kPanelPageCount; ++page) {
     std::wstring caption = Widen(PanelView::PageCaption(static_cast<PanelPage>(page)));
     std::erase(caption, L'&');
@@ -167,7 +167,7 @@ void PanelDialog::OnNotify(const NMHDR& header) {
   const auto which = PanelControls::ControlOf(static_cast<int>(header.idFrom));
   // Only our own controls notify; anything else names a window we did not make.
   if (!which || header.hwndFrom != controls_->Get(*which)) return;
-  if (which == Control::SSTab1 && header.code == TCN_SELCHANGE) {
+  if (which == Control::Pages && header.code == TCN_SELCHANGE) {
     const LRESULT page = SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0);
     return view_.PageSelected(static_cast<PanelPage>(page < 0 ? 0 : page));
   }
@@ -188,7 +188,7 @@ HBRUSH PanelDialog::ControlBackground(HWND control, HDC dc) {
     case ControlKind::OptionButton:
     case ControlKind::Frame:
     case ControlKind::Slider:
-      return surface_.ControlBackground(dialog_, controls_->Get(Control::SSTab1), control, dc);
+      return surface_.ControlBackground(dialog_, controls_->Get(Control::Pages), control, dc);
     default:
       return nullptr;
   }
@@ -247,7 +247,7 @@ INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPa
           ControlBackground(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
     case WM_ERASEBKGND:
       if (!controls_) return FALSE;
-      surface_.PaintBackground(dialog_, controls_->Get(Control::SSTab1), reinterpret_cast<HDC>(wParam));
+      surface_.PaintBackground(dialog_, controls_->Get(Control::Pages), reinterpret_cast<HDC>(wParam));
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_THEMECHANGED:

@@ -95,7 +95,7 @@ void PanelControls::Show(Control control, bool visible) {
 }
 
 void PanelControls::SelectPage(PanelPage page) {
-  SendMessageW(Get(Control::SSTab1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  SendMessageW(Get(Control::Pages), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
 }
 
 // Without redrawing row by row.

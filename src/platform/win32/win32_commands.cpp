@@ -77,11 +77,11 @@ bool SentBySameUser(HWND window) {
 // On the wire a command is its place among the command words.
 std::optional<Command> CommandOf(std::uint32_t code) {
   if (code >= kCommandWords.size()) return std::nullopt;
-  return kCommandWords[code].first;
+  return kCommandWords[code].command;
 }
 
 std::uint32_t CodeOf(Command command) {
-  const auto found = std::ranges::find(kCommandWords, command, &std::pair<Command, std::string_view>::first);
+  const auto found = std::ranges::find(kCommandWords, command, &CommandWord::command);
   return static_cast<std::uint32_t>(found - kCommandWords.begin());
 }
 

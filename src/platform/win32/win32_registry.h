@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/autostart.h"
+#include "core/texts.h"
 #include "platform/settings_store.h"
 #include "platform/win32/unique_handle.h"
 
@@ -18,6 +19,9 @@ class Win32Registry final : public RegistryBackend {
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
   bool MayWrite(const RegistryLocation& where) override;
+  std::string HowToDeleteByHand(const RegistryLocation& where) override {
+    return texts::DeleteRegistryValue(where.root == RegistryRoot::CurrentUser, where.key, where.name);
+  }
 
  private:
   HKEY KeyToRead(const RegistryLocation& where, bool reopen);

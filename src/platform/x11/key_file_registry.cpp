@@ -259,13 +259,16 @@ bool KeyFileRegistry::WriteInPlace(const RegistryLocation& where, const std::str
 }
 
 // Spelled as the file spells them, which is what the user looks for.
-std::optional<ValueInFile> KeyFileRegistry::FileHolding(const RegistryLocation& where) {
-  ValueInFile place{FileOf(where), GroupOf(where.key), where.name};
-  if (const auto file = Load(place.file, onDamaged_)) {
-    place.group = FindGroup(file->Get(), place.group).value_or(place.group);
-    place.key = FindKey(file->Get(), place.group, place.key).value_or(place.key);
+// The line as the file spells it, which may differ in case from the path.
+std::string KeyFileRegistry::HowToDeleteByHand(const RegistryLocation& where) {
+  const std::string path = FileOf(where);
+  std::string group = GroupOf(where.key);
+  std::string key = where.name;
+  if (const auto file = Load(path, onDamaged_)) {
+    group = FindGroup(file->Get(), group).value_or(group);
+    key = FindKey(file->Get(), group, key).value_or(key);
   }
-  return place;
+  return texts::DeleteLineInFile(path, group, key);
 }
 
 // A write replaces the file through its folder, so the folder decides.

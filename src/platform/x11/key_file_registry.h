@@ -46,7 +46,7 @@ class KeyFileRegistry final : public RegistryBackend {
   bool WriteValue(const RegistryLocation& where, const std::string& text) override;
   bool DeleteValue(const RegistryLocation& where) override;
   bool MayWrite(const RegistryLocation& where) override;
-  std::optional<ValueInFile> FileHolding(const RegistryLocation& where) override;
+  std::string HowToDeleteByHand(const RegistryLocation& where) override;
 
  private:
   enum class Place { Settings, Record };

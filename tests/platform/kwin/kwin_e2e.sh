@@ -128,7 +128,7 @@ window() { awk -F '\t' -v key="$1" '$1 == key || $2 == key {print $3; exit}' "$w
 hidden() { window "$1" | grep -q '^1 1 1 1 '; }
 shown() { window "$1" | grep -q '^0 '; }
 listed() { [ -n "$(window "$1")" ]; }
-armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
+armed() { grep -q "the windows hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
 # The keys KDE's global shortcuts give the script's shortcut NAME, as Qt's
 # key codes: "([201326682],)" is Ctrl+Alt+Z.
 keys_of() {

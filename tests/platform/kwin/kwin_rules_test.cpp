@@ -81,8 +81,11 @@ TEST(KWinShortcuts, KeysAsQtCodesAndTheScriptWithBlindfoldsNames) {
   EXPECT_EQ(QtKeyOf({.shiftKey = true, .vkey = 0x2E}), 0x02000000 | 0x01000007);
   EXPECT_FALSE(QtKeyOf({.ctrlKey = true, .vkey = 0xFF}));
   EXPECT_EQ(ScriptText("callDBus(\"@SERVICE@\", \"@PATH@\", \"@INTERFACE@\"); // @SERVICE@ @SHORTCUTS@", ":1.4",
-                       "/p", "i.f", false),
-            "callDBus(\":1.4\", \"/p\", \"i.f\"); // :1.4 no");
+                       "/p", "i.f", {}),
+            "callDBus(\":1.4\", \"/p\", \"i.f\"); // :1.4 []");
+  EXPECT_EQ(ScriptText("var s = @SHORTCUTS@;", "", "", "",
+                       {{"panic", "Blindfold panic", "Blindfold: \"hide\" everything"}, {"panel", "B", "C"}}),
+            R"(var s = [["panic","Blindfold panic","Blindfold: \"hide\" everything"],["panel","B","C"]];)");
 }
 
 }  // namespace

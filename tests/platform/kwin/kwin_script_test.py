@@ -34,6 +34,9 @@ SERVICE = "org.blindfold.KWinTest"
 OBJECT_PATH = "/org/blindfold/KWin"
 INTERFACE = "org.blindfold.KWin"
 PLUGIN = "blindfold"
+# Blindfold's shortcuts as it hands them to the script: KWin's name, and the name a press
+# is reported by.
+SHORTCUTS = (("toggle", "windows"), ("panic", "panic"), ("panel", "panel"))
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
 
 INTROSPECTION = f"""
@@ -222,7 +225,9 @@ class Session:
     def load_script(self):
         with open(os.path.join(ROOT, "packaging", "kwin", "blindfold-kwin.js")) as source:
             text = source.read()
-        for placeholder, value in (("@SERVICE@", SERVICE), ("@PATH@", OBJECT_PATH), ("@INTERFACE@", INTERFACE)):
+        for placeholder, value in (("@SERVICE@", SERVICE), ("@PATH@", OBJECT_PATH), ("@INTERFACE@", INTERFACE),
+                                   ("@SHORTCUTS@", json.dumps([[name, f"Blindfold {key}", f"what {key} does"]
+                                                               for key, name in SHORTCUTS]))):
             text = text.replace(placeholder, value)
         path = os.path.join(self.dir, "blindfold-kwin.js")
         with open(path, "w") as script:
@@ -321,8 +326,8 @@ def run(session):
     check(not any(back[key] for key in ("skipTaskbar", "skipPager", "skipSwitcher", "hiddenByBlindfold")),
           f"gtk3-demo came back changed: {back}")
 
-    for name in ("toggle", "panic", "panel"):
-        session.press(f"Blindfold {name}")
+    for key, name in SHORTCUTS:
+        session.press(f"Blindfold {key}")
         second.expect(lambda event: event == {"event": "pressed", "name": name}, f"the {name} shortcut did not arrive")
 
     # A window that goes while hidden is forgotten; one that comes is listed.

@@ -79,7 +79,7 @@ shown() { window "$1" | grep -qv '^[0-9]* __i3_scratch '; }
 # Its place, what it was and where: everything but the marks.
 place() { window "$1" | cut -d' ' -f2-5; }
 sway() { msg "$@" >/dev/null; }
-armed() { grep -q "the windows' hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
+armed() { grep -q "the windows hotkey armed" "$work/blindfold.trace" 2>/dev/null; }
 
 # The desk: three tiled terminals side by side and a floating one on the first
 # workspace, a full-screen terminal on the second, a GTK dialog (zenity on

@@ -81,8 +81,8 @@ class TestWindows {
 
 // The row of a window in the open-windows list; -1 when it is not listed.
 int RowOf(const PanelModel& panel, WindowHandle handle) {
-  for (std::size_t i = 0; i < panel.List1.ListCount(); ++i) {
-    if (panel.List1.Row(i).itemData == handle) return static_cast<int>(i);
+  for (std::size_t i = 0; i < panel.openWindows.ListCount(); ++i) {
+    if (panel.openWindows.Row(i).itemData == handle) return static_cast<int>(i);
   }
   return -1;
 }
@@ -172,13 +172,13 @@ TEST_F(X11DesktopTest, ListsOtherProgramsWindowsAsTheLogicExpects) {
   PanelModel panel;
   RebuildOpenWindowsList(*windows, panel);
   std::vector<std::string> rows;
-  for (const ListRow& row : panel.List1.Rows()) rows.push_back(row.text);
+  for (const ListRow& row : panel.openWindows.Rows()) rows.push_back(row.text);
   const auto rowOf = [&](WindowHandle handle) { return RowOf(panel, handle); };
   ASSERT_GE(rowOf(app.Handle(0)), 0) << testing::PrintToString(rows);
-  EXPECT_EQ(panel.List1.Row(static_cast<std::size_t>(rowOf(app.Handle(0)))).text,
+  EXPECT_EQ(panel.openWindows.Row(static_cast<std::size_t>(rowOf(app.Handle(0)))).text,
             OpenWindowRowText("Übersicht ✓", "Notes"));
   ASSERT_GE(rowOf(app.Handle(1)), 0);
-  EXPECT_EQ(panel.List1.Row(static_cast<std::size_t>(rowOf(app.Handle(1)))).text,
+  EXPECT_EQ(panel.openWindows.Row(static_cast<std::size_t>(rowOf(app.Handle(1)))).text,
             OpenWindowRowText("café only WM_NAME", "Legacy"));
   EXPECT_EQ(rowOf(app.Handle(2)), -1) << "an owned window is not listed";
   EXPECT_EQ(windows->State(app.Handle(2)).parent, app.Handle(0));

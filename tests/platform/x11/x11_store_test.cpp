@@ -105,7 +105,7 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   saved.chkStartWithWindows.value = 1;
   saved.txtDecoy.text = "Quarterly report, draft 3";
   saved.chkTaskbar.value = 1;
-  saved.List2.AddItem("Firefox");
+  saved.alwaysHide.AddItem("Firefox");
   XdgAutostart autostart(paths, "/usr/lib/blindfold/Blindfold");
   EXPECT_TRUE(SaveRegistrySettings(store, saved, {&autostart, {}, {}}).empty());
 
@@ -120,8 +120,8 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   EXPECT_EQ(loaded.txtDecoy.text, "Quarterly report, draft 3");
   EXPECT_EQ(loaded.chkTaskbar.value, 1);
   EXPECT_EQ(HotkeyTextFromPanel(loaded, HotkeyId::Windows), kWindowsShortcutKey.defaultText);
-  ASSERT_EQ(loaded.List2.ListCount(), 1u);
-  EXPECT_EQ(loaded.List2.Row(0).text, "Firefox");
+  ASSERT_EQ(loaded.alwaysHide.ListCount(), 1u);
+  EXPECT_EQ(loaded.alwaysHide.Row(0).text, "Firefox");
   // An entry the desktop can start.
   EXPECT_NE(ReadAll(paths.userAutostart).find("Exec=\"/usr/lib/blindfold/Blindfold\"\n"), std::string::npos)
       << ReadAll(paths.userAutostart);

@@ -36,9 +36,8 @@ struct Platform {
   RegistryBackend& registry;
   PanelWindow& panelWindow;
   ProgramFiles& files;
-  HotkeyControl& panelHotkey;
-  HotkeyControl& windowsHotkey;
-  HotkeyControl& panicHotkey;
+  // One port per row of kHotkeys.
+  PerHotkey<HotkeyControl*> hotkeys;
   MessageBoxes& messageBoxes;
   LoginDialogHost& loginDialog;
   Crypto& crypto;
@@ -57,18 +56,18 @@ struct Platform {
 
 // The main window: owns the panel model and the state behind it, and answers
 // the events of the hotkeys, the tray icon and the panel.
-class Form1 final : public PanelEvents, private ToggleHost {
+class MainWindow final : public PanelEvents, private ToggleHost {
  public:
-  explicit Form1(const Platform& platform);
-  Form1(const Form1&) = delete;
-  Form1& operator=(const Form1&) = delete;
-  ~Form1() override;
+  explicit MainWindow(const Platform& platform);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  ~MainWindow() override;
 
   // Loading: every setting into the panel, hotkeys armed, the list filled.
-  void Form_Load();
+  void Load();
   // A close request: true when the window may unload. Anything but the end of
   // the Windows session or our own shut-down only hides the panel.
-  bool Form_QueryUnload(CloseReason reason);
+  bool MayUnload(CloseReason reason);
 
   // Windows that a Blindfold which died left hidden: shown again, or, when
   // showing windows needs the password, taken over as hidden.
@@ -78,7 +77,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void ShowWindowsBeforeDying();
 
   // The window is going: the tray icon and its hook go with it.
-  void Form_Unload();
+  void Unload();
 
   // With neither the panel's hotkey armed nor a tray icon, a hidden panel
   // could never be shown again: it shows at once, on the page that says why.
@@ -96,10 +95,9 @@ class Form1 final : public PanelEvents, private ToggleHost {
   // that the sender asks again and finds the program gone.
   CommandOutcome CommandReceived(Command command);
 
-  void VBHotKey1_HotKeyPressed() { hiding.KeyTest(); }
-  void VBHotKey2_HotKeyPressed() { hiding.PanicHide(); }
-  void VBHotKey3_HotKeyPressed();
-  VBHotKey& HotkeyFor(HotkeyId hotkey);
+  // What `command` does, as its hotkey or menu item does it.
+  void Do(Command command);
+  void HotkeyPressed(HotkeyId hotkey) { Do(RowOf(hotkey).command); }
 
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
@@ -116,7 +114,7 @@ class Form1 final : public PanelEvents, private ToggleHost {
   void Help();
   void CheckForUpdates();
   void VisitForum();
-  void VisitKestrel();
+  void VisitHomePage();
   void StartSysInfo();
 
   void cmdSetPassword_Click();
@@ -136,13 +134,11 @@ class Form1 final : public PanelEvents, private ToggleHost {
 
   PanelModel panel;
   WindowHiding hiding;
-  VBHotKey VBHotKey3;  // the control panel
-  VBHotKey VBHotKey1;  // the windows
-  VBHotKey VBHotKey2;  // panic
+  PerHotkey<ArmedHotkey> hotkeys;
   bool bShuttingDown = false;
   PasswordGate passwordGate;
   SoundControl sound;
-  modSystray systray;
+  Tray systray;
   RecoveryRecord recovery;
 
   // The panel's normal size, restored after the flash.
@@ -159,6 +155,9 @@ class Form1 final : public PanelEvents, private ToggleHost {
   WindowHandle PanelHandle() override;
   void ReportNotHidden(const std::string& line) override;
 
+  // The panel's hotkey: hides a shown panel, or shows it (and the hidden
+  // windows) behind the password where one guards it.
+  void TogglePanel();
   void ShowPanelOnFirstPage();
   // Hides the panel at the user's request (Hide me!, Esc, the close box),
   // unless nothing could bring it back: then it stays, and says why.

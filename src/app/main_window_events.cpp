@@ -1,7 +1,7 @@
 // The panel's events: what each control does when the user acts on it.
 #include <variant>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "panel/controls.h"
 #include "settings/tray_gestures.h"
 #include "windows/always_hide.h"
@@ -29,7 +29,7 @@ std::optional<GestureChoice> GestureOf(Control control) {
 
 }  // namespace
 
-void Form1::Clicked(Control control) {
+void MainWindow::Clicked(Control control) {
   switch (control) {
     case Control::cmdOK: return cmdOK_Click();
     case Control::cmdRefresh: return cmdRefresh_Click();
@@ -44,9 +44,9 @@ void Form1::Clicked(Control control) {
     case Control::Label9:
     case Control::cmdVisitForums: return VisitForum();
     case Control::cmdSysInfo: return StartSysInfo();
-    case Control::Label3: return VisitKestrel();
-    case Control::Label1: return Label1_Click(panel);
-    case Control::Label7: return Label7_Click(panel);
+    case Control::Label3: return VisitHomePage();
+    case Control::SelectAllLink: return SelectAllWindows(panel);
+    case Control::ClearAllLink: return ClearAllWindows(panel);
     case Control::lblHelpOpenWindows_0:
     case Control::lblHelpOpenWindows_1:
     case Control::lblHelpOpenWindows_2:
@@ -66,22 +66,22 @@ void Form1::Clicked(Control control) {
   }
 }
 
-void Form1::TextChanged(Control control, const std::string& text) {
+void MainWindow::TextChanged(Control control, const std::string& text) {
   const ModelField field = FieldOf(panel, control);
   if (auto* const* box = std::get_if<TextBox*>(&field)) (*box)->Edited(text);
 }
 
-void Form1::ValueChanged(Control control, int value) {
+void MainWindow::ValueChanged(Control control, int value) {
   const ModelField field = FieldOf(panel, control);
   if (auto* const* slider = std::get_if<Slider*>(&field)) (*slider)->TrySetValue(value);
 }
 
-void Form1::PageSelected(PanelPage page) {
+void MainWindow::PageSelected(PanelPage page) {
   if (page == PanelPage::Settings) FindSound();
-  panel.SSTab1 = page;
+  panel.page = page;
 }
 
-void Form1::RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) {
+void MainWindow::RowsSelected(Control list, const std::vector<bool>& marks, std::optional<std::size_t> current) {
   const ModelField field = FieldOf(panel, list);
   auto* const* box = std::get_if<ListBox*>(&field);
   if (!box) return;
@@ -89,14 +89,14 @@ void Form1::RowsSelected(Control list, const std::vector<bool>& marks, std::opti
   (*box)->SetCurrentRow(current);
 }
 
-void Form1::RowDoubleClicked(Control list) {
-  if (list == Control::List1) List1_DblClick(panel);
-  if (list == Control::List2) List2_DblClick(panel);
+void MainWindow::RowDoubleClicked(Control list) {
+  if (list == Control::OpenWindowsList) List1_DblClick(panel);
+  if (list == Control::AlwaysHideList) List2_DblClick(panel);
 }
 
-bool Form1::CloseRequested(CloseReason reason) {
-  if (!Form_QueryUnload(reason)) return false;
-  if (reason == CloseReason::WindowsEnding) Form_Unload();
+bool MainWindow::CloseRequested(CloseReason reason) {
+  if (!MayUnload(reason)) return false;
+  if (reason == CloseReason::WindowsEnding) Unload();
   return true;
 }
 

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ class Form1Test : public testing::Test {
   bool Visible(WindowHandle window) { return fakes.windows.Find(window)->visible; }
 
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
 };
 
 TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
@@ -27,40 +27,40 @@ TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
   fakes.registry.Set(kKey + "WindowsShortcutKey", "0,1,1,0,K");
   fakes.registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "Inbox\tMailWnd  (class)");
 
-  form.Form_Load();
+  form.Load();
   EXPECT_EQ(fakes.windowsHotkey.Current(), (HotkeyCombination{false, true, true, false, 'K'}));
   EXPECT_EQ(fakes.panelHotkey.Current(), (HotkeyCombination{true, false, false, false, 'X'}));
   EXPECT_EQ(fakes.panicHotkey.Current(), (HotkeyCombination{true, false, false, false, 'V'}));
-  EXPECT_EQ(form.panel.List1.tabStops, (std::vector<std::int32_t>{240, 400}));
-  EXPECT_EQ(form.panel.List2.tabStops, (std::vector<std::int32_t>{240, 400}));
-  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
+  EXPECT_EQ(form.panel.openWindows.tabStops, (std::vector<std::int32_t>{240, 400}));
+  EXPECT_EQ(form.panel.alwaysHide.tabStops, (std::vector<std::int32_t>{240, 400}));
+  EXPECT_EQ(form.panel.page, PanelPage::OpenWindows);
   EXPECT_EQ(form.panel.frmWindowList.caption, "Open windows list (2 windows found.)");
-  EXPECT_EQ(form.panel.List1.CurrentRow(), 0u);
+  EXPECT_EQ(form.panel.openWindows.CurrentRow(), 0u);
   // The whole-text rule at load: only the same title and class.
-  EXPECT_TRUE(form.panel.List1.Row(0).marked);
-  EXPECT_EQ(form.panel.List1.Row(0).itemData, mail);
-  EXPECT_FALSE(form.panel.List1.Row(1).marked);
+  EXPECT_TRUE(form.panel.openWindows.Row(0).marked);
+  EXPECT_EQ(form.panel.openWindows.Row(0).itemData, mail);
+  EXPECT_FALSE(form.panel.openWindows.Row(1).marked);
   EXPECT_EQ(form.panel.lblVersion.caption, "Version 1.3.10");
 }
 
 TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
-  form.Form_Load();
+  form.Load();
   fakes.panelWindow.visible = true;
   for (const CloseReason reason : {CloseReason::ControlMenu, CloseReason::Code, CloseReason::TaskManager}) {
     fakes.panelWindow.visible = true;
-    EXPECT_FALSE(form.Form_QueryUnload(reason));
+    EXPECT_FALSE(form.MayUnload(reason));
     EXPECT_FALSE(fakes.panelWindow.visible);
   }
-  EXPECT_TRUE(form.Form_QueryUnload(CloseReason::WindowsEnding));
+  EXPECT_TRUE(form.MayUnload(CloseReason::WindowsEnding));
   form.bShuttingDown = true;
-  EXPECT_TRUE(form.Form_QueryUnload(CloseReason::ControlMenu));
+  EXPECT_TRUE(form.MayUnload(CloseReason::ControlMenu));
 }
 
 TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
   const WindowHandle a = AddWindow("A");
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({a});
-  form.VBHotKey1_HotKeyPressed();
+  form.HotkeyPressed(HotkeyId::Windows);
   ASSERT_FALSE(Visible(a));
 
   form.cmdShutdown_Click();
@@ -72,9 +72,9 @@ TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
 
 TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
   const WindowHandle a = AddWindow("A");
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({a});
-  form.VBHotKey1_HotKeyPressed();
+  form.HotkeyPressed(HotkeyId::Windows);
   form.panel.chkShutdownBlindfold.value = 1;
   fakes.registry.Set(kKey + "PW", "a stored key");
 
@@ -86,7 +86,7 @@ TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
 
 TEST_F(Form1Test, HotkeysRunTheirOperations) {
   const WindowHandle a = AddWindow("A");
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({a});
   fakes.windowsHotkey.Press();
   EXPECT_FALSE(Visible(a));
@@ -97,20 +97,20 @@ TEST_F(Form1Test, HotkeysRunTheirOperations) {
 TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle b = AddWindow("B");
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({a});
   fakes.windowsHotkey.Press();  // a hidden
-  form.panel.SSTab1 = PanelPage::About;
+  form.panel.page = PanelPage::About;
 
   fakes.panelHotkey.Press();
   EXPECT_TRUE(fakes.panelWindow.visible);
   EXPECT_TRUE(Visible(a));  // shown before the panel
   EXPECT_FALSE(form.hiding.WindowsHidden());
-  EXPECT_EQ(form.panel.SSTab1, PanelPage::OpenWindows);
-  ASSERT_EQ(form.panel.List1.ListCount(), 2u);
-  EXPECT_TRUE(form.panel.List1.Row(0).marked);  // marked again from the record
+  EXPECT_EQ(form.panel.page, PanelPage::OpenWindows);
+  ASSERT_EQ(form.panel.openWindows.ListCount(), 2u);
+  EXPECT_TRUE(form.panel.openWindows.Row(0).marked);  // marked again from the record
 
-  form.panel.List1.Row(1).marked = true;  // the user marks B
+  form.panel.openWindows.Row(1).marked = true;  // the user marks B
   fakes.panelHotkey.Press();
   EXPECT_FALSE(fakes.panelWindow.visible);
   EXPECT_EQ(form.hiding.Hidden(), (HiddenWindows{a, b}));
@@ -121,8 +121,8 @@ TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
   const WindowHandle a = AddWindow("A");
   AddWindow("B");
   fakes.registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "A\tPlain  (class)");
-  form.Form_Load();
-  form.panel.List1.Row(0).marked = false;  // deselected by the user
+  form.Load();
+  form.panel.openWindows.Row(0).marked = false;  // deselected by the user
   fakes.panelWindow.visible = true;
   form.cmdOK_Click();
   EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{a});
@@ -130,7 +130,7 @@ TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
 }
 
 TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
-  form.Form_Load();
+  form.Load();
   fakes.registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
   fakes.panelWindow.visible = true;
   form.cmdOK_Click();
@@ -145,7 +145,7 @@ TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
 TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
   const WindowHandle a = AddWindow("A");
   fakes.registry.Set(kKey + "DisplayIcon", "0");
-  form.Form_Load();
+  form.Load();
   // Saved before: saving them again does not bring the icon up.
   fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
   fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
@@ -153,7 +153,7 @@ TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
   fakes.panelHotkey.refuse = true;
   form.cmdOK_Click();  // refused while running, by the save's arming
   EXPECT_TRUE(fakes.panelWindow.visible);
-  EXPECT_EQ(form.panel.SSTab1, PanelPage::Hotkeys);
+  EXPECT_EQ(form.panel.page, PanelPage::Hotkeys);
   ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
   EXPECT_EQ(fakes.messageBoxes.shown[0].prompt, texts::kPanelKeptOpen);
   EXPECT_FALSE(form.CloseRequested(CloseReason::ControlMenu));  // Esc, the close box
@@ -175,7 +175,7 @@ TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
 
 TEST_F(Form1Test, ATickedTrayBoxIsTheWayBackAtOnce) {
   fakes.registry.Set(kKey + "DisplayIcon", "0");
-  form.Form_Load();
+  form.Load();
   fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
   fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
   fakes.panelWindow.visible = true;
@@ -192,7 +192,7 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   const WindowHandle b = AddWindow("B");
   const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
   const WindowHandle desktop = AddWindow("Desktop", "Desktop", WindowRole::Desktop);
-  form.Form_Load();
+  form.Load();
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;
   form.hiding.Choose({a});
@@ -213,7 +213,7 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
 }
 
 TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
-  form.Form_Load();
+  form.Load();
   form.hiding.Choose({WindowHandle(5)});
   fakes.panicHotkey.Press();
   EXPECT_EQ(form.hiding.Hidden(), HiddenWindows{WindowHandle(5)});
@@ -224,12 +224,12 @@ TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
   const WindowHandle desktop = AddWindow("Desktop", "Desktop", WindowRole::Desktop);
-  form.Form_Load();
+  form.Load();
   form.panel.chkTaskbar.value = 1;
   form.panel.chkProgramManager.value = 1;
   fakes.panicHotkey.Press();
   EXPECT_EQ(form.hiding.Hidden(), (HiddenWindows{a, desktop, taskbar}));
-  EXPECT_TRUE(form.panel.List1.Row(0).marked);
+  EXPECT_TRUE(form.panel.openWindows.Row(0).marked);
   EXPECT_EQ(std::count(fakes.panelWindow.calls.begin(), fakes.panelWindow.calls.end(), "border none"), 0);
 }
 
@@ -241,7 +241,7 @@ namespace {
 
 TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
   fakes.files.files["C:\\Program Files\\Blindfold\\acknowledgments.TXT"] = "only line\r\n";
   form.cmdAcknowledgments_Click();
   EXPECT_EQ(fakes.tipsDialog.shown, 1);
@@ -254,7 +254,7 @@ TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
 
 TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
   FakePlatform fakes;
-  Form1 form{fakes.Get()};
+  MainWindow form{fakes.Get()};
   form.CheckForUpdates();
   form.Help();
   ASSERT_EQ(fakes.shell.addressRequests.size(), 2u);
@@ -270,7 +270,7 @@ TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
 TEST_F(Form1Test, TheAudioDeviceIsLookedForWhenFirstNeeded) {
   fakes.mixer.hasDevice = false;
   fakes.registry.Set(kKey + "bMute", "0");
-  form.Form_Load();
+  form.Load();
   EXPECT_EQ(fakes.mixer.opened, 0);
   form.cmdOK_Click();
   EXPECT_EQ(fakes.registry.Get(kKey + "bMute"), "0");
@@ -278,13 +278,13 @@ TEST_F(Form1Test, TheAudioDeviceIsLookedForWhenFirstNeeded) {
   events.PageSelected(PanelPage::Settings);
   EXPECT_EQ(fakes.mixer.opened, 1);
   EXPECT_FALSE(form.panel.chkMute.enabled);  // no device: greyed, as before
-  form.VBHotKey1_HotKeyPressed();
+  form.HotkeyPressed(HotkeyId::Windows);
   EXPECT_EQ(fakes.mixer.opened, 1);  // once
 
   FakePlatform other;
-  Form1 second{other.Get()};
-  second.Form_Load();
-  second.VBHotKey1_HotKeyPressed();  // the first hide mutes
+  MainWindow second{other.Get()};
+  second.Load();
+  second.HotkeyPressed(HotkeyId::Windows);  // the first hide mutes
   EXPECT_EQ(other.mixer.opened, 1);
 }
 
