@@ -1,9 +1,7 @@
 #include "platform/win32/hidden_main_window.h"
 
-#include <exception>
-
-#include "core/log.h"
 #include "core/texts.h"
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/panel_controls.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
@@ -49,8 +47,7 @@ void HiddenMainWindow::Destroy() {
   if (window_) DestroyWindow(window_);
 }
 
-// No exception crosses the message loop: what a message's handling threw is
-// logged, and the message is answered as one nobody handled.
+// A message whose handling threw is answered as one nobody handled.
 LRESULT CALLBACK HiddenMainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -58,13 +55,9 @@ LRESULT CALLBACK HiddenMainWindow::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<HiddenMainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self && self->window_ == window) {
-    try {
-      if (const auto result = self->HandleMessage(message, wParam, lParam)) return *result;
-    } catch (const std::exception& error) {
-      log::Error("win32", "the main window's message ", message, ": left undone: ", error.what());
-    } catch (...) {
-      log::Error("win32", "the main window's message ", message, ": left undone");
-    }
+    const auto result = AtTheEdge("a message of the main window", std::optional<LRESULT>(),
+                                  [&] { return self->HandleMessage(message, wParam, lParam); });
+    if (result) return *result;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

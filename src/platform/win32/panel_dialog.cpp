@@ -3,11 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <string>
 #include <utility>
 
-#include "core/log.h"
+#include "platform/win32/callback_edge.h"
 #include "core/texts.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/late_bound.h"
@@ -214,16 +213,9 @@ INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
   }
   auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (!self || self->dialog_ != dialog) return FALSE;
-  // No exception crosses the message loop: what a message's handling threw
-  // is logged, and the message is answered as one nobody handled.
-  try {
-    return self->HandleDialogMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    log::Error("win32", "the panel's message ", message, ": left undone: ", error.what());
-  } catch (...) {
-    log::Error("win32", "the panel's message ", message, ": left undone");
-  }
-  return FALSE;
+  // A message whose handling threw is answered as one nobody handled.
+  return AtTheEdge("a message of the panel", static_cast<INT_PTR>(FALSE),
+                   [&] { return self->HandleDialogMessage(message, wParam, lParam); });
 }
 
 INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
