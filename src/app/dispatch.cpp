@@ -48,9 +48,8 @@ class DispatchedLoginDialog final : public LoginDialogHost {
  public:
   DispatchedLoginDialog(LoginDialogHost& dialog, Dispatch& dispatch) : dialog_(dialog), dispatch_(dispatch) {}
   void ShowModal(LoginForm& form, const std::function<void()>& onOk, const std::function<void()>& onCancel) override {
-    dispatch_.PasswordDialogOpened();
+    const auto open = dispatch_.PasswordDialogOpen();
     dialog_.ShowModal(form, dispatch_.Wrap(onOk), dispatch_.Wrap(onCancel));
-    dispatch_.PasswordDialogClosed();
   }
   void Hide() override { dialog_.Hide(); }
 

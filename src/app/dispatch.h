@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/main_window.h"
+#include "core/scope_guard.h"
 #include "panel/panel_events.h"
 
 namespace blindfold {
@@ -17,10 +18,17 @@ class Dispatch {
  public:
   explicit Dispatch(std::function<void()> render) : render_(std::move(render)) {}
 
+  // An event that throws has still ended: the next one may start, and the
+  // panel shows what the event got done before the exception goes on to the
+  // edge of the toolkit's callback.
   void operator()(const std::function<void()>& event) {
-    ++depth_;
-    event();
-    --depth_;
+    try {
+      const auto running = CountWhile(depth_);
+      event();
+    } catch (...) {
+      if (render_) render_();
+      throw;
+    }
     if (render_) render_();
   }
   // `event`, to be run through this dispatch whenever it is called.
@@ -33,9 +41,8 @@ class Dispatch {
   // Elsewhere an event may be reached only by a platform that delivers one
   // while the logic waits on another program.
   bool MayStartEvent() const { return depth_ == passwordDialogs_; }
-  // Around the password dialog's loop.
-  void PasswordDialogOpened() { ++passwordDialogs_; }
-  void PasswordDialogClosed() { --passwordDialogs_; }
+  // For as long as the password dialog's loop runs.
+  [[nodiscard]] auto PasswordDialogOpen() { return CountWhile(passwordDialogs_); }
 
  private:
   std::function<void()> render_;

@@ -20,8 +20,10 @@
 #include "core/log_sinks.h"
 #include "core/texts.h"
 #include "core/version.h"
+#include "platform/gtk/callback_edge.h"
 #include "platform/gtk/gio_commands.h"
 #include "platform/gtk/gtk_background.h"
+#include "platform/gtk/gtk_accessibility.h"
 #include "platform/gtk/gtk_dialogs.h"
 #include "platform/gtk/gtk_panel.h"
 #include "platform/gtk/gtk_tray.h"
@@ -59,7 +61,7 @@ class GtkFrontEnd final : public FrontEnd {
             auto* self = static_cast<GtkFrontEnd*>(data);
             ShowWindowsBeforeDying();
             self->sessionEnded_ = true;
-            self->panel_.SessionEnding();
+            AtTheEdge("the end of the session", [self] { self->panel_.SessionEnding(); });
             // A dialog waiting for the user would hold the program up until
             // answered, and the session's end waits for nobody.
             EndModalDialogs();
@@ -128,7 +130,7 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
       messageBoxes.Show(message, std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
     };
     if (gtk_main_level() == 0) return tell();
-    Glib::signal_idle().connect_once(tell);
+    Glib::signal_idle().connect_once([tell] { AtTheEdge("a message of the store", tell); });
   });
   SettingsStore store(registry);
   const StartupRoad road = Startup(instance, store, messageBoxes);
@@ -218,6 +220,8 @@ int main(int argc, char** argv) {
     const char* path = std::getenv("BLINDFOLD_LOG_FILE");
     return path ? std::fopen(path, "a") : nullptr;
   });
+  // The hidden windows come back before the program dies, however it dies.
+  SayLastWordsOnEveryFatalPath(&ShowWindowsBeforeDying);
   const CommandLine command = ReadCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
   switch (command.kind) {
     case CommandLine::Kind::Help:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <variant>
 
+#include "core/scope_guard.h"
 #include "core/texts.h"
 #include "platform/login_dialog.h"
 
@@ -161,10 +162,12 @@ void PanelView::PageShowing(PanelPage page) {
 }
 
 // Every control's state is applied first, its visibility after every other
-// change: a control hidden and shown again on the way would flicker.
+// change: a control hidden and shown again on the way would flicker. A
+// toolkit call that throws ends the render, not the user's input: the next
+// render starts afresh.
 void PanelView::Render() {
   if (!panel_ || !widgets_ || rendering_) return;
-  rendering_ = true;
+  const auto drawing = HoldWhile(rendering_, true);
   BuildPage(static_cast<int>(panel_->page));
   widgets_->SelectPage(panel_->page);
   RenderList(Control::OpenWindowsList, panel_->openWindows, shownList1_);
@@ -183,7 +186,6 @@ void PanelView::Render() {
     busyShown_ = panel_->busy;
     widgets_->SetBusy(busyShown_);
   }
-  rendering_ = false;
 }
 
 // Refills a list only when its rows changed (a refill loses the place the

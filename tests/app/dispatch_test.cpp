@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 #include "main/fake_platform.h"
 
@@ -62,6 +63,38 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   DispatchedPanelEvents panelEvents(main, dispatch);
   EXPECT_TRUE(panelEvents.CloseRequested(CloseReason::WindowsEnding));
   EXPECT_EQ(drawn.size(), before + 2);
+  form = nullptr;
+}
+
+// An event that throws has ended all the same: the panel is drawn, and a
+// command or the password dialog afterwards is taken as after any other.
+TEST_F(DispatchTest, AnEventThatThrowsLeavesTheProgramAnswering) {
+  MainWindow main(dispatched.Get());
+  form = &main;
+  main.Load();
+  const WindowHandle a = fakes.windows.Add({.title = "A"});
+  main.hiding.Choose({a});
+
+  EXPECT_THROW(dispatch([] { throw std::runtime_error("a handler failed"); }), std::runtime_error);
+  EXPECT_TRUE(dispatch.MayStartEvent());
+  EXPECT_EQ(drawn.size(), 1u);
+  EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
+  EXPECT_FALSE(fakes.windows.Find(a)->visible);
+
+  // Nor does a password dialog that throws leave the next event thinking it
+  // waits in that dialog.
+  main.panel.chkShowWindows.value = 1;
+  fakes.loginDialog.user = [](FakeLoginDialog::Buttons&) { throw std::runtime_error("the dialog failed"); };
+  EXPECT_THROW(fakes.windowsHotkey.Press(), std::runtime_error);
+  fakes.loginDialog.user = nullptr;
+  std::optional<CommandOutcome> midway;
+  EXPECT_THROW(dispatch([&] {
+                 midway = fakes.commands.Receive(Command::Toggle);
+                 throw std::runtime_error("again");
+               }),
+               std::runtime_error);
+  EXPECT_EQ(midway, CommandOutcome::Busy);
+  EXPECT_TRUE(dispatch.MayStartEvent());
   form = nullptr;
 }
 

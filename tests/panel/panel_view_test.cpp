@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 #include "app/dispatch.h"
@@ -437,6 +438,22 @@ TEST_F(PanelViewTest, EveryInputIsReportedThenRendered) {
   EXPECT_TRUE(events.selections.empty());
   EXPECT_TRUE(events.pages.empty());
   EXPECT_TRUE(events.closes.empty());
+}
+
+// A toolkit call that throws ends that render only: the panel still takes the
+// user's input, and the next render draws it whole.
+TEST_F(PanelViewTest, AWidgetThatThrowsLeavesThePanelTakingInput) {
+  Start();
+  widgets.duringApply = [] { throw std::runtime_error("the toolkit failed"); };
+  EXPECT_THROW(view->Render(), std::runtime_error);
+  widgets.duringApply = nullptr;
+  EXPECT_FALSE(view->Rendering());
+  events.onClick = [&](Control control) {
+    if (control == Control::chkTaskbar) panel.chkTaskbar.value = 1;
+  };
+  view->Clicked(Control::chkTaskbar);
+  EXPECT_EQ(events.clicks, (std::vector<Control>{Control::chkTaskbar}));
+  EXPECT_EQ(widgets.states.at(Control::chkTaskbar).check, CheckMark::Checked);
 }
 
 // A slow job is told when it starts and when it ends, not at every render.

@@ -13,9 +13,13 @@
 
 #include "core/log.h"
 #include "core/texts.h"
+#include "platform/gtk/callback_edge.h"
+#include "platform/linux/glib_handles.h"
 #include "platform/linux/text_rules.h"
 
 namespace blindfold::gtk {
+
+using linux_desktop::UniqueStrings;
 namespace {
 
 // The exit statuses a later start gets back; anything else is a failure on
@@ -105,7 +109,11 @@ void GioCommandInbox::Register() {
   for (const auto& [command, word, help] : kCommandWords) {
     application_->add_action(Glib::ustring(word.data(), word.size()), [this, command = command] { Run(command); });
   }
-  application_->signal_command_line().connect(sigc::mem_fun(*this, &GioCommandInbox::CommandLineReceived), false);
+  application_->signal_command_line().connect(
+      [this](const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine) {
+        return AtTheEdge("a command", kStatusFailed, [&] { return CommandLineReceived(commandLine); });
+      },
+      false);
   // A plain launch through the bus ("gapplication launch") finds the program
   // running; there is nothing more to do.
   application_->signal_activate().connect([] {});
@@ -150,7 +158,7 @@ void GioCommandInbox::WaitForTheName() {
               if (!self->watch_) return G_SOURCE_REMOVE;
               g_bus_unwatch_name(std::exchange(self->watch_, 0));
               log::Info("command", "the other program let go of ", self->applicationId_, ": taking it");
-              self->Register();
+              AtTheEdge("taking the bus name", [self] { self->Register(); });
               return G_SOURCE_REMOVE;
             },
             self);
@@ -172,16 +180,17 @@ void GioCommandInbox::SetReceivedHandler(std::function<CommandOutcome(Command)> 
   onReceived_ = std::move(onReceived);
 }
 
+// A command whose event threw is answered as one that failed.
 void GioCommandInbox::Run(Command command) {
-  lastOutcome_ = onReceived_ ? onReceived_(command) : CommandOutcome::Busy;
+  lastOutcome_ = AtTheEdge("a command", CommandOutcome::Failed,
+                           [&] { return onReceived_ ? onReceived_(command) : CommandOutcome::Busy; });
 }
 
 int GioCommandInbox::CommandLineReceived(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine) {
   int count = 0;
-  char** arguments = commandLine->get_arguments(count);
+  const UniqueStrings arguments(commandLine->get_arguments(count));
   std::string word;
-  if (count == 2 && arguments[1]) word = arguments[1];
-  g_strfreev(arguments);
+  if (count == 2 && arguments.Get()[1]) word = arguments.Get()[1];
   if (!word.starts_with("--") || !CommandOfWord(std::string_view(word).substr(2))) return kStatusUnknown;
   // The command runs as the action of its name would.
   lastOutcome_ = CommandOutcome::Busy;

@@ -2,15 +2,22 @@
 
 #include <glib.h>
 
+#include <memory>
+
+#include "platform/gtk/callback_edge.h"
+
 namespace blindfold::gtk {
 namespace {
 
+using Ended = std::function<void()>;
+
 gboolean RunEnded(gpointer data) {
-  auto* done = static_cast<std::function<void()>*>(data);
-  (*done)();
-  delete done;
+  AtTheEdge("the end of a job in the background", [data] { (*static_cast<Ended*>(data))(); });
   return G_SOURCE_REMOVE;
 }
+
+// GLib lets go of the end once it has run, or when the loop goes first.
+void LetGoOfEnded(gpointer data) { const std::unique_ptr<Ended> ended(static_cast<Ended*>(data)); }
 
 }  // namespace
 
@@ -20,11 +27,11 @@ GlibBackground::~GlibBackground() {
   }
 }
 
+// A job that throws has ended all the same: its end runs, and finds no result.
 void GlibBackground::Run(std::function<void()> job, std::function<void()> done) {
-  auto* ended = new std::function<void()>(std::move(done));
-  threads_.emplace_back([job = std::move(job), ended] {
-    job();
-    g_idle_add(RunEnded, ended);
+  threads_.emplace_back([job = std::move(job), ended = std::make_unique<Ended>(std::move(done))]() mutable {
+    AtTheEdge("a job in the background", job);
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, RunEnded, ended.release(), LetGoOfEnded);
   });
 }
 

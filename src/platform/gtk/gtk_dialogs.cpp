@@ -1,9 +1,13 @@
 #include "platform/gtk/gtk_dialogs.h"
 
-#include "platform/gtk/gtk_panel.h"
-
 #include <functional>
 #include <vector>
+
+#include "core/scope_guard.h"
+#include "core/unique_handle.h"
+#include "platform/gtk/callback_edge.h"
+#include "platform/linux/glib_handles.h"
+#include "platform/gtk/gtk_panel.h"
 
 namespace blindfold::gtk {
 namespace {
@@ -70,27 +74,27 @@ void GtkLoginDialog::ShowModal(LoginForm& form, const std::function<void()>& onO
   dialog.add_button("OK", Gtk::RESPONSE_OK);
   dialog.set_default_response(Gtk::RESPONSE_OK);
   dialog.signal_response().connect([&](int response) {
-    if (response == Gtk::RESPONSE_OK) {
-      // Straight from the entry's buffer, which wipes what it lets go of: a
-      // copy on the way would leave the password in memory.
-      form.txtPassword.assign(gtk_entry_get_text(entry.gobj()));
-      entry.set_text("");
-      onOk();
-    } else {
-      // The close box and Esc cancel too; the dialog stays until the logic hides it.
-      onCancel();
-    }
+    AtTheEdge("the Login dialog's answer", [&] {
+      if (response == Gtk::RESPONSE_OK) {
+        // Straight from the entry's buffer, which wipes what it lets go of: a
+        // copy on the way would leave the password in memory.
+        form.txtPassword.assign(gtk_entry_get_text(entry.gobj()));
+        entry.set_text("");
+        onOk();
+      } else {
+        // The close box and Esc cancel too; the dialog stays until the logic hides it.
+        onCancel();
+      }
+    });
   });
   dialog.show_all();
   // Asked for by a hotkey, it must come to the front to be typed into.
   dialog.present();
   entry.grab_focus();
-  dialog_ = &dialog;
-  loop_ = Glib::MainLoop::create();
+  const auto shown = HoldWhile(dialog_, &dialog);
+  const auto running = HoldWhile(loop_, Glib::MainLoop::create());
   const ModalScope scope([this] { Hide(); });
   loop_->run();
-  loop_.reset();
-  dialog_ = nullptr;
 }
 
 void GtkLoginDialog::Hide() {
@@ -207,9 +211,8 @@ std::optional<TrayMenuItem> GtkPopupMenu::Pop(const std::vector<MenuEntry>& entr
   auto loop = Glib::MainLoop::create();
   // The chosen item is activated just after the menu closes.
   menu.signal_deactivate().connect([loop] { Glib::signal_idle().connect_once([loop] { loop->quit(); }); });
-  GdkEvent* trigger = gtk_get_current_event();
-  menu.popup_at_pointer(trigger);
-  if (trigger) gdk_event_free(trigger);
+  const UniqueHandle<linux_desktop::GlibTraits<GdkEvent, gdk_event_free>> trigger(gtk_get_current_event());
+  menu.popup_at_pointer(trigger.Get());
   if (!menu.get_visible()) return std::nullopt;
   const ModalScope scope([loop] { loop->quit(); });
   loop->run();

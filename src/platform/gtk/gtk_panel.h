@@ -23,6 +23,10 @@ namespace blindfold::gtk {
 // twips than the 15 of 96 dpi.
 inline constexpr int kTwipsPerPixel = 12;
 constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
+// The room around and between the controls, in pixels, as GNOME's layout
+// guidelines space them.
+inline constexpr int kBorder = 12;
+inline constexpr int kSpacing = 6;
 
 // The control panel as a GTK window: the panel view's widgets, made from the
 // control table, and the user's input handed to the view.
@@ -85,8 +89,8 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
     Glib::RefPtr<Gtk::ListStore> store;
   };
 
-  // Making the controls, and putting each page together in boxes once all its
-  // controls are made.
+  // Making the controls (gtk_widgets.cpp), and putting each page together in
+  // boxes once all its controls are made, as gtk_layout reads the design.
   void Create(const ControlSpec& spec) override;
   Gtk::Widget* Make(const ControlSpec& spec);
   Gtk::Widget* MakeList(const ControlInfo& info);
@@ -106,7 +110,7 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   // what it cannot take meanwhile.
   void SetBusy(bool) override {}
 
-  // The lists, both ways.
+  // The lists, both ways (gtk_lists.cpp).
   ListView* ListOf(Control control);
   void FillList(Control list, const ListBox& rows) override;
   void MarkRow(Control list, std::size_t row, bool marked) override;
@@ -160,6 +164,9 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
   // The blink before the desktop hides: a borderless speck that is no place
   // of the user's.
   bool blinking_ = false;
+  // The logic is having the window shown: the point BLINDFOLD_TEST_THROW's
+  // "show" throws at, in the middle of the render.
+  bool showingWindow_ = false;
   std::function<void()> onUnloaded_;
   sigc::connection pageShowing_;
   sigc::connection pageSwitched_;
@@ -168,14 +175,5 @@ class GtkPanel final : public PanelWindow, private PanelWidgets {
 
 // The caption with its Windows access key ("&Next") as a GTK mnemonic ("_Next").
 Glib::ustring Mnemonic(std::string_view caption);
-
-// The accessibility bridge keeps the accessibles of widgets it has told a
-// screen reader of after the widgets have gone (a dialog's, a menu's, a file
-// chooser's), and GTK answers for many of them (labels, entries) with no state
-// at all, which the bridge hands on to GLib as an object: each question of a
-// screen reader then ends in errors on standard error. Once called, every
-// accessible answers with at least "defunct", as those of the other widgets
-// that have gone do.
-void LetGoneWidgetsAnswerAsDefunct();
 
 }  // namespace blindfold::gtk

@@ -1,5 +1,7 @@
 #include "platform/gtk/gtk_tray.h"
 
+#include "platform/gtk/callback_edge.h"
+#include "platform/linux/glib_handles.h"
 #include "platform/gtk/gtk_icon.h"
 #include "platform/gtk/gtk_panel.h"
 // Xlib last: its None macro breaks the headers above.
@@ -7,6 +9,8 @@
 #include <gdk/gdkx.h>
 
 namespace blindfold::gtk {
+
+using linux_desktop::UniqueList;
 namespace {
 
 // Whether a tray host holds the screen's tray now.
@@ -66,16 +70,15 @@ void GtkNotificationArea::ShowIcon() {
 // the widget then (whether it is embedded, to hide it) is an error GTK
 // reports on standard error. So the widget is followed to its end.
 void GtkNotificationArea::CreateIcon() {
-  GList* const before = gtk_window_list_toplevels();
+  const UniqueList before(gtk_window_list_toplevels());
   icon_ = panel_.Icon() ? Gtk::StatusIcon::create(panel_.Icon()) : Gtk::StatusIcon::create(kProgramIconName);
-  GList* const after = gtk_window_list_toplevels();
+  const UniqueList after(gtk_window_list_toplevels());
   plug_ = nullptr;
-  for (GList* item = after; item; item = item->next) {
-    if (GTK_IS_PLUG(item->data) && !g_list_find(before, item->data)) plug_ = GTK_WIDGET(item->data);
+  for (GList* item = after.Get(); item; item = item->next) {
+    if (GTK_IS_PLUG(item->data) && !g_list_find(before.Get(), item->data)) plug_ = GTK_WIDGET(item->data);
   }
-  g_list_free(before);
-  g_list_free(after);
   if (plug_) {
+    // Nothing here throws: a pointer let go of.
     g_signal_connect(plug_, "destroy", G_CALLBACK(+[](GtkWidget* plug, gpointer self) {
                        auto* area = static_cast<GtkNotificationArea*>(self);
                        if (area->plug_ == plug) area->plug_ = nullptr;
@@ -85,27 +88,36 @@ void GtkNotificationArea::CreateIcon() {
   // Drawn afresh for the tray's size, from the icon file's picture that suits it.
   icon_->signal_size_changed().connect(
       [this](int size) {
-        if (auto picture = panel_.Icon(size)) icon_->set(picture);
+        AtTheEdge("the tray's size", [&] {
+          if (auto picture = panel_.Icon(size)) icon_->set(picture);
+        });
         return true;
       },
       false);
-  icon_->signal_button_press_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
-  icon_->signal_button_release_event().connect(sigc::mem_fun(*this, &GtkNotificationArea::OnButton));
+  const auto onButton = [this](GdkEventButton* event) {
+    return AtTheEdge("the tray icon's click", true, [&] { return OnButton(event); });
+  };
+  icon_->signal_button_press_event().connect(onButton);
+  icon_->signal_button_release_event().connect(onButton);
   GtkStatusIcon* const made = icon_->gobj();
   icon_->property_embedded().signal_changed().connect([this, made] {
-    if (icon_->gobj() != made || (plug_ && icon_->is_embedded()) || !icon_->get_visible() || remake_.connected()) {
-      return;
-    }
-    hostSeen_ = 0;
-    remake_ = Glib::signal_timeout().connect_seconds(
-        [this] {
-          if (!icon_ || (plug_ && icon_->is_embedded()) || !icon_->get_visible()) return false;
-          if (!TrayHostPresent()) return true;
-          if (++hostSeen_ < kSecondsToTakeItBack) return true;
-          RemakeIcon();
-          return false;
-        },
-        1);
+    AtTheEdge("the tray icon's embedding", [&] {
+      if (icon_->gobj() != made || (plug_ && icon_->is_embedded()) || !icon_->get_visible() || remake_.connected()) {
+        return;
+      }
+      hostSeen_ = 0;
+      remake_ = Glib::signal_timeout().connect_seconds(
+          [this] {
+            return AtTheEdge("the tray icon's way back", false, [&] {
+              if (!icon_ || (plug_ && icon_->is_embedded()) || !icon_->get_visible()) return false;
+              if (!TrayHostPresent()) return true;
+              if (++hostSeen_ < kSecondsToTakeItBack) return true;
+              RemakeIcon();
+              return false;
+            });
+          },
+          1);
+    });
   });
 }
 

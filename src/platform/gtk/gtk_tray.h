@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "platform/linux/glib_handles.h"
 #include "platform/notification_area.h"
 
 namespace blindfold::gtk {

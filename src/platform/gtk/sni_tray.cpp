@@ -3,9 +3,14 @@
 #include <unistd.h>
 
 #include "core/log.h"
+#include "platform/gtk/callback_edge.h"
 #include "platform/gtk/gtk_panel.h"
 
 namespace blindfold::gtk {
+
+using linux_desktop::UniqueError;
+using linux_desktop::UniqueNodeInfo;
+using linux_desktop::UniqueVariant;
 
 namespace {
 
@@ -39,7 +44,6 @@ constexpr const char* kIntrospection = R"xml(<node>
 StatusNotifierArea::~StatusNotifierArea() {
   Withdraw();
   if (watch_) g_bus_unwatch_name(watch_);
-  if (bus_) g_object_unref(bus_);
 }
 
 bool StatusNotifierArea::AddIcon(const TrayIcon& icon) {
@@ -68,52 +72,52 @@ bool StatusNotifierArea::DeleteIcon(const TrayIcon&) {
 // whose coming (a desktop starting, or started again) takes the icon in.
 bool StatusNotifierArea::Publish() {
   if (!bus_) {
-    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    bus_.Reset(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     if (!bus_) return false;
     watch_ = g_bus_watch_name_on_connection(
-        bus_, kWatcher, G_BUS_NAME_WATCHER_FLAGS_NONE,
+        bus_.Get(), kWatcher, G_BUS_NAME_WATCHER_FLAGS_NONE,
         [](GDBusConnection*, const gchar*, const gchar*, gpointer self) {
-          auto* area = static_cast<StatusNotifierArea*>(self);
-          if (area->wanted_ && area->Publish()) area->Register();
+          AtTheEdge("the tray's watcher came", [self] {
+            auto* area = static_cast<StatusNotifierArea*>(self);
+            if (area->wanted_ && area->Publish()) area->Register();
+          });
         },
         nullptr, this, nullptr);
   }
   if (registration_) return true;
-  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+  const UniqueNodeInfo node(g_dbus_node_info_new_for_xml(kIntrospection, nullptr));
   static const GDBusInterfaceVTable kVTable = {&StatusNotifierArea::OnMethodCall, &StatusNotifierArea::OnGetProperty,
                                               nullptr, {}};
-  registration_ = g_dbus_connection_register_object(bus_, kPath, node->interfaces[0], &kVTable, this, nullptr, nullptr);
-  g_dbus_node_info_unref(node);
+  registration_ =
+      g_dbus_connection_register_object(bus_.Get(), kPath, node.Get()->interfaces[0], &kVTable, this, nullptr, nullptr);
   if (!registration_) return false;
   name_ = "org.kde.StatusNotifierItem-" + std::to_string(getpid()) + "-1";
-  owner_ = g_bus_own_name_on_connection(bus_, name_.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr, nullptr,
+  owner_ = g_bus_own_name_on_connection(bus_.Get(), name_.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr, nullptr,
                                         nullptr);
   return true;
 }
 
 bool StatusNotifierArea::Register() {
-  GError* error = nullptr;
-  GVariant* reply = g_dbus_connection_call_sync(bus_, kWatcher, "/StatusNotifierWatcher", kWatcher,
-                                                "RegisterStatusNotifierItem", g_variant_new("(s)", name_.c_str()),
-                                                nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, 2000, nullptr, &error);
+  UniqueError error;
+  const UniqueVariant reply(g_dbus_connection_call_sync(
+      bus_.Get(), kWatcher, "/StatusNotifierWatcher", kWatcher, "RegisterStatusNotifierItem",
+      g_variant_new("(s)", name_.c_str()), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, 2000, nullptr, error.Put()));
   if (!reply) {
-    log::Info("tray", "no StatusNotifierItem host: ", error ? error->message : "no answer");
-    if (error) g_error_free(error);
+    log::Info("tray", "no StatusNotifierItem host: ", error ? error.Get()->message : "no answer");
     return false;
   }
-  g_variant_unref(reply);
   return true;
 }
 
 void StatusNotifierArea::Withdraw() {
   if (owner_) g_bus_unown_name(owner_);
   owner_ = 0;
-  if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
+  if (registration_) g_dbus_connection_unregister_object(bus_.Get(), registration_);
   registration_ = 0;
 }
 
 void StatusNotifierArea::Emit(const char* signal) {
-  g_dbus_connection_emit_signal(bus_, nullptr, kPath, kInterface, signal, nullptr, nullptr);
+  g_dbus_connection_emit_signal(bus_.Get(), nullptr, kPath, kInterface, signal, nullptr, nullptr);
 }
 
 // ARGB32 in network byte order, at the sizes hosts draw.
@@ -142,23 +146,28 @@ GVariant* StatusNotifierArea::Pixmaps() {
   return g_variant_builder_end(&pixmaps);
 }
 
+// A property the tray host asks for; none, which GDBus answers as an error,
+// when the answer could not be made.
 GVariant* StatusNotifierArea::OnGetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                                             const gchar* property, GError**, gpointer data) {
-  auto* self = static_cast<StatusNotifierArea*>(data);
-  const std::string name = property;
+  return AtTheEdge("the tray host's question", static_cast<GVariant*>(nullptr),
+                   [&] { return static_cast<StatusNotifierArea*>(data)->Property(property); });
+}
+
+GVariant* StatusNotifierArea::Property(const std::string& name) {
   if (name == "Category") return g_variant_new_string("ApplicationStatus");
   if (name == "Id") return g_variant_new_string("blindfold");
-  if (name == "Title") return g_variant_new_string(self->tip_.c_str());
+  if (name == "Title") return g_variant_new_string(tip_.c_str());
   if (name == "Status") return g_variant_new_string("Active");
   if (name == "WindowId") return g_variant_new_int32(0);
   if (name == "IconName") return g_variant_new_string("");
-  if (name == "IconPixmap") return self->Pixmaps();
+  if (name == "IconPixmap") return Pixmaps();
   if (name == "ItemIsMenu") return g_variant_new_boolean(FALSE);
   if (name == "Menu") return g_variant_new_object_path("/NO_DBUSMENU");
   if (name == "ToolTip") {
     GVariantBuilder none;
     g_variant_builder_init(&none, G_VARIANT_TYPE("a(iiay)"));
-    return g_variant_new("(sa(iiay)ss)", "", &none, self->tip_.c_str(), "");
+    return g_variant_new("(sa(iiay)ss)", "", &none, tip_.c_str(), "");
   }
   return nullptr;
 }
@@ -168,10 +177,12 @@ void StatusNotifierArea::OnMethodCall(GDBusConnection*, const gchar*, const gcha
                                       gpointer data) {
   auto* self = static_cast<StatusNotifierArea*>(data);
   g_dbus_method_invocation_return_value(invocation, nullptr);
-  const std::string name = method;
-  if (name == "Activate") self->Gesture(TrayGesture::LeftDown, TrayGesture::LeftUp);
-  if (name == "SecondaryActivate") self->Gesture(TrayGesture::MiddleDown, TrayGesture::MiddleUp);
-  if (name == "ContextMenu") self->Gesture(TrayGesture::RightDown, TrayGesture::RightUp);
+  AtTheEdge("the tray host's click", [&] {
+    const std::string name = method;
+    if (name == "Activate") self->Gesture(TrayGesture::LeftDown, TrayGesture::LeftUp);
+    if (name == "SecondaryActivate") self->Gesture(TrayGesture::MiddleDown, TrayGesture::MiddleUp);
+    if (name == "ContextMenu") self->Gesture(TrayGesture::RightDown, TrayGesture::RightUp);
+  });
 }
 
 void StatusNotifierArea::Gesture(TrayGesture down, TrayGesture up) {

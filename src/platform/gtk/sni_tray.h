@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/linux/glib_handles.h"
 #include "platform/notification_area.h"
 
 namespace blindfold::gtk {
@@ -41,11 +42,12 @@ class StatusNotifierArea final : public NotificationArea {
   void Withdraw();
   void Emit(const char* signal);
   GVariant* Pixmaps();
+  GVariant* Property(const std::string& name);
   void Gesture(TrayGesture down, TrayGesture up);
 
   GtkPanel& panel_;
   TrayEvents* events_ = nullptr;
-  GDBusConnection* bus_ = nullptr;
+  linux_desktop::UniqueBus bus_;
   std::string name_;
   std::string tip_;
   guint registration_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gio/gio.h>
 #include <glib-object.h>
 #include <glib.h>
 #include <unistd.h>
@@ -30,8 +31,13 @@ struct GlibTraits {
 template <class T>
 using GlibMemory = UniqueHandle<GlibTraits<T, g_free>>;
 using UniqueStrings = UniqueHandle<GlibTraits<gchar*, g_strfreev>>;
+using UniqueList = UniqueHandle<GlibTraits<GList, g_list_free>>;
 using UniqueError = UniqueHandle<GlibTraits<GError, g_error_free>>;
 using UniqueKeyFile = UniqueHandle<GlibTraits<GKeyFile, g_key_file_unref>>;
+using UniqueVariant = UniqueHandle<GlibTraits<GVariant, g_variant_unref>>;
+using UniqueSource = UniqueHandle<GlibTraits<GSource, g_source_unref>>;
+using UniqueNodeInfo = UniqueHandle<GlibTraits<GDBusNodeInfo, g_dbus_node_info_unref>>;
+using UniqueBus = UniqueHandle<GlibTraits<GDBusConnection, g_object_unref>>;
 // Any GObject this program holds the one reference of.
 template <class T>
 using UniqueGObject = UniqueHandle<GlibTraits<T, g_object_unref>>;

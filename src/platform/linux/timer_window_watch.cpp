@@ -1,5 +1,7 @@
 #include "platform/linux/timer_window_watch.h"
 
+#include "platform/linux/callback_edge.h"
+
 namespace blindfold::linux_desktop {
 
 TimerWindowWatch::~TimerWindowWatch() {
@@ -27,8 +29,9 @@ void TimerWindowWatch::Stop() {
   look_ = nullptr;
 }
 
+// Called from GLib's sources and the doors' events: the edge of each.
 void TimerWindowWatch::LookAt(std::optional<WindowHandle> window) {
-  if (Watching() && look_) look_(window);
+  if (Watching() && look_) AtTheEdge("the watch's look", [&] { look_(window); });
 }
 
 }  // namespace blindfold::linux_desktop

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/callback_edge.h"
 #include "core/texts.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/late_bound.h"
@@ -16,43 +17,17 @@
 namespace blindfold::win32 {
 namespace {
 
-constexpr wchar_t kMainWindowClass[] = L"BlindfoldMain";
-
 std::optional<std::size_t> RowOf(LRESULT index) {
   return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
 }
 
-void SetIcons(HWND window, HICON big, HICON small) {
-  if (!big) return;
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : big));
-}
-
 }  // namespace
 
-PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kMainWindowClass;
-  RegisterClassW(&windowClass);
-  // A top-level window, not a message-only one: only top-level windows hear of
-  // the shell's restart and of the end of the session. A tool window, so that
-  // its instant on screen before the desktop is hidden leaves no taskbar button.
-  main_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, Widen(texts::kProgramName).c_str(), WS_POPUP, 0, 0,
-                          0, 0, nullptr, nullptr, instance, this);
-  if (!main_) return;
-  // Sent to every top-level window when the shell (re)starts.
-  // Each size from its own frame: the small frames are drawn for their size.
-  SetIcons(main_, LoadIconW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD)),
-           static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BLINDFOLD), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-}
+PanelDialog::PanelDialog(int widthTwips, int heightTwips) : widthTwips_(widthTwips), heightTwips_(heightTwips) {}
 
 PanelDialog::~PanelDialog() {
   if (dialog_) DestroyWindow(dialog_);
-  if (main_) DestroyWindow(main_);
+  main_.Destroy();
 }
 
 // The dialog with the controls of its first page, sized and placed as the load
@@ -73,8 +48,7 @@ bool PanelDialog::MakeDialog() {
   if (!dialog_) return false;
   controls_ = std::make_unique<PanelControls>(dialog_);
   view_.AttachWidgets(*controls_);
-  SetIcons(dialog_, reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_BIG, 0)),
-           reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0)));
+  SetWindowIcons(dialog_, main_.Icon(ICON_BIG), main_.Icon(ICON_SMALL));
   // The tabs show no access keys here: Ctrl+Tab goes round them.
   HWND tab = controls_->Get(Control::Pages);
   for (int page = 0; page < kPanelPageCount; ++page) {
@@ -92,7 +66,7 @@ bool PanelDialog::MakeDialog() {
 
 void PanelDialog::Attach(PanelModel& panel, PanelEvents& events, std::vector<Win32Hotkey*> hotkeys) {
   panel_ = &panel;
-  hotkeys_ = std::move(hotkeys);
+  main_.SetHotkeys(std::move(hotkeys));
   view_.Attach(panel, events);
   Render();
 }
@@ -219,51 +193,16 @@ HBRUSH PanelDialog::ControlBackground(HWND control, HDC dc) {
   }
 }
 
-LRESULT CALLBACK PanelDialog::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self && self->main_ == window) {
-    if (const auto result = self->HandleMainMessage(message, wParam, lParam)) return *result;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+void PanelDialog::ShutdownAsked() { view_.Clicked(Control::cmdShutdown); }
+
+void PanelDialog::CloseAsked() {
+  if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
 }
 
-std::optional<LRESULT> PanelDialog::HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_HOTKEY:
-      for (Win32Hotkey* hotkey : hotkeys_) {
-        if (hotkey->Id() == static_cast<int>(wParam)) hotkey->Pressed();
-      }
-      return 0;
-    case WM_COMMAND:
-      // The setup program asks a running Blindfold to shut down as the
-      // Shutdown button would, password and all; it may never have shown its
-      // panel.
-      if (LOWORD(wParam) == PanelControls::IdOf(Control::cmdShutdown) && lParam == 0) {
-        view_.Clicked(Control::cmdShutdown);
-      }
-      return 0;
-    case WM_CLOSE:
-      if (view_.CloseRequested(CloseReason::ControlMenu)) Unload();
-      return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
-    case WM_ENDSESSION:
-      if (wParam && view_.CloseRequested(CloseReason::WindowsEnding)) {
-        sessionEnded_ = true;
-        Unload();
-      }
-      return 0;
-    case WM_DESTROY:
-      main_ = nullptr;
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return std::nullopt;
-  }
+void PanelDialog::SessionEnding() {
+  if (!view_.CloseRequested(CloseReason::WindowsEnding)) return;
+  sessionEnded_ = true;
+  Unload();
 }
 
 INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -273,7 +212,10 @@ INT_PTR CALLBACK PanelDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
     return TRUE;
   }
   auto* self = reinterpret_cast<PanelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  return self && self->dialog_ == dialog ? self->HandleDialogMessage(message, wParam, lParam) : FALSE;
+  if (!self || self->dialog_ != dialog) return FALSE;
+  // A message whose handling threw is answered as one nobody handled.
+  return AtTheEdge("a message of the panel", static_cast<INT_PTR>(FALSE),
+                   [&] { return self->HandleDialogMessage(message, wParam, lParam); });
 }
 
 INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -333,12 +275,12 @@ INT_PTR PanelDialog::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-WindowHandle PanelDialog::Handle() { return FromHwnd(main_); }
+WindowHandle PanelDialog::Handle() { return FromHwnd(main_.Get()); }
 
 // The tray shows the small frame.
 std::int32_t PanelDialog::IconHandle() {
-  auto icon = reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(main_, WM_GETICON, ICON_BIG, 0));
+  HICON icon = main_.Icon(ICON_SMALL);
+  if (!icon) icon = main_.Icon(ICON_BIG);
   return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(icon));
 }
 
@@ -348,8 +290,8 @@ bool PanelDialog::LoadIconFile(const std::string& path) {
   if (!icon) return false;
   auto* small = static_cast<HICON>(LoadImageW(nullptr, file.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
-  SetIcons(main_, icon, small);
-  if (dialog_) SetIcons(dialog_, icon, small);
+  SetWindowIcons(main_.Get(), icon, small);
+  if (dialog_) SetWindowIcons(dialog_, icon, small);
   loadedIcon_.Reset(icon);
   loadedSmallIcon_.Reset(small);
   return true;
@@ -359,7 +301,7 @@ bool PanelDialog::IsVisible() { return dialog_ && IsWindowVisible(dialog_) != FA
 
 void PanelDialog::SetVisible(bool visible) {
   if (flashing_) {
-    ShowWindow(main_, visible ? SW_SHOW : SW_HIDE);
+    ShowWindow(main_.Get(), visible ? SW_SHOW : SW_HIDE);
     return;
   }
   if (!visible) {
@@ -379,10 +321,10 @@ void PanelDialog::SetBorderStyle(BorderStyle style) { flashing_ = style == Borde
 
 void PanelDialog::SetSizeTwips(int width, int height) {
   if (flashing_) {
-    const UINT dpi = GetDpiForWindow(main_);
+    const UINT dpi = GetDpiForWindow(main_.Get());
     const int perInch = dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
     const auto px = [&](int twips) { return MulDiv(twips, perInch, 1440); };
-    SetWindowPos(main_, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(main_.Get(), nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }
   widthTwips_ = width;
@@ -396,7 +338,7 @@ void PanelDialog::PlaceControl(const ControlPlacement& placement) { view_.Place(
 
 void PanelDialog::Unload() {
   if (dialog_) DestroyWindow(dialog_);
-  if (main_) DestroyWindow(main_);
+  main_.Destroy();
 }
 
 }  // namespace blindfold::win32

@@ -11,6 +11,7 @@
 #include "panel/panel_model.h"
 #include "panel/panel_view.h"
 #include "platform/panel_window.h"
+#include "platform/win32/hidden_main_window.h"
 #include "platform/win32/page_surface.h"
 #include "platform/win32/panel_controls.h"
 #include "platform/win32/unique_handle.h"
@@ -18,11 +19,9 @@
 
 namespace blindfold::win32 {
 
-// The control panel as a real dialog, and the program's main window behind it.
+// The control panel as a real dialog, and the program's main window behind it
+// (HiddenMainWindow), which stands for the panel while it is not made.
 //
-// The main window is made at start and lives for the whole run without ever
-// being shown: the hotkeys, the tray icon and its menu, the shell's restart and
-// the end of the session all come to it, and it is the handle the logic knows.
 // The dialog and its controls are made the first time the panel is shown: a
 // Blindfold that starts hidden may never need them, and they are most of what
 // a start costs. What the load does to the panel before then (placements,
@@ -30,7 +29,7 @@ namespace blindfold::win32 {
 //
 // The dialog's controls are the panel view's widgets; what the user does goes
 // to the view and nothing else.
-class PanelDialog final : public PanelWindow {
+class PanelDialog final : public PanelWindow, private MainWindowEvents {
  public:
   // The panel's normal size, in twips.
   PanelDialog(int widthTwips, int heightTwips);
@@ -39,10 +38,10 @@ class PanelDialog final : public PanelWindow {
   ~PanelDialog() override;
 
   // The main window, null once the program unloads.
-  HWND MainWindow() const { return main_; }
+  HWND MainWindow() const { return main_.Get(); }
   // What a dialog or message box of ours belongs to: the panel once it has been
   // made, until then the main window.
-  HWND Owner() const { return dialog_ ? dialog_ : main_; }
+  HWND Owner() const { return dialog_ ? dialog_ : main_.Get(); }
   // From here on the panel shows `panel` and reports to `events`; the
   // hotkeys' presses arrive as WM_HOTKEY, and the shell's restart goes to
   // `tray`.
@@ -65,9 +64,12 @@ class PanelDialog final : public PanelWindow {
   void Unload() override;
 
  private:
-  static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // What the main window hears of.
+  void ShutdownAsked() override;
+  void CloseAsked() override;
+  void SessionEnding() override;
+
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-  std::optional<LRESULT> HandleMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool MakeDialog();
   void OnCommand(int id, int code, HWND control);
@@ -76,14 +78,13 @@ class PanelDialog final : public PanelWindow {
   bool MoveWithinOptionGroup(HWND focus, WPARAM key);
   std::vector<bool> ListMarks(HWND box) const;
 
-  HWND main_ = nullptr;
+  HiddenMainWindow main_{*this};
   HWND dialog_ = nullptr;
   // Keeps what the load did to the panel for the dialog when it is made.
   PanelView view_;
   std::unique_ptr<PanelControls> controls_;
   PageSurface surface_;
   PanelModel* panel_ = nullptr;
-  std::vector<Win32Hotkey*> hotkeys_;
   int widthTwips_;
   int heightTwips_;
   // Borderless, the panel is only ever the flash before the desktop is hidden.

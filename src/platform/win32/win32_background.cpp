@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/win32/callback_edge.h"
+
 namespace blindfold::win32 {
 namespace {
 
@@ -54,7 +56,8 @@ void Win32Background::Run(std::function<void()> job, std::function<void()> done)
 DWORD WINAPI Win32Background::ThreadMain(void* handedOver) {
   const std::shared_ptr<Work> work = std::move(*static_cast<std::shared_ptr<Work>*>(handedOver));
   delete static_cast<std::shared_ptr<Work>*>(handedOver);
-  work->job();
+  // A job that throws has ended all the same: its end runs, and finds no result.
+  AtTheEdge("a job in the background", [&] { work->job(); });
   work->finished = true;
   PostMessageW(work->window, kJobEnded, 0, static_cast<LPARAM>(work->id));
   return 0;
@@ -63,7 +66,9 @@ DWORD WINAPI Win32Background::ThreadMain(void* handedOver) {
 LRESULT CALLBACK Win32Background::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kJobEnded) {
     auto* self = reinterpret_cast<Win32Background*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self) self->Deliver(static_cast<std::uint64_t>(lParam));
+    if (self) {
+      AtTheEdge("the end of a job in the background", [&] { self->Deliver(static_cast<std::uint64_t>(lParam)); });
+    }
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -10,6 +10,7 @@
 #include <sddl.h>
 
 #include "core/log.h"
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/unique_handle.h"
 
 namespace blindfold::win32 {
@@ -116,7 +117,10 @@ LRESULT CALLBACK Win32CommandInbox::WindowProc(HWND window, UINT message, WPARAM
   // WM_COPYDATA is only ever sent, never posted, and Windows copies its data
   // into this process.
   if (self && message == WM_COPYDATA && lParam) {
-    return self->Received(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    // A command whose event threw is answered as one that failed.
+    return AtTheEdge("a command", static_cast<LRESULT>(kAnswerFailed), [&] {
+      return self->Received(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    });
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

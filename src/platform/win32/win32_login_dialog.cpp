@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
 
@@ -42,11 +43,11 @@ INT_PTR CALLBACK Win32LoginDialog::DialogProc(HWND dialog, UINT message, WPARAM 
       NarrowInto(typed, self->form_->txtPassword);
       SecureZeroMemory(typed.data(), typed.size() * sizeof(wchar_t));
       SetWindowTextW(box, L"");
-      (*self->onOk_)();
+      AtTheEdge("the Login dialog's OK", [&] { (*self->onOk_)(); });
       return TRUE;
     }
     case IDCANCEL:
-      (*self->onCancel_)();
+      AtTheEdge("the Login dialog's Cancel", [&] { (*self->onCancel_)(); });
       return TRUE;
     default:
       return FALSE;

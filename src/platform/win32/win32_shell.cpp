@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/late_bound.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/text_conversion.h"
@@ -86,16 +87,16 @@ INT_PTR CALLBACK Win32TipsDialog::DialogProc(HWND dialog, UINT message, WPARAM w
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_TIP_NEXT:
-          self->tips_->NextClicked();
+          AtTheEdge("the tips' Next", [&] { self->tips_->NextClicked(); });
           break;
         case IDOK:
         case IDCANCEL:  // "OK" answers both Enter and Esc
-          self->tips_->OkClicked();
+          AtTheEdge("the tips' OK", [&] { self->tips_->OkClicked(); });
           break;
         default:
           return FALSE;
       }
-      self->Render(dialog);
+      AtTheEdge("the tips shown", [&] { self->Render(dialog); });
       return TRUE;
     default:
       return FALSE;

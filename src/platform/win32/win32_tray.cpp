@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/late_bound.h"
 #include "platform/win32/text_conversion.h"
@@ -128,7 +129,7 @@ LRESULT CALLBACK Win32NotificationArea::HookProcedure(HWND window, UINT message,
   Win32NotificationArea* const area = reportingArea;
   if (!area) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC previous = area->previous_;
-  if (area->Take(message, lParam)) return 0;
+  if (AtTheEdge("the tray icon's message", true, [&] { return area->Take(message, lParam); })) return 0;
   return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 

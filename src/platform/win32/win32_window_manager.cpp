@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/callback_edge.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/text_conversion.h"
 
@@ -242,7 +243,7 @@ void Win32WindowWatch::Stop() {
 void CALLBACK Win32WindowWatch::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (!runningWatch || !runningWatch->look_) return;
   const auto look = runningWatch->look_;
-  look(std::nullopt);
+  AtTheEdge("the watch's look", [&] { look(std::nullopt); });
 }
 
 void CALLBACK Win32WindowWatch::OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
@@ -250,7 +251,7 @@ void CALLBACK Win32WindowWatch::OnShown(HWINEVENTHOOK, DWORD, HWND window, LONG 
   if (GetAncestor(window, GA_ROOT) != window) return;  // a control, not a window of its own
   if (!runningWatch || !runningWatch->look_) return;
   const auto look = runningWatch->look_;
-  look(FromHwnd(window));
+  AtTheEdge("the watch's look", [&] { look(FromHwnd(window)); });
 }
 
 }  // namespace blindfold::win32

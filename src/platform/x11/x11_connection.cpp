@@ -5,16 +5,34 @@
 
 #include <atomic>
 
+#include "core/log.h"
+#include "core/scope_guard.h"
+
 namespace blindfold::x11 {
 namespace {
 
-// Xlib has one error handler for the whole process; the code of the last error
-// is kept for the Trap in progress.
+// Xlib has one error handler for the whole process; the code of the first
+// error is kept for the Trap in progress, which expects errors on `trapped`.
 std::atomic<int> lastErrorCode{Success};
+std::atomic<Display*> trapped{nullptr};
+// The handler a Trap put ours in front of (GTK's, once it has opened its
+// display), which the errors of other displays still go to.
+std::atomic<XErrorHandler> outerHandler{nullptr};
 
-int RecordError(Display*, XErrorEvent* error) {
-  int expected = Success;
-  lastErrorCode.compare_exchange_strong(expected, error->error_code);
+int RecordError(Display* display, XErrorEvent* error) {
+  if (display == trapped.load()) {
+    int expected = Success;
+    lastErrorCode.compare_exchange_strong(expected, error->error_code);
+    return 0;
+  }
+  if (const XErrorHandler outer = outerHandler.load(); trapped.load() && outer && outer != RecordError) {
+    return outer(display, error);
+  }
+  // Never fatal, but worth a line: a request that failed where nothing
+  // looked for a failure.
+  log::Warning("x11", "an X error no request expected: error ", static_cast<int>(error->error_code), " of request ",
+               static_cast<int>(error->request_code), ".", static_cast<int>(error->minor_code), " on 0x", std::hex,
+               error->resourceid);
   return 0;
 }
 
@@ -44,14 +62,21 @@ Atom X11Connection::Intern(const char* name) {
 
 // Xlib's handler is the process's, and GTK puts its own in place once it
 // opens its display: ours is put back for the trap alone, or a refusal (a key
-// combination another program holds) would never reach it.
+// combination another program holds) would never reach it. The handler before
+// it comes back however the trap ends.
 int X11Connection::Trap(const std::function<void()>& requests) {
   XSync(display_.Get(), False);
   const XErrorHandler previous = XSetErrorHandler(RecordError);
+  const XErrorHandler outerBefore = outerHandler.exchange(previous);
+  Display* const trappedBefore = trapped.exchange(display_.Get());
+  const ScopeExit restore([=] {
+    trapped = trappedBefore;
+    outerHandler = outerBefore;
+    XSetErrorHandler(previous);
+  });
   lastErrorCode = Success;
   requests();
   XSync(display_.Get(), False);
-  XSetErrorHandler(previous);
   return lastErrorCode.exchange(Success);
 }
 

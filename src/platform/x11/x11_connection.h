@@ -31,8 +31,9 @@ struct Property {
 
 // The one connection to the X server, shared by every X11 part of the program.
 // Other programs' windows come and go at any moment, so an X error is expected
-// traffic here: it is recorded, never fatal (Xlib's default would end the
-// program on the first window that vanished under a request).
+// traffic here: never fatal (Xlib's default would end the program on the first
+// window that vanished under a request), recorded for the Trap that expects
+// it, and logged where nothing did.
 class X11Connection {
  public:
   // Connects to `name`, or to $DISPLAY when empty; nothing when no X server

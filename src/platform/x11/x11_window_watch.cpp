@@ -1,11 +1,14 @@
 #include "platform/x11/x11_window_watch.h"
 
+#include "platform/linux/callback_edge.h"
 #include "platform/x11/window_access.h"
 
 namespace blindfold::x11 {
 
+using linux_desktop::AtTheEdge;
+
 void X11WindowWatch::Follow() {
-  listener_ = x_.AddListener([this](const XEvent& event) { OnEvent(event); });
+  listener_ = x_.AddListener([this](const XEvent& event) { AtTheEdge("the watch's event", [&] { OnEvent(event); }); });
   XSelectInput(x_.Get(), x_.Root(), SubstructureNotifyMask | PropertyChangeMask);
   XFlush(x_.Get());
 }
@@ -70,7 +73,7 @@ gboolean Check(GSource* base) {
 
 gboolean Dispatch(GSource* base, GSourceFunc, gpointer) {
   auto* source = reinterpret_cast<XEventSource::Source*>(base);
-  source->connection->DispatchPending();
+  AtTheEdge("the X events", [&] { source->connection->DispatchPending(); });
   return G_SOURCE_CONTINUE;
 }
 

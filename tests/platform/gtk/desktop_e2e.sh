@@ -677,6 +677,29 @@ command_blindfold --quit
 check "--quit is taken" eval '[ "$answer" -eq 0 ]'
 check "and ends Blindfold" eventually eval "! kill -0 $blindfold_pid"
 
+# A handler that throws is caught where GTK or GLib called it: Blindfold
+# answers on, and its panel takes clicks. Nothing a user does makes one throw,
+# so the run asks for it: the panel the logic shows throws in the middle of
+# its render, inside the command's event, and so does the first click.
+BLINDFOLD_TEST_THROW=show,click launch_blindfold
+eventually eval 'command_blindfold --panic && [ "$answer" -eq 0 ]'
+check "--panic hides the windows" eventually unmapped "$notes"
+command_blindfold --panel
+check "a command whose event throws fails with 1, and Blindfold lives on" \
+  eval '[ "$answer" -eq 1 ] && kill -0 $blindfold_pid'
+command_blindfold --panel
+check "and answers the next command, which shows the panel" eval '[ "$answer" -eq 0 ] && panel_ready'
+press "Hide me!"
+check "a click whose handler throws is lost, and Blindfold lives on" eval "panel_shown && kill -0 $blindfold_pid"
+press "Hide me!"
+check "the panel still takes clicks" eventually panel_hidden
+# Aborted with the windows hidden, Blindfold shows them before it dies.
+command_blindfold --panic
+check "the windows hide again" eventually unmapped "$notes"
+kill -ABRT "$blindfold_pid"
+check "an aborted Blindfold shows the windows it hid first" eventually mapped "$notes"
+wait "$blindfold_pid" 2>/dev/null || true
+
 check "Blindfold's standard error tells of no misuse of GLib or GTK" stderr_clean
 
 if [ $failures -gt 0 ]; then

@@ -19,8 +19,13 @@
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 #include <thread>
 
+#include "core/log.h"
 #include "panel/panel_model.h"
 #include "platform/linux/key_file_registry.h"
 #include "platform/linux/pulse_mixer.h"
@@ -315,6 +320,29 @@ TEST_F(X11DesktopTest, AWindowThatVanishedIsAnsweredNotFatal) {
   PanelModel panel;
   RebuildOpenWindowsList(*windows, panel);
   EXPECT_FALSE(panel.chkTaskbar.tag.empty());
+}
+
+// An X error a trap expects is the trap's alone; one nothing expected is told
+// in the log; neither is fatal. A trap whose requests throw still puts back
+// the handler it found.
+TEST_F(X11DesktopTest, AnXErrorNothingExpectedIsLoggedAndATrapAlwaysPutsBackTheHandler) {
+  std::vector<std::string> lines;
+  log::Start(log::Level::Warning, [&lines](std::string_view line) { lines.emplace_back(line); });
+  const ::Window nowhere = x->Root() + 0x0fffff;  // no window of anyone's
+  EXPECT_EQ(x->Trap([&] { XMapWindow(x->Get(), nowhere); }), BadWindow);
+  EXPECT_TRUE(lines.empty());
+  XMapWindow(x->Get(), nowhere);
+  XSync(x->Get(), False);
+  log::Stop();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("no request expected"), std::string::npos) << lines[0];
+
+  const XErrorHandler ours = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const XErrorHandler before = XSetErrorHandler(nullptr);
+  XSetErrorHandler(before);
+  EXPECT_THROW(x->Trap([] { throw std::runtime_error("requests that failed"); }), std::runtime_error);
+  const XErrorHandler after = XSetErrorHandler(ours);
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(X11DesktopTest, AGrabbedCombinationIsPressedWhateverTheLocksAndAHeldOneRefused) {
