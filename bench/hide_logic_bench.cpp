@@ -118,7 +118,7 @@ void BM_HideThenShow(benchmark::State& state) {
 void BM_Refresh(benchmark::State& state) {
   HideScene scene(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    scene.hiding.cmdRefresh_Click();
+    scene.hiding.RefreshWindowList();
     if (scene.panel.openWindows.ListCount() != scene.Count()) {
       state.SkipWithError("a pass did not list every window");
       break;

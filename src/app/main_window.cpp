@@ -38,8 +38,8 @@ MainWindow::MainWindow(const Platform& platform)
       passwordGate(platform.loginDialog, platform.registry, platform.crypto, platform.background),
       sound(platform.mixer),
       systray(platform.notificationArea,
-              {[this] { return TrayMenuCode(); }, [this] { return panel.lTrayHideWindows; },
-               [this] { SysTrayMouseEventHandler(); }, [this] { hiding.ToggleChosenWindows(); }}),
+              {[this] { return TrayMenuCode(); }, [this] { return panel.trayToggleCode; },
+               [this] { OpenTrayMenu(); }, [this] { hiding.ToggleChosenWindows(); }}),
       recovery(platform.registry, platform.windows),
       platform_(platform) {
   hiding.KeepDurable(&recovery);
@@ -53,7 +53,7 @@ MainWindow::MainWindow(const Platform& platform)
 MainWindow::~MainWindow() { platform_.commands.SetReceivedHandler({}); }
 
 void MainWindow::Load() {
-  GetRegistryValues();
+  LoadSettings();
   ArmHotkeys();
   panel.openWindows.tabStops = kListTabStops;
   panel.alwaysHide.tabStops = kListTabStops;
@@ -109,7 +109,7 @@ void MainWindow::RecoverHiddenWindows() {
   } else {
     hiding.ShowHiddenWindows();
   }
-  cmdRefresh_Click();
+  RefreshWindowList();
 }
 
 void MainWindow::ShowWindowsBeforeDying() {
@@ -117,7 +117,7 @@ void MainWindow::ShowWindowsBeforeDying() {
 }
 
 bool MainWindow::MayUnload(CloseReason reason) {
-  if (reason == CloseReason::WindowsEnding || bShuttingDown) return true;
+  if (reason == CloseReason::WindowsEnding || shuttingDown) return true;
   HidePanelAtRequest();
   return false;
 }
@@ -127,8 +127,8 @@ bool MainWindow::MayUnload(CloseReason reason) {
 // windows.
 std::int32_t MainWindow::TrayMenuCode() const {
   constexpr std::int32_t kRightClick = 517;  // the stored code of the right button's release
-  if (panel.lTrayMenu != 0) return panel.lTrayMenu;
-  return panel.lTrayHideWindows == kRightClick ? 0 : kRightClick;
+  if (panel.trayMenuCode != 0) return panel.trayMenuCode;
+  return panel.trayToggleCode == kRightClick ? 0 : kRightClick;
 }
 
 bool MainWindow::PanelHasWayIn() const { return hotkeys[HotkeyId::Panel].Armed() || systray.IconShown(); }
@@ -163,23 +163,23 @@ void MainWindow::Unload() {
   systray.RemoveTrayIcon();
 }
 
-void MainWindow::ShutdownBlindfold_Click() {
+void MainWindow::ShutDown() {
   if (!PassGate(panel.chkShutdownBlindfold.IsSet())) return;
   hiding.ShowHiddenWindows();
-  cmdRefresh_Click();
-  bShuttingDown = true;
+  RefreshWindowList();
+  shuttingDown = true;
   Unload();
   platform_.panelWindow.Unload();
 }
 
-void MainWindow::mnuSysTrayShow_Click() {
+void MainWindow::ShowPanelFromTray() {
   if (!PassGate(panel.chkShowBlindfold.IsSet())) return;
   hiding.ShowHiddenWindows();
-  cmdRefresh_Click();
+  RefreshWindowList();
   ShowPanelOnFirstPage();
 }
 
-void MainWindow::SysTrayMouseEventHandler() {
+void MainWindow::OpenTrayMenu() {
   platform_.popupMenu.SetForegroundWindow(platform_.panelWindow.Handle());
   using enum TrayMenuItem;
   // Without a password, Lock would lock nothing: any text opens it.
@@ -190,19 +190,19 @@ void MainWindow::SysTrayMouseEventHandler() {
                                           {Separator, "", true},
                                           {Shutdown, std::string(texts::kMenuShutdown)}};
   const auto chosen = platform_.popupMenu.Pop(entries);
-  if (chosen == Lock) mnuLock_Click();
-  if (chosen == ShowUi) mnuSysTrayShow_Click();
-  if (chosen == Shutdown) ShutdownBlindfold_Click();
+  if (chosen == Lock) LockEverything();
+  if (chosen == ShowUi) ShowPanelFromTray();
+  if (chosen == Shutdown) ShutDown();
 }
 
-void MainWindow::lblBrowseForIcon_Click() {
+void MainWindow::BrowseForTrayIcon() {
   const IconFileKinds& kinds = platform_.panelWindow.IconFiles();
   const std::string file = platform_.fileDialog.OpenFile(std::string(kinds.filter), std::string(kinds.defaultExtension),
                                                          std::string(texts::kIconDialogTitle));
   if (!file.empty()) panel.txtTrayIcon.text = file;
 }
 
-void MainWindow::cmdAcknowledgments_Click() {
+void MainWindow::ShowAcknowledgments() {
   AcknowledgmentsDialog tips(TipsPlatform{platform_.registry, platform_.files, platform_.random});
   tips.Load();
   if (!tips.dialog.unloaded) platform_.tipsDialog.ShowModal(tips);
@@ -229,7 +229,7 @@ void MainWindow::InstallTrayIcon() {
 void MainWindow::TogglePanel() {
   if (platform_.panelWindow.IsVisible()) {
     cmdOK_Click();
-    if (!panel.chkShowBlindfold.IsSet()) cmdRefresh_Click();
+    if (!panel.chkShowBlindfold.IsSet()) RefreshWindowList();
     return;
   }
   if (!panel.chkShowBlindfold.IsSet()) {
@@ -238,7 +238,7 @@ void MainWindow::TogglePanel() {
       hiding.ShowHiddenWindows();
     }
     ShowPanelOnFirstPage();
-    cmdRefresh_Click();
+    RefreshWindowList();
     return;
   }
   const bool passed = AskPassword();
@@ -246,7 +246,7 @@ void MainWindow::TogglePanel() {
   if (!passed) return;
   if (hiding.WindowsHidden()) {
     hiding.ShowHiddenWindows();
-    cmdRefresh_Click();
+    RefreshWindowList();
   }
   platform_.panelWindow.SetVisible(true);
 }
@@ -260,17 +260,17 @@ void MainWindow::cmdOK_Click() {
   hiding.Choose(marked);
   ReenableLock(panel);
   if (hiding.WindowsHidden()) recovery.SetGuarded(panel.chkShowWindows.IsSet());
-  if (!SaveRegistrySettings()) return;
+  if (!SaveSettings()) return;
   HidePanelAtRequest();
 }
 
-void MainWindow::cmdSetPassword_Click() {
-  blindfold::cmdSetPassword_Click(panel, platform_.registry, platform_.crypto, platform_.background);
+void MainWindow::SetPasswordFromPanel() {
+  blindfold::SetPasswordFromPanel(panel, platform_.registry, platform_.crypto, platform_.background);
 }
 
-void MainWindow::GetRegistryValues() {
+void MainWindow::LoadSettings() {
   SettingsStore store(platform_.registry);
-  blindfold::GetRegistryValues(store, panel, platform_.files.ShippedFile(kDefaultTrayIconFile));
+  blindfold::LoadSettings(store, panel, platform_.files.ShippedFile(kDefaultTrayIconFile));
   panel.chkStartWithWindows.value = platform_.autostart.IsOn() ? 1 : 0;
 }
 
@@ -279,7 +279,7 @@ void MainWindow::ArmHotkeys() {
   for (const HotkeyRow& row : kHotkeys) hotkeys[row.id].ArmFrom(panel, row.id, program);
 }
 
-bool MainWindow::SaveRegistrySettings() {
+bool MainWindow::SaveSettings() {
   SettingsStore store(platform_.registry);
   const SaveActions actions{&platform_.autostart,
                             [this] { ArmHotkeys(); },
@@ -288,7 +288,7 @@ bool MainWindow::SaveRegistrySettings() {
                               systray.RemoveTrayIcon();
                               InstallTrayIcon();
                             }};
-  const std::vector<std::string> failed = blindfold::SaveRegistrySettings(store, panel, actions);
+  const std::vector<std::string> failed = blindfold::SaveSettings(store, panel, actions);
   if (failed.empty()) {
     log::Info("settings", "saved");
     return true;
@@ -372,12 +372,12 @@ void MainWindow::Do(Command command) {
     case Command::Panel:
       return TogglePanel();
     case Command::Quit:
-      return ShutdownBlindfold_Click();
+      return ShutDown();
   }
 }
 
 CommandOutcome MainWindow::CommandReceived(Command command) {
-  if (bShuttingDown) return CommandOutcome::Busy;
+  if (shuttingDown) return CommandOutcome::Busy;
   const int refusalsBefore = passwordRefusals_;
   log::Info("command", "received ", OptionOf(command));
   Do(command);
@@ -395,8 +395,8 @@ WindowHandle MainWindow::PanelHandle() { return platform_.panelWindow.Handle(); 
 // shown, says it where the user will see it.
 void MainWindow::ReportNotHidden(const std::string& line) { systray.ShowBalloon(std::string(texts::kProgramName), line); }
 
-void MainWindow::mnuLock_Click() {
-  blindfold::mnuLock_Click(panel);
+void MainWindow::LockEverything() {
+  blindfold::LockEverything(panel);
   // The lock holds for the windows hidden now even if Blindfold dies.
   if (hiding.WindowsHidden()) recovery.SetGuarded(true);
 }

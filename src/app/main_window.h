@@ -87,8 +87,8 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   bool PanelHasWayIn() const;
 
   // The only way for the user to end the program.
-  void ShutdownBlindfold_Click();
-  void cmdShutdown_Click() { ShutdownBlindfold_Click(); }
+  void ShutDown();
+  void ShutDownClicked() { ShutDown(); }
 
   // A command from a later start: what its hotkey or menu item does. Refused
   // when a password it asked for was not given; Busy once shutting down, so
@@ -101,26 +101,26 @@ class MainWindow final : public PanelEvents, private ToggleHost {
 
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
-  void cmdRefresh_Click() { hiding.cmdRefresh_Click(); }
+  void RefreshWindowList() { hiding.RefreshWindowList(); }
   // The tray menu's "Show UI".
-  void mnuSysTrayShow_Click();
+  void ShowPanelFromTray();
   // The tray menu, on its gesture.
-  void SysTrayMouseEventHandler();
+  void OpenTrayMenu();
   // "[ Browse for Icon ]".
-  void lblBrowseForIcon_Click();
+  void BrowseForTrayIcon();
 
   // The About page and the links.
-  void cmdAcknowledgments_Click();
+  void ShowAcknowledgments();
   void Help();
   void CheckForUpdates();
   void VisitForum();
   void VisitHomePage();
   void StartSysInfo();
 
-  void cmdSetPassword_Click();
-  void mnuLock_Click();
+  void SetPasswordFromPanel();
+  void LockEverything();
 
-  void GetRegistryValues();
+  void LoadSettings();
   void ArmHotkeys();
 
   // What the user does to the panel.
@@ -135,7 +135,7 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   PanelModel panel;
   WindowHiding hiding;
   PerHotkey<ArmedHotkey> hotkeys;
-  bool bShuttingDown = false;
+  bool shuttingDown = false;
   PasswordGate passwordGate;
   SoundControl sound;
   Tray systray;
@@ -177,7 +177,7 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   InfoPlatform LinkPlatform() const;
   // Saves the panel; false (after telling the user) when a setting could be
   // stored nowhere.
-  bool SaveRegistrySettings();
+  bool SaveSettings();
 
   Platform platform_;
   bool soundFound_ = false;

@@ -32,12 +32,12 @@ std::optional<GestureChoice> GestureOf(Control control) {
 void MainWindow::Clicked(Control control) {
   switch (control) {
     case Control::cmdOK: return cmdOK_Click();
-    case Control::cmdRefresh: return cmdRefresh_Click();
-    case Control::cmdShutdown: return cmdShutdown_Click();
-    case Control::cmdSetPassword: return cmdSetPassword_Click();
-    case Control::cmdAcknowledgments: return cmdAcknowledgments_Click();
+    case Control::cmdRefresh: return RefreshWindowList();
+    case Control::cmdShutdown: return ShutDownClicked();
+    case Control::cmdSetPassword: return SetPasswordFromPanel();
+    case Control::cmdAcknowledgments: return ShowAcknowledgments();
     case Control::lblBrowseForIcon:
-    case Control::cmdBrowseIcon: return lblBrowseForIcon_Click();
+    case Control::cmdBrowseIcon: return BrowseForTrayIcon();
     case Control::lblCheckForUpdates:
     case Control::cmdUpdates: return CheckForUpdates();
     case Control::Label5:
@@ -55,8 +55,8 @@ void MainWindow::Clicked(Control control) {
     default: break;
   }
   if (const auto gesture = GestureOf(control)) {
-    return gesture->menuRow ? optTrayMenu_Click(panel, gesture->index)
-                            : optTrayHideWindows_Click(panel, gesture->index);
+    return gesture->menuRow ? SelectMenuGesture(panel, gesture->index)
+                            : SelectToggleGesture(panel, gesture->index);
   }
   // A check box's click changes only the box: what it means counts when the
   // panel is applied.

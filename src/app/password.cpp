@@ -103,7 +103,7 @@ void PasswordGate::HideAndUnload() {
   ++showing_;
 }
 
-void cmdSetPassword_Click(PanelModel& panel, RegistryBackend& registry, Crypto& crypto, Background& background) {
+void SetPasswordFromPanel(PanelModel& panel, RegistryBackend& registry, Crypto& crypto, Background& background) {
   if (panel.busy) return;
   SettingsStore store(registry);
   if (const auto stored = store.ReadAsSaved(kPasswordReadPath); stored && *stored == panel.txtPassword.text) return;
@@ -157,7 +157,7 @@ void ReportDamagedPasswordKey(RegistryBackend& registry, MessageBoxes& messageBo
                     std::string(texts::kProgramName), MessageBoxStyle::WarningOk);
 }
 
-void mnuLock_Click(PanelModel& panel) {
+void LockEverything(PanelModel& panel) {
   panel.chkShowWindows.value = 1;
   panel.chkShowBlindfold.value = 1;
   panel.chkShutdownBlindfold.value = 1;

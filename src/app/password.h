@@ -52,7 +52,7 @@ class PasswordGate {
 // which from then on shows the stored key. A box that still shows the stored key
 // is left alone: storing the key of the key would lock the user out. The key is
 // derived off the user-interface thread; the panel is busy meanwhile.
-void cmdSetPassword_Click(PanelModel& panel, RegistryBackend& registry, Crypto& crypto, Background& background);
+void SetPasswordFromPanel(PanelModel& panel, RegistryBackend& registry, Crypto& crypto, Background& background);
 
 // Whether a typed password is short enough for either password box.
 bool FitsPasswordBox(std::string_view password);
@@ -63,7 +63,7 @@ bool FitsPasswordBox(std::string_view password);
 void ReportDamagedPasswordKey(RegistryBackend& registry, MessageBoxes& messageBoxes);
 
 // "Lock": every guard on, at once and until the next apply.
-void mnuLock_Click(PanelModel& panel);
+void LockEverything(PanelModel& panel);
 
 // Applying the panel offers "Lock" again once any guard is off.
 void ReenableLock(PanelModel& panel);

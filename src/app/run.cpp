@@ -48,11 +48,11 @@ int RunFirstInstance(const Platform& platform, FrontEnd& frontEnd, StartupRoad r
   // A loop ended by anything else (on Windows, a WM_QUIT that any program may
   // post) ends it as our own shut-down does, but only our own shut-down and
   // the end of the session may leave windows hidden.
-  if (!form.bShuttingDown && !frontEnd.SessionEnded()) {
+  if (!form.shuttingDown && !frontEnd.SessionEnded()) {
     ShowWindowsBeforeDying();
     form.Unload();
   }
-  log::Info("run", "ended", form.bShuttingDown ? " by shut-down" : "",
+  log::Info("run", "ended", form.shuttingDown ? " by shut-down" : "",
             frontEnd.SessionEnded() ? " with the session" : "");
   mainWindow = nullptr;
   return 0;

@@ -227,10 +227,10 @@ struct PanelModel {
   bool busy = false;
 
   // Public variables of the main window that the loader fills.
-  std::int32_t lTrayMenu = 0;
-  std::int32_t lTrayHideWindows = 0;
-  std::string strTrayIcon;
-  std::string strTrayIconTip;
+  std::int32_t trayMenuCode = 0;
+  std::int32_t trayToggleCode = 0;
+  std::string trayIconFile;
+  std::string trayIconTip;
 };
 
 inline CheckBox& ModifierBox(PanelModel& panel, HotkeyId hotkey, Modifier modifier) {

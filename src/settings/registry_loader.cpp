@@ -100,7 +100,7 @@ class Loader {
 
 }  // namespace
 
-void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon) {
+void LoadSettings(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon) {
   for (const StoredValue& value : kSchema) std::visit(Loader(store, panel, defaultTrayIcon, value), value.binding);
 }
 

@@ -12,6 +12,6 @@ namespace blindfold {
 // not accepted by its control is skipped, and its control keeps its state.
 // The only values written are the hotkey defaults for missing hotkey texts.
 // `defaultTrayIcon` is the tray icon's path when none is stored.
-void GetRegistryValues(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon);
+void LoadSettings(SettingsStore& store, PanelModel& panel, const std::string& defaultTrayIcon);
 
 }  // namespace blindfold

@@ -68,7 +68,7 @@ std::string HotkeyTextFromPanel(const PanelModel& panel, HotkeyId hotkey) {
   return text + UpperCase(HotkeyKeyBox(panel, hotkey).text);
 }
 
-std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
+std::vector<std::string> SaveSettings(SettingsStore& store, PanelModel& panel,
                                               const SaveActions& actions) {
   Writer writer(store);
   bool trayChanged = false;

@@ -23,7 +23,7 @@ struct SaveActions {
 // the others still run. Returns the names of the settings that could be stored
 // nowhere ("Blindfold" for the start at log-on), so that the user can be told
 // instead of losing them at the next start.
-std::vector<std::string> SaveRegistrySettings(SettingsStore& store, PanelModel& panel,
+std::vector<std::string> SaveSettings(SettingsStore& store, PanelModel& panel,
                                               const SaveActions& actions);
 
 // The hotkey text of the panel's boxes for hotkey `h` (0 panel, 1 windows,

@@ -117,19 +117,19 @@ inline constexpr StoredValue kAlwaysHide{
 inline constexpr StoredValue kTrayMenu{
     "TrayMenu", BLINDFOLD_KEY "TrayMenu", TextForm::GestureCode, "",
     "no gesture opens the menu; a negative code means 516",
-    GestureField{&PanelModel::optTrayMenu, &PanelModel::lTrayMenu, kNegativeTrayMenuCode, &optTrayMenu_Click}};
+    GestureField{&PanelModel::optTrayMenu, &PanelModel::trayMenuCode, kNegativeTrayMenuCode, &SelectMenuGesture}};
 inline constexpr StoredValue kTrayHideWindows{
     "TrayHideWindows", BLINDFOLD_KEY "TrayHideWindows", TextForm::GestureCode, "",
     "no gesture toggles the windows; a negative code means 514",
-    GestureField{&PanelModel::optTrayHideWindows, &PanelModel::lTrayHideWindows, kNegativeTrayHideWindowsCode,
-                 &optTrayHideWindows_Click}};
+    GestureField{&PanelModel::optTrayHideWindows, &PanelModel::trayToggleCode, kNegativeTrayHideWindowsCode,
+                 &SelectToggleGesture}};
 inline constexpr StoredValue kTrayIcon{
     "TrayIcon", BLINDFOLD_KEY "TrayIcon", TextForm::FilePath, "",
     "missing or empty: the program's folder followed by \\bf.ico",
-    TrayTextField{&PanelModel::strTrayIcon, &PanelModel::txtTrayIcon, true}};
+    TrayTextField{&PanelModel::trayIconFile, &PanelModel::txtTrayIcon, true}};
 inline constexpr StoredValue kTrayIconTip{
     "TrayIconTip", BLINDFOLD_KEY "TrayIconTip", TextForm::FreeText, "", "empty tip",
-    TrayTextField{&PanelModel::strTrayIconTip, &PanelModel::txtTrayIconTip}};
+    TrayTextField{&PanelModel::trayIconTip, &PanelModel::txtTrayIconTip}};
 inline constexpr StoredValue kPrevInstWarning{
     "PrevInstWarning", BLINDFOLD_KEY "PrevInstWarning", TextForm::CheckState, "",
     "a second start shows no warning", NormalisedFlag{}};

@@ -26,13 +26,13 @@ void ExcludeFromOtherRow(TrayOptionRow& other, std::size_t index) {
 
 }  // namespace
 
-void optTrayMenu_Click(PanelModel& panel, std::size_t index) {
+void SelectMenuGesture(PanelModel& panel, std::size_t index) {
   if (index >= panel.optTrayMenu.size()) return;
   Select(panel.optTrayMenu, index);
   ExcludeFromOtherRow(panel.optTrayHideWindows, index);
 }
 
-void optTrayHideWindows_Click(PanelModel& panel, std::size_t index) {
+void SelectToggleGesture(PanelModel& panel, std::size_t index) {
   if (index >= panel.optTrayHideWindows.size()) return;
   Select(panel.optTrayHideWindows, index);
   ExcludeFromOtherRow(panel.optTrayMenu, index);

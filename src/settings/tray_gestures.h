@@ -20,7 +20,7 @@ inline constexpr std::int32_t kNegativeTrayHideWindowsCode = 514;  // left butto
 // Selecting a gesture in one row: the same gesture is greyed out in the other row,
 // and every other gesture there becomes available again. The codes in use do not
 // change until the settings are saved.
-void optTrayMenu_Click(PanelModel& panel, std::size_t index);
-void optTrayHideWindows_Click(PanelModel& panel, std::size_t index);
+void SelectMenuGesture(PanelModel& panel, std::size_t index);
+void SelectToggleGesture(PanelModel& panel, std::size_t index);
 
 }  // namespace blindfold

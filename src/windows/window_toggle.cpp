@@ -269,7 +269,7 @@ void WindowHiding::HideMarkedRowsBottomUp() {
 void WindowHiding::PanicHide() {
   const WindowHandle active = StartHide(false);
   const std::vector<WindowHandle> previous = strHiddenWindows_.Handles();
-  cmdRefresh_Click();
+  RefreshWindowList();
   const std::vector<WindowHandle> unlisted = UnlistedRecordedWindows(previous);
   std::vector<WindowHandle> toHide;
   for (const ListRow& row : panel_.openWindows.Rows()) toHide.push_back(row.itemData);
@@ -344,7 +344,7 @@ void WindowHiding::ShowHiddenWindows() {
   }
 }
 
-void WindowHiding::cmdRefresh_Click() {
+void WindowHiding::RefreshWindowList() {
   const std::vector<WindowHandle> record = strHiddenWindows_.Handles();
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterRefresh(panel_.openWindows.ListCount());

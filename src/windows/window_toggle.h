@@ -47,7 +47,7 @@ class WindowHiding {
   // sound; the record stays as it is.
   void ShowHiddenWindows();
   // "Refresh": rebuilds the list and marks again the recorded windows.
-  void cmdRefresh_Click();
+  void RefreshWindowList();
   // The panel's load: fills the empty list and counts the windows.
   void FillOpenWindowsList();
 

@@ -54,7 +54,7 @@ TEST_F(DispatchTest, EveryWayInRendersAfterTheLogicHasRun) {
   // Work that ends in the background is drawn when its result has landed.
   fakes.background.hold = true;
   main.panel.txtPassword.text = "secret";
-  main.cmdSetPassword_Click();
+  main.SetPasswordFromPanel();
   const std::size_t before = drawn.size();
   fakes.background.Finish();
   EXPECT_EQ(drawn.size(), before + 1);

@@ -52,7 +52,7 @@ TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
     EXPECT_FALSE(fakes.panelWindow.visible);
   }
   EXPECT_TRUE(form.MayUnload(CloseReason::WindowsEnding));
-  form.bShuttingDown = true;
+  form.shuttingDown = true;
   EXPECT_TRUE(form.MayUnload(CloseReason::ControlMenu));
 }
 
@@ -63,9 +63,9 @@ TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
   form.HotkeyPressed(HotkeyId::Windows);
   ASSERT_FALSE(Visible(a));
 
-  form.cmdShutdown_Click();
+  form.ShutDownClicked();
   EXPECT_TRUE(Visible(a));
-  EXPECT_TRUE(form.bShuttingDown);
+  EXPECT_TRUE(form.shuttingDown);
   EXPECT_TRUE(fakes.panelWindow.unloaded);
   EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (1 windows found)", 0), 0u);
 }
@@ -78,9 +78,9 @@ TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
   form.panel.chkShutdownBlindfold.value = 1;
   fakes.registry.Set(kKey + "PW", "a stored key");
 
-  form.ShutdownBlindfold_Click();
+  form.ShutDown();
   EXPECT_FALSE(fakes.panelWindow.unloaded);
-  EXPECT_FALSE(form.bShuttingDown);
+  EXPECT_FALSE(form.shuttingDown);
   EXPECT_FALSE(Visible(a));
 }
 
@@ -243,12 +243,12 @@ TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
   FakePlatform fakes;
   MainWindow form{fakes.Get()};
   fakes.files.files["C:\\Program Files\\Blindfold\\acknowledgments.TXT"] = "only line\r\n";
-  form.cmdAcknowledgments_Click();
+  form.ShowAcknowledgments();
   EXPECT_EQ(fakes.tipsDialog.shown, 1);
   EXPECT_EQ(fakes.tipsDialog.lastText, "only line");
 
   fakes.registry.Set("HKCU\\Software\\Blindfold\\Blindfold\\Options\\Show Tips at Startup", "0");
-  form.cmdAcknowledgments_Click();
+  form.ShowAcknowledgments();
   EXPECT_EQ(fakes.tipsDialog.shown, 1);
 }
 

@@ -67,7 +67,7 @@ class PasswordGateTest : public testing::Test {
  protected:
   void SetPassword(const std::string& password) {
     form.panel.txtPassword.text = password;
-    form.cmdSetPassword_Click();
+    form.SetPasswordFromPanel();
   }
   WindowHandle HideOneWindow() {
     const WindowHandle a = fakes.windows.Add({.title = "A"});
@@ -105,7 +105,7 @@ TEST_F(PasswordGateTest, StoredKeyAdmitsOnlyItsPassword) {
 TEST_F(PasswordGateTest, SetPasswordWithTheKeyStillShownChangesNothing) {
   SetPassword("first");
   const std::string key = form.panel.txtPassword.text;
-  form.cmdSetPassword_Click();  // unchanged box
+  form.SetPasswordFromPanel();  // unchanged box
   EXPECT_EQ(fakes.registry.Get(kPasswordPath), key);
   fakes.loginDialog.AnswerWith("first");
   EXPECT_TRUE(form.passwordGate.AskPassword());
@@ -144,7 +144,7 @@ TEST_F(PasswordGateTest, AnEditOfTheShownKeyKeepsOnlyWhatWasTyped) {
   form.panel.txtPassword.text = key;
   form.panel.txtPassword.replacedOnEdit = true;
   form.TextChanged(Control::txtPassword, key + "second");
-  form.cmdSetPassword_Click();
+  form.SetPasswordFromPanel();
   const std::string secondKey = form.panel.txtPassword.text;
   EXPECT_TRUE(form.panel.txtPassword.replacedOnEdit);
   fakes.loginDialog.AnswerWith("second");
@@ -232,10 +232,10 @@ TEST_F(PasswordGateTest, CallerTable) {
   // Shutting down.
   form.panel.chkShutdownBlindfold.value = 1;
   fakes.loginDialog.AnswerWith("nope");
-  form.ShutdownBlindfold_Click();
+  form.ShutDown();
   EXPECT_FALSE(fakes.panelWindow.unloaded);
   fakes.loginDialog.AnswerWith("pw");
-  form.ShutdownBlindfold_Click();
+  form.ShutDown();
   EXPECT_TRUE(fakes.panelWindow.unloaded);
 }
 
@@ -251,10 +251,10 @@ TEST_F(PasswordGateTest, EveryPathThatShowsHiddenWindowsAsksOnce) {
   fakes.panelHotkey.Press();
   EXPECT_TRUE(stillHidden());
   EXPECT_FALSE(fakes.panelWindow.visible);
-  form.mnuSysTrayShow_Click();
+  form.ShowPanelFromTray();
   EXPECT_TRUE(stillHidden());
   EXPECT_FALSE(fakes.panelWindow.visible);
-  form.ShutdownBlindfold_Click();
+  form.ShutDown();
   EXPECT_TRUE(stillHidden());
   EXPECT_FALSE(fakes.panelWindow.unloaded);
   EXPECT_EQ(fakes.loginDialog.shown, 3);
@@ -262,7 +262,7 @@ TEST_F(PasswordGateTest, EveryPathThatShowsHiddenWindowsAsksOnce) {
   // Both guards on one path: one dialog.
   form.panel.chkShowBlindfold.value = 1;
   fakes.loginDialog.AnswerWith("pw");
-  form.mnuSysTrayShow_Click();
+  form.ShowPanelFromTray();
   EXPECT_EQ(fakes.loginDialog.shown, 4);
   EXPECT_FALSE(stillHidden());
   EXPECT_TRUE(fakes.panelWindow.visible);
@@ -282,7 +282,7 @@ TEST_F(PasswordGateTest, KeysAreDerivedInTheBackgroundWhileHotkeysStillAct) {
 
   // Setting: the panel waits, panic still hides, then the key is stored.
   form.panel.txtPassword.text = "pw";
-  form.cmdSetPassword_Click();
+  form.SetPasswordFromPanel();
   EXPECT_TRUE(form.panel.busy);
   EXPECT_EQ(form.panel.lblPasswordStatus.caption, "Setting the password...");
   EXPECT_EQ(fakes.registry.Get(kPasswordPath), std::nullopt);
@@ -317,12 +317,12 @@ TEST_F(PasswordGateTest, KeysAreDerivedInTheBackgroundWhileHotkeysStillAct) {
   // Too long for the box: refused before any key is derived.
   const std::string key = form.panel.txtPassword.text;
   form.panel.txtPassword.text = std::string(256, 'x') + "\xC3\xA9";
-  form.cmdSetPassword_Click();
+  form.SetPasswordFromPanel();
   EXPECT_EQ(form.panel.lblPasswordStatus.caption, "Not set: 256 characters at most.");
   EXPECT_TRUE(fakes.background.pending.empty());
   EXPECT_EQ(fakes.registry.Get(kPasswordPath), key);
   form.panel.txtPassword.text = std::string(255, 'x') + "\xC3\xA9";
-  form.cmdSetPassword_Click();
+  form.SetPasswordFromPanel();
   EXPECT_EQ(fakes.background.pending.size(), 1u);
 }
 
@@ -373,7 +373,7 @@ TEST_F(PasswordGateTest, HidingNeverAsks) {
 }
 
 TEST_F(PasswordGateTest, LockTurnsEveryGuardOnAndApplyReenablesIt) {
-  form.mnuLock_Click();
+  form.LockEverything();
   EXPECT_EQ(form.panel.chkShowWindows.value, 1);
   EXPECT_EQ(form.panel.chkShowBlindfold.value, 1);
   EXPECT_EQ(form.panel.chkShutdownBlindfold.value, 1);
@@ -386,7 +386,7 @@ TEST_F(PasswordGateTest, LockTurnsEveryGuardOnAndApplyReenablesIt) {
   EXPECT_TRUE(form.panel.mnuLock.enabled);
 
   for (CheckBox* guard : {&form.panel.chkShowWindows, &form.panel.chkShutdownBlindfold, &form.panel.chkShowBlindfold}) {
-    form.mnuLock_Click();
+    form.LockEverything();
     guard->value = 0;
     form.cmdOK_Click();
     EXPECT_TRUE(form.panel.mnuLock.enabled);
@@ -406,7 +406,7 @@ TEST_F(PasswordGateTest, CommandsAnswerRefusedWhenThePasswordIsNotGiven) {
   EXPECT_FALSE(fakes.windows.Find(a)->visible);
   fakes.loginDialog.AnswerCancel();
   EXPECT_EQ(fakes.commands.Receive(Command::Quit), CommandOutcome::Refused);
-  EXPECT_FALSE(form.bShuttingDown);
+  EXPECT_FALSE(form.shuttingDown);
 
   fakes.loginDialog.AnswerWith("open sesame");
   EXPECT_EQ(fakes.commands.Receive(Command::Toggle), CommandOutcome::Done);
@@ -417,7 +417,7 @@ TEST_F(PasswordGateTest, CommandsAnswerRefusedWhenThePasswordIsNotGiven) {
   EXPECT_FALSE(fakes.windows.Find(a)->visible);
   EXPECT_EQ(fakes.loginDialog.shown, asked);
   EXPECT_EQ(fakes.commands.Receive(Command::Quit), CommandOutcome::Done);
-  EXPECT_TRUE(form.bShuttingDown);
+  EXPECT_TRUE(form.shuttingDown);
   EXPECT_TRUE(fakes.windows.Find(a)->visible);
 }
 

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   SettingsStore store(registry);
   PanelModel panel;
-  GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
+  LoadSettings(store, panel, "C:\\Blindfold\\bf.ico");
   for (const HotkeyRow& row : kHotkeys) {
     const HotkeyId id = row.id;
     FakeHotkey platform;

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   blindfold::SettingsStore store(registry);
   blindfold::PanelModel panel;
-  blindfold::GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
+  blindfold::LoadSettings(store, panel, "C:\\Blindfold\\bf.ico");
 
   for (const blindfold::HotkeyBoxes& hotkey : panel.hotkeys) {
     for (const blindfold::CheckBox& box : hotkey.modifiers) {
@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (panel.Slider1.value < 0 || panel.Slider1.value > 100) __builtin_trap();
-  if (panel.lTrayMenu < 0 || panel.lTrayHideWindows < 0) __builtin_trap();
+  if (panel.trayMenuCode < 0 || panel.trayToggleCode < 0) __builtin_trap();
   return 0;
 }

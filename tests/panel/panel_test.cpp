@@ -164,7 +164,7 @@ TEST_F(PanelRoutingTest, ClicksReachWhatEachControlDoes) {
 
 TEST_F(PanelRoutingTest, ListsAndTheCloseBox) {
   fakes.windows.Add({.title = "Mail", .className = "MailWnd"});
-  form.cmdRefresh_Click();
+  form.RefreshWindowList();
   PanelEvents& events = form;
   events.RowsSelected(Control::OpenWindowsList, {true}, 0);
   EXPECT_TRUE(form.panel.openWindows.Row(0).marked);

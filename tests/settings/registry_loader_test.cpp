@@ -15,7 +15,7 @@ class RegistryLoaderTest : public testing::Test {
  protected:
   void Load() {
     SettingsStore store(registry);
-    GetRegistryValues(store, panel, kDefaultIcon);
+    LoadSettings(store, panel, kDefaultIcon);
   }
   std::vector<int> Modifiers(std::size_t hotkey) const {
     std::vector<int> states;
@@ -44,9 +44,9 @@ TEST_F(RegistryLoaderTest, FreshStoreGetsExactlyTheThreeHotkeyDefaults) {
   EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Windows).text, "Z");
   EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "V");
   EXPECT_EQ(panel.txtTrayIcon.text, "C:\\Tools\\Blindfold\\bf.ico");
-  EXPECT_EQ(panel.strTrayIcon, panel.txtTrayIcon.text);
-  EXPECT_EQ(panel.lTrayMenu, 0);
-  EXPECT_EQ(panel.lTrayHideWindows, 0);
+  EXPECT_EQ(panel.trayIconFile, panel.txtTrayIcon.text);
+  EXPECT_EQ(panel.trayMenuCode, 0);
+  EXPECT_EQ(panel.trayToggleCode, 0);
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_FALSE(panel.optTrayMenu[i].value);
     EXPECT_FALSE(panel.optTrayHideWindows[i].value);
@@ -136,7 +136,7 @@ TEST_F(RegistryLoaderTest, UnusableStoreLeavesThePanelAsCreated) {
   EXPECT_EQ(HotkeyKeyBox(panel, HotkeyId::Panic).text, "A");
   EXPECT_EQ(panel.Slider1.value, Slider::kMax);
   EXPECT_EQ(panel.txtTrayIcon.text, "C:\\Tools\\Blindfold\\bf.ico");
-  EXPECT_EQ(panel.lTrayMenu, 0);
+  EXPECT_EQ(panel.trayMenuCode, 0);
 }
 
 TEST_F(RegistryLoaderTest, CheckBoxesTakeOnlyTheirStates) {
@@ -167,7 +167,7 @@ TEST_F(RegistryLoaderTest, SliderTakesOnlyZeroToHundred) {
   PanelModel other;
   registry.Set(kKey + "SoundLevel", "101");
   SettingsStore store(registry);
-  GetRegistryValues(store, other, kDefaultIcon);
+  LoadSettings(store, other, kDefaultIcon);
   EXPECT_EQ(other.Slider1.value, Slider::kMax);
 }
 
@@ -199,8 +199,8 @@ TEST_F(RegistryLoaderTest, GestureCodesSelectTheirButtonsAndExcludeThemOpposite)
   registry.Set(kKey + "TrayMenu", "517");
   registry.Set(kKey + "TrayHideWindows", "513");
   Load();
-  EXPECT_EQ(panel.lTrayMenu, 517);
-  EXPECT_EQ(panel.lTrayHideWindows, 513);
+  EXPECT_EQ(panel.trayMenuCode, 517);
+  EXPECT_EQ(panel.trayToggleCode, 513);
   EXPECT_TRUE(panel.optTrayMenu[3].value);
   EXPECT_TRUE(panel.optTrayHideWindows[1].value);
   EXPECT_FALSE(panel.optTrayHideWindows[3].enabled);
@@ -212,8 +212,8 @@ TEST_F(RegistryLoaderTest, NegativeGestureCodesBecomeTheFallbackGestures) {
   registry.Set(kKey + "TrayMenu", "-1");
   registry.Set(kKey + "TrayHideWindows", "-5");
   Load();
-  EXPECT_EQ(panel.lTrayMenu, 516);
-  EXPECT_EQ(panel.lTrayHideWindows, 514);
+  EXPECT_EQ(panel.trayMenuCode, 516);
+  EXPECT_EQ(panel.trayToggleCode, 514);
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_FALSE(panel.optTrayMenu[i].value);
     EXPECT_FALSE(panel.optTrayHideWindows[i].value);
@@ -223,10 +223,10 @@ TEST_F(RegistryLoaderTest, NegativeGestureCodesBecomeTheFallbackGestures) {
 TEST_F(RegistryLoaderTest, UnconvertibleGestureCodesKeepTheVariables) {
   registry.Set(kKey + "TrayMenu", "517x");
   registry.Set(kKey + "TrayHideWindows", "99999999999");
-  panel.lTrayMenu = 521;
+  panel.trayMenuCode = 521;
   Load();
-  EXPECT_EQ(panel.lTrayMenu, 521);
-  EXPECT_EQ(panel.lTrayHideWindows, 0);
+  EXPECT_EQ(panel.trayMenuCode, 521);
+  EXPECT_EQ(panel.trayToggleCode, 0);
 }
 
 TEST_F(RegistryLoaderTest, TrayIconAndTipComeFromTheStore) {
@@ -234,9 +234,9 @@ TEST_F(RegistryLoaderTest, TrayIconAndTipComeFromTheStore) {
   registry.Set(kKey + "TrayIconTip", "Quiet");
   Load();
   EXPECT_EQ(panel.txtTrayIcon.text, "D:\\icons\\eye.ICO");
-  EXPECT_EQ(panel.strTrayIcon, "D:\\icons\\eye.ICO");
+  EXPECT_EQ(panel.trayIconFile, "D:\\icons\\eye.ICO");
   EXPECT_EQ(panel.txtTrayIconTip.text, "Quiet");
-  EXPECT_EQ(panel.strTrayIconTip, "Quiet");
+  EXPECT_EQ(panel.trayIconTip, "Quiet");
 }
 
 TEST_F(RegistryLoaderTest, EmptyTrayIconMeansTheProgramsOwn) {
@@ -260,7 +260,7 @@ TEST_F(RegistryLoaderTest, HugeAndOddValuesNeverCrash) {
   Load();
   EXPECT_EQ(panel.chkMute.value, 0);
   EXPECT_EQ(panel.Slider1.value, Slider::kMax);
-  EXPECT_EQ(panel.lTrayMenu, 0);
+  EXPECT_EQ(panel.trayMenuCode, 0);
   EXPECT_EQ(panel.txtDecoy.text, "\xff\xfe invalid UTF-8");
   EXPECT_EQ(registry.Get(kKey + "BlindfoldShortcutKey"), "1,0,0,0,X");  // "1\0" is not a state
 }

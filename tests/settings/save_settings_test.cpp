@@ -17,11 +17,11 @@ class SaveSettingsTest : public testing::Test {
  protected:
   void SetUp() override {
     SettingsStore store(registry);
-    GetRegistryValues(store, panel, "C:\\Tools\\bf.ico");
+    LoadSettings(store, panel, "C:\\Tools\\bf.ico");
   }
   std::vector<std::string> Save() {
     SettingsStore store(registry);
-    return SaveRegistrySettings(store, panel, {&autostart, [this] { ++armings; }, [this] { ++reinstalls; }});
+    return SaveSettings(store, panel, {&autostart, [this] { ++armings; }, [this] { ++reinstalls; }});
   }
 
   FakeRegistry registry;
@@ -70,13 +70,13 @@ TEST(StoredSettings, EveryValueComesBackThroughTheLoaderAndTheSave) {
   }
   PanelModel panel;
   SettingsStore beforeStore(before);
-  GetRegistryValues(beforeStore, panel, "C:\\Tools\\bf.ico");
+  LoadSettings(beforeStore, panel, "C:\\Tools\\bf.ico");
 
   FakeRegistry after;
   // The flag is kept only where it was stored.
   after.Set(std::string(kPrevInstWarning.path), "1");
   SettingsStore afterStore(after);
-  EXPECT_TRUE(SaveRegistrySettings(afterStore, panel, {}).empty());
+  EXPECT_TRUE(SaveSettings(afterStore, panel, {}).empty());
   for (const StoredValue& value : kSchema) {
     if (const auto text = SampleText(value)) {
       EXPECT_EQ(after.Get(std::string(value.path)), *text) << value.name;
@@ -141,13 +141,13 @@ TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
 }
 
 TEST_F(SaveSettingsTest, ChosenGesturesAreStoredAndTakenOver) {
-  optTrayMenu_Click(panel, 3);
-  optTrayHideWindows_Click(panel, 1);
+  SelectMenuGesture(panel, 3);
+  SelectToggleGesture(panel, 1);
   Save();
   EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "517");
   EXPECT_EQ(registry.Get(kKey + "TrayHideWindows"), "513");
-  EXPECT_EQ(panel.lTrayMenu, 517);
-  EXPECT_EQ(panel.lTrayHideWindows, 513);
+  EXPECT_EQ(panel.trayMenuCode, 517);
+  EXPECT_EQ(panel.trayToggleCode, 513);
 }
 
 TEST_F(SaveSettingsTest, TrayIsReinstalledOnlyWhenItsIconOrTipChanged) {
@@ -169,7 +169,7 @@ TEST_F(SaveSettingsTest, GarbageFoundInOwnedValuesIsWrittenBackClean) {
   Save();
   EXPECT_EQ(registry.Get(kKey + "TrayMenu"), "0");
   EXPECT_EQ(registry.Get(kKey + "TrayHideWindows"), "0");
-  EXPECT_EQ(panel.lTrayHideWindows, 0);
+  EXPECT_EQ(panel.trayToggleCode, 0);
   EXPECT_EQ(registry.Get(kKey + "PrevInstWarning"), "0");
 }
 
@@ -181,7 +181,7 @@ TEST_F(SaveSettingsTest, ReadOnlyMachineStoreSavesPerUser) {
 
   PanelModel reloaded;
   SettingsStore store(registry);
-  GetRegistryValues(store, reloaded, "C:\\Tools\\bf.ico");
+  LoadSettings(store, reloaded, "C:\\Tools\\bf.ico");
   EXPECT_EQ(reloaded.chkMute.value, 1);
 }
 

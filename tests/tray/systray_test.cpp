@@ -148,7 +148,7 @@ TEST_F(TrayFormTest, DisplayIconHooksThenAddsHidesThePanelAndTheShutdownButton) 
   EXPECT_FALSE(fakes.panelWindow.visible);
   EXPECT_FALSE(form.panel.cmdShutdown.visible);
 
-  form.ShutdownBlindfold_Click();  // the unload takes them away again
+  form.ShutDown();  // the unload takes them away again
   EXPECT_EQ(fakes.tray.log, (Strings{"hook", "add", "unhook", "delete"}));
 }
 
@@ -225,10 +225,10 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
 TEST_F(TrayFormTest, LockFromTheMenuGreysItself) {
   form.Load();
   fakes.tray.menuChoice = TrayMenuItem::Lock;
-  form.SysTrayMouseEventHandler();
+  form.OpenTrayMenu();
   EXPECT_FALSE(form.panel.mnuLock.enabled);
   fakes.tray.menuChoice = std::nullopt;
-  form.SysTrayMouseEventHandler();
+  form.OpenTrayMenu();
   EXPECT_FALSE(fakes.tray.shownMenu[0].enabled);
 }
 
@@ -236,7 +236,7 @@ TEST_F(TrayFormTest, ShowUiShowsWindowsRefreshesAndShowsThePanelOnPageZero) {
   form.Load();
   form.panel.page = PanelPage::Stealth;
   fakes.tray.menuChoice = TrayMenuItem::ShowUi;
-  form.SysTrayMouseEventHandler();
+  form.OpenTrayMenu();
   EXPECT_TRUE(fakes.panelWindow.visible);
   EXPECT_EQ(form.panel.page, PanelPage::OpenWindows);
   EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (", 0), 0u);
@@ -245,13 +245,13 @@ TEST_F(TrayFormTest, ShowUiShowsWindowsRefreshesAndShowsThePanelOnPageZero) {
 TEST_F(TrayFormTest, BrowseForIconUsesItsFilterAndTitleAndIgnoresACancel) {
   form.Load();
   const std::string before = form.panel.txtTrayIcon.text;
-  form.lblBrowseForIcon_Click();
+  form.BrowseForTrayIcon();
   EXPECT_EQ(fakes.tray.dialogFilter, "Icon Files(*.ico)|*.ico");
   EXPECT_EQ(fakes.tray.dialogExtension, "*.ico");
   EXPECT_EQ(fakes.tray.dialogTitle, "Browse for Blindfold tray icon");
   EXPECT_EQ(form.panel.txtTrayIcon.text, before);
   fakes.tray.chosenFile = "D:\\eye.ico";
-  form.lblBrowseForIcon_Click();
+  form.BrowseForTrayIcon();
   EXPECT_EQ(form.panel.txtTrayIcon.text, "D:\\eye.ico");
 }
 
@@ -271,11 +271,11 @@ TEST_F(TrayFormTest, APictureLoaderIsOfferedAndGivenPicturesOnly) {
     pictures.registry.Set(kKey + "DisplayIcon", "1");
     MainWindow withPictures{pictures.Get()};
     withPictures.Load();
-    withPictures.lblBrowseForIcon_Click();
+    withPictures.BrowseForTrayIcon();
     EXPECT_EQ(pictures.tray.dialogFilter, "Icon Files(*.png;*.svg;*.ico)|*.png;*.svg;*.ico");
     EXPECT_EQ(pictures.tray.dialogExtension, "*.png");
     pictures.tray.chosenFile = c.path;
-    withPictures.lblBrowseForIcon_Click();
+    withPictures.BrowseForTrayIcon();
     withPictures.cmdOK_Click();
     const auto loads = std::count(pictures.panelWindow.calls.begin(), pictures.panelWindow.calls.end(),
                                   "load icon " + std::string(c.path));
@@ -286,9 +286,9 @@ TEST_F(TrayFormTest, APictureLoaderIsOfferedAndGivenPicturesOnly) {
 
 TEST(TrayGestures, ChoosingAGestureGreysItOppositeAndFreesThePreviousOne) {
   PanelModel panel;
-  optTrayMenu_Click(panel, 3);
+  SelectMenuGesture(panel, 3);
   EXPECT_FALSE(panel.optTrayHideWindows[3].enabled);
-  optTrayMenu_Click(panel, 1);
+  SelectMenuGesture(panel, 1);
   EXPECT_TRUE(panel.optTrayHideWindows[3].enabled);
   EXPECT_FALSE(panel.optTrayHideWindows[1].enabled);
   EXPECT_TRUE(panel.optTrayMenu[1].value);

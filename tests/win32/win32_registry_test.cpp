@@ -136,7 +136,7 @@ TEST(Win32Settings, FreshStoreHoldsExactlyTheThreeHotkeyDefaults) {
   Win32Registry registry;
   SettingsStore store(registry);
   PanelModel panel;
-  GetRegistryValues(store, panel, "C:\\Blindfold\\bf.ico");
+  LoadSettings(store, panel, "C:\\Blindfold\\bf.ico");
 
   const wchar_t* key = L"Software\\Blindfold\\ShortcutKeys";
   EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, key),

@@ -189,7 +189,7 @@ TEST_F(RecoveryTest, TheGuardInForceAtTheHideHoldsAfterACrash) {
     first.Load();
     first.hiding.Choose({a});
     fakes.windowsHotkey.Press();
-    first.mnuLock_Click();  // never saved
+    first.LockEverything();  // never saved
   }
   EXPECT_EQ(fakes.registry.Get(kKey + "PPShowWindows"), std::nullopt);
   MainWindow second{fakes.Get()};

@@ -126,7 +126,7 @@ TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
   RebuildOpenWindowsList(windows, panel);
   panel.openWindows.Row(1).marked = true;  // a mark not yet applied
 
-  hiding.cmdRefresh_Click();
+  hiding.RefreshWindowList();
   EXPECT_EQ(Marks(), (std::vector<bool>{true, false, true}));
   EXPECT_EQ(panel.frmWindowList.caption,
             "Open windows list - (3 windows found). Double click to add a windows to the 'Always hide "
@@ -135,7 +135,7 @@ TEST_F(WindowListTest, RefreshMarksExactlyTheRecordedWindowsStillPresent) {
 
 TEST_F(WindowListTest, RefreshWithEmptyRecordMarksNothing) {
   Add("A");
-  hiding.cmdRefresh_Click();
+  hiding.RefreshWindowList();
   EXPECT_EQ(Marks(), std::vector<bool>{false});
 }
 

@@ -127,7 +127,7 @@ TEST_F(WindowToggleTest, UnappliedMarksDoNotCount) {
   const WindowHandle a = Add("A");
   const WindowHandle b = Add("B");
   Apply({a});
-  hiding.cmdRefresh_Click();
+  hiding.RefreshWindowList();
   panel.openWindows.Row(1).marked = true;  // marked in the open panel, never applied
 
   hiding.ToggleChosenWindows();
@@ -238,11 +238,11 @@ TEST_F(WindowToggleTest, ATickedTaskbarBoxWithNoTaskbarIsToldOf) {
   // With a taskbar, or with the box clear, nothing is said.
   panel.lblHideStatus = Label{"", false};
   panel.chkTaskbar.value = 0;
-  hiding.cmdRefresh_Click();
+  hiding.RefreshWindowList();
   EXPECT_FALSE(panel.lblHideStatus.visible);
   Add("", "Taskbar", WindowRole::Taskbar);
   panel.chkTaskbar.value = 1;
-  hiding.cmdRefresh_Click();
+  hiding.RefreshWindowList();
   EXPECT_FALSE(panel.lblHideStatus.visible);
 }
 

@@ -99,7 +99,7 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   KeyFileRegistry registry = MakeRegistry();
   SettingsStore store(registry);
   PanelModel saved;
-  GetRegistryValues(store, saved, "/usr/share/blindfold/bf.ico");
+  LoadSettings(store, saved, "/usr/share/blindfold/bf.ico");
   saved.chkMute.value = 1;
   saved.Slider1.value = 37;
   saved.chkStartHidden.value = 1;
@@ -108,12 +108,12 @@ TEST_F(KeyFileStoreTest, EverySettingTheUserSavesComesBackAtTheNextStart) {
   saved.chkTaskbar.value = 1;
   saved.alwaysHide.AddItem("Firefox");
   XdgAutostart autostart(paths, "/usr/lib/blindfold/Blindfold");
-  EXPECT_TRUE(SaveRegistrySettings(store, saved, {&autostart, {}, {}}).empty());
+  EXPECT_TRUE(SaveSettings(store, saved, {&autostart, {}, {}}).empty());
 
   KeyFileRegistry nextStart = MakeRegistry();
   SettingsStore nextStore(nextStart);
   PanelModel loaded;
-  GetRegistryValues(nextStore, loaded, "/usr/share/blindfold/bf.ico");
+  LoadSettings(nextStore, loaded, "/usr/share/blindfold/bf.ico");
   EXPECT_EQ(loaded.chkMute.value, 1);
   EXPECT_EQ(loaded.Slider1.value, 37);
   EXPECT_EQ(loaded.chkStartHidden.value, 1);
