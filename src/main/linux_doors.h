@@ -2,79 +2,11 @@
 
 // The desktop doors of the Linux program: how it reaches other programs'
 // windows and the keys on each desktop, one row each in a table.
-#include <functional>
-#include <memory>
 #include <span>
-#include <string>
-#include <string_view>
 
-#include "panel/hotkeys.h"
-#include "platform/hotkey.h"
-#include "platform/single_instance.h"
-#include "platform/window_manager.h"
-#include "platform/window_watch.h"
+#include "platform/linux/desktop_door.h"
 
 namespace blindfold {
-
-// What differs from one desktop to the next: how other programs' windows are
-// reached, followed, and how a key anywhere reaches this program.
-struct DesktopDoors {
-  WindowManager& windows;
-  WindowWatch& windowWatch;
-  // One per row of kHotkeys.
-  PerHotkey<HotkeyControl*> hotkeys;
-  // Names the panel to the window manager where GDK cannot.
-  std::function<WindowHandle()> panelHandle;
-  // A second start, as from the menu: brings the running Blindfold's open
-  // panel to the front, where the desktop lets it.
-  std::function<void()> bringRunningPanelForward;
-};
-
-// The ports of hotkeys a door made, one per row of kHotkeys.
-template <typename Hotkey>
-PerHotkey<HotkeyControl*> PortsOf(const PerHotkey<std::unique_ptr<Hotkey>>& hotkeys) {
-  return MakePerHotkey([&hotkeys](const HotkeyRow& row) -> HotkeyControl* { return hotkeys[row.id].get(); });
-}
-
-// A desktop door opened for one run. It owns what it makes (connections,
-// adapters) for as long as the run lasts. The run asks for each part when
-// the start has come that far, and each door makes it in its own order: a
-// door claims the session as early as its desktop needs.
-class OpenDoor {
- public:
-  virtual ~OpenDoor() = default;
-
-  // The session: an X display's or a Wayland socket's name, which names the
-  // settings, the lock, the door's record and the name on the bus.
-  virtual const std::string& Session() const = 0;
-  // Whether a Blindfold runs in the session, without claiming it: whether a
-  // command has anyone to go to.
-  virtual bool Claimed() = 0;
-  // Before GTK starts, for a start or the rescue: whether the desktop answers
-  // (what is wrong is said on standard error).
-  virtual bool Reach() { return true; }
-  // Once GTK has started: the windows, for the rescue (`rescue`) or a start;
-  // nothing when the desktop cannot be reached (said on standard error).
-  virtual WindowManager* Windows(bool rescue) = 0;
-  // For a start, once the windows are there: this run's claim on the session,
-  // made before anything else of the start.
-  virtual SingleInstance& Instance() = 0;
-  // The rest of what differs, made once the session is claimed.
-  virtual DesktopDoors Doors() = 0;
-};
-
-// One desktop door. The first row whose `detect` holds is the session's.
-struct DoorRow {
-  std::string_view name;
-  // Whether the session is this door's, as its environment says.
-  bool (*detect)();
-  // The backend GDK may draw with: the one the door's windows are reached
-  // through.
-  const char* gdkBackend;
-  // Opens the door for this run; nothing when it cannot be (said on standard
-  // error).
-  std::unique_ptr<OpenDoor> (*open)();
-};
 
 // The doors in the order they are tried; the last one always holds.
 std::span<const DoorRow> DesktopDoorRows();

@@ -190,7 +190,8 @@ int RunStart(const std::string& session, SingleInstance& instance, const Desktop
 int RunDoor(const DoorRow& row, const CommandLine& command, char* program) {
   // Made before the door's parts, so that they end while GTK is still there.
   std::optional<Gtk::Main> kit;
-  const std::unique_ptr<OpenDoor> door = row.open();
+  InstalledFiles files;
+  const std::unique_ptr<OpenDoor> door = row.open({.files = files, .endRun = [] { Gtk::Main::quit(); }});
   if (!door) return 1;
   if (command.kind == CommandLine::Kind::Send) return SendCommand(door->Session(), door->Claimed(), command.command);
   if (!door->Reach()) return 1;
