@@ -18,10 +18,6 @@ using linux_desktop::WaylandDoor;
 // and GTK drawing on Wayland itself.
 class KWinDoor final : public WaylandDoor {
  public:
-  static bool Detect() {
-    return !Environment("WAYLAND_DISPLAY").empty() &&
-           Environment("XDG_CURRENT_DESKTOP").find("KDE") != std::string::npos;
-  }
   explicit KWinDoor(ProgramFiles& files) : files_(files) {}
 
   // The session is claimed before the bus name, which a second start must
@@ -66,7 +62,11 @@ class KWinDoor final : public WaylandDoor {
 
 }  // namespace
 
-bool DetectKWin() { return KWinDoor::Detect(); }
+bool DetectKWin() {
+  return !Environment("WAYLAND_DISPLAY").empty() &&
+         Environment("XDG_CURRENT_DESKTOP").find("KDE") != std::string::npos;
+}
+
 std::unique_ptr<OpenDoor> OpenKWin(const DoorNeeds& needs) { return std::make_unique<KWinDoor>(needs.files); }
 
 }  // namespace blindfold::kwin

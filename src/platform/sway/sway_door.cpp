@@ -20,12 +20,6 @@ using linux_desktop::WaylandDoor;
 // session, where X programs are guests.
 class SwayDoor final : public WaylandDoor {
  public:
-  // A socket left behind by an earlier sway session (a login manager may keep
-  // the variable) is passed over for the next door.
-  static bool Detect() {
-    const std::string socket = Environment("SWAYSOCK");
-    return !Environment("WAYLAND_DISPLAY").empty() && !socket.empty() && SwayIpc::Connect(socket);
-  }
   explicit SwayDoor(std::function<void()> endRun) : endRun_(std::move(endRun)) {}
 
   bool Reach() override {
@@ -61,7 +55,13 @@ class SwayDoor final : public WaylandDoor {
 
 }  // namespace
 
-bool DetectSway() { return SwayDoor::Detect(); }
+// A socket left behind by an earlier sway session (a login manager may keep
+// the variable) is passed over for the next door.
+bool DetectSway() {
+  const std::string socket = Environment("SWAYSOCK");
+  return !Environment("WAYLAND_DISPLAY").empty() && !socket.empty() && SwayIpc::Connect(socket);
+}
+
 std::unique_ptr<OpenDoor> OpenSway(const DoorNeeds& needs) { return std::make_unique<SwayDoor>(needs.endRun); }
 
 }  // namespace blindfold::sway
