@@ -97,7 +97,6 @@ class MainWindow final : public PanelEvents, private ToggleHost {
 
   // What `command` does, as its hotkey or menu item does it.
   void Do(Command command);
-  void HotkeyPressed(HotkeyId hotkey) { Do(RowOf(hotkey).command); }
 
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();

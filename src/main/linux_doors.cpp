@@ -7,15 +7,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <vector>
 
 #include "core/texts.h"
-#include "installed_files.h"
 #include "platform/kwin/kwin_door.h"
 #include "platform/linux/door_record.h"
 #include "platform/linux/key_file_registry.h"
 #include "platform/linux/session_lock.h"
-#include "platform/linux/text_rules.h"
 #include "platform/sway/sway_desktop.h"
 #include "platform/sway/sway_door.h"
 #include "platform/x11/x11_connection.h"
@@ -30,9 +27,8 @@ namespace blindfold {
 namespace {
 
 using linux_desktop::DoorRecord;
-using linux_desktop::SessionLock;
-
 using linux_desktop::Environment;
+using linux_desktop::SessionLock;
 
 // On an X display: Xlib and EWMH for the windows, key grabs for the keys.
 // i3 keeps its windows in a tree that EWMH tells only in part: its IPC, the

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <utility>
 
-#include "core/control.h"
 #include "platform/command_inbox.h"
 
 namespace blindfold {
@@ -28,34 +27,23 @@ struct HotkeyRow {
   std::string_view desktopShortcut;
   std::string_view desktopDescription;
   // What the key box shows before any setting is read, and the key armed when
-  // the box is empty at the first arming.
+  // the box is empty at the first arming. (Its controls on the Hotkeys page
+  // are rows of the control table, bound to the panel's boxes of this row.)
   std::string_view initialKeyText;
   std::int32_t initialKey;
-  // Its frame on the Hotkeys page, the first of its four modifier boxes (Win,
-  // Ctrl, Alt, Shift, in that order), its key box and its status line.
-  Control frame;
-  Control firstModifier;
-  Control keyBox;
-  Control status;
 };
 
 // clang-format off
 inline constexpr std::array kHotkeys = std::to_array<HotkeyRow>({
     {.id = HotkeyId::Panel, .command = Command::Panel, .name = "panel",
      .desktopShortcut = "Blindfold panel", .desktopDescription = "Blindfold: show or hide the control panel",
-     .initialKeyText = "X", .initialKey = 'X',
-     .frame = Control::frmHotkey0, .firstModifier = Control::PanelKeyWin, .keyBox = Control::txtBlindfoldShortcutKey,
-     .status = Control::lblHotkeyStatus0},
+     .initialKeyText = "X", .initialKey = 'X'},
     {.id = HotkeyId::Windows, .command = Command::Toggle, .name = "windows",
      .desktopShortcut = "Blindfold toggle", .desktopDescription = "Blindfold: hide or show the chosen windows",
-     .initialKeyText = "Z", .initialKey = 'Z',
-     .frame = Control::frmHotkey1, .firstModifier = Control::WindowsKeyWin, .keyBox = Control::txtWindowsShortcutKey,
-     .status = Control::lblHotkeyStatus1},
+     .initialKeyText = "Z", .initialKey = 'Z'},
     {.id = HotkeyId::Panic, .command = Command::Panic, .name = "panic",
      .desktopShortcut = "Blindfold panic", .desktopDescription = "Blindfold: hide everything",
-     .initialKeyText = "A", .initialKey = 0,
-     .frame = Control::frmHotkey2, .firstModifier = Control::PanicKeyWin, .keyBox = Control::txtPanicShortcutKey,
-     .status = Control::lblHotkeyStatus2},
+     .initialKeyText = "A", .initialKey = 0},
 });
 // clang-format on
 
@@ -100,12 +88,5 @@ auto MakePerHotkey(Make make) {
   }(std::make_index_sequence<kHotkeyCount>{});
 }
 
-// The hotkey whose press a command does, if any.
-constexpr const HotkeyRow* RowOfCommand(Command command) {
-  for (const HotkeyRow& row : kHotkeys) {
-    if (row.command == command) return &row;
-  }
-  return nullptr;
-}
 
 }  // namespace blindfold

@@ -3,6 +3,7 @@
 #include <array>
 #include <variant>
 
+#include "core/overloaded.h"
 #include "settings/hotkey_arming.h"
 #include "settings/schema.h"
 #include "settings/value_text.h"
@@ -19,13 +20,6 @@ std::string UpperCase(std::string text) {
   }
   return text;
 }
-
-template <typename... Visitors>
-struct Overloaded : Visitors... {
-  using Visitors::operator()...;
-};
-template <typename... Visitors>
-Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 class Writer {
  public:
@@ -62,7 +56,7 @@ void StoreGesture(Writer& writer, const StoredValue& value, const std::array<Opt
 
 std::string HotkeyTextFromPanel(const PanelModel& panel, HotkeyId hotkey) {
   std::string text;
-  for (const Modifier modifier : {Modifier::Win, Modifier::Ctrl, Modifier::Alt, Modifier::Shift}) {
+  for (const Modifier modifier : kModifiers) {
     text += std::to_string(ModifierBox(panel, hotkey, modifier).value) + ",";
   }
   return text + UpperCase(HotkeyKeyBox(panel, hotkey).text);

@@ -10,18 +10,29 @@ namespace {
 
 const std::string kKey = "HKLM\\Software\\Blindfold\\ShortcutKeys\\";
 
-class Form1Test : public testing::Test {
+class MainWindowTest : public testing::Test {
  protected:
   WindowHandle AddWindow(std::string title, std::string className = "Plain", WindowRole role = WindowRole::Normal) {
     return fakes.windows.Add({.title = std::move(title), .className = std::move(className), .role = role});
   }
   bool Visible(WindowHandle window) { return fakes.windows.Find(window)->visible; }
+  // A shown panel with no tray icon, whose key another program holds from the
+  // next arming on. The tray's file and tip were saved before: saving them again
+  // does not bring the icon up.
+  void ShowPanelWithoutTrayIconAndPanelKeyHeld() {
+    fakes.registry.Set(kKey + "DisplayIcon", "0");
+    form.Load();
+    fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
+    fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
+    fakes.panelWindow.visible = true;
+    fakes.panelHotkey.refuse = true;
+  }
 
   FakePlatform fakes;
   MainWindow form{fakes.Get()};
 };
 
-TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
+TEST_F(MainWindowTest, LoadReadsArmsListsAndLabels) {
   const WindowHandle mail = AddWindow("Inbox", "MailWnd");
   AddWindow("Draft", "MailWnd");
   fakes.registry.Set(kKey + "WindowsShortcutKey", "0,1,1,0,K");
@@ -43,7 +54,7 @@ TEST_F(Form1Test, LoadReadsArmsListsAndLabels) {
   EXPECT_EQ(form.panel.lblVersion.caption, "Version 1.3.10");
 }
 
-TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
+TEST_F(MainWindowTest, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
   form.Load();
   fakes.panelWindow.visible = true;
   for (const CloseReason reason : {CloseReason::ControlMenu, CloseReason::Code, CloseReason::TaskManager}) {
@@ -56,11 +67,11 @@ TEST_F(Form1Test, CloseRequestsHideUnlessWindowsEndsOrWeShutDown) {
   EXPECT_TRUE(form.MayUnload(CloseReason::ControlMenu));
 }
 
-TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
+TEST_F(MainWindowTest, ShutdownShowsHiddenWindowsThenUnloads) {
   const WindowHandle a = AddWindow("A");
   form.Load();
   form.hiding.Choose({a});
-  form.HotkeyPressed(HotkeyId::Windows);
+  form.Do(Command::Toggle);
   ASSERT_FALSE(Visible(a));
 
   form.ShutDownClicked();
@@ -70,11 +81,11 @@ TEST_F(Form1Test, ShutdownShowsHiddenWindowsThenUnloads) {
   EXPECT_EQ(form.panel.frmWindowList.caption.rfind("Open windows list - (1 windows found)", 0), 0u);
 }
 
-TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
+TEST_F(MainWindowTest, GuardedShutdownWithRefusedPasswordChangesNothing) {
   const WindowHandle a = AddWindow("A");
   form.Load();
   form.hiding.Choose({a});
-  form.HotkeyPressed(HotkeyId::Windows);
+  form.Do(Command::Toggle);
   form.panel.chkShutdownBlindfold.value = 1;
   fakes.registry.Set(kKey + "PW", "a stored key");
 
@@ -84,7 +95,7 @@ TEST_F(Form1Test, GuardedShutdownWithRefusedPasswordChangesNothing) {
   EXPECT_FALSE(Visible(a));
 }
 
-TEST_F(Form1Test, HotkeysRunTheirOperations) {
+TEST_F(MainWindowTest, HotkeysRunTheirOperations) {
   const WindowHandle a = AddWindow("A");
   form.Load();
   form.hiding.Choose({a});
@@ -94,7 +105,7 @@ TEST_F(Form1Test, HotkeysRunTheirOperations) {
   EXPECT_TRUE(Visible(a));
 }
 
-TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
+TEST_F(MainWindowTest, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle b = AddWindow("B");
   form.Load();
@@ -117,7 +128,7 @@ TEST_F(Form1Test, PanelHotkeyTwiceShowsThenAppliesAndHides) {
   EXPECT_EQ(fakes.registry.Get(kKey + "WindowsShortcutKey"), "1,0,0,0,Z");  // saved
 }
 
-TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
+TEST_F(MainWindowTest, ApplyMarksAlwaysHideRowsAgainAndHides) {
   const WindowHandle a = AddWindow("A");
   AddWindow("B");
   fakes.registry.Set("HKLM\\Software\\Blindfold\\AlwaysHide", "A\tPlain  (class)");
@@ -129,7 +140,7 @@ TEST_F(Form1Test, ApplyMarksAlwaysHideRowsAgainAndHides) {
   EXPECT_FALSE(fakes.panelWindow.visible);
 }
 
-TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
+TEST_F(MainWindowTest, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
   form.Load();
   fakes.registry.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
   fakes.panelWindow.visible = true;
@@ -142,15 +153,9 @@ TEST_F(Form1Test, ApplyThatCannotSaveKeepsThePanelAndSaysWhat) {
 
 // A panel key another program holds, and no tray icon: no hide of the panel
 // may leave the user without a way back to it.
-TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
+TEST_F(MainWindowTest, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
   const WindowHandle a = AddWindow("A");
-  fakes.registry.Set(kKey + "DisplayIcon", "0");
-  form.Load();
-  // Saved before: saving them again does not bring the icon up.
-  fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
-  fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
-  fakes.panelWindow.visible = true;
-  fakes.panelHotkey.refuse = true;
+  ShowPanelWithoutTrayIconAndPanelKeyHeld();
   form.cmdOK_Click();  // refused while running, by the save's arming
   EXPECT_TRUE(fakes.panelWindow.visible);
   EXPECT_EQ(form.panel.page, PanelPage::Hotkeys);
@@ -173,13 +178,8 @@ TEST_F(Form1Test, APanelWithoutAWayBackStaysOrLeavesTheTrayIconBehind) {
   EXPECT_FALSE(fakes.panelWindow.visible);
 }
 
-TEST_F(Form1Test, ATickedTrayBoxIsTheWayBackAtOnce) {
-  fakes.registry.Set(kKey + "DisplayIcon", "0");
-  form.Load();
-  fakes.registry.Set(std::string(kTrayIcon.path), form.panel.txtTrayIcon.text);
-  fakes.registry.Set(std::string(kTrayIconTip.path), form.panel.txtTrayIconTip.text);
-  fakes.panelWindow.visible = true;
-  fakes.panelHotkey.refuse = true;
+TEST_F(MainWindowTest, ATickedTrayBoxIsTheWayBackAtOnce) {
+  ShowPanelWithoutTrayIconAndPanelKeyHeld();
   form.panel.chkDisplayIcon.value = 1;
   form.cmdOK_Click();
   EXPECT_FALSE(fakes.panelWindow.visible);
@@ -187,7 +187,7 @@ TEST_F(Form1Test, ATickedTrayBoxIsTheWayBackAtOnce) {
   EXPECT_TRUE(fakes.messageBoxes.shown.empty());
 }
 
-TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
+TEST_F(MainWindowTest, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle b = AddWindow("B");
   const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
@@ -212,7 +212,7 @@ TEST_F(Form1Test, PanicHidesEveryListedWindowOnTopOfTheToggle) {
   EXPECT_TRUE(Visible(a) && Visible(b) && Visible(taskbar) && Visible(desktop));
 }
 
-TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
+TEST_F(MainWindowTest, PanicOnAnEmptyListChangesOnlyTheState) {
   form.Load();
   form.hiding.Choose({WindowHandle(5)});
   fakes.panicHotkey.Press();
@@ -220,7 +220,7 @@ TEST_F(Form1Test, PanicOnAnEmptyListChangesOnlyTheState) {
   EXPECT_TRUE(form.hiding.WindowsHidden());
 }
 
-TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
+TEST_F(MainWindowTest, PanicHidesDesktopThenTaskbarAfterTheWindows) {
   const WindowHandle a = AddWindow("A");
   const WindowHandle taskbar = AddWindow("", "Taskbar", WindowRole::Taskbar);
   const WindowHandle desktop = AddWindow("Desktop", "Desktop", WindowRole::Desktop);
@@ -239,7 +239,7 @@ TEST_F(Form1Test, PanicHidesDesktopThenTaskbarAfterTheWindows) {
 namespace blindfold {
 namespace {
 
-TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
+TEST(MainWindowAbout, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
   FakePlatform fakes;
   MainWindow form{fakes.Get()};
   fakes.files.files["C:\\Program Files\\Blindfold\\acknowledgments.TXT"] = "only line\r\n";
@@ -252,7 +252,7 @@ TEST(Form1About, AcknowledgmentsOpenWithALineOrNotAtAllWhenSwitchedOff) {
   EXPECT_EQ(fakes.tipsDialog.shown, 1);
 }
 
-TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
+TEST(MainWindowAbout, LinksGoToTheShellAndAFailureWarnsOnce) {
   FakePlatform fakes;
   MainWindow form{fakes.Get()};
   form.CheckForUpdates();
@@ -267,7 +267,7 @@ TEST(Form1About, LinksGoToTheShellAndAFailureWarnsOnce) {
 
 // The audio device is looked for only once it is needed; until then the mute
 // box holds the stored choice, and a save keeps it.
-TEST_F(Form1Test, TheAudioDeviceIsLookedForWhenFirstNeeded) {
+TEST_F(MainWindowTest, TheAudioDeviceIsLookedForWhenFirstNeeded) {
   fakes.mixer.hasDevice = false;
   fakes.registry.Set(kKey + "bMute", "0");
   form.Load();
@@ -278,13 +278,13 @@ TEST_F(Form1Test, TheAudioDeviceIsLookedForWhenFirstNeeded) {
   events.PageSelected(PanelPage::Settings);
   EXPECT_EQ(fakes.mixer.opened, 1);
   EXPECT_FALSE(form.panel.chkMute.enabled);  // no device: greyed, as before
-  form.HotkeyPressed(HotkeyId::Windows);
+  form.Do(Command::Toggle);
   EXPECT_EQ(fakes.mixer.opened, 1);  // once
 
   FakePlatform other;
   MainWindow second{other.Get()};
   second.Load();
-  second.HotkeyPressed(HotkeyId::Windows);  // the first hide mutes
+  second.Do(Command::Toggle);  // the first hide mutes
   EXPECT_EQ(other.mixer.opened, 1);
 }
 

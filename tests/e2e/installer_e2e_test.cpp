@@ -163,6 +163,20 @@ class InstallerE2E : public CleanMachineTest {
   std::wstring setup_;
 };
 
+// The test program's window, once shown, hidden by the panic hotkey of the
+// Blindfold running; null when either does not come.
+HWND PanicHidden(const TestWindows& other) {
+  HWND window = nullptr;
+  const bool shown = WaitUntil([&] {
+    const auto found = TopLevelWindows(other.info.dwProcessId, L"BF Plain");
+    window = found.empty() ? nullptr : found.front();
+    return window && Visible(window);
+  });
+  if (!shown) return nullptr;
+  PressKeys({VK_LWIN, 'V'});
+  return WaitUntil([&] { return !Visible(window); }) ? window : nullptr;
+}
+
 TEST_F(InstallerE2E, InstallsUpdatesARunningBlindfoldAndUninstalls) {
   ASSERT_EQ(Install(), 0u);
   const fs::path installed = InstallFolder() / L"Blindfold.exe";
@@ -192,14 +206,8 @@ TEST_F(InstallerE2E, InstallsUpdatesARunningBlindfoldAndUninstalls) {
   BlindfoldProcess older(installed.wstring());
   ASSERT_NE(older.ShownPanel(), nullptr);
   const TestWindows other;
-  HWND window = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    const auto found = TopLevelWindows(other.info.dwProcessId, L"BF Plain");
-    window = found.empty() ? nullptr : found.front();
-    return window && Visible(window);
-  }));
-  PressKeys({VK_LWIN, 'V'});
-  ASSERT_TRUE(WaitUntil([&] { return !Visible(window); }));
+  const HWND window = PanicHidden(other);
+  ASSERT_NE(window, nullptr);
 
   // The update ends it the normal way, which shows what it hid, and starts the
   // new one, which starts hidden: it never makes its panel, and the uninstall
@@ -252,14 +260,8 @@ TEST_F(InstallerE2E, StopsAtWindowsHiddenBehindThePassword) {
   BlindfoldProcess guarded((InstallFolder() / L"Blindfold.exe").wstring());
   ASSERT_NE(guarded.ShownPanel(), nullptr);
   const TestWindows other;
-  HWND window = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    const auto found = TopLevelWindows(other.info.dwProcessId, L"BF Plain");
-    window = found.empty() ? nullptr : found.front();
-    return window && Visible(window);
-  }));
-  PressKeys({VK_LWIN, 'V'});
-  ASSERT_TRUE(WaitUntil([&] { return !Visible(window); }));
+  const HWND window = PanicHidden(other);
+  ASSERT_NE(window, nullptr);
 
   // In place ("_?="), so that its own exit code is the one seen.
   const auto started = std::chrono::steady_clock::now();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/overloaded.h"
 #include "platform/fake/fake_autostart.h"
 #include "platform/fake/fake_registry.h"
 #include "settings/registry_loader.h"
@@ -33,16 +34,9 @@ class SaveSettingsTest : public testing::Test {
 
 // A stored text for each kind of binding that is none of the defaults, so that
 // a value read into nothing, or saved from nothing, does not come back.
-template <typename... Visitors>
-struct SampleOf : Visitors... {
-  using Visitors::operator()...;
-};
-template <typename... Visitors>
-SampleOf(Visitors...) -> SampleOf<Visitors...>;
-
 std::optional<std::string> SampleText(const StoredValue& value) {
   return std::visit(
-      SampleOf{
+      Overloaded{
           [](const HotkeyField& field) -> std::optional<std::string> {
             return "0,1,1,0," + std::string(1, static_cast<char>('P' + static_cast<int>(field.id)));
           },

@@ -204,7 +204,7 @@ TEST_F(TrayFormTest, MenuGestureOpensTheMenuInItsOrderAndRunsTheChoice) {
   fakes.registry.Set(kKey + "TrayMenu", "517");
   form.Load();
   form.hiding.Choose({a});
-  form.HotkeyPressed(HotkeyId::Windows);
+  form.Do(Command::Toggle);
 
   fakes.tray.menuChoice = TrayMenuItem::Shutdown;
   EXPECT_TRUE(form.systray.Gesture(TrayGesture::RightUp));

@@ -416,7 +416,7 @@ TEST_F(WindowToggleTest, HandleZeroIsSkippedAndVanishedWindowsHoldUpNothing) {
 
 // The main window's part of the toggle: the flash of the panel before the
 // desktop window is hidden.
-class Form1ToggleTest : public testing::Test {
+class MainWindowToggleTest : public testing::Test {
  protected:
   FakePlatform fakes;
   FakeWindowManager& windows = fakes.windows;
@@ -425,11 +425,11 @@ class Form1ToggleTest : public testing::Test {
   MainWindow form{fakes.Get()};
 };
 
-TEST_F(Form1ToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
+TEST_F(MainWindowToggleTest, FlashEndsHiddenAtFullSizeWithItsBorder) {
   windows.Add({.title = "Desktop", .className = "Desktop", .role = WindowRole::Desktop});
   form.panel.chkProgramManager.value = 1;
   panelWindow.visible = true;
-  form.HotkeyPressed(HotkeyId::Windows);
+  form.Do(Command::Toggle);
   EXPECT_EQ(panelWindow.calls, (Strings{"hide", "border none", "size 1x1", "show", "hide",
                                         "border fixed single", "size 8325x5955"}));
   EXPECT_FALSE(panelWindow.visible);
