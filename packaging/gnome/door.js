@@ -222,6 +222,7 @@ class BlindfoldDoor {
         entry.drawn = true;
       }
     }
+    this._followInOverview(window, true);
     this._traceChanged();
     return true;
   }
@@ -241,6 +242,7 @@ class BlindfoldDoor {
   _give(window, minimized, activate, drawn) {
     delete window.skip_taskbar;
     if (drawn) window.get_compositor_private()?.show();
+    this._followInOverview(window, false);
     if (!minimized) {
       if (activate) window.activate(global.get_current_time());
       else window.unminimize();
@@ -287,6 +289,25 @@ class BlindfoldDoor {
         original.call(this);
         if (door._allHidden(this.app)) this._dot.hide();
       });
+    }
+  }
+
+  // The overview keeps its workspaces between showings, with a preview of
+  // each window taken in before the hide: a hidden window's goes, and comes
+  // back with it.
+  _overviewWorkspaces() {
+    const views = Main.overview._overview?._controls?._workspacesDisplay?._workspacesViews ?? [];
+    return views.flatMap(view => view._workspaces ?? []);
+  }
+
+  _followInOverview(window, hidden) {
+    for (const workspace of this._overviewWorkspaces()) {
+      try {
+        if (hidden) workspace._doRemoveWindow?.(window);
+        else workspace._doAddWindow?.(window);
+      } catch (error) {
+        logError(error, 'Blindfold: the overview');
+      }
     }
   }
 

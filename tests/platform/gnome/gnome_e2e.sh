@@ -164,6 +164,16 @@ everything_hidden() { some_hidden && hidden gtk3-icon-browser; }
 press Control_L Alt_L v
 check "panic hides every window" eventually everything_hidden
 check "and nothing of them is left in the switcher or the dash" eval '! grep -q "^running|.*[A-Za-z]" "$work/desk.txt"'
+# The overview opened meanwhile: its workspaces, taken in before the hide, and
+# their thumbnails show none of them.
+shell_eval "Main.overview.show(); 'shown'" >/dev/null
+sleep 1
+in_overview=$(shell_eval "const controls = Main.overview._overview._controls;
+  controls._workspacesDisplay._workspacesViews.flatMap(view => view._workspaces)
+    .concat(controls._thumbnailsBox._thumbnails).flatMap(workspace => workspace._windows)
+    .map(preview => (preview.metaWindow ?? preview.metaWindow).get_title()).join(',')")
+shell_eval "Main.overview.hide(); 'hidden'" >/dev/null
+check "the overview opened meanwhile shows none of them ($in_overview)" eval '[ "$in_overview" = "\"\"" ]'
 "$blindfold" --toggle
 check_desk "after panic"
 
