@@ -177,6 +177,17 @@ check "the overview opened meanwhile shows none of them ($in_overview)" eval '[ 
 "$blindfold" --toggle
 check_desk "after panic"
 
+# The rescue beside a Blindfold that stopped answering registers beside it
+# with the token of their record, and shows what the record holds.
+"$blindfold" --toggle
+eventually some_hidden
+kill -STOP "$blindfold_pid"
+answer=0
+timeout 60 "$blindfold" --restore >>"$work/blindfold.log" 2>&1 || answer=$?
+check "--restore beside a Blindfold that stopped answering ends with 0" eval '[ "$answer" -eq 0 ]'
+check_desk "after --restore"
+kill -CONT "$blindfold_pid"
+
 # The extension turned off with windows hidden gives them back; turned on
 # again, it serves Blindfold anew.
 extensions() {
@@ -214,8 +225,8 @@ check "and keeps them hidden meanwhile" some_hidden
 check "the right password shows them" eventually eval 'shown gtk3-demo && ! listed Login'
 check_desk "after the password"
 
-press Control_L Alt_L v
-check "panic hides every window" eventually everything_hidden
+"$blindfold" --panic
+check "--panic hides every window" eventually everything_hidden
 kill -9 "$blindfold_pid"
 wait "$blindfold_pid" 2>/dev/null || true
 check "a killed Blindfold leaves them hidden" everything_hidden
