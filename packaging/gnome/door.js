@@ -92,8 +92,12 @@ class BlindfoldDoor {
   }
 
   disable() {
-    for (const entry of this._hidden.values()) this._give(entry.window, entry.minimized, false, entry.drawn);
+    const hidden = [...this._hidden.values()];
     this._hidden.clear();
+    for (const entry of hidden) {
+      this._unguard(entry);
+      this._give(entry.window, entry.minimized, false, entry.drawn);
+    }
     for (const name of [...this._keys.keys()]) this._setKey(name, '');
     for (const [object, id] of this._signals) object.disconnect(id);
     this._signals = [];
@@ -203,8 +207,22 @@ class BlindfoldDoor {
   _hide(id) {
     const window = this._find(id);
     if (!window) return false;
-    const entry = this._hidden.get(id) ?? {window, minimized: window.minimized, drawn: false};
-    this._hidden.set(id, entry);
+    let entry = this._hidden.get(id);
+    if (!entry) {
+      entry = {window, minimized: window.minimized, drawn: false};
+      // A hidden window stays hidden whatever its program does: one that
+      // brings itself back (a call, a download done) is minimised again, and
+      // one that closes is forgotten.
+      entry.guards = [
+        window.connect('notify::minimized', () => {
+          if (this._hidden.get(id) === entry && !window.minimized && window.can_minimize()) window.minimize();
+        }),
+        window.connect('unmanaged', () => {
+          if (this._hidden.get(id) === entry) this._hidden.delete(id);
+        }),
+      ];
+      this._hidden.set(id, entry);
+    }
     // Out of the switcher, the overview and its thumbnails, which leave out a
     // window that keeps out of the taskbar as they open: only its program may
     // say so, so the Shell's scripts are told it here. Never notified: the
@@ -233,10 +251,15 @@ class BlindfoldDoor {
       this._hidden.delete(id);
       return false;
     }
-    const drawn = this._hidden.get(id)?.drawn ?? false;
+    const entry = this._hidden.get(id);
     this._hidden.delete(id);
-    this._give(window, minimized, activate, drawn);
+    this._unguard(entry);
+    this._give(window, minimized, activate, entry?.drawn ?? false);
     return true;
+  }
+
+  _unguard(entry) {
+    for (const guard of entry?.guards ?? []) entry.window.disconnect(guard);
   }
 
   _give(window, minimized, activate, drawn) {
