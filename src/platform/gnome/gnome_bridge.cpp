@@ -126,7 +126,10 @@ GVariant* GnomeBridge::CallOnce(const char* method, GVariant* parameters, const 
 }
 
 GVariant* GnomeBridge::Call(const char* method, GVariant* parameters, const GVariantType* reply) {
-  if (!bus_) {
+  // A Shell that did not answer is asked again at the next walk over the
+  // windows, not once per window of this one: each would wait its time out.
+  const bool listing = std::string_view(method) == "Windows";
+  if (!bus_ || (!reachable_ && !listing)) {
     if (parameters) g_variant_unref(g_variant_ref_sink(parameters));
     return nullptr;
   }
