@@ -189,8 +189,11 @@ GnomeWindow* GnomeBridge::Find(WindowHandle handle) {
   return found == windows_.end() ? nullptr : &*found;
 }
 
+// The extension's word counts too: only it can hide a window so, and it
+// keeps the set it hid for as long as the Shell runs, whatever became of the
+// record.
 bool GnomeBridge::HiddenByThisProgram(const GnomeWindow& window) const {
-  return record_.Get(WindowKey(window.id)).has_value();
+  return window.hidden || record_.Get(WindowKey(window.id)).has_value();
 }
 
 bool GnomeBridge::Hide(GnomeWindow& window) {
@@ -212,7 +215,8 @@ bool GnomeBridge::Hide(GnomeWindow& window) {
 
 bool GnomeBridge::Show(GnomeWindow& window, bool activate) {
   const std::string key = WindowKey(window.id);
-  const std::optional<std::string> was = record_.Get(key);
+  std::optional<std::string> was = record_.Get(key);
+  if (!was && window.hidden) was = window.minimized ? "minimized" : "shown";
   if (!was) return false;
   GVariantBuilder shows;
   g_variant_builder_init(&shows, G_VARIANT_TYPE("a(sbb)"));

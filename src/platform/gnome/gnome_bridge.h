@@ -49,7 +49,8 @@ class GnomeBridge {
   bool Reachable() const { return reachable_; }
 
   bool Hide(GnomeWindow& window);
-  // A show is asked only for a window the record holds; false for another.
+  // A show is asked only for a window the record holds, or the extension
+  // says it hid; false for another.
   bool Show(GnomeWindow& window, bool activate);
   bool Activate(const GnomeWindow& window);
   bool HiddenByThisProgram(const GnomeWindow& window) const;

@@ -66,6 +66,17 @@ std::optional<std::string> GnomeWindowManager::Unreachable() {
   return std::string("GNOME Shell's extension for Blindfold does not answer");
 }
 
+// For a start that finds no record of the logic's: what the extension, or
+// this door's record, says an earlier run hid.
+std::vector<WindowHandle> GnomeWindowManager::LeftHiddenByThisProgram() {
+  bridge_.Refresh();
+  std::vector<WindowHandle> left;
+  for (const GnomeWindow& window : bridge_.Windows()) {
+    if (bridge_.HiddenByThisProgram(window)) left.push_back(window.handle);
+  }
+  return left;
+}
+
 void GnomeWindowManager::VisitListed(const std::function<bool(const linux_desktop::ListedWindow&)>& visit) {
   for (const GnomeWindow& window : bridge_.Windows()) {
     if (!visit({window.handle, window.title, window.wmClass, window.pid})) return;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gnome/gnome_bridge.h"
 #include "platform/hotkey.h"
@@ -31,6 +32,7 @@ class GnomeWindowManager final : public linux_desktop::ListedWindowManager {
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::optional<std::string> Unreachable() override;
+  std::vector<WindowHandle> LeftHiddenByThisProgram() override;
   // The Shell draws its top bar and background itself.
   DesktopParts HideableParts() override { return {.taskbar = false, .desktopIcons = false}; }
 
