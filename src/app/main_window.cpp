@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <array>
+#include <unordered_set>
 
 #include "app/command_line.h"
 #include "core/log.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(const Platform& platform)
       hotkeys(MakePerHotkey([&platform](const HotkeyRow& row) { return ArmedHotkey(*platform.hotkeys[row.id], row.initialKey); })),
       passwordGate(platform.loginDialog, platform.registry, platform.crypto, platform.background),
       sound(platform.mixer),
+      programMute(platform.mixer),
       systray(platform.notificationArea,
               {[this] { return TrayMenuCode(); }, [this] { return panel.trayToggleCode; },
                [this] { OpenTrayMenu(); }, [this] { hiding.ToggleChosenWindows(); }}),
@@ -72,7 +74,7 @@ void MainWindow::Load() {
     panel.cmdShutdown.visible = false;
   }
   hiding.FillOpenWindowsList();
-  MarkAlwaysHideByWholeText(panel.alwaysHide, panel.openWindows);
+  MarkAlwaysHideByWholeText(panel.alwaysHide, panel.openWindows, ProgramsThrough(platform_.windows));
   panel.lblVersion.caption = "Version " + VersionText();
   panel.Label3.caption = std::string(kWebHost);
   RecoverHiddenWindows();
@@ -251,8 +253,16 @@ void MainWindow::TogglePanel() {
   platform_.panelWindow.SetVisible(true);
 }
 
+void MainWindow::AlwaysHideProgramOfCurrentWindow() {
+  if (AddProgramOfCurrentWindow(panel, ProgramsThrough(platform_.windows))) return;
+  if (!panel.openWindows.CurrentRow()) return;
+  log::Info("always-hide", "no program known for the chosen window");
+  panel.lblHideStatus.caption = std::string(texts::kProgramNotKnown);
+  panel.lblHideStatus.visible = true;
+}
+
 void MainWindow::cmdOK_Click() {
-  MarkAlwaysHideByWholeText(panel.alwaysHide, panel.openWindows);
+  MarkAlwaysHideByWholeText(panel.alwaysHide, panel.openWindows, ProgramsThrough(platform_.windows));
   std::vector<WindowHandle> marked;
   for (const ListRow& row : panel.openWindows.Rows()) {
     if (row.marked) marked.push_back(row.itemData);
@@ -337,14 +347,25 @@ void MainWindow::FlashPanel() {
   window.SetSizeTwips(kPanelWidthTwips, kPanelHeightTwips);
 }
 
+// With "Mute only the hidden programs" the speakers are left as they are: the
+// streams of the hidden windows' processes (and of what those started) are
+// muted instead, and a show gives them back what they had.
 void MainWindow::MuteSound() {
   FindSound();
-  sound.MuteSound(panel);
+  if (!panel.chkMutePrograms.IsSet() || !panel.chkMutePrograms.enabled) return sound.MuteSound(panel);
+  std::unordered_set<std::uint32_t> programs;
+  for (const WindowHandle window : hiding.Hidden().Handles()) {
+    if (const std::uint32_t program = platform_.windows.ProcessId(window)) programs.insert(program);
+  }
+  programMute.Mute(programs);
+  mutedPrograms_ = true;
 }
 
 void MainWindow::RestoreSound() {
   FindSound();
-  sound.RestoreSound(panel);
+  if (!mutedPrograms_) return sound.RestoreSound(panel);
+  programMute.Restore();
+  mutedPrograms_ = false;
 }
 
 // The audio device is looked for when it is first needed: when the sound is

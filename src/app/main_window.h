@@ -23,6 +23,7 @@
 #include "platform/window_manager.h"
 #include "platform/window_watch.h"
 #include "settings/hotkey_arming.h"
+#include "sound/program_mute.h"
 #include "sound/sound_control.h"
 #include "info/links.h"
 #include "tray/systray.h"
@@ -101,6 +102,9 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
   void RefreshWindowList() { hiding.RefreshWindowList(); }
+  // "Always hide program": the current open window's program joins the
+  // always-hide list.
+  void AlwaysHideProgramOfCurrentWindow();
   // The tray menu's "Show UI".
   void ShowPanelFromTray();
   // The tray menu, on its gesture.
@@ -137,6 +141,8 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   bool shuttingDown = false;
   PasswordGate passwordGate;
   SoundControl sound;
+  // The hidden windows' programs' sound, when that alone is muted.
+  ProgramMute programMute;
   Tray systray;
   RecoveryRecord recovery;
 
@@ -180,6 +186,8 @@ class MainWindow final : public PanelEvents, private ToggleHost {
 
   Platform platform_;
   bool soundFound_ = false;
+  // The last hide muted the hidden programs' streams, not the speakers.
+  bool mutedPrograms_ = false;
   // How many times the password was asked for and not given.
   int passwordRefusals_ = 0;
 };

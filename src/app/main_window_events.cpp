@@ -33,6 +33,7 @@ void MainWindow::Clicked(Control control) {
   switch (control) {
     case Control::cmdOK: return cmdOK_Click();
     case Control::cmdRefresh: return RefreshWindowList();
+    case Control::cmdAlwaysHideProgram: return AlwaysHideProgramOfCurrentWindow();
     case Control::cmdShutdown: return ShutDownClicked();
     case Control::cmdSetPassword: return SetPasswordFromPanel();
     case Control::cmdAcknowledgments: return ShowAcknowledgments();

@@ -12,7 +12,7 @@ namespace blindfold {
 enum class Control : std::uint8_t {
   Pages,
   // "Open windows"
-  frmWindowList, SelectAllLink, ClearAllLink, OpenWindowsList, chkTaskbar, chkProgramManager, cmdRefresh, frameAlwaysHide, AlwaysHideList,
+  frmWindowList, SelectAllLink, ClearAllLink, OpenWindowsList, chkTaskbar, chkProgramManager, cmdAlwaysHideProgram, cmdRefresh, frameAlwaysHide, AlwaysHideList,
   lblHideStatus, lblHelpOpenWindows_0,
   // "Hotkeys": one frame per hotkey (panel, windows, panic), its four modifier
   // boxes (Win, Ctrl, Alt, Shift), its key and what the platform said of it.
@@ -22,7 +22,7 @@ enum class Control : std::uint8_t {
   lblHelpOpenWindows_1,
   // "Settings"
   frmPassword, lblPassword, txtPassword, cmdSetPassword, lblPasswordStatus, chkShowBlindfold, chkShowWindows, chkShutdownBlindfold,
-  frmSound, chkMute, lblRestoreVolume, Slider1, lblSoundInfo,
+  frmSound, chkMute, chkMutePrograms, lblRestoreVolume, Slider1, lblSoundInfo,
   frmStart, chkStartHidden, chkStartWithWindows, frmDecoy, txtDecoy,
   lblHelpOpenWindows_2,
   // "Stealth": the two rows of gestures list the same six gestures.

@@ -134,6 +134,10 @@ inline std::string KWinBusNameTakenBack(std::string_view name) {
   return "Blindfold: the bus name " + std::string(name) + " is Blindfold's again.";
 }
 // "Hide Taskbar" is ticked, but the desktop's bar is part of its window manager.
+// Under the open-windows list, when "Always hide program" finds no program
+// behind the chosen window.
+inline constexpr std::string_view kProgramNotKnown =
+    "Always hide program: the program of that window cannot be told.";
 inline constexpr std::string_view kNoTaskbarToHide =
     "Hide Taskbar: this desktop's bar belongs to its window manager, which keeps it on screen.";
 // Beside greyed "Hide Taskbar" and "Hide desktop icons" boxes, where the

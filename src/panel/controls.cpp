@@ -33,6 +33,8 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {OpenWindowsList, 1005, "List1", kOpenWindows, K::MultiList, "", {300, 900, 7575, 1410}, MODEL(openWindows)},
     {chkTaskbar, 1006, "chkTaskbar", kOpenWindows, K::CheckBox, "[ Hide &Taskbar ]", {300, 2340, 1750, 300}, MODEL(chkTaskbar)},
     {chkProgramManager, 1007, "chkProgramManager", kOpenWindows, K::CheckBox, "[ Hide &desktop icons ]", {2100, 2340, 2400, 300}, MODEL(chkProgramManager)},
+    // Not in the original design: the current row's program goes in the always-hide list.
+    {cmdAlwaysHideProgram, 1092, "cmdAlwaysHideProgram", kOpenWindows, K::Button, "Always hide &program", {4560, 2310, 2160, 345}, MODEL(cmdAlwaysHideProgram)},
     {cmdRefresh, 1008, "cmdRefresh", kOpenWindows, K::Button, "&Refresh", {6780, 2310, 1095, 345}, MODEL(cmdRefresh)},
     {frameAlwaysHide, 1009, "frameAlwaysHide", kOpenWindows, K::Frame, "Always hide list - Double click to remove an item from the 'Always hide list.'", {180, 2820, 7935, 1740}, MODEL(frameAlwaysHide)},
     {AlwaysHideList, 1010, "List2", kOpenWindows, K::List, "", {300, 3120, 7695, 1320}, MODEL(alwaysHide)},
@@ -74,7 +76,9 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {chkShowWindows, 1040, "chkShowWindows", kSettings, K::CheckBox, "[ Password protect 'Show &windows' ]", {420, 1530, 5000, 300}, MODEL(chkShowWindows)},
     {chkShutdownBlindfold, 1041, "chkShutdownBlindfold", kSettings, K::CheckBox, "[ Password protect 'Sh&utdown Blindfold' ]", {420, 1860, 5000, 300}, MODEL(chkShutdownBlindfold)},
     {frmSound, 1042, "frmSound", kSettings, K::Frame, "Sound (volume) control", {180, 2340, 7935, 1200}},
-    {chkMute, 1043, "chkMute", kSettings, K::CheckBox, "[ Mute &sound when hiding windows ]", {420, 2670, 5000, 300}, MODEL(chkMute)},
+    {chkMute, 1043, "chkMute", kSettings, K::CheckBox, "[ Mute &sound when hiding windows ]", {420, 2670, 3600, 300}, MODEL(chkMute)},
+    // Not in the original design: the hidden windows' programs muted, not the speakers.
+    {chkMutePrograms, 1093, "chkMutePrograms", kSettings, K::CheckBox, "[ Mute &only the hidden programs ]", {4080, 2670, 3900, 300}, MODEL(chkMutePrograms)},
     {lblRestoreVolume, 1044, "lblRestoreVolume", kSettings, K::Label, "&Restore volume level (0-100%):", {420, 3120, 2900, 250}},
     {Slider1, 1045, "Slider1", kSettings, K::Slider, "", {3380, 3030, 4500, 420}, MODEL(Slider1)},
     {lblSoundInfo, 1046, "lblSoundInfo", kSettings, K::Label, "SoundInfo", {5180, 2670, 2500, 250}, MODEL(lblSoundInfo)},

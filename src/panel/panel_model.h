@@ -196,6 +196,7 @@ struct PanelModel {
   CheckBox chkShowWindows;
   CheckBox chkShutdownBlindfold;
   CheckBox chkMute;
+  CheckBox chkMutePrograms;
   Slider Slider1;
   Label lblSoundInfo{"", false};
   CheckBox chkStartHidden;
@@ -211,6 +212,7 @@ struct PanelModel {
   TrayOptionRow optTrayHideWindows = MakeTrayOptionRow();
 
   Button cmdRefresh;
+  Button cmdAlwaysHideProgram;
 
   // "About" page.
   Label lblVersion;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace blindfold {
 
@@ -19,6 +20,16 @@ inline float FaderShare(std::uint32_t faderValue) {
   return static_cast<float>(faderValue < kFaderTop ? faderValue : kFaderTop) / static_cast<float>(kFaderTop);
 }
 
+// A stream of sound a program plays, as the sound system tells it.
+struct ProgramStream {
+  // The stream's id while it plays.
+  std::uint64_t id = 0;
+  // The process that plays it, then that process's parent, and so on up to
+  // the first the system will not tell; empty when the stream names none.
+  std::vector<std::uint32_t> processes;
+  bool muted = false;
+};
+
 class Mixer {
  public:
   virtual ~Mixer() = default;
@@ -27,6 +38,11 @@ class Mixer {
   virtual bool Open() = 0;
   virtual std::optional<VolumeControl> FindSpeakersVolume() = 0;
   virtual bool SetValue(const VolumeControl& control, std::uint32_t value) = 0;
+
+  // The streams programs play now on the output; empty without a device.
+  virtual std::vector<ProgramStream> ProgramStreams() = 0;
+  // Mutes or unmutes one stream; false when it has ended or the system refused.
+  virtual bool SetStreamMuted(std::uint64_t stream, bool muted) = 0;
 };
 
 }  // namespace blindfold

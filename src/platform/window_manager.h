@@ -59,6 +59,10 @@ class WindowManager {
   virtual std::string ClassName(WindowHandle window, int bufferChars) = 0;
   // The process a window belongs to; 0 when it has gone.
   virtual std::uint32_t ProcessId(WindowHandle window) = 0;
+  // The full path of the program the window's process runs, as the system
+  // names its executable; empty when it has gone or cannot be told (a window
+  // of another machine, or of a process this program may not look into).
+  virtual std::string ProgramPath(WindowHandle window) = 0;
   // Whether the window's own program cloaked it: it is there for the API but
   // never drawn (a suspended app's frame, a ghost). A window the shell cloaks
   // because it sits on another virtual desktop does not count, and where the

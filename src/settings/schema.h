@@ -92,6 +92,9 @@ inline constexpr StoredValue kPanicShortcutKey{
 inline constexpr StoredValue kMute{
     "bMute", BLINDFOLD_KEY "bMute", TextForm::CheckState, "", "the mute box stays clear",
     CheckField{&PanelModel::chkMute, true}};
+inline constexpr StoredValue kMuteHiddenPrograms{
+    "bMuteHiddenPrograms", BLINDFOLD_KEY "bMuteHiddenPrograms", TextForm::CheckState, "",
+    "the box stays clear: hiding mutes the master volume, if at all", CheckField{&PanelModel::chkMutePrograms, true}};
 inline constexpr StoredValue kSoundLevel{
     "SoundLevel", BLINDFOLD_KEY "SoundLevel", TextForm::WholeNumber, "",
     "the slider keeps its initial position (100)", SliderField{&PanelModel::Slider1}};
@@ -153,7 +156,7 @@ inline constexpr std::string_view kPasswordReadPath = BLINDFOLD_KEY "pw";
 // Every stored value, in the order the settings are read and saved: loading
 // and saving walk this table.
 inline constexpr auto kSchema = std::to_array<StoredValue>({
-    kBlindfoldShortcutKey, kWindowsShortcutKey, kPanicShortcutKey, kMute, kSoundLevel, kStartHidden, kDecoy,
+    kBlindfoldShortcutKey, kWindowsShortcutKey, kPanicShortcutKey, kMute, kMuteHiddenPrograms, kSoundLevel, kStartHidden, kDecoy,
     kShutdownProtected, kShowWindowsProtected, kShowBlindfoldProtected, kAlwaysHide, kTrayMenu, kTrayHideWindows,
     kTrayIcon, kTrayIconTip, kPrevInstWarning, kDisplayIcon, kProgramManager, kTaskbar, kPassword});
 

@@ -9,6 +9,7 @@ void SoundControl::SoundInit(PanelModel& panel) {
     panel.Slider1.enabled = false;
     panel.chkMute.enabled = false;
     panel.chkMute.value = 1;
+    panel.chkMutePrograms.enabled = false;
     return;
   }
   mxcVolume_ = mixer_.FindSpeakersVolume();

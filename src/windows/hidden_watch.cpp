@@ -123,7 +123,7 @@ bool HiddenWindowWatch::BelongsHidden(WindowHandle window, const WindowState& st
   if (state.role != WindowRole::Normal || title == kOwnPanelTitle) return false;
   ListBox row;
   row.AddItem(OpenWindowRowText(title, className), window);
-  MarkAlwaysHideByFields(alwaysHide_, alwaysHide_.CurrentRow(), row);
+  MarkAlwaysHideByFields(alwaysHide_, alwaysHide_.CurrentRow(), row, ProgramsThrough(windows_));
   return row.Row(0).marked;
 }
 

@@ -71,7 +71,8 @@ void WindowHiding::HideBranch() {
   RebuildOpenWindowsList(windows_, panel_);
   panel_.frmWindowList.caption = texts::WindowListAfterHide(panel_.openWindows.ListCount());
   MarkRowsOfWindows(panel_.openWindows, previous);
-  MarkAlwaysHideByFields(panel_.alwaysHide, panel_.alwaysHide.CurrentRow(), panel_.openWindows);
+  MarkAlwaysHideByFields(panel_.alwaysHide, panel_.alwaysHide.CurrentRow(), panel_.openWindows,
+                         ProgramsThrough(windows_));
   NoteWhatCannotBeHidden(panel_, windows_);
 
   strHiddenWindows_.Clear();

@@ -288,5 +288,33 @@ TEST_F(MainWindowTest, TheAudioDeviceIsLookedForWhenFirstNeeded) {
   EXPECT_EQ(other.mixer.opened, 1);
 }
 
+// "Mute only the hidden programs": the hide mutes the hidden window's
+// program's streams and leaves the speakers and the other programs alone; the
+// show unmutes them and still leaves the speakers as they are.
+TEST_F(MainWindowTest, MutingOnlyTheHiddenProgramsLeavesTheSpeakersAndTheOtherSound) {
+  const WindowHandle call = fakes.windows.Add({.title = "Call", .processId = 10});
+  fakes.windows.Add({.title = "Music", .processId = 20});
+  fakes.mixer.streams = {{.id = 1, .processes = {10}}, {.id = 2, .processes = {20}}};
+  fakes.registry.Set(kKey + "bMute", "1");
+  fakes.registry.Set(kKey + "bMuteHiddenPrograms", "1");
+  form.Load();
+  ASSERT_TRUE(form.panel.chkMutePrograms.IsSet());
+  form.hiding.Choose({call});
+  form.Do(Command::Toggle);
+  EXPECT_FALSE(Visible(call));
+  EXPECT_TRUE(fakes.mixer.streams[0].muted);
+  EXPECT_FALSE(fakes.mixer.streams[1].muted);
+  form.Do(Command::Toggle);
+  EXPECT_TRUE(Visible(call));
+  EXPECT_FALSE(fakes.mixer.streams[0].muted);
+  EXPECT_TRUE(fakes.mixer.values.empty());  // the master volume was never set
+
+  form.panel.chkMutePrograms.value = 0;  // as before: the master volume
+  form.Do(Command::Toggle);
+  form.Do(Command::Toggle);
+  EXPECT_EQ(fakes.mixer.values.size(), 2u);
+  EXPECT_FALSE(fakes.mixer.streams[0].muted);
+}
+
 }  // namespace
 }  // namespace blindfold

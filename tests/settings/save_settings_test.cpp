@@ -134,6 +134,26 @@ TEST_F(SaveSettingsTest, AlwaysHideLeadingEmptyEntriesVanish) {
   EXPECT_EQ(registry.Get("HKLM\\Software\\Blindfold\\AlwaysHide"), "First,,Second");
 }
 
+// A list with program entries (an empty title, the program's path with its
+// commas written %2C, "  (program)") reads into one row per entry through the
+// loader every version has, and saves back byte for byte; a list of windows'
+// entries alone reads and saves as it always did.
+TEST_F(SaveSettingsTest, AlwaysHideWithProgramEntriesComesBackUnchanged) {
+  const std::string path = "HKLM\\Software\\Blindfold\\AlwaysHide";
+  for (const std::string stored : {"Mail\tMailWnd  (class),\t/opt/a%2Cb/player  (program),Hello,,Last",
+                                   "Mail\tMailWnd  (class),Hello, world,,Last"}) {
+    registry.Set(path, stored);
+    panel = PanelModel();
+    SettingsStore store(registry);
+    LoadSettings(store, panel, "C:\\Tools\\bf.ico");
+    ASSERT_EQ(panel.alwaysHide.ListCount(), 5u) << stored;
+    Save();
+    EXPECT_EQ(registry.Get(path), stored);
+  }
+  EXPECT_EQ(panel.alwaysHide.Row(1).text, "Hello");
+  EXPECT_EQ(panel.alwaysHide.Row(2).text, " world");
+}
+
 TEST_F(SaveSettingsTest, ChosenGesturesAreStoredAndTakenOver) {
   SelectMenuGesture(panel, 3);
   SelectToggleGesture(panel, 1);

@@ -4,6 +4,7 @@
 
 #include "platform/fake/fake_window_manager.h"
 #include "platform/fake/fake_window_watch.h"
+#include "windows/always_hide.h"
 #include "windows/window_toggle.h"
 #include "windows/window_toggle_host_stub.h"
 
@@ -78,6 +79,18 @@ TEST_F(HiddenWatchTest, AlwaysHideMatchesThatOpenWhileHiddenAreHidden) {
   watch.Tick();
   EXPECT_FALSE(Visible(bank));
   EXPECT_TRUE(hiding.Hidden().Contains(bank));
+}
+
+TEST_F(HiddenWatchTest, AWindowOfAnAlwaysHiddenProgramIsHiddenAsItOpens) {
+  const WindowHandle chat = Add("Chat", kMessenger);
+  panel.alwaysHide.AddItem(ProgramEntryText("/opt/bank"));
+  Hide({chat});
+  const WindowHandle bank = windows.Add({.title = "Bank", .className = "Wnd", .processId = kEditor, .programPath = "/opt/bank"});
+  const WindowHandle other = Add("Bank", kEditor + 1);  // the same title and class, another program
+  watch.Tick();
+  EXPECT_FALSE(Visible(bank));
+  EXPECT_TRUE(hiding.Hidden().Contains(bank));
+  EXPECT_TRUE(Visible(other));
 }
 
 TEST_F(HiddenWatchTest, AWindowThatKeepsComingBackIsGivenUpOnAndReported) {

@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "main/fake_platform.h"
 #include "platform/fake/fake_window_watch.h"
+#include "windows/always_hide.h"
 #include "windows/window_toggle_host_stub.h"
 
 namespace blindfold {
@@ -373,6 +374,16 @@ TEST_F(WindowToggleTest, AlwaysHideEntriesJoinTheHideByClass) {
   EXPECT_FALSE(Visible(mail));
   EXPECT_FALSE(Visible(draft));
   EXPECT_TRUE(Visible(editor));
+}
+
+TEST_F(WindowToggleTest, AProgramEntryHidesThatProgramsWindowsAndNotItsClassmates) {
+  const WindowHandle player = windows.Add({.title = "Call", .className = "Chromium", .programPath = "/opt/player"});
+  const WindowHandle browser = windows.Add({.title = "Call", .className = "Chromium", .programPath = "/opt/browser"});
+  panel.alwaysHide.AddItem(ProgramEntryText("/opt/player"));
+  panel.alwaysHide.SetCurrentRow(0);
+  hiding.ToggleChosenWindows();
+  EXPECT_FALSE(Visible(player));
+  EXPECT_TRUE(Visible(browser));
 }
 
 TEST_F(WindowToggleTest, SelectedAlwaysHideEntryMatchesByTitle) {

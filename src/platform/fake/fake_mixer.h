@@ -21,10 +21,23 @@ class FakeMixer final : public Mixer {
     return true;
   }
 
+  std::vector<ProgramStream> ProgramStreams() override { return hasDevice ? streams : std::vector<ProgramStream>(); }
+  bool SetStreamMuted(std::uint64_t stream, bool muted) override {
+    for (ProgramStream& playing : streams) {
+      if (playing.id != stream) continue;
+      playing.muted = muted;
+      streamsSet.push_back(stream);
+      return true;
+    }
+    return false;
+  }
+
   int opened = 0;
   bool hasDevice = true;
   bool hasVolumeControl = true;
   std::vector<std::uint32_t> values;  // every value set, in order
+  std::vector<ProgramStream> streams;
+  std::vector<std::uint64_t> streamsSet;  // every stream muted or unmuted, in order
 };
 
 }  // namespace blindfold

@@ -83,6 +83,11 @@ std::uint32_t FakeWindowManager::ProcessId(WindowHandle window) {
   return found ? found->processId : 0;
 }
 
+std::string FakeWindowManager::ProgramPath(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found ? found->programPath : std::string();
+}
+
 bool FakeWindowManager::CloakedByItsApp(WindowHandle window) {
   const FakeWindow* found = Find(window);
   return found && found->cloakedByItsApp;

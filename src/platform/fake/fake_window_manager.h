@@ -15,6 +15,8 @@ struct FakeWindow {
   WindowHandle owner;
   WindowRole role = WindowRole::Normal;
   std::uint32_t processId = 4242;
+  // The program its process runs; empty where it cannot be told.
+  std::string programPath;
   bool visible = true;
   bool enabled = true;
   bool minimised = false;
@@ -41,6 +43,7 @@ class FakeWindowManager final : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
+  std::string ProgramPath(WindowHandle window) override;
   bool CloakedByItsApp(WindowHandle window) override;
   bool Answering(WindowHandle window) override;
   bool IsMinimised(WindowHandle window) override;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "platform/linux/processes.h"
 #include "platform/linux/text_rules.h"
 
 namespace blindfold::linux_desktop {
@@ -46,6 +47,12 @@ std::uint32_t ListedWindowManager::ProcessId(WindowHandle window) {
   if (window == kThisProgram) return static_cast<std::uint32_t>(getpid());
   const std::optional<ListedWindow> found = Listed(window);
   return found ? ListedProcess(*found) : 0;
+}
+
+std::string ListedWindowManager::ProgramPath(WindowHandle window) {
+  if (window == kThisProgram) return ProgramOfProcess(static_cast<std::uint32_t>(getpid()));
+  const std::optional<ListedWindow> found = Listed(window);
+  return found ? ProgramOfProcess(found->pid) : std::string();
 }
 
 WindowHandle ListedWindowManager::FirstWindowOf(std::uint32_t pid) {

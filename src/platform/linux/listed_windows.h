@@ -35,6 +35,8 @@ class ListedWindowManager : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) final;
   std::string ClassName(WindowHandle window, int bufferChars) final;
   std::uint32_t ProcessId(WindowHandle window) final;
+  // From the pid the list tells, never from a process the door guessed.
+  std::string ProgramPath(WindowHandle window) final;
   bool CloakedByItsApp(WindowHandle) final { return false; }
 
   // The first window of process `pid`. For this program's own (its panel,

@@ -1,11 +1,16 @@
 #include "platform/linux/pulse_mixer.h"
 
 #include <pulse/introspect.h>
+#include <pulse/proplist.h>
 #include <pulse/volume.h>
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 #include <chrono>
 #include <functional>
+
+#include "platform/linux/processes.h"
 
 namespace blindfold::linux_desktop {
 namespace {
@@ -130,6 +135,42 @@ bool PulseMixer::SetValue(const VolumeControl&, std::uint32_t value) {
   pa_cvolume_set(&volume, channels_, ServerVolumeOf(value));
   const auto onDone = [](pa_context*, int, void*) {};
   return Wait(pa_context_set_sink_volume_by_name(context_.Get(), sink_.c_str(), &volume, onDone, nullptr));
+}
+
+// Each sink input, with the process its client says it is: PipeWire and
+// PulseAudio both pass on what the client's library put in
+// application.process.id, and its parents are read from /proc.
+std::vector<ProgramStream> PulseMixer::ProgramStreams() {
+  std::vector<ProgramStream> streams;
+  if (!Connected()) return streams;
+  const auto onInput = [](pa_context*, const pa_sink_input_info* info, int, void* list) {
+    if (!info) return;
+    ProgramStream stream{.id = info->index, .processes = {}, .muted = info->mute != 0};
+    const char* pid = info->proplist ? pa_proplist_gets(info->proplist, PA_PROP_APPLICATION_PROCESS_ID) : nullptr;
+    std::uint32_t process = 0;
+    if (pid) {
+      const std::string_view text(pid);
+      std::from_chars(text.data(), text.data() + text.size(), process);
+    }
+    // A bound on the walk up: a loop in what /proc says would not end it.
+    constexpr int kDeepestAncestry = 64;
+    for (int depth = 0; process > 1 && depth < kDeepestAncestry; ++depth) {
+      stream.processes.push_back(process);
+      process = ParentOfProcess(process);
+    }
+    static_cast<std::vector<ProgramStream>*>(list)->push_back(std::move(stream));
+  };
+  if (!Wait(pa_context_get_sink_input_info_list(context_.Get(), onInput, &streams))) return {};
+  return streams;
+}
+
+bool PulseMixer::SetStreamMuted(std::uint64_t stream, bool muted) {
+  if (!Connected() || stream > PA_INVALID_INDEX - 1) return false;
+  bool done = false;
+  const auto onDone = [](pa_context*, int success, void* result) { *static_cast<bool*>(result) = success != 0; };
+  return Wait(pa_context_set_sink_input_mute(context_.Get(), static_cast<std::uint32_t>(stream), muted ? 1 : 0,
+                                             onDone, &done)) &&
+         done;
 }
 
 std::optional<std::uint32_t> PulseMixer::Value() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/mixer.h"
 #include "core/unique_handle.h"
@@ -37,6 +38,8 @@ class PulseMixer final : public Mixer {
   bool Open() override;
   std::optional<VolumeControl> FindSpeakersVolume() override;
   bool SetValue(const VolumeControl& control, std::uint32_t value) override;
+  std::vector<ProgramStream> ProgramStreams() override;
+  bool SetStreamMuted(std::uint64_t stream, bool muted) override;
 
   // The sink's volume on the mixer's 0..65535 scale (the loudest channel).
   std::optional<std::uint32_t> Value();

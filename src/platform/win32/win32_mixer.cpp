@@ -1,7 +1,14 @@
 #include "platform/win32/win32_mixer.h"
 
+#include <audioclient.h>
+#include <audiopolicy.h>
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
+#include <tlhelp32.h>
+
+#include <functional>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/win32/late_bound.h"
 
@@ -32,7 +39,8 @@ struct Com {
   decltype(CoUninitialize)* uninitialize = LateBound<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
   decltype(CoCreateInstance)* createInstance =
       LateBound<decltype(CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-  bool Loaded() const { return initialize && uninitialize && createInstance; }
+  decltype(CoTaskMemFree)* freeMemory = LateBound<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+  bool Loaded() const { return initialize && uninitialize && createInstance && freeMemory; }
 };
 
 const Com& ComLibrary() {
@@ -92,6 +100,7 @@ EndpointMixer::EndpointMixer() = default;
 
 EndpointMixer::~EndpointMixer() {
   volume_.Reset();
+  speakers_.Reset();
   if (comStarted_) ComLibrary().uninitialize();
 }
 
@@ -104,9 +113,8 @@ bool EndpointMixer::Open() {
                               reinterpret_cast<void**>(devices.Put())))) {
     return false;
   }
-  UniqueHandle<ComTraits<IMMDevice>> speakers;
-  if (FAILED(devices.Get()->GetDefaultAudioEndpoint(eRender, eConsole, speakers.Put()))) return false;
-  return SUCCEEDED(speakers.Get()->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+  if (FAILED(devices.Get()->GetDefaultAudioEndpoint(eRender, eConsole, speakers_.Put()))) return false;
+  return SUCCEEDED(speakers_.Get()->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
                                             reinterpret_cast<void**>(volume_.Put())));
 }
 
@@ -123,6 +131,103 @@ std::optional<VolumeControl> EndpointMixer::FindSpeakersVolume() {
 
 bool EndpointMixer::SetValue(const VolumeControl&, std::uint32_t value) {
   return volume_ && SUCCEEDED(volume_.Get()->SetMasterVolumeLevelScalar(FaderShare(value), nullptr));
+}
+
+namespace {
+
+// Each process's parent, as the system's snapshot of its processes says.
+std::unordered_map<std::uint32_t, std::uint32_t> ParentsOfProcesses() {
+  std::unordered_map<std::uint32_t, std::uint32_t> parents;
+  const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) return parents;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+  }
+  return parents;
+}
+
+// A session's instance identifier, which names it alone while it lasts, as a
+// number: FNV-1a over its UTF-16 units.
+std::uint64_t IdOfSession(std::wstring_view identifier) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const wchar_t unit : identifier) {
+    hash ^= static_cast<std::uint16_t>(unit);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+struct Session {
+  std::uint64_t id = 0;
+  std::uint32_t process = 0;
+  UniqueHandle<ComTraits<ISimpleAudioVolume>> volume;
+};
+
+// Calls `visit` with each session of the device until it returns false.
+void VisitSessions(IMMDevice* speakers, const std::function<bool(Session&)>& visit) {
+  if (!speakers) return;
+  UniqueHandle<ComTraits<IAudioSessionManager2>> manager;
+  if (FAILED(speakers->Activate(__uuidof(IAudioSessionManager2), CLSCTX_ALL, nullptr,
+                                reinterpret_cast<void**>(manager.Put())))) {
+    return;
+  }
+  UniqueHandle<ComTraits<IAudioSessionEnumerator>> sessions;
+  int count = 0;
+  if (FAILED(manager.Get()->GetSessionEnumerator(sessions.Put())) || FAILED(sessions.Get()->GetCount(&count))) return;
+  for (int i = 0; i < count; ++i) {
+    UniqueHandle<ComTraits<IAudioSessionControl>> control;
+    UniqueHandle<ComTraits<IAudioSessionControl2>> named;
+    if (FAILED(sessions.Get()->GetSession(i, control.Put())) ||
+        FAILED(control.Get()->QueryInterface(__uuidof(IAudioSessionControl2), reinterpret_cast<void**>(named.Put())))) {
+      continue;
+    }
+    Session session;
+    LPWSTR identifier = nullptr;
+    if (FAILED(named.Get()->GetSessionInstanceIdentifier(&identifier)) || !identifier) continue;
+    session.id = IdOfSession(identifier);
+    ComLibrary().freeMemory(identifier);
+    DWORD process = 0;
+    if (SUCCEEDED(named.Get()->GetProcessId(&process))) session.process = process;
+    if (FAILED(control.Get()->QueryInterface(__uuidof(ISimpleAudioVolume), reinterpret_cast<void**>(session.volume.Put())))) {
+      continue;
+    }
+    if (!visit(session)) return;
+  }
+}
+
+}  // namespace
+
+std::vector<ProgramStream> EndpointMixer::ProgramStreams() {
+  std::vector<ProgramStream> streams;
+  const auto parents = ParentsOfProcesses();
+  VisitSessions(speakers_.Get(), [&](Session& session) {
+    BOOL muted = FALSE;
+    ProgramStream stream{.id = session.id, .processes = {}, .muted = false};
+    if (SUCCEEDED(session.volume.Get()->GetMute(&muted))) stream.muted = muted != FALSE;
+    // A bound on the walk up: parents' ids are reused, and may make a loop.
+    constexpr int kDeepestAncestry = 64;
+    std::uint32_t process = session.process;
+    for (int depth = 0; process != 0 && depth < kDeepestAncestry; ++depth) {
+      stream.processes.push_back(process);
+      const auto parent = parents.find(process);
+      process = parent == parents.end() ? 0 : parent->second;
+    }
+    streams.push_back(std::move(stream));
+    return true;
+  });
+  return streams;
+}
+
+bool EndpointMixer::SetStreamMuted(std::uint64_t stream, bool muted) {
+  bool done = false;
+  VisitSessions(speakers_.Get(), [&](Session& session) {
+    if (session.id != stream) return true;
+    done = SUCCEEDED(session.volume.Get()->SetMute(muted ? TRUE : FALSE, nullptr));
+    return false;
+  });
+  return done;
 }
 
 // Some platforms hand out an endpoint volume that refuses every change; the

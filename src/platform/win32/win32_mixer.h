@@ -7,6 +7,7 @@
 #include "platform/win32/unique_handle.h"
 
 struct IAudioEndpointVolume;
+struct IMMDevice;
 
 namespace blindfold::win32 {
 
@@ -17,6 +18,9 @@ class WinmmMixer final : public Mixer {
   bool Open() override;
   std::optional<VolumeControl> FindSpeakersVolume() override;
   bool SetValue(const VolumeControl& control, std::uint32_t value) override;
+  // winmm knows no program's sound apart.
+  std::vector<ProgramStream> ProgramStreams() override { return {}; }
+  bool SetStreamMuted(std::uint64_t, bool) override { return false; }
 
  private:
   UniqueHandle<MixerTraits> mixer_;
@@ -34,10 +38,14 @@ class EndpointMixer final : public Mixer {
   bool Open() override;
   std::optional<VolumeControl> FindSpeakersVolume() override;
   bool SetValue(const VolumeControl& control, std::uint32_t value) override;
+  // The device's audio sessions, one a program (or a part of one) plays in.
+  std::vector<ProgramStream> ProgramStreams() override;
+  bool SetStreamMuted(std::uint64_t stream, bool muted) override;
   bool AcceptsChanges();
 
  private:
   bool comStarted_ = false;
+  UniqueHandle<ComTraits<IMMDevice>> speakers_;
   UniqueHandle<ComTraits<IAudioEndpointVolume>> volume_;
 };
 
@@ -49,6 +57,9 @@ class Win32Mixer final : public Mixer {
   bool SetValue(const VolumeControl& control, std::uint32_t value) override {
     return chosen_->SetValue(control, value);
   }
+  // The sessions are the endpoint's, whichever fader was chosen.
+  std::vector<ProgramStream> ProgramStreams() override { return endpoint_.ProgramStreams(); }
+  bool SetStreamMuted(std::uint64_t stream, bool muted) override { return endpoint_.SetStreamMuted(stream, muted); }
 
  private:
   EndpointMixer endpoint_;

@@ -8,6 +8,7 @@
 #include "platform/win32/callback_edge.h"
 #include "platform/win32/handle_conversion.h"
 #include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
 
 namespace blindfold::win32 {
 namespace {
@@ -155,6 +156,20 @@ std::uint32_t Win32WindowManager::ProcessId(WindowHandle window) {
   DWORD process = 0;
   GetWindowThreadProcessId(ToHwnd(window), &process);
   return process;
+}
+
+// Limited query rights are enough for the image's name, and are granted on
+// most processes of the session that full rights are not.
+std::string Win32WindowManager::ProgramPath(WindowHandle window) {
+  const std::uint32_t process = ProcessId(window);
+  if (process == 0) return {};
+  const UniqueKernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!opened) return {};
+  std::wstring path(32768, L'\0');
+  DWORD length = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(opened.Get(), 0, path.data(), &length) || length == 0) return {};
+  path.resize(length);
+  return Narrow(path);
 }
 
 // Another thread's window gets the request in its queue, so a program that has

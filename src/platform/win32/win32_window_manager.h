@@ -20,6 +20,7 @@ class Win32WindowManager final : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
+  std::string ProgramPath(WindowHandle window) override;
   bool CloakedByItsApp(WindowHandle window) override;
   bool Answering(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;

@@ -13,6 +13,7 @@
 
 #include "core/log.h"
 #include "platform/linux/key_file_registry.h"
+#include "platform/linux/processes.h"
 #include "platform/linux/text_rules.h"
 #include "platform/x11/window_access.h"
 
@@ -229,6 +230,23 @@ std::uint32_t X11WindowManager::ProcessId(WindowHandle handle) {
   if (pid && !pid->numbers.empty() && pid->numbers[0] != 0) return static_cast<std::uint32_t>(pid->numbers[0]);
   constexpr unsigned long kClientIds = 0x1FFFFF;
   return static_cast<std::uint32_t>(window & ~kClientIds);
+}
+
+// Only a pid the program states names a process, and only one of this machine:
+// a client of another host says its own machine in WM_CLIENT_MACHINE.
+std::string X11WindowManager::ProgramPath(WindowHandle handle) {
+  const ::Window window = ToWindow(handle);
+  XWindowAttributes attributes;
+  if (!Attributes(x_.Get(), window, attributes)) return {};
+  const auto pid = x_.ReadProperty(window, x_.Intern("_NET_WM_PID"), XA_CARDINAL);
+  if (!pid || pid->numbers.empty() || pid->numbers[0] == 0 || pid->numbers[0] > 0xFFFFFFFFul) return {};
+  if (const auto machine = x_.ReadProperty(window, XA_WM_CLIENT_MACHINE, XA_STRING); machine && !machine->bytes.empty()) {
+    std::array<char, 256> host{};
+    if (gethostname(host.data(), host.size() - 1) != 0) return {};
+    const std::string_view stated(reinterpret_cast<const char*>(machine->bytes.data()), machine->bytes.size());
+    if (stated.substr(0, stated.find('\0')) != std::string_view(host.data())) return {};
+  }
+  return linux_desktop::ProgramOfProcess(static_cast<std::uint32_t>(pid->numbers[0]));
 }
 
 std::optional<SavedPlacement> X11WindowManager::StoredPlacement(::Window window) {

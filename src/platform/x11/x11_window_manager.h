@@ -35,6 +35,7 @@ class X11WindowManager final : public WindowManager {
   std::string WindowText(WindowHandle window, int bufferChars) override;
   std::string ClassName(WindowHandle window, int bufferChars) override;
   std::uint32_t ProcessId(WindowHandle window) override;
+  std::string ProgramPath(WindowHandle window) override;
   bool CloakedByItsApp(WindowHandle) override { return false; }
   bool Answering(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;

@@ -95,7 +95,7 @@ windows_of() {  # windows_of FD DESCRIPTION...
   local fd=$1 fifo="$work/windows$1"
   shift
   mkfifo "$fifo"
-  "$test_windows" "$@" <"$fifo" >"$fifo.ids" &
+  "${program:-$test_windows}" "$@" <"$fifo" >"$fifo.ids" &
   pids+=($!)
   eval "exec $fd>$fifo"
   eventually test -s "$fifo.ids"
@@ -338,6 +338,40 @@ check "and shows them again" eventually eval "mapped $diary && mapped $editor"
 exec 9>&-  # the diaries go
 keys super+p
 panel_ready
+
+# Always hide by program: two programs whose windows share a class. The chosen
+# window's program goes in the list from its row, and only that program's
+# windows hide, the one it opens while they are hidden too.
+cp "$test_windows" "$work/player"
+tab=$'\t'
+program="$work/player" windows_of 14 "Call|media"
+windows_of 15 "Song|media"
+call=$(head -1 "$work/windows14.ids")
+song=$(head -1 "$work/windows15.ids")
+keys super+p
+eventually panel_hidden
+xdotool windowactivate --sync "$call"
+keys super+p
+panel_ready
+press "[ Clear All ]"
+cell "Open windows" 0 1   # the call's row, on top
+press "Always hide program"
+hide_me
+check "and saved as a program entry" \
+  grep -qxF "AlwaysHide=Diary${tab}diary  (class),${tab}$work/player  (program)" "$settings"
+keys super+q
+check "a program entry hides that program's window" eventually unmapped "$call"
+check "but not another program's window of the same class" mapped "$song"
+program="$work/player" windows_of 16 "Call two|other"
+check "a window of that program is hidden as it opens" eventually unmapped "$(head -1 "$work/windows16.ids")"
+keys super+q
+check "and they show again" eventually eval "mapped $call && mapped $(head -1 "$work/windows16.ids")"
+exec 14>&- 15>&- 16>&-
+keys super+p
+eventually panel_hidden
+keys super+p
+panel_ready
+double_click_cell "Always hide" 1 1   # the program entry goes
 
 # The tray icon, with every gesture: the menu on a double middle click, the
 # windows on each of the other five in turn. A click is the button's release,

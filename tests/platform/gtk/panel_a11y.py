@@ -39,6 +39,7 @@ EXPECTED = [
     (OPEN_WINDOWS, "push button", "[ Clear All ]"),
     (OPEN_WINDOWS, "check box", "[ Hide Taskbar ]"),
     (OPEN_WINDOWS, "check box", "[ Hide desktop icons ]"),
+    (OPEN_WINDOWS, "push button", "Always hide program"),
     (OPEN_WINDOWS, "push button", "Refresh"),
     (ALWAYS_HIDE, "table", ALWAYS_HIDE),
     ("Password protection", "password text", "Password:"),
