@@ -342,12 +342,56 @@ panel_ready
 # Always hide by program: two programs whose windows share a class. The chosen
 # window's program goes in the list from its row, and only that program's
 # windows hide, the one it opens while they are hidden too.
+#
+# With "Mute only the hidden programs", each program playing a tone of its own
+# (the call 440 Hz, the song 1000 Hz, each from a process the program
+# started), hiding the call silences its tone alone on the sink, and showing
+# it brings the tone back.
 cp "$test_windows" "$work/player"
 tab=$'\t'
-program="$work/player" windows_of 14 "Call|media"
-windows_of 15 "Song|media"
-call=$(head -1 "$work/windows14.ids")
-song=$(head -1 "$work/windows15.ids")
+for hz in 440 1000; do
+  python3 - "$work/$hz.wav" "$hz" <<'TONE'
+import math, struct, sys, wave
+with wave.open(sys.argv[1], "wb") as out:
+    out.setnchannels(1)
+    out.setsampwidth(2)
+    out.setframerate(8000)
+    hz = int(sys.argv[2])
+    second = b"".join(struct.pack("<h", int(9000 * math.sin(2 * math.pi * hz * i / 8000))) for i in range(8000))
+    out.writeframes(second * 600)
+TONE
+done
+playing() {  # playing WAV PROGRAM: a program that plays WAV through a process of its own
+  printf '#!/bin/sh\npaplay "%s" &\necho $! >>"%s"\nexec "%s" "$@"\n' "$1" "$work/tones" "$2"
+}
+playing "$work/440.wav" "$work/player" >"$work/player-playing"
+playing "$work/1000.wav" "$test_windows" >"$work/song-playing"
+chmod +x "$work/player-playing" "$work/song-playing"
+monitor="$(pactl get-default-sink).monitor"
+# The tone's strength in the next second of what the sink plays, from 0 to
+# about 27 (the tones' own): a Goertzel filter over 8000 samples.
+tone_level() {  # tone_level HZ
+  parec -d "$monitor" --raw --format=s16le --rate=8000 --channels=1 2>/dev/null | head -c 16000 |
+    python3 -c '
+import math, struct, sys
+data = sys.stdin.buffer.read()
+samples = struct.unpack("<%dh" % (len(data) // 2), data)
+k = 2 * math.cos(2 * math.pi * int(sys.argv[1]) / 8000)
+s1 = s2 = 0.0
+for x in samples:
+    s1, s2 = x + k * s1 - s2, s1
+power = s1 * s1 + s2 * s2 - k * s1 * s2
+print(int(100 * 2 * math.sqrt(max(power, 0)) / max(len(samples), 1) / 32768))' "$1"
+}
+heard() { [ "$(tone_level "$1")" -ge 10 ]; }
+silent() { [ "$(tone_level "$1")" -le 2 ]; }
+program="$work/player-playing" windows_of 17 "Call|media"
+program="$work/song-playing" windows_of 18 "Song|media"
+# shellcheck disable=SC2207
+pids+=($(cat "$work/tones"))
+check "both programs' tones play" eventually eval "heard 440 && heard 1000"
+call=$(head -1 "$work/windows17.ids")
+song=$(head -1 "$work/windows18.ids")
 keys super+p
 eventually panel_hidden
 xdotool windowactivate --sync "$call"
@@ -356,19 +400,26 @@ panel_ready
 press "[ Clear All ]"
 cell "Open windows" 0 1   # the call's row, on top
 press "Always hide program"
+keys ctrl+Tab ctrl+Tab
+press "[ Mute only the hidden programs ]"
+keys ctrl+Tab ctrl+Tab ctrl+Tab
 hide_me
 check "and saved as a program entry" \
   grep -qxF "AlwaysHide=Diary${tab}diary  (class),${tab}$work/player  (program)" "$settings"
 keys super+q
 check "a program entry hides that program's window" eventually unmapped "$call"
 check "but not another program's window of the same class" mapped "$song"
-program="$work/player" windows_of 16 "Call two|other"
-check "a window of that program is hidden as it opens" eventually unmapped "$(head -1 "$work/windows16.ids")"
+check "the hidden program's tone is muted" eventually silent 440
+check "while the other program's plays on" heard 1000
+check "and the option is saved" grep -qx "bMuteHiddenPrograms=1" "$settings"
+program="$work/player" windows_of 19 "Call two|other"
+check "a window of that program is hidden as it opens" eventually unmapped "$(head -1 "$work/windows19.ids")"
 keys super+q
-check "and they show again" eventually eval "mapped $call && mapped $(head -1 "$work/windows16.ids")"
-exec 14>&- 15>&- 16>&-
-keys super+p
-eventually panel_hidden
+check "and they show again" eventually eval "mapped $call && mapped $(head -1 "$work/windows19.ids")"
+check "and the hidden program's tone is back" eventually eval "heard 440 && heard 1000"
+exec 17>&- 18>&- 19>&-
+# shellcheck disable=SC2046
+kill $(cat "$work/tones")
 keys super+p
 panel_ready
 double_click_cell "Always hide" 1 1   # the program entry goes
