@@ -97,6 +97,15 @@ terminal third keep
 eventually shown third
 terminal float
 eventually shown float
+# On sway, a copy of the terminal's program, of the class of side and third:
+# the always-hide list names it by its program, and it alone of the three hides.
+program_entry=
+if [ "$desktop" = sway ]; then
+  cp "$(command -v foot)" "$work/copied"
+  start_program "$work/copied" --app-id=keep -T copied
+  eventually shown copied
+  program_entry=",	$work/copied  (program)"
+fi
 sway '[title="^float$"] floating enable, resize set 500 300, move position 100 120'
 start_program env GDK_BACKEND=$gdk_backend zenity --info --title=paper --text=notes
 eventually shown paper
@@ -135,7 +144,7 @@ Taskbar=0
 ProgramManager=0
 
 [Software/Blindfold]
-AlwaysHide=big	$terminal_class  (class),float	$terminal_class  (class),away	$terminal_class  (class),paper	$dialog_class  (class)
+AlwaysHide=big	$terminal_class  (class),float	$terminal_class  (class),away	$terminal_class  (class),paper	$dialog_class  (class)$program_entry
 INI
 # On Wayland the tray is the desktop's StatusNotifierItem host.
 if [ "$desktop" = sway ]; then
@@ -161,11 +170,17 @@ fi
 some_hidden() { hidden big && hidden float && hidden away && hidden paper; }
 hotkey z
 check "the windows hotkey hides the chosen windows, side stays" eventually eval 'some_hidden && shown side'
+if [ "$desktop" = sway ]; then
+  check "a program entry hides its program's window, not its classmates" eventually eval 'hidden copied && shown third'
+fi
 # A hidden window the user brings back from the scratchpad hides again.
 sway '[title="^big$"] scratchpad show'
 check "a hidden window brought back is hidden again" eventually hidden big
 hotkey z
 check_desk "round 1"
+if [ "$desktop" = sway ]; then
+  check "round 1: the copied terminal is back" eventually shown copied
+fi
 
 # A second round: the tray icon's left click (the host's activation) hides
 # them where there is a StatusNotifierItem host, the command a key binding of
