@@ -1,9 +1,14 @@
+#include <windows.h>
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "app/password_key.h"
 #include "platform/win32/win32_crypto.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/fake/fake_program_files.h"
@@ -114,6 +119,43 @@ TEST(Win32Mixer, UsesAVolumeItCanSet) {
   const auto volume = mixer.FindSpeakersVolume();
   ASSERT_TRUE(volume);
   EXPECT_TRUE(mixer.SetValue(*volume, 24050));
+}
+
+// This process opens a stream of its own on the speakers, which makes it an
+// audio session; the mixer finds it as this process's stream, mutes it and
+// gives it back.
+TEST(Win32Mixer, MutesAndUnmutesAProgramsAudioSession) {
+  if (!std::getenv("BLINDFOLD_AUDIO_DEVICE")) GTEST_SKIP() << "no audio device was set up for this run";
+  Win32Mixer mixer;
+  ASSERT_TRUE(mixer.Open());
+  UniqueHandle<ComTraits<IMMDeviceEnumerator>> devices;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                         __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(devices.Put()))));
+  UniqueHandle<ComTraits<IMMDevice>> speakers;
+  ASSERT_TRUE(SUCCEEDED(devices.Get()->GetDefaultAudioEndpoint(eRender, eConsole, speakers.Put())));
+  UniqueHandle<ComTraits<IAudioClient>> client;
+  ASSERT_TRUE(SUCCEEDED(speakers.Get()->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
+                                                 reinterpret_cast<void**>(client.Put()))));
+  WAVEFORMATEX* format = nullptr;
+  ASSERT_TRUE(SUCCEEDED(client.Get()->GetMixFormat(&format)));
+  const HRESULT initialised = client.Get()->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 10000000, 0, format, nullptr);
+  CoTaskMemFree(format);
+  ASSERT_TRUE(SUCCEEDED(initialised));
+
+  const auto ours = [&mixer]() -> std::optional<ProgramStream> {
+    for (const ProgramStream& stream : mixer.ProgramStreams()) {
+      if (!stream.processes.empty() && stream.processes.front() == GetCurrentProcessId()) return stream;
+    }
+    return std::nullopt;
+  };
+  const auto stream = ours();
+  ASSERT_TRUE(stream) << "no audio session of this process is listed";
+  EXPECT_FALSE(stream->muted);
+  EXPECT_TRUE(mixer.SetStreamMuted(stream->id, true));
+  EXPECT_TRUE(ours()->muted);
+  EXPECT_TRUE(mixer.SetStreamMuted(stream->id, false));
+  EXPECT_FALSE(ours()->muted);
+  EXPECT_FALSE(mixer.SetStreamMuted(stream->id + 1, true));  // no such stream
 }
 
 // Where Windows registers System Information: first its full path, then the
