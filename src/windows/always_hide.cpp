@@ -52,15 +52,43 @@ class ProgramRule {
 
 }  // namespace
 
+namespace {
+
+// The length of the UTF-8 sequence at the start of `text`, or 0 where it is
+// not one (a stray byte, a cut or over-long sequence, a surrogate).
+std::size_t Utf8SequenceAt(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) return 1;
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+  if (length == 0 || text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0;
+  }
+  const auto second = static_cast<unsigned char>(text[1]);
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+      (lead == 0xF4 && second > 0x8F)) {
+    return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+// A path is bytes on Linux: what is not UTF-8 is written as %XX too, so that
+// the entry is text every list and store takes.
 std::string ProgramEntryText(std::string_view programPath) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string entry = "\t";
-  for (const char c : programPath) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (Escaped(byte)) {
+  while (!programPath.empty()) {
+    const auto byte = static_cast<unsigned char>(programPath[0]);
+    const std::size_t length = Utf8SequenceAt(programPath);
+    if (length == 0 || Escaped(byte)) {
       entry.append({'%', kHex[byte >> 4], kHex[byte & 0xF]});
+      programPath.remove_prefix(1);
     } else {
-      entry += c;
+      entry.append(programPath.substr(0, length));
+      programPath.remove_prefix(length);
     }
   }
   return entry.append(kProgramMark);

@@ -75,6 +75,10 @@ TEST(AlwaysHidePrograms, EntryTextNamesThePathAndReadsBack) {
   const std::string entry = ProgramEntryText(awkward);
   EXPECT_EQ(entry, "\tC:\\Apps%2C old\\100%25%09new%0Aplayer.exe  (program)");
   EXPECT_EQ(ProgramOfEntry(entry), awkward);
+  // Bytes that are not UTF-8 are written out too; UTF-8 stays as it is.
+  const std::string bytes = "/opt/Caf\xe9/\xc3\xa9t\xe9\xc3";
+  EXPECT_EQ(ProgramEntryText(bytes), "\t/opt/Caf%E9/\xc3\xa9t%E9%C3  (program)");
+  EXPECT_EQ(ProgramOfEntry(ProgramEntryText(bytes)), bytes);
   for (const char* notProgram : {kMail, "\t  (program)", "x\t/bin/a  (program)", "\t/bin/a\tb  (program)",
                                  "\t/bin/%2  (program)", "\t/bin/%zz  (program)", "/bin/a  (program)"}) {
     EXPECT_FALSE(ProgramOfEntry(notProgram)) << notProgram;
