@@ -194,8 +194,8 @@ kill -CONT "$blindfold_pid"
 # after one that is turned off, the extension keeps them hidden.
 "$blindfold" --toggle
 eventually some_hidden
-shell_eval "Main.extensionManager.disableExtension('blindfold@blindfold.example');
-  Main.extensionManager.enableExtension('blindfold@blindfold.example'); 'again'" >/dev/null
+shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
+  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); 'again'" >/dev/null
 sleep 0.5
 check "turned off and straight on again, the extension keeps them hidden" some_hidden
 "$blindfold" --toggle
