@@ -191,13 +191,19 @@ check_desk "after --restore"
 kill -CONT "$blindfold_pid"
 
 # Turned off and straight on again, as the Shell does to every extension
-# after one that is turned off, the extension keeps them hidden.
+# after one that is turned off, the extension keeps them hidden. (Blindfold's
+# watch would hide again what came back: the windows are looked at before it
+# can.)
 "$blindfold" --toggle
-eventually some_hidden
-shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
-  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); 'again'" >/dev/null
-sleep 0.5
-check "turned off and straight on again, the extension keeps them hidden" some_hidden
+check "--toggle hides them again" eventually some_hidden
+chosen_back="global.display.list_all_windows()
+  .filter(w => !w.minimized && ['gtk3-demo', 'gtk3-widget-factory'].includes(w.get_wm_class()))
+  .map(w => w.get_wm_class()).join(',')"
+back=$(shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
+  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); $chosen_back")
+sleep 0.3
+back+=$(shell_eval "$chosen_back")
+check "turned off and straight on again, the extension keeps them hidden ($back)" eval "[ '$back' = '\"\"\"\"' ]"
 "$blindfold" --toggle
 check_desk "after the extension was turned off and straight on again"
 
