@@ -190,6 +190,23 @@ check "--restore beside a Blindfold that stopped answering ends with 0" eval '[ 
 check_desk "after --restore"
 kill -CONT "$blindfold_pid"
 
+# Turned off and straight on again, as the Shell does to every extension
+# after one that is turned off, the extension keeps them hidden. (Blindfold's
+# watch would hide again what came back: the windows are looked at before it
+# can.)
+"$blindfold" --toggle
+check "--toggle hides them again" eventually some_hidden
+chosen_back="global.display.list_all_windows()
+  .filter(w => !w.minimized && ['gtk3-demo', 'gtk3-widget-factory'].includes(w.get_wm_class()))
+  .map(w => w.get_wm_class()).join(',')"
+back=$(shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
+  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); $chosen_back")
+sleep 0.3
+back+=$(shell_eval "$chosen_back")
+check "turned off and straight on again, the extension keeps them hidden ($back)" eval "[ '$back' = '\"\"\"\"' ]"
+"$blindfold" --toggle
+check_desk "after the extension was turned off and straight on again"
+
 # The extension turned off with windows hidden gives them back; turned on
 # again, it serves Blindfold anew.
 extensions() {
