@@ -245,6 +245,24 @@ TEST_F(WindowHidingE2E, WindowsHiddenWhenBlindfoldIsKilledComeBackAtTheNextStart
   EXPECT_FALSE(Visible(AppWindow(L"BF Invisible")));  // its own program hid it: not ours to show
 }
 
+// An always-hide entry naming the test program by the path Windows gives its
+// image hides that program's windows, whatever their classes.
+TEST_F(WindowHidingE2E, AProgramEntryHidesThatProgramsWindows) {
+  std::wstring image(32768, L'\0');
+  DWORD length = static_cast<DWORD>(image.size());
+  ASSERT_TRUE(QueryFullProcessImageNameW(app_.hProcess, 0, image.data(), &length));
+  image.resize(length);
+  ASSERT_EQ(image.find_first_of(L",%\t"), std::wstring::npos) << "a path the entry would have to write out";
+  WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide", L"\t" + image + L"  (program)");
+  const std::vector<HWND> windows = {AppWindow(L"BF Plain"), AppWindow(L"BF \u00dcberweisung \u2013 \u6771\u4eac")};
+  BlindfoldProcess blindfold;
+  ASSERT_NE(blindfold.ShownPanel(), nullptr);
+  PressKeys({VK_LWIN, 'Z'});
+  EXPECT_TRUE(WaitUntil([&] { return std::none_of(windows.begin(), windows.end(), Visible); }));
+  PressKeys({VK_LWIN, 'Z'});
+  EXPECT_TRUE(WaitUntil([&] { return std::all_of(windows.begin(), windows.end(), Visible); }));
+}
+
 TEST_F(WindowHidingE2E, WithTheShowGuardKilledBlindfoldsWindowsWaitForThePassword) {
   WriteSetting(HKEY_LOCAL_MACHINE, L"Software\\Blindfold", L"AlwaysHide", L"x\tBfTestPlain  (class)");
   WriteSetting(HKEY_LOCAL_MACHINE, kShortcutKeys, L"PPShowWindows", L"1");
