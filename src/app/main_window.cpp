@@ -114,8 +114,18 @@ void MainWindow::RecoverHiddenWindows() {
   RefreshWindowList();
 }
 
+// However the windows come back (the panel, the tray's menu, the shut-down, a
+// dying program), the programs muted with them get their sound back; the
+// master volume keeps its own rules.
+void MainWindow::ShowHiddenWindows() {
+  hiding.ShowHiddenWindows();
+  if (!mutedPrograms_) return;
+  programMute.Restore();
+  mutedPrograms_ = false;
+}
+
 void MainWindow::ShowWindowsBeforeDying() {
-  if (!panel.chkShowWindows.IsSet()) hiding.ShowHiddenWindows();
+  if (!panel.chkShowWindows.IsSet()) ShowHiddenWindows();
 }
 
 bool MainWindow::MayUnload(CloseReason reason) {
@@ -167,7 +177,7 @@ void MainWindow::Unload() {
 
 void MainWindow::ShutDown() {
   if (!PassGate(panel.chkShutdownBlindfold.IsSet())) return;
-  hiding.ShowHiddenWindows();
+  ShowHiddenWindows();
   RefreshWindowList();
   shuttingDown = true;
   Unload();
@@ -176,7 +186,7 @@ void MainWindow::ShutDown() {
 
 void MainWindow::ShowPanelFromTray() {
   if (!PassGate(panel.chkShowBlindfold.IsSet())) return;
-  hiding.ShowHiddenWindows();
+  ShowHiddenWindows();
   RefreshWindowList();
   ShowPanelOnFirstPage();
 }
@@ -237,7 +247,7 @@ void MainWindow::TogglePanel() {
   if (!panel.chkShowBlindfold.IsSet()) {
     if (hiding.WindowsHidden()) {
       if (!PassGate(false)) return;
-      hiding.ShowHiddenWindows();
+      ShowHiddenWindows();
     }
     ShowPanelOnFirstPage();
     RefreshWindowList();
@@ -247,7 +257,7 @@ void MainWindow::TogglePanel() {
   panel.page = PanelPage::OpenWindows;
   if (!passed) return;
   if (hiding.WindowsHidden()) {
-    hiding.ShowHiddenWindows();
+    ShowHiddenWindows();
     RefreshWindowList();
   }
   platform_.panelWindow.SetVisible(true);

@@ -102,6 +102,8 @@ class MainWindow final : public PanelEvents, private ToggleHost {
   // "Hide me!": applies and saves the panel, then hides it.
   void cmdOK_Click();
   void RefreshWindowList() { hiding.RefreshWindowList(); }
+  // The hidden windows shown, and the sound of their programs given back.
+  void ShowHiddenWindows();
   // "Always hide program": the current open window's program joins the
   // always-hide list.
   void AlwaysHideProgramOfCurrentWindow();

@@ -309,7 +309,21 @@ TEST_F(MainWindowTest, MutingOnlyTheHiddenProgramsLeavesTheSpeakersAndTheOtherSo
   EXPECT_FALSE(fakes.mixer.streams[0].muted);
   EXPECT_TRUE(fakes.mixer.values.empty());  // the master volume was never set
 
-  form.panel.chkMutePrograms.value = 0;  // as before: the master volume
+  // Shut down while hidden, the windows and their program's sound come back.
+  form.Do(Command::Toggle);
+  EXPECT_TRUE(fakes.mixer.streams[0].muted);
+  form.ShutDown();
+  EXPECT_TRUE(Visible(call));
+  EXPECT_FALSE(fakes.mixer.streams[0].muted);
+  EXPECT_TRUE(fakes.mixer.values.empty());
+}
+
+TEST_F(MainWindowTest, WithoutMutingOnlyTheHiddenProgramsTheMasterVolumeIsMutedAsBefore) {
+  const WindowHandle call = fakes.windows.Add({.title = "Call", .processId = 10});
+  fakes.mixer.streams = {{.id = 1, .processes = {10}}};
+  fakes.registry.Set(kKey + "bMute", "1");
+  form.Load();
+  form.hiding.Choose({call});
   form.Do(Command::Toggle);
   form.Do(Command::Toggle);
   EXPECT_EQ(fakes.mixer.values.size(), 2u);
