@@ -624,6 +624,16 @@ WindowHandle X11WindowManager::ForegroundWindow() {
   return ToHandle(static_cast<::Window>(active->numbers.front()));
 }
 
+// A window without a desktop, or on every one (0xFFFFFFFF), is on this one.
+bool X11WindowManager::OnCurrentDesktop(WindowHandle handle) {
+  const auto desktop = x_.ReadProperty(ToWindow(handle), x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL);
+  if (!desktop || desktop->numbers.empty()) return true;
+  const auto itsDesktop = static_cast<std::uint32_t>(desktop->numbers[0]);
+  if (itsDesktop == 0xFFFFFFFFu) return true;
+  const auto current = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CURRENT_DESKTOP"), XA_CARDINAL);
+  return !current || current->numbers.empty() || static_cast<std::uint32_t>(current->numbers[0]) == itsDesktop;
+}
+
 bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindow(handle)) == IconicState; }
 
 X11WindowManager::~X11WindowManager() {

@@ -40,6 +40,7 @@ class X11WindowManager final : public WindowManager {
   WindowHandle ForegroundWindow() override;
   bool IsMinimised(WindowHandle window) override;
   bool Activate(WindowHandle window) override;
+  bool OnCurrentDesktop(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::vector<WindowHandle> LeftHiddenByThisProgram() override;
