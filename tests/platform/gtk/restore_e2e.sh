@@ -4,7 +4,8 @@
 # and a program with two windows, a dialog owned by one of them and an open
 # menu that names no class, below another program's window that stays. Two
 # rounds of the windows hotkey, then a panic and a kill -9, each followed by a
-# show; windows the hidden program opens meanwhile hide with it.
+# show; windows the hidden program opens meanwhile hide with it. Under xfwm4
+# (DESKTOP xfce), the hide of one desktop's windows alone.
 #   restore_e2e.sh BLINDFOLD TEST_WINDOWS_APP DESKTOP
 set -euo pipefail
 
@@ -100,6 +101,57 @@ if [ "$desktop" = icewm ]; then
   wait "$blindfold_pid" || true
 fi
 write_settings 0,1,1,0 1
+
+# xfwm4 brings a window activated on another desktop over to the one shown.
+# A program's window and its dialog, which has the keyboard, alone on the
+# second desktop, and another program's window on the first: hiding them
+# hands the activation to nothing there, and the show gives it back to the
+# dialog, above its owner.
+if [ "$desktop" = xfce ]; then
+  mkfifo "$work/here"
+  "$test_windows" "Here|here" <"$work/here" >"$work/here.ids" &
+  pids+=($!)
+  exec 8>"$work/here"
+  eventually test -s "$work/here.ids"
+  here=$(sed -n 1p "$work/here.ids")
+  eventually managed "$here"
+  wmctrl -s 1
+  mkfifo "$work/owner"
+  "$test_windows" "Owner|owner" "Dialog|owner|owned" <"$work/owner" >"$work/owner.ids" &
+  pids+=($!)
+  exec 7>"$work/owner"
+  eventually test -s "$work/owner.ids"
+  owner=$(sed -n 1p "$work/owner.ids")
+  dialog=$(sed -n 2p "$work/owner.ids")
+  eventually managed "$dialog"
+  xdotool windowactivate "$dialog" 2>/dev/null || true
+  sleep 1
+  check "the desk is set: the owner and its dialog on the second desktop, the other window on the first" \
+    eval 'on_desktop "$owner" 1 && on_desktop "$dialog" 1 && on_desktop "$here" 0 && below "$owner" "$dialog"'
+  had_focus=$(active)
+  launch_blindfold
+  sleep 5
+  keys ctrl+alt+z
+  check "the owner and its dialog hide" eventually eval 'unmapped "$owner" && unmapped "$dialog"'
+  sleep 1
+  check "the other program's window stays on the first desktop" on_desktop "$here" 0
+  keys ctrl+alt+z
+  check "the owner and its dialog are back" eventually eval 'mapped "$owner" && mapped "$dialog"'
+  sleep 1
+  check "on the second desktop" eval 'on_desktop "$owner" 1 && on_desktop "$dialog" 1'
+  check "the other program's window is still on the first" on_desktop "$here" 0
+  check "the dialog above its owner" below "$owner" "$dialog"
+  check "the dialog has the keyboard again" eventually is_active "$had_focus"
+  kill -TERM "$blindfold_pid"
+  wait "$blindfold_pid" || true
+  exec 7>&- 8>&-
+  check "Blindfold's standard error tells of no misuse of GLib or GTK" stderr_clean
+  if [ $failures -gt 0 ]; then
+    tail -40 "$work/blindfold.log" >&2
+    exit 1
+  fi
+  exit 0
+fi
 
 # The desk: a maximised xterm at the bottom, the clock minimised, the eyes
 # (which stay) in the middle, an xterm on the second desktop, a program's
