@@ -69,6 +69,9 @@ stack_order() {
 }
 declare -A name_of
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+# The null sink's volume in percent, as the sound server tells it.
+volume() { pactl get-sink-volume @DEFAULT_SINK@ 2>/dev/null | grep -o '[0-9]*%' | head -1 | tr -d %; }
+volume_is() { [ "$(volume)" = "$1" ]; }
 window_of() { xdotool search --sync --limit 1 "$@" 2>/dev/null | head -1; }
 
 # Settings written as the panel would: KEYS the three hotkeys' boxes (WinKey,
@@ -81,6 +84,8 @@ BlindfoldShortcutKey=$1,X
 WindowsShortcutKey=$1,Z
 PanicShortcutKey=$1,V
 StartHidden=$2
+bMute=1
+SoundLevel=60
 DisplayIcon=0
 Taskbar=0
 ProgramManager=0
@@ -283,10 +288,27 @@ check "and stays hidden" unmapped "$later"
 kill -9 "$blindfold_pid"
 wait "$blindfold_pid" 2>/dev/null || true
 check "a killed Blindfold leaves them hidden" all_hidden
+check "and the sound muted" volume_is 0
 launch_blindfold
 check "the next start brings the eyes back too" eventually mapped "$eyes"
 check_desk "after kill -9"
 check "the window opened while hidden is back too" mapped "$later"
+check "and the sound, at the level saved" eventually volume_is 60
+volume_is 60 || echo "  the volume is $(volume)%" >&2
+
+# Panic and kill -9 again: the rescue command brings everything back, the
+# sound too.
+note_desk
+keys ctrl+alt+v
+check "panic hides every window again" eventually eval 'all_hidden && unmapped "$eyes"'
+kill -9 "$blindfold_pid"
+wait "$blindfold_pid" 2>/dev/null || true
+check "the sound is muted" volume_is 0
+(detached "$blindfold" --restore) >>"$work/blindfold.log" 2>&1
+check "the rescue command brings the eyes back" eventually mapped "$eyes"
+check_desk "after --restore"
+check "and the sound, at the level saved" eventually volume_is 60
+launch_blindfold
 
 # Un-maximised, the big xterm takes the size it had before it was maximised.
 wmctrl -i -r "$big" -b remove,maximized_vert,maximized_horz
