@@ -104,6 +104,7 @@ std::vector<::Window> X11WindowManager::StackTopFirst() {
 void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
   taskbar_ = None;
   stack_.reset();
+  popupsOnScreen_.reset();
   stack_ = StackTopFirst();
   for (const ::Window window : *stack_) {
     if (!visit(ToHandle(window))) return;
@@ -234,18 +235,20 @@ std::uint32_t X11WindowManager::StatedProcess(::Window window) {
   return pid && !pid->numbers.empty() ? static_cast<std::uint32_t>(pid->numbers[0]) : 0;
 }
 
-// _NET_WM_PID when the program states it. A program's pop-ups (menus,
-// tooltips) often state nothing, not even a class: they are its all the same
-// when its client made them, and count as the process that another window of
-// that client states, whether on screen or hidden here. With none stating it,
-// the client stands for the process, which is what telling a window's owner
-// apart needs.
+// _NET_WM_PID when the program states it; otherwise the client that made the
+// window, which is what telling a window's owner apart needs. A program's
+// pop-ups (menus, tooltips) often state nothing, not even a class: they count
+// as the process that another window of their client states, on screen or
+// hidden here, so that the watch knows them for a hidden program's. (Only
+// pop-ups: the recovery record knows a window by its process, and after a
+// restart the windows hidden with it are nowhere to be asked.)
 std::uint32_t X11WindowManager::ProcessId(WindowHandle handle) {
   const ::Window window = ToWindow(handle);
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return 0;
   if (const std::uint32_t stated = StatedProcess(window)) return stated;
   const unsigned long client = ClientOf(window);
+  if (!attributes.override_redirect) return static_cast<std::uint32_t>(client);
   std::vector<::Window> sameClient;
   for (const ::Window hidden : withdrawn_) {
     if (hidden != window && ClientOf(hidden) == client) sameClient.push_back(hidden);
@@ -264,24 +267,31 @@ std::uint32_t X11WindowManager::ProcessId(WindowHandle handle) {
 // A program's pop-ups are override-redirect windows, which no window manager
 // lists and which it maps and unmaps itself; those on screen when one of its
 // windows hides would stay over the empty desktop. They are told by the client
-// that made them, or by the process where both state it.
+// that made them, or by the process where both state it. The pop-ups on screen
+// are read once for the pass, as the stack is.
 std::vector<::Window> X11WindowManager::OpenPopupsOf(::Window window) {
-  std::vector<::Window> popups;
-  ::Window rootOut = None;
-  ::Window parent = None;
-  ::Window* children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) == 0) return popups;
-  const XFreed owned(children);
-  const std::uint32_t process = StatedProcess(window);
-  for (unsigned int i = 0; i < count; ++i) {
-    const ::Window child = children[i];
-    XWindowAttributes attributes;
-    if (child == window || !Attributes(x_.Get(), child, attributes)) continue;
-    if (!attributes.override_redirect || attributes.map_state != IsViewable) continue;
-    if (ClientOf(child) == ClientOf(window) || (process != 0 && StatedProcess(child) == process)) {
-      popups.push_back(child);
+  if (!popupsOnScreen_) {
+    popupsOnScreen_.emplace();
+    ::Window rootOut = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
+      const XFreed owned(children);
+      for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!Attributes(x_.Get(), children[i], attributes)) continue;
+        if (attributes.override_redirect && attributes.map_state == IsViewable) {
+          popupsOnScreen_->push_back({children[i], StatedProcess(children[i])});
+        }
+      }
     }
+  }
+  std::vector<::Window> popups;
+  const std::uint32_t process = StatedProcess(window);
+  for (const auto& [popup, itsProcess] : *popupsOnScreen_) {
+    if (popup == window || withdrawn_.contains(popup)) continue;
+    if (ClientOf(popup) == ClientOf(window) || (process != 0 && itsProcess == process)) popups.push_back(popup);
   }
   return popups;
 }
@@ -670,6 +680,11 @@ void X11WindowManager::AskManager(::Window window, const char* request, std::ini
 // in its own time, and no other program is waited for.
 bool X11WindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
   const ::Window window = ToWindow(handle);
+  if (showCmd != kShowCmdHide) {
+    // A show ends the hide, even one with nothing left to show.
+    hiding_ = false;
+    popupsOnScreen_.reset();
+  }
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return false;
   if (showCmd == kShowCmdHide) {

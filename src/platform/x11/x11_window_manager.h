@@ -138,6 +138,8 @@ class X11WindowManager final : public WindowManager {
   std::string markKeyFile_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;
+  // The pop-ups on screen then, with the process each states (0 for none).
+  std::optional<std::vector<std::pair<::Window, std::uint32_t>>> popupsOnScreen_;
 };
 
 }  // namespace blindfold::x11
