@@ -190,6 +190,17 @@ check "--restore beside a Blindfold that stopped answering ends with 0" eval '[ 
 check_desk "after --restore"
 kill -CONT "$blindfold_pid"
 
+# Turned off and straight on again, as the Shell does to every extension
+# after one that is turned off, the extension keeps them hidden.
+"$blindfold" --toggle
+eventually some_hidden
+shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
+  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); 'again'" >/dev/null
+sleep 0.5
+check "turned off and straight on again, the extension keeps them hidden" some_hidden
+"$blindfold" --toggle
+check_desk "after the extension was turned off and straight on again"
+
 # The extension turned off with windows hidden gives them back; turned on
 # again, it serves Blindfold anew.
 extensions() {
