@@ -18,7 +18,7 @@ fi
 session=$(pwd)/build/sway-bench-session
 work=$(mktemp -d)
 scripts/sway-session.sh start "$session"
-trap 'scripts/sway-session.sh stop "$session"; rm -rf "$work"' EXIT
+trap 'scripts/sway-session.sh stop "$session"; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 set -a
 source "$session/env"
 set +a

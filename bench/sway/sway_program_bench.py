@@ -2,11 +2,11 @@
 """Hide and show latency of Blindfold on sway against the floor, in one run.
 
 N foot windows of one process (a foot server), picked by an always-hide entry
-of their app id. Blindfold: from the windows hotkey's binding event (the key
-as sway runs its binding) to sway's move event of the last of the N windows.
-The floor: one IPC message moving the same windows to the scratchpad, and one
-moving them back to their workspace, tiled, from the message sent to the last
-move event. Blindfold and the floor take turns in each round, the first of
+of their app id. Blindfold: from the windows hotkey's press (wtype, through
+sway's virtual keyboard) to sway's move event of the last of the N windows.
+The floor: a key pressed the same way, bound to one sway command moving the
+same windows to the scratchpad, or back to their workspace, tiled: what sway
+does for one IPC message carrying that command, with the same way in. Blindfold and the floor take turns in each round, the first of
 the two alternating; every row is a median of REPEATS rounds.
 
   sway_program_bench.py BLINDFOLD WORK_DIR [N...]   (the sway session's env set)
@@ -127,42 +127,43 @@ class Desk:
         return all((workspace == "__i3_scratch") == hidden for _, workspace in self.views())
 
     def wait_moves(self, ids, start, deadline):
-        """The moment the last of `ids` was told moved; `start` is taken from a
-        binding event when None."""
+        """Milliseconds from `start` to the last of `ids` told moved."""
         left = set(ids)
         while left:
             kind, payload = self.events.read(deadline)
             event = json.loads(payload)
+            if os.environ.get("BENCH_DEBUG"):
+                print(kind & 0x7fffffff, event.get("change"), event.get("container", {}).get("id"),
+                      event.get("binding", {}).get("command"), file=sys.stderr)
             if kind & 0x7fffffff == EVENT_BINDING:
-                if start is None and event.get("binding", {}).get("command", "").startswith("nop blindfold"):
-                    start = time.monotonic()
                 continue
-            if event.get("change") == "move" and start is not None:
+            if event.get("change") == "move":
                 left.discard(event.get("container", {}).get("id"))
         return (time.monotonic() - start) * 1000.0
 
-    def press(self):
-        subprocess.run(["wtype", "-M", "ctrl", "-M", "alt", "-k", "z", "-m", "alt", "-m", "ctrl"], check=True)
+    def bind_floor(self):
+        """The floor's keys: sway itself runs one command moving the windows."""
+        for key, command in (("y", "[app_id=%s] move scratchpad" % APP_ID),
+                             ("u", "[app_id=%s] move container to workspace 1, floating disable" % APP_ID)):
+            reply = self.commands.request(RUN_COMMAND, ('bindsym --no-repeat Ctrl+Mod1+%s "%s"' % (key, command)).encode())
+            if not all(result.get("success") for result in reply):
+                raise RuntimeError("sway refused the floor's key: %s" % reply)
+
+    def pass_by_key(self, key, hidden):
+        """From the key's press, sent as Blindfold's is, to the last window moved."""
+        ids = [view for view, _ in self.views()]
+        self.drain()
+        start = time.monotonic()
+        subprocess.run(["wtype", "-M", "ctrl", "-M", "alt", "-k", key, "-m", "alt", "-m", "ctrl"], check=True)
+        took = self.wait_moves(ids, start, time.monotonic() + TIMEOUT)
+        self.wait_until(hidden)
+        return took
 
     def blindfold_pass(self, hidden):
-        ids = [view for view, _ in self.views()]
-        self.drain()
-        self.press()
-        took = self.wait_moves(ids, None, time.monotonic() + TIMEOUT)
-        self.wait_until(hidden)
-        return took
+        return self.pass_by_key("z", hidden)
 
     def floor_pass(self, hidden):
-        ids = [view for view, _ in self.views()]
-        self.drain()
-        command = ('[app_id="%s"] move scratchpad' % APP_ID if hidden else
-                   '[app_id="%s"] move container to workspace 1, floating disable' % APP_ID)
-        start = time.monotonic()
-        self.commands.send(RUN_COMMAND, command.encode())
-        took = self.wait_moves(ids, start, time.monotonic() + TIMEOUT)
-        self.commands.read(time.monotonic() + TIMEOUT)
-        self.wait_until(hidden)
-        return took
+        return self.pass_by_key("y" if hidden else "u", hidden)
 
     def wait_until(self, hidden):
         end = time.monotonic() + TIMEOUT
@@ -210,6 +211,7 @@ def main():
     # The Wayland display by its path: Blindfold gets a runtime folder of its own.
     os.environ["WAYLAND_DISPLAY"] = os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"])
     desk = Desk(work)
+    desk.bind_floor()
     blindfold = start_blindfold(program, work)
     rows = []
     try:
