@@ -10,6 +10,14 @@ namespace blindfold::sway {
 
 namespace {
 
+// Earlier versions marked each window they hid with its place, for a person
+// looking at sway's tree; sway draws a mark in the title bar, which made a
+// hide of many windows several times as slow. The record alone tells the
+// place now; a mark left by an earlier version goes with the show.
+bool BearsMarkOf(const SwayWindow& window, const HiddenPlace& place) {
+  return std::ranges::find(window.marks, MarkOf(window.id, place)) != window.marks.end();
+}
+
 WindowHandle HandleOfNumber(std::int64_t id) { return WindowHandle(static_cast<std::int32_t>(id)); }
 std::string Criteria(std::int64_t id) { return "[con_id=" + std::to_string(id) + "]"; }
 
@@ -110,7 +118,6 @@ const SwayWindow* SwayWindowManager::Find(WindowHandle window) {
 }
 
 void SwayWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
-  Forget();
   // A copy: a visit may tell sway something, which makes the tree read again.
   const std::vector<SwayWindow> windows = Windows();
   for (const SwayWindow& window : windows) {
@@ -183,20 +190,18 @@ bool SwayWindowManager::HiddenByThisProgram(WindowHandle window) {
   return found && found->inScratchpad && RecordedPlace(found->id);
 }
 
-// The views of the window's split as they were before this pass hid any of
-// them: those hidden just before it are no longer in sway's split, but in the
-// place recorded for them, or about to be (`placed`).
-std::vector<std::int64_t> SwayWindowManager::SplitBeforeThePass(const SwayWindow& window,
-                                                                const std::map<std::string, std::string>& placed) const {
+// The views of the window's split as they were before any of them was hidden:
+// those hidden by earlier passes are no longer in sway's split, but in the
+// places recorded for them (`recorded`). The windows of this pass are as the
+// tree was read before it.
+std::vector<std::int64_t> SwayWindowManager::SplitBeforeTheHides(const SwayWindow& window,
+                                                                 const std::vector<HiddenPlace>& recorded) {
   std::vector<std::int64_t> split = window.split;
   if (split.empty()) return split;
-  for (const auto* entries : {&record_.Entries(), &placed}) {
-    for (const auto& entry : *entries) {
-      const std::optional<HiddenPlace> other = PlaceOfText(entry.second);
-      if (!other || other->workspace != window.workspace || other->split.size() <= split.size()) continue;
-      const auto in = [&other](std::int64_t id) { return std::ranges::find(other->split, id) != other->split.end(); };
-      if (std::ranges::all_of(split, in)) split = other->split;
-    }
+  for (const HiddenPlace& other : recorded) {
+    if (other.workspace != window.workspace || other.split.size() <= split.size()) continue;
+    const auto in = [&other](std::int64_t id) { return std::ranges::find(other.split, id) != other.split.end(); };
+    if (std::ranges::all_of(split, in)) split = other.split;
   }
   return split;
 }
@@ -220,6 +225,12 @@ std::vector<bool> SwayWindowManager::HidePass(const std::vector<std::optional<Sw
   std::vector<bool> hidden(windows.size(), false);
   std::vector<CommandShare> shares(windows.size());
   std::map<std::string, std::string> placed;
+  std::vector<HiddenPlace> recordedPlaces;
+  for (const auto& entry : record_.Entries()) {
+    if (std::optional<HiddenPlace> place = PlaceOfText(entry.second); place && !place->split.empty()) {
+      recordedPlaces.push_back(std::move(*place));
+    }
+  }
   for (std::size_t i = 0; i < windows.size(); ++i) {
     if (!windows[i]) continue;
     const SwayWindow& window = *windows[i];
@@ -231,13 +242,12 @@ std::vector<bool> SwayWindowManager::HidePass(const std::vector<std::optional<Sw
     }
     // Brought back by someone else while hidden, it still goes back, in the
     // end, where the first hide found it.
-    std::vector<std::string> commands;
     if (!recorded) {
       const HiddenPlace place{window.workspace, window.floating, window.fullscreen,
-                              SplitBeforeThePass(window, placed)};
+                              SplitBeforeTheHides(window, recordedPlaces)};
       placed.emplace(key, PlaceText(place));
-      commands.push_back("mark --add " + Quoted(MarkOf(window.id, place)));
     }
+    std::vector<std::string> commands;
     if (window.fullscreen) commands.emplace_back("fullscreen disable");
     commands.emplace_back("move scratchpad");
     shares[i].Add(Criteria(window.id), commands);
@@ -285,6 +295,9 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
   std::vector<CommandShare> shares(windows.size());
   std::vector<bool> moved(windows.size(), false);
   std::vector<std::string> back;
+  // The tree as read, by con id: the pass writes into it what it asks.
+  std::unordered_map<std::int64_t, const SwayWindow*> byId;
+  for (const SwayWindow& window : Windows()) byId.try_emplace(window.id, &window);
   for (std::size_t i = 0; i < windows.size(); ++i) {
     if (!windows[i]) continue;
     const SwayWindow& window = *windows[i];
@@ -295,7 +308,9 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
       shown[i] = true;
       if (recorded) {
         back.push_back(key);
-        shares[i].Add(Criteria(window.id), {"unmark " + Quoted(MarkOf(window.id, *recorded))});
+        if (BearsMarkOf(window, *recorded)) {
+          shares[i].Add(Criteria(window.id), {"unmark " + Quoted(MarkOf(window.id, *recorded))});
+        }
       }
       if (activate) shares[i].Add(Criteria(window.id), {"focus"});
       continue;
@@ -308,12 +323,14 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
     if (!place.floating) {
       commands.emplace_back("floating disable");
       const Neighbour neighbour = NeighbourToReturnBeside(window.id, place.split, [&](std::int64_t id) {
-        const auto& tree = Windows();
-        const auto other = std::ranges::find_if(tree, [id](const SwayWindow& w) { return w.id == id; });
-        return other != tree.end() && !other->inScratchpad && !other->floating && other->workspace == place.workspace;
+        const auto other = byId.find(id);
+        return other != byId.end() && !other->second->inScratchpad && !other->second->floating &&
+               other->second->workspace == place.workspace;
       });
       if (neighbour.id) {
-        beside = Quoted("blindfold-beside:" + key);
+        // A mark sway does not draw (its name starts with "_"): drawing it in
+        // the title bar costs sway more than the move.
+        beside = Quoted("_blindfold-beside:" + key);
         shares[i].Add(Criteria(neighbour.id), {"mark --add " + beside});
         commands.push_back("move container to mark " + beside);
         if (neighbour.after) commands.push_back("swap container with mark " + beside);
@@ -321,8 +338,9 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
     }
     if (place.fullscreen == 1) commands.emplace_back("fullscreen enable");
     if (place.fullscreen == 2) commands.emplace_back("fullscreen enable global");
-    // Only the mark of this hide: one that merely looks like it is not ours.
-    commands.push_back("unmark " + Quoted(MarkOf(window.id, place)));
+    // Only the mark of this hide, which an earlier Blindfold set: one that
+    // merely looks like it is not ours.
+    if (BearsMarkOf(window, place)) commands.push_back("unmark " + Quoted(MarkOf(window.id, place)));
     if (activate) commands.emplace_back("focus");
     shares[i].Add(Criteria(window.id), commands);
     if (!beside.empty()) shares[i].Add({}, {"unmark " + beside});

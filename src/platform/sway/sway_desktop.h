@@ -77,8 +77,8 @@ class SwayWindowManager final : public linux_desktop::ListedWindowManager {
   std::vector<bool> ShowPass(const std::vector<std::optional<SwayWindow>>& windows, bool activate);
   WindowHandle HandleOf(const SwayWindow& window) const;
   std::optional<HiddenPlace> RecordedPlace(std::int64_t id) const;
-  std::vector<std::int64_t> SplitBeforeThePass(const SwayWindow& window,
-                                               const std::map<std::string, std::string>& placed) const;
+  static std::vector<std::int64_t> SplitBeforeTheHides(const SwayWindow& window,
+                                                       const std::vector<HiddenPlace>& recorded);
   void Reconcile(const std::vector<SwayWindow>& windows);
 
   SwayIpc& ipc_;
