@@ -1,6 +1,6 @@
 # Installing the Linux program, and its Debian package.
 #   cmake --install:  bin/blindfold, its manual page, its menu entry, its icon
-#                     in the hicolor theme, share/blindfold/ with what it reads
+#                     in the hicolor theme, its GNOME Shell extension, share/blindfold/ with what it reads
 #                     at run time, and share/doc/blindfold/ with the copyright
 #                     and the changelog
 #   cpack:            blindfold_<version>-1_amd64.deb, its dependencies
@@ -12,6 +12,14 @@ install(TARGETS Blindfold RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/assets/acknowledgments.TXT ${PROJECT_SOURCE_DIR}/assets/blindfold.svg
               ${PROJECT_SOURCE_DIR}/assets/bf.ico ${PROJECT_SOURCE_DIR}/packaging/kwin/blindfold-kwin.js
               DESTINATION ${CMAKE_INSTALL_DATADIR}/blindfold)
+# The GNOME Shell extension where the Shell finds it for every user (GNOME 43
+# and 44, as Debian's), and the one for GNOME 45 and later beside the program's
+# data, for a user of a newer GNOME to copy into
+# ~/.local/share/gnome-shell/extensions/.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/gnome-shell/blindfold@blindfold.example
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/gnome-shell-45/blindfold@blindfold.example
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/blindfold/gnome-shell-45)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/blindfold.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/blindfold.svg

@@ -78,6 +78,8 @@ check "its menu entry is in Utilities" grep -q '^Categories=Utility;' "$entry"
 check "its icon is in the theme" test -f "$root/usr/share/icons/hicolor/scalable/apps/blindfold.svg" \
   -a -f "$root/usr/share/icons/hicolor/48x48/apps/blindfold.png"
 check "its acknowledgments are installed" test -s "$root/usr/share/blindfold/acknowledgments.TXT"
+extension=$root/usr/share/gnome-shell/extensions/blindfold@blindfold.example
+check "its GNOME Shell extension is where the Shell looks" test -s "$extension/extension.js" -a -s "$extension/metadata.json"
 
 # What the menu starts: the entry's command, found on the PATH, with settings
 # and a runtime folder of its own.

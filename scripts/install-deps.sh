@@ -31,6 +31,8 @@ packages=(
   i3-wm                                           # i3, which speaks sway's IPC on X
   kwin-wayland libgl1-mesa-dri                    # the KWin script's tests: KWin on a virtual screen, drawn by Mesa
   gtk-3-examples python3-gi                       # GTK windows for it to hide; the stand-in for Blindfold
+  gnome-shell nodejs                              # GNOME's tests: the Shell headless, with Blindfold's extension;
+                                                  # the extension for newer Shells read as a module
 )
 
 # A package counts when dpkg has configured it; one unpacked, half-configured

@@ -228,6 +228,14 @@ inline constexpr std::string_view kNeedsX11Session =
     "Blindfold needs an X11 session: it hides windows through the X server, which this session does not "
     "offer. Log in to an X11 session (on the login screen, choose one such as Xfce, MATE or Cinnamon on X11) "
     "and start Blindfold again.";
+// On GNOME's Wayland, where only the Shell may hide a window: its extension
+// is missing, or turned off.
+inline constexpr std::string_view kGnomeExtensionOff =
+    "Blindfold needs its GNOME Shell extension to hide windows on GNOME: only the Shell itself may hide a window "
+    "there. Turn it on in the Extensions app, or with this command:\n\n"
+    "    gnome-extensions enable blindfold@blindfold.example\n\n"
+    "If you have just installed Blindfold, log out and in again first: GNOME finds a new extension only when you "
+    "log in. Then start Blindfold again.";
 inline std::string UnreadableSettings(const std::string& path, const std::string& reason) {
   return "Blindfold cannot read its settings in " + path + " (" + reason +
          "), so it starts from its defaults and leaves that file as it is. Let your user read and write it, "

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/texts.h"
+#include "platform/gnome/gnome_door.h"
 #include "platform/kwin/kwin_door.h"
 #include "platform/linux/door_record.h"
 #include "platform/linux/key_file_registry.h"
@@ -127,6 +128,7 @@ class X11Door final : public OpenDoor {
 constexpr DoorRow kDoorRows[] = {
     {.name = "sway", .detect = sway::DetectSway, .gdkBackend = "wayland", .open = sway::OpenSway},
     {.name = "kwin", .detect = kwin::DetectKWin, .gdkBackend = "wayland", .open = kwin::OpenKWin},
+    {.name = "gnome", .detect = gnome::DetectGnome, .gdkBackend = "wayland", .open = gnome::OpenGnome},
     {.name = "x11", .detect = X11Door::Detect, .gdkBackend = "x11", .open = X11Door::Open},
 };
 

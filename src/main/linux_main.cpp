@@ -202,7 +202,14 @@ int RunDoor(const DoorRow& row, const CommandLine& command, char* program) {
   kit.emplace(gtkArgc, gtkArgv);
   const bool rescue = command.kind == CommandLine::Kind::Restore;
   WindowManager* windows = door->Windows(rescue);
-  if (!windows) return 1;
+  if (!windows) {
+    if (const std::string why = door->WhyNoWindows(); !why.empty() && !rescue) {
+      Gtk::MessageDialog dialog(why, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);
+      dialog.set_title(std::string(texts::kProgramName));
+      dialog.run();
+    }
+    return 1;
+  }
   if (rescue) return RunRestoreCommand(door->Session(), *windows);
   // Claimed before anything else, so that a second start is recognised at once.
   SingleInstance& instance = door->Instance();

@@ -8,6 +8,7 @@
 
 #include "core/window_handle.h"
 #include "platform/hotkey.h"
+#include "platform/linux/listed_windows.h"
 
 namespace blindfold::kwin {
 
@@ -66,9 +67,7 @@ std::string GivenBackJson(const GivenBack& givenBack, bool showAsked = false);
 std::optional<GivenBack> ReadGivenBack(std::string_view json);
 bool ShowAsked(std::string_view json);
 
-// The handle of a window's id: the same in every run, so that the record of
-// hidden windows still names them after a crash. 31 bits, never 0.
-WindowHandle HandleOfId(std::string_view id);
+using linux_desktop::HandleOfId;
 
 // The script's window list, top of the stack first; nothing when the text is
 // not such a list.

@@ -61,6 +61,10 @@ class OpenDoor {
   // Once GTK has started: the windows, for the rescue (`rescue`) or a start;
   // nothing when the desktop cannot be reached (said on standard error).
   virtual WindowManager* Windows(bool rescue) = 0;
+  // When Windows() gave nothing: why, in words for a user who started
+  // Blindfold from the menu and sees no standard error; empty when that
+  // error says enough.
+  virtual std::string WhyNoWindows() const { return {}; }
   // For a start, once the windows are there: this run's claim on the session,
   // made before anything else of the start.
   virtual SingleInstance& Instance() = 0;

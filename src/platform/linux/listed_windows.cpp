@@ -6,6 +6,17 @@
 
 namespace blindfold::linux_desktop {
 
+// FNV-1a, folded to 31 bits.
+WindowHandle HandleOfId(std::string_view id) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : id) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  const auto value = static_cast<std::int32_t>(hash & 0x7fffffffu);
+  return WindowHandle(value == 0 ? 1 : value);
+}
+
 std::optional<ListedWindow> ListedWindowManager::Listed(WindowHandle window) {
   std::optional<ListedWindow> found;
   if (!window) return found;

@@ -10,6 +10,11 @@
 
 namespace blindfold::linux_desktop {
 
+// The handle of a window's id in a compositor's list (a uuid, a number):
+// the same in every run, so that the record of hidden windows still names
+// them after a crash. 31 bits, never 0.
+WindowHandle HandleOfId(std::string_view id);
+
 // What a door that is told its windows as a list (a compositor's reply, a
 // script's report) knows of each of them, as long as the list holds.
 struct ListedWindow {
