@@ -46,8 +46,7 @@ struct SwayWindow {
 std::optional<std::vector<SwayWindow>> ReadTree(std::string_view treeJson);
 
 // Where a window hidden here goes back to, as this program's own record keeps
-// it. The window carries it as a mark too, for a person looking at sway's
-// tree; a mark is never trusted, as any program can set one.
+// it. A mark is never trusted, as any program can set one.
 struct HiddenPlace {
   std::string workspace;
   bool floating = false;
@@ -62,6 +61,7 @@ std::string PlaceText(const HiddenPlace& place);
 // Nothing for a text this program did not write.
 std::optional<HiddenPlace> PlaceOfText(std::string_view text);
 
+// The mark earlier versions set on a window they hid, which a show takes off.
 std::string MarkOf(std::int64_t window, const HiddenPlace& place);
 
 // The view of `split` nearest before `window` for which `present` holds, or
