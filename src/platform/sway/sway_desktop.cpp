@@ -266,6 +266,7 @@ std::vector<bool> SwayWindowManager::HidePass(const std::vector<std::optional<Sw
   const std::optional<std::vector<bool>> carriedOut = ipc_.RunShares(shares);
   if (!carriedOut) Forget();
   std::vector<std::string> notHidden;
+  bool refused = false;
   for (std::size_t i = 0; i < windows.size(); ++i) {
     if (shares[i].commands == 0) continue;
     const std::int64_t id = windows[i]->id;
@@ -276,10 +277,12 @@ std::vector<bool> SwayWindowManager::HidePass(const std::vector<std::optional<Sw
       done = now->inScratchpad;
     }
     hidden[i] = done.value_or(false);
-    if (!hidden[i]) Forget();
+    refused = refused || !hidden[i];
     if (done == false && placed.contains(std::to_string(id))) notHidden.push_back(std::to_string(id));
     log::Info("hide", "sway window ", id, hidden[i] ? " to the scratchpad" : " not hidden");
   }
+  // What sway refused may have done anything: the tree is read again.
+  if (refused) Forget();
   record_.Remove(notHidden);
   return hidden;
 }
@@ -354,6 +357,7 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
   }
   const std::optional<std::vector<bool>> carriedOut = ipc_.RunShares(shares);
   if (!carriedOut) Forget();
+  bool refused = false;
   for (std::size_t i = 0; i < windows.size(); ++i) {
     if (!moved[i]) continue;
     const std::int64_t id = windows[i]->id;
@@ -363,11 +367,12 @@ std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<Sw
     } else if (const std::optional<SwayWindow> now = Now(id)) {
       shown[i] = !now->inScratchpad;
     }
-    if (!shown[i]) Forget();
+    refused = refused || !shown[i];
     if (shown[i]) back.push_back(std::to_string(id));
     if (shown[i] && activate) Focused(id);
     log::Info("show", "sway window ", id, shown[i] ? " back on workspace " : " not shown on ", place.workspace);
   }
+  if (refused) Forget();
   record_.Remove(back);
   return shown;
 }
