@@ -11,6 +11,6 @@ foreach(format legacy module)
   file(WRITE ${OUT_${upper}}/extension.js "${head}${door}${tail}")
 endforeach()
 file(WRITE ${OUT_LEGACY}/metadata.json "${metadata}")
-string(REPLACE "\"shell-version\": [\"43\", \"44\"]" "\"shell-version\": [\"45\", \"46\", \"47\", \"48\"]"
+string(REPLACE "\"shell-version\": [\"43\", \"44\"]" "\"shell-version\": [\"45\", \"46\", \"47\", \"48\", \"49\"]"
        module_metadata "${metadata}")
 file(WRITE ${OUT_MODULE}/metadata.json "${module_metadata}")

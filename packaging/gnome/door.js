@@ -53,9 +53,15 @@ function idOf(window) {
   return String(window.get_id());
 }
 
+// What a door turned off left hidden, given back one moment later unless the
+// door is turned on again first: the Shell turns an extension off and on
+// again whenever another one before it is turned off, and a passer-by must
+// not see the windows meanwhile.
+let pendingGiveBack = null;
+
 class BlindfoldDoor {
   constructor() {
-    this._hidden = new Map();  // id -> {window, minimized, drawn}
+    this._hidden = new Map();  // id -> {window, minimized, drawn, guards}
     this._clients = new Map();  // unique name -> {watch, rescue}
     this._token = null;
     this._keys = new Map();  // name -> action
@@ -66,15 +72,27 @@ class BlindfoldDoor {
 
   enable() {
     this._bus = Gio.DBus.session;
-    const node = Gio.DBusNodeInfo.new_for_xml(kIntrospection);
-    this._registration = this._bus.register_object(kPath, node.interfaces[0],
-      (connection, sender, path, iface, method, parameters, invocation) => {
+    if (pendingGiveBack) {
+      GLib.source_remove(pendingGiveBack.source);
+      this._run = pendingGiveBack.run;
+      for (const [id, entry] of pendingGiveBack.hidden) {
+        this._guard(id, entry);
+        this._hidden.set(id, entry);
+      }
+      pendingGiveBack = null;
+    }
+    const methods = {};
+    for (const method of ['Register', 'Windows', 'Hide', 'Show', 'Activate', 'SetKey']) {
+      methods[`${method}Async`] = (args, invocation) => {
         try {
-          this._call(sender, method, parameters, invocation);
+          this._call(invocation.get_sender(), method, args, invocation);
         } catch (error) {
           invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', String(error));
         }
-      }, null, null);
+      };
+    }
+    this._exported = Gio.DBusExportedObject.wrapJSObject(kIntrospection, methods);
+    this._exported.export(this._bus, kPath);
     this._signals.push([global.display, global.display.connect('accelerator-activated', (display, action) => {
       for (const [name, bound] of this._keys) {
         if (bound === action) this._emit(this._primary(), 'Pressed', new GLib.Variant('(s)', [name]));
@@ -92,11 +110,16 @@ class BlindfoldDoor {
   }
 
   disable() {
-    const hidden = [...this._hidden.values()];
+    const hidden = new Map(this._hidden);
     this._hidden.clear();
-    for (const entry of hidden) {
-      this._unguard(entry);
-      this._give(entry.window, entry.minimized, false, entry.drawn);
+    for (const entry of hidden.values()) this._unguard(entry);
+    if (hidden.size > 0) {
+      const source = GLib.idle_add(GLib.PRIORITY_HIGH, () => {
+        pendingGiveBack = null;
+        for (const entry of hidden.values()) this._give(entry.window, entry.minimized, false, entry.drawn);
+        return GLib.SOURCE_REMOVE;
+      });
+      pendingGiveBack = {hidden, source, run: this._run};
     }
     for (const name of [...this._keys.keys()]) this._setKey(name, '');
     for (const [object, id] of this._signals) object.disconnect(id);
@@ -105,23 +128,20 @@ class BlindfoldDoor {
     this._patches = [];
     for (const client of this._clients.values()) Gio.bus_unwatch_name(client.watch);
     this._clients.clear();
-    if (this._registration) this._bus.unregister_object(this._registration);
-    this._registration = 0;
+    this._exported?.unexport();
+    this._exported = null;
   }
 
+  // The Blindfold that hears the keys: the newest that is no rescue.
   _primary() {
-    for (const [name, client] of this._clients) {
-      if (!client.rescue) return name;
-    }
-    return null;
+    return [...this._clients].reverse().find(([, client]) => !client.rescue)?.[0] ?? null;
   }
 
   _emit(destination, signal, parameters) {
     if (destination) this._bus.emit_signal(destination, kPath, kInterface, signal, parameters);
   }
 
-  _call(sender, method, parameters, invocation) {
-    const args = parameters.deepUnpack();
+  _call(sender, method, args, invocation) {
     if (method === 'Register') {
       const [token, rescue] = args;
       if (this._clients.size > 0 && !this._clients.has(sender) && token !== this._token) {
@@ -210,18 +230,9 @@ class BlindfoldDoor {
     let entry = this._hidden.get(id);
     if (!entry) {
       entry = {window, minimized: window.minimized, drawn: false};
-      // A hidden window stays hidden whatever its program does: one that
-      // brings itself back (a call, a download done) is minimised again, and
-      // one that closes is forgotten.
-      entry.guards = [
-        window.connect('notify::minimized', () => {
-          if (this._hidden.get(id) === entry && !window.minimized && window.can_minimize()) window.minimize();
-        }),
-        window.connect('unmanaged', () => {
-          if (this._hidden.get(id) === entry) this._hidden.delete(id);
-        }),
-      ];
       this._hidden.set(id, entry);
+    } else {
+      this._unguard(entry);
     }
     // Out of the switcher, the overview and its thumbnails, which leave out a
     // window that keeps out of the taskbar as they open: only its program may
@@ -229,17 +240,28 @@ class BlindfoldDoor {
     // Shell's own count of a program's windows takes each notification for a
     // change, and a count gone wrong brings the Shell down.
     Object.defineProperty(window, 'skip_taskbar', {configurable: true, get: () => true});
+    // Nor does the Shell say it "is ready" when it asks for the user.
+    window.is_skip_taskbar = () => true;
+    for (const source of Main.messageTray.getSources().filter(source => source._window === window))
+      source.destroy();
     if (window.can_minimize()) {
       window.minimize();
     } else {
-      // What cannot be minimised is no longer drawn; the Shell draws it again
-      // when the show gives it back.
+      // What cannot be minimised is no longer drawn, and leaves the keyboard
+      // to another window; the Shell draws it again when the show gives it
+      // back.
       const actor = window.get_compositor_private();
       if (actor?.visible) {
         actor.hide();
         entry.drawn = true;
       }
+      if (window.has_focus()) {
+        global.display.get_tab_list(Meta.TabList.NORMAL, null)
+          .find(other => other !== window && !this._hidden.has(idOf(other)))
+          ?.activate(global.get_current_time());
+      }
     }
+    this._guard(id, entry);
     this._followInOverview(window, true);
     this._traceChanged();
     return true;
@@ -258,12 +280,37 @@ class BlindfoldDoor {
     return true;
   }
 
+  // A hidden window stays hidden whatever its program does: one that brings
+  // itself back (a call, a download done) is minimised again, or no longer
+  // drawn, and one that closes is forgotten.
+  _guard(id, entry) {
+    const window = entry.window;
+    entry.guards = [
+      window.connect('notify::minimized', () => {
+        if (this._hidden.get(id) === entry && !window.minimized && window.can_minimize()) window.minimize();
+      }),
+      window.connect('unmanaged', () => {
+        if (this._hidden.get(id) === entry) this._hidden.delete(id);
+      }),
+    ];
+    const actor = window.get_compositor_private();
+    if (entry.drawn && actor) {
+      entry.actor = actor;
+      entry.actorGuard = actor.connect('notify::visible', () => {
+        if (this._hidden.get(id) === entry && actor.visible) actor.hide();
+      });
+    }
+  }
+
   _unguard(entry) {
     for (const guard of entry?.guards ?? []) entry.window.disconnect(guard);
+    if (entry?.actorGuard) entry.actor.disconnect(entry.actorGuard);
+    if (entry) entry.guards = entry.actorGuard = null;
   }
 
   _give(window, minimized, activate, drawn) {
     delete window.skip_taskbar;
+    delete window.is_skip_taskbar;
     if (drawn) window.get_compositor_private()?.show();
     this._followInOverview(window, false);
     if (!minimized) {
@@ -326,8 +373,18 @@ class BlindfoldDoor {
   _followInOverview(window, hidden) {
     for (const workspace of this._overviewWorkspaces()) {
       try {
-        if (hidden) workspace._doRemoveWindow?.(window);
-        else workspace._doAddWindow?.(window);
+        if (hidden) {
+          workspace._doRemoveWindow?.(window);
+        } else {
+          // Taken in again, the window is followed anew: the workspace's
+          // earlier handler on it goes first.
+          const earlier = workspace._skipTaskbarSignals?.get(window);
+          if (earlier) {
+            window.disconnect(earlier);
+            workspace._skipTaskbarSignals.delete(window);
+          }
+          workspace._doAddWindow?.(window);
+        }
       } catch (error) {
         logError(error, 'Blindfold: the overview');
       }

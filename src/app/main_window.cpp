@@ -107,7 +107,9 @@ void MainWindow::RecoverHiddenWindows() {
     for (const WindowHandle window : ours) hiding.HideOneWindow(window);
     hiding.KeepHidden();
   } else {
+    // As a show does: the Blindfold that died may have left the sound muted.
     hiding.ShowHiddenWindows();
+    RestoreSound();
   }
   RefreshWindowList();
 }

@@ -94,7 +94,8 @@ int RunRestoreCommand(const std::string& session, WindowManager& windows) {
   GtkLoginDialog loginDialog(owner);
   NettleCrypto crypto;
   GlibBackground background;
-  if (blindfold::RunRestoreCommand(registry, windows, loginDialog, crypto, background)) return kExitDone;
+  PulseMixer mixer;
+  if (blindfold::RunRestoreCommand(registry, windows, mixer, loginDialog, crypto, background)) return kExitDone;
   std::cerr << texts::kCommandRefused << '\n';
   return kExitFailed;
 }

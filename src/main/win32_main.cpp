@@ -110,7 +110,8 @@ int RunRestoreCommand() {
   Win32LoginDialog loginDialog(nullptr);
   Win32Crypto crypto;
   Win32Background background;
-  if (blindfold::RunRestoreCommand(registry, windows, loginDialog, crypto, background)) return kExitDone;
+  Win32Mixer mixer;
+  if (blindfold::RunRestoreCommand(registry, windows, mixer, loginDialog, crypto, background)) return kExitDone;
   Say(texts::kCommandRefused, true);
   return kExitFailed;
 }

@@ -74,6 +74,11 @@ class WindowManager {
   // Brings the window to the front and gives it the keyboard. False when it
   // has gone or the platform refused.
   virtual bool Activate(WindowHandle window) = 0;
+  // Whether the window is on the virtual desktop the user looks at, or on
+  // every one: activating a window elsewhere may bring it over (some window
+  // managers do) or take the user to its desktop. Where the platform keeps no
+  // desktops, or cannot tell, every window is.
+  virtual bool OnCurrentDesktop(WindowHandle) { return true; }
   // Tells the window to hide (kShowCmdHide), show (kShowCmdShow) or show
   // without taking the activation (kShowCmdShowNoActivate) and returns
   // without waiting for its program, which does it as soon as it next reads its

@@ -160,9 +160,10 @@ void WindowHiding::Record(const std::vector<WindowHandle>& windows) {
 // The shell gives the activation back to the last window that had it (after
 // the session is unlocked, for one), which would bring a hidden window back.
 // So a window being hidden, or a pop-up it owns, hands the activation to the
-// top listed window that stays and is not minimised (an activation would
-// restore it), or else to the desktop. With neither, the activation stays
-// where it is. It moves in the same burst as the hides, right after them, from
+// top listed window that stays, is not minimised (an activation would restore
+// it) and is on the desktop the user looks at (an activation would bring it
+// over, or take the user away), or else to the desktop. With neither, the
+// activation stays where it is. It moves in the same burst as the hides, right after them, from
 // the window that was active before them: a hide may already have taken the
 // activation from it.
 void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide, WindowHandle active) {
@@ -177,7 +178,7 @@ void WindowHiding::MoveActivationOff(const std::vector<WindowHandle>& toHide, Wi
   if (!goingHidden) return;
   for (const ListRow& row : panel_.openWindows.Rows()) {
     const WindowHandle window = row.itemData;
-    if (hiding(window) || windows_.IsMinimised(window)) continue;
+    if (hiding(window) || windows_.IsMinimised(window) || !windows_.OnCurrentDesktop(window)) continue;
     if (windows_.Activate(window)) return;
   }
   if (!panel_.chkProgramManager.tag.empty() && !hiding(KeptHandle(panel_.chkProgramManager))) {

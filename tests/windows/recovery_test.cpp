@@ -92,6 +92,37 @@ TEST_F(RecoveryTest, AfterACrashOnlyOurStillHiddenWindowsComeBack) {
   EXPECT_EQ(Durable(), "");
 }
 
+// Killed while the windows and the sound were hidden: whichever way they come
+// back, the next start or the rescue command, the sound comes back with them
+// at the level the user saved, as a show brings it back.
+TEST_F(RecoveryTest, AfterACrashWhileMutedTheSoundComesBackWithTheWindows) {
+  const WindowHandle a = Add("A", 100, "Mail");
+  fakes.registry.Set(kKey + "bMute", "1");
+  fakes.registry.Set(kKey + "SoundLevel", "40");
+  {
+    MainWindow killed{fakes.Get()};
+    killed.Load();
+    killed.hiding.Choose({a});
+    fakes.windowsHotkey.Press();
+  }
+  ASSERT_EQ(fakes.mixer.values, std::vector<std::uint32_t>{0});
+  const std::string record = Durable().value_or("");
+  MainWindow next{fakes.Get()};
+  next.Load();
+  EXPECT_TRUE(Visible(a));
+  EXPECT_EQ(fakes.mixer.values, (std::vector<std::uint32_t>{0, SoundControl::FaderValue(40)}));
+
+  fakes.windows.Find(a)->visible = false;
+  fakes.registry.Set(std::string(RecoveryRecord::kPath), record);
+  fakes.mixer.values.clear();
+  SettingsStore store(fakes.registry);
+  RecoveryRecord rescue(fakes.registry, fakes.windows);
+  PasswordGate gate(fakes.loginDialog, fakes.registry, fakes.crypto, fakes.background);
+  EXPECT_TRUE(RestoreRecordedWindows(rescue, fakes.windows, fakes.mixer, store, gate));
+  EXPECT_TRUE(Visible(a));
+  EXPECT_EQ(fakes.mixer.values, std::vector<std::uint32_t>{SoundControl::FaderValue(40)});
+}
+
 TEST_F(RecoveryTest, WithTheShowGuardRecoveredWindowsWaitForThePassword) {
   const WindowHandle ours = Add("Ours", 100, "Mail");
   fakes.windows.Find(ours)->visible = false;
@@ -163,13 +194,13 @@ TEST_F(RecoveryTest, RestoreShowsTheRecordBottomUpOnceThePasswordIsGiven) {
   RecoveryRecord record(fakes.registry, fakes.windows);
   PasswordGate gate(fakes.loginDialog, fakes.registry, fakes.crypto, fakes.background);
   fakes.loginDialog.AnswerCancel();
-  EXPECT_FALSE(RestoreRecordedWindows(record, fakes.windows, store, gate));
+  EXPECT_FALSE(RestoreRecordedWindows(record, fakes.windows, fakes.mixer, store, gate));
   EXPECT_FALSE(Visible(top) || Visible(bottom));
   EXPECT_NE(Durable().value_or(""), "");
 
   fakes.loginDialog.AnswerWith("");
   fakes.windows.toldToShowOrHide.clear();
-  EXPECT_TRUE(RestoreRecordedWindows(record, fakes.windows, store, gate));
+  EXPECT_TRUE(RestoreRecordedWindows(record, fakes.windows, fakes.mixer, store, gate));
   EXPECT_EQ(fakes.windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, top}));
   EXPECT_EQ(fakes.windows.foreground, top);
   EXPECT_EQ(Durable(), "");

@@ -188,6 +188,18 @@ TEST_F(WindowToggleTest, TheActivationLeavesTheWindowsThatHide) {
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{stays}));  // only the show's own
 }
 
+// Activated, a window on another desktop would be brought over to this one,
+// as some window managers do, and stay there after the show.
+TEST_F(WindowToggleTest, TheActivationStaysOnTheDesktopTheUserLooksAt) {
+  const WindowHandle top = Add("Top");
+  windows.Add({.title = "Elsewhere", .className = "Plain", .onAnotherDesktop = true});
+  const WindowHandle desktop = Add("Desktop", "Desktop", WindowRole::Desktop);
+  windows.foreground = top;
+  Apply({top});
+  hiding.ToggleChosenWindows();
+  EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{desktop}));
+}
+
 TEST_F(WindowToggleTest, TaskbarThenDesktopThenWindows) {
   const WindowHandle a = Add("A");
   const WindowHandle b = Add("B");

@@ -106,6 +106,11 @@ bool FakeWindowManager::Activate(WindowHandle window) {
   return true;
 }
 
+bool FakeWindowManager::OnCurrentDesktop(WindowHandle window) {
+  const FakeWindow* found = Find(window);
+  return found && !found->onAnotherDesktop;
+}
+
 bool FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
   toldToShowOrHide.push_back(window);
   FakeWindow* found = Find(window);

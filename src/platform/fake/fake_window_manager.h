@@ -22,6 +22,8 @@ struct FakeWindow {
   bool answering = true;
   // Its program runs with higher rights: it may not be hidden or shown.
   bool refusing = false;
+  // On a virtual desktop the user does not look at.
+  bool onAnotherDesktop = false;
 };
 
 // An in-memory stack of top-level windows, top first.
@@ -46,6 +48,7 @@ class FakeWindowManager final : public WindowManager {
   bool IsMinimised(WindowHandle window) override;
   WindowHandle ForegroundWindow() override { return foreground; }
   bool Activate(WindowHandle window) override;
+  bool OnCurrentDesktop(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   std::vector<bool> ShowWindowsAsync(const std::vector<WindowHandle>& windows, std::int32_t showCmd) override;
   std::optional<std::string> Unreachable() override { return unreachable; }

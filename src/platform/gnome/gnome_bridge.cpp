@@ -104,6 +104,17 @@ bool GnomeBridge::Register(std::string& problem, bool& extensionMissing) {
     if (error) g_error_free(error);
     return false;
   }
+  // Signals count only from the Shell's own connection: a unicast signal
+  // from another program may pass a subscription by the Shell's name.
+  if (GVariant* owner = g_dbus_connection_call_sync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                    "org.freedesktop.DBus", "GetNameOwner",
+                                                    g_variant_new("(s)", kService), G_VARIANT_TYPE("(s)"),
+                                                    G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr)) {
+    const gchar* name = nullptr;
+    g_variant_get(owner, "(&s)", &name);
+    shellOwner_ = name ? name : "";
+    g_variant_unref(owner);
+  }
   const gchar* run = nullptr;
   g_variant_get(reply, "(&s)", &run);
   // Ids of another run of the Shell name other windows, or none.
@@ -252,8 +263,9 @@ bool GnomeBridge::SetKey(const std::string& name, const std::string& accelerator
   return done;
 }
 
-void GnomeBridge::OnSignal(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* signal,
+void GnomeBridge::OnSignal(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* signal,
                            GVariant* parameters, gpointer data) {
+  if (!sender || static_cast<GnomeBridge*>(data)->shellOwner_ != sender) return;
   linux_desktop::AtTheEdge("a signal of the GNOME Shell extension",
                            [&] { static_cast<GnomeBridge*>(data)->Heard(signal, parameters); });
 }

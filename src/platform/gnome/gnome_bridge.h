@@ -79,6 +79,8 @@ class GnomeBridge {
   linux_desktop::DoorRecord record_;
   bool rescue_ = false;
   GDBusConnection* bus_ = nullptr;
+  // The Shell's unique name on the bus, as it was at the last registration.
+  std::string shellOwner_;
   guint subscription_ = 0;
   bool reachable_ = true;
   std::vector<GnomeWindow> windows_;

@@ -1,6 +1,8 @@
 #include "platform/x11/window_rules.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace blindfold::x11 {
 namespace {
@@ -103,6 +105,94 @@ std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> ite
   placement.group.assign(group.begin(), group.end());
   placement.above.assign(above.begin(), above.end());
   return placement;
+}
+
+namespace {
+
+// The order the windows belong in, top first: those that stayed as they
+// stand, each shown window inserted directly below its anchor.
+std::vector<unsigned long> OrderTopFirst(std::span<const ShownWindow> shown,
+                                         std::span<const unsigned long> stayedTopFirst) {
+  // Of two windows with no shown window between them and their anchor, the
+  // one with fewer windows above it was the higher.
+  std::vector<const ShownWindow*> order;
+  std::unordered_set<unsigned long> shownSet;
+  for (const ShownWindow& window : shown) {
+    if (shownSet.insert(window.window).second) order.push_back(&window);
+  }
+  std::ranges::sort(order, [](const ShownWindow* a, const ShownWindow* b) {
+    return a->above.size() != b->above.size() ? a->above.size() < b->above.size() : a->window < b->window;
+  });
+  std::vector<unsigned long> stack;
+  std::unordered_set<unsigned long> stayed;
+  for (const unsigned long window : stayedTopFirst) {
+    if (!shownSet.contains(window) && stayed.insert(window).second) stack.push_back(window);
+  }
+  // The windows that belong directly below each anchor, highest first; those
+  // with no anchor belong at the top.
+  std::unordered_map<unsigned long, std::vector<unsigned long>> belowIt;
+  std::vector<unsigned long> atTop;
+  std::vector<unsigned long> stayingAnchors;
+  for (const ShownWindow* window : order) {
+    const auto anchor = std::ranges::find_if(window->above, [&](unsigned long candidate) {
+      return candidate != window->window && (shownSet.contains(candidate) || stayed.contains(candidate));
+    });
+    if (anchor == window->above.end()) {
+      atTop.push_back(window->window);
+      continue;
+    }
+    std::vector<unsigned long>& group = belowIt[*anchor];
+    if (group.empty() && stayed.contains(*anchor)) stayingAnchors.push_back(*anchor);
+    group.push_back(window->window);
+  }
+  // Top down from `first`, which goes at `at`: each window's own group right
+  // below it, before the next window of its anchor's group.
+  std::unordered_set<unsigned long> placed;
+  const auto placeFrom = [&](unsigned long first, std::size_t at) {
+    std::vector<unsigned long> toVisit = {first};
+    while (!toVisit.empty()) {
+      const unsigned long window = toVisit.back();
+      toVisit.pop_back();
+      if (!placed.insert(window).second) continue;
+      stack.insert(stack.begin() + static_cast<std::ptrdiff_t>(at++), window);
+      if (const auto group = belowIt.find(window); group != belowIt.end()) {
+        toVisit.insert(toVisit.end(), group->second.rbegin(), group->second.rend());
+      }
+    }
+    return at;
+  };
+  std::size_t belowTop = 0;
+  for (const unsigned long window : atTop) belowTop = placeFrom(window, belowTop);
+  for (const unsigned long anchor : stayingAnchors) {
+    std::size_t at = static_cast<std::size_t>(std::ranges::find(stack, anchor) - stack.begin()) + 1;
+    for (const unsigned long window : belowIt[anchor]) at = placeFrom(window, at);
+  }
+  // What is left points in a ring.
+  for (const ShownWindow* window : order) {
+    if (!placed.contains(window->window)) belowTop = placeFrom(window->window, belowTop);
+  }
+  return stack;
+}
+
+}  // namespace
+
+std::vector<StackRequest> StackRequests(std::span<const ShownWindow> shown,
+                                        std::span<const unsigned long> stayedTopFirst) {
+  const std::vector<unsigned long> stack = OrderTopFirst(shown, stayedTopFirst);
+  std::unordered_set<unsigned long> shownSet;
+  for (const ShownWindow& window : shown) shownSet.insert(window.window);
+  std::vector<StackRequest> requests;
+  const auto lowest = std::ranges::find_if(stack.rbegin(), stack.rend(),
+                                           [&](unsigned long window) { return shownSet.contains(window); });
+  if (lowest == stack.rend()) return requests;
+  for (auto window = lowest; window != stack.rend(); ++window) {
+    if (window == stack.rbegin()) {
+      requests.push_back({*window, 0, false});
+    } else {
+      requests.push_back({*window, *std::prev(window), true});
+    }
+  }
+  return requests;
 }
 
 bool MinimisedFrom(const ScreenStateFacts& facts) {

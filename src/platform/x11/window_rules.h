@@ -60,6 +60,34 @@ std::optional<SavedPlacement> DecodePlacement(std::span<const unsigned long> ite
 // works in, while the record stays one small property.
 inline constexpr std::size_t kKeptWindowsAbove = 32;
 
+// What puts the windows shown in one go back where they were in the stack.
+// Each belongs directly below the nearest window that was above it when it was
+// hidden (`above`, nearest first) and is on screen now, one shown with it or
+// one that stayed (`stayedTopFirst`, as they stand); with none, it was at the
+// top. Worked out in one pass, so that the order in which the windows are
+// given changes nothing. Windows whose records point at each other in a ring
+// (a record is another program's to rewrite) go to the top.
+//
+// The requests run bottom up, from the lowest window shown: each goes above
+// the window that belongs directly below it (or, lowest of all, below
+// everything). A window manager that honours the sibling puts each where it
+// belongs; one that only raises (openbox) raises them all in order, the
+// windows that stayed above the lowest one shown among them, and the stack
+// ends the same.
+struct ShownWindow {
+  unsigned long window = 0;
+  std::vector<unsigned long> above;
+};
+struct StackRequest {
+  unsigned long window = 0;
+  unsigned long sibling = 0;  // 0: none
+  bool above = true;          // above the sibling, or else below it
+
+  bool operator==(const StackRequest&) const = default;
+};
+std::vector<StackRequest> StackRequests(std::span<const ShownWindow> shown,
+                                        std::span<const unsigned long> stayedTopFirst);
+
 // What the window manager says of a window that is not on screen, as the
 // state to give it back. Iconic in WM_STATE means minimised only on the
 // desktop the user looks at: some window managers give it to every window on

@@ -13,63 +13,63 @@
 // moment later, and asked again where it placed them otherwise.
 namespace blindfold::x11 {
 
-// Below the nearest window that was above it and is still on screen, or at
-// the top when none is: shown from the bottom up, the windows hidden together
-// keep their order among themselves and among those that stayed. A window owned
-// by another goes above its owner, at once when the owner is on screen, or
-// when the owner comes back.
-void X11WindowManager::Restack(::Window window, const SavedPlacement& placement) {
-  constexpr int kAbove = Above;
-  constexpr int kBelow = Below;
-  ::Window owner = None;
-  if (XGetTransientForHint(x_.Get(), window, &owner) != 0 && owner != None && owner != window) {
-    if (withdrawn_.contains(owner) || StoredPlacement(owner)) {
-      waitingForOwner_[owner].push_back(window);
-    } else if (OnScreen(owner)) {
-      SendRestack(window, owner, kAbove);
-      return;
-    }
-  }
-  // Never below a window it owns.
-  const auto ownedBy = [&](::Window other, ::Window possibleOwner) {
-    ::Window itsOwner = None;
-    return XGetTransientForHint(x_.Get(), other, &itsOwner) != 0 && itsOwner == possibleOwner;
+// The windows shown since the last placing go back where they were in the
+// stack, in one pass once all of them are mapped (see StackRequests): among
+// themselves and among the windows that stayed. A window owned by another that
+// is still hidden goes above its owner when the owner comes back.
+void X11WindowManager::PlaceShown() {
+  if (placeSoon_ != 0) g_source_remove(placeSoon_);
+  placeSoon_ = 0;
+  if (toPlace_.empty()) return;
+  const std::vector<ShownWindow> shown = std::move(toPlace_);
+  toPlace_.clear();
+  std::unordered_set<::Window> shownNow;
+  for (const ShownWindow& window : shown) shownNow.insert(window.window);
+  const auto stayed = [&](unsigned long window) {
+    return !shownNow.contains(static_cast<::Window>(window)) && OnScreen(static_cast<::Window>(window));
   };
-  ::Window sibling = None;
-  for (const unsigned long above : placement.above) {
-    const auto candidate = static_cast<::Window>(above);
-    // One shown since the hide went back out of order (a window's own pop-up
-    // is hidden after the rest): only those that stayed tell the place.
-    if (candidate != window && !shownSinceHide_.contains(candidate) && OnScreen(candidate)) {
-      sibling = candidate;
-      break;
+  std::vector<unsigned long> stayedTopFirst;
+  for (const ::Window window : StackTopFirst()) {
+    if (stayed(window)) stayedTopFirst.push_back(window);
+  }
+  for (const StackRequest& request : StackRequests(shown, stayedTopFirst)) {
+    SendRestack(request.window, request.sibling, request.above ? Above : Below);
+  }
+  for (const ShownWindow& window : shown) {
+    ::Window owner = None;
+    if (XGetTransientForHint(x_.Get(), window.window, &owner) != 0 && owner != None && owner != window.window &&
+        (withdrawn_.contains(owner) || StoredPlacement(owner))) {
+      waitingForOwner_[owner].push_back(window.window);
     }
   }
-  if (sibling != None) {
-    SendRestack(window, sibling, kBelow);
-  } else {
-    // It was the top one: above whatever is at the top now. A window manager
-    // places a new window by its own rules, and some take a restack only
-    // relative to another window.
-    ::Window top = top_ != None && OnScreen(top_) ? top_ : None;
-    if (top == None) {
-      for (const ::Window candidate : StackTopFirst()) {
-        if (candidate != window && !ownedBy(candidate, window) && OnScreen(candidate)) {
-          top = candidate;
-          break;
-        }
-      }
-    }
-    SendRestack(window, top, kAbove);
-    top_ = window;
-  }
-  shownSinceHide_.insert(window);
-  if (const auto waiting = waitingForOwner_.find(window); waiting != waitingForOwner_.end()) {
+  for (const ShownWindow& window : shown) {
+    const auto waiting = waitingForOwner_.find(window.window);
+    if (waiting == waitingForOwner_.end()) continue;
     // Each goes directly above the owner, so the first shown ends up lowest.
     for (auto owned = waiting->second.rbegin(); owned != waiting->second.rend(); ++owned) {
-      SendRestack(*owned, window, kAbove);
+      if (!shownNow.contains(*owned)) SendRestack(*owned, window.window, Above);
     }
     waitingForOwner_.erase(waiting);
+  }
+}
+
+// Shown with others, as a show is: placed with them once they are all
+// mapped, at the activation that ends the show, or else when the main loop
+// next turns.
+void X11WindowManager::PlaceWithTheOthers(::Window window, const SavedPlacement& placement) {
+  toPlace_.push_back({window, placement.above});
+  aboveAtHide_[window] = placement.above;
+  shownSinceHide_.insert(window);
+  if (placeSoon_ == 0) {
+    placeSoon_ = g_idle_add(
+        [](gpointer self) -> gboolean {
+          auto* manager = static_cast<X11WindowManager*>(self);
+          manager->placeSoon_ = 0;
+          manager->PlaceShown();
+          XFlush(manager->x_.Get());
+          return G_SOURCE_REMOVE;
+        },
+        this);
   }
 }
 
@@ -107,13 +107,18 @@ bool X11WindowManager::Activate(WindowHandle handle) {
     }
   }
   focusedAtHide_.clear();
+  PlaceShown();
   AskManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
   restacksBeforeActivation_ = restacksSinceHide_.size();
   // Raised by the activation, the window would cover the windows it owns that
-  // came back with it; they stay above it.
+  // came back with it and were above it; they stay above it.
+  const auto itsAbove = aboveAtHide_.find(window);
   for (const ::Window shown : shownSinceHide_) {
     ::Window owner = None;
-    if (XGetTransientForHint(x_.Get(), shown, &owner) != 0 && owner == window) SendRestack(shown, window, Above);
+    if (XGetTransientForHint(x_.Get(), shown, &owner) == 0 || owner != window) continue;
+    if (itsAbove == aboveAtHide_.end() || std::ranges::find(itsAbove->second, shown) != itsAbove->second.end()) {
+      SendRestack(shown, window, Above);
+    }
   }
   XFlush(x_.Get());
   activated_ = window;

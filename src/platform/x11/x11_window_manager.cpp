@@ -104,6 +104,7 @@ std::vector<::Window> X11WindowManager::StackTopFirst() {
 void X11WindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
   taskbar_ = None;
   stack_.reset();
+  popupsOnScreen_.reset();
   stack_ = StackTopFirst();
   for (const ::Window window : *stack_) {
     if (!visit(ToHandle(window))) return;
@@ -217,18 +218,82 @@ std::string X11WindowManager::ClassName(WindowHandle handle, int bufferChars) {
                            bufferChars);
 }
 
-// _NET_WM_PID when the program states it; otherwise the X client that made the
-// window, named by the id base the server gave it: no other client shares it,
-// which is what telling a window's owner apart needs. The X.Org server gives
-// each client 2^21 ids unless started for more clients than its default.
+namespace {
+
+// The X client that made a window, named by the id base the server gave it: no
+// other client shares it. The X.Org server gives each client 2^21 ids unless
+// started for more clients than its default.
+unsigned long ClientOf(::Window window) {
+  constexpr unsigned long kClientIds = 0x1FFFFF;
+  return window & ~kClientIds;
+}
+
+}  // namespace
+
+std::uint32_t X11WindowManager::StatedProcess(::Window window) {
+  const auto pid = x_.ReadProperty(window, x_.Intern("_NET_WM_PID"), XA_CARDINAL);
+  return pid && !pid->numbers.empty() ? static_cast<std::uint32_t>(pid->numbers[0]) : 0;
+}
+
+// _NET_WM_PID when the program states it; otherwise the client that made the
+// window, which is what telling a window's owner apart needs. A program's
+// pop-ups (menus, tooltips) often state nothing, not even a class: they count
+// as the process that another window of their client states, on screen or
+// hidden here, so that the watch knows them for a hidden program's. (Only
+// pop-ups: the recovery record knows a window by its process, and after a
+// restart the windows hidden with it are nowhere to be asked.)
 std::uint32_t X11WindowManager::ProcessId(WindowHandle handle) {
   const ::Window window = ToWindow(handle);
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return 0;
-  const auto pid = x_.ReadProperty(window, x_.Intern("_NET_WM_PID"), XA_CARDINAL);
-  if (pid && !pid->numbers.empty() && pid->numbers[0] != 0) return static_cast<std::uint32_t>(pid->numbers[0]);
-  constexpr unsigned long kClientIds = 0x1FFFFF;
-  return static_cast<std::uint32_t>(window & ~kClientIds);
+  if (const std::uint32_t stated = StatedProcess(window)) return stated;
+  const unsigned long client = ClientOf(window);
+  if (!attributes.override_redirect) return static_cast<std::uint32_t>(client);
+  std::vector<::Window> sameClient;
+  for (const ::Window hidden : withdrawn_) {
+    if (hidden != window && ClientOf(hidden) == client) sameClient.push_back(hidden);
+  }
+  if (const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST"), XA_WINDOW)) {
+    for (const unsigned long listed : clients->numbers) {
+      if (listed != window && ClientOf(listed) == client) sameClient.push_back(listed);
+    }
+  }
+  for (const ::Window other : sameClient) {
+    if (const std::uint32_t stated = StatedProcess(other)) return stated;
+  }
+  return static_cast<std::uint32_t>(client);
+}
+
+// A program's pop-ups are override-redirect windows, which no window manager
+// lists and which it maps and unmaps itself; those on screen when one of its
+// windows hides would stay over the empty desktop. They are told by the client
+// that made them, or by the process where both state it. The pop-ups on screen
+// are read once for the pass, as the stack is.
+std::vector<::Window> X11WindowManager::OpenPopupsOf(::Window window) {
+  if (!popupsOnScreen_) {
+    popupsOnScreen_.emplace();
+    ::Window rootOut = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
+      const XFreed owned(children);
+      for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!Attributes(x_.Get(), children[i], attributes)) continue;
+        if (attributes.override_redirect && attributes.map_state == IsViewable) {
+          popupsOnScreen_->push_back({children[i], StatedProcess(children[i])});
+        }
+      }
+    }
+  }
+  std::vector<::Window> popups;
+  const std::uint32_t process = StatedProcess(window);
+  for (const auto& [popup, itsProcess] : *popupsOnScreen_) {
+    if (popup == window || withdrawn_.contains(popup)) continue;
+    if (ClientOf(popup) == ClientOf(window) || (process != 0 && itsProcess == process)) popups.push_back(popup);
+  }
+  return popups;
 }
 
 std::optional<SavedPlacement> X11WindowManager::StoredPlacement(::Window window) {
@@ -379,8 +444,7 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
     facts.onCurrentDesktop = !current || current->numbers.empty() || current->numbers[0] == placement.desktop;
   }
   placement.minimised = MinimisedFrom(facts);
-  const auto active = x_.ReadProperty(x_.Root(), x_.Intern("_NET_ACTIVE_WINDOW"), XA_WINDOW);
-  placement.focused = active && !active->numbers.empty() && active->numbers[0] == window;
+  placement.focused = window == activeAtHide_;
   std::vector<::Window> stack = StackTopFirst();
   if (std::ranges::find(stack, window) == stack.end()) {
     // Opened since the listing: the stack is read anew.
@@ -400,11 +464,36 @@ SavedPlacement X11WindowManager::CurrentPlacement(::Window window, const XWindow
 // trusted only where this program set it: a window it withdrew in this run, or
 // one still withdrawn since a run that died. A mark on a window that is on
 // screen is stale or forged, and is written anew.
+//
+// The window that had the keyboard is the one that had it as the first window
+// of a hide went: by the time the later ones go, the activation has moved on,
+// and a window its program opens while the others are hidden may well take it
+// then.
 void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes, std::vector<unsigned long> group) {
   const bool keepMark = StoredPlacement(window) && (withdrawn_.contains(window) || attributes.map_state == IsUnmapped);
+  if (!hiding_) {
+    hiding_ = true;
+    activeAtHide_ = None;
+    // Hidden again after a start that found it so: its mark tells.
+    if (!keepMark) activeAtHide_ = ToWindow(ForegroundWindow());
+  }
   if (!keepMark) {
+    if (attributes.override_redirect == False) {
+      for (const ::Window popup : OpenPopupsOf(window)) {
+        XWindowAttributes popupAttributes;
+        if (!Attributes(x_.Get(), popup, popupAttributes)) continue;
+        log::Info("hide", "pop-up ", popup, " goes with window ", window);
+        Hide(popup, popupAttributes, {});
+        group.push_back(popup);
+      }
+    }
     SavedPlacement placement = CurrentPlacement(window, attributes);
     placement.group = std::move(group);
+    if (log::Enabled(log::Level::Debug)) {
+      std::string above;
+      for (const unsigned long other : placement.above) above += " " + std::to_string(other);
+      log::Debug("hide", "window ", window, " had above it:", above);
+    }
     WriteMark(window, EncodePlacement(placement));
     // Some window managers let a maximised window go at its maximised size
     // and forget the size it had before. Un-maximised just before the
@@ -423,7 +512,8 @@ void X11WindowManager::Hide(::Window window, const XWindowAttributes& attributes
   restacksSinceHide_.clear();
   activated_ = None;
   restacksBeforeActivation_ = 0;
-  top_ = None;
+  toPlace_.clear();
+  aboveAtHide_.clear();
   XWithdrawWindow(x_.Get(), window, x_.Screen());
 }
 
@@ -452,6 +542,7 @@ bool X11WindowManager::Show(::Window window) {
 
 void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlacement>& placement) {
   withdrawn_.erase(window);
+  hiding_ = false;
   stack_.reset();
   // A pop-up (a menu, a tooltip, a program's own notice) is the program's to
   // show: by now it has usually closed it, and one mapped again would stay on
@@ -513,7 +604,7 @@ void X11WindowManager::ShowOne(::Window window, const std::optional<SavedPlaceme
   for (std::size_t i = 0; i < enlargedStates.size(); i += 2) {
     ChangeState(window, true, enlargedStates[i], i + 1 < enlargedStates.size() ? enlargedStates[i + 1] : nullptr);
   }
-  Restack(window, restored);
+  PlaceWithTheOthers(window, restored);
   if (restored.focused) focusedAtHide_.push_back(window);
   // A window manager flags a window that maps on a desktop out of sight, or
   // behind the active one, as asking for attention: the user did not ask.
@@ -589,6 +680,11 @@ void X11WindowManager::AskManager(::Window window, const char* request, std::ini
 // in its own time, and no other program is waited for.
 bool X11WindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
   const ::Window window = ToWindow(handle);
+  if (showCmd != kShowCmdHide) {
+    // A show ends the hide, even one with nothing left to show.
+    hiding_ = false;
+    popupsOnScreen_.reset();
+  }
   XWindowAttributes attributes;
   if (!Attributes(x_.Get(), window, attributes)) return false;
   if (showCmd == kShowCmdHide) {
@@ -624,10 +720,21 @@ WindowHandle X11WindowManager::ForegroundWindow() {
   return ToHandle(static_cast<::Window>(active->numbers.front()));
 }
 
+// A window without a desktop, or on every one (0xFFFFFFFF), is on this one.
+bool X11WindowManager::OnCurrentDesktop(WindowHandle handle) {
+  const auto desktop = x_.ReadProperty(ToWindow(handle), x_.Intern("_NET_WM_DESKTOP"), XA_CARDINAL);
+  if (!desktop || desktop->numbers.empty()) return true;
+  const auto itsDesktop = static_cast<std::uint32_t>(desktop->numbers[0]);
+  if (itsDesktop == 0xFFFFFFFFu) return true;
+  const auto current = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CURRENT_DESKTOP"), XA_CARDINAL);
+  return !current || current->numbers.empty() || static_cast<std::uint32_t>(current->numbers[0]) == itsDesktop;
+}
+
 bool X11WindowManager::IsMinimised(WindowHandle handle) { return WmState(ToWindow(handle)) == IconicState; }
 
 X11WindowManager::~X11WindowManager() {
   if (settle_ != 0) g_source_remove(settle_);
+  if (placeSoon_ != 0) g_source_remove(placeSoon_);
 }
 
 }  // namespace blindfold::x11

@@ -40,6 +40,7 @@ class X11WindowManager final : public WindowManager {
   WindowHandle ForegroundWindow() override;
   bool IsMinimised(WindowHandle window) override;
   bool Activate(WindowHandle window) override;
+  bool OnCurrentDesktop(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::vector<WindowHandle> LeftHiddenByThisProgram() override;
@@ -60,6 +61,9 @@ class X11WindowManager final : public WindowManager {
   WindowType Type(::Window window);
   std::string Title(::Window window);
   std::optional<std::string> TextProperty(::Window window, const char* name);
+  // The process the window states (_NET_WM_PID); 0 when it states none.
+  std::uint32_t StatedProcess(::Window window);
+  std::vector<::Window> OpenPopupsOf(::Window window);
   bool IsVisible(::Window window, const XWindowAttributes& attributes);
   std::optional<SavedPlacement> StoredPlacement(::Window window);
   void WriteMark(::Window window, const std::vector<unsigned long>& items);
@@ -77,9 +81,8 @@ class X11WindowManager final : public WindowManager {
   // Where the window manager should give a maximised window back on
   // un-maximising: the geometry it left on the window when it let it go.
   void KeepRestoreGeometry(::Window window, SavedPlacement& placement);
-  // Puts a window just shown back where it was in the stack, and the windows it
-  // owns above it.
-  void Restack(::Window window, const SavedPlacement& placement);
+  void PlaceWithTheOthers(::Window window, const SavedPlacement& placement);
+  void PlaceShown();
   void SendRestack(::Window window, ::Window sibling, int detail);
   // Asks the window manager to add or remove one or two _NET_WM_STATE states.
   void ChangeState(::Window window, bool add, const char* state, const char* secondState = nullptr);
@@ -97,11 +100,19 @@ class X11WindowManager final : public WindowManager {
   // above it when it comes back, whichever order the two were hidden in.
   std::unordered_map<::Window, std::vector<::Window>> waitingForOwner_;
   // The windows shown since the last hide, which the window manager may not
-  // have placed yet, and the one of them put at the top.
+  // have placed yet.
   std::unordered_set<::Window> shownSinceHide_;
-  ::Window top_ = None;
+  // Those not placed in the stack yet, the GLib idle that will, and the
+  // windows each had above it.
+  std::vector<ShownWindow> toPlace_;
+  unsigned int placeSoon_ = 0;
+  std::unordered_map<::Window, std::vector<unsigned long>> aboveAtHide_;
   // Those of them that had the keyboard when they were hidden.
   std::vector<::Window> focusedAtHide_;
+  // Windows hidden since the last show, and the window that had the keyboard
+  // as the first of them went.
+  bool hiding_ = false;
+  ::Window activeAtHide_ = None;
   // What the show asked of the stack, in order, and the window it activated.
   // Some window managers (fluxbox) raise and focus a window they take on
   // after requests already sent for it: a moment after the show, when the
@@ -127,6 +138,8 @@ class X11WindowManager final : public WindowManager {
   std::string markKeyFile_;
   // The stack as the last listing read it.
   std::optional<std::vector<::Window>> stack_;
+  // The pop-ups on screen then, with the process each states (0 for none).
+  std::optional<std::vector<std::pair<::Window, std::uint32_t>>> popupsOnScreen_;
 };
 
 }  // namespace blindfold::x11

@@ -103,37 +103,11 @@ on_window paper 'w.minimize()'
 on_window gtk3-icon-browser 'w.activate(global.get_current_time())'
 sleep 0.5
 names=(gtk3-demo gtk3-widget-factory paper gtk3-icon-browser)
-desk=()
-for name in "${names[@]}"; do desk+=("$name=$(window "$name")"); done
+remember_desk "${names[@]}"
 check "the desk is set: the demo on workspace 2, the factory at 150,90, paper minimised, the browser focused" \
   eval '[[ "${desk[*]}" == *"gtk3-demo=0 1 0 "*" 1 0"*"gtk3-widget-factory=0 1 1 150,90,"*"paper=1 1 "*"gtk3-icon-browser=0 1 1 "*" 0 1" ]]' || echo "${desk[*]}"
 
-as_it_was() {
-  local entry
-  for entry in "${desk[@]}"; do [ "$(window "${entry%%=*}")" = "${entry#*=}" ] || return 1; done
-}
-check_desk() {  # check_desk WHEN
-  local entry name
-  eventually as_it_was || true
-  for entry in "${desk[@]}"; do
-    name=${entry%%=*}
-    check "$1: $name is back as it was (${entry#*=})" eval '[ "$(window "$name")" = "${entry#*=}" ]'
-  done
-}
-
-cat >"$settings" <<INI
-[Software/Blindfold/ShortcutKeys]
-BlindfoldShortcutKey=0,1,1,0,X
-WindowsShortcutKey=0,1,1,0,Z
-PanicShortcutKey=0,1,1,0,V
-StartHidden=1
-DisplayIcon=0
-Taskbar=0
-ProgramManager=0
-
-[Software/Blindfold]
-AlwaysHide=demo	gtk3-demo  (class),factory	gtk3-widget-factory  (class),paper	zenity  (class)
-INI
+write_demo_settings
 launch_blindfold
 check "Blindfold starts on GNOME with its keys armed" eventually armed
 
@@ -189,6 +163,23 @@ timeout 60 "$blindfold" --restore >>"$work/blindfold.log" 2>&1 || answer=$?
 check "--restore beside a Blindfold that stopped answering ends with 0" eval '[ "$answer" -eq 0 ]'
 check_desk "after --restore"
 kill -CONT "$blindfold_pid"
+
+# Turned off and straight on again, as the Shell does to every extension
+# after one that is turned off, the extension keeps them hidden. (Blindfold's
+# watch would hide again what came back: the windows are looked at before it
+# can.)
+"$blindfold" --toggle
+check "--toggle hides them again" eventually some_hidden
+chosen_back="global.display.list_all_windows()
+  .filter(w => !w.minimized && ['gtk3-demo', 'gtk3-widget-factory'].includes(w.get_wm_class()))
+  .map(w => w.get_wm_class()).join(',')"
+back=$(shell_eval "Main.extensionManager._callExtensionDisable('blindfold@blindfold.example');
+  Main.extensionManager._callExtensionEnable('blindfold@blindfold.example'); $chosen_back")
+sleep 0.3
+back+=$(shell_eval "$chosen_back")
+check "turned off and straight on again, the extension keeps them hidden ($back)" eval "[ '$back' = '\"\"\"\"' ]"
+"$blindfold" --toggle
+check_desk "after the extension was turned off and straight on again"
 
 # The extension turned off with windows hidden gives them back; turned on
 # again, it serves Blindfold anew.

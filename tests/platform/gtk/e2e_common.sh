@@ -67,3 +67,42 @@ text = open(path).read().replace("ProgramManager=0\n", "ProgramManager=0\nPPShow
 open(path, "w").write(text)
 PY
 }
+
+# The desk of the Wayland runs that show GTK's demos: each window named as the
+# run's `window NAME` tells its state, remembered once set, and checked after
+# each round, all waited for at once and then each one told.
+remember_desk() {  # remember_desk NAME...
+  local name
+  desk=()
+  for name in "$@"; do desk+=("$name=$(window "$name")"); done
+}
+as_it_was() {
+  local entry
+  for entry in "${desk[@]}"; do [ "$(window "${entry%%=*}")" = "${entry#*=}" ] || return 1; done
+}
+check_desk() {  # check_desk WHEN
+  local entry name
+  eventually as_it_was || true
+  for entry in "${desk[@]}"; do
+    name=${entry%%=*}
+    check "$1: $name is back as it was (${entry#*=})" eval '[ "$(window "$name")" = "${entry#*=}" ]'
+  done
+}
+# Their settings: Ctrl+Alt+X, Z and V, started hidden with no tray icon, and
+# the GTK demo, the widget factory and zenity's notes always hidden.
+write_demo_settings() {
+  mkdir -p "$(dirname "$settings")"
+  cat >"$settings" <<INI
+[Software/Blindfold/ShortcutKeys]
+BlindfoldShortcutKey=0,1,1,0,X
+WindowsShortcutKey=0,1,1,0,Z
+PanicShortcutKey=0,1,1,0,V
+StartHidden=1
+DisplayIcon=0
+Taskbar=0
+ProgramManager=0
+
+[Software/Blindfold]
+AlwaysHide=demo	gtk3-demo  (class),factory	gtk3-widget-factory  (class),paper	zenity  (class)
+INI
+}

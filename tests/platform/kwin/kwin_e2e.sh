@@ -161,38 +161,11 @@ eventually eval 'window paper | grep -q "^1 "'
 on_window gtk3-icon-browser ''
 sleep 0.5
 names=(gtk3-demo gtk3-widget-factory paper gtk3-icon-browser)
-desk=()
-for name in "${names[@]}"; do desk+=("$name=$(window "$name")"); done
+remember_desk "${names[@]}"
 check "the desk is set: the demo maximised, the factory at 150,90, paper minimised" \
   eval '[[ "${desk[*]}" == *"gtk3-demo=0 0 0 0 "*" 1 1 "*"gtk3-widget-factory=0 0 0 0 150,90,"*"paper=1 0 0 0 "* ]]'
 
-# Every window as it was, waited for all at once, then each one told.
-as_it_was() {
-  local entry
-  for entry in "${desk[@]}"; do [ "$(window "${entry%%=*}")" = "${entry#*=}" ] || return 1; done
-}
-check_desk() {  # check_desk WHEN
-  local entry name
-  eventually as_it_was || true
-  for entry in "${desk[@]}"; do
-    name=${entry%%=*}
-    check "$1: $name is back as it was (${entry#*=})" eval '[ "$(window "$name")" = "${entry#*=}" ]'
-  done
-}
-
-cat >"$settings" <<INI
-[Software/Blindfold/ShortcutKeys]
-BlindfoldShortcutKey=0,1,1,0,X
-WindowsShortcutKey=0,1,1,0,Z
-PanicShortcutKey=0,1,1,0,V
-StartHidden=1
-DisplayIcon=0
-Taskbar=0
-ProgramManager=0
-
-[Software/Blindfold]
-AlwaysHide=demo	gtk3-demo  (class),factory	gtk3-widget-factory  (class),paper	zenity  (class)
-INI
+write_demo_settings
 launch_blindfold
 check "Blindfold starts on KWin with its keys armed" eventually armed
 check "KDE's shortcuts have its keys: Ctrl+Alt+Z, Ctrl+Alt+V and Ctrl+Alt+X" eventually eval \

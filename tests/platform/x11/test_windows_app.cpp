@@ -6,6 +6,9 @@
 //   title|class|desktop a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP)
 //   title|class|dock   a second panel (_NET_WM_WINDOW_TYPE_DOCK)
 //   title|class|popup  a pop-up (override-redirect), not mapped until told
+//   title||menu        an open menu: a pop-up mapped at once, which states
+//                      neither class nor process, as many programs' menus
+//   title|class|later  a window the program opens later: not mapped until told
 // The windows' ids are written one a line once all are mapped; the program
 // ends when its standard input closes. Lines on its input make it hostile:
 //   map N        maps window N (from 0) again, whoever hid it
@@ -69,7 +72,8 @@ int main(int argc, char** argv) {
     const std::string kind = parts.size() > 2 ? parts[2] : "";
     const int offset = 40 * static_cast<int>(windows.size());
     const Window window = XCreateSimpleWindow(display, root, 100 + offset, 80 + offset, 300, 200, 0, 0, 0xFFFFFF);
-    if (kind == "popup") {
+    const bool menu = kind == "menu";
+    if (kind == "popup" || menu) {
       XSetWindowAttributes popup{};
       popup.override_redirect = True;
       XChangeWindowAttributes(display, window, CWOverrideRedirect, &popup);
@@ -83,14 +87,16 @@ int main(int argc, char** argv) {
                       reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
       XStoreName(display, window, "fallback title");
     }
-    std::string wmClass = "instance";
-    wmClass += '\0';
-    wmClass += className;
-    wmClass += '\0';
-    XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(wmClass.data()), static_cast<int>(wmClass.size()));
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    if (!menu) {
+      std::string wmClass = "instance";
+      wmClass += '\0';
+      wmClass += className;
+      wmClass += '\0';
+      XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(wmClass.data()), static_cast<int>(wmClass.size()));
+      XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(&pid), 1);
+    }
     if (kind == "owned" && !windows.empty()) XSetTransientForHint(display, window, windows.front());
     if (kind == "desktop" || kind == "dock") {
       const Atom type = XInternAtom(display, kind == "dock" ? "_NET_WM_WINDOW_TYPE_DOCK" : "_NET_WM_WINDOW_TYPE_DESKTOP",
@@ -98,7 +104,7 @@ int main(int argc, char** argv) {
       XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                       PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
     }
-    if (kind != "popup") XMapWindow(display, window);
+    if (kind != "popup" && kind != "later") XMapWindow(display, window);
     windows.push_back(window);
   }
   XSync(display, False);

@@ -108,6 +108,63 @@ TEST(WindowRules, TheWindowsAboveAreKeptUpToTheirLimit) {
   EXPECT_EQ(decoded->above.front(), 1ul);  // the nearest are the ones kept
 }
 
+// The stack, top first, once a window manager has carried out the requests:
+// one that puts a window where it is asked relative to its sibling, or one
+// that only raises or lowers it (openbox).
+std::vector<unsigned long> Restacked(std::vector<unsigned long> stack, const std::vector<StackRequest>& requests,
+                                     bool honoursSibling) {
+  for (const StackRequest& request : requests) {
+    std::erase(stack, request.window);
+    auto at = request.above ? stack.begin() : stack.end();
+    if (honoursSibling && request.sibling != 0) {
+      at = std::ranges::find(stack, request.sibling);
+      if (!request.above && at != stack.end()) ++at;
+    }
+    stack.insert(at, request.window);
+  }
+  return stack;
+}
+
+// A program's owner, its second window and the owner's dialog, below another
+// program's window that stays, and the big window below one that stays too:
+// however the record lists them and wherever the window manager maps them,
+// they come back as they were.
+TEST(WindowRules, ShownWindowsGoBackExactlyWhereTheyWereWhateverTheOrder) {
+  enum : unsigned long { kStays = 1, kDialog, kSecond, kOwner, kEyes, kBig };
+  const std::vector<unsigned long> atHide = {kStays, kDialog, kSecond, kOwner, kEyes, kBig};
+  std::vector<ShownWindow> shown = {{kDialog, {kStays}},
+                                    {kSecond, {kDialog, kStays}},
+                                    {kOwner, {kSecond, kDialog, kStays}},
+                                    {kBig, {kEyes, kOwner, kSecond, kDialog, kStays}}};
+  const std::vector<unsigned long> stayed = {kStays, kEyes};
+  std::ranges::sort(shown, {}, &ShownWindow::window);
+  do {
+    const std::vector<StackRequest> requests = StackRequests(shown, stayed);
+    // Mapped again, each went to the top, in the order of the record.
+    std::vector<unsigned long> mapped = stayed;
+    for (const ShownWindow& window : shown) mapped.insert(mapped.begin(), window.window);
+    EXPECT_EQ(Restacked(mapped, requests, true), atHide);
+    EXPECT_EQ(Restacked(mapped, requests, false), atHide);
+  } while (std::ranges::next_permutation(shown, {}, &ShownWindow::window).found);
+}
+
+TEST(WindowRules, ShownWindowsWithNothingAboveGoToTheTopAndARingBreaksNothing) {
+  // At the top when hidden, with the windows above gone since.
+  const std::vector<StackRequest> atTop =
+      StackRequests(std::vector<ShownWindow>{{1, {}}, {2, {1, 99}}}, std::vector<unsigned long>{7, 8});
+  EXPECT_EQ(Restacked({7, 8}, atTop, false), (std::vector<unsigned long>{1, 2, 7, 8}));
+  EXPECT_EQ(Restacked({7, 8}, atTop, true), (std::vector<unsigned long>{1, 2, 7, 8}));
+  // Records rewritten to point at each other: both are placed, once each.
+  const std::vector<StackRequest> ring =
+      StackRequests(std::vector<ShownWindow>{{1, {2}}, {2, {1}}, {3, {3, 2}}}, std::vector<unsigned long>{7});
+  std::vector<unsigned long> placed;
+  for (const StackRequest& request : ring) placed.push_back(request.window);
+  std::ranges::sort(placed);
+  EXPECT_EQ(placed, (std::vector<unsigned long>{1, 2, 3}));
+  EXPECT_EQ(Restacked({7}, ring, true).back(), 7ul);
+  EXPECT_TRUE(StackRequests({}, std::vector<unsigned long>{7}).empty());
+}
+
 // Some window managers set WM_STATE Iconic on every window of another desktop:
 // that is not minimised, and must not come back so.
 TEST(WindowRules, MinimisedIsToldApartFromOnAnotherDesktop) {
