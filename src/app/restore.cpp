@@ -30,9 +30,7 @@ bool RestoreRecordedWindows(RecoveryRecord& record, WindowManager& windows, Mixe
   const bool guarded = record.Guarded() || (storedState && *storedState != 0);
   if (!ours.empty() && guarded && !gate.AskPassword()) return false;
   // Recorded top first: shown from the bottom up, they stack as they were.
-  for (auto window = ours.rbegin(); window != ours.rend(); ++window) {
-    windows.ShowWindowAsync(*window, kShowCmdShowNoActivate);
-  }
+  windows.ShowWindowsAsync(std::vector<WindowHandle>(ours.rbegin(), ours.rend()), kShowCmdShowNoActivate);
   if (!ours.empty()) windows.Activate(ours.front());
   record.Clear();
   if (!ours.empty()) RestoreSavedSoundLevel(mixer, store);

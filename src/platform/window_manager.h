@@ -91,6 +91,16 @@ class WindowManager {
   // False when the window has gone or may not be changed by this program (one
   // running with higher rights).
   virtual bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) = 0;
+  // Tells each of `windows`, in the order given, what ShowWindowAsync tells
+  // one, and answers for each what it would. A hide or a show is a pass over
+  // many windows: a desktop that takes many commands in one message, or reads
+  // its windows once for all of them, does so here.
+  virtual std::vector<bool> ShowWindowsAsync(const std::vector<WindowHandle>& windows, std::int32_t showCmd) {
+    std::vector<bool> told;
+    told.reserve(windows.size());
+    for (const WindowHandle window : windows) told.push_back(ShowWindowAsync(window, showCmd));
+    return told;
+  }
   // Whether the window bears the sign of a hide by this program, in this run
   // or in one that died, so that a record read back never shows or hides a
   // stranger's window. Where the platform leaves no sign on the window, the

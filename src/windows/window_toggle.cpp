@@ -97,11 +97,10 @@ void WindowHiding::HideBranch() {
   for (const ListRow& row : panel_.openWindows.Rows()) {
     if (row.marked) strHiddenWindows_.Add(row.itemData);
   }
-  HideMarkedRowsBottomUp();
-  for (const WindowHandle window : unlisted) {
-    strHiddenWindows_.Add(window);
-    HideOrNote(window);
-  }
+  for (const WindowHandle window : unlisted) strHiddenWindows_.Add(window);
+  std::vector<WindowHandle> pass = MarkedRowsBottomUp();
+  pass.insert(pass.end(), unlisted.begin(), unlisted.end());
+  HideAllOrNote(pass);
   FinishHide(toHide, active, "windows hotkey");
 }
 
@@ -240,6 +239,21 @@ void WindowHiding::HideOrNote(WindowHandle window) {
   if (!HideOneWindow(window)) refused_.push_back(window);
 }
 
+// The windows of a hide are told in one pass, so that a desktop that takes
+// many commands in one message, or reads its windows once for all of them,
+// does so; each is judged as HideOrNote judges it.
+void WindowHiding::HideAllOrNote(const std::vector<WindowHandle>& windows) {
+  std::vector<WindowHandle> told;
+  for (const WindowHandle window : windows) {
+    if (window) told.push_back(window);
+  }
+  const std::vector<bool> hidden = windows_.ShowWindowsAsync(told, kShowCmdHide);
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    const bool done = i < hidden.size() && hidden[i];
+    if (!done && windows_.ProcessId(told[i]) != 0) refused_.push_back(told[i]);
+  }
+}
+
 // A program running with higher rights refuses; the others are hidden all the
 // same, and the user learns in one line which windows are still on screen.
 void WindowHiding::LeaveOutRefused() {
@@ -259,11 +273,13 @@ void WindowHiding::LeaveOutRefused() {
 // hiding top first would pass the activation along every window being hidden,
 // one cross-process round of messages each. Hiding from the bottom up leaves
 // one activation at the end; the windows end up hidden all the same.
-void WindowHiding::HideMarkedRowsBottomUp() {
+std::vector<WindowHandle> WindowHiding::MarkedRowsBottomUp() const {
+  std::vector<WindowHandle> marked;
   const auto& rows = panel_.openWindows.Rows();
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    if (row->marked) HideOrNote(row->itemData);
+    if (row->marked) marked.push_back(row->itemData);
   }
+  return marked;
 }
 
 // In the same order as the windows hotkey's hide: the record, the windows,
@@ -285,9 +301,11 @@ void WindowHiding::PanicHide() {
     row.marked = true;
     strHiddenWindows_.Add(row.itemData);
   }
-  HideMarkedRowsBottomUp();
-  // Already among the hidden windows, which panic only adds to.
-  for (const WindowHandle window : unlisted) HideOrNote(window);
+  // The unlisted are already among the hidden windows, which panic only adds
+  // to.
+  std::vector<WindowHandle> pass = MarkedRowsBottomUp();
+  pass.insert(pass.end(), unlisted.begin(), unlisted.end());
+  HideAllOrNote(pass);
   // The desktop before the taskbar, both after the windows, and no flash.
   for (const CheckBox* box : {&panel_.chkProgramManager, &panel_.chkTaskbar}) {
     if (box->IsSet() && !box->tag.empty()) HideKept(*box);
@@ -323,9 +341,7 @@ void WindowHiding::ShowHiddenWindows() {
       stacked.push_back(window);
     }
   }
-  for (auto window = stacked.rbegin(); window != stacked.rend(); ++window) {
-    SetShowCmd(*window, kShowCmdShowNoActivate);
-  }
+  windows_.ShowWindowsAsync({stacked.rbegin(), stacked.rend()}, kShowCmdShowNoActivate);
   // The shows are still on their way, so the user's window counts as there
   // when it was hidden with the others; its activation queues behind its show.
   if (bWindowsHidden_ && !stacked.empty()) {

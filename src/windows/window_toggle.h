@@ -87,7 +87,8 @@ class WindowHiding {
   bool SetShowCmd(WindowHandle window, std::int32_t showCmd);
   // Hides a window, or notes it as one that may not be hidden.
   void HideOrNote(WindowHandle window);
-  void HideMarkedRowsBottomUp();
+  void HideAllOrNote(const std::vector<WindowHandle>& windows);
+  std::vector<WindowHandle> MarkedRowsBottomUp() const;
   // The windows noted as not to be hidden leave the record and are reported.
   void LeaveOutRefused();
   void Forget(WindowHandle window);

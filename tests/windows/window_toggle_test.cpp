@@ -72,13 +72,18 @@ TEST_F(WindowToggleTest, HideAndShowKeepTheStackingAndTheUsersWindow) {
   hiding.ToggleChosenWindows();
   EXPECT_EQ(hiding.Hidden(), Record({top, middle, bottom}));
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
+  // In one pass, which a desktop may carry out as one command.
+  EXPECT_EQ(windows.passes, (std::vector<std::vector<WindowHandle>>{{bottom, middle, top}}));
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{other}));  // off the windows hiding
 
   windows.toldToShowOrHide.clear();
+  windows.passes.clear();
   windows.activated.clear();
   hiding.ToggleChosenWindows();
-  // Bottom up without activation, then only the user's window is activated.
+  // Bottom up without activation, in one pass, then only the user's window is
+  // activated.
   EXPECT_EQ(windows.toldToShowOrHide, (std::vector<WindowHandle>{bottom, middle, top}));
+  EXPECT_EQ(windows.passes, (std::vector<std::vector<WindowHandle>>{{bottom, middle, top}}));
   EXPECT_EQ(windows.activated, (std::vector<WindowHandle>{middle}));
   EXPECT_EQ(windows.foreground, middle);
   // Back above the window left on screen, in their own order, but for the

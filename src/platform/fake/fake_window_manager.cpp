@@ -128,6 +128,12 @@ bool FakeWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCm
   return true;
 }
 
+std::vector<bool> FakeWindowManager::ShowWindowsAsync(const std::vector<WindowHandle>& windows,
+                                                      std::int32_t showCmd) {
+  passes.push_back(windows);
+  return WindowManager::ShowWindowsAsync(windows, showCmd);
+}
+
 std::vector<WindowHandle> FakeWindowManager::StackOrder() const {
   std::vector<WindowHandle> handles;
   for (const FakeWindow& window : stack) handles.push_back(window.handle);

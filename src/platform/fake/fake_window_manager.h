@@ -53,6 +53,7 @@ class FakeWindowManager final : public WindowManager {
   bool Activate(WindowHandle window) override;
   bool OnCurrentDesktop(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  std::vector<bool> ShowWindowsAsync(const std::vector<WindowHandle>& windows, std::int32_t showCmd) override;
   std::optional<std::string> Unreachable() override { return unreachable; }
   DesktopParts HideableParts() override { return hideableParts; }
   std::vector<WindowHandle> LeftHiddenByThisProgram() override { return sealedHidden; }
@@ -65,6 +66,8 @@ class FakeWindowManager final : public WindowManager {
   std::vector<WindowHandle> activated;
   // Every handle told to hide or show, in order; the fake does it at once.
   std::vector<WindowHandle> toldToShowOrHide;
+  // The windows of each pass told at once, in order.
+  std::vector<std::vector<WindowHandle>> passes;
   // Set: the window manager stopped answering.
   std::optional<std::string> unreachable;
   // What the windows' own marks say a run that died left hidden.

@@ -333,35 +333,50 @@ KWinWindow* KWinBridge::Find(WindowHandle handle) {
   return found == windows_.end() ? nullptr : &*found;
 }
 
+bool KWinBridge::Send(Request request) { return Send(std::vector<Request>{std::move(request)}).front(); }
+
 // A hide is in the record before it is asked, so that no accident between the
 // two loses the window; an earlier entry of the same window stays, as what it
-// had before the first hide. A show gives back what the record says.
-bool KWinBridge::Send(Request request) {
-  if (request.op == Request::Op::Hide && !record_.Get(request.id)) {
-    const auto window = std::ranges::find(windows_, request.id, &KWinWindow::id);
-    const GivenBack givenBack = window == windows_.end() ? GivenBack{} : GivenBackOf(*window);
-    if (!record_.Put(request.id, GivenBackJson(givenBack))) {
-      log::Warning("hide", "KWin window ", request.id, " is recorded in memory only");
+// had before the first hide. A show gives back what the record says. The
+// record is written once for all the requests, which go to the script as one
+// batch: a pass over many windows is one request, carried out in one go.
+std::vector<bool> KWinBridge::Send(std::vector<Request> requests) {
+  std::map<std::string, std::string> changes;
+  const auto recorded = [&](const std::string& id) -> std::optional<std::string> {
+    const auto changed = changes.find(id);
+    return changed != changes.end() ? std::optional(changed->second) : record_.Get(id);
+  };
+  std::vector<bool> sent;
+  std::vector<Request> queued;
+  for (Request& request : requests) {
+    if (request.op == Request::Op::Hide && !recorded(request.id)) {
+      const auto window = std::ranges::find(windows_, request.id, &KWinWindow::id);
+      const GivenBack givenBack = window == windows_.end() ? GivenBack{} : GivenBackOf(*window);
+      changes[request.id] = GivenBackJson(givenBack);
     }
-  }
-  if (request.op != Request::Op::Activate) {
-    const std::optional<std::string> recorded = record_.Get(request.id);
-    if (!recorded) {
-      log::Info("show", "KWin window ", request.id, " was not hidden by Blindfold: left as it is");
-      return false;
+    if (request.op != Request::Op::Activate) {
+      const std::optional<std::string> entry = recorded(request.id);
+      if (!entry) {
+        log::Info("show", "KWin window ", request.id, " was not hidden by Blindfold: left as it is");
+        sent.push_back(false);
+        continue;
+      }
+      // A record of Blindfold's own that no longer reads gives the window back
+      // in plain sight rather than leave it hidden.
+      request.givenBack = ReadGivenBack(*entry).value_or(GivenBack{});
+      // A show asked is kept as such until it is done: the logic forgets the
+      // window at once, so a Blindfold that dies before the script does it
+      // leaves the next start to finish it (Start).
+      const bool show = request.op == Request::Op::Show;
+      if (ShowAsked(*entry) != show) changes[request.id] = GivenBackJson(*request.givenBack, show);
     }
-    // A record of Blindfold's own that no longer reads gives the window back
-    // in plain sight rather than leave it hidden.
-    request.givenBack = ReadGivenBack(*recorded).value_or(GivenBack{});
-    // A show asked is kept as such until it is done: the logic forgets the
-    // window at once, so a Blindfold that dies before the script does it
-    // leaves the next start to finish it (Start).
-    const bool show = request.op == Request::Op::Show;
-    if (ShowAsked(*recorded) != show) record_.Put(request.id, GivenBackJson(*request.givenBack, show));
+    queued.push_back(std::move(request));
+    sent.push_back(true);
   }
-  requests_.push_back(std::move(request));
-  if (heldPoll_) AnswerHeldPoll();
-  return true;
+  if (!record_.Put(changes)) log::Warning("hide", changes.size(), " KWin windows are recorded in memory only");
+  for (Request& request : queued) requests_.push_back(std::move(request));
+  if (heldPoll_ && !queued.empty()) AnswerHeldPoll();
+  return sent;
 }
 
 // Requests handed over make a batch, numbered, which the script's reports say
@@ -376,6 +391,8 @@ void KWinBridge::AnswerHeldPoll(bool withRequests) {
       requests.push_back(std::move(request));
     }
     requests_.clear();
+    const auto hides = std::ranges::count(requests, Request::Op::Hide, &Request::op);
+    log::Info("kwin", "batch ", batch, " handed to the script: ", requests.size(), " requests, ", hides, " hides");
   }
   g_dbus_method_invocation_return_value(heldPoll_, g_variant_new("(s)", BatchJson(batch, requests).c_str()));
   heldPoll_ = nullptr;

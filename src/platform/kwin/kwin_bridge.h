@@ -49,6 +49,9 @@ class KWinBridge {
   KWinWindow* Find(WindowHandle handle);
   // A show is sent only for a window the record holds; false for another.
   bool Send(Request request);
+  // Many requests, handed to the script in one batch; for each, what Send
+  // answers.
+  std::vector<bool> Send(std::vector<Request> requests);
 
   // Called with each new report; and with each shortcut's name when pressed.
   void SetOnReport(std::function<void(const std::vector<std::string>& newIds)> onReport) {

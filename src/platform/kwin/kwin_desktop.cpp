@@ -51,23 +51,37 @@ bool KWinWindowManager::Activate(WindowHandle handle) {
   return true;
 }
 
+bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
+  return ShowWindowsAsync({handle}, showCmd).front();
+}
+
 // The list answers at once as if the script had done it: it does, in a moment.
 // A window brought back by the user while hidden is hidden again by the same
-// request; the script keeps what it had before the first.
-bool KWinWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
-  KWinWindow* window = bridge_.Find(handle);
-  if (!window) return false;
+// request; the script keeps what it had before the first. The windows of a
+// pass go to the script as one batch.
+std::vector<bool> KWinWindowManager::ShowWindowsAsync(const std::vector<WindowHandle>& handles,
+                                                      std::int32_t showCmd) {
   const bool hide = showCmd == kShowCmdHide;
-  // Whether a show goes is for Blindfold's record to say, whatever the list
-  // says, which may be older than the hide: a window Blindfold never hid is
-  // left as it is.
-  const std::string id = window->id;
-  if (!bridge_.Send({hide ? Request::Op::Hide : Request::Op::Show, id, showCmd == kShowCmdShow, std::nullopt})) {
-    return true;
+  std::vector<bool> told(handles.size(), false);
+  std::vector<Request> requests;
+  std::vector<std::size_t> requested;
+  for (std::size_t i = 0; i < handles.size(); ++i) {
+    const KWinWindow* window = bridge_.Find(handles[i]);
+    if (!window) continue;
+    requests.push_back({hide ? Request::Op::Hide : Request::Op::Show, window->id, showCmd == kShowCmdShow, std::nullopt});
+    requested.push_back(i);
+    // Whether a show goes is for Blindfold's record to say, whatever the list
+    // says, which may be older than the hide: a window Blindfold never hid is
+    // left as it is, and counts as told.
+    told[i] = true;
   }
-  Assume(*window, hide);
-  log::Info(hide ? "hide" : "show", "KWin window ", id);
-  return true;
+  const std::vector<bool> sent = bridge_.Send(requests);
+  for (std::size_t k = 0; k < requested.size(); ++k) {
+    if (!sent[k]) continue;
+    if (KWinWindow* window = bridge_.Find(handles[requested[k]])) Assume(*window, hide);
+    log::Info(hide ? "hide" : "show", "KWin window ", requests[k].id);
+  }
+  return told;
 }
 
 bool KWinWindowManager::HiddenByThisProgram(WindowHandle handle) {

@@ -70,6 +70,23 @@ bool DoorRecord::Put(const std::string& key, const std::string& value) {
 
 bool DoorRecord::Remove(const std::string& key) { return entries_.erase(key) == 0 || Save(); }
 
+bool DoorRecord::Put(const std::map<std::string, std::string>& entries) {
+  bool changed = false;
+  for (const auto& [key, value] : entries) {
+    const auto [place, added] = entries_.try_emplace(key, value);
+    if (!added && place->second == value) continue;
+    place->second = value;
+    changed = true;
+  }
+  return !changed || Save();
+}
+
+bool DoorRecord::Remove(const std::vector<std::string>& keys) {
+  std::size_t removed = 0;
+  for (const std::string& key : keys) removed += entries_.erase(key);
+  return removed == 0 || Save();
+}
+
 bool DoorRecord::Clear() {
   if (entries_.empty()) return true;
   entries_.clear();

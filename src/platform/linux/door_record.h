@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace blindfold::linux_desktop {
 
@@ -27,6 +28,9 @@ class DoorRecord {
   // when it could not be written (the change is kept in memory all the same).
   bool Put(const std::string& key, const std::string& value);
   bool Remove(const std::string& key);
+  // Many at once, written in one go: a pass over many windows.
+  bool Put(const std::map<std::string, std::string>& entries);
+  bool Remove(const std::vector<std::string>& keys);
   bool Clear();
   std::optional<std::string> Get(const std::string& key) const;
   const std::map<std::string, std::string>& Entries() const { return entries_; }

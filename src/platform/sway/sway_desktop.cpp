@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "core/log.h"
 
@@ -9,8 +10,16 @@ namespace blindfold::sway {
 
 namespace {
 
+// Earlier versions marked each window they hid with its place, for a person
+// looking at sway's tree; sway draws a mark in the title bar, which made a
+// hide of many windows several times as slow. The record alone tells the
+// place now; a mark left by an earlier version goes with the show.
+bool BearsMarkOf(const SwayWindow& window, const HiddenPlace& place) {
+  return std::ranges::find(window.marks, MarkOf(window.id, place)) != window.marks.end();
+}
+
 WindowHandle HandleOfNumber(std::int64_t id) { return WindowHandle(static_cast<std::int32_t>(id)); }
-std::string Criteria(std::int64_t id) { return "[con_id=" + std::to_string(id) + "] "; }
+std::string Criteria(std::int64_t id) { return "[con_id=" + std::to_string(id) + "]"; }
 
 }  // namespace
 
@@ -72,14 +81,23 @@ std::optional<HiddenPlace> SwayWindowManager::RecordedPlace(std::int64_t id) con
 
 void SwayWindowManager::Forget() { windows_.reset(); }
 
-// What a command sway carried out did to the tree, written into the tree as
-// read, so that a pass over many windows reads it once rather than after each
-// of them. A command refused may have done anything: the tree is read again.
-void SwayWindowManager::Moved(std::int64_t id, bool carriedOut, const std::function<void(SwayWindow&)>& change) {
-  if (!windows_ || !carriedOut) return Forget();
+// What a pass over many windows asks of sway, written into the tree as read
+// as if done, so that each window's commands are made from the tree as the
+// ones before it leave it. Whatever sway refuses, the tree is read again.
+void SwayWindowManager::InTree(std::int64_t id, const std::function<void(SwayWindow&)>& change) {
+  if (!windows_) return;
   for (SwayWindow& window : *windows_) {
     if (window.id == id) change(window);
   }
+}
+
+// Where the window is now, as the tree says when read afresh: nothing when it
+// has gone, or sway cannot be asked.
+std::optional<SwayWindow> SwayWindowManager::Now(std::int64_t id) {
+  for (const SwayWindow& window : Windows()) {
+    if (window.id == id) return window;
+  }
+  return std::nullopt;
 }
 
 void SwayWindowManager::Focused(std::int64_t id) {
@@ -100,7 +118,6 @@ const SwayWindow* SwayWindowManager::Find(WindowHandle window) {
 }
 
 void SwayWindowManager::EnumWindows(const std::function<bool(WindowHandle)>& visit) {
-  Forget();
   // A copy: a visit may tell sway something, which makes the tree read again.
   const std::vector<SwayWindow> windows = Windows();
   for (const SwayWindow& window : windows) {
@@ -140,7 +157,7 @@ bool SwayWindowManager::Activate(WindowHandle window) {
   const SwayWindow* found = Find(window);
   if (!found || found->inScratchpad) return false;
   const std::int64_t id = found->id;
-  const bool focused = ipc_.Run(Criteria(id) + "focus");
+  const bool focused = ipc_.Run(Criteria(id) + " focus");
   if (focused) {
     Focused(id);
   } else {
@@ -150,10 +167,22 @@ bool SwayWindowManager::Activate(WindowHandle window) {
 }
 
 bool SwayWindowManager::ShowWindowAsync(WindowHandle window, std::int32_t showCmd) {
-  const SwayWindow* found = Find(window);
-  if (!found) return false;
-  const SwayWindow copy = *found;
-  return showCmd == kShowCmdHide ? Hide(copy) : Show(copy, showCmd == kShowCmdShow);
+  return ShowWindowsAsync({window}, showCmd).front();
+}
+
+// A pass reads the tree once, and tells sway in one message: told one window
+// at a time, sway lays out every window again after each, and a pass over
+// hundreds of windows took as many times as long.
+std::vector<bool> SwayWindowManager::ShowWindowsAsync(const std::vector<WindowHandle>& handles, std::int32_t showCmd) {
+  std::unordered_map<WindowHandle, const SwayWindow*> byHandle;
+  for (const SwayWindow& window : Windows()) byHandle.try_emplace(HandleOf(window), &window);
+  // Copies: the pass writes what it asks into the tree as read.
+  std::vector<std::optional<SwayWindow>> windows;
+  for (const WindowHandle handle : handles) {
+    const auto found = handle ? byHandle.find(handle) : byHandle.end();
+    windows.push_back(found == byHandle.end() ? std::nullopt : std::optional<SwayWindow>(*found->second));
+  }
+  return showCmd == kShowCmdHide ? HidePass(windows) : ShowPass(windows, showCmd == kShowCmdShow);
 }
 
 bool SwayWindowManager::HiddenByThisProgram(WindowHandle window) {
@@ -161,17 +190,18 @@ bool SwayWindowManager::HiddenByThisProgram(WindowHandle window) {
   return found && found->inScratchpad && RecordedPlace(found->id);
 }
 
-// The views of the window's split as they were before this pass hid any of
-// them: those hidden just before it are no longer in sway's split, but in the
-// place recorded for them.
-std::vector<std::int64_t> SwayWindowManager::SplitBeforeThePass(const SwayWindow& window) const {
+// The views of the window's split as they were before any of them was hidden:
+// those hidden by earlier passes are no longer in sway's split, but in the
+// places recorded for them (`recorded`). The windows of this pass are as the
+// tree was read before it.
+std::vector<std::int64_t> SwayWindowManager::SplitBeforeTheHides(const SwayWindow& window,
+                                                                 const std::vector<HiddenPlace>& recorded) {
   std::vector<std::int64_t> split = window.split;
   if (split.empty()) return split;
-  for (const auto& entry : record_.Entries()) {
-    const std::optional<HiddenPlace> other = PlaceOfText(entry.second);
-    if (!other || other->workspace != window.workspace || other->split.size() <= split.size()) continue;
-    const auto in = [&other](std::int64_t id) { return std::ranges::find(other->split, id) != other->split.end(); };
-    if (std::ranges::all_of(split, in)) split = other->split;
+  for (const HiddenPlace& other : recorded) {
+    if (other.workspace != window.workspace || other.split.size() <= split.size()) continue;
+    const auto in = [&other](std::int64_t id) { return std::ranges::find(other.split, id) != other.split.end(); };
+    if (std::ranges::all_of(split, in)) split = other.split;
   }
   return split;
 }
@@ -186,37 +216,74 @@ std::vector<WindowHandle> SwayWindowManager::LeftHiddenByThisProgram() {
   return left;
 }
 
-// The place is recorded before sway is told, so that a crash in between
-// loses nothing. A full-screen window leaves full screen on its way to the
-// scratchpad; the record keeps that it was.
-bool SwayWindowManager::Hide(const SwayWindow& window) {
-  const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
-  if (window.inScratchpad) return recorded.has_value();
-  const std::string fullscreenOff = window.fullscreen ? "fullscreen disable, " : "";
-  // Brought back by someone else while hidden: it still goes back, in the end,
-  // where the first hide found it.
-  const auto toScratchpad = [this](SwayWindow& hidden) {
-    hidden.workspace = kScratchpad;
-    hidden.inScratchpad = hidden.floating = true;
-    hidden.fullscreen = 0;
-    hidden.focused = false;
-    hidden.split.clear();
-    for (SwayWindow& other : *windows_) std::erase(other.split, hidden.id);
-  };
-  if (recorded) {
-    const bool hidden = ipc_.Run(Criteria(window.id) + fullscreenOff + "move scratchpad");
-    Moved(window.id, hidden, toScratchpad);
-    return hidden;
+// The places are recorded, in one write, before sway is told, so that a
+// crash in between loses nothing. A full-screen window leaves full screen on
+// its way to the scratchpad; the record keeps that it was. A window whose
+// fate sway's answer does not tell is judged by the tree read afresh, and
+// keeps its record while even that cannot tell.
+std::vector<bool> SwayWindowManager::HidePass(const std::vector<std::optional<SwayWindow>>& windows) {
+  std::vector<bool> hidden(windows.size(), false);
+  std::vector<CommandShare> shares(windows.size());
+  std::map<std::string, std::string> placed;
+  std::vector<HiddenPlace> recordedPlaces;
+  for (const auto& entry : record_.Entries()) {
+    if (std::optional<HiddenPlace> place = PlaceOfText(entry.second); place && !place->split.empty()) {
+      recordedPlaces.push_back(std::move(*place));
+    }
   }
-  const HiddenPlace place{window.workspace, window.floating, window.fullscreen, SplitBeforeThePass(window)};
-  const std::string key = std::to_string(window.id);
-  record_.Put(key, PlaceText(place));
-  const bool hidden =
-      ipc_.Run(Criteria(window.id) + "mark --add " + Quoted(MarkOf(window.id, place)) + ", " + fullscreenOff +
-               "move scratchpad");
-  Moved(window.id, hidden, toScratchpad);
-  if (!hidden) record_.Remove(key);
-  log::Info("hide", "sway window ", window.id, hidden ? " to the scratchpad" : " not hidden");
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (!windows[i]) continue;
+    const SwayWindow& window = *windows[i];
+    const std::string key = std::to_string(window.id);
+    const bool recorded = RecordedPlace(window.id) || placed.contains(key);
+    if (window.inScratchpad) {
+      hidden[i] = recorded;
+      continue;
+    }
+    // Brought back by someone else while hidden, it still goes back, in the
+    // end, where the first hide found it.
+    if (!recorded) {
+      const HiddenPlace place{window.workspace, window.floating, window.fullscreen,
+                              SplitBeforeTheHides(window, recordedPlaces)};
+      placed.emplace(key, PlaceText(place));
+    }
+    std::vector<std::string> commands;
+    if (window.fullscreen) commands.emplace_back("fullscreen disable");
+    commands.emplace_back("move scratchpad");
+    shares[i].Add(Criteria(window.id), commands);
+    InTree(window.id, [](SwayWindow& gone) {
+      gone.workspace = kScratchpad;
+      gone.inScratchpad = gone.floating = true;
+      gone.fullscreen = 0;
+      gone.focused = false;
+      gone.split.clear();
+    });
+    if (windows_) {
+      for (SwayWindow& other : *windows_) std::erase(other.split, window.id);
+    }
+  }
+  record_.Put(placed);
+  const std::optional<std::vector<bool>> carriedOut = ipc_.RunShares(shares);
+  if (!carriedOut) Forget();
+  std::vector<std::string> notHidden;
+  bool refused = false;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (shares[i].commands == 0) continue;
+    const std::int64_t id = windows[i]->id;
+    std::optional<bool> done;
+    if (carriedOut) {
+      done = (*carriedOut)[i];
+    } else if (const std::optional<SwayWindow> now = Now(id)) {
+      done = now->inScratchpad;
+    }
+    hidden[i] = done.value_or(false);
+    refused = refused || !hidden[i];
+    if (done == false && placed.contains(std::to_string(id))) notHidden.push_back(std::to_string(id));
+    log::Info("hide", "sway window ", id, hidden[i] ? " to the scratchpad" : " not hidden");
+  }
+  // What sway refused may have done anything: the tree is read again.
+  if (refused) Forget();
+  record_.Remove(notHidden);
   return hidden;
 }
 
@@ -224,55 +291,89 @@ bool SwayWindowManager::Hide(const SwayWindow& window) {
 // floating, where it floated before, and without the focus; a tiled one is
 // then tiled again beside the nearest view of its split that is back: after
 // the one before it, or else before the one after it. Whatever order the
-// windows of a split come back in, they end in the order they had.
-bool SwayWindowManager::Show(const SwayWindow& window, bool activate) {
-  const std::string key = std::to_string(window.id);
-  const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
-  if (!window.inScratchpad) {
-    // Brought back by someone else and left out: the hide has had its day.
-    if (recorded) {
-      record_.Remove(key);
-      Forget();
-      ipc_.Run(Criteria(window.id) + "unmark " + Quoted(MarkOf(window.id, *recorded)));
+// windows of a split come back in, they end in the order they had: those
+// earlier in the pass count as back.
+std::vector<bool> SwayWindowManager::ShowPass(const std::vector<std::optional<SwayWindow>>& windows, bool activate) {
+  std::vector<bool> shown(windows.size(), false);
+  std::vector<CommandShare> shares(windows.size());
+  std::vector<bool> moved(windows.size(), false);
+  std::vector<std::string> back;
+  // The tree as read, by con id: the pass writes into it what it asks.
+  std::unordered_map<std::int64_t, const SwayWindow*> byId;
+  for (const SwayWindow& window : Windows()) byId.try_emplace(window.id, &window);
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (!windows[i]) continue;
+    const SwayWindow& window = *windows[i];
+    const std::string key = std::to_string(window.id);
+    const std::optional<HiddenPlace> recorded = RecordedPlace(window.id);
+    if (!window.inScratchpad) {
+      // Brought back by someone else and left out: the hide has had its day.
+      shown[i] = true;
+      if (recorded) {
+        back.push_back(key);
+        if (BearsMarkOf(window, *recorded)) {
+          shares[i].Add(Criteria(window.id), {"unmark " + Quoted(MarkOf(window.id, *recorded))});
+        }
+      }
+      if (activate) shares[i].Add(Criteria(window.id), {"focus"});
+      continue;
     }
-    if (activate) Activate(HandleOf(window));
-    return true;
-  }
-  // The user's own, left where they put it, whatever its marks say.
-  if (!recorded) return false;
-  const HiddenPlace& place = *recorded;
-  std::string commands = Criteria(window.id) + "move container to workspace " + Quoted(place.workspace);
-  std::string beside;
-  if (!place.floating) {
-    commands += ", floating disable";
-    const Neighbour neighbour = NeighbourToReturnBeside(window.id, place.split, [&](std::int64_t id) {
-      const auto& windows = Windows();
-      const auto other = std::ranges::find_if(windows, [id](const SwayWindow& w) { return w.id == id; });
-      return other != windows.end() && !other->inScratchpad && !other->floating &&
-             other->workspace == place.workspace;
+    // The user's own, left where they put it, whatever its marks say.
+    if (!recorded) continue;
+    const HiddenPlace& place = *recorded;
+    std::vector<std::string> commands{"move container to workspace " + Quoted(place.workspace)};
+    std::string beside;
+    if (!place.floating) {
+      commands.emplace_back("floating disable");
+      const Neighbour neighbour = NeighbourToReturnBeside(window.id, place.split, [&](std::int64_t id) {
+        const auto other = byId.find(id);
+        return other != byId.end() && !other->second->inScratchpad && !other->second->floating &&
+               other->second->workspace == place.workspace;
+      });
+      if (neighbour.id) {
+        // A mark sway does not draw (its name starts with "_"): drawing it in
+        // the title bar costs sway more than the move.
+        beside = Quoted("_blindfold-beside:" + key);
+        shares[i].Add(Criteria(neighbour.id), {"mark --add " + beside});
+        commands.push_back("move container to mark " + beside);
+        if (neighbour.after) commands.push_back("swap container with mark " + beside);
+      }
+    }
+    if (place.fullscreen == 1) commands.emplace_back("fullscreen enable");
+    if (place.fullscreen == 2) commands.emplace_back("fullscreen enable global");
+    // Only the mark of this hide, which an earlier Blindfold set: one that
+    // merely looks like it is not ours.
+    if (BearsMarkOf(window, place)) commands.push_back("unmark " + Quoted(MarkOf(window.id, place)));
+    if (activate) commands.emplace_back("focus");
+    shares[i].Add(Criteria(window.id), commands);
+    if (!beside.empty()) shares[i].Add({}, {"unmark " + beside});
+    moved[i] = true;
+    InTree(window.id, [&place](SwayWindow& returned) {
+      returned.inScratchpad = false;
+      returned.workspace = place.workspace;
+      returned.floating = place.floating;
+      returned.fullscreen = place.fullscreen;
     });
-    if (neighbour.id) {
-      beside = Quoted("blindfold-beside:" + key);
-      commands = Criteria(neighbour.id) + "mark --add " + beside + "; " + commands + ", move container to mark " +
-                 beside + (neighbour.after ? ", swap container with mark " + beside : "");
-    }
   }
-  if (place.fullscreen == 1) commands += ", fullscreen enable";
-  if (place.fullscreen == 2) commands += ", fullscreen enable global";
-  // Only the mark of this hide: one that merely looks like it is not ours.
-  commands += ", unmark " + Quoted(MarkOf(window.id, place));
-  if (activate) commands += ", focus";
-  if (!beside.empty()) commands += "; unmark " + beside;
-  const bool shown = ipc_.Run(commands);
-  Moved(window.id, shown, [&place](SwayWindow& back) {
-    back.inScratchpad = false;
-    back.workspace = place.workspace;
-    back.floating = place.floating;
-    back.fullscreen = place.fullscreen;
-  });
-  if (shown && activate) Focused(window.id);
-  if (shown) record_.Remove(key);
-  log::Info("show", "sway window ", window.id, shown ? " back on workspace " : " not shown on ", place.workspace);
+  const std::optional<std::vector<bool>> carriedOut = ipc_.RunShares(shares);
+  if (!carriedOut) Forget();
+  bool refused = false;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (!moved[i]) continue;
+    const std::int64_t id = windows[i]->id;
+    const HiddenPlace place = *RecordedPlace(id);
+    if (carriedOut) {
+      shown[i] = (*carriedOut)[i];
+    } else if (const std::optional<SwayWindow> now = Now(id)) {
+      shown[i] = !now->inScratchpad;
+    }
+    refused = refused || !shown[i];
+    if (shown[i]) back.push_back(std::to_string(id));
+    if (shown[i] && activate) Focused(id);
+    log::Info("show", "sway window ", id, shown[i] ? " back on workspace " : " not shown on ", place.workspace);
+  }
+  if (refused) Forget();
+  record_.Remove(back);
   return shown;
 }
 

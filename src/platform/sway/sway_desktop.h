@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,7 @@ class SwayWindowManager final : public linux_desktop::ListedWindowManager {
   WindowHandle ForegroundWindow() override;
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  std::vector<bool> ShowWindowsAsync(const std::vector<WindowHandle>& windows, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::vector<WindowHandle> LeftHiddenByThisProgram() override;
   std::optional<std::string> Unreachable() override { return unreachable_; }
@@ -68,13 +70,15 @@ class SwayWindowManager final : public linux_desktop::ListedWindowManager {
   const std::vector<SwayWindow>& Windows();
   const SwayWindow* Find(WindowHandle window);
   void Forget();
-  void Moved(std::int64_t id, bool carriedOut, const std::function<void(SwayWindow&)>& change);
+  void InTree(std::int64_t id, const std::function<void(SwayWindow&)>& change);
+  std::optional<SwayWindow> Now(std::int64_t id);
   void Focused(std::int64_t id);
-  bool Hide(const SwayWindow& window);
-  bool Show(const SwayWindow& window, bool activate);
+  std::vector<bool> HidePass(const std::vector<std::optional<SwayWindow>>& windows);
+  std::vector<bool> ShowPass(const std::vector<std::optional<SwayWindow>>& windows, bool activate);
   WindowHandle HandleOf(const SwayWindow& window) const;
   std::optional<HiddenPlace> RecordedPlace(std::int64_t id) const;
-  std::vector<std::int64_t> SplitBeforeThePass(const SwayWindow& window) const;
+  static std::vector<std::int64_t> SplitBeforeTheHides(const SwayWindow& window,
+                                                       const std::vector<HiddenPlace>& recorded);
   void Reconcile(const std::vector<SwayWindow>& windows);
 
   SwayIpc& ipc_;

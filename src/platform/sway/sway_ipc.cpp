@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -148,6 +149,18 @@ bool SwayIpc::Run(const std::string& commands) {
   const CommandOutcome outcome = ReadCommandReply(*reply);
   if (!outcome.succeeded) log::Info("sway", "refused \"", commands, "\": ", outcome.error);
   return outcome.succeeded;
+}
+
+std::optional<std::vector<bool>> SwayIpc::RunShares(const std::vector<CommandShare>& shares) {
+  const std::string commands = JoinedShares(shares);
+  if (commands.empty()) return std::vector<bool>(shares.size(), true);
+  const std::optional<std::string> reply = Request(IpcMessage::RunCommand, commands);
+  if (!reply) return std::nullopt;
+  std::optional<std::vector<bool>> carriedOut = ReadSharedReply(*reply, shares);
+  if (!carriedOut || std::ranges::find(*carriedOut, false) != carriedOut->end()) {
+    log::Info("sway", "refused some of ", shares.size(), " windows' commands: ", ReadCommandReply(*reply).error);
+  }
+  return carriedOut;
 }
 
 std::unique_ptr<SwayEvents> SwayEvents::Connect(const std::string& socketPath) {

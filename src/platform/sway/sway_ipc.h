@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/linux/glib_handles.h"
+#include "platform/sway/sway_rules.h"
 
 namespace blindfold::sway {
 
@@ -31,6 +32,10 @@ class SwayIpc {
   // Runs sway commands, separated by ";" or ","; false when sway refused one
   // (the error is logged) or did not answer.
   bool Run(const std::string& commands);
+  // Runs many windows' shares of commands as one message: for each share,
+  // whether sway carried it all out; nothing when sway did not answer, or its
+  // answer cannot be told share by share.
+  std::optional<std::vector<bool>> RunShares(const std::vector<CommandShare>& shares);
   const std::string& SocketPath() const { return socketPath_; }
 
  private:

@@ -192,6 +192,45 @@ CommandOutcome ReadCommandReply(std::string_view replyJson) {
   return {json_array_get_length(results) > 0, {}};
 }
 
+void CommandShare::Add(std::string_view criteria, const std::vector<std::string>& added) {
+  if (added.empty()) return;
+  if (!text.empty()) text += "; ";
+  if (!criteria.empty()) text += std::string(criteria) + " ";
+  for (std::size_t i = 0; i < added.size(); ++i) text += (i ? ", " : "") + added[i];
+  commands += added.size();
+}
+
+std::string JoinedShares(const std::vector<CommandShare>& shares) {
+  std::string joined;
+  for (const CommandShare& share : shares) {
+    if (share.commands == 0) continue;
+    if (!joined.empty()) joined += "; ";
+    joined += share.text;
+  }
+  return joined;
+}
+
+std::optional<std::vector<bool>> ReadSharedReply(std::string_view replyJson, const std::vector<CommandShare>& shares) {
+  const JsonText text(replyJson, kSender);
+  JsonArray* results = text.Array();
+  if (!results) return std::nullopt;
+  const guint count = json_array_get_length(results);
+  std::vector<bool> carriedOut;
+  guint next = 0;
+  for (const CommandShare& share : shares) {
+    bool all = true;
+    for (std::size_t i = 0; i < share.commands; ++i, ++next) {
+      if (next >= count) return std::nullopt;
+      JsonNode* result = json_array_get_element(results, next);
+      if (!JSON_NODE_HOLDS_OBJECT(result)) return std::nullopt;
+      all = all && BoolMember(json_node_get_object(result), "success");
+    }
+    carriedOut.push_back(all);
+  }
+  if (next != count) return std::nullopt;
+  return carriedOut;
+}
+
 std::optional<WindowEvent> ReadWindowEvent(std::string_view eventJson) {
   const JsonText text(eventJson, kSender);
   JsonObject* object = text.Object();

@@ -46,8 +46,7 @@ struct SwayWindow {
 std::optional<std::vector<SwayWindow>> ReadTree(std::string_view treeJson);
 
 // Where a window hidden here goes back to, as this program's own record keeps
-// it. The window carries it as a mark too, for a person looking at sway's
-// tree; a mark is never trusted, as any program can set one.
+// it. A mark is never trusted, as any program can set one.
 struct HiddenPlace {
   std::string workspace;
   bool floating = false;
@@ -62,6 +61,7 @@ std::string PlaceText(const HiddenPlace& place);
 // Nothing for a text this program did not write.
 std::optional<HiddenPlace> PlaceOfText(std::string_view text);
 
+// The mark earlier versions set on a window they hid, which a show takes off.
 std::string MarkOf(std::int64_t window, const HiddenPlace& place);
 
 // The view of `split` nearest before `window` for which `present` holds, or
@@ -89,6 +89,25 @@ struct CommandOutcome {
   std::string error;
 };
 CommandOutcome ReadCommandReply(std::string_view replyJson);
+
+// One window's share of a message that carries the commands of many: its
+// text (commands after their criteria, "[con_id=1] mark --add \"m\", move
+// scratchpad", or several such joined by ";") and how many commands it holds,
+// as sway answers with one result per command.
+struct CommandShare {
+  std::string text;
+  std::size_t commands = 0;
+
+  // Adds `commands` after `criteria` (none: empty), as a part of its own.
+  void Add(std::string_view criteria, const std::vector<std::string>& commands);
+};
+// The shares as one message, each its own part: criteria hold for the part
+// they open only.
+std::string JoinedShares(const std::vector<CommandShare>& shares);
+// For each share, whether sway carried out every one of its commands; nothing
+// when the reply does not hold exactly a result for each command (sway stops
+// at one it cannot read), so that what was done must be read from the tree.
+std::optional<std::vector<bool>> ReadSharedReply(std::string_view replyJson, const std::vector<CommandShare>& shares);
 
 // The con id and change of a "window" event; the command of a "binding" event;
 // the change of a "workspace" event ("reload" after sway read its

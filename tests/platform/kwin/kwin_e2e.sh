@@ -176,6 +176,7 @@ some_hidden() { hidden gtk3-demo && hidden gtk3-widget-factory && hidden paper; 
 press "Blindfold toggle"
 check "the windows hotkey hides the chosen windows, the icon browser stays" \
   eventually eval 'some_hidden && shown gtk3-icon-browser'
+check "the three hides reach the script as one batch" grep -q "handed to the script: [0-9]* requests, 3 hides" "$work/blindfold.trace"
 press "Blindfold toggle"
 check_desk "round 1"
 

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <thread>
 
+#include "platform/sway/sway_desktop.h"
 #include "platform/sway/sway_rules.h"
 
 namespace blindfold::sway {
@@ -133,6 +140,197 @@ TEST(SwaySplit, AWindowGoesBackBesideTheNearestNeighbourThatIsBack) {
   EXPECT_EQ(beside(1, {3, 4}), "3 after");
   EXPECT_EQ(beside(2, {}), "0");
   EXPECT_EQ(beside(9, {1}), "0");
+}
+
+
+// Many windows' commands go as one message, and each window learns from the
+// one reply whether sway carried out all of its own.
+TEST(SwayReplies, ASharedMessageToldWindowByWindow) {
+  CommandShare hide;
+  hide.Add("[con_id=10]", {"mark --add \"blindfold:10:t0:1\"", "move scratchpad"});
+  CommandShare nothing;
+  CommandShare back;
+  back.Add("[con_id=11]", {"mark --add \"b\""});
+  back.Add("[con_id=12]", {"move container to mark \"b\""});
+  back.Add({}, {"unmark \"b\""});
+  const std::vector<CommandShare> shares{hide, nothing, back};
+  EXPECT_EQ(JoinedShares(shares),
+            "[con_id=10] mark --add \"blindfold:10:t0:1\", move scratchpad; [con_id=11] mark --add \"b\"; "
+            "[con_id=12] move container to mark \"b\"; unmark \"b\"");
+  const std::string allDone = R"([{"success": true}, {"success": true}, {"success": true}, {"success": true},
+                                   {"success": true}])";
+  EXPECT_EQ(ReadSharedReply(allDone, shares), (std::vector<bool>{true, true, true}));
+  const std::string oneRefused = R"([{"success": true}, {"success": false, "error": "No matching node"},
+                                      {"success": true}, {"success": true}, {"success": true}])";
+  EXPECT_EQ(ReadSharedReply(oneRefused, shares), (std::vector<bool>{false, true, true}));
+  // sway stops at a command it cannot read: the rest is not told.
+  EXPECT_FALSE(ReadSharedReply(R"([{"success": true}, {"success": false}])", shares));
+  EXPECT_FALSE(ReadSharedReply(allDone.substr(0, allDone.size() - 1) + R"(, {"success": true}])", shares));
+  EXPECT_FALSE(ReadSharedReply("garbage", shares));
+}
+
+// A sway of the test's own on a socket: it answers the tree it is given, and
+// every command with success but those of the windows it is told to refuse,
+// and keeps each message it was sent.
+class SwayStandIn {
+ public:
+  SwayStandIn(std::string tree, std::int64_t refused) : tree_(std::move(tree)), refused_(refused) {
+    path_ = std::string(::testing::TempDir()) + "/sway-stand-in-" + std::to_string(::getpid()) + ".sock";
+    ::unlink(path_.c_str());
+    listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
+    EXPECT_EQ(::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    EXPECT_EQ(::listen(listener_, 1), 0);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~SwayStandIn() {
+    ::shutdown(listener_, SHUT_RDWR);
+    if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
+    thread_.join();
+    ::close(listener_);
+    if (client_ >= 0) ::close(client_);
+    ::unlink(path_.c_str());
+  }
+  const std::string& Path() const { return path_; }
+  void SetTree(std::string tree) {
+    std::lock_guard lock(mutex_);
+    tree_ = std::move(tree);
+  }
+  // "tree" or the commands, one per message, in order.
+  std::vector<std::string> Messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+ private:
+  static bool ReadAll(int fd, char* into, std::size_t size) {
+    while (size > 0) {
+      const ssize_t got = ::read(fd, into, size);
+      if (got <= 0) return false;
+      into += got;
+      size -= static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+  static void Reply(int fd, std::uint32_t type, const std::string& payload) {
+    std::string message = "i3-ipc";
+    const auto size = static_cast<std::uint32_t>(payload.size());
+    message.append(reinterpret_cast<const char*>(&size), 4);
+    message.append(reinterpret_cast<const char*>(&type), 4);
+    message += payload;
+    EXPECT_EQ(::write(fd, message.data(), message.size()), static_cast<ssize_t>(message.size()));
+  }
+  // One result per command, each part's refused when its criteria name the
+  // refused window.
+  std::string Results(const std::string& commands) const {
+    std::string results;
+    bool quoted = false;
+    bool refusing = false;
+    bool partStart = true;
+    const auto add = [&] { results += std::string(results.empty() ? "" : ",") + (refusing ? R"({"success": false})" : R"({"success": true})"); };
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+      const char c = commands[i];
+      if (partStart && c != ' ') {
+        refusing = commands.compare(i, 8 + std::to_string(refused_).size() + 1,
+                                    "[con_id=" + std::to_string(refused_) + "]") == 0;
+        partStart = false;
+      }
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (!quoted && (c == ',' || c == ';')) {
+        add();
+        partStart = c == ';';
+      }
+    }
+    add();
+    return "[" + results + "]";
+  }
+  void Serve() {
+    client_ = ::accept(listener_, nullptr, nullptr);
+    if (client_ < 0) return;
+    for (;;) {
+      char header[14];
+      if (!ReadAll(client_, header, sizeof(header))) return;
+      std::uint32_t length = 0;
+      std::uint32_t type = 0;
+      std::memcpy(&length, header + 6, 4);
+      std::memcpy(&type, header + 10, 4);
+      std::string payload(length, '\0');
+      if (!ReadAll(client_, payload.data(), length)) return;
+      std::string reply;
+      {
+        std::lock_guard lock(mutex_);
+        messages_.push_back(type == 4 ? "tree" : payload);
+        reply = type == 4 ? tree_ : Results(payload);
+      }
+      Reply(client_, type, reply);
+    }
+  }
+
+  std::string tree_;
+  std::int64_t refused_;
+  std::string path_;
+  int listener_ = -1;
+  int client_ = -1;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<std::string> messages_;
+};
+
+// A hide or a show of many windows reads the tree once and tells sway in one
+// message; each window that sway refused is told as not done, and the windows
+// shown go back beside those shown before them in the same message.
+TEST(SwayWindows, APassReadsTheTreeOnceAndSendsOneMessage) {
+  const std::string tree = R"({"id": 1, "type": "root", "nodes": [{"id": 4, "type": "output", "nodes": [
+      {"id": 5, "type": "workspace", "name": "1", "visible": true, "nodes": [
+        {"id": 6, "type": "con", "layout": "splith", "nodes": [
+          {"id": 10, "type": "con", "name": "left", "app_id": "foot", "pid": 100, "nodes": []},
+          {"id": 11, "type": "con", "name": "right", "app_id": "foot", "pid": 101, "nodes": []}]}],
+       "floating_nodes": [
+        {"id": 12, "type": "floating_con", "name": "float", "app_id": "foot", "pid": 102, "nodes": []},
+        {"id": 13, "type": "floating_con", "name": "stubborn", "app_id": "foot", "pid": 103, "nodes": []}]}]}]})";
+  SwayStandIn sway(tree, 13);
+  const auto ipc = SwayIpc::Connect(sway.Path());
+  ASSERT_TRUE(ipc);
+  SwayWindowManager windows(*ipc, "");
+  const auto handle = [](std::int32_t id) { return WindowHandle(id); };
+
+  EXPECT_EQ(windows.ShowWindowsAsync({handle(12), handle(11), handle(10), handle(13)}, kShowCmdHide),
+            (std::vector<bool>{true, true, true, false}));
+  std::vector<std::string> messages = sway.Messages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "tree");
+  EXPECT_EQ(messages[1],
+            "[con_id=12] move scratchpad; [con_id=11] move scratchpad; [con_id=10] move scratchpad; "
+            "[con_id=13] move scratchpad");
+
+  // sway refused a command: the tree is read again. Shown from the bottom up,
+  // 10 goes back before 11, shown just before it in the same message.
+  sway.SetTree(R"({"id": 1, "type": "root", "nodes": [{"id": 2, "type": "output", "nodes": [
+      {"id": 3, "type": "workspace", "name": "__i3_scratch", "nodes": [], "floating_nodes": [
+        {"id": 10, "type": "floating_con", "name": "left", "app_id": "foot", "pid": 100, "nodes": []},
+        {"id": 11, "type": "floating_con", "name": "right", "app_id": "foot", "pid": 101, "nodes": []},
+        {"id": 12, "type": "floating_con", "name": "float", "app_id": "foot", "pid": 102, "nodes": []}]}]},
+      {"id": 4, "type": "output", "nodes": [{"id": 5, "type": "workspace", "name": "1", "visible": true,
+        "nodes": [], "floating_nodes": [
+        {"id": 13, "type": "floating_con", "name": "stubborn", "app_id": "foot", "pid": 103, "nodes": []}]}]}]})");
+  EXPECT_TRUE(windows.HiddenByThisProgram(handle(10)));
+  EXPECT_FALSE(windows.HiddenByThisProgram(handle(13)));
+  EXPECT_EQ(windows.ShowWindowsAsync({handle(12), handle(11), handle(10)}, kShowCmdShowNoActivate),
+            (std::vector<bool>{true, true, true}));
+  messages = sway.Messages();
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[2], "tree");
+  EXPECT_NE(messages[3].find("[con_id=11] mark --add \"_blindfold-beside:10\"; [con_id=10] move container to "
+                             "workspace \"1\", floating disable, move container to mark \"_blindfold-beside:10\", "
+                             "swap container with mark \"_blindfold-beside:10\""),
+            std::string::npos)
+      << messages[3];
+  EXPECT_FALSE(windows.HiddenByThisProgram(handle(10)));
 }
 
 }  // namespace
