@@ -207,37 +207,60 @@ bool GnomeBridge::HiddenByThisProgram(const GnomeWindow& window) const {
   return window.hidden || record_.Get(WindowKey(window.id)).has_value();
 }
 
-bool GnomeBridge::Hide(GnomeWindow& window) {
-  const std::string key = WindowKey(window.id);
+std::vector<bool> GnomeBridge::Hide(const std::vector<GnomeWindow*>& windows) {
   // The first hide's word stands: a window hidden twice was not minimised
   // by the user in between.
-  if (!record_.Get(key)) record_.Put(key, window.minimized ? "minimized" : "shown");
-  const gchar* ids[] = {window.id.c_str(), nullptr};
-  GVariant* reply = Call("Hide", g_variant_new("(^as)", ids), G_VARIANT_TYPE("(as)"));
-  if (!reply) return false;
+  std::map<std::string, std::string> first;
+  std::vector<const gchar*> ids;
+  for (const GnomeWindow* window : windows) {
+    const std::string key = WindowKey(window->id);
+    if (!record_.Get(key)) first[key] = window->minimized ? "minimized" : "shown";
+    ids.push_back(window->id.c_str());
+  }
+  if (!first.empty()) record_.Put(first);
+  ids.push_back(nullptr);
+  std::vector<bool> hidden(windows.size(), false);
+  GVariant* reply = Call("Hide", g_variant_new("(^as)", ids.data()), G_VARIANT_TYPE("(as)"));
+  if (!reply) return hidden;
   const gchar** done = nullptr;
   g_variant_get(reply, "(^a&s)", &done);
-  const bool hidden = done && done[0];
+  std::set<std::string_view> told;
+  for (const gchar** id = done; id && *id; ++id) told.insert(*id);
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    hidden[i] = told.contains(windows[i]->id);
+    if (hidden[i]) windows[i]->hidden = true;
+  }
   g_free(static_cast<gpointer>(done));
   g_variant_unref(reply);
-  if (hidden) window.hidden = true;
   return hidden;
 }
 
-bool GnomeBridge::Show(GnomeWindow& window, bool activate) {
-  const std::string key = WindowKey(window.id);
-  std::optional<std::string> was = record_.Get(key);
-  if (!was && window.hidden) was = window.minimized ? "minimized" : "shown";
-  if (!was) return false;
+std::vector<bool> GnomeBridge::Show(const std::vector<GnomeWindow*>& windows, const GnomeWindow* activate) {
+  std::vector<bool> asked(windows.size(), false);
   GVariantBuilder shows;
   g_variant_builder_init(&shows, G_VARIANT_TYPE("a(sbb)"));
-  g_variant_builder_add(&shows, "(sbb)", window.id.c_str(), *was == "minimized", activate);
+  std::vector<std::string> keys;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    const GnomeWindow& window = *windows[i];
+    std::optional<std::string> was = record_.Get(WindowKey(window.id));
+    if (!was && window.hidden) was = window.minimized ? "minimized" : "shown";
+    if (!was) continue;
+    asked[i] = true;
+    keys.push_back(WindowKey(window.id));
+    g_variant_builder_add(&shows, "(sbb)", window.id.c_str(), *was == "minimized", &window == activate);
+  }
+  if (keys.empty()) {
+    g_variant_builder_clear(&shows);
+    return asked;
+  }
   GVariant* reply = Call("Show", g_variant_new("(a(sbb))", &shows), G_VARIANT_TYPE("(as)"));
-  if (!reply) return false;
+  if (!reply) return std::vector<bool>(windows.size(), false);
   g_variant_unref(reply);
-  record_.Remove(key);
-  window.hidden = false;
-  return true;
+  record_.Remove(keys);
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (asked[i]) windows[i]->hidden = false;
+  }
+  return asked;
 }
 
 bool GnomeBridge::Activate(const GnomeWindow& window) {

@@ -48,10 +48,13 @@ class GnomeBridge {
   GnomeWindow* Find(WindowHandle handle);
   bool Reachable() const { return reachable_; }
 
-  bool Hide(GnomeWindow& window);
+  // Each of a pass's windows in one call, the record written once before it;
+  // for each window, whether it is hidden.
+  std::vector<bool> Hide(const std::vector<GnomeWindow*>& windows);
   // A show is asked only for a window the record holds, or the extension
-  // says it hid; false for another.
-  bool Show(GnomeWindow& window, bool activate);
+  // says it hid; for each window, whether it was asked and answered. The
+  // keyboard goes to `activate`, when it is one of them.
+  std::vector<bool> Show(const std::vector<GnomeWindow*>& windows, const GnomeWindow* activate);
   bool Activate(const GnomeWindow& window);
   bool HiddenByThisProgram(const GnomeWindow& window) const;
   // Binds the key of `name` in the Shell; an empty accelerator frees it.

@@ -46,14 +46,37 @@ bool GnomeWindowManager::Activate(WindowHandle handle) {
   return window && !window->hidden && bridge_.Activate(*window);
 }
 
-// A window Blindfold never hid is never shown by it: its record says which.
 bool GnomeWindowManager::ShowWindowAsync(WindowHandle handle, std::int32_t showCmd) {
-  GnomeWindow* window = bridge_.Find(handle);
-  if (!window) return false;
+  return ShowWindowsAsync({handle}, showCmd).front();
+}
+
+// A pass's windows go to the Shell in one call. A window Blindfold never hid
+// is never shown by it: its record, or the extension, says which.
+std::vector<bool> GnomeWindowManager::ShowWindowsAsync(const std::vector<WindowHandle>& handles,
+                                                       std::int32_t showCmd) {
+  std::vector<GnomeWindow*> windows;
+  std::vector<std::size_t> at;
+  for (std::size_t i = 0; i < handles.size(); ++i) {
+    if (GnomeWindow* window = bridge_.Find(handles[i])) {
+      windows.push_back(window);
+      at.push_back(i);
+    }
+  }
+  std::vector<bool> told(handles.size(), false);
+  if (windows.empty()) return told;
   const bool hide = showCmd == kShowCmdHide;
-  const bool done = hide ? bridge_.Hide(*window) : bridge_.Show(*window, showCmd == kShowCmdShow);
-  if (done) log::Info(hide ? "hide" : "show", "GNOME window ", window->id);
-  return done || (!hide && bridge_.Reachable());
+  // Shown as Windows shows them, the last window of the pass (the top of the
+  // stack as it was) takes the keyboard.
+  const GnomeWindow* activate = showCmd == kShowCmdShow ? windows.back() : nullptr;
+  const std::vector<bool> done = hide ? bridge_.Hide(windows) : bridge_.Show(windows, activate);
+  std::size_t count = 0;
+  for (std::size_t j = 0; j < windows.size(); ++j) {
+    // A show asked of a window nobody hid is no failure: it is left as it is.
+    told[at[j]] = done[j] || (!hide && bridge_.Reachable());
+    if (done[j]) ++count;
+  }
+  log::Info(hide ? "hide" : "show", "GNOME windows in one call: ", count, " of ", windows.size());
+  return told;
 }
 
 bool GnomeWindowManager::HiddenByThisProgram(WindowHandle handle) {

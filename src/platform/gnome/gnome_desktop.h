@@ -30,6 +30,7 @@ class GnomeWindowManager final : public linux_desktop::ListedWindowManager {
   WindowHandle ForegroundWindow() override;
   bool Activate(WindowHandle window) override;
   bool ShowWindowAsync(WindowHandle window, std::int32_t showCmd) override;
+  std::vector<bool> ShowWindowsAsync(const std::vector<WindowHandle>& windows, std::int32_t showCmd) override;
   bool HiddenByThisProgram(WindowHandle window) override;
   std::optional<std::string> Unreachable() override;
   std::vector<WindowHandle> LeftHiddenByThisProgram() override;

@@ -117,6 +117,7 @@ press Control_L Alt_L z
 check "the windows hotkey hides the chosen windows, the icon browser stays" \
   eventually eval 'some_hidden && shown gtk3-icon-browser'
 check "a program whose windows are all hidden is not among those running" not_running "GTK+ Demo"
+check "the three windows went to the Shell in one call" grep -q "GNOME windows in one call: 3 of 3" "$work/blindfold.trace"
 on_window gtk3-widget-factory 'w.unminimize()'
 check "a hidden window that brings itself back is hidden again" eventually hidden gtk3-widget-factory
 press Control_L Alt_L z
