@@ -117,6 +117,7 @@ class BlindfoldDoor {
       const source = GLib.idle_add(GLib.PRIORITY_HIGH, () => {
         pendingGiveBack = null;
         for (const entry of hidden.values()) this._give(entry.window, entry.minimized, false, entry.drawn);
+        this._traceChanged();
         return GLib.SOURCE_REMOVE;
       });
       pendingGiveBack = {hidden, source, run: this._run};
@@ -164,14 +165,18 @@ class BlindfoldDoor {
     if (method === 'Windows') {
       invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(this._list())]));
     } else if (method === 'Hide') {
-      const done = args[0].filter(id => this._hide(id));
+      const windows = this._byId();
+      const done = args[0].filter(id => this._hide(windows.get(id), id));
+      this._traceChanged();
       invocation.return_value(new GLib.Variant('(as)', [done]));
     } else if (method === 'Show') {
-      const done = args[0].filter(([id, minimized, activate]) => this._show(id, minimized, activate))
+      const windows = this._byId();
+      const done = args[0].filter(([id, minimized, activate]) => this._show(windows.get(id), id, minimized, activate))
         .map(([id]) => id);
+      this._traceChanged();
       invocation.return_value(new GLib.Variant('(as)', [done]));
     } else if (method === 'Activate') {
-      const window = this._find(args[0]);
+      const window = this._byId().get(args[0]);
       if (window && !this._hidden.has(args[0])) window.activate(global.get_current_time());
       invocation.return_value(new GLib.Variant('(b)', [Boolean(window)]));
     } else if (method === 'SetKey') {
@@ -197,8 +202,9 @@ class BlindfoldDoor {
     return global.display.sort_windows_by_stacking(windows).reverse();
   }
 
-  _find(id) {
-    return this._windows().find(w => idOf(w) === id) ?? null;
+  // Every window by its id, read once for all the windows of a call.
+  _byId() {
+    return new Map(global.display.list_all_windows().filter(w => !w.is_override_redirect()).map(w => [idOf(w), w]));
   }
 
   _list() {
@@ -224,8 +230,7 @@ class BlindfoldDoor {
     });
   }
 
-  _hide(id) {
-    const window = this._find(id);
+  _hide(window, id) {
     if (!window) return false;
     let entry = this._hidden.get(id);
     if (!entry) {
@@ -263,12 +268,10 @@ class BlindfoldDoor {
     }
     this._guard(id, entry);
     this._followInOverview(window, true);
-    this._traceChanged();
     return true;
   }
 
-  _show(id, minimized, activate) {
-    const window = this._find(id);
+  _show(window, id, minimized, activate) {
     if (!window) {
       this._hidden.delete(id);
       return false;
@@ -317,7 +320,6 @@ class BlindfoldDoor {
       if (activate) window.activate(global.get_current_time());
       else window.unminimize();
     }
-    this._traceChanged();
   }
 
   _setKey(name, accelerator) {
@@ -392,7 +394,7 @@ class BlindfoldDoor {
   }
 
   // What the dash shows follows the programs' windows: it is drawn again, as
-  // when a program starts or ends.
+  // when a program starts or ends, once for all the windows of a call.
   _traceChanged() {
     const dash = Main.overview.dash;
     dash?._queueRedisplay?.();

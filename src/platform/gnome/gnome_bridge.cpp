@@ -8,6 +8,7 @@
 
 #include "core/log.h"
 #include "platform/linux/callback_edge.h"
+#include "platform/linux/glib_handles.h"
 
 namespace blindfold::gnome {
 
@@ -60,13 +61,8 @@ GnomeBridge::~GnomeBridge() {
 bool GnomeBridge::Start(int waitMs, bool rescue, std::string& problem, bool& extensionMissing) {
   rescue_ = rescue;
   extensionMissing = false;
-  GError* error = nullptr;
-  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-  if (!bus_) {
-    problem = error ? error->message : "no session bus";
-    if (error) g_error_free(error);
-    return false;
-  }
+  bus_ = linux_desktop::SessionBus(problem);
+  if (!bus_) return false;
   subscription_ = g_dbus_connection_signal_subscribe(bus_, kService, kInterface, nullptr, kPath, nullptr,
                                                      G_DBUS_SIGNAL_FLAGS_NONE, &GnomeBridge::OnSignal, this, nullptr);
   // Started with the session, Blindfold may come before the Shell, or before
@@ -119,11 +115,7 @@ bool GnomeBridge::Register(std::string& problem, bool& extensionMissing) {
   g_variant_get(reply, "(&s)", &run);
   // Ids of another run of the Shell name other windows, or none.
   if (record_.Get("run") != std::string(run ? run : "")) {
-    std::vector<std::string> stale;
-    for (const auto& [key, value] : record_.Entries()) {
-      if (key.starts_with(kWindowKey)) stale.push_back(key);
-    }
-    for (const std::string& key : stale) record_.Remove(key);
+    ForgetRecordedWindows({});
     record_.Put("run", run ? run : "");
   }
   g_variant_unref(reply);
@@ -188,11 +180,15 @@ void GnomeBridge::Refresh() {
   // used again within the Shell's run.
   std::set<std::string> listed;
   for (const GnomeWindow& window : windows_) listed.insert(WindowKey(window.id));
+  ForgetRecordedWindows(listed);
+}
+
+void GnomeBridge::ForgetRecordedWindows(const std::set<std::string>& keep) {
   std::vector<std::string> gone;
   for (const auto& [key, value] : record_.Entries()) {
-    if (key.starts_with(kWindowKey) && !listed.contains(key)) gone.push_back(key);
+    if (key.starts_with(kWindowKey) && !keep.contains(key)) gone.push_back(key);
   }
-  for (const std::string& key : gone) record_.Remove(key);
+  if (!gone.empty()) record_.Remove(gone);
 }
 
 GnomeWindow* GnomeBridge::Find(WindowHandle handle) {
@@ -294,22 +290,21 @@ void GnomeBridge::OnSignal(GDBusConnection*, const gchar* sender, const gchar*, 
 }
 
 void GnomeBridge::Heard(std::string_view name, GVariant* parameters) {
-  GnomeBridge* self = this;
   if (name == "Pressed" && g_variant_is_of_type(parameters, G_VARIANT_TYPE("(s)"))) {
     const gchar* key = nullptr;
     g_variant_get(parameters, "(&s)", &key);
-    const auto found = self->pressed_.find(key ? key : "");
-    if (found != self->pressed_.end() && found->second) found->second();
+    const auto found = pressed_.find(key ? key : "");
+    if (found != pressed_.end() && found->second) found->second();
   } else if (name == "Appeared" && g_variant_is_of_type(parameters, G_VARIANT_TYPE("(as)"))) {
-    if (!self->onAppeared_) return;
-    self->Refresh();
+    if (!onAppeared_) return;
+    Refresh();
     GVariantIter* ids = nullptr;
     g_variant_get(parameters, "(as)", &ids);
     const gchar* id = nullptr;
     std::vector<WindowHandle> appeared;
     while (g_variant_iter_next(ids, "&s", &id)) appeared.push_back(HandleOfId(id));
     g_variant_iter_free(ids);
-    for (const WindowHandle handle : appeared) self->onAppeared_(handle);
+    for (const WindowHandle handle : appeared) onAppeared_(handle);
   }
 }
 

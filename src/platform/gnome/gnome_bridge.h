@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,9 @@ class GnomeBridge {
   static void OnSignal(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* signal,
                        GVariant* parameters, gpointer self);
   void Heard(std::string_view signal, GVariant* parameters);
+  // Takes every window out of the record but those whose keys `keep` holds,
+  // in one write.
+  void ForgetRecordedWindows(const std::set<std::string>& keep);
 
   linux_desktop::DoorRecord record_;
   bool rescue_ = false;

@@ -9,6 +9,7 @@
 
 #include "core/log.h"
 #include "core/texts.h"
+#include "platform/linux/glib_handles.h"
 #include "platform/linux/text_rules.h"
 
 namespace blindfold::kwin {
@@ -95,13 +96,8 @@ bool KWinBridge::Start(const std::string& scriptFile, const std::string& runtime
   plugin_ = rescue ? kRescuePlugin : kPlugin;
   scriptFile_ = scriptFile;
   runtimeFolder_ = runtimeFolder;
-  GError* error = nullptr;
-  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-  if (!bus_) {
-    problem = error ? error->message : "no session bus";
-    if (error) g_error_free(error);
-    return false;
-  }
+  bus_ = linux_desktop::SessionBus(problem);
+  if (!bus_) return false;
   cancel_ = g_cancellable_new();
   GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
   static const GDBusInterfaceVTable kVTable = {&KWinBridge::OnMethodCall, nullptr, nullptr, {}};

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 #include <glib-object.h>
 #include <glib.h>
+#include <string>
 #include <unistd.h>
 
 #include "core/unique_handle.h"
@@ -41,5 +42,17 @@ using UniqueBus = UniqueHandle<GlibTraits<GDBusConnection, g_object_unref>>;
 // Any GObject this program holds the one reference of.
 template <class T>
 using UniqueGObject = UniqueHandle<GlibTraits<T, g_object_unref>>;
+
+// The user's session bus, a reference of the caller's own; nothing, with
+// `problem` said, where there is none.
+inline GDBusConnection* SessionBus(std::string& problem) {
+  GError* error = nullptr;
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+  if (!bus) {
+    problem = error ? error->message : "no session bus";
+    if (error) g_error_free(error);
+  }
+  return bus;
+}
 
 }  // namespace blindfold::linux_desktop

@@ -44,9 +44,9 @@ std::string ValidUtf8(std::string bytes) {
 
 }  // namespace
 
-std::vector<::Window> X11WindowManager::StackTopFirst() {
-  if (stack_) return *stack_;
-  std::vector<::Window> stack;
+// The root's children in the server's order, bottom first: the frames of
+// the window manager, the withdrawn windows and the pop-ups.
+std::vector<::Window> X11WindowManager::RootChildren() {
   ::Window rootOut = None;
   ::Window parent = None;
   ::Window* children = nullptr;
@@ -56,6 +56,13 @@ std::vector<::Window> X11WindowManager::StackTopFirst() {
     const XFreed owned(children);
     rootChildren.assign(children, children + count);
   }
+  return rootChildren;
+}
+
+std::vector<::Window> X11WindowManager::StackTopFirst() {
+  if (stack_) return *stack_;
+  std::vector<::Window> stack;
+  const std::vector<::Window> rootChildren = RootChildren();
   if (const auto clients = x_.ReadProperty(x_.Root(), x_.Intern("_NET_CLIENT_LIST_STACKING"), XA_WINDOW)) {
     stack.assign(clients->numbers.begin(), clients->numbers.end());
     // Not every window manager keeps the list in step with a restack: the
@@ -273,18 +280,11 @@ std::uint32_t X11WindowManager::ProcessId(WindowHandle handle) {
 std::vector<::Window> X11WindowManager::OpenPopupsOf(::Window window) {
   if (!popupsOnScreen_) {
     popupsOnScreen_.emplace();
-    ::Window rootOut = None;
-    ::Window parent = None;
-    ::Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
-      const XFreed owned(children);
-      for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        if (!Attributes(x_.Get(), children[i], attributes)) continue;
-        if (attributes.override_redirect && attributes.map_state == IsViewable) {
-          popupsOnScreen_->push_back({children[i], StatedProcess(children[i])});
-        }
+    for (const ::Window child : RootChildren()) {
+      XWindowAttributes attributes;
+      if (!Attributes(x_.Get(), child, attributes)) continue;
+      if (attributes.override_redirect && attributes.map_state == IsViewable) {
+        popupsOnScreen_->push_back({child, StatedProcess(child)});
       }
     }
   }
@@ -396,17 +396,10 @@ void X11WindowManager::MakeMarkKey() {
 // fits it.
 std::vector<WindowHandle> X11WindowManager::LeftHiddenByThisProgram() {
   std::vector<WindowHandle> found;
-  ::Window rootOut = None;
-  ::Window parent = None;
-  ::Window* children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(x_.Get(), x_.Root(), &rootOut, &parent, &children, &count) != 0) {
-    const XFreed owned(children);
-    for (unsigned int i = 0; i < count; ++i) {
-      XWindowAttributes attributes;
-      if (!Attributes(x_.Get(), children[i], attributes) || attributes.map_state != IsUnmapped) continue;
-      if (StoredPlacement(children[i]) && SealFits(children[i])) found.push_back(ToHandle(children[i]));
-    }
+  for (const ::Window child : RootChildren()) {
+    XWindowAttributes attributes;
+    if (!Attributes(x_.Get(), child, attributes) || attributes.map_state != IsUnmapped) continue;
+    if (StoredPlacement(child) && SealFits(child)) found.push_back(ToHandle(child));
   }
   if (found.empty() && !markKeyFile_.empty()) MakeMarkKey();
   log::Info("recovery", found.size(), " withdrawn windows bear a sealed mark");

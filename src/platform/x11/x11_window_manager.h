@@ -65,6 +65,7 @@ class X11WindowManager final : public WindowManager {
   // The process the window states (_NET_WM_PID); 0 when it states none.
   std::uint32_t StatedProcess(::Window window);
   std::vector<::Window> OpenPopupsOf(::Window window);
+  std::vector<::Window> RootChildren();
   bool IsVisible(::Window window, const XWindowAttributes& attributes);
   std::optional<SavedPlacement> StoredPlacement(::Window window);
   void WriteMark(::Window window, const std::vector<unsigned long>& items);
